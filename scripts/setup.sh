@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quillet needs to build, run and be tested.
+# Only missing packages are installed; works as root or through sudo.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite
+  libsqlite3-dev
+  libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev x11proto-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb openbox xclip xsel xdotool trayer imagemagick x11-utils
+  fonts-dejavu-core fonts-ipafont-gothic adwaita-icon-theme
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+if [[ $(id -u) -eq 0 ]]; then
+  run=()
+elif command -v sudo >/dev/null 2>&1; then
+  run=(sudo)
+else
+  echo "Missing packages (${missing[*]}) and neither root nor sudo available." >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${run[@]}" apt-get update -q || true
+"${run[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

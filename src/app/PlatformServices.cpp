@@ -1,0 +1,46 @@
+#include "app/PlatformServices.h"
+
+#include <QGuiApplication>
+#include <cstdio>
+
+#include "platform/null/NullPlatform.h"
+#include "platform/qt/QtClipboardReader.h"
+#include "platform/qt/QtPasteboard.h"
+#include "platform/x11/X11ClipboardReader.h"
+#include "platform/x11/X11KeyboardEvents.h"
+#include "platform/x11/X11SystemHotkeys.h"
+#include "platform/x11/X11Workspace.h"
+
+namespace quillet {
+
+PlatformServices PlatformServices::create(QGuiApplication& app) {
+    PlatformServices services;
+    services.clock = std::make_unique<SystemClock>();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+
+    auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
+    const bool isX11 = QGuiApplication::platformName() == QLatin1String("xcb") && x11 != nullptr &&
+                       x11->connection() != nullptr;
+    services.isX11 = isX11;
+    if (isX11) {
+        const QByteArray display = qgetenv("DISPLAY");
+        services.pasteboard = std::make_unique<QtPasteboard>(
+            clipboard, std::make_unique<X11ClipboardReader>(display));
+        services.workspace = std::make_unique<X11Workspace>(
+            x11->connection(), QGuiApplication::applicationName());
+        services.keyboard = std::make_unique<X11KeyboardEvents>(x11->connection());
+        services.hotkeys = std::make_unique<X11SystemHotkeys>(x11->connection());
+        return services;
+    }
+    std::fprintf(stderr,
+                 "Quillet: this session has no X11 display; global hot keys and automatic "
+                 "paste are unavailable (chosen texts stay on the clipboard).\n");
+    services.pasteboard =
+        std::make_unique<QtPasteboard>(clipboard, std::make_unique<QtClipboardReader>(clipboard));
+    services.workspace = std::make_unique<NullWorkspace>();
+    services.keyboard = std::make_unique<NullKeyboardEvents>();
+    services.hotkeys = std::make_unique<NullSystemHotkeys>();
+    return services;
+}
+
+}  // namespace quillet

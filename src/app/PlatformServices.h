@@ -1,0 +1,28 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/Clock.h"
+#include "platform/KeyboardEvents.h"
+#include "platform/Pasteboard.h"
+#include "platform/SystemHotkeys.h"
+#include "platform/Workspace.h"
+
+class QGuiApplication;
+
+namespace quillet {
+
+// The operating-system services, chosen once at start-up for the session we run in.
+struct PlatformServices {
+    std::unique_ptr<Clock> clock;
+    std::unique_ptr<Pasteboard> pasteboard;
+    std::unique_ptr<Workspace> workspace;
+    std::unique_ptr<KeyboardEvents> keyboard;
+    std::unique_ptr<SystemHotkeys> hotkeys;
+    bool isX11 = false;
+
+    // X11 backends on an X11 session, otherwise the null backends (with one warning).
+    static PlatformServices create(QGuiApplication& app);
+};
+
+}  // namespace quillet

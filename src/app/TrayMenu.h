@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QMenu>
+#include <QObject>
+#include <QSystemTrayIcon>
+#include <functional>
+
+namespace quillet {
+
+// The program's permanent presence: a clipboard icon in the system tray and its menu.
+class TrayMenu : public QObject {
+    Q_OBJECT
+public:
+    struct Actions {
+        std::function<void()> showQuickMenu;
+        std::function<void()> showPhraseMenu;
+        std::function<void()> quit;
+    };
+
+    explicit TrayMenu(Actions actions, QObject* parent = nullptr);
+
+    QMenu& menu() { return m_menu; }
+    QSystemTrayIcon& icon() { return m_icon; }
+
+    static QIcon clipboardIcon();
+
+private:
+    Actions m_actions;
+    QMenu m_menu;
+    QSystemTrayIcon m_icon;
+};
+
+}  // namespace quillet

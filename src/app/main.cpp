@@ -1,0 +1,75 @@
+#include <QApplication>
+#include <QCommandLineParser>
+#include <cstdio>
+
+#include "app/InstanceChannel.h"
+#include "app/PlatformServices.h"
+#include "app/QuilletboxApp.h"
+#include "history/StorageService.h"
+
+using namespace quillet;
+
+namespace {
+
+// `quillet --history-menu` and friends ask the running instance and exit.
+int sendToRunningInstance(int argc, char** argv, const QString& command) {
+    QCoreApplication app(argc, argv);
+    QString reply;
+    if (!InstanceChannel::send(command, &reply)) {
+        std::fprintf(stderr, "Quillet is not running%s.\n",
+                     reply.isEmpty() ? "" : qPrintable(QStringLiteral(" (") + reply + ")"));
+        return 1;
+    }
+    return 0;
+}
+
+QString commandFromArguments(int argc, char** argv, bool* help) {
+    QCoreApplication probe(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Quillet, a clipboard history and phrase tray."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption({QStringLiteral("history-menu"),
+                      QStringLiteral("Show the history menu of the running Quillet.")});
+    parser.addOption({QStringLiteral("phrase-menu"),
+                      QStringLiteral("Show the phrase menu of the running Quillet.")});
+    parser.addOption({QStringLiteral("search"),
+                      QStringLiteral("Show the history search panel of the running Quillet.")});
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
+    parser.process(probe);  // exits for --help, --version and unknown options
+    *help = false;
+    for (const char* name : {"history-menu", "phrase-menu", "search"})
+        if (parser.isSet(QString::fromLatin1(name))) return QString::fromLatin1(name);
+    return {};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool help = false;
+    const QString command = commandFromArguments(argc, argv, &help);
+    if (!command.isEmpty()) return sendToRunningInstance(argc, argv, command);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quillet"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Quillet"));
+    QApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    InstanceChannel channel;
+    QString error;
+    if (!channel.claim(&error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+
+    auto storage = StorageService::open(StorageService::defaultPath(), &error);
+    if (!storage) {
+        std::fprintf(stderr, "Failed to initialize SwiftData container: %s\n", qPrintable(error));
+        return 1;
+    }
+
+    PlatformServices platform = PlatformServices::create(app);
+    QuilletboxApp quillet(std::move(storage), platform, channel);
+    return app.exec();
+}

@@ -1,0 +1,69 @@
+#include "history/HistoryViewModel.h"
+
+#include "history/ClipItem.h"
+#include "history/ClipboardMonitor.h"
+#include "history/StorageService.h"
+#include "platform/Clock.h"
+
+namespace quillet {
+
+HistoryViewModel::HistoryViewModel(StorageService& storage, ClipboardMonitor& monitor,
+                                   Clock& clock, QObject* parent)
+    : QObject(parent), m_storage(storage), m_monitor(monitor), m_clock(clock) {
+    m_monitor.setDelegate(this);
+    scheduleLoad();
+}
+
+HistoryViewModel::~HistoryViewModel() {
+    if (m_monitor.delegate() == this) m_monitor.setDelegate(nullptr);
+}
+
+void HistoryViewModel::setSearchText(const QString& text) {
+    const bool changed = text != m_searchText;
+    m_searchText = text;
+    if (changed) emit searchTextChanged();
+    scheduleLoad();
+}
+
+void HistoryViewModel::scheduleLoad() {
+    if (m_loadScheduled) return;
+    m_loadScheduled = true;
+    QMetaObject::invokeMethod(this, &HistoryViewModel::loadItems, Qt::QueuedConnection);
+}
+
+void HistoryViewModel::loadItems() {
+    m_loadScheduled = false;
+    ClipList fresh = m_storage.fetchItems(m_searchText);
+    const bool changed = !(fresh == m_items);
+    m_items = std::move(fresh);
+    if (changed) emit itemsChanged();
+    setSelectedIndex(0);
+}
+
+void HistoryViewModel::setSelectedIndex(qint64 index) {
+    if (index == m_selectedIndex) return;
+    m_selectedIndex = index;
+    emit selectedIndexChanged();
+}
+
+void HistoryViewModel::moveSelection(qint64 delta) {
+    const qint64 candidate = m_selectedIndex + delta;
+    if (candidate < 0 || candidate >= m_items.size()) return;
+    setSelectedIndex(candidate);
+}
+
+void HistoryViewModel::clipboardDidChange(const QString& text) {
+    m_storage.context().insert(std::make_shared<ClipItem>(text, m_clock.now()));
+    m_storage.context().save();  // a failed save stays pending and is retried by the next one
+    scheduleLoad();
+}
+
+void HistoryViewModel::selectItem(const std::shared_ptr<ClipItem>& item) {
+    if (!item) return;
+    m_monitor.copyToPasteboard(item->content());
+    item->setTimestamp(m_clock.now());
+    m_storage.context().save();
+    scheduleLoad();
+}
+
+}  // namespace quillet

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "history/ClipList.h"
+#include "history/ClipboardMonitorDelegate.h"
+
+namespace quillet {
+
+class ClipItem;
+class ClipboardMonitor;
+class Clock;
+class StorageService;
+
+// The one observable history list: the clips matching `searchText`, newest first, and the
+// highlighted row. It stores every new copy the monitor reports and re-uses chosen clips.
+class HistoryViewModel : public QObject, public ClipboardMonitorDelegate {
+    Q_OBJECT
+    Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
+    Q_PROPERTY(qint64 selectedIndex READ selectedIndex NOTIFY selectedIndexChanged)
+public:
+    HistoryViewModel(StorageService& storage, ClipboardMonitor& monitor, Clock& clock,
+                     QObject* parent = nullptr);
+    ~HistoryViewModel() override;
+
+    const ClipList& items() const { return m_items; }
+    const QString& searchText() const { return m_searchText; }
+    // Every assignment reloads the list, an equal one too.
+    void setSearchText(const QString& text);
+    qint64 selectedIndex() const { return m_selectedIndex; }
+
+    // Reads the list for the current search text and puts the selection on the first row.
+    void loadItems();
+    // Queues a load on the main loop. Loads queued before one runs are served by it: each
+    // reads the search text when it runs, so the result is the same.
+    void scheduleLoad();
+    bool isLoadScheduled() const { return m_loadScheduled; }
+
+    // Puts the clip's text on the clipboard and makes it the newest clip.
+    void selectItem(const std::shared_ptr<ClipItem>& item);
+    // Moves the highlight; it stops at the first and last row and never wraps.
+    void moveSelection(qint64 delta);
+
+    void clipboardDidChange(const QString& text) override;
+
+signals:
+    void itemsChanged();
+    void searchTextChanged();
+    void selectedIndexChanged();
+
+private:
+    void setSelectedIndex(qint64 index);
+
+    StorageService& m_storage;
+    ClipboardMonitor& m_monitor;
+    Clock& m_clock;
+    ClipList m_items;
+    QString m_searchText;
+    qint64 m_selectedIndex = 0;
+    bool m_loadScheduled = false;
+};
+
+}  // namespace quillet

@@ -1,0 +1,118 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QUuid>
+#include <QVariant>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "history/Record.h"
+
+struct sqlite3;
+
+namespace quillet {
+
+class ClipItem;
+class PhraseCategory;
+class PhraseItem;
+
+struct SortKey {
+    QString attribute;
+    bool ascending = true;
+};
+
+// A condition on one attribute. `contains` is an exact, case-sensitive substring test.
+struct Predicate {
+    enum class Kind { Contains, Equals };
+    Kind kind = Kind::Equals;
+    QString attribute;
+    QVariant value;
+
+    static Predicate contains(const QString& attribute, const QString& text) {
+        return {Kind::Contains, attribute, text};
+    }
+    static Predicate equals(const QString& attribute, const QVariant& value) {
+        return {Kind::Equals, attribute, value};
+    }
+};
+
+struct FetchDescriptor {
+    std::optional<Predicate> predicate;
+    std::vector<SortKey> sortBy;
+    std::optional<qint64> limit;
+};
+
+// How a save moved clips in the history order (timestamps in ms since the epoch, UTC).
+struct ClipMove {
+    qint64 rowId = 0;
+    std::optional<qint64> oldTimestamp;  // none for a new clip
+    std::optional<qint64> newTimestamp;  // none for a deleted clip
+};
+
+struct SaveSummary {
+    std::vector<std::shared_ptr<Record>> inserted;
+    std::vector<std::shared_ptr<Record>> changed;
+    std::vector<std::shared_ptr<Record>> deleted;
+    std::vector<ClipMove> clipMoves;
+};
+
+// The one object context over the store: an identity map of live records, pending inserts,
+// changes and deletes until `save`, which writes them in one transaction.
+class StorageContext : public QObject {
+    Q_OBJECT
+public:
+    explicit StorageContext(sqlite3* db, QObject* parent = nullptr);
+    ~StorageContext() override;
+
+    void insert(const std::shared_ptr<Record>& record);
+    // Deleting a category deletes its phrases too.
+    void remove(const std::shared_ptr<Record>& record);
+    bool hasChanges() const;
+    // Writes every pending change in one transaction. On failure nothing is written and the
+    // changes stay pending for the next save; `error` receives the reason.
+    bool save(QString* error = nullptr);
+
+    // Fetches stored records; a failing fetch (for instance an unknown attribute) is empty.
+    std::vector<std::shared_ptr<ClipItem>> fetchClips(const FetchDescriptor& descriptor);
+    std::vector<std::shared_ptr<PhraseCategory>> fetchCategories(const FetchDescriptor& descriptor);
+    std::vector<std::shared_ptr<PhraseItem>> fetchPhrases(const FetchDescriptor& descriptor);
+    // Clips by row number, in the order given; rows that no longer exist are skipped.
+    std::vector<std::shared_ptr<ClipItem>> clipsWithRowIds(const std::vector<qint64>& rowIds);
+    std::vector<std::shared_ptr<PhraseItem>> phrasesOf(const QUuid& categoryId);
+
+    sqlite3* handle() const { return m_db; }
+    QString lastError() const { return m_lastError; }
+
+signals:
+    void didSave(const quillet::SaveSummary& summary);
+
+private:
+    friend class Record;
+    class Statement;
+
+    void noteChange(const std::shared_ptr<Record>& record);
+    void adopt(const std::shared_ptr<Record>& record);
+    template <class T, class Make>
+    std::vector<std::shared_ptr<T>> fetchRows(const QString& sql, const QVariantList& args,
+                                              Make make);
+    std::optional<QString> buildQuery(Record::Entity entity, const FetchDescriptor& descriptor,
+                                      QVariantList& args);
+    bool writeRecord(const std::shared_ptr<Record>& record, bool isInsert);
+    bool deleteRecord(const std::shared_ptr<Record>& record);
+    void pruneIdentityMap();
+
+    sqlite3* m_db;  // owned by the storage service
+    QHash<QUuid, std::weak_ptr<Record>> m_identity;
+    qsizetype m_pruneAt = 1024;
+    std::vector<std::shared_ptr<Record>> m_inserted;
+    std::vector<std::shared_ptr<Record>> m_changed;
+    std::vector<std::shared_ptr<Record>> m_deleted;
+    QString m_lastError;
+};
+
+}  // namespace quillet
+
+Q_DECLARE_METATYPE(quillet::SaveSummary)

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "history/ClipList.h"
+#include "history/StorageContext.h"
+
+struct sqlite3;
+
+namespace quillet {
+
+class PhraseCategory;
+
+// Owns the one store file (clips and phrases) and its object context, and answers the
+// shared read queries.
+class StorageService : public QObject {
+    Q_OBJECT
+public:
+    // Opens or creates the store at `path` (its folder is created 0700, the file is 0600).
+    // Returns null with `error` set when the store cannot be opened.
+    static std::unique_ptr<StorageService> open(const QString& path, QString* error,
+                                                int busyTimeoutMs = 5000);
+    // The store's place under the user's data folder.
+    static QString defaultPath();
+
+    ~StorageService() override;
+
+    StorageContext& context() { return *m_context; }
+
+    // Every clip whose content contains `searchText` exactly (case, accents and width count;
+    // no trimming), newest first; all clips for an empty text. Empty on a failing fetch.
+    ClipList fetchItems(const QString& searchText);
+    // Every category by ascending sortOrder.
+    std::vector<std::shared_ptr<PhraseCategory>> fetchCategories();
+
+    static constexpr int schemaVersion = 1;
+
+private:
+    StorageService(sqlite3* db);
+    void applySave(const SaveSummary& summary);
+    const std::shared_ptr<const std::vector<ClipOrderEntry>>& order();
+    std::vector<qint64> searchRows(const QString& searchText);
+
+    sqlite3* m_db;
+    std::unique_ptr<StorageContext> m_context;
+    // The whole history order, read once and then kept current from the context's saves.
+    std::shared_ptr<const std::vector<ClipOrderEntry>> m_order;
+};
+
+}  // namespace quillet

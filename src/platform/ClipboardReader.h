@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace quillet {
+
+// What the clipboard held at one moment: the mapped type identifiers and the plain text.
+struct ClipboardSnapshot {
+    QStringList types;
+    std::optional<QString> text;
+};
+
+// Reads the clipboard without blocking the caller. A request made while a read is running is
+// served by one more read after it; every request is eventually answered by `snapshotRead`
+// (with an empty snapshot when the owner did not answer in time).
+class ClipboardReader : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~ClipboardReader() override = default;
+
+    // `ticket` comes back with the answer so callers can drop answers that are out of date.
+    virtual void requestRead(quint64 ticket) = 0;
+
+signals:
+    void snapshotRead(quint64 ticket, const quillet::ClipboardSnapshot& snapshot);
+};
+
+}  // namespace quillet
+
+Q_DECLARE_METATYPE(quillet::ClipboardSnapshot)

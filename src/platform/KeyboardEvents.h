@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QtGlobal>
+
+namespace quillet {
+
+// Device-independent key-event flags, the same on every platform.
+namespace EventFlag {
+constexpr quint64 shift = 0x20000;
+constexpr quint64 control = 0x40000;
+constexpr quint64 option = 0x80000;
+constexpr quint64 command = 0x100000;
+}  // namespace EventFlag
+
+// Synthetic key events posted to the frontmost application.
+class KeyboardEvents {
+public:
+    KeyboardEvents() = default;
+    virtual ~KeyboardEvents() = default;
+    KeyboardEvents(const KeyboardEvents&) = delete;
+    KeyboardEvents& operator=(const KeyboardEvents&) = delete;
+
+    // Whether events can be posted at all (the platform's permission or extension).
+    virtual bool isTrusted() = 0;
+    // Posts one key event for a virtual key code with the given flags. The backend turns the
+    // command flag into the platform's own paste modifier (Ctrl on Linux).
+    virtual void postKey(quint16 virtualKeyCode, bool keyDown, quint64 flags) = 0;
+    // True while any key of the keyboard is physically held down.
+    virtual bool anyKeyHeld() = 0;
+};
+
+}  // namespace quillet

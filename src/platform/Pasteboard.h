@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace quillet {
+
+// Type identifiers the logic tests for; backends map their own formats onto these.
+namespace PasteboardType {
+inline const QString fileURL = QStringLiteral("public.file-url");
+inline const QString tiff = QStringLiteral("public.tiff");
+inline const QString png = QStringLiteral("public.png");
+inline const QString string = QStringLiteral("public.utf8-plain-text");
+// Content a password manager marked as secret: never recorded.
+inline const QString concealed = QStringLiteral("org.nspasteboard.ConcealedType");
+}  // namespace PasteboardType
+
+// The system clipboard as the monitor sees it: a change counter plus the current contents.
+// Every call must return promptly; a backend that talks to a slow owner reads ahead.
+class Pasteboard {
+public:
+    Pasteboard() = default;
+    virtual ~Pasteboard() = default;
+    Pasteboard(const Pasteboard&) = delete;
+    Pasteboard& operator=(const Pasteboard&) = delete;
+
+    // Raised on every change of the contents, our own writes included.
+    virtual qint64 changeCount() const = 0;
+    virtual QStringList types() const = 0;
+    virtual std::optional<QString> string() const = 0;
+    virtual void clearContents() = 0;
+    virtual bool setString(const QString& text) = 0;
+};
+
+}  // namespace quillet

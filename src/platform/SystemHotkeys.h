@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QtGlobal>
+#include <functional>
+#include <optional>
+
+namespace quillet {
+
+// Status values of the hot-key service.
+namespace HotkeyStatus {
+constexpr int noErr = 0;
+constexpr int eventNotHandled = -9874;
+constexpr int registrationFailed = -9878;
+}  // namespace HotkeyStatus
+
+// The operating system's global hot keys: one handler receives every press with the
+// (signature, id) pair it was registered under.
+class SystemHotkeys {
+public:
+    using Handler = std::function<int(quint32 signature, quint32 id)>;
+    using Ref = quint64;
+
+    struct Registration {
+        int status = HotkeyStatus::registrationFailed;
+        std::optional<Ref> ref;
+    };
+
+    SystemHotkeys() = default;
+    virtual ~SystemHotkeys() = default;
+    SystemHotkeys(const SystemHotkeys&) = delete;
+    SystemHotkeys& operator=(const SystemHotkeys&) = delete;
+
+    virtual bool isAvailable() const = 0;
+    virtual void installHandler(Handler handler) = 0;
+    virtual void removeHandler() = 0;
+    // keyCode is a macOS virtual key code; modifiers use the hot-key mask (command 0x0100,
+    // shift 0x0200, option 0x0800, control 0x1000).
+    virtual Registration registerHotkey(quint32 keyCode, quint32 modifiers, quint32 signature,
+                                        quint32 id) = 0;
+    virtual void unregisterHotkey(Ref ref) = 0;
+};
+
+}  // namespace quillet

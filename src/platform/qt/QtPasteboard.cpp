@@ -1,0 +1,52 @@
+#include "platform/qt/QtPasteboard.h"
+
+#include <QClipboard>
+#include <QMimeData>
+
+namespace quillet {
+
+QtPasteboard::QtPasteboard(QClipboard* clipboard, std::unique_ptr<ClipboardReader> reader,
+                           QObject* parent)
+    : QObject(parent), m_clipboard(clipboard), m_reader(std::move(reader)) {
+    qRegisterMetaType<quillet::ClipboardSnapshot>();
+    connect(m_reader.get(), &ClipboardReader::snapshotRead, this, &QtPasteboard::onSnapshotRead,
+            Qt::QueuedConnection);
+    connect(m_clipboard, &QClipboard::dataChanged, this, &QtPasteboard::onClipboardChanged);
+    // What is on the clipboard at start is the initial state, not a change.
+    m_initialTicket = m_nextTicket++;
+    m_reader->requestRead(m_initialTicket);
+}
+
+QtPasteboard::~QtPasteboard() = default;
+
+void QtPasteboard::onClipboardChanged() {
+    if (m_writing) return;  // our own write: setString already took note of it
+    m_reader->requestRead(m_nextTicket++);
+}
+
+void QtPasteboard::onSnapshotRead(quint64 ticket, const ClipboardSnapshot& snapshot) {
+    if (ticket < m_firstCurrentTicket) return;
+    m_snapshot = snapshot;
+    if (ticket != m_initialTicket) ++m_changeCount;
+}
+
+void QtPasteboard::clearContents() {
+    m_writing = true;
+    m_clipboard->clear(QClipboard::Clipboard);
+    m_writing = false;
+    m_snapshot = {};
+    m_firstCurrentTicket = m_nextTicket;
+    ++m_changeCount;
+}
+
+bool QtPasteboard::setString(const QString& text) {
+    m_writing = true;
+    m_clipboard->setText(text, QClipboard::Clipboard);
+    m_writing = false;
+    m_snapshot = {QStringList{PasteboardType::string}, text};
+    m_firstCurrentTicket = m_nextTicket;
+    ++m_changeCount;
+    return true;
+}
+
+}  // namespace quillet

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+#include "platform/ClipboardReader.h"
+#include "platform/Pasteboard.h"
+
+class QClipboard;
+
+namespace quillet {
+
+// The system clipboard through QClipboard. Foreign changes are read ahead by a
+// ClipboardReader, off the caller's path, and only a completed read raises the change count,
+// so the monitor's reads are answered from memory and never wait for a slow owner.
+class QtPasteboard final : public QObject, public Pasteboard {
+    Q_OBJECT
+public:
+    QtPasteboard(QClipboard* clipboard, std::unique_ptr<ClipboardReader> reader,
+                 QObject* parent = nullptr);
+    ~QtPasteboard() override;
+
+    qint64 changeCount() const override { return m_changeCount; }
+    QStringList types() const override { return m_snapshot.types; }
+    std::optional<QString> string() const override { return m_snapshot.text; }
+    void clearContents() override;
+    bool setString(const QString& text) override;
+
+private:
+    void onClipboardChanged();
+    void onSnapshotRead(quint64 ticket, const ClipboardSnapshot& snapshot);
+
+    QClipboard* m_clipboard;
+    std::unique_ptr<ClipboardReader> m_reader;
+    ClipboardSnapshot m_snapshot;
+    qint64 m_changeCount = 0;
+    quint64 m_nextTicket = 1;
+    // Answers to requests made before this ticket describe contents older than our last write.
+    quint64 m_firstCurrentTicket = 1;
+    quint64 m_initialTicket = 0;
+    bool m_writing = false;
+};
+
+}  // namespace quillet

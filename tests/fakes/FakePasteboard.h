@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/Pasteboard.h"
+
+namespace quillet::test {
+
+// A clipboard in memory. `copy*` play another program; the Pasteboard calls are ours.
+class FakePasteboard final : public Pasteboard {
+public:
+    qint64 changeCount() const override { return m_changeCount; }
+    QStringList types() const override { return m_types; }
+    std::optional<QString> string() const override { return m_text; }
+    void clearContents() override {
+        m_types.clear();
+        m_text.reset();
+        ++m_changeCount;
+    }
+    bool setString(const QString& text) override {
+        m_types = {PasteboardType::string};
+        m_text = text;
+        ++m_changeCount;
+        ++writes;
+        return true;
+    }
+
+    void copyText(const QString& text) { copy({PasteboardType::string}, text); }
+    void copy(const QStringList& types, std::optional<QString> text) {
+        m_types = types;
+        m_text = std::move(text);
+        ++m_changeCount;
+    }
+
+    int writes = 0;
+
+private:
+    qint64 m_changeCount = 100;
+    QStringList m_types;
+    std::optional<QString> m_text;
+};
+
+}  // namespace quillet::test

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/Clock.h"
+
+namespace quillet::test {
+
+// Time that moves only when the test says so; delayed work runs when its moment is reached.
+class ManualClock final : public Clock {
+public:
+    ManualClock() : m_now(QDateTime::fromMSecsSinceEpoch(1'800'000'000'000LL, Qt::UTC)) {}
+
+    QDateTime now() const override { return m_now; }
+    void after(int ms, std::function<void()> work) override {
+        m_pending.push_back({m_now.addMSecs(ms), m_sequence++, std::move(work)});
+    }
+
+    // Moves time forward and runs the work that became due, in order.
+    void advance(int ms) {
+        m_now = m_now.addMSecs(ms);
+        for (;;) {
+            auto due = std::min_element(m_pending.begin(), m_pending.end(),
+                                        [](const auto& a, const auto& b) {
+                                            return std::tie(a.at, a.sequence) <
+                                                   std::tie(b.at, b.sequence);
+                                        });
+            if (due == m_pending.end() || due->at > m_now) return;
+            auto work = std::move(due->work);
+            m_pending.erase(due);
+            work();
+        }
+    }
+    size_t pendingCount() const { return m_pending.size(); }
+
+private:
+    struct Pending {
+        QDateTime at;
+        int sequence;
+        std::function<void()> work;
+    };
+    QDateTime m_now;
+    int m_sequence = 0;
+    std::vector<Pending> m_pending;
+};
+
+}  // namespace quillet::test

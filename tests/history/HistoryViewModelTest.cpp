@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+
+#include "fakes/FakePasteboard.h"
+#include "fakes/ManualClock.h"
+#include "history/ClipboardMonitor.h"
+#include "history/HistoryViewModel.h"
+#include "history/StoreFixture.h"
+
+namespace quillet {
+namespace {
+
+class HistoryViewModelTest : public test::StoreFixture {
+protected:
+    HistoryViewModelTest()
+        : monitor(pasteboard), model(*storage, monitor, clock) {}
+
+    // A copy by another program, seen by the next poll, then the queued load.
+    void copy(const QString& text) {
+        clock.advance(1000);
+        pasteboard.copyText(text);
+        monitor.checkForChanges();
+        test::drainEvents();
+    }
+    QStringList shown() { return texts(model.items()); }
+
+    test::FakePasteboard pasteboard;
+    test::ManualClock clock;
+    ClipboardMonitor monitor;
+    HistoryViewModel model;
+};
+
+TEST_F(HistoryViewModelTest, BecomesTheDelegateAndLoadsAfterConstruction) {
+    EXPECT_EQ(monitor.delegate(), &model);
+    EXPECT_TRUE(model.isLoadScheduled()) << "the first load is queued, not run inline";
+    addClip("stored before", 0);
+    test::drainEvents();
+    EXPECT_EQ(shown(), QStringList{"stored before"});
+}
+
+TEST_F(HistoryViewModelTest, SelectionStopsAtBothEndsAndNeverWraps) {
+    test::drainEvents();
+    EXPECT_EQ(model.selectedIndex(), 0);
+    model.moveSelection(1);
+    model.moveSelection(-1);
+    EXPECT_EQ(model.selectedIndex(), 0) << "no rows: nothing moves";
+
+    copy("a");
+    copy("b");
+    copy("c");
+    QSignalSpy moved(&model, &HistoryViewModel::selectedIndexChanged);
+    model.moveSelection(-1);
+    EXPECT_EQ(model.selectedIndex(), 0);
+    model.moveSelection(3);
+    EXPECT_EQ(model.selectedIndex(), 0);
+    model.moveSelection(2);
+    EXPECT_EQ(model.selectedIndex(), 2);
+    model.moveSelection(1);
+    EXPECT_EQ(model.selectedIndex(), 2);
+    model.moveSelection(0);
+    EXPECT_EQ(moved.count(), 1) << "only a real move notifies";
+}
+
+TEST_F(HistoryViewModelTest, ChoosingAClipMovesItToTheTopWithoutDuplicating) {
+    copy("a");
+    copy("b");
+    copy("c");
+    ASSERT_EQ(shown(), (QStringList{"c", "b", "a"}));
+    model.moveSelection(1);
+    clock.advance(1000);
+    model.selectItem(model.items().at(2));
+    EXPECT_EQ(pasteboard.string(), QString("a"));
+    test::drainEvents();
+    EXPECT_EQ(shown(), (QStringList{"a", "c", "b"}));
+    EXPECT_EQ(model.selectedIndex(), 0);
+    EXPECT_EQ(model.items().at(0)->timestamp(), clock.now());
+
+    // The monitor does not record our own write.
+    monitor.checkForChanges();
+    test::drainEvents();
+    EXPECT_EQ(model.items().size(), 3);
+    reopen();
+    EXPECT_EQ(texts(storage->fetchItems("")), (QStringList{"a", "c", "b"})) << "saved";
+}
+
+TEST_F(HistoryViewModelTest, EverySearchAssignmentReloadsAndResetsTheSelection) {
+    copy("apple");
+    copy("banana");
+    copy("apricot");
+    model.setSearchText("ap");
+    test::drainEvents();
+    EXPECT_EQ(shown(), (QStringList{"apricot", "apple"}));
+    model.moveSelection(1);
+    ASSERT_EQ(model.selectedIndex(), 1);
+
+    QSignalSpy textChanged(&model, &HistoryViewModel::searchTextChanged);
+    model.setSearchText("ap");
+    EXPECT_EQ(textChanged.count(), 0);
+    EXPECT_TRUE(model.isLoadScheduled());
+    test::drainEvents();
+    EXPECT_EQ(model.selectedIndex(), 0) << "an equal assignment still reloads";
+
+    // Several quick edits: once the loads ran, the list matches the last text.
+    model.setSearchText("b");
+    model.setSearchText("ban");
+    model.setSearchText("x");
+    model.setSearchText("apr");
+    test::drainEvents();
+    EXPECT_EQ(shown(), QStringList{"apricot"});
+}
+
+TEST_F(HistoryViewModelTest, ACopyUnderAnActiveSearchIsStoredButListedOnlyIfItMatches) {
+    copy("keep me");
+    model.setSearchText("keep");
+    test::drainEvents();
+    copy("other");
+    EXPECT_EQ(shown(), QStringList{"keep me"});
+    copy("keep this too");
+    EXPECT_EQ(shown(), (QStringList{"keep this too", "keep me"}));
+    model.setSearchText("");
+    test::drainEvents();
+    EXPECT_EQ(shown(), (QStringList{"keep this too", "other", "keep me"}));
+}
+
+TEST_F(HistoryViewModelTest, ReloadingTheSameRowsIsNoChange) {
+    copy("a");
+    QSignalSpy changed(&model, &HistoryViewModel::itemsChanged);
+    model.loadItems();
+    EXPECT_EQ(changed.count(), 0);
+    copy("b");
+    EXPECT_EQ(changed.count(), 1);
+}
+
+}  // namespace
+}  // namespace quillet

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "history/ClipItem.h"
+#include "history/StorageService.h"
+#include "support/TempDir.h"
+
+namespace quillet::test {
+
+// A fresh store file in a private temporary folder.
+class StoreFixture : public ::testing::Test {
+protected:
+    StoreFixture() { reopen(); }
+
+    void reopen() {
+        storage.reset();
+        QString error;
+        storage = StorageService::open(dir.file("store/history.sqlite"), &error, 200);
+        ASSERT_TRUE(storage) << qPrintable(error);
+    }
+
+    // Saves a clip stamped `secondsAfterStart` after a fixed moment.
+    std::shared_ptr<ClipItem> addClip(const QString& text, qint64 secondsAfterStart) {
+        auto clip = std::make_shared<ClipItem>(text, start.addSecs(secondsAfterStart));
+        storage->context().insert(clip);
+        EXPECT_TRUE(storage->context().save());
+        return clip;
+    }
+
+    QStringList texts(const ClipList& list) {
+        QStringList result;
+        for (qsizetype i = 0; i < list.size(); ++i) result << list.at(i)->content();
+        return result;
+    }
+
+    TempDir dir;
+    std::unique_ptr<StorageService> storage;
+    const QDateTime start = QDateTime::fromMSecsSinceEpoch(1'700'000'000'000LL, Qt::UTC);
+};
+
+}  // namespace quillet::test
