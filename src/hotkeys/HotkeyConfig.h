@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+
+namespace quillet {
+
+// Bits of the hot-key modifier mask, the layout the system hot-key registration takes.
+namespace HotkeyModifier {
+constexpr quint32 command = 0x0100;
+constexpr quint32 shift = 0x0200;
+constexpr quint32 option = 0x0800;
+constexpr quint32 control = 0x1000;
+}  // namespace HotkeyModifier
+
+// One global hot key: a macOS virtual key code and a modifier mask. A plain value; it does
+// not validate itself (a mask of 0 is representable, the settings model refuses it).
+class HotkeyConfig {
+public:
+    HotkeyConfig() = default;
+    constexpr HotkeyConfig(quint32 keyCode, quint32 modifierFlags)
+        : keyCode(keyCode), modifierFlags(modifierFlags) {}
+
+    quint32 keyCode = 0;
+    quint32 modifierFlags = 0;
+
+    // Modifier symbols in the fixed order ⌃⌥⇧⌘, then the key's name, e.g. "⇧⌘V".
+    QString displayString() const;
+
+    // Name of one key; keypad keys read like their main-keyboard twins. Unnamed codes give
+    // "Key <code>".
+    static QString keyName(quint32 keyCode);
+
+    // Converts device-independent key-event flags (see EventFlag) to the modifier mask.
+    static quint32 carbonModifiers(quint64 eventFlags);
+
+    // Compact JSON, keyCode first: {"keyCode":9,"modifierFlags":768}.
+    QByteArray toJson() const;
+    // Needs both members as integers in 0...4294967295; other members are ignored.
+    static std::optional<HotkeyConfig> fromJson(const QByteArray& json);
+
+    friend bool operator==(const HotkeyConfig&, const HotkeyConfig&) = default;
+};
+
+}  // namespace quillet
