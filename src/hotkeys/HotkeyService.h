@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QtGlobal>
+#include <functional>
+#include <map>
+#include <optional>
+
+#include "hotkeys/HotkeyConfig.h"
+#include "platform/SystemHotkeys.h"
+
+namespace quillet {
+
+// A four-character code as the platform forms it: the first character is the most
+// significant byte.
+constexpr quint32 fourCharCode(const char (&code)[5]) {
+    return (quint32(quint8(code[0])) << 24) | (quint32(quint8(code[1])) << 16) |
+           (quint32(quint8(code[2])) << 8) | quint32(quint8(code[3]));
+}
+
+// Keeps one system hot-key registration per id and runs the id's action when it is pressed.
+class HotkeyService {
+public:
+    using Action = std::function<void()>;
+
+    // Every hot key of the program is registered under this signature.
+    static constexpr quint32 signature = fourCharCode("QLHK");
+
+    // `system` must outlive the service.
+    explicit HotkeyService(SystemHotkeys& system);
+    ~HotkeyService();
+    HotkeyService(const HotkeyService&) = delete;
+    HotkeyService& operator=(const HotkeyService&) = delete;
+
+    // Replaces the id's registration; an earlier one is released even if the new one fails.
+    // Returns whether the hot key is now registered.
+    bool registerHotkey(quint32 id, const HotkeyConfig& config, Action action);
+    void unregisterHotkey(quint32 id);
+    // Drops every registration and removes the event handler.
+    void unregisterAll();
+
+    // Runs the action registered under `id` (the signature is not compared). Returns
+    // HotkeyStatus::noErr, or HotkeyStatus::eventNotHandled for an unknown id.
+    int handleHotkeyEvent(quint32 eventSignature, quint32 id);
+
+    bool isRegistered(quint32 id) const { return m_registrations.contains(id); }
+    std::optional<SystemHotkeys::Ref> hotKeyRef(quint32 id) const;
+    std::size_t registrationCount() const { return m_registrations.size(); }
+    bool hasHandler() const { return m_hasHandler; }
+
+private:
+    struct HotkeyRegistration {
+        std::optional<SystemHotkeys::Ref> hotKeyRef;
+        Action action;
+    };
+
+    SystemHotkeys& m_system;
+    std::map<quint32, HotkeyRegistration> m_registrations;
+    bool m_hasHandler = false;
+};
+
+}  // namespace quillet
