@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QSettings>
+#include <QSignalSpy>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "hotkeys/HotkeyConfigPrinter.h"
+#include "settings/SettingsViewModel.h"
+#include "support/TempDir.h"
+
+namespace quillet {
+namespace {
+
+const HotkeyConfig defaultHistory(9, 0x0300);
+const HotkeyConfig defaultPhrase(8, 0x0300);
+
+const QString duplicateError = QString::fromUtf8("重複エラー");
+const QString noModifierError = QString::fromUtf8("修飾キーなしエラー");
+const QString registrationFailed = QString::fromUtf8("登録失敗");
+
+class SettingsViewModelTest : public ::testing::Test {
+protected:
+    void SetUp() override { settings = openSettings(); }
+
+    std::unique_ptr<QSettings> openSettings() const {
+        return std::make_unique<QSettings>(directory.file("settings.ini"), QSettings::IniFormat);
+    }
+
+    void store(const char* key, const QByteArray& bytes) {
+        settings->setValue(QLatin1String(key), bytes);
+        settings->sync();
+    }
+
+    QByteArray stored(const char* key) const {
+        return openSettings()->value(QLatin1String(key)).toByteArray();
+    }
+
+    // Installs a registration hook that records its calls and answers `accept`.
+    void installHook(SettingsViewModel& model, bool accept) {
+        model.setRequestRegistration([this, accept](HotkeyConfig history, HotkeyConfig phrase) {
+            requests.emplace_back(history, phrase);
+            return accept;
+        });
+    }
+
+    test::TempDir directory;
+    std::unique_ptr<QSettings> settings;
+    std::vector<std::pair<HotkeyConfig, HotkeyConfig>> requests;
+};
+
+TEST_F(SettingsViewModelTest, StartsWithTheDefaultsAndWritesNothing) {
+    SettingsViewModel model(*settings);
+    EXPECT_EQ(model.historyHotkey(), defaultHistory);
+    EXPECT_EQ(model.phraseHotkey(), defaultPhrase);
+    EXPECT_EQ(model.historyHotkey().displayString(), QString::fromUtf8("⇧⌘V"));
+    EXPECT_EQ(model.phraseHotkey().displayString(), QString::fromUtf8("⇧⌘C"));
+    EXPECT_TRUE(model.errorMessage().isEmpty());
+    EXPECT_TRUE(openSettings()->allKeys().isEmpty());
+}
+
+TEST_F(SettingsViewModelTest, LoadsStoredHotkeys) {
+    store("historyHotkey", R"({"keyCode":3,"modifierFlags":4352})");
+    SettingsViewModel model(*settings);
+    EXPECT_EQ(model.historyHotkey().displayString(), QString::fromUtf8("⌃⌘F"));
+    EXPECT_EQ(model.phraseHotkey(), defaultPhrase);
+}
+
+TEST_F(SettingsViewModelTest, UndecodableValuesLeaveTheDefaults) {
+    store("historyHotkey", "not json");
+    store("phraseHotkey", R"({"keyCode":8.5,"modifierFlags":768})");
+    SettingsViewModel model(*settings);
+    EXPECT_EQ(model.historyHotkey(), defaultHistory);
+    EXPECT_EQ(model.phraseHotkey(), defaultPhrase);
+    EXPECT_TRUE(model.errorMessage().isEmpty());
+}
+
+TEST_F(SettingsViewModelTest, ADuplicateIsRefusedBeforeRegistration) {
+    SettingsViewModel model(*settings);
+    installHook(model, true);
+    QSignalSpy historyChanged(&model, &SettingsViewModel::historyHotkeyChanged);
+
+    model.updateHistoryHotkey(8, 0x0300);
+    EXPECT_EQ(model.errorMessage(), duplicateError);
+    model.updatePhraseHotkey(9, 0x0300);
+    EXPECT_EQ(model.errorMessage(), duplicateError);
+
+    EXPECT_TRUE(requests.empty());
+    EXPECT_EQ(model.historyHotkey(), defaultHistory);
+    EXPECT_EQ(model.phraseHotkey(), defaultPhrase);
+    EXPECT_EQ(historyChanged.count(), 0);
+    EXPECT_TRUE(openSettings()->allKeys().isEmpty());
+}
+
+TEST_F(SettingsViewModelTest, AKeyWithoutModifiersIsRefusedBeforeRegistration) {
+    SettingsViewModel model(*settings);
+    installHook(model, true);
+    model.updateHistoryHotkey(49, 0);
+    EXPECT_EQ(model.errorMessage(), noModifierError);
+    EXPECT_TRUE(requests.empty());
+    EXPECT_EQ(model.historyHotkey(), defaultHistory);
+}
+
+TEST_F(SettingsViewModelTest, TheDuplicateTestComesBeforeTheModifierTest) {
+    // Loaded values are not validated, so the phrase hot key can lack modifiers.
+    store("phraseHotkey", R"({"keyCode":5,"modifierFlags":0})");
+    SettingsViewModel model(*settings);
+    installHook(model, true);
+    model.updateHistoryHotkey(5, 0);
+    EXPECT_EQ(model.errorMessage(), duplicateError);
+    EXPECT_TRUE(requests.empty());
+}
+
+TEST_F(SettingsViewModelTest, RegistersThenAcceptsAndStoresTheNewHotkey) {
+    SettingsViewModel model(*settings);
+    installHook(model, true);
+    QSignalSpy historyChanged(&model, &SettingsViewModel::historyHotkeyChanged);
+    QSignalSpy phraseChanged(&model, &SettingsViewModel::phraseHotkeyChanged);
+
+    model.updateHistoryHotkey(3, 0x1100);
+
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].first, HotkeyConfig(3, 0x1100));
+    EXPECT_EQ(requests[0].second, defaultPhrase);
+    EXPECT_EQ(model.historyHotkey(), HotkeyConfig(3, 0x1100));
+    EXPECT_EQ(historyChanged.count(), 1);
+    EXPECT_EQ(phraseChanged.count(), 0);
+    EXPECT_EQ(stored("historyHotkey"), QByteArray(R"({"keyCode":3,"modifierFlags":4352})"));
+    EXPECT_EQ(stored("phraseHotkey"), QByteArray(R"({"keyCode":8,"modifierFlags":768})"));
+}
+
+TEST_F(SettingsViewModelTest, ThePhraseUpdatePassesTheCurrentHistoryHotkey) {
+    SettingsViewModel model(*settings);
+    installHook(model, true);
+    model.updatePhraseHotkey(35, 0x0900);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].first, defaultHistory);
+    EXPECT_EQ(requests[0].second, HotkeyConfig(35, 0x0900));
+    EXPECT_EQ(model.phraseHotkey(), HotkeyConfig(35, 0x0900));
+    EXPECT_EQ(model.historyHotkey(), defaultHistory);
+}
+
+TEST_F(SettingsViewModelTest, AKeyEqualToItsOwnValueIsRegisteredAgain) {
+    SettingsViewModel model(*settings);
+    installHook(model, true);
+    QSignalSpy historyChanged(&model, &SettingsViewModel::historyHotkeyChanged);
+    model.updateHistoryHotkey(9, 0x0300);
+    EXPECT_EQ(requests.size(), 1u);
+    EXPECT_EQ(historyChanged.count(), 0);
+    EXPECT_TRUE(model.errorMessage().isEmpty());
+}
+
+TEST_F(SettingsViewModelTest, ARefusedRegistrationKeepsValuesAndStoredBytes) {
+    store("historyHotkey", R"({"keyCode":3,"modifierFlags":4352})");
+    SettingsViewModel model(*settings);
+    installHook(model, false);
+    QSignalSpy historyChanged(&model, &SettingsViewModel::historyHotkeyChanged);
+
+    model.updateHistoryHotkey(0, 0x0100);
+
+    EXPECT_EQ(requests.size(), 1u);
+    EXPECT_EQ(model.errorMessage(), registrationFailed);
+    EXPECT_EQ(model.historyHotkey(), HotkeyConfig(3, 4352));
+    EXPECT_EQ(historyChanged.count(), 0);
+    EXPECT_EQ(stored("historyHotkey"), QByteArray(R"({"keyCode":3,"modifierFlags":4352})"));
+    EXPECT_FALSE(openSettings()->contains("phraseHotkey"));
+}
+
+TEST_F(SettingsViewModelTest, WithoutAHookEveryChangeFails) {
+    SettingsViewModel model(*settings);
+    model.updateHistoryHotkey(0, 0x0100);
+    EXPECT_EQ(model.errorMessage(), registrationFailed);
+    EXPECT_EQ(model.historyHotkey(), defaultHistory);
+    model.resetToDefaults();
+    EXPECT_EQ(model.errorMessage(), registrationFailed);
+    EXPECT_TRUE(openSettings()->allKeys().isEmpty());
+}
+
+TEST_F(SettingsViewModelTest, ASuccessfulChangeClearsTheError) {
+    SettingsViewModel model(*settings);
+    installHook(model, true);
+    QSignalSpy errorChanged(&model, &SettingsViewModel::errorMessageChanged);
+
+    model.updateHistoryHotkey(8, 0x0300);
+    model.updateHistoryHotkey(8, 0x0300);  // the same text again is no change
+    EXPECT_EQ(errorChanged.count(), 1);
+    model.updateHistoryHotkey(49, 0);
+    EXPECT_EQ(errorChanged.count(), 2);
+
+    model.updateHistoryHotkey(11, 0x0100);
+    EXPECT_TRUE(model.errorMessage().isEmpty());
+    EXPECT_EQ(errorChanged.count(), 3);
+}
+
+TEST_F(SettingsViewModelTest, ChangesSurviveIntoAFreshStore) {
+    {
+        SettingsViewModel model(*settings);
+        installHook(model, true);
+        model.updateHistoryHotkey(3, 0x1100);
+        model.updatePhraseHotkey(35, 0x0900);
+        // On disk already, not only in this process's cache of the file.
+        QFile file(directory.file("settings.ini"));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        EXPECT_TRUE(text.contains("historyHotkey=")) << text.constData();
+        EXPECT_TRUE(text.contains("phraseHotkey=")) << text.constData();
+    }
+    const auto fresh = openSettings();
+    SettingsViewModel reloaded(*fresh);
+    EXPECT_EQ(reloaded.historyHotkey(), HotkeyConfig(3, 0x1100));
+    EXPECT_EQ(reloaded.phraseHotkey(), HotkeyConfig(35, 0x0900));
+}
+
+TEST_F(SettingsViewModelTest, ResetRegistersAndStoresTheDefaults) {
+    store("historyHotkey", R"({"keyCode":3,"modifierFlags":4352})");
+    store("phraseHotkey", R"({"keyCode":35,"modifierFlags":2304})");
+    SettingsViewModel model(*settings);
+    installHook(model, true);
+    model.updateHistoryHotkey(49, 0);  // leaves an error for the reset to clear
+
+    model.resetToDefaults();
+
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0], std::make_pair(defaultHistory, defaultPhrase));
+    EXPECT_EQ(model.historyHotkey(), defaultHistory);
+    EXPECT_EQ(model.phraseHotkey(), defaultPhrase);
+    EXPECT_TRUE(model.errorMessage().isEmpty());
+    EXPECT_EQ(stored("historyHotkey"), QByteArray(R"({"keyCode":9,"modifierFlags":768})"));
+    EXPECT_EQ(stored("phraseHotkey"), QByteArray(R"({"keyCode":8,"modifierFlags":768})"));
+}
+
+TEST_F(SettingsViewModelTest, ARefusedResetChangesNothing) {
+    store("historyHotkey", R"({"keyCode":3,"modifierFlags":4352})");
+    SettingsViewModel model(*settings);
+    installHook(model, false);
+
+    model.resetToDefaults();
+
+    EXPECT_EQ(requests.size(), 1u);
+    EXPECT_EQ(model.errorMessage(), registrationFailed);
+    EXPECT_EQ(model.historyHotkey(), HotkeyConfig(3, 4352));
+    EXPECT_EQ(stored("historyHotkey"), QByteArray(R"({"keyCode":3,"modifierFlags":4352})"));
+    EXPECT_FALSE(openSettings()->contains("phraseHotkey"));
+}
+
+}  // namespace
+}  // namespace quillet
