@@ -8,35 +8,98 @@
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
 #include "history/StorageService.h"
+#include "hotkeys/HotkeyConfig.h"
+#include "hotkeys/HotkeyService.h"
+#include "menus/PanelCoordinator.h"
+#include "menus/QuickMenuService.h"
+#include "menus/QuickPhraseMenuService.h"
+#include "paste/AppFocusService.h"
+#include "paste/PasteActionService.h"
+#include "settings/SettingsViewModel.h"
 
 namespace quillet {
 
 QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformServices& platform,
-                             InstanceChannel& channel, QObject* parent)
-    : QObject(parent), m_platform(platform), m_storageService(std::move(storage)) {
+                             InstanceChannel& channel, QSettings& settings, QObject* parent)
+    : QObject(parent), m_platform(platform), m_log(stdout),
+      m_storageService(std::move(storage)) {
     // 1. The store is open (opening it is the one fatal step, done by the caller).
     // 2. The monitor notes the clipboard's change count; it does not poll yet.
     m_clipboardMonitor = std::make_unique<ClipboardMonitor>(*platform.pasteboard);
     // 3. The history list becomes the monitor's delegate and queues its first load.
     m_viewModel =
         std::make_unique<HistoryViewModel>(*m_storageService, *m_clipboardMonitor, *platform.clock);
+    // 4-9. Settings, hot keys, focus and paste, panels, the two pop-up menus.
+    m_settingsViewModel = std::make_unique<SettingsViewModel>(settings);
+    m_hotkeyService = std::make_unique<HotkeyService>(*platform.hotkeys);
+    m_appFocusService = std::make_unique<AppFocusService>(*platform.workspace, *platform.clock);
+    m_pasteActionService =
+        std::make_unique<PasteActionService>(*platform.keyboard, *platform.clock, m_log);
+    m_panelCoordinator = std::make_unique<PanelCoordinator>(
+        *m_viewModel, *m_appFocusService, *m_pasteActionService, *platform.clock);
+    m_quickMenuService = std::make_unique<QuickMenuService>(
+        *m_viewModel, *m_pasteActionService, *m_appFocusService, *m_panelCoordinator);
+    m_quickPhraseMenuService = std::make_unique<QuickPhraseMenuService>(
+        *m_storageService, *m_pasteActionService, *m_appFocusService, *m_clipboardMonitor);
 
     m_tray = std::make_unique<TrayMenu>(TrayMenu::Actions{
-        .showQuickMenu = nullptr,
-        .showPhraseMenu = nullptr,
+        .showQuickMenu = [this] { m_quickMenuService->showMenu(); },
+        .showPhraseMenu = [this] { m_quickPhraseMenuService->showMenu(); },
         .quit = [] { QApplication::quit(); },
     });
     channel.setHandler([this](const QString& command) { return handleCommand(command); });
 
-    // Last: the text on the clipboard now counts as seen and polling begins.
+    // 10. The text on the clipboard now counts as seen and polling begins.
     m_clipboardMonitor->startMonitoring();
+    // 11. The stored hot keys; one the system refuses stays inactive, silently.
+    registerHotkeys();
+    // 12. The settings re-register through here, rolling back to the old pair on failure.
+    m_settingsViewModel->setRequestRegistration(
+        [this](const HotkeyConfig& history, const HotkeyConfig& phrase) {
+            const HotkeyConfig oldHistory = m_settingsViewModel->historyHotkey();
+            const HotkeyConfig oldPhrase = m_settingsViewModel->phraseHotkey();
+            m_hotkeyService->unregisterAll();
+            if (registerPair(history, phrase)) return true;
+            m_hotkeyService->unregisterAll();
+            registerPair(oldHistory, oldPhrase);
+            return false;
+        });
 }
 
 QuilletboxApp::~QuilletboxApp() = default;
 
+bool QuilletboxApp::registerPair(const HotkeyConfig& history, const HotkeyConfig& phrase) {
+    // The actions only queue the menu, so it opens after the key event has been handled.
+    const bool historyOk = m_hotkeyService->registerHotkey(historyHotkeyId, history, [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { m_quickMenuService->showMenu(); }, Qt::QueuedConnection);
+    });
+    const bool phraseOk = m_hotkeyService->registerHotkey(phraseHotkeyId, phrase, [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { m_quickPhraseMenuService->showMenu(); }, Qt::QueuedConnection);
+    });
+    return historyOk && phraseOk;
+}
+
+void QuilletboxApp::registerHotkeys() {
+    registerPair(m_settingsViewModel->historyHotkey(), m_settingsViewModel->phraseHotkey());
+}
+
 bool QuilletboxApp::handleCommand(const QString& command) {
-    Q_UNUSED(command);
-    return false;
+    if (command == QLatin1String("history-menu")) {
+        m_quickMenuService->showMenu();
+    } else if (command == QLatin1String("phrase-menu")) {
+        m_quickPhraseMenuService->showMenu();
+    } else if (command == QLatin1String("search")) {
+        m_panelCoordinator->showHistoryPanel();
+    } else if (command == QLatin1String("quit")) {
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    } else if (command == QLatin1String("ping")) {
+        // Answered once start-up is complete: the event loop runs only after it.
+    } else {
+        return false;
+    }
+    return true;
 }
 
 }  // namespace quillet

@@ -1,15 +1,25 @@
 #pragma once
 
 #include <QObject>
+#include <QSettings>
+#include <QTextStream>
 #include <memory>
 
 namespace quillet {
 
+class AppFocusService;
 class ClipboardMonitor;
 class HistoryViewModel;
+class HotkeyService;
 class InstanceChannel;
+class PanelCoordinator;
+class PasteActionService;
+class QuickMenuService;
+class QuickPhraseMenuService;
+class SettingsViewModel;
 class StorageService;
 class TrayMenu;
+class HotkeyConfig;
 struct PlatformServices;
 
 // The program: creates every long-lived service once, in a fixed order, and wires them.
@@ -18,20 +28,30 @@ class QuilletboxApp : public QObject {
     Q_OBJECT
 public:
     QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformServices& platform,
-                  InstanceChannel& channel, QObject* parent = nullptr);
+                  InstanceChannel& channel, QSettings& settings, QObject* parent = nullptr);
     ~QuilletboxApp() override;
 
-    StorageService& storageService() { return *m_storageService; }
-    ClipboardMonitor& clipboardMonitor() { return *m_clipboardMonitor; }
-    HistoryViewModel& viewModel() { return *m_viewModel; }
+    // Hot-key ids: the history menu and the phrase menu.
+    static constexpr quint32 historyHotkeyId = 1;
+    static constexpr quint32 phraseHotkeyId = 2;
 
 private:
+    void registerHotkeys();
+    bool registerPair(const HotkeyConfig& history, const HotkeyConfig& phrase);
     bool handleCommand(const QString& command);
 
     PlatformServices& m_platform;
+    QTextStream m_log;
     std::unique_ptr<StorageService> m_storageService;
     std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;
     std::unique_ptr<HistoryViewModel> m_viewModel;
+    std::unique_ptr<SettingsViewModel> m_settingsViewModel;
+    std::unique_ptr<HotkeyService> m_hotkeyService;
+    std::unique_ptr<AppFocusService> m_appFocusService;
+    std::unique_ptr<PasteActionService> m_pasteActionService;
+    std::unique_ptr<PanelCoordinator> m_panelCoordinator;
+    std::unique_ptr<QuickMenuService> m_quickMenuService;
+    std::unique_ptr<QuickPhraseMenuService> m_quickPhraseMenuService;
     std::unique_ptr<TrayMenu> m_tray;
 };
 

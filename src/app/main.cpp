@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QSettings>
 #include <cstdio>
 
 #include "app/InstanceChannel.h"
@@ -15,15 +16,18 @@ namespace {
 int sendToRunningInstance(int argc, char** argv, const QString& command) {
     QCoreApplication app(argc, argv);
     QString reply;
-    if (!InstanceChannel::send(command, &reply)) {
-        std::fprintf(stderr, "Quillet is not running%s.\n",
-                     reply.isEmpty() ? "" : qPrintable(QStringLiteral(" (") + reply + ")"));
-        return 1;
+    const bool done = InstanceChannel::send(command, &reply);
+    if (command == QLatin1String("ping")) {
+        std::printf("Quillet is %s.\n", done ? "running" : "not running");
+    } else if (!done && reply.isEmpty()) {
+        std::fprintf(stderr, "Quillet is not running.\n");
+    } else if (!done) {
+        std::fprintf(stderr, "Quillet refused the request: %s\n", qPrintable(reply));
     }
-    return 0;
+    return done ? 0 : 1;
 }
 
-QString commandFromArguments(int argc, char** argv, bool* help) {
+QString commandFromArguments(int argc, char** argv) {
     QCoreApplication probe(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Quillet, a clipboard history and phrase tray."));
@@ -35,19 +39,21 @@ QString commandFromArguments(int argc, char** argv, bool* help) {
                       QStringLiteral("Show the phrase menu of the running Quillet.")});
     parser.addOption({QStringLiteral("search"),
                       QStringLiteral("Show the history search panel of the running Quillet.")});
+    parser.addOption({QStringLiteral("quit"), QStringLiteral("Quit the running Quillet.")});
+    parser.addOption({QStringLiteral("status"),
+                      QStringLiteral("Say whether Quillet is running (exit status 0 when it is).")});
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
     parser.process(probe);  // exits for --help, --version and unknown options
-    *help = false;
-    for (const char* name : {"history-menu", "phrase-menu", "search"})
+    for (const char* name : {"history-menu", "phrase-menu", "search", "quit"})
         if (parser.isSet(QString::fromLatin1(name))) return QString::fromLatin1(name);
+    if (parser.isSet(QStringLiteral("status"))) return QStringLiteral("ping");
     return {};
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool help = false;
-    const QString command = commandFromArguments(argc, argv, &help);
+    const QString command = commandFromArguments(argc, argv);
     if (!command.isEmpty()) return sendToRunningInstance(argc, argv, command);
 
     QApplication app(argc, argv);
@@ -70,6 +76,8 @@ int main(int argc, char** argv) {
     }
 
     PlatformServices platform = PlatformServices::create(app);
-    QuilletboxApp quillet(std::move(storage), platform, channel);
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("quillet"),
+                       QStringLiteral("quillet"));
+    QuilletboxApp quillet(std::move(storage), platform, channel, settings);
     return app.exec();
 }

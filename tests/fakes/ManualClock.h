@@ -17,20 +17,23 @@ public:
         m_pending.push_back({m_now.addMSecs(ms), m_sequence++, std::move(work)});
     }
 
-    // Moves time forward and runs the work that became due, in order.
+    // Moves time forward step by step, running work as its moment comes (work scheduled
+    // meanwhile included).
     void advance(int ms) {
-        m_now = m_now.addMSecs(ms);
+        const QDateTime target = m_now.addMSecs(ms);
         for (;;) {
             auto due = std::min_element(m_pending.begin(), m_pending.end(),
                                         [](const auto& a, const auto& b) {
                                             return std::tie(a.at, a.sequence) <
                                                    std::tie(b.at, b.sequence);
                                         });
-            if (due == m_pending.end() || due->at > m_now) return;
+            if (due == m_pending.end() || due->at > target) break;
+            m_now = std::max(m_now, due->at);
             auto work = std::move(due->work);
             m_pending.erase(due);
             work();
         }
+        m_now = target;
     }
     size_t pendingCount() const { return m_pending.size(); }
 

@@ -1,0 +1,96 @@
+#include "menus/QuickMenuService.h"
+
+#include <QCursor>
+#include <QTextBoundaryFinder>
+
+#include "app/Localized.h"
+#include "history/ClipItem.h"
+#include "history/HistoryViewModel.h"
+#include "menus/PanelCoordinator.h"
+#include "paste/AppFocusService.h"
+#include "paste/PasteActionService.h"
+#include "paste/PasteSequence.h"
+
+namespace quillet {
+
+QuickMenuService::QuickMenuService(HistoryViewModel& viewModel, PasteActionService& paste,
+                                   AppFocusService& focus, PanelCoordinator& panels,
+                                   QObject* parent)
+    : QObject(parent), m_viewModel(viewModel), m_paste(paste), m_focus(focus), m_panels(panels) {}
+
+QuickMenuService::~QuickMenuService() = default;
+
+QString QuickMenuService::titleFor(const QString& content) {
+    QString flat = content;
+    flat.replace(u'\n', u' ');
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, flat);
+    int count = 0;
+    while (count < titleLength && graphemes.toNextBoundary() != -1) ++count;
+    if (count < titleLength || graphemes.position() < 0) return flat;
+    return flat.left(graphemes.position());
+}
+
+QAction* QuickMenuService::clipAction(QMenu* parent, qsizetype index) {
+    const auto clip = m_menuItems.at(index);
+    auto* action = new QAction(menuText(clip ? titleFor(clip->content()) : QString()), parent);
+    action->setData(QVariant::fromValue<qint64>(index));
+    connect(action, &QAction::triggered, this, [this, action] { menuItemAction(action); });
+    return action;
+}
+
+KeyedMenu* QuickMenuService::buildMenu() {
+    auto menu = std::make_unique<KeyedMenu>();
+    menu->setTitle(localized("QUICK_MENU_TITLE", "Quick Paste"));
+    m_menuItems = m_viewModel.items();
+    const qsizetype n = m_menuItems.size();
+
+    if (n == 0) {
+        menu->addAction(localized("NO_HISTORY_MESSAGE", "No history"))->setEnabled(false);
+    }
+    for (qsizetype i = 0; i < std::min(n, topLevelCount); ++i) {
+        const int digit = int((i + 1) % 10);
+        menu->addKeyedAction(clipAction(menu.get(), i), Qt::Key(Qt::Key_0 + digit),
+                             QString::number(digit));
+    }
+    if (n > topLevelCount) {
+        menu->addSeparator();
+        for (qsizetype first = topLevelCount; first < n; first += blockSize) {
+            const qsizetype last = std::min(first + blockSize, n);  // exclusive
+            const QString label = localized("SUBMENU_RANGE_LABEL", "Items %1-%2")
+                                      .arg(first + 1)
+                                      .arg(last);
+            QMenu* block = menu->addMenu(label);
+            // A million clips make ten thousand blocks: each is filled only when it opens.
+            connect(block, &QMenu::aboutToShow, this, [this, block, first, last] {
+                if (!block->isEmpty()) return;
+                for (qsizetype i = first; i < last; ++i) block->addAction(clipAction(block, i));
+            });
+        }
+    }
+    menu->addSeparator();
+    auto* search = new QAction(localized("MENU_SEARCH", "検索..."), menu.get());
+    connect(search, &QAction::triggered, this, &QuickMenuService::searchAction);
+    menu->addKeyedAction(search, Qt::Key_F, QStringLiteral("F"));
+
+    m_menu = std::move(menu);
+    return m_menu.get();
+}
+
+void QuickMenuService::showMenu() {
+    m_focus.captureFrontmostApp();
+    m_viewModel.scheduleLoad();  // not awaited: the menu shows the list as it stands
+    buildMenu()->popup(QCursor::pos());
+}
+
+void QuickMenuService::menuItemAction(QAction* action) {
+    bool ok = false;
+    const qint64 index = action->data().toLongLong(&ok);
+    const auto clip = ok ? m_menuItems.at(index) : nullptr;
+    if (!clip) return;
+    m_viewModel.selectItem(clip);
+    finishPaste(m_focus, m_paste, this);
+}
+
+void QuickMenuService::searchAction() { m_panels.showHistoryPanel(); }
+
+}  // namespace quillet

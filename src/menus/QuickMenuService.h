@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+
+#include "history/ClipList.h"
+#include "menus/KeyedMenu.h"
+
+class QAction;
+
+namespace quillet {
+
+class AppFocusService;
+class HistoryViewModel;
+class PanelCoordinator;
+class PasteActionService;
+
+// The history pop-up at the pointer: the ten newest clips on keys 1-9 and 0, the rest in
+// submenus of a hundred (filled when they open), and an entry for the search panel.
+class QuickMenuService : public QObject {
+    Q_OBJECT
+public:
+    QuickMenuService(HistoryViewModel& viewModel, PasteActionService& paste,
+                     AppFocusService& focus, PanelCoordinator& panels, QObject* parent = nullptr);
+    ~QuickMenuService() override;
+
+    void showMenu();
+    // Builds the menu as showMenu does, without showing it.
+    KeyedMenu* buildMenu();
+    KeyedMenu* menu() const { return m_menu.get(); }
+
+    // A clip's one-line title: line feeds become spaces, at most 50 user-perceived characters.
+    static QString titleFor(const QString& content);
+    static constexpr int titleLength = 50;
+    static constexpr qsizetype topLevelCount = 10;
+    static constexpr qsizetype blockSize = 100;
+
+private:
+    void menuItemAction(QAction* action);
+    void searchAction();
+    QAction* clipAction(QMenu* parent, qsizetype index);
+
+    HistoryViewModel& m_viewModel;
+    PasteActionService& m_paste;
+    AppFocusService& m_focus;
+    PanelCoordinator& m_panels;
+    std::unique_ptr<KeyedMenu> m_menu;
+    // The list the current menu was built from; entries carry their index into it.
+    ClipList m_menuItems;
+};
+
+}  // namespace quillet

@@ -1,0 +1,66 @@
+#include "menus/QuickPhraseMenuService.h"
+
+#include <QCursor>
+
+#include "app/Localized.h"
+#include "history/ClipboardMonitor.h"
+#include "history/StorageService.h"
+#include "menus/KeyedMenu.h"
+#include "paste/AppFocusService.h"
+#include "paste/PasteActionService.h"
+#include "paste/PasteSequence.h"
+#include "phrases/PhraseCategory.h"
+#include "phrases/PhraseItem.h"
+
+namespace quillet {
+
+QuickPhraseMenuService::QuickPhraseMenuService(StorageService& storage, PasteActionService& paste,
+                                               AppFocusService& focus, ClipboardMonitor& monitor,
+                                               QObject* parent)
+    : QObject(parent), m_storage(storage), m_paste(paste), m_focus(focus), m_monitor(monitor) {}
+
+QuickPhraseMenuService::~QuickPhraseMenuService() = default;
+
+QMenu* QuickPhraseMenuService::buildMenu() {
+    auto menu = std::make_unique<QMenu>();
+    menu->setTitle(QStringLiteral("QuickPhrases"));
+    m_phrases.clear();
+
+    const auto categories = m_storage.fetchCategories();
+    if (categories.empty()) {
+        menu->addAction(localized("NO_PHRASES_MESSAGE", "定型文がありません"))->setEnabled(false);
+    }
+    for (const auto& category : categories) {
+        QMenu* submenu = menu->addMenu(menuText(category->name()));
+        const auto phrases = category->sortedItems();
+        if (phrases.empty()) {
+            submenu->addAction(localized("EMPTY_CATEGORY", "項目なし"))->setEnabled(false);
+            continue;
+        }
+        for (const auto& phrase : phrases) {
+            auto* action = submenu->addAction(menuText(phrase->title()));
+            action->setData(QVariant::fromValue<qint64>(qint64(m_phrases.size())));
+            m_phrases.push_back(phrase);
+            connect(action, &QAction::triggered, this, [this, action] { phraseItemAction(action); });
+        }
+    }
+    m_menu = std::move(menu);
+    return m_menu.get();
+}
+
+void QuickPhraseMenuService::showMenu() {
+    m_focus.captureFrontmostApp();
+    buildMenu()->popup(QCursor::pos());
+}
+
+void QuickPhraseMenuService::phraseItemAction(QAction* action) {
+    bool ok = false;
+    const qint64 index = action->data().toLongLong(&ok);
+    if (!ok || index < 0 || index >= qint64(m_phrases.size())) return;
+    const auto phrase = m_phrases[size_t(index)];
+    if (!phrase || phrase->isDeleted()) return;
+    m_monitor.copyToPasteboard(phrase->body());
+    finishPaste(m_focus, m_paste, this);
+}
+
+}  // namespace quillet

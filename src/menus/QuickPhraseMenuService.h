@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QObject>
+#include <QMenu>
+#include <memory>
+#include <vector>
+
+class QAction;
+
+namespace quillet {
+
+class AppFocusService;
+class ClipboardMonitor;
+class PasteActionService;
+class PhraseItem;
+class StorageService;
+
+// The phrase pop-up at the pointer: a submenu per category, its phrases by title. Choosing a
+// phrase pastes its body; the history is left alone.
+class QuickPhraseMenuService : public QObject {
+    Q_OBJECT
+public:
+    QuickPhraseMenuService(StorageService& storage, PasteActionService& paste,
+                           AppFocusService& focus, ClipboardMonitor& monitor,
+                           QObject* parent = nullptr);
+    ~QuickPhraseMenuService() override;
+
+    void showMenu();
+    QMenu* buildMenu();
+    QMenu* menu() const { return m_menu.get(); }
+
+private:
+    void phraseItemAction(QAction* action);
+
+    StorageService& m_storage;
+    PasteActionService& m_paste;
+    AppFocusService& m_focus;
+    ClipboardMonitor& m_monitor;
+    std::unique_ptr<QMenu> m_menu;
+    // The phrases of the current menu; entries carry their index into it.
+    std::vector<std::shared_ptr<PhraseItem>> m_phrases;
+};
+
+}  // namespace quillet

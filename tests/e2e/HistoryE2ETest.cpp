@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+
+#include "e2e/E2EEnvironment.h"
+#include "e2e/QuilletDriver.h"
+
+namespace quillet::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class HistoryE2E : public ::testing::Test {
+protected:
+    const XvfbSession& x = *e2eDisplay;
+    QuilletDriver quillet{x};
+
+    bool recorded(const QStringList& newestFirst) {
+        return waitFor([&] { return quillet.clips() == newestFirst; }, 5s);
+    }
+};
+
+TEST_F(HistoryE2E, RecordsNewTextCopiesAndNothingElse) {
+    copyWithXclip(x, "already there at start");
+    QString error;
+    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    EXPECT_TRUE(staysTrue([&] { return quillet.clips().isEmpty(); }, 1200ms))
+        << "the text present at start is not a copy";
+
+    copyWithXclip(x, "A");
+    ASSERT_TRUE(recorded({"A"}));
+    copyWithXsel(x, "A");  // a new owner with the same text
+    EXPECT_TRUE(staysTrue([&] { return quillet.clips() == QStringList{"A"}; }, 1200ms));
+
+    copyWithXsel(x, "B");
+    ASSERT_TRUE(recorded({"B", "A"}));
+
+    // An image, a file list and a secret are consumed without being recorded.
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    const QString png = quillet.home().file("red.png");
+    ASSERT_TRUE(image.save(png));
+    copyFile(x, png, "image/png");
+    EXPECT_TRUE(staysTrue([&] { return quillet.clips().size() == 2; }, 1200ms));
+    copyWithXclip(x, "file://" + png + "\n", "text/uri-list");
+    EXPECT_TRUE(staysTrue([&] { return quillet.clips().size() == 2; }, 1200ms));
+    {
+        ChildProcess secret;
+        ChildProcess::Options options;
+        options.environment = {x.displayVariable(), "QT_QPA_PLATFORM=xcb"};
+        options.captureOutput = false;
+        ASSERT_TRUE(secret.start({targetBinary(), "--offer-secret", "hunter2"}, options));
+        EXPECT_TRUE(staysTrue([&] { return quillet.clips().size() == 2; }, 1500ms));
+        copyWithXclip(x, "C");  // takes the clipboard over from the secret
+        ASSERT_TRUE(recorded({"C", "B", "A"}));
+        secret.stop();
+    }
+    EXPECT_FALSE(quillet.clips().contains("hunter2"));
+    copyWithXclip(x, "B");  // A B A: returning texts are recorded again
+    ASSERT_TRUE(recorded({"B", "C", "B", "A"}));
+}
+
+TEST_F(HistoryE2E, HistorySurvivesARestartAndTheStoreIsPrivate) {
+    QString error;
+    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    copyWithXclip(x, "first run");
+    ASSERT_TRUE(recorded({"first run"}));
+    ASSERT_TRUE(quillet.quit());
+
+    const QFileInfo file(quillet.storePath());
+    EXPECT_EQ(file.permissions() & 0x0077, 0) << "the store file is the user's alone";
+    EXPECT_EQ(QFileInfo(file.absolutePath()).permissions() & 0x0077, 0);
+
+    copyWithXclip(x, "copied while not running");
+    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    copyWithXclip(x, "second run");
+    ASSERT_TRUE(recorded({"second run", "first run"}));
+}
+
+TEST_F(HistoryE2E, ASecondInstanceRefusesToStart) {
+    QString error;
+    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    ChildProcess second;
+    ChildProcess::Options options;
+    options.environment = quillet.environment();
+    options.captureOutput = false;
+    ASSERT_TRUE(second.start({quilletBinary()}, options));
+    ASSERT_TRUE(second.waitForExit(10s));
+    EXPECT_NE(second.exitCode().value_or(0), 0);
+    EXPECT_TRUE(quillet.process().isRunning());
+
+    copyWithXclip(x, "once");
+    ASSERT_TRUE(recorded({"once"}));
+    EXPECT_TRUE(staysTrue([&] { return quillet.clips().size() == 1; }, 1200ms))
+        << "one copy is recorded once";
+}
+
+TEST_F(HistoryE2E, CommandsWithoutARunningInstanceFail) {
+    EXPECT_EQ(quillet.command("--history-menu"), 1);
+    QByteArray output;
+    EXPECT_EQ(quillet.command("--status", &output), 1);
+    EXPECT_EQ(output, "Quillet is not running.\n");
+}
+
+TEST_F(HistoryE2E, AStoreThatCannotBeOpenedEndsTheProgramWithAMessage) {
+    QDir().mkpath(QFileInfo(quillet.storePath()).absolutePath());
+    QFile garbage(quillet.storePath());
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write(QByteArray(4096, 'x'));
+    garbage.close();
+    ChildProcess::Options options;
+    options.environment = quillet.environment();
+    options.showErrors = false;
+    // Standard error is what carries the message; run through a shell to capture it.
+    const CommandResult result = runCommand(
+        {"sh", "-c", "\"$0\" 2>&1", quilletBinary()}, 10s, options);
+    ASSERT_TRUE(result.finished);
+    EXPECT_NE(result.exitCode, 0);
+    EXPECT_TRUE(result.output.startsWith("Failed to initialize SwiftData container: "))
+        << result.output.constData();
+}
+
+}  // namespace
+}  // namespace quillet::test

@@ -1,0 +1,170 @@
+#include "e2e/QuilletDriver.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QThread>
+#include <QUuid>
+#include <sqlite3.h>
+
+namespace quillet::test {
+
+namespace {
+
+ChildProcess::Options optionsFor(const XvfbSession& x, const QStringList& extra = {}) {
+    ChildProcess::Options options;
+    options.environment = QStringList{x.displayVariable(), "QT_QPA_PLATFORM=xcb"} + extra;
+    options.captureOutput = false;
+    options.showErrors = false;
+    return options;
+}
+
+}  // namespace
+
+QString quilletBinary() { return QStringLiteral(QUILLET_BINARY); }
+QString targetBinary() { return QStringLiteral(TARGET_BINARY); }
+
+QuilletDriver::QuilletDriver(const XvfbSession& x) : m_x(x) {
+    for (const char* folder : {"config", "data", "cache", "run"}) QDir(m_home.path()).mkpath(folder);
+    QFile::setPermissions(m_home.file("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QuilletDriver::~QuilletDriver() {
+    if (m_process) m_process->stop(std::chrono::seconds(2));
+}
+
+QStringList QuilletDriver::environment() const {
+    return {m_x.displayVariable(),
+            "QT_QPA_PLATFORM=xcb",
+            "HOME=" + m_home.path(),
+            "XDG_CONFIG_HOME=" + m_home.file("config"),
+            "XDG_DATA_HOME=" + m_home.file("data"),
+            "XDG_CACHE_HOME=" + m_home.file("cache"),
+            "XDG_RUNTIME_DIR=" + m_home.file("run")};
+}
+
+QString QuilletDriver::storePath() const { return m_home.file("data/quillet/history.sqlite"); }
+
+bool QuilletDriver::start(QString* error) {
+    m_process = std::make_unique<ChildProcess>();
+    ChildProcess::Options options;
+    options.environment = environment();
+    options.captureOutput = true;
+    if (!m_process->start({quilletBinary()}, options)) {
+        *error = "quillet did not start";
+        return false;
+    }
+    const bool up = waitFor([this] { return !m_process->isRunning() || command("--status") == 0; },
+                            std::chrono::seconds(15));
+    if (!up || !m_process->isRunning()) {
+        *error = "quillet did not answer: " + QString::fromUtf8(m_process->output());
+        return false;
+    }
+    return true;
+}
+
+bool QuilletDriver::quit() {
+    if (!m_process) return true;
+    command("--quit");
+    return m_process->waitForExit(std::chrono::seconds(10));
+}
+
+int QuilletDriver::command(const QString& argument, QByteArray* output) {
+    ChildProcess::Options options;
+    options.environment = environment();
+    const CommandResult result =
+        runCommand({quilletBinary(), argument}, std::chrono::seconds(10), options);
+    if (output) *output = result.output;
+    return result.finished ? result.exitCode : -1;
+}
+
+QStringList QuilletDriver::clips() const {
+    QStringList result;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(qPrintable(storePath()), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return result;
+    }
+    sqlite3_busy_timeout(db, 2000);
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT content FROM ClipItem ORDER BY timestamp DESC, pk DESC",
+                           -1, &stmt, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            result << QString::fromUtf8(static_cast<const char*>(sqlite3_column_blob(stmt, 0)),
+                                        sqlite3_column_bytes(stmt, 0));
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return result;
+}
+
+void QuilletDriver::addPhraseCategory(const QString& name, qint64 sortOrder,
+                                      const QList<QPair<QString, QString>>& phrases) {
+    QDir().mkpath(QFileInfo(storePath()).absolutePath());
+    sqlite3* db = nullptr;
+    sqlite3_open(qPrintable(storePath()), &db);
+    sqlite3_busy_timeout(db, 2000);
+    const QString categoryId = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    auto exec = [db](const QString& sql, const QStringList& args) {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, qPrintable(sql), -1, &stmt, nullptr);
+        QList<QByteArray> keep;
+        for (int i = 0; i < args.size(); ++i) {
+            keep << args[i].toUtf8();
+            sqlite3_bind_text(stmt, i + 1, keep.last().constData(), int(keep.last().size()),
+                              SQLITE_TRANSIENT);
+        }
+        sqlite3_step(stmt);
+        sqlite3_finalize(stmt);
+    };
+    exec("INSERT INTO PhraseCategory (id, name, sortOrder) VALUES (?, ?, ?)",
+         {categoryId, name, QString::number(sortOrder)});
+    int order = 0;
+    for (const auto& [title, body] : phrases)
+        exec("INSERT INTO PhraseItem (id, title, body, sortOrder, category) VALUES (?,?,?,?,?)",
+             {QUuid::createUuid().toString(QUuid::WithoutBraces), title, body,
+              QString::number(order++), categoryId});
+    sqlite3_close(db);
+}
+
+void QuilletDriver::storeSetting(const QString& key, const QByteArray& value) {
+    QSettings settings(m_home.file("config/quillet/quillet.ini"), QSettings::IniFormat);
+    settings.setValue(key, value);
+    settings.sync();
+}
+
+void copyWithXclip(const XvfbSession& x, const QString& text, const QString& type) {
+    ChildProcess::Options options = optionsFor(x);
+    options.input = text.toUtf8();
+    QStringList arguments{"xclip", "-selection", "clipboard"};
+    if (!type.isEmpty()) arguments << "-t" << type;
+    runCommand(arguments, std::chrono::seconds(5), options);
+}
+
+void copyWithXsel(const XvfbSession& x, const QString& text) {
+    ChildProcess::Options options = optionsFor(x);
+    options.input = text.toUtf8();
+    runCommand({"xsel", "--clipboard", "--input"}, std::chrono::seconds(5), options);
+}
+
+void copyFile(const XvfbSession& x, const QString& path, const QString& type) {
+    runCommand({"xclip", "-selection", "clipboard", "-t", type, "-i", path},
+               std::chrono::seconds(5), optionsFor(x));
+}
+
+bool staysTrue(const std::function<bool()>& predicate, std::chrono::milliseconds window) {
+    return !waitFor([&] { return !predicate(); }, window);
+}
+
+QByteArray xdotool(const XvfbSession& x, const QStringList& arguments) {
+    ChildProcess::Options options = optionsFor(x);
+    options.captureOutput = true;
+    return runCommand(QStringList{"xdotool"} + arguments, std::chrono::seconds(5), options)
+        .output.trimmed();
+}
+
+bool quilletWindowVisible(const XvfbSession& x) {
+    return !xdotool(x, {"search", "--onlyvisible", "--class", "^quillet$"}).isEmpty();
+}
+
+}  // namespace quillet::test

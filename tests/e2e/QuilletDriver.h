@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <chrono>
+#include <memory>
+
+#include "support/ChildProcess.h"
+#include "support/TempDir.h"
+#include "support/XvfbSession.h"
+
+namespace quillet::test {
+
+// Runs the real quillet in a private home on the shared X server and reads its store.
+class QuilletDriver {
+public:
+    explicit QuilletDriver(const XvfbSession& x);
+    ~QuilletDriver();
+
+    // Starts quillet and waits until it answers; false with the reason in `error`.
+    bool start(QString* error);
+    // Asks it to quit and waits for the process to end.
+    bool quit();
+    ChildProcess& process() { return *m_process; }
+
+    // Runs `quillet <argument>` as a second process; returns its exit code (-1 on timeout).
+    int command(const QString& argument, QByteArray* output = nullptr);
+
+    // Clips in the store, newest first (read straight from the file).
+    QStringList clips() const;
+    // Adds a category with phrases (title, body) to the store file.
+    void addPhraseCategory(const QString& name, qint64 sortOrder,
+                           const QList<QPair<QString, QString>>& phrases);
+    // Writes a raw settings value as the program stores it.
+    void storeSetting(const QString& key, const QByteArray& value);
+
+    QString storePath() const;
+    QStringList environment() const;
+    const TempDir& home() const { return m_home; }
+
+private:
+    const XvfbSession& m_x;
+    TempDir m_home;
+    std::unique_ptr<ChildProcess> m_process;
+};
+
+// Puts text on the CLIPBOARD from another program (xclip stays as the owner).
+void copyWithXclip(const XvfbSession& x, const QString& text,
+                   const QString& type = QString());
+void copyWithXsel(const XvfbSession& x, const QString& text);
+void copyFile(const XvfbSession& x, const QString& path, const QString& type);
+
+// Polls `predicate` for `window` and reports whether it stayed true all along.
+bool staysTrue(const std::function<bool()>& predicate, std::chrono::milliseconds window);
+
+// Runs xdotool with the given arguments; returns its standard output.
+QByteArray xdotool(const XvfbSession& x, const QStringList& arguments);
+// Whether a visible window of quillet (a menu or the panel) is mapped.
+bool quilletWindowVisible(const XvfbSession& x);
+
+QString quilletBinary();
+QString targetBinary();
+
+}  // namespace quillet::test

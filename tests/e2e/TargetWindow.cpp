@@ -1,0 +1,41 @@
+// A stand-in for the user's application in end-to-end runs: a text window that writes what it
+// holds to a file after every change, so the test can see what a paste delivered.
+//
+//   quillet-target <output file>                 a focused text window
+//   quillet-target --offer-secret <text>         owns the clipboard with <text> marked secret
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QSaveFile>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quillet-target"));
+    const QStringList args = QApplication::arguments();
+
+    if (args.size() == 3 && args[1] == QLatin1String("--offer-secret")) {
+        auto* data = new QMimeData;
+        data->setText(args[2]);
+        data->setData(QStringLiteral("x-kde-passwordManagerHint"), "secret");
+        QApplication::clipboard()->setMimeData(data, QClipboard::Clipboard);
+        return QApplication::exec();  // keeps serving the clipboard until stopped
+    }
+    if (args.size() != 2) return 2;
+
+    const QString outputPath = args[1];
+    QPlainTextEdit editor;
+    editor.setWindowTitle(QStringLiteral("Quillet target"));
+    editor.resize(500, 300);
+    QObject::connect(&editor, &QPlainTextEdit::textChanged, [&] {
+        QSaveFile file(outputPath);
+        if (!file.open(QIODevice::WriteOnly)) return;
+        file.write(editor.toPlainText().toUtf8());
+        file.commit();
+    });
+    editor.show();
+    editor.activateWindow();
+    editor.setFocus();
+    return QApplication::exec();
+}
