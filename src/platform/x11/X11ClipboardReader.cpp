@@ -1,0 +1,347 @@
+#include "platform/x11/X11ClipboardReader.h"
+
+#include <poll.h>
+#include <pthread.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <QHash>
+#include <QMetaObject>
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/MimeTypes.h"
+#include "platform/Pasteboard.h"
+#include "platform/x11/XcbSupport.h"
+
+namespace quillet {
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+template <typename T>
+using XcbPtr = xcb::Ptr<T>;
+
+// One GetProperty asks for at most this many 32-bit units (4 MiB).
+constexpr quint32 kPropertyChunkUnits = 1u << 20;
+// A whole incremental transfer may take this many owner timeouts (a 100 MB text from xclip
+// takes a few seconds).
+constexpr int kIncrementalTransferLimit = 20;
+
+// Text targets in order of preference, with whether they carry UTF-8 (else Latin-1).
+struct TextTarget {
+    const char* name;
+    bool utf8;
+};
+constexpr std::array kTextTargets{
+    TextTarget{"UTF8_STRING", true},
+    TextTarget{"text/plain;charset=utf-8", true},
+    TextTarget{"text/plain", true},
+    TextTarget{"STRING", false},
+};
+
+}  // namespace
+
+// The reading thread's own connection, hidden window and atoms.
+class X11ClipboardReader::Session {
+public:
+    Session(const QByteArray& displayName, int wakeFd, std::chrono::milliseconds timeout)
+        : m_wakeFd(wakeFd), m_timeout(timeout) {
+        int screenNumber = 0;
+        m_connection =
+            xcb_connect(displayName.isEmpty() ? nullptr : displayName.constData(), &screenNumber);
+        if (xcb_connection_has_error(m_connection)) return;
+        const xcb_window_t root = xcb::rootWindow(m_connection, screenNumber);
+        if (root == XCB_WINDOW_NONE) return;
+
+        m_window = xcb_generate_id(m_connection);
+        const quint32 eventMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
+                          &eventMask);
+        m_clipboard = intern("CLIPBOARD");
+        m_targets = intern("TARGETS");
+        m_incr = intern("INCR");
+        // Each conversion lands in the next property of a small ring, so an answer that a
+        // stopped owner sends late can't be taken for the answer to a later request.
+        for (std::size_t i = 0; i < m_properties.size(); ++i)
+            m_properties[i] = intern(("QUILLET_READ_" + std::to_string(i)).c_str());
+        m_usable = m_clipboard != XCB_ATOM_NONE && !xcb_connection_has_error(m_connection);
+    }
+
+    ~Session() { xcb_disconnect(m_connection); }
+
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    ClipboardSnapshot read() {
+        if (!m_usable || xcb_connection_has_error(m_connection)) return {};
+        while (XcbPtr<xcb_generic_event_t> stale{xcb_poll_for_event(m_connection)}) {
+        }
+        XcbPtr<xcb_get_selection_owner_reply_t> owner{xcb_get_selection_owner_reply(
+            m_connection, xcb_get_selection_owner(m_connection, m_clipboard), nullptr)};
+        if (!owner || owner->owner == XCB_WINDOW_NONE) return {};
+
+        const Transfer targets = convert(m_targets);
+        if (targets.outcome != Outcome::delivered || targets.format != 32) return {};
+        std::vector<xcb_atom_t> atoms(static_cast<std::size_t>(targets.data.size()) / 4);
+        std::memcpy(atoms.data(), targets.data.constData(), atoms.size() * 4);
+        const QStringList formats = atomNames(atoms);
+        auto atomOf = [&](const char* name) -> xcb_atom_t {
+            const qsizetype index = formats.indexOf(QLatin1String(name));
+            return index < 0 ? xcb::noAtom : atoms[static_cast<std::size_t>(index)];
+        };
+
+        QByteArray uriList;
+        QByteArray passwordHint;
+        for (const char* name : {"text/uri-list", "x-special/gnome-copied-files"}) {
+            if (const xcb_atom_t atom = atomOf(name)) {
+                const Transfer list = convert(atom);
+                if (list.outcome == Outcome::timedOut) return {};
+                uriList = list.data;
+                break;
+            }
+        }
+        if (const xcb_atom_t atom = atomOf("x-kde-passwordManagerHint")) {
+            const Transfer hint = convert(atom);
+            if (hint.outcome == Outcome::timedOut) return {};
+            passwordHint = hint.data;
+        }
+
+        ClipboardSnapshot snapshot;
+        snapshot.types = mapClipboardFormats(formats, uriList, passwordHint);
+        const bool textMatters = !snapshot.types.contains(PasteboardType::fileURL) &&
+                                 !snapshot.types.contains(PasteboardType::png) &&
+                                 !snapshot.types.contains(PasteboardType::tiff) &&
+                                 !snapshot.types.contains(PasteboardType::concealed);
+        if (!textMatters || !snapshot.types.contains(PasteboardType::string)) return snapshot;
+        for (const TextTarget& target : kTextTargets) {
+            const xcb_atom_t atom = atomOf(target.name);
+            if (atom == XCB_ATOM_NONE) continue;
+            const Transfer text = convert(atom);
+            if (text.outcome == Outcome::timedOut) return {};
+            if (text.outcome == Outcome::refused) continue;
+            snapshot.text =
+                target.utf8 ? QString::fromUtf8(text.data) : QString::fromLatin1(text.data);
+            break;
+        }
+        return snapshot;
+    }
+
+private:
+    // `timedOut` also covers a lost connection and a reader that is shutting down: in every
+    // case the snapshot as a whole is abandoned.
+    enum class Outcome { delivered, refused, timedOut };
+    struct Transfer {
+        Outcome outcome = Outcome::timedOut;
+        QByteArray data;
+        quint8 format = 0;
+    };
+    struct Property {
+        xcb_atom_t type = XCB_ATOM_NONE;
+        quint8 format = 0;
+        QByteArray data;
+    };
+
+    xcb_atom_t intern(const char* name) { return xcb::internAtom(m_connection, name); }
+
+    QStringList atomNames(const std::vector<xcb_atom_t>& atoms) {
+        // Atoms are never freed by the server, so their names can be cached for good.
+        std::vector<std::pair<xcb_atom_t, xcb_get_atom_name_cookie_t>> pending;
+        for (xcb_atom_t atom : atoms) {
+            if (!m_atomNames.contains(atom))
+                pending.emplace_back(atom, xcb_get_atom_name(m_connection, atom));
+        }
+        for (const auto& [atom, cookie] : pending) {
+            XcbPtr<xcb_get_atom_name_reply_t> reply{
+                xcb_get_atom_name_reply(m_connection, cookie, nullptr)};
+            if (!reply) continue;
+            m_atomNames.insert(atom,
+                               QString::fromLatin1(xcb_get_atom_name_name(reply.get()),
+                                                   xcb_get_atom_name_name_length(reply.get())));
+        }
+        QStringList names;
+        names.reserve(static_cast<qsizetype>(atoms.size()));
+        for (xcb_atom_t atom : atoms) names.append(m_atomNames.value(atom));
+        return names;
+    }
+
+    // Waits for the first event `matches` accepts; null at the deadline, when the connection
+    // breaks or when the reader is being destroyed.
+    XcbPtr<xcb_generic_event_t> waitForEvent(
+        const std::function<bool(const xcb_generic_event_t*)>& matches,
+        SteadyClock::time_point deadline) {
+        for (;;) {
+            while (XcbPtr<xcb_generic_event_t> event{xcb_poll_for_event(m_connection)}) {
+                if (matches(event.get())) return event;
+            }
+            if (xcb_connection_has_error(m_connection)) return nullptr;
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline - SteadyClock::now());
+            if (left.count() <= 0) return nullptr;
+            std::array<pollfd, 2> fds{pollfd{xcb_get_file_descriptor(m_connection), POLLIN, 0},
+                                      pollfd{m_wakeFd, POLLIN, 0}};
+            if (::poll(fds.data(), fds.size(), static_cast<int>(left.count())) < 0 &&
+                errno != EINTR)
+                return nullptr;
+            if (fds[1].revents & POLLIN) return nullptr;
+        }
+    }
+
+    std::optional<Property> readProperty(xcb_atom_t property) {
+        Property result;
+        quint32 offset = 0;
+        for (;;) {
+            XcbPtr<xcb_get_property_reply_t> reply{xcb_get_property_reply(
+                m_connection,
+                xcb_get_property(m_connection, 0, m_window, property, XCB_GET_PROPERTY_TYPE_ANY,
+                                 offset, kPropertyChunkUnits),
+                nullptr)};
+            if (!reply) return std::nullopt;
+            result.type = reply->type;
+            result.format = reply->format;
+            const int length = xcb_get_property_value_length(reply.get());
+            result.data.append(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                               length);
+            if (reply->bytes_after == 0 || length <= 0) break;
+            offset += static_cast<quint32>(length) / 4;
+        }
+        xcb_delete_property(m_connection, m_window, property);
+        xcb_flush(m_connection);
+        return result;
+    }
+
+    Transfer convert(xcb_atom_t target) {
+        const xcb_atom_t property = m_properties[m_nextProperty];
+        m_nextProperty = (m_nextProperty + 1) % m_properties.size();
+        xcb_delete_property(m_connection, m_window, property);
+        xcb_convert_selection(m_connection, m_window, m_clipboard, target, property,
+                              XCB_CURRENT_TIME);
+        xcb_flush(m_connection);
+
+        const XcbPtr<xcb_generic_event_t> event = waitForEvent(
+            [&](const xcb_generic_event_t* e) {
+                if ((e->response_type & 0x7f) != XCB_SELECTION_NOTIFY) return false;
+                const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(e);
+                return notify->requestor == m_window && notify->selection == m_clipboard &&
+                       notify->target == target &&
+                       (notify->property == property || notify->property == XCB_ATOM_NONE);
+            },
+            SteadyClock::now() + m_timeout);
+        if (!event) return {};
+        if (reinterpret_cast<const xcb_selection_notify_event_t*>(event.get())->property ==
+            XCB_ATOM_NONE)
+            return {Outcome::refused, {}, 0};
+
+        std::optional<Property> value = readProperty(property);
+        if (!value) return {};
+        if (value->type != m_incr) return {Outcome::delivered, value->data, value->format};
+        return receiveIncrementally(property);
+    }
+
+    // INCR: the owner writes the value in chunks, each after we deleted the previous one, and
+    // ends with an empty chunk. Reading the INCR property above already deleted it. Each chunk
+    // has the usual deadline; an owner that trickles for too long in all is dropped as well.
+    Transfer receiveIncrementally(xcb_atom_t property) {
+        Transfer transfer{Outcome::delivered, {}, 8};
+        const auto transferDeadline = SteadyClock::now() + kIncrementalTransferLimit * m_timeout;
+        for (;;) {
+            const XcbPtr<xcb_generic_event_t> event = waitForEvent(
+                [&](const xcb_generic_event_t* e) {
+                    if ((e->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return false;
+                    const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(e);
+                    return notify->window == m_window && notify->atom == property &&
+                           notify->state == XCB_PROPERTY_NEW_VALUE;
+                },
+                std::min(SteadyClock::now() + m_timeout, transferDeadline));
+            if (!event) return {};
+            std::optional<Property> chunk = readProperty(property);
+            if (!chunk) return {};
+            if (chunk->data.isEmpty()) return transfer;
+            transfer.format = chunk->format;
+            transfer.data.append(chunk->data);
+        }
+    }
+
+    const int m_wakeFd;
+    const std::chrono::milliseconds m_timeout;
+    xcb_connection_t* m_connection = nullptr;
+    xcb_window_t m_window = XCB_WINDOW_NONE;
+    xcb_atom_t m_clipboard = XCB_ATOM_NONE;
+    xcb_atom_t m_targets = XCB_ATOM_NONE;
+    xcb_atom_t m_incr = XCB_ATOM_NONE;
+    std::array<xcb_atom_t, 4> m_properties{};
+    std::size_t m_nextProperty = 0;
+    QHash<xcb_atom_t, QString> m_atomNames;
+    bool m_usable = false;
+};
+
+X11ClipboardReader::X11ClipboardReader(const QByteArray& displayName,
+                                       std::chrono::milliseconds ownerTimeout, QObject* parent)
+    : ClipboardReader(parent),
+      m_displayName(displayName),
+      m_ownerTimeout(ownerTimeout),
+      m_wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      m_thread([this] { run(); }) {
+    qRegisterMetaType<quillet::ClipboardSnapshot>();
+}
+
+X11ClipboardReader::~X11ClipboardReader() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_requested.notify_all();
+    const quint64 one = 1;
+    if (m_wakeFd >= 0 && ::write(m_wakeFd, &one, sizeof one) < 0) {
+        // Nothing else to do: the running wait still ends at its deadline.
+    }
+    m_thread.join();
+    if (m_wakeFd >= 0) ::close(m_wakeFd);
+}
+
+void X11ClipboardReader::requestRead(quint64 ticket) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_pendingTicket = ticket;
+    }
+    m_requested.notify_one();
+}
+
+void X11ClipboardReader::run() {
+    pthread_setname_np(pthread_self(), "quillet-clip");  // findable in ps, gdb and tests
+    Session session(m_displayName, m_wakeFd, m_ownerTimeout);
+    for (;;) {
+        quint64 ticket = 0;
+        {
+            std::unique_lock lock(m_mutex);
+            m_requested.wait(lock, [this] { return m_stopping || m_pendingTicket.has_value(); });
+            if (m_stopping) return;
+            ticket = *m_pendingTicket;
+            m_pendingTicket.reset();
+        }
+        const ClipboardSnapshot snapshot = session.read();
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_stopping) return;
+        }
+        deliver(ticket, snapshot);
+    }
+}
+
+void X11ClipboardReader::deliver(quint64 ticket, const ClipboardSnapshot& snapshot) {
+    // Emitted from this object's own thread; the destructor joins the reading thread before
+    // QObject's destructor discards whatever is still queued.
+    QMetaObject::invokeMethod(
+        this, [this, ticket, snapshot] { emit snapshotRead(ticket, snapshot); },
+        Qt::QueuedConnection);
+}
+
+}  // namespace quillet

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "platform/ClipboardReader.h"
+
+namespace quillet {
+
+// Reads the CLIPBOARD selection on a thread of its own, over a connection of its own, so an
+// owner that is slow or stopped can never freeze the GUI thread: every wait on the owner ends
+// at a deadline, and a read that missed one answers with an empty snapshot.
+//
+// Answers are emitted on the thread that owns this object (queued from the reading thread).
+// Requests that arrive while a read runs are coalesced into one more read for the latest ticket.
+class X11ClipboardReader final : public ClipboardReader {
+    Q_OBJECT
+public:
+    // `displayName` is what xcb_connect takes (e.g. ":0"); empty means $DISPLAY.
+    // `ownerTimeout` bounds each wait for the owner (the answer to a conversion, one INCR chunk).
+    explicit X11ClipboardReader(const QByteArray& displayName,
+                                std::chrono::milliseconds ownerTimeout = std::chrono::seconds(1),
+                                QObject* parent = nullptr);
+    ~X11ClipboardReader() override;
+
+    void requestRead(quint64 ticket) override;
+
+private:
+    class Session;
+
+    void run();
+    void deliver(quint64 ticket, const ClipboardSnapshot& snapshot);
+
+    const QByteArray m_displayName;
+    const std::chrono::milliseconds m_ownerTimeout;
+    int m_wakeFd = -1;  // eventfd that interrupts a running read when this object goes away
+
+    std::mutex m_mutex;
+    std::condition_variable m_requested;
+    std::optional<quint64> m_pendingTicket;  // guarded by m_mutex
+    bool m_stopping = false;                 // guarded by m_mutex
+
+    std::thread m_thread;  // last member: starts after everything above exists
+};
+
+}  // namespace quillet
