@@ -1,0 +1,363 @@
+// End-to-end tests of the X11 workspace, synthetic keys and hot keys against a private Xvfb
+// with openbox. main() starts the server before the QApplication, so Qt's own connection (the
+// one these backends use) goes to it; the program doubles as the foreign clients the tests
+// need (a text field to paste into, a clipboard owner Qt serves).
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMimeData>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "hotkeys/KeyCodes.h"
+#include "platform/X11TestEnvironment.h"
+#include "platform/x11/X11KeyboardEvents.h"
+#include "platform/x11/X11SystemHotkeys.h"
+#include "platform/x11/X11Workspace.h"
+
+namespace quillet::test {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+XvfbSession* g_session = nullptr;
+
+template <typename T>
+struct Freed {
+    explicit Freed(T* p) : ptr(p) {}
+    ~Freed() { std::free(ptr); }
+    Freed(const Freed&) = delete;
+    Freed& operator=(const Freed&) = delete;
+    T* operator->() const { return ptr; }
+    explicit operator bool() const { return ptr != nullptr; }
+    T* ptr;
+};
+
+CommandResult xdotool(const QStringList& arguments) {
+    ChildProcess::Options options;
+    options.environment = {x11Session().displayVariable()};
+    return runCommand(QStringList{QStringLiteral("xdotool")} + arguments, 5s, options);
+}
+
+}  // namespace
+
+XvfbSession& x11Session() {
+    return *g_session;
+}
+
+xcb_connection_t* applicationConnection() {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+std::unique_ptr<ChildProcess> startHelper(const QString& role) {
+    auto helper = std::make_unique<ChildProcess>();
+    ChildProcess::Options options;
+    options.environment = {x11Session().displayVariable(), QStringLiteral("QT_QPA_PLATFORM=xcb")};
+    if (!helper->start({QCoreApplication::applicationFilePath(), QStringLiteral("--helper"), role},
+                       options))
+        return nullptr;
+    return helper;
+}
+
+XConnection::XConnection() {
+    m_connection = xcb_connect(x11Session().display().toLocal8Bit().constData(), nullptr);
+    if (!xcb_connection_has_error(m_connection))
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+}
+
+XConnection::~XConnection() {
+    xcb_disconnect(m_connection);
+}
+
+xcb_atom_t XConnection::atom(const char* name) {
+    Freed reply(xcb_intern_atom_reply(
+        m_connection,
+        xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+xcb_window_t XConnection::selectionOwner(const char* selection) {
+    Freed reply(xcb_get_selection_owner_reply(
+        m_connection, xcb_get_selection_owner(m_connection, atom(selection)), nullptr));
+    return reply ? reply->owner : xcb_window_t{XCB_WINDOW_NONE};
+}
+
+bool XConnection::grabKey(quint8 keycode, quint16 modifiers) {
+    Freed error(xcb_request_check(m_connection,
+                                  xcb_grab_key_checked(m_connection, 0, m_root, modifiers, keycode,
+                                                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
+    return !error;
+}
+
+xcb_window_t XConnection::createWindow(const QByteArray& instance, const QByteArray& className,
+                                       quint32 pid) {
+    const xcb_window_t window = xcb_generate_id(m_connection);
+    xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, m_root, 0, 0, 200, 100, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    const QByteArray wmClass = instance + '\0' + className + '\0';
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS,
+                        XCB_ATOM_STRING, 8, static_cast<uint32_t>(wmClass.size()),
+                        wmClass.constData());
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_PID"),
+                        XCB_ATOM_CARDINAL, 32, 1, &pid);
+    const quint32 hints[9] = {1, 1};  // InputHint: the window takes keyboard focus
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_HINTS,
+                        XCB_ATOM_WM_HINTS, 32, 9, hints);
+    xcb_map_window(m_connection, window);
+    xcb_flush(m_connection);
+    return window;
+}
+
+quint16 XConnection::modifierState() {
+    Freed reply(
+        xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr));
+    return reply ? reply->mask & 0xff : 0;
+}
+
+namespace {
+
+// --- Workspace ----------------------------------------------------------------------------
+
+std::optional<quint64> activeWindow(X11Workspace& workspace) {
+    const auto app = workspace.frontmostApplication();
+    return app ? std::optional(app->window) : std::nullopt;
+}
+
+TEST(X11Workspace, FrontmostApplicationIsTheActiveWindowWithItsClassAndPid) {
+    XConnection client;
+    const quint32 pid = 424242;
+    const xcb_window_t window = client.createWindow("quillet-probe", "QuilletProbe", pid);
+    X11Workspace workspace(applicationConnection(), QStringLiteral("quillet"));
+
+    ASSERT_TRUE(waitFor([&] { return activeWindow(workspace) == window; }, 5s));
+    const auto app = workspace.frontmostApplication();
+    ASSERT_TRUE(app.has_value());
+    EXPECT_EQ(app->bundleIdentifier, QStringLiteral("QuilletProbe"));
+    EXPECT_EQ(app->pid, pid);
+}
+
+TEST(X11Workspace, ActivateBringsAnEarlierWindowBack) {
+    XConnection client;
+    X11Workspace workspace(applicationConnection(), QStringLiteral("quillet"));
+    const xcb_window_t first = client.createWindow("first", "First", 1);
+    ASSERT_TRUE(waitFor([&] { return activeWindow(workspace) == first; }, 5s));
+    const RunningApplication earlier = *workspace.frontmostApplication();
+    const xcb_window_t second = client.createWindow("second", "Second", 2);
+    ASSERT_TRUE(waitFor([&] { return activeWindow(workspace) == second; }, 5s));
+
+    workspace.activate(earlier);
+
+    EXPECT_TRUE(waitFor([&] { return activeWindow(workspace) == first; }, 2s));
+}
+
+// --- Synthetic keys -----------------------------------------------------------------------
+
+TEST(X11KeyboardEvents, XTestIsPresentOnTheServer) {
+    X11KeyboardEvents keyboard(applicationConnection());
+    EXPECT_TRUE(keyboard.isTrusted());
+}
+
+TEST(X11KeyboardEvents, AnyKeyHeldFollowsTheKeyboard) {
+    X11KeyboardEvents keyboard(applicationConnection());
+    ASSERT_TRUE(waitFor([&] { return !keyboard.anyKeyHeld(); }, 2s));
+    ASSERT_EQ(xdotool({QStringLiteral("keydown"), QStringLiteral("Shift_L")}).exitCode, 0);
+    EXPECT_TRUE(waitFor([&] { return keyboard.anyKeyHeld(); }, 2s));
+    ASSERT_EQ(xdotool({QStringLiteral("keyup"), QStringLiteral("Shift_L")}).exitCode, 0);
+    EXPECT_TRUE(waitFor([&] { return !keyboard.anyKeyHeld(); }, 2s));
+}
+
+TEST(X11KeyboardEvents, PasteChordPastesIntoTheFocusedWindowAndReleasesControl) {
+    X11KeyboardEvents keyboard(applicationConnection());
+    ASSERT_TRUE(keyboard.isTrusted());
+    const auto owner = startHelper(QStringLiteral("text-owner"));
+    ASSERT_TRUE(owner);
+    XConnection client;
+    ASSERT_TRUE(waitFor([&] { return client.selectionOwner("CLIPBOARD") != XCB_WINDOW_NONE; }, 5s));
+    const auto target = startHelper(QStringLiteral("paste-target"));
+    ASSERT_TRUE(target);
+    X11Workspace workspace(applicationConnection(), QStringLiteral("quillet"));
+    ASSERT_TRUE(waitFor(
+        [&] {
+            const auto app = workspace.frontmostApplication();
+            return app && app->pid == target->pid();
+        },
+        10s));
+
+    keyboard.postKey(9, true, EventFlag::command);
+    keyboard.postKey(9, false, EventFlag::command);
+
+    EXPECT_TRUE(
+        waitFor([&] { return target->output().contains("text:pasted by the chord\n"); }, 5s))
+        << target->output().constData();
+    EXPECT_TRUE(waitFor([&] { return !keyboard.anyKeyHeld(); }, 2s));
+}
+
+// --- Hot keys -----------------------------------------------------------------------------
+
+constexpr quint32 kSignature = 0x514c5454;
+constexpr quint32 kCommandShift = 0x0100 | 0x0200;
+constexpr quint32 kMacV = 9;
+constexpr quint32 kMacB = 11;
+
+class X11SystemHotkeysTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(X11KeyboardEvents(applicationConnection()).isTrusted())
+            << "presses are made through XTEST";
+        hotkeys.installHandler([this](quint32 signature, quint32 id) {
+            presses.emplace_back(signature, id);
+            return HotkeyStatus::noErr;
+        });
+    }
+
+    static quint8 xKeycode(quint32 macKeyCode) {
+        return static_cast<quint8>(KeyCodes::x11KeycodeFromMac(macKeyCode).value_or(0));
+    }
+
+    X11SystemHotkeys hotkeys{applicationConnection()};
+    XConnection other;
+    std::vector<std::pair<quint32, quint32>> presses;
+};
+
+TEST_F(X11SystemHotkeysTest, PressReachesTheHandlerWithTheRegisteredId) {
+    ASSERT_TRUE(hotkeys.isAvailable());
+    const auto v = hotkeys.registerHotkey(kMacV, kCommandShift, kSignature, 7);
+    const auto b = hotkeys.registerHotkey(kMacB, kCommandShift, kSignature, 8);
+    ASSERT_EQ(v.status, HotkeyStatus::noErr);
+    ASSERT_EQ(b.status, HotkeyStatus::noErr);
+    EXPECT_NE(v.ref, b.ref);
+
+    ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+v")}).exitCode, 0);
+
+    ASSERT_TRUE(waitFor([&] { return !presses.empty(); }, 2s));
+    EXPECT_EQ(presses.front(), std::make_pair(kSignature, quint32{7}));
+}
+
+TEST_F(X11SystemHotkeysTest, PressIsDeliveredWithNumLockOn) {
+    ASSERT_EQ(hotkeys.registerHotkey(kMacV, kCommandShift, kSignature, 3).status,
+              HotkeyStatus::noErr);
+    ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")}).exitCode, 0);
+    ASSERT_TRUE(waitFor([&] { return (other.modifierState() & XCB_MOD_MASK_2) != 0; }, 2s))
+        << "Num Lock is expected on Mod2 in the server's default keymap";
+
+    xdotool({QStringLiteral("key"), QStringLiteral("super+shift+v")});
+    const bool delivered = waitFor([&] { return !presses.empty(); }, 2s);
+    xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")});
+
+    ASSERT_TRUE(delivered);
+    EXPECT_EQ(presses.front().second, 3u);
+    EXPECT_TRUE(waitFor([&] { return (other.modifierState() & XCB_MOD_MASK_2) == 0; }, 2s));
+}
+
+TEST_F(X11SystemHotkeysTest, CombinationHeldByAnotherClientIsRefusedWithoutLeftoverGrabs) {
+    const quint8 keycode = xKeycode(kMacB);
+    const quint16 superShift = XCB_MOD_MASK_4 | XCB_MOD_MASK_SHIFT;
+    // The other client holds only the Caps Lock variant, so ours fails part-way through.
+    ASSERT_TRUE(other.grabKey(keycode, superShift | XCB_MOD_MASK_LOCK));
+
+    const auto registration = hotkeys.registerHotkey(kMacB, kCommandShift, kSignature, 1);
+
+    EXPECT_EQ(registration.status, HotkeyStatus::registrationFailed);
+    EXPECT_FALSE(registration.ref.has_value());
+    EXPECT_TRUE(other.grabKey(keycode, superShift)) << "the plain variant was left grabbed";
+}
+
+TEST_F(X11SystemHotkeysTest, UnregisterReleasesEveryLockVariant) {
+    const auto registration = hotkeys.registerHotkey(kMacB, kCommandShift, kSignature, 1);
+    ASSERT_EQ(registration.status, HotkeyStatus::noErr);
+    const quint8 keycode = xKeycode(kMacB);
+    const quint16 superShift = XCB_MOD_MASK_4 | XCB_MOD_MASK_SHIFT;
+    EXPECT_FALSE(other.grabKey(keycode, superShift | XCB_MOD_MASK_2));
+
+    hotkeys.unregisterHotkey(*registration.ref);
+
+    for (int locks :
+         {0, XCB_MOD_MASK_LOCK + 0, XCB_MOD_MASK_2 + 0, XCB_MOD_MASK_2 | XCB_MOD_MASK_LOCK})
+        EXPECT_TRUE(other.grabKey(keycode, static_cast<quint16>(superShift | locks)))
+            << "lock bits " << locks;
+}
+
+TEST_F(X11SystemHotkeysTest, SameCombinationTwiceIsRefused) {
+    ASSERT_EQ(hotkeys.registerHotkey(kMacV, kCommandShift, kSignature, 1).status,
+              HotkeyStatus::noErr);
+    EXPECT_EQ(hotkeys.registerHotkey(kMacV, kCommandShift, kSignature, 2).status,
+              HotkeyStatus::registrationFailed);
+}
+
+// --- Helper roles -------------------------------------------------------------------------
+
+// Owns the clipboard through Qt with the text the paste test expects.
+int runTextOwner(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    QGuiApplication::clipboard()->setText(QStringLiteral("pasted by the chord"));
+    return app.exec();
+}
+
+// Owns the clipboard with text a password manager marked as secret.
+int runSecretOwner(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    auto* data = new QMimeData;
+    data->setText(QStringLiteral("hunter2"));
+    data->setData(QStringLiteral("x-kde-passwordManagerHint"), "secret");
+    QGuiApplication::clipboard()->setMimeData(data);
+    return app.exec();
+}
+
+// A focused text field that reports every change of its text on standard output.
+int runPasteTarget(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QLineEdit edit;
+    QObject::connect(&edit, &QLineEdit::textChanged, [](const QString& text) {
+        std::printf("text:%s\n", text.toUtf8().constData());
+        std::fflush(stdout);
+    });
+    edit.setWindowTitle(QStringLiteral("paste target"));
+    edit.show();
+    edit.activateWindow();
+    return app.exec();
+}
+
+int runHelper(int argc, char** argv) {
+    const QByteArray role = argv[2];
+    if (role == "text-owner") return runTextOwner(argc, argv);
+    if (role == "secret-owner") return runSecretOwner(argc, argv);
+    if (role == "paste-target") return runPasteTarget(argc, argv);
+    std::fprintf(stderr, "unknown helper role %s\n", role.constData());
+    return 2;
+}
+
+}  // namespace
+}  // namespace quillet::test
+
+int main(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[1], "--helper") == 0)
+        return quillet::test::runHelper(argc, argv);
+
+    ::testing::InitGoogleTest(&argc, argv);
+    quillet::test::XvfbSession::Options options;
+    options.windowManager = true;
+    QString error;
+    const auto session = quillet::test::XvfbSession::start(options, &error);
+    if (!session) {
+        std::fprintf(stderr, "cannot start the X server: %s\n", qPrintable(error));
+        return 1;
+    }
+    quillet::test::g_session = session.get();
+    session->exportDisplay();
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    int result = 0;
+    {
+        QApplication app(argc, argv);
+        result = RUN_ALL_TESTS();
+    }
+    return result;
+}

@@ -1,0 +1,270 @@
+// The threaded clipboard reader against real owners: xclip for plain text, images, file lists
+// and large (incremental) transfers, a Qt helper for the password-manager hint, and a stopped
+// xclip for an owner that never answers.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <vector>
+
+#include "platform/Pasteboard.h"
+#include "platform/X11TestEnvironment.h"
+#include "platform/x11/X11ClipboardReader.h"
+
+namespace quillet::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// True while the reader's thread is blocked in its wait for the owner: a poll over two
+// descriptors (the connection and the wake-up one), unlike libxcb's own reply waits.
+bool readerWaitsForOwner() {
+#if defined(__x86_64__)
+    const QList<QByteArray> pollCalls{"7", "271"};
+#elif defined(__aarch64__)
+    const QList<QByteArray> pollCalls{"73"};
+#else
+    const QList<QByteArray> pollCalls;
+#endif
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks.filePath(task + QStringLiteral("/comm")));
+        QFile syscall(tasks.filePath(task + QStringLiteral("/syscall")));
+        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != "quillet-clip") continue;
+        if (!syscall.open(QIODevice::ReadOnly)) return false;
+        const QList<QByteArray> fields = syscall.readAll().trimmed().split(' ');
+        return fields.size() > 2 && pollCalls.contains(fields[0]) && fields[2] == "0x2";
+    }
+    return false;
+}
+
+class X11ClipboardReaderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(
+            waitFor([&] { return client.selectionOwner("CLIPBOARD") == XCB_WINDOW_NONE; }, 5s))
+            << "a clipboard owner outlived the previous test";
+    }
+
+    void TearDown() override {
+        // Ending the owners gives the selection back to nobody for the next test.
+        owners.clear();
+    }
+
+    // Starts `xclip` as the CLIPBOARD owner (in the foreground, so it is the process we
+    // hold) and waits until it owns the selection.
+    ChildProcess* startXclip(const QStringList& arguments, const QByteArray& input) {
+        ChildProcess::Options options;
+        options.environment = {x11Session().displayVariable()};
+        options.input = input;
+        options.captureOutput = false;
+        options.showErrors = false;
+        auto owner = std::make_unique<ChildProcess>();
+        const QStringList command =
+            QStringList{QStringLiteral("xclip"), QStringLiteral("-quiet"),
+                        QStringLiteral("-selection"), QStringLiteral("clipboard")} +
+            arguments;
+        if (!owner->start(command, options)) return nullptr;
+        return adopt(std::move(owner));
+    }
+
+    ChildProcess* adopt(std::unique_ptr<ChildProcess> owner) {
+        if (!owner) return nullptr;
+        const bool owns =
+            waitFor([&] { return client.selectionOwner("CLIPBOARD") != XCB_WINDOW_NONE; }, 5s);
+        owners.push_back(std::move(owner));
+        return owns ? owners.back().get() : nullptr;
+    }
+
+    // Asks for a read and returns the answer for `ticket`, if one came before the timeout.
+    static std::optional<ClipboardSnapshot> read(ClipboardReader& reader, quint64 ticket,
+                                                 std::chrono::milliseconds timeout = 5s) {
+        std::optional<ClipboardSnapshot> answer;
+        QObject receiver;
+        QObject::connect(&reader, &ClipboardReader::snapshotRead, &receiver,
+                         [&](quint64 answered, const ClipboardSnapshot& snapshot) {
+                             if (answered == ticket) answer = snapshot;
+                         });
+        reader.requestRead(ticket);
+        waitFor([&] { return answer.has_value(); }, timeout);
+        return answer;
+    }
+
+    QByteArray display() const { return x11Session().display().toLocal8Bit(); }
+
+    XConnection client;
+    std::vector<std::unique_ptr<ChildProcess>> owners;
+};
+
+TEST_F(X11ClipboardReaderTest, NoOwnerIsAnsweredEmptyAtOnce) {
+    X11ClipboardReader reader(display());
+    QElapsedTimer clock;
+    clock.start();
+
+    const auto answer = read(reader, 1);
+
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_LT(clock.elapsed(), 300);
+    EXPECT_TRUE(answer->types.isEmpty());
+    EXPECT_FALSE(answer->text.has_value());
+}
+
+TEST_F(X11ClipboardReaderTest, PlainTextIsReadAsUtf8) {
+    const QString text = QStringLiteral("Grüße from the clipboard ✓\nsecond line");
+    ASSERT_TRUE(startXclip({}, text.toUtf8()));
+    X11ClipboardReader reader(display());
+
+    const auto answer = read(reader, 1);
+
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(answer->types, QStringList{PasteboardType::string});
+    EXPECT_EQ(answer->text, text);
+}
+
+TEST_F(X11ClipboardReaderTest, PngImageIsTypedAndCarriesNoText) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pixel.png"));
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(path));
+    ASSERT_TRUE(startXclip(
+        {QStringLiteral("-t"), QStringLiteral("image/png"), QStringLiteral("-i"), path}, {}));
+    X11ClipboardReader reader(display());
+
+    const auto answer = read(reader, 1);
+
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(answer->types, QStringList{PasteboardType::png});
+    EXPECT_FALSE(answer->text.has_value());
+}
+
+TEST_F(X11ClipboardReaderTest, FileListIsAFileUrlAndCarriesNoText) {
+    ASSERT_TRUE(
+        startXclip({QStringLiteral("-t"), QStringLiteral("text/uri-list")}, "file:///tmp/x\n"));
+    X11ClipboardReader reader(display());
+
+    const auto answer = read(reader, 1);
+
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(answer->types, QStringList{PasteboardType::fileURL});
+    EXPECT_FALSE(answer->text.has_value());
+}
+
+TEST_F(X11ClipboardReaderTest, SecretHintIsConcealedAndItsTextIsNotRead) {
+    ASSERT_TRUE(adopt(startHelper(QStringLiteral("secret-owner"))));
+    X11ClipboardReader reader(display());
+
+    const auto answer = read(reader, 1);
+
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_TRUE(answer->types.contains(PasteboardType::concealed))
+        << answer->types.join(',').toStdString();
+    EXPECT_FALSE(answer->text.has_value());
+}
+
+TEST_F(X11ClipboardReaderTest, LargeTextArrivesWholeThroughIncrementalTransfer) {
+    // xclip switches to INCR above about 1 MiB; this is three times that.
+    QString text;
+    for (int line = 0; text.size() < 3 * 1024 * 1024; ++line)
+        text += QStringLiteral("line %1 – ünïcödé\n").arg(line);
+    ASSERT_TRUE(startXclip({}, text.toUtf8()));
+    X11ClipboardReader reader(display());
+
+    const auto answer = read(reader, 1, 20s);
+
+    ASSERT_TRUE(answer.has_value());
+    ASSERT_TRUE(answer->text.has_value());
+    EXPECT_EQ(answer->text->size(), text.size());
+    EXPECT_TRUE(*answer->text == text);
+}
+
+TEST_F(X11ClipboardReaderTest, StoppedOwnerIsAnsweredEmptyWithoutStallingTheCaller) {
+    ChildProcess* owner = startXclip({}, "never delivered");
+    ASSERT_TRUE(owner);
+    owner->sendSignal(SIGSTOP);
+    X11ClipboardReader reader(display());
+
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastTick = 0;
+    qint64 longestGap = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestGap = std::max(longestGap, clock.elapsed() - lastTick);
+        lastTick = clock.elapsed();
+    });
+    ticker.start(20);
+
+    const auto answer = read(reader, 1, 3s);
+    const qint64 elapsed = clock.elapsed();
+
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_LT(elapsed, 1500);
+    EXPECT_TRUE(answer->types.isEmpty());
+    EXPECT_FALSE(answer->text.has_value());
+    EXPECT_LT(longestGap, 200) << "the caller's event loop stalled";
+}
+
+TEST_F(X11ClipboardReaderTest, OwnerThatWakesUpIsReadNormallyAfterATimeout) {
+    ChildProcess* owner = startXclip({}, "late but fine");
+    ASSERT_TRUE(owner);
+    owner->sendSignal(SIGSTOP);
+    X11ClipboardReader reader(display(), 300ms);
+    const auto missed = read(reader, 1);
+    ASSERT_TRUE(missed.has_value());
+    ASSERT_TRUE(missed->types.isEmpty());
+
+    // The owner now answers the abandoned request too; that answer must not be mistaken for
+    // the next one.
+    owner->sendSignal(SIGCONT);
+    const auto answer = read(reader, 2);
+
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(answer->types, QStringList{PasteboardType::string});
+    EXPECT_EQ(answer->text, QStringLiteral("late but fine"));
+}
+
+TEST_F(X11ClipboardReaderTest, RequestsDuringAReadAreCoalescedIntoOneForTheLatestTicket) {
+    ChildProcess* owner = startXclip({}, "stuck");
+    ASSERT_TRUE(owner);
+    owner->sendSignal(SIGSTOP);
+    X11ClipboardReader reader(display(), 500ms);
+    std::vector<quint64> answered;
+    QObject::connect(&reader, &ClipboardReader::snapshotRead,
+                     [&](quint64 ticket, const ClipboardSnapshot&) { answered.push_back(ticket); });
+    QElapsedTimer clock;
+    clock.start();
+
+    reader.requestRead(1);
+    ASSERT_TRUE(waitFor(readerWaitsForOwner, 2s));
+    for (quint64 ticket = 2; ticket <= 6; ++ticket) reader.requestRead(ticket);
+
+    ASSERT_TRUE(waitFor([&] { return !answered.empty() && answered.back() == 6; }, 5s));
+    // The read that was running, then one for the latest request: not one per request.
+    EXPECT_EQ(answered, (std::vector<quint64>{1, 6}));
+    EXPECT_LT(clock.elapsed(), 1400);
+}
+
+TEST_F(X11ClipboardReaderTest, DestroyingTheReaderDoesNotWaitForAStoppedOwner) {
+    ChildProcess* owner = startXclip({}, "stuck");
+    ASSERT_TRUE(owner);
+    owner->sendSignal(SIGSTOP);
+    auto reader = std::make_unique<X11ClipboardReader>(display(), 10s);
+    reader->requestRead(1);
+    ASSERT_TRUE(waitFor(readerWaitsForOwner, 2s));
+    QElapsedTimer clock;
+    clock.start();
+
+    reader.reset();
+
+    EXPECT_LT(clock.elapsed(), 500);
+}
+
+}  // namespace
+}  // namespace quillet::test
