@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDateTime>
+#include <QFont>
+#include <QIcon>
+#include <QStringList>
+#include <QStyledItemDelegate>
+
+namespace quillet {
+
+class Clock;
+
+// "just now", "5 minutes ago", ...: how long ago `then` was, seen at `now`.
+QString relativeTimeText(const QDateTime& then, const QDateTime& now);
+
+// Paints one clip of the history list: a document icon, the first two lines of the text in
+// the fixed-pitch font and, below them, how long ago the clip was copied. Every row has the
+// same height, so a view with uniform item sizes never measures the rows one by one.
+class HistoryItemDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    explicit HistoryItemDelegate(Clock& clock, QObject* parent = nullptr);
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    // The lines a row shows for `text` in `font` within `width` pixels: at most `maxLines`,
+    // wrapped at word boundaries, taken from the first `maxLines` lines of the text only; the
+    // last one ends in an ellipsis when anything is left out.
+    static QStringList previewLines(const QString& text, const QFont& font, int width,
+                                    int maxLines = contentLines);
+
+    QFont contentFont() const { return m_contentFont; }
+    QFont timeFont() const { return m_timeFont; }
+
+    static constexpr int contentLines = 2;
+    static constexpr int iconColumnWidth = 20;
+    static constexpr int spacing = 12;
+    static constexpr int lineGap = 4;  // between the text and the time below it
+    static constexpr int verticalPadding = 8;
+    static constexpr int horizontalPadding = 12;
+
+private:
+    int rowHeight() const;
+
+    Clock& m_clock;
+    QFont m_contentFont;
+    QFont m_timeFont;
+    QIcon m_documentIcon;
+};
+
+}  // namespace quillet

@@ -1,0 +1,67 @@
+#include "menus/HistoryListModel.h"
+
+#include <limits>
+
+#include "history/ClipItem.h"
+#include "history/HistoryViewModel.h"
+
+namespace quillet {
+
+HistoryListModel::HistoryListModel(HistoryViewModel& viewModel, QObject* parent)
+    : QAbstractListModel(parent),
+      m_viewModel(viewModel),
+      m_items(viewModel.items()),
+      m_selectedRow(viewModel.selectedIndex()) {
+    connect(&m_viewModel, &HistoryViewModel::itemsChanged, this, &HistoryListModel::reload);
+    connect(&m_viewModel, &HistoryViewModel::selectedIndexChanged, this,
+            &HistoryListModel::selectionMoved);
+}
+
+int HistoryListModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid()) return 0;
+    // An item model counts in int; a history beyond that shows its newest two billion.
+    return int(std::min<qsizetype>(m_items.size(), std::numeric_limits<int>::max()));
+}
+
+QVariant HistoryListModel::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    if (role == SelectedRole) return index.row() == m_selectedRow;
+    if (role != Qt::DisplayRole && role != ContentRole && role != TimestampRole) return {};
+    const std::shared_ptr<ClipItem> clip = m_items.at(index.row());
+    if (!clip) return {};
+    if (role == TimestampRole) return clip->timestamp();
+    return clip->content();
+}
+
+QHash<int, QByteArray> HistoryListModel::roleNames() const {
+    QHash<int, QByteArray> names = QAbstractListModel::roleNames();
+    names.insert(ContentRole, "content");
+    names.insert(TimestampRole, "timestamp");
+    names.insert(SelectedRole, "selected");
+    return names;
+}
+
+std::shared_ptr<ClipItem> HistoryListModel::clipAt(int row) const {
+    if (row < 0) return nullptr;
+    return m_items.at(row);
+}
+
+void HistoryListModel::reload() {
+    beginResetModel();
+    m_items = m_viewModel.items();
+    m_selectedRow = m_viewModel.selectedIndex();
+    endResetModel();
+}
+
+void HistoryListModel::selectionMoved() {
+    const qint64 previous = m_selectedRow;
+    m_selectedRow = m_viewModel.selectedIndex();
+    for (const qint64 row : {previous, m_selectedRow}) {
+        if (row < 0 || row >= rowCount()) continue;
+        const QModelIndex changed = index(int(row));
+        emit dataChanged(changed, changed, {SelectedRole});
+    }
+}
+
+}  // namespace quillet

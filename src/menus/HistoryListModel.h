@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <memory>
+
+#include "history/ClipList.h"
+
+namespace quillet {
+
+class ClipItem;
+class HistoryViewModel;
+
+// The history view model's clips as an item model. Rows are read from the clip list only
+// when a view asks for them, so a view over a million clips touches just the visible ones.
+class HistoryListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    enum Role {
+        ContentRole = Qt::UserRole + 1,  // QString; Qt::DisplayRole gives the same text
+        TimestampRole,                   // QDateTime
+        SelectedRole,                    // bool: the view model's highlighted row
+    };
+
+    explicit HistoryListModel(HistoryViewModel& viewModel, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    // The clip shown in `row`, or null.
+    std::shared_ptr<ClipItem> clipAt(int row) const;
+
+private:
+    void reload();
+    void selectionMoved();
+
+    HistoryViewModel& m_viewModel;
+    // The list the views were last told about; replaced only inside a model reset.
+    ClipList m_items;
+    qint64 m_selectedRow = -1;
+};
+
+}  // namespace quillet

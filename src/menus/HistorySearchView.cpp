@@ -1,0 +1,208 @@
+#include "menus/HistorySearchView.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPainter>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "app/Localized.h"
+#include "history/ClipItem.h"
+#include "history/HistoryViewModel.h"
+#include "menus/HistoryItemDelegate.h"
+#include "menus/HistoryListModel.h"
+
+namespace quillet {
+
+namespace {
+
+constexpr int searchIconSize = 16;
+
+// The theme's search icon, or a drawn magnifying glass where the theme has none.
+QPixmap searchIcon(const QColor& color, qreal devicePixelRatio) {
+    const QIcon themed = QIcon::fromTheme(QStringLiteral("edit-find"));
+    if (!themed.isNull())
+        return themed.pixmap(QSize(searchIconSize, searchIconSize), devicePixelRatio,
+                             QIcon::Disabled);
+
+    QPixmap pixmap(QSize(searchIconSize, searchIconSize) * devicePixelRatio);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(color, 1.6, Qt::SolidLine, Qt::RoundCap));
+    painter.drawEllipse(QRectF(2, 2, 9, 9));
+    painter.drawLine(QPointF(10, 10), QPointF(14, 14));
+    return pixmap;
+}
+
+QFrame* divider() {
+    auto* line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setForegroundRole(QPalette::Mid);
+    line->setFixedHeight(1);
+    return line;
+}
+
+}  // namespace
+
+HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, QWidget* parent)
+    : QWidget(parent),
+      m_viewModel(viewModel),
+      m_model(new HistoryListModel(viewModel, this)),
+      m_delegate(new HistoryItemDelegate(clock, this)),
+      m_searchField(new QLineEdit),
+      m_stack(new QStackedWidget),
+      m_list(new QListView),
+      m_emptyLabel(new QLabel(localized("NO_HISTORY_MESSAGE", "結果なし"))) {
+    setMinimumSize(400, 500);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Window);
+
+    auto* searchRow = new QWidget;
+    searchRow->setAutoFillBackground(true);
+    searchRow->setBackgroundRole(QPalette::Base);
+    auto* rowLayout = new QHBoxLayout(searchRow);
+    rowLayout->setContentsMargins(12, 0, 12, 0);
+    auto* icon = new QLabel;
+    icon->setPixmap(searchIcon(palette().color(QPalette::PlaceholderText), devicePixelRatioF()));
+    rowLayout->addWidget(icon, 0, Qt::AlignVCenter);
+    m_searchField->setFrame(false);
+    m_searchField->setTextMargins(10, 10, 10, 10);
+    m_searchField->setPlaceholderText(localized("SEARCH_PLACEHOLDER", "検索..."));
+    m_searchField->setText(m_viewModel.searchText());
+    m_searchField->installEventFilter(this);
+    rowLayout->addWidget(m_searchField, 1, Qt::AlignVCenter);
+
+    m_list->setModel(m_model);
+    m_list->setItemDelegate(m_delegate);
+    m_list->setUniformItemSizes(true);
+    m_list->setSelectionMode(QAbstractItemView::NoSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The field keeps the keyboard; the list only shows and takes clicks.
+    m_list->setFocusPolicy(Qt::NoFocus);
+    m_list->setFrameShape(QFrame::NoFrame);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->viewport()->setBackgroundRole(QPalette::Window);
+    m_list->installEventFilter(this);
+
+    m_emptyLabel->setAlignment(Qt::AlignCenter);
+    m_emptyLabel->setForegroundRole(QPalette::PlaceholderText);
+
+    m_stack->addWidget(m_list);
+    m_stack->addWidget(m_emptyLabel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(searchRow);
+    layout->addWidget(divider());
+    layout->addWidget(m_stack, 1);
+
+    connect(m_searchField, &QLineEdit::textEdited, this,
+            [this](const QString& text) { m_viewModel.setSearchText(text); });
+    connect(&m_viewModel, &HistoryViewModel::searchTextChanged, this, [this] {
+        if (m_searchField->text() != m_viewModel.searchText())
+            m_searchField->setText(m_viewModel.searchText());
+    });
+    connect(&m_viewModel, &HistoryViewModel::itemsChanged, this, &HistorySearchView::itemsChanged);
+    connect(&m_viewModel, &HistoryViewModel::selectedIndexChanged, this,
+            &HistorySearchView::scrollToSelection);
+    connect(m_list, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        // The clicked clip, whichever row is highlighted.
+        if (std::shared_ptr<ClipItem> clip = m_model->clipAt(index.row())) emit select(clip);
+    });
+
+    m_timeRefresh.setInterval(timeRefreshMs);
+    connect(&m_timeRefresh, &QTimer::timeout, m_list->viewport(), qOverload<>(&QWidget::update));
+
+    itemsChanged();
+}
+
+HistorySearchView::~HistorySearchView() = default;
+
+void HistorySearchView::focusSearchField() {
+    m_searchField->setFocus(Qt::OtherFocusReason);
+}
+
+bool HistorySearchView::isShowingEmptyState() const {
+    return m_stack->currentWidget() == m_emptyLabel;
+}
+
+bool HistorySearchView::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == m_searchField || watched == m_list) && event->type() == QEvent::KeyPress) {
+        if (handleKey(static_cast<QKeyEvent*>(event)->key())) return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void HistorySearchView::keyPressEvent(QKeyEvent* event) {
+    // Keys that reach the panel itself are its own: none of them goes further.
+    handleKey(event->key());
+    event->accept();
+}
+
+bool HistorySearchView::handleKey(int key) {
+    switch (key) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            chooseSelected();
+            return true;
+        case Qt::Key_Escape:
+            window()->hide();
+            return true;
+        case Qt::Key_Down:
+            m_viewModel.moveSelection(1);
+            return true;
+        case Qt::Key_Up:
+            m_viewModel.moveSelection(-1);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void HistorySearchView::chooseSelected() {
+    const ClipList& items = m_viewModel.items();
+    const qint64 index = m_viewModel.selectedIndex();
+    if (index < 0 || index >= items.size()) return;
+    if (std::shared_ptr<ClipItem> clip = items.at(index)) emit select(clip);
+}
+
+void HistorySearchView::itemsChanged() {
+    const bool empty = m_viewModel.items().isEmpty();
+    m_stack->setCurrentWidget(empty ? static_cast<QWidget*>(m_emptyLabel) : m_list);
+    if (!empty) m_list->scrollToTop();
+}
+
+void HistorySearchView::scrollToSelection() {
+    const qint64 row = m_viewModel.selectedIndex();
+    if (row < 0 || row >= m_model->rowCount()) return;
+    m_list->scrollTo(m_model->index(int(row)), QAbstractItemView::PositionAtCenter);
+}
+
+void HistorySearchView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_focusedOnce) {
+        m_focusedOnce = true;
+        focusSearchField();
+    }
+    // The times may have aged while hidden.
+    m_list->viewport()->update();
+    m_timeRefresh.start();
+}
+
+void HistorySearchView::hideEvent(QHideEvent* event) {
+    m_timeRefresh.stop();
+    QWidget::hideEvent(event);
+}
+
+}  // namespace quillet

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QListView;
+class QStackedWidget;
+
+namespace quillet {
+
+class ClipItem;
+class Clock;
+class HistoryItemDelegate;
+class HistoryListModel;
+class HistoryViewModel;
+
+// The search panel's content: a search field over the list of matching clips. The keyboard
+// drives it while the field keeps the focus: typing filters, Up and Down move the highlight,
+// Return chooses the highlighted clip and Escape hides the window. A click chooses the
+// clicked clip. Everything shown comes from the view model.
+class HistorySearchView : public QWidget {
+    Q_OBJECT
+public:
+    HistorySearchView(HistoryViewModel& viewModel, Clock& clock, QWidget* parent = nullptr);
+    ~HistorySearchView() override;
+
+    void focusSearchField();
+    // Whether the empty-state message is shown instead of the list.
+    bool isShowingEmptyState() const;
+
+    QLineEdit* searchField() const { return m_searchField; }
+    QListView* listView() const { return m_list; }
+    QLabel* emptyLabel() const { return m_emptyLabel; }
+    HistoryListModel* listModel() const { return m_model; }
+
+    // Repaints the relative times this often while shown.
+    static constexpr int timeRefreshMs = 1000;
+
+signals:
+    // A clip was chosen, by Return or by a click.
+    void select(std::shared_ptr<ClipItem> clip);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    // Acts on the four keys the panel answers to; false for every other key.
+    bool handleKey(int key);
+    void chooseSelected();
+    void itemsChanged();
+    void scrollToSelection();
+
+    HistoryViewModel& m_viewModel;
+    HistoryListModel* m_model;
+    HistoryItemDelegate* m_delegate;
+    QLineEdit* m_searchField;
+    QStackedWidget* m_stack;
+    QListView* m_list;
+    QLabel* m_emptyLabel;
+    QTimer m_timeRefresh;
+    bool m_focusedOnce = false;
+};
+
+}  // namespace quillet

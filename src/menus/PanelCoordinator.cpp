@@ -1,0 +1,117 @@
+#include "menus/PanelCoordinator.h"
+
+#include <QCursor>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QListView>
+#include <QScreen>
+#include <QSizeGrip>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include "history/ClipItem.h"
+#include "history/HistoryViewModel.h"
+#include "menus/HistorySearchView.h"
+#include "paste/PasteSequence.h"
+
+namespace quillet {
+
+PanelCoordinator::PanelCoordinator(HistoryViewModel& viewModel, AppFocusService& appFocusService,
+                                   PasteActionService& pasteActionService, Clock& clock,
+                                   QObject* parent)
+    : QObject(parent),
+      m_viewModel(viewModel),
+      m_appFocusService(appFocusService),
+      m_pasteActionService(pasteActionService),
+      m_clock(clock) {
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+            &PanelCoordinator::applicationStateChanged);
+}
+
+PanelCoordinator::~PanelCoordinator() = default;
+
+void PanelCoordinator::showHistoryPanel() {
+    // Before anything of ours comes to the front.
+    m_appFocusService.captureFrontmostApp();
+    if (!m_searchPanel) createSearchPanel();
+
+    m_viewModel.setSearchText(QString());
+    m_viewModel.scheduleLoad();
+
+    centreOnPointerScreen();
+    m_panelActivated = false;
+    m_searchPanel->show();
+    m_searchPanel->raise();
+    m_searchPanel->activateWindow();
+    m_searchView->focusSearchField();
+}
+
+void PanelCoordinator::handleSelection(const std::shared_ptr<ClipItem>& clip) {
+    if (!clip) return;
+    m_viewModel.selectItem(clip);
+    if (m_searchPanel) m_searchPanel->hide();
+    finishPaste(m_appFocusService, m_pasteActionService, this);
+}
+
+void PanelCoordinator::createSearchPanel() {
+    m_searchPanel = std::make_unique<QWidget>(
+        nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint);
+    m_searchPanel->setWindowTitle(QStringLiteral("Quillet"));
+    m_searchPanel->setObjectName(QStringLiteral("historySearchPanel"));
+
+    m_searchView = new HistorySearchView(m_viewModel, m_clock);
+    auto* layout = new QVBoxLayout(m_searchPanel.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_searchView);
+    // A signal connection dies with its receiver, so a panel outliving us chooses nothing.
+    connect(m_searchView, &HistorySearchView::select, this, &PanelCoordinator::handleSelection);
+
+    // Without a frame the corner grip is the way to resize. It sits in the bottom-right
+    // corner, where a spacer below the list's scroll bar leaves room for it.
+    m_sizeGrip = new QSizeGrip(m_searchPanel.get());
+    auto* gripRoom = new QWidget;
+    gripRoom->setFixedHeight(m_sizeGrip->sizeHint().height());
+    m_searchView->listView()->addScrollBarWidget(gripRoom, Qt::AlignBottom);
+
+    m_searchPanel->resize(panelWidth, panelHeight);
+    m_searchPanel->installEventFilter(this);
+}
+
+void PanelCoordinator::centreOnPointerScreen() {
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect frame = m_searchPanel->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    m_searchPanel->move(frame.topLeft());
+}
+
+bool PanelCoordinator::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_searchPanel.get()) {
+        switch (event->type()) {
+            case QEvent::Resize:
+            case QEvent::Show: {
+                const QSize grip = m_sizeGrip->sizeHint();
+                m_sizeGrip->setGeometry(QRect(QPoint(m_searchPanel->width() - grip.width(),
+                                                     m_searchPanel->height() - grip.height()),
+                                              grip));
+                m_sizeGrip->raise();
+                break;
+            }
+            case QEvent::WindowActivate:
+                m_panelActivated = true;
+                break;
+            default:
+                break;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void PanelCoordinator::applicationStateChanged(Qt::ApplicationState state) {
+    if (state == Qt::ApplicationActive || !m_searchPanel || !m_panelActivated) return;
+    // Another application took over: get out of its way, as a popup would.
+    m_searchPanel->hide();
+}
+
+}  // namespace quillet

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+
+class QSizeGrip;
+class QWidget;
+
+namespace quillet {
+
+class AppFocusService;
+class ClipItem;
+class Clock;
+class HistorySearchView;
+class HistoryViewModel;
+class PasteActionService;
+
+// Owns the windows that are not menus. The history search panel is made on first use and
+// kept for the rest of the run; every show clears its search, reloads the history and
+// brings it to the front on the screen under the pointer. Choosing a clip in it hides the
+// panel and pastes the clip into the application that was in front before.
+class PanelCoordinator : public QObject {
+    Q_OBJECT
+public:
+    PanelCoordinator(HistoryViewModel& viewModel, AppFocusService& appFocusService,
+                     PasteActionService& pasteActionService, Clock& clock,
+                     QObject* parent = nullptr);
+    ~PanelCoordinator() override;
+
+    void showHistoryPanel();
+    void handleSelection(const std::shared_ptr<ClipItem>& clip);
+
+    // The panel window, or null before the first show.
+    QWidget* searchPanel() const { return m_searchPanel.get(); }
+    HistorySearchView* searchView() const { return m_searchView; }
+
+    static constexpr int panelWidth = 400;
+    static constexpr int panelHeight = 500;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createSearchPanel();
+    void centreOnPointerScreen();
+    void applicationStateChanged(Qt::ApplicationState state);
+
+    HistoryViewModel& m_viewModel;
+    AppFocusService& m_appFocusService;
+    PasteActionService& m_pasteActionService;
+    Clock& m_clock;
+    // The settings model and the phrase-management and settings windows join these.
+    std::unique_ptr<QWidget> m_searchPanel;
+    HistorySearchView* m_searchView = nullptr;  // owned by the panel
+    QSizeGrip* m_sizeGrip = nullptr;            // owned by the panel
+    // Whether the panel has been the active window since it was last shown: deactivation
+    // that happens before (the menu we were opened from closing) must not hide it.
+    bool m_panelActivated = false;
+};
+
+}  // namespace quillet

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QStandardItemModel>
+#include <QStyleOptionViewItem>
+
+#include "fakes/ManualClock.h"
+#include "menus/HistoryItemDelegate.h"
+
+namespace quillet {
+namespace {
+
+// --- relative time -----------------------------------------------------------------------
+
+class RelativeTimeTest : public ::testing::Test {
+protected:
+    // What a row stamped `secondsBefore` before now shows.
+    QString shown(qint64 secondsBefore) {
+        return relativeTimeText(clock.now().addSecs(-secondsBefore), clock.now());
+    }
+    test::ManualClock clock;
+};
+
+TEST_F(RelativeTimeTest, CountsInTheLargestWholeUnit) {
+    EXPECT_EQ(shown(0), "just now");
+    EXPECT_EQ(shown(4), "just now");
+    EXPECT_EQ(shown(5), "5 seconds ago");
+    EXPECT_EQ(shown(59), "59 seconds ago");
+    EXPECT_EQ(shown(60), "1 minute ago");
+    EXPECT_EQ(shown(2 * 60 + 59), "2 minutes ago");
+    EXPECT_EQ(shown(3600), "1 hour ago");
+    EXPECT_EQ(shown(23 * 3600 + 3599), "23 hours ago");
+    EXPECT_EQ(shown(24 * 3600), "1 day ago");
+    EXPECT_EQ(shown(6 * 86400), "6 days ago");
+    EXPECT_EQ(shown(7 * 86400), "1 week ago");
+    EXPECT_EQ(shown(29 * 86400), "4 weeks ago");
+    EXPECT_EQ(shown(30 * 86400), "1 month ago");
+    EXPECT_EQ(shown(200 * 86400), "6 months ago");
+    EXPECT_EQ(shown(365 * 86400), "1 year ago");
+    EXPECT_EQ(shown(1000 * 86400), "2 years ago");
+}
+
+TEST_F(RelativeTimeTest, AgesAsTheClockMoves) {
+    const QDateTime copied = clock.now();
+    EXPECT_EQ(relativeTimeText(copied, clock.now()), "just now");
+    clock.advance(42'000);
+    EXPECT_EQ(relativeTimeText(copied, clock.now()), "42 seconds ago");
+    clock.advance(3 * 3600 * 1000);
+    EXPECT_EQ(relativeTimeText(copied, clock.now()), "3 hours ago");
+}
+
+TEST_F(RelativeTimeTest, FutureAndMissingStamps) {
+    EXPECT_EQ(shown(-3600), "just now") << "a clock set back must not show negative ages";
+    EXPECT_EQ(relativeTimeText(QDateTime(), clock.now()), "");
+}
+
+// --- preview lines -----------------------------------------------------------------------
+
+class PreviewLinesTest : public ::testing::Test {
+protected:
+    QStringList lines(const QString& text, int width = 1000) {
+        return HistoryItemDelegate::previewLines(text, font, width);
+    }
+    const QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const QFontMetrics metrics{font};
+};
+
+TEST_F(PreviewLinesTest, ShortTextsAreShownAsTheyAre) {
+    EXPECT_EQ(lines("hello"), QStringList{"hello"});
+    EXPECT_EQ(lines("one\ntwo"), (QStringList{"one", "two"}));
+    EXPECT_EQ(lines("one\r\ntwo"), (QStringList{"one", "two"}));
+    EXPECT_EQ(lines("one\ntwo\n\n  \n"), (QStringList{"one", "two"}))
+        << "trailing blank lines hide nothing";
+}
+
+TEST_F(PreviewLinesTest, OnlyTheFirstTwoLinesOfALongerTextAreShown) {
+    EXPECT_EQ(lines("first\nsecond\nthird\nfourth\nfifth"),
+              (QStringList{"first", QString("second") + QChar(0x2026)}));
+    EXPECT_EQ(lines("\n\nthird"), (QStringList{"", QString(QChar(0x2026))}));
+}
+
+TEST_F(PreviewLinesTest, ALongLineWrapsIntoTwoAndIsCutAtTheEnd) {
+    const int width = metrics.horizontalAdvance(QString(20, u'x'));
+    const QString text = "alpha beta gamma delta epsilon zeta eta theta iota kappa lambda";
+    const QStringList shown = lines(text, width);
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(text.startsWith(shown[0])) << qPrintable(shown[0]);
+    EXPECT_TRUE(shown[1].endsWith(QChar(0x2026))) << qPrintable(shown[1]);
+    for (const QString& line : shown) EXPECT_LE(metrics.horizontalAdvance(line), width);
+
+    const QString fits = "alpha beta gamma delta";
+    EXPECT_EQ(lines(fits, width).join(' ').simplified(), fits) << "a short wrap loses nothing";
+}
+
+TEST_F(PreviewLinesTest, AHugeSingleLineIsCutToTheRowWithoutLayingItAllOut) {
+    const QString huge(2'000'000, u'q');
+    const QStringList shown = lines(huge, 300);
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[1].endsWith(QChar(0x2026)));
+    EXPECT_LE(metrics.horizontalAdvance(shown[1]), 300);
+}
+
+TEST_F(PreviewLinesTest, TabsBecomeSpaces) {
+    EXPECT_EQ(lines("a\tb"), QStringList{"a    b"});
+}
+
+// --- row size ----------------------------------------------------------------------------
+
+TEST(HistoryItemDelegateTest, EveryRowHasTheSameHeightWhateverItsText) {
+    test::ManualClock clock;
+    HistoryItemDelegate delegate(clock);
+    QStandardItemModel model;
+    model.appendRow(new QStandardItem("one line"));
+    model.appendRow(new QStandardItem("one\ntwo\nthree\nfour\nfive"));
+    QStyleOptionViewItem option;
+    option.rect = QRect(0, 0, 400, 10);
+
+    const QSize first = delegate.sizeHint(option, model.index(0, 0));
+    EXPECT_EQ(first, delegate.sizeHint(option, model.index(1, 0)));
+    const int needed = 2 * QFontMetrics(delegate.contentFont()).lineSpacing() +
+                       QFontMetrics(delegate.timeFont()).height() +
+                       2 * HistoryItemDelegate::verticalPadding;
+    EXPECT_GE(first.height(), needed) << "room for two lines of text and the time";
+}
+
+}  // namespace
+}  // namespace quillet

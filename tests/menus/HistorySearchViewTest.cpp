@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "fakes/FakePasteboard.h"
+#include "fakes/ManualClock.h"
+#include "history/ClipboardMonitor.h"
+#include "history/HistoryViewModel.h"
+#include "history/StoreFixture.h"
+#include "menus/HistoryListModel.h"
+#include "menus/HistorySearchView.h"
+
+namespace quillet {
+namespace {
+
+class SearchViewFixture : public test::StoreFixture {
+protected:
+    SearchViewFixture() : monitor(pasteboard), model(*storage, monitor, clock) {}
+
+    // Clips stored oldest first, so the list shows them in reverse order.
+    void store(const QStringList& oldestFirst) {
+        qint64 second = 0;
+        for (const QString& text : oldestFirst) addClip(text, ++second);
+        model.loadItems();
+    }
+    QString contentAt(const QAbstractItemModel& items, int row) {
+        return items.data(items.index(row, 0), HistoryListModel::ContentRole).toString();
+    }
+
+    test::FakePasteboard pasteboard;
+    test::ManualClock clock;
+    ClipboardMonitor monitor;
+    HistoryViewModel model;
+};
+
+// --- the item model ----------------------------------------------------------------------
+
+using HistoryListModelTest = SearchViewFixture;
+
+TEST_F(HistoryListModelTest, RowsAreTheViewModelsClipsNewestFirst) {
+    test::drainEvents();
+    HistoryListModel rows(model);
+    QSignalSpy resets(&rows, &QAbstractItemModel::modelReset);
+    store({"old", "new"});
+
+    EXPECT_EQ(resets.count(), 1);
+    ASSERT_EQ(rows.rowCount(), 2);
+    EXPECT_EQ(contentAt(rows, 0), "new");
+    EXPECT_EQ(rows.data(rows.index(1, 0), Qt::DisplayRole).toString(), "old");
+    EXPECT_EQ(rows.data(rows.index(1, 0), HistoryListModel::TimestampRole).toDateTime(),
+              start.addSecs(1));
+    EXPECT_EQ(rows.clipAt(0), model.items().at(0));
+    EXPECT_FALSE(rows.clipAt(2));
+    EXPECT_FALSE(rows.data(rows.index(2, 0), HistoryListModel::ContentRole).isValid());
+
+    model.setSearchText("ol");
+    test::drainEvents();
+    EXPECT_EQ(resets.count(), 2);
+    ASSERT_EQ(rows.rowCount(), 1);
+    EXPECT_EQ(contentAt(rows, 0), "old");
+}
+
+TEST_F(HistoryListModelTest, MovingTheHighlightRepaintsJustTheTwoRows) {
+    store({"c", "b", "a"});
+    HistoryListModel rows(model);
+    auto selected = [&](int row) {
+        return rows.data(rows.index(row, 0), HistoryListModel::SelectedRole).toBool();
+    };
+    EXPECT_TRUE(selected(0));
+    EXPECT_FALSE(selected(1));
+
+    QSignalSpy changed(&rows, &QAbstractItemModel::dataChanged);
+    model.moveSelection(2);
+    ASSERT_EQ(changed.count(), 2);
+    EXPECT_EQ(changed[0][0].toModelIndex().row(), 0);
+    EXPECT_EQ(changed[1][0].toModelIndex().row(), 2);
+    EXPECT_EQ(changed[0][2].value<QList<int>>(), QList<int>{HistoryListModel::SelectedRole});
+    EXPECT_FALSE(selected(0));
+    EXPECT_TRUE(selected(2));
+}
+
+// --- the view ----------------------------------------------------------------------------
+
+class HistorySearchViewTest : public SearchViewFixture {
+protected:
+    HistorySearchViewTest() : view(model, clock), chosen(&view, &HistorySearchView::select) {
+        view.resize(400, 500);
+    }
+
+    void press(int key) { QTest::keyClick(view.searchField(), Qt::Key(key)); }
+    QString chosenText(int i) { return chosen[i][0].value<std::shared_ptr<ClipItem>>()->content(); }
+
+    HistorySearchView view;
+    QSignalSpy chosen;
+};
+
+TEST_F(HistorySearchViewTest, ArrowsMoveTheHighlightAndStopAtTheEnds) {
+    store({"c", "b", "a"});
+    view.show();
+    press(Qt::Key_Up);
+    EXPECT_EQ(model.selectedIndex(), 0);
+    press(Qt::Key_Down);
+    press(Qt::Key_Down);
+    EXPECT_EQ(model.selectedIndex(), 2);
+    press(Qt::Key_Down);
+    EXPECT_EQ(model.selectedIndex(), 2) << "stays on the last row";
+    press(Qt::Key_Up);
+    EXPECT_EQ(model.selectedIndex(), 1);
+    EXPECT_EQ(view.searchField()->text(), "") << "the keys are the panel's, not the field's";
+    EXPECT_EQ(chosen.count(), 0);
+}
+
+TEST_F(HistorySearchViewTest, ReturnChoosesTheHighlightedClip) {
+    store({"c", "b", "a"});
+    view.show();
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
+    ASSERT_EQ(chosen.count(), 1);
+    EXPECT_EQ(chosenText(0), "b");
+
+    press(Qt::Key_Down);
+    press(Qt::Key_Enter);
+    ASSERT_EQ(chosen.count(), 2);
+    EXPECT_EQ(chosenText(1), "c");
+    EXPECT_EQ(model.selectedIndex(), 2) << "choosing does not move the highlight";
+}
+
+TEST_F(HistorySearchViewTest, ReturnWithNothingShownChoosesNothing) {
+    test::drainEvents();
+    view.show();
+    press(Qt::Key_Return);
+    store({"only"});
+    QTest::keyClicks(view.searchField(), "zzz");
+    test::drainEvents();
+    ASSERT_TRUE(model.items().isEmpty());
+    press(Qt::Key_Return);
+    EXPECT_EQ(chosen.count(), 0);
+}
+
+TEST_F(HistorySearchViewTest, EscapeHidesTheWindowItIsIn) {
+    QWidget window;
+    HistorySearchView inner(model, clock, &window);
+    window.show();
+    ASSERT_TRUE(inner.isVisible());
+    QTest::keyClick(inner.searchField(), Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(HistorySearchViewTest, TypingEditsTheSearchTextAndFiltersTheList) {
+    store({"apple pie", "banana", "apricot"});
+    view.show();
+    QTest::keyClicks(view.searchField(), "ap");
+    EXPECT_EQ(view.searchField()->text(), "ap") << "typed characters reach the field";
+    EXPECT_EQ(model.searchText(), "ap");
+    test::drainEvents();
+    QAbstractItemModel* rows = view.listView()->model();
+    ASSERT_EQ(rows->rowCount(), 2);
+    EXPECT_EQ(contentAt(*rows, 0), "apricot");
+    EXPECT_EQ(contentAt(*rows, 1), "apple pie");
+
+    QTest::keyClick(view.searchField(), Qt::Key_Backspace);
+    EXPECT_EQ(model.searchText(), "a");
+
+    model.setSearchText("ban");
+    EXPECT_EQ(view.searchField()->text(), "ban") << "the field follows the model too";
+}
+
+TEST_F(HistorySearchViewTest, ATextMatchingNothingShowsTheEmptyState) {
+    store({"something"});
+    view.show();
+    test::drainEvents();
+    EXPECT_FALSE(view.isShowingEmptyState());
+    EXPECT_TRUE(view.listView()->isVisible());
+
+    QTest::keyClicks(view.searchField(), "nothing like it");
+    test::drainEvents();
+    EXPECT_TRUE(view.isShowingEmptyState());
+    EXPECT_TRUE(view.emptyLabel()->isVisible());
+    EXPECT_FALSE(view.listView()->isVisible());
+    EXPECT_EQ(view.emptyLabel()->text(), "結果なし");
+    EXPECT_EQ(view.searchField()->placeholderText(), "検索...");
+
+    view.searchField()->clear();
+    model.setSearchText("");
+    test::drainEvents();
+    EXPECT_FALSE(view.isShowingEmptyState());
+}
+
+TEST_F(HistorySearchViewTest, ClickingARowChoosesThatRowNotTheHighlightedOne) {
+    store({"c", "b", "a"});
+    view.show();
+    test::drainEvents();
+    QListView* list = view.listView();
+    const QRect third = list->visualRect(list->model()->index(2, 0));
+    ASSERT_TRUE(list->viewport()->rect().contains(third.center()));
+    EXPECT_EQ(third.width(), list->viewport()->width()) << "the whole row takes the click";
+
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      QPoint(third.right() - 2, third.center().y()));
+    ASSERT_EQ(chosen.count(), 1);
+    EXPECT_EQ(chosenText(0), "c");
+    EXPECT_EQ(model.selectedIndex(), 0) << "the highlight is not moved first";
+}
+
+TEST_F(HistorySearchViewTest, TheHighlightedRowIsScrolledIntoView) {
+    QStringList many;
+    for (int i = 0; i < 80; ++i) many << QString("clip %1").arg(i);
+    store(many);
+    view.show();
+    test::drainEvents();
+    QListView* list = view.listView();
+    const QModelIndex target = list->model()->index(60, 0);
+    ASSERT_FALSE(list->viewport()->rect().intersects(list->visualRect(target)));
+
+    for (int i = 0; i < 60; ++i) press(Qt::Key_Down);
+    test::drainEvents();
+    const QRect row = list->visualRect(target);
+    EXPECT_TRUE(list->viewport()->rect().contains(row)) << "row at y " << row.y();
+    EXPECT_LE(std::abs(row.center().y() - list->viewport()->rect().center().y()), row.height())
+        << "and centred";
+}
+
+TEST_F(HistorySearchViewTest, TheSearchFieldHasTheFocusWhenFirstShown) {
+    QWidget elsewhere(&view);
+    elsewhere.setFocusPolicy(Qt::StrongFocus);
+    elsewhere.setFocus();
+    view.show();
+    EXPECT_EQ(view.focusWidget(), view.searchField());
+    EXPECT_GE(view.minimumWidth(), 400);
+    EXPECT_GE(view.minimumHeight(), 500);
+}
+
+}  // namespace
+}  // namespace quillet

@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTest>
+#include <QTextStream>
+
+#include "fakes/FakeKeyboardEvents.h"
+#include "fakes/FakePasteboard.h"
+#include "fakes/FakeWorkspace.h"
+#include "fakes/ManualClock.h"
+#include "history/ClipboardMonitor.h"
+#include "history/HistoryViewModel.h"
+#include "history/StoreFixture.h"
+#include "menus/HistorySearchView.h"
+#include "menus/PanelCoordinator.h"
+#include "paste/AppFocusService.h"
+#include "paste/PasteActionService.h"
+
+namespace quillet {
+namespace {
+
+const RunningApplication editor{42, 4242, QStringLiteral("editor")};
+
+class PanelCoordinatorTest : public test::StoreFixture {
+protected:
+    PanelCoordinatorTest()
+        : monitor(pasteboard),
+          model(*storage, monitor, clock),
+          focus(workspace, clock),
+          paste(keyboard, clock, log),
+          coordinator(std::make_unique<PanelCoordinator>(model, focus, paste, clock)) {
+        qint64 second = 0;
+        for (const char* text : {"c", "b", "a"}) addClip(text, ++second);
+        workspace.frontmost = editor;
+    }
+
+    QWidget* panel() { return coordinator->searchPanel(); }
+    QLineEdit* field() { return coordinator->searchView()->searchField(); }
+    void show() {
+        coordinator->showHistoryPanel();
+        test::drainEvents();
+    }
+    QStringList shown() { return texts(model.items()); }
+
+    test::FakePasteboard pasteboard;
+    test::ManualClock clock;
+    test::FakeWorkspace workspace;
+    test::FakeKeyboardEvents keyboard;
+    QString logText;
+    QTextStream log{&logText};
+    ClipboardMonitor monitor;
+    HistoryViewModel model;
+    AppFocusService focus;
+    PasteActionService paste;
+    std::unique_ptr<PanelCoordinator> coordinator;
+};
+
+TEST_F(PanelCoordinatorTest, TheFirstShowMakesAFloatingPanelOverTheFullHistory) {
+    EXPECT_EQ(panel(), nullptr);
+    show();
+    ASSERT_NE(panel(), nullptr);
+    EXPECT_TRUE(panel()->isVisible());
+    EXPECT_TRUE(panel()->isWindow());
+    const Qt::WindowFlags flags = panel()->windowFlags();
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(flags & Qt::FramelessWindowHint);
+    EXPECT_EQ(panel()->windowTitle(), "Quillet");
+    EXPECT_EQ(panel()->size(), QSize(400, 500));
+    EXPECT_EQ(panel()->focusWidget(), field());
+    EXPECT_EQ(focus.previousApp(), editor) << "the application to paste into is remembered";
+    EXPECT_EQ(shown(), (QStringList{"a", "b", "c"}));
+}
+
+TEST_F(PanelCoordinatorTest, ShowingAgainReusesThePanelClearsTheSearchAndRecentres) {
+    show();
+    QWidget* first = panel();
+    QTest::keyClicks(field(), "b");
+    test::drainEvents();
+    ASSERT_EQ(shown(), QStringList{"b"});
+    QTest::keyClick(field(), Qt::Key_Escape);
+    ASSERT_FALSE(first->isVisible());
+    first->move(3, 7);
+
+    show();
+    EXPECT_EQ(panel(), first);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(field()->text(), "");
+    EXPECT_EQ(model.searchText(), "");
+    EXPECT_EQ(shown(), (QStringList{"a", "b", "c"}));
+    EXPECT_EQ(model.selectedIndex(), 0);
+
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QPoint offset = first->frameGeometry().center() - screen->availableGeometry().center();
+    EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
+}
+
+TEST_F(PanelCoordinatorTest, ReturnPastesTheHighlightedClipIntoThePreviousApplication) {
+    show();
+    bool panelVisibleAtActivation = true;
+    workspace.onActivate = [&](const RunningApplication&) {
+        panelVisibleAtActivation = panel()->isVisible();
+    };
+    QTest::keyClick(field(), Qt::Key_Down);
+    QTest::keyClick(field(), Qt::Key_Return);
+
+    EXPECT_EQ(pasteboard.string(), QString("b"));
+    EXPECT_FALSE(panel()->isVisible());
+    ASSERT_EQ(workspace.activations.size(), 1u);
+    EXPECT_EQ(workspace.activations[0], editor);
+    EXPECT_FALSE(panelVisibleAtActivation) << "the panel is gone before the editor returns";
+    test::drainEvents();
+    EXPECT_EQ(shown(), (QStringList{"b", "a", "c"})) << "the chosen clip moves to the top";
+
+    EXPECT_TRUE(keyboard.posted.empty()) << "nothing is typed before the editor is back";
+    clock.advance(AppFocusService::activationDelayMs);
+    using Key = test::FakeKeyboardEvents::PostedKey;
+    EXPECT_EQ(keyboard.posted,
+              (std::vector<Key>{{PasteActionService::vKeyCode, true, EventFlag::command},
+                                {PasteActionService::vKeyCode, false, EventFlag::command}}));
+}
+
+TEST_F(PanelCoordinatorTest, WithoutPermissionTheClipIsOnlyPutOnTheClipboard) {
+    keyboard.trusted = false;
+    show();
+    coordinator->handleSelection(model.items().at(2));
+    clock.advance(AppFocusService::activationDelayMs);
+    EXPECT_EQ(pasteboard.string(), QString("c"));
+    EXPECT_TRUE(keyboard.posted.empty());
+    EXPECT_TRUE(logText.contains("Auto-paste skipped: No permissions"));
+}
+
+TEST_F(PanelCoordinatorTest, NothingIsTypedOnceTheCoordinatorIsGone) {
+    show();
+    coordinator->handleSelection(model.items().at(0));
+    coordinator.reset();
+    clock.advance(AppFocusService::activationDelayMs);
+    EXPECT_EQ(pasteboard.string(), QString("a"));
+    EXPECT_TRUE(keyboard.posted.empty());
+}
+
+TEST_F(PanelCoordinatorTest, ReturnOnAnEmptyListDoesNothing) {
+    show();
+    QTest::keyClicks(field(), "no such clip");
+    test::drainEvents();
+    QTest::keyClick(field(), Qt::Key_Return);
+    EXPECT_TRUE(panel()->isVisible());
+    EXPECT_EQ(pasteboard.writes, 0);
+    EXPECT_TRUE(workspace.activations.empty());
+}
+
+TEST_F(PanelCoordinatorTest, AnotherApplicationTakingOverHidesThePanel) {
+    coordinator->showHistoryPanel();
+    // Before the panel has become active (the menu it came from closing): it stays.
+    ASSERT_FALSE(panel()->isActiveWindow());
+    emit qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_TRUE(panel()->isVisible());
+
+    ASSERT_TRUE(test::waitUntil([&] { return panel()->isActiveWindow(); }));
+    emit qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_FALSE(panel()->isVisible());
+
+    show();
+    EXPECT_TRUE(panel()->isVisible());
+    EXPECT_EQ(field()->text(), "");
+}
+
+}  // namespace
+}  // namespace quillet
