@@ -27,7 +27,7 @@ protected:
         options.captureOutput = false;
         ASSERT_TRUE(target.start({targetBinary(), targetFile}, options));
         ASSERT_TRUE(waitFor(
-            [&] { return xdotool(x, {"getactivewindow", "getwindowclassname"}) == "quillet-target"; },
+            [&] { return targetIsActive(x); },
             10s));
     }
     QString targetText() const {
@@ -46,8 +46,8 @@ protected:
 };
 
 TEST_F(HotkeyE2E, DefaultHotKeysOpenBothMenusAndPaste) {
-    quillet.addPhraseCategory("Sign-offs", 0, {{"Regards", "Best regards,\nQ"}});
     startAll();
+    quillet.addPhraseCategory("Sign-offs", 0, {{"Regards", "Best regards,\nQ"}});
     for (const QString text : {"one", "two"}) {
         copyWithXclip(x, text);
         ASSERT_TRUE(waitFor([&] { return quillet.clips().value(0) == text; }, 5s));
@@ -57,7 +57,7 @@ TEST_F(HotkeyE2E, DefaultHotKeysOpenBothMenusAndPaste) {
     ASSERT_TRUE(waitFor([&] { return targetText() == "one"; }, 5s)) << qPrintable(targetText());
 
     ASSERT_TRUE(menuOpens("super+shift+c")) << "the phrase menu opened";
-    xdotool(x, {"key", "Down", "Right", "Return"});
+    chooseInFirstSubmenu(x, {"Return"});
     ASSERT_TRUE(waitFor([&] { return targetText() == "oneBest regards,\nQ"; }, 5s))
         << qPrintable(targetText());
 }
@@ -79,16 +79,17 @@ TEST_F(HotkeyE2E, AKeyGrabbedByAnotherClientIsRefusedWhileTheOtherWorks) {
     xcb_connection_t* other = xcb_connect(qPrintable(x.display()), nullptr);
     ASSERT_FALSE(xcb_connection_has_error(other));
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
-    for (uint16_t locks : {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2, XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2})
-        xcb_grab_key(other, 1, root, XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_4 | locks, 55,
+    for (uint16_t locks : {0u, unsigned(XCB_MOD_MASK_LOCK), unsigned(XCB_MOD_MASK_2),
+                           unsigned(XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2)})
+        xcb_grab_key(other, 1, root, uint16_t(XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_4 | locks), 55,
                      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
     xcb_flush(other);
-    quillet.addPhraseCategory("Only", 0, {{"p", "phrase body"}});
     startAll();
+    quillet.addPhraseCategory("Only", 0, {{"p", "phrase body"}});
     EXPECT_TRUE(quillet.process().isRunning()) << "a refused key is not fatal";
     EXPECT_FALSE(menuOpens("super+shift+v"));
     ASSERT_TRUE(menuOpens("super+shift+c")) << "the other hot key still works";
-    xdotool(x, {"key", "Down", "Right", "Return"});
+    chooseInFirstSubmenu(x, {"Return"});
     EXPECT_TRUE(waitFor([&] { return targetText() == "phrase body"; }, 5s)) << qPrintable(targetText());
     xcb_disconnect(other);
 }

@@ -27,10 +27,7 @@ protected:
         options.captureOutput = false;
         ASSERT_TRUE(target.start({targetBinary(), targetFile}, options));
         ASSERT_TRUE(waitFor(
-            [&] {
-                const QByteArray active = xdotool(x, {"getactivewindow", "getwindowclassname"});
-                return active == "quillet-target";
-            },
+            [&] { return targetIsActive(x); },
             10s))
             << "the target window became active";
     }
@@ -85,8 +82,7 @@ TEST_F(PasteE2E, PhraseMenuPastesTheBodyAndLeavesTheHistoryAlone) {
     quillet.addPhraseCategory("Greetings", 0, {{"Hi", "Hello there,\nthanks!"}, {"Bye", "Goodbye"}});
     copyAll({"history item"});
     openedByCommand("--phrase-menu");
-    xdotool(x, {"key", "Down", "Right"});
-    xdotool(x, {"key", "Down", "Return"});
+    chooseInFirstSubmenu(x, {"Down", "Return"});
     ASSERT_TRUE(targetReceives("Goodbye")) << "got: " << qPrintable(targetText());
     EXPECT_TRUE(staysTrue([&] { return quillet.clips() == QStringList{"history item"}; }, 1200ms));
 }

@@ -167,4 +167,22 @@ bool quilletWindowVisible(const XvfbSession& x) {
     return !xdotool(x, {"search", "--onlyvisible", "--class", "^quillet$"}).isEmpty();
 }
 
+int visibleQuilletWindows(const XvfbSession& x) {
+    const QByteArray ids = xdotool(x, {"search", "--onlyvisible", "--class", "^quillet$"});
+    return ids.isEmpty() ? 0 : int(ids.split('\n').size());
+}
+
+void chooseInFirstSubmenu(const XvfbSession& x, const QStringList& keys) {
+    const int before = visibleQuilletWindows(x);
+    xdotool(x, {"key", "Down", "Right"});
+    waitFor([&] { return visibleQuilletWindows(x) > before; }, std::chrono::seconds(3));
+    xdotool(x, QStringList{"key"} + keys);
+}
+
+bool targetIsActive(const XvfbSession& x) {
+    const QByteArray active = xdotool(x, {"getactivewindow"});
+    if (active.isEmpty()) return false;
+    return xdotool(x, {"search", "--class", "^quillet-target$"}).split('\n').contains(active);
+}
+
 }  // namespace quillet::test

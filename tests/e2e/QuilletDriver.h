@@ -28,7 +28,7 @@ public:
 
     // Clips in the store, newest first (read straight from the file).
     QStringList clips() const;
-    // Adds a category with phrases (title, body) to the store file.
+    // Adds a category with phrases (title, body) to the store file (quillet must have made it).
     void addPhraseCategory(const QString& name, qint64 sortOrder,
                            const QList<QPair<QString, QString>>& phrases);
     // Writes a raw settings value as the program stores it.
@@ -57,6 +57,12 @@ bool staysTrue(const std::function<bool()>& predicate, std::chrono::milliseconds
 QByteArray xdotool(const XvfbSession& x, const QStringList& arguments);
 // Whether a visible window of quillet (a menu or the panel) is mapped.
 bool quilletWindowVisible(const XvfbSession& x);
+int visibleQuilletWindows(const XvfbSession& x);
+// In an open pop-up menu: highlights the first entry, opens its submenu, waits for it, then
+// presses `keys` there.
+void chooseInFirstSubmenu(const XvfbSession& x, const QStringList& keys);
+// Whether the active window belongs to the test's target program.
+bool targetIsActive(const XvfbSession& x);
 
 QString quilletBinary();
 QString targetBinary();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <memory>
 
 #include "history/ClipItem.h"
@@ -20,6 +21,14 @@ protected:
         QString error;
         storage = StorageService::open(dir.file("store/history.sqlite"), &error, 200);
         ASSERT_TRUE(storage) << qPrintable(error);
+    }
+
+    // Starts over with an empty store file.
+    void recreate() {
+        storage.reset();
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QFile::remove(dir.file(QStringLiteral("store/history.sqlite") + suffix));
+        reopen();
     }
 
     // Saves a clip stamped `secondsAfterStart` after a fixed moment.

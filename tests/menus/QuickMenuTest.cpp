@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+#include <QMenu>
+
+#include "fakes/FakeKeyboardEvents.h"
+#include "fakes/FakePasteboard.h"
+#include "fakes/FakeWorkspace.h"
+#include "fakes/ManualClock.h"
+#include "history/ClipboardMonitor.h"
+#include "history/HistoryViewModel.h"
+#include "history/StoreFixture.h"
+#include "menus/PanelCoordinator.h"
+#include "menus/QuickMenuService.h"
+#include "menus/QuickPhraseMenuService.h"
+#include "paste/AppFocusService.h"
+#include "paste/PasteActionService.h"
+#include "phrases/PhraseCategory.h"
+#include "phrases/PhraseItem.h"
+
+namespace quillet {
+namespace {
+
+// Entries of a menu as text: titles, "---" for separators, "[label]" for submenus, a
+// trailing "!" for disabled entries.
+QStringList describe(const QMenu* menu) {
+    QStringList lines;
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator()) {
+            lines << "---";
+        } else if (action->menu()) {
+            lines << "[" + action->text() + "]";
+        } else {
+            lines << action->text() + (action->isEnabled() ? "" : "!");
+        }
+    }
+    return lines;
+}
+
+class MenuTest : public test::StoreFixture {
+protected:
+    MenuTest() { workspace.frontmost = RunningApplication{7, 70, QStringLiteral("editor")}; }
+
+    void addClips(int count) {
+        for (int i = 1; i <= count; ++i) {
+            storage->context().insert(
+                std::make_shared<ClipItem>(QString("clip %1").arg(i), start.addSecs(i)));
+        }
+        ASSERT_TRUE(storage->context().save());
+        model.loadItems();
+    }
+
+    test::FakePasteboard pasteboard;
+    test::ManualClock clock;
+    test::FakeWorkspace workspace;
+    test::FakeKeyboardEvents keyboard;
+    QString log;
+    QTextStream logStream{&log};
+    ClipboardMonitor monitor{pasteboard};
+    HistoryViewModel model{*storage, monitor, clock};
+    AppFocusService focus{workspace, clock};
+    PasteActionService paste{keyboard, clock, logStream};
+    PanelCoordinator panels{model, focus, paste, clock};
+    QuickMenuService history{model, paste, focus, panels};
+    QuickPhraseMenuService phrases{*storage, paste, focus, monitor};
+};
+
+TEST_F(MenuTest, EmptyHistoryShowsADisabledEntryAndSearch) {
+    model.loadItems();
+    EXPECT_EQ(describe(history.buildMenu()), (QStringList{"No history!", "---", "検索...\tF"}));
+    EXPECT_EQ(history.menu()->title(), "Quick Paste");
+}
+
+TEST_F(MenuTest, TenClipsAreKeyedOneToNineThenZero) {
+    addClips(10);
+    const QStringList lines = describe(history.buildMenu());
+    ASSERT_EQ(lines.size(), 12);
+    EXPECT_EQ(lines[0], "clip 10\t1");
+    EXPECT_EQ(lines[8], "clip 2\t9");
+    EXPECT_EQ(lines[9], "clip 1\t0");
+    EXPECT_EQ(lines.mid(10), (QStringList{"---", "検索...\tF"}));
+    EXPECT_EQ(history.menu()->actionForKey(Qt::Key_0)->text(), "clip 1\t0");
+}
+
+TEST_F(MenuTest, RemainingClipsAreGroupedInBlocksOfAHundred) {
+    struct Case {
+        int clips;
+        QStringList blocks;
+    };
+    for (const Case& c : {Case{11, {"Items 11-11"}}, Case{110, {"Items 11-110"}},
+                          Case{111, {"Items 11-110", "Items 111-111"}},
+                          Case{250, {"Items 11-110", "Items 111-210", "Items 211-250"}}}) {
+        recreate();
+        HistoryViewModel fresh(*storage, monitor, clock);
+        QuickMenuService menus(fresh, paste, focus, panels);
+        for (int i = 1; i <= c.clips; ++i)
+            storage->context().insert(
+                std::make_shared<ClipItem>(QString::number(i), start.addSecs(i)));
+        ASSERT_TRUE(storage->context().save());
+        fresh.loadItems();
+        QMenu* menu = menus.buildMenu();
+        const QStringList lines = describe(menu);
+        QStringList expectedTail{"---"};
+        for (const QString& label : c.blocks) expectedTail << "[" + label + "]";
+        expectedTail << "---"
+                     << "検索...\tF";
+        EXPECT_EQ(lines.mid(10), expectedTail) << c.clips << " clips";
+
+        // Blocks fill when they open, with untitled keys, newest first.
+        QMenu* last = menu->actions()[10 + qsizetype(c.blocks.size())]->menu();
+        EXPECT_TRUE(last->isEmpty());
+        emit last->aboutToShow();
+        const int lastCount = (c.clips - 10) % 100 == 0 ? 100 : (c.clips - 10) % 100;
+        ASSERT_EQ(last->actions().size(), lastCount);
+        EXPECT_EQ(last->actions().back()->text(), "1") << "the oldest clip ends the last block";
+        EXPECT_FALSE(last->actions().front()->text().contains('\t'));
+    }
+}
+
+TEST_F(MenuTest, TitlesAreOneLineAndAtMostFiftyCharacters) {
+    EXPECT_EQ(QuickMenuService::titleFor("a\nb"), "a b");
+    EXPECT_EQ(QuickMenuService::titleFor("a\r\n\tb"), "a\r \tb");
+    EXPECT_EQ(QuickMenuService::titleFor(QString(60, 'x')), QString(50, 'x'));
+    EXPECT_EQ(QuickMenuService::titleFor("  spaced  "), "  spaced  ");
+    // User-perceived characters: a flag or an accented letter is one of the fifty.
+    const QString flag = QString::fromUtf8("🇯🇵");
+    const QString accented = QString::fromUtf8("e\u0301");
+    EXPECT_EQ(QuickMenuService::titleFor(flag.repeated(60)), flag.repeated(50));
+    EXPECT_EQ(QuickMenuService::titleFor(accented.repeated(51)), accented.repeated(50));
+    // Shown literally in the menu: '&' is not a mnemonic there.
+    EXPECT_EQ(menuText("Tom & Jerry"), "Tom && Jerry");
+}
+
+TEST_F(MenuTest, ADigitChoosesItsClipWhichIsPastedIntoThePreviousApplication) {
+    addClips(3);
+    history.showMenu();
+    ASSERT_TRUE(history.menu()->isVisible());
+    EXPECT_EQ(workspace.frontmostQueries, 1) << "captured before anything else";
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_2, Qt::NoModifier, "2");
+    QCoreApplication::sendEvent(history.menu(), &press);
+    EXPECT_FALSE(history.menu()->isVisible());
+    EXPECT_EQ(pasteboard.string(), QString("clip 2"));
+    ASSERT_EQ(workspace.activations.size(), 1u);
+    EXPECT_EQ(workspace.activations[0].bundleIdentifier, QString("editor"));
+    clock.advance(AppFocusService::activationDelayMs);
+    EXPECT_EQ(keyboard.posted.size(), 2u);
+    test::drainEvents();
+    EXPECT_EQ(texts(model.items()), (QStringList{"clip 2", "clip 3", "clip 1"}));
+}
+
+TEST_F(MenuTest, ASearchLeftInTheModelRestrictsTheMenu) {
+    addClips(12);
+    model.setSearchText("clip 1");
+    test::drainEvents();
+    EXPECT_EQ(describe(history.buildMenu()), (QStringList{"clip 12\t1", "clip 11\t2", "clip 10\t3",
+                                                          "clip 1\t4", "---", "検索...\tF"}));
+}
+
+TEST_F(MenuTest, PhraseMenuOrdersCategoriesAndPhrasesAndDisablesEmptyOnes) {
+    EXPECT_EQ(describe(phrases.buildMenu()), QStringList{"定型文がありません!"});
+
+    auto& context = storage->context();
+    auto two = std::make_shared<PhraseCategory>("Two", 2);
+    auto zero = std::make_shared<PhraseCategory>("Zero", 0);
+    auto one = std::make_shared<PhraseCategory>("Zero", 1);  // names may repeat
+    for (const auto& c : {two, zero, one}) context.insert(c);
+    auto add = [&](const std::shared_ptr<PhraseCategory>& c, const char* title, qint64 order) {
+        auto p = std::make_shared<PhraseItem>(title, QString(title) + " body", order);
+        p->setCategory(c);
+        context.insert(p);
+    };
+    add(zero, "five", 5);
+    add(zero, "one", 1);
+    add(zero, "five again", 5);
+    add(two, "", 0);
+    ASSERT_TRUE(context.save());
+
+    QMenu* menu = phrases.buildMenu();
+    EXPECT_EQ(menu->title(), "QuickPhrases");
+    EXPECT_EQ(describe(menu), (QStringList{"[Zero]", "[Zero]", "[Two]"}));
+    EXPECT_EQ(describe(menu->actions()[0]->menu()), (QStringList{"one", "five", "five again"}));
+    EXPECT_EQ(describe(menu->actions()[1]->menu()), QStringList{"項目なし!"});
+    EXPECT_EQ(describe(menu->actions()[2]->menu()), QStringList{""});
+}
+
+TEST_F(MenuTest, ChoosingAPhrasePastesItsBodyAndLeavesTheHistoryAlone) {
+    auto category = std::make_shared<PhraseCategory>("C", 0);
+    storage->context().insert(category);
+    auto phrase = std::make_shared<PhraseItem>("Title", "The body", 0);
+    phrase->setCategory(category);
+    storage->context().insert(phrase);
+    ASSERT_TRUE(storage->context().save());
+    monitor.startMonitoring();
+
+    phrases.showMenu();
+    phrases.menu()->actions()[0]->menu()->actions()[0]->trigger();
+    EXPECT_EQ(pasteboard.string(), QString("The body"));
+    clock.advance(AppFocusService::activationDelayMs);
+    EXPECT_EQ(keyboard.posted.size(), 2u);
+    monitor.checkForChanges();
+    test::drainEvents();
+    EXPECT_TRUE(model.items().isEmpty()) << "a phrase never enters the history";
+}
+
+}  // namespace
+}  // namespace quillet
