@@ -5,8 +5,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite
-  libsqlite3-dev
+  qt6-base-dev qt6-base-dev-tools
+  libsqlite3-dev sqlite3
   libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev x11proto-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb openbox xclip xsel xdotool trayer imagemagick x11-utils

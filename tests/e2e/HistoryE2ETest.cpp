@@ -2,7 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QElapsedTimer>
 #include <QImage>
+#include <csignal>
 
 #include "e2e/E2EEnvironment.h"
 #include "e2e/QuilletDriver.h"
@@ -11,6 +13,15 @@ namespace quillet::test {
 namespace {
 
 using namespace std::chrono_literals;
+
+// The state letter of /proc/<pid>/stat ('T' once stopped).
+char processState(pid_t pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return '?';
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return close >= 0 && close + 2 < line.size() ? line[close + 2] : '?';
+}
 
 class HistoryE2E : public ::testing::Test {
 protected:
@@ -60,6 +71,33 @@ TEST_F(HistoryE2E, RecordsNewTextCopiesAndNothingElse) {
     EXPECT_FALSE(quillet.clips().contains("hunter2"));
     copyWithXclip(x, "B");  // A B A: returning texts are recorded again
     ASSERT_TRUE(recorded({"B", "C", "B", "A"}));
+}
+
+TEST_F(HistoryE2E, AClipboardOwnerThatNeverAnswersDoesNotFreezeTheProgram) {
+    QString error;
+    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    copyWithXclip(x, "before");
+    ASSERT_TRUE(recorded({"before"}));
+
+    ChildProcess hung;
+    ChildProcess::Options options;
+    options.environment = {x.displayVariable(), "QT_QPA_PLATFORM=xcb"};
+    options.captureOutput = false;
+    options.showErrors = false;
+    ASSERT_TRUE(hung.start({targetBinary(), "--offer-and-hang", "never read"}, options));
+    ASSERT_TRUE(waitFor([&] { return processState(hung.pid()) == 'T'; }, 5s))
+        << "the owner took the clipboard and stopped";
+    // While the owner is stopped, the program keeps answering at once, again and again.
+    for (int i = 0; i < 6; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        ASSERT_EQ(quillet.command("--status"), 0);
+        EXPECT_LT(timer.elapsed(), 700) << "answer " << i << " waited for the clipboard owner";
+    }
+    copyWithXclip(x, "after");
+    ASSERT_TRUE(recorded({"after", "before"})) << "the next copy is recorded as usual";
+    hung.sendSignal(SIGKILL);
+    hung.stop();
 }
 
 TEST_F(HistoryE2E, HistorySurvivesARestartAndTheStoreIsPrivate) {

@@ -3,12 +3,15 @@
 //
 //   quillet-target <output file>                 a focused text window
 //   quillet-target --offer-secret <text>         owns the clipboard with <text> marked secret
+//   quillet-target --offer-and-hang <text>       owns the clipboard, then stops itself: an
+//                                                owner that never answers
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QSaveFile>
+#include <csignal>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -21,6 +24,11 @@ int main(int argc, char** argv) {
         data->setData(QStringLiteral("x-kde-passwordManagerHint"), "secret");
         QApplication::clipboard()->setMimeData(data, QClipboard::Clipboard);
         return QApplication::exec();  // keeps serving the clipboard until stopped
+    }
+    if (args.size() == 3 && args[1] == QLatin1String("--offer-and-hang")) {
+        QApplication::clipboard()->setText(args[2], QClipboard::Clipboard);
+        std::raise(SIGSTOP);
+        return QApplication::exec();
     }
     if (args.size() != 2) return 2;
 
