@@ -54,17 +54,18 @@ KeyedMenu* QuickMenuService::buildMenu() {
     }
     if (n > topLevelCount) {
         menu->addSeparator();
-        for (qsizetype first = topLevelCount; first < n; first += blockSize) {
-            const qsizetype last = std::min(first + blockSize, n);  // exclusive
-            const QString label = localized("SUBMENU_RANGE_LABEL", "Items %1-%2")
-                                      .arg(first + 1)
-                                      .arg(last);
-            QMenu* block = menu->addMenu(label);
-            // A million clips make ten thousand blocks: each is filled only when it opens.
-            connect(block, &QMenu::aboutToShow, this, [this, block, first, last] {
-                if (!block->isEmpty()) return;
-                for (qsizetype i = first; i < last; ++i) block->addAction(clipAction(block, i));
-            });
+        const qsizetype blocks = (n - topLevelCount + blockSize - 1) / blockSize;
+        if (blocks <= maxTopLevelBlocks) {
+            addBlocks(menu.get(), 0, blocks);
+        } else {
+            // More blocks than a menu can lay out at once: group them a hundred at a time.
+            for (qsizetype group = 0; group < blocks; group += maxTopLevelBlocks) {
+                const qsizetype end = std::min(group + maxTopLevelBlocks, blocks);
+                QMenu* groupMenu = menu->addMenu(rangeLabel(group, end));
+                connect(groupMenu, &QMenu::aboutToShow, this, [this, groupMenu, group, end] {
+                    if (groupMenu->isEmpty()) addBlocks(groupMenu, group, end);
+                });
+            }
         }
     }
     menu->addSeparator();
@@ -74,6 +75,25 @@ KeyedMenu* QuickMenuService::buildMenu() {
 
     m_menu = std::move(menu);
     return m_menu.get();
+}
+
+QString QuickMenuService::rangeLabel(qsizetype firstBlock, qsizetype endBlock) const {
+    const qsizetype first = topLevelCount + firstBlock * blockSize;
+    const qsizetype last = std::min(topLevelCount + endBlock * blockSize, m_menuItems.size());
+    return localized("SUBMENU_RANGE_LABEL", "Items %1-%2").arg(first + 1).arg(last);
+}
+
+void QuickMenuService::addBlocks(QMenu* into, qsizetype firstBlock, qsizetype endBlock) {
+    for (qsizetype b = firstBlock; b < endBlock; ++b) {
+        const qsizetype first = topLevelCount + b * blockSize;
+        const qsizetype last = std::min(first + blockSize, m_menuItems.size());  // exclusive
+        QMenu* block = into->addMenu(rangeLabel(b, b + 1));
+        // Each block is filled only when it opens: a long history makes thousands of them.
+        connect(block, &QMenu::aboutToShow, this, [this, block, first, last] {
+            if (!block->isEmpty()) return;
+            for (qsizetype i = first; i < last; ++i) block->addAction(clipAction(block, i));
+        });
+    }
 }
 
 void QuickMenuService::showMenu() {

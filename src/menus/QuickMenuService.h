@@ -35,11 +35,16 @@ public:
     static constexpr int titleLength = 50;
     static constexpr qsizetype topLevelCount = 10;
     static constexpr qsizetype blockSize = 100;
+    // Beyond this many blocks they are grouped a hundred per submenu, because a menu of
+    // thousands of entries cannot be laid out or read at once.
+    static constexpr qsizetype maxTopLevelBlocks = 100;
 
 private:
     void menuItemAction(QAction* action);
     void searchAction();
     QAction* clipAction(QMenu* parent, qsizetype index);
+    void addBlocks(QMenu* into, qsizetype firstBlock, qsizetype endBlock);
+    QString rangeLabel(qsizetype firstBlock, qsizetype endBlock) const;
 
     HistoryViewModel& m_viewModel;
     PasteActionService& m_paste;

@@ -117,6 +117,30 @@ TEST_F(MenuTest, RemainingClipsAreGroupedInBlocksOfAHundred) {
     }
 }
 
+TEST_F(MenuTest, MoreThanAHundredBlocksAreGroupedAHundredAtATime) {
+    addClips(10'011);  // 10 keyed + 10,001 in 101 blocks
+    QMenu* menu = history.buildMenu();
+    EXPECT_EQ(describe(menu).mid(10),
+              (QStringList{"---", "[Items 11-10010]", "[Items 10011-10011]", "---", "検索...\tF"}));
+    QMenu* group = menu->actions()[11]->menu();
+    EXPECT_TRUE(group->isEmpty()) << "groups fill when they open";
+    emit group->aboutToShow();
+    const QStringList blocks = describe(group);
+    ASSERT_EQ(blocks.size(), 100);
+    EXPECT_EQ(blocks.first(), "[Items 11-110]");
+    EXPECT_EQ(blocks.last(), "[Items 9911-10010]");
+    QMenu* lastBlock = group->actions().back()->menu();
+    emit lastBlock->aboutToShow();
+    ASSERT_EQ(lastBlock->actions().size(), 100);
+    EXPECT_EQ(lastBlock->actions().front()->text(), "clip 101");
+    EXPECT_EQ(lastBlock->actions().back()->text(), "clip 2");
+    QMenu* tail = menu->actions()[12]->menu();
+    emit tail->aboutToShow();
+    ASSERT_EQ(tail->actions().size(), 1);
+    emit tail->actions()[0]->menu()->aboutToShow();
+    EXPECT_EQ(describe(tail->actions()[0]->menu()), QStringList{"clip 1"});
+}
+
 TEST_F(MenuTest, TitlesAreOneLineAndAtMostFiftyCharacters) {
     EXPECT_EQ(QuickMenuService::titleFor("a\nb"), "a b");
     EXPECT_EQ(QuickMenuService::titleFor("a\r\n\tb"), "a\r \tb");
