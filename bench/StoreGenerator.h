@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <string>
+#include <vector>
+
+namespace quillet::bench {
+
+// Words the generated history plants on purpose. The vocabulary is lower-case ASCII plus a
+// few accented words, so neither capitalised word can appear by accident.
+inline const QString kRareWord = QStringLiteral("Zephyrquix");
+inline const QString kCommonWord = QStringLiteral("Kettle");
+inline const QString kOneCharacter = QStringLiteral("e");
+constexpr int kRareClips = 5;
+
+// Clip texts from a fixed seed: words from a fixed vocabulary, 20 to 2,000 bytes long and
+// about 300 bytes on average. The same seed gives the same texts on every machine.
+class ClipTextGenerator {
+public:
+    explicit ClipTextGenerator(quint64 seed);
+
+    std::string next();
+    quint64 random();
+
+private:
+    size_t pickLength();
+
+    quint64 m_state;
+    std::vector<std::string> m_vocabulary;
+};
+
+// What a generated store holds, measured while it was written and read back from its notes.
+struct StoreInfo {
+    QString path;
+    qint64 clips = 0;
+    qint64 textBytes = 0;         // UTF-8 bytes of every clip's content
+    qint64 fileBytes = 0;         // the .sqlite file after a checkpoint
+    qint64 clipTableBytes = 0;    // pages of the ClipItem table
+    qint64 searchIndexBytes = 0;  // pages of the trigram index's tables
+    qint64 otherIndexBytes = 0;   // id and timestamp indexes
+    qint64 rareMatches = 0;
+    qint64 commonMatches = 0;
+    qint64 oneCharacterMatches = 0;
+    double generationSeconds = 0;
+};
+
+// The store of `clips` generated clips in `folder`, written through StorageService the first
+// time and reused afterwards. Empty path on failure, with `error` set.
+StoreInfo ensureStore(const QString& folder, qint64 clips, QString* error);
+
+}  // namespace quillet::bench
