@@ -9,20 +9,23 @@ namespace quillet {
 
 ClipList::ClipList(StorageContext* context,
                    std::shared_ptr<const std::vector<ClipOrderEntry>> order)
-    : m_context(context), m_order(std::move(order)) {}
+    : m_context(context), m_order(std::move(order)), m_orderCount(qsizetype(m_order->size())) {}
 
 ClipList::ClipList(StorageContext* context, std::vector<qint64> newestFirst)
     : m_context(context),
-      m_rows(std::make_shared<const std::vector<qint64>>(std::move(newestFirst))) {}
+      m_rows(std::make_shared<std::vector<qint64>>(std::move(newestFirst))) {}
+
+ClipList::ClipList(StorageContext* context, std::shared_ptr<std::vector<qint64>> rows)
+    : m_context(context), m_rows(std::move(rows)) {}
 
 qsizetype ClipList::size() const {
-    if (m_order) return qsizetype(m_order->size());
+    if (m_order) return m_orderCount;
     return m_rows ? qsizetype(m_rows->size()) : 0;
 }
 
 qint64 ClipList::rowIdAt(qsizetype index) const {
     if (index < 0 || index >= size()) return 0;
-    if (m_order) return (*m_order)[m_order->size() - 1 - size_t(index)].rowId;
+    if (m_order) return (*m_order)[size_t(m_orderCount - 1 - index)].rowId;
     return (*m_rows)[size_t(index)];
 }
 

@@ -21,10 +21,14 @@ struct ClipOrderEntry {
 class ClipList {
 public:
     ClipList() = default;
-    // A view of the whole history order (ascending), read from the end.
+    // A view of the whole history order (ascending), read from the end. The list covers the
+    // entries present now; entries its owner appends later are not part of it.
     ClipList(StorageContext* context, std::shared_ptr<const std::vector<ClipOrderEntry>> order);
     // Row numbers already newest first.
     ClipList(StorageContext* context, std::vector<qint64> newestFirst);
+    // Row numbers newest first that the owner of `rows` may still append to (a search that
+    // is read in steps); every copy of the list sees them.
+    ClipList(StorageContext* context, std::shared_ptr<std::vector<qint64>> rows);
 
     qsizetype size() const;
     bool isEmpty() const { return size() == 0; }
@@ -45,7 +49,8 @@ private:
 
     StorageContext* m_context = nullptr;  // non-owning; outlives every list
     std::shared_ptr<const std::vector<ClipOrderEntry>> m_order;
-    std::shared_ptr<const std::vector<qint64>> m_rows;
+    qsizetype m_orderCount = 0;
+    std::shared_ptr<std::vector<qint64>> m_rows;
     std::shared_ptr<Window> m_window = std::make_shared<Window>();
 };
 

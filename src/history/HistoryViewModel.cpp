@@ -33,11 +33,54 @@ void HistoryViewModel::scheduleLoad() {
 
 void HistoryViewModel::loadItems() {
     m_loadScheduled = false;
-    ClipList fresh = m_storage.fetchItems(m_searchText);
+    ++m_generation;  // a scan still running for an earlier load stops
+    m_scanning = false;
+    const bool scan = !m_searchText.isEmpty() && !StorageService::isIndexedSearch(m_searchText);
+    ClipList fresh = scan ? startScan() : m_storage.fetchItems(m_searchText);
     const bool changed = !(fresh == m_items);
     m_items = std::move(fresh);
     if (changed) emit itemsChanged();
     setSelectedIndex(0);
+}
+
+ClipList HistoryViewModel::startScan() {
+    m_scanRows = std::make_shared<std::vector<qint64>>();
+    // A first screenful right away; the rest follows step by step.
+    std::optional<ClipOrderEntry> resume;
+    bool started = false;
+    while (!started || (resume && qsizetype(m_scanRows->size()) < ClipList::windowSize)) {
+        started = true;
+        resume = m_storage.scanItems(m_searchText, resume, m_scanStep, *m_scanRows);
+    }
+    if (resume) {
+        m_scanning = true;
+        const quint64 generation = m_generation;
+        const ClipOrderEntry next = *resume;
+        QMetaObject::invokeMethod(
+            this, [this, generation, next] { continueScan(generation, next); },
+            Qt::QueuedConnection);
+    }
+    return ClipList(&m_storage.context(), m_scanRows);
+}
+
+void HistoryViewModel::continueScan(quint64 generation, ClipOrderEntry resume) {
+    if (generation != m_generation) return;
+    std::vector<qint64> found;
+    const std::optional<ClipOrderEntry> next =
+        m_storage.scanItems(m_searchText, resume, m_scanStep, found);
+    if (!found.empty()) {
+        const qsizetype first = qsizetype(m_scanRows->size());
+        emit itemsAboutToBeAppended(first, qsizetype(found.size()));
+        m_scanRows->insert(m_scanRows->end(), found.begin(), found.end());
+        emit itemsAppended();
+    }
+    if (!next) {
+        m_scanning = false;
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this, [this, generation, step = *next] { continueScan(generation, step); },
+        Qt::QueuedConnection);
 }
 
 void HistoryViewModel::setSelectedIndex(qint64 index) {

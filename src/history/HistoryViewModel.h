@@ -45,13 +45,24 @@ public:
 
     void clipboardDidChange(const QString& text) override;
 
+    // Short search texts cannot use the index and scan every clip. The scan runs in steps of
+    // `rows` clips on the main loop, so the first matches show at once and typing never waits
+    // for the whole history; the list grows until the scan ends.
+    void setScanStep(int rows) { m_scanStep = rows; }
+    bool isScanning() const { return m_scanning; }
+
 signals:
     void itemsChanged();
+    // The list grows at its end by a scan step: rows [first, first + count).
+    void itemsAboutToBeAppended(qsizetype first, qsizetype count);
+    void itemsAppended();
     void searchTextChanged();
     void selectedIndexChanged();
 
 private:
     void setSelectedIndex(qint64 index);
+    ClipList startScan();
+    void continueScan(quint64 generation, ClipOrderEntry resume);
 
     StorageService& m_storage;
     ClipboardMonitor& m_monitor;
@@ -60,6 +71,10 @@ private:
     QString m_searchText;
     qint64 m_selectedIndex = 0;
     bool m_loadScheduled = false;
+    quint64 m_generation = 0;
+    bool m_scanning = false;
+    int m_scanStep = 8000;
+    std::shared_ptr<std::vector<qint64>> m_scanRows;
 };
 
 }  // namespace quillet

@@ -156,7 +156,7 @@ StorageService::~StorageService() {
     sqlite3_close(m_db);
 }
 
-const std::shared_ptr<const std::vector<ClipOrderEntry>>& StorageService::order() {
+const std::shared_ptr<std::vector<ClipOrderEntry>>& StorageService::order() {
     if (!m_order) {
         auto entries = std::make_shared<std::vector<ClipOrderEntry>>();
         SqlStatement statement(m_db, "SELECT timestamp, pk FROM ClipItem ORDER BY timestamp, pk");
@@ -169,6 +169,19 @@ const std::shared_ptr<const std::vector<ClipOrderEntry>>& StorageService::order(
 
 void StorageService::applySave(const SaveSummary& summary) {
     if (!m_order || summary.clipMoves.empty()) return;
+    // The common case, new copies stamped now: they go after every entry.
+    const bool appendsOnly = std::all_of(
+        summary.clipMoves.begin(), summary.clipMoves.end(),
+        [](const ClipMove& move) { return !move.oldTimestamp && move.newTimestamp; });
+    if (appendsOnly) {
+        std::vector<ClipOrderEntry> added;
+        for (const ClipMove& move : summary.clipMoves) added.push_back({*move.newTimestamp, move.rowId});
+        std::sort(added.begin(), added.end());
+        if (m_order->empty() || m_order->back() < added.front()) {
+            m_order->insert(m_order->end(), added.begin(), added.end());
+            return;
+        }
+    }
     // Lists handed out keep the old order; the new one is a changed copy.
     auto entries = std::make_shared<std::vector<ClipOrderEntry>>(*m_order);
     for (const ClipMove& move : summary.clipMoves) {
@@ -185,10 +198,41 @@ void StorageService::applySave(const SaveSummary& summary) {
     m_order = std::move(entries);
 }
 
+bool StorageService::isIndexedSearch(const QString& searchText) {
+    // The trigram index helps from three characters on; shorter texts scan.
+    return searchText.toUcs4().size() >= 3;
+}
+
+std::optional<ClipOrderEntry> StorageService::scanItems(const QString& searchText,
+                                                        std::optional<ClipOrderEntry> before,
+                                                        int rowBudget, std::vector<qint64>& rows) {
+    SqlStatement statement(
+        m_db, before ? QStringLiteral("SELECT timestamp, pk, instr(content, ?1) > 0 FROM ClipItem "
+                                      "WHERE (timestamp, pk) < (?2, ?3) "
+                                      "ORDER BY timestamp DESC, pk DESC LIMIT ?4")
+                     : QStringLiteral("SELECT timestamp, pk, instr(content, ?1) > 0 FROM ClipItem "
+                                      "ORDER BY timestamp DESC, pk DESC LIMIT ?4"));
+    statement.bind(1, searchText);
+    if (before) {
+        statement.bind(2, before->timestamp);
+        statement.bind(3, before->rowId);
+    }
+    statement.bind(4, rowBudget);
+    std::optional<ClipOrderEntry> last;
+    int examined = 0;
+    int rc;
+    while ((rc = statement.step()) == SQLITE_ROW) {
+        ++examined;
+        last = ClipOrderEntry{statement.int64(0), statement.int64(1)};
+        if (statement.int64(2) != 0) rows.push_back(last->rowId);
+    }
+    if (rc != SQLITE_DONE || examined < rowBudget) return std::nullopt;
+    return last;
+}
+
 std::vector<qint64> StorageService::searchRows(const QString& searchText) {
     std::vector<qint64> rows;
-    // The trigram index helps from three characters on; shorter texts scan.
-    const bool indexed = searchText.toUcs4().size() >= 3;
+    const bool indexed = isIndexedSearch(searchText);
     SqlStatement statement(
         m_db, indexed ? QStringLiteral(
                             "SELECT c.pk FROM ClipSearch s JOIN ClipItem c ON c.pk = s.rowid "

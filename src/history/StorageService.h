@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "history/ClipList.h"
@@ -33,6 +34,16 @@ public:
     // Every clip whose content contains `searchText` exactly (case, accents and width count;
     // no trimming), newest first; all clips for an empty text. Empty on a failing fetch.
     ClipList fetchItems(const QString& searchText);
+    // Whether a search for `searchText` goes through the index (else it scans every clip).
+    static bool isIndexedSearch(const QString& searchText);
+
+    // One step of a scan for `searchText`: examines at most `rowBudget` clips, newest first,
+    // starting below `before` (from the newest when none), and appends the matches to `rows`.
+    // Returns where the next step starts, or none when every clip has been examined.
+    std::optional<ClipOrderEntry> scanItems(const QString& searchText,
+                                            std::optional<ClipOrderEntry> before, int rowBudget,
+                                            std::vector<qint64>& rows);
+
     // Every category by ascending sortOrder.
     std::vector<std::shared_ptr<PhraseCategory>> fetchCategories();
 
@@ -41,13 +52,15 @@ public:
 private:
     StorageService(sqlite3* db);
     void applySave(const SaveSummary& summary);
-    const std::shared_ptr<const std::vector<ClipOrderEntry>>& order();
+    const std::shared_ptr<std::vector<ClipOrderEntry>>& order();
     std::vector<qint64> searchRows(const QString& searchText);
 
     sqlite3* m_db;
     std::unique_ptr<StorageContext> m_context;
-    // The whole history order, read once and then kept current from the context's saves.
-    std::shared_ptr<const std::vector<ClipOrderEntry>> m_order;
+    // The whole history order, read once and then kept current from the context's saves. New
+    // clips are appended in place (lists handed out keep their own length); any other change
+    // is made on a copy, so lists handed out never change.
+    std::shared_ptr<std::vector<ClipOrderEntry>> m_order;
 };
 
 }  // namespace quillet

@@ -11,16 +11,27 @@ HistoryListModel::HistoryListModel(HistoryViewModel& viewModel, QObject* parent)
     : QAbstractListModel(parent),
       m_viewModel(viewModel),
       m_items(viewModel.items()),
+      m_rowCount(std::min<qsizetype>(m_items.size(), maxRows)),
       m_selectedRow(viewModel.selectedIndex()) {
     connect(&m_viewModel, &HistoryViewModel::itemsChanged, this, &HistoryListModel::reload);
     connect(&m_viewModel, &HistoryViewModel::selectedIndexChanged, this,
             &HistoryListModel::selectionMoved);
+    // A scan in steps appends rows; the list keeps its place and selection meanwhile.
+    connect(&m_viewModel, &HistoryViewModel::itemsAboutToBeAppended, this,
+            [this](qsizetype first, qsizetype count) {
+                const qsizetype last = std::min<qsizetype>(first + count, maxRows) - 1;
+                if (first < maxRows) beginInsertRows({}, int(first), int(last));
+            });
+    connect(&m_viewModel, &HistoryViewModel::itemsAppended, this, [this] {
+        const qsizetype before = m_rowCount;
+        m_rowCount = std::min<qsizetype>(m_items.size(), maxRows);
+        if (before < maxRows) endInsertRows();
+    });
 }
 
 int HistoryListModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid()) return 0;
-    // An item model counts in int; a history beyond that shows its newest two billion.
-    return int(std::min<qsizetype>(m_items.size(), std::numeric_limits<int>::max()));
+    return int(m_rowCount);
 }
 
 QVariant HistoryListModel::data(const QModelIndex& index, int role) const {
@@ -50,6 +61,7 @@ std::shared_ptr<ClipItem> HistoryListModel::clipAt(int row) const {
 void HistoryListModel::reload() {
     beginResetModel();
     m_items = m_viewModel.items();
+    m_rowCount = std::min<qsizetype>(m_items.size(), maxRows);
     m_selectedRow = m_viewModel.selectedIndex();
     endResetModel();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <limits>
 #include <memory>
 
 #include "history/ClipList.h"
@@ -36,7 +37,12 @@ private:
 
     HistoryViewModel& m_viewModel;
     // The list the views were last told about; replaced only inside a model reset.
+    // An item model counts in int; a history beyond that shows its newest two billion.
+    static constexpr qsizetype maxRows = std::numeric_limits<int>::max();
+
     ClipList m_items;
+    // Rows announced to views; a growing list is ahead of it between the two append signals.
+    qsizetype m_rowCount = 0;
     qint64 m_selectedRow = -1;
 };
 

@@ -123,6 +123,43 @@ TEST_F(HistoryViewModelTest, ACopyUnderAnActiveSearchIsStoredButListedOnlyIfItMa
     EXPECT_EQ(shown(), (QStringList{"keep this too", "other", "keep me"}));
 }
 
+TEST_F(HistoryViewModelTest, ShortSearchesScanInStepsAndEndWithTheFullResult) {
+    for (int i = 0; i < 1000; ++i)
+        storage->context().insert(std::make_shared<ClipItem>(QString("clip %1").arg(i), start.addSecs(i)));
+    ASSERT_TRUE(storage->context().save());
+    model.setScanStep(50);
+    QSignalSpy appended(&model, &HistoryViewModel::itemsAboutToBeAppended);
+    model.setSearchText("7");
+    model.loadItems();
+    const qsizetype first = model.items().size();
+    EXPECT_TRUE(model.isScanning());
+    EXPECT_GE(first, ClipList::windowSize) << "a first screenful at once";
+    EXPECT_LT(first, 271) << "but not the whole scan";
+    EXPECT_EQ(model.items().at(0)->content(), "clip 997");
+
+    ASSERT_TRUE(test::waitUntil([&] { return !model.isScanning(); }));
+    EXPECT_TRUE(model.items() == storage->fetchItems("7")) << "same rows, same order";
+    EXPECT_EQ(model.items().size(), 271);  // 7, x7, 7x, xx7, x7x, 7xx in 0..999
+    qsizetype announced = 0;
+    for (const auto& call : appended) announced += call[1].value<qsizetype>();
+    EXPECT_EQ(first + announced, 271);
+}
+
+TEST_F(HistoryViewModelTest, ANewLoadStopsARunningScan) {
+    for (int i = 0; i < 600; ++i)
+        storage->context().insert(std::make_shared<ClipItem>(QString("x%1").arg(i), start.addSecs(i)));
+    ASSERT_TRUE(storage->context().save());
+    model.setScanStep(20);
+    model.setSearchText("x");
+    model.loadItems();
+    ASSERT_TRUE(model.isScanning());
+    model.setSearchText("x59");
+    test::drainEvents();
+    ASSERT_FALSE(model.isScanning());
+    EXPECT_EQ(texts(model.items()), (QStringList{"x599", "x598", "x597", "x596", "x595", "x594",
+                                                 "x593", "x592", "x591", "x590", "x59"}));
+}
+
 TEST_F(HistoryViewModelTest, ReloadingTheSameRowsIsNoChange) {
     copy("a");
     QSignalSpy changed(&model, &HistoryViewModel::itemsChanged);

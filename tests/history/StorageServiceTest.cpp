@@ -90,6 +90,20 @@ TEST_F(StorageServiceTest, KeptOrderFollowsTimestampChangesAndDeletes) {
     EXPECT_EQ(texts(storage->fetchItems("")), (QStringList{"c", "a"}));
 }
 
+TEST_F(StorageServiceTest, ListsHandedOutNeverChange) {
+    auto a = addClip("a", 1);
+    addClip("b", 2);
+    const ClipList before = storage->fetchItems("");
+    addClip("c", 3);  // appended in place to the kept order
+    const ClipList afterCopy = storage->fetchItems("");
+    a->setTimestamp(start.addSecs(4));  // moved: the kept order is replaced
+    ASSERT_TRUE(storage->context().save());
+    EXPECT_EQ(texts(before), (QStringList{"b", "a"}));
+    EXPECT_EQ(texts(afterCopy), (QStringList{"c", "b", "a"}));
+    EXPECT_EQ(texts(storage->fetchItems("")), (QStringList{"a", "c", "b"}));
+    EXPECT_FALSE(before == afterCopy);
+}
+
 TEST_F(StorageServiceTest, ListsReadClipsInWindowsWithoutKeepingThemAlive) {
     for (int i = 0; i < 1000; ++i)
         storage->context().insert(std::make_shared<ClipItem>(QString::number(i), start.addSecs(i)));
