@@ -35,8 +35,8 @@ void HistoryViewModel::loadItems() {
     m_loadScheduled = false;
     ++m_generation;  // a scan still running for an earlier load stops
     m_scanning = false;
-    const bool scan = !m_searchText.isEmpty() && !StorageService::isIndexedSearch(m_searchText);
-    ClipList fresh = scan ? startScan() : m_storage.fetchItems(m_searchText);
+    m_cursor.reset();
+    ClipList fresh = m_searchText.isEmpty() ? m_storage.fetchItems(m_searchText) : startScan();
     const bool changed = !(fresh == m_items);
     m_items = std::move(fresh);
     if (changed) emit itemsChanged();
@@ -45,42 +45,39 @@ void HistoryViewModel::loadItems() {
 
 ClipList HistoryViewModel::startScan() {
     m_scanRows = std::make_shared<std::vector<qint64>>();
-    // A first screenful right away; the rest follows step by step.
-    std::optional<ClipOrderEntry> resume;
-    bool started = false;
-    while (!started || (resume && qsizetype(m_scanRows->size()) < ClipList::windowSize)) {
-        started = true;
-        resume = m_storage.scanItems(m_searchText, resume, m_scanStep, *m_scanRows);
-    }
-    if (resume) {
+    m_cursor = m_storage.search(m_searchText, m_scanStep);
+    // A first screenful right away if a few steps find it; the rest follows step by step.
+    bool more = true;
+    for (int i = 0; i < initialSteps && more && qsizetype(m_scanRows->size()) < ClipList::windowSize; ++i)
+        more = m_cursor->step(*m_scanRows);
+    if (more) {
         m_scanning = true;
         const quint64 generation = m_generation;
-        const ClipOrderEntry next = *resume;
         QMetaObject::invokeMethod(
-            this, [this, generation, next] { continueScan(generation, next); },
-            Qt::QueuedConnection);
+            this, [this, generation] { continueScan(generation); }, Qt::QueuedConnection);
+    } else {
+        m_cursor.reset();
     }
     return ClipList(&m_storage.context(), m_scanRows);
 }
 
-void HistoryViewModel::continueScan(quint64 generation, ClipOrderEntry resume) {
-    if (generation != m_generation) return;
+void HistoryViewModel::continueScan(quint64 generation) {
+    if (generation != m_generation || !m_cursor) return;
     std::vector<qint64> found;
-    const std::optional<ClipOrderEntry> next =
-        m_storage.scanItems(m_searchText, resume, m_scanStep, found);
+    const bool more = m_cursor->step(found);
     if (!found.empty()) {
         const qsizetype first = qsizetype(m_scanRows->size());
         emit itemsAboutToBeAppended(first, qsizetype(found.size()));
         m_scanRows->insert(m_scanRows->end(), found.begin(), found.end());
         emit itemsAppended();
     }
-    if (!next) {
+    if (!more) {
         m_scanning = false;
+        m_cursor.reset();
         return;
     }
     QMetaObject::invokeMethod(
-        this, [this, generation, step = *next] { continueScan(generation, step); },
-        Qt::QueuedConnection);
+        this, [this, generation] { continueScan(generation); }, Qt::QueuedConnection);
 }
 
 void HistoryViewModel::setSelectedIndex(qint64 index) {

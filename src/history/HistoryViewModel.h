@@ -6,6 +6,7 @@
 
 #include "history/ClipList.h"
 #include "history/ClipboardMonitorDelegate.h"
+#include "history/SearchCursor.h"
 
 namespace quillet {
 
@@ -45,10 +46,11 @@ public:
 
     void clipboardDidChange(const QString& text) override;
 
-    // Short search texts cannot use the index and scan every clip. The scan runs in steps of
-    // `rows` clips on the main loop, so the first matches show at once and typing never waits
-    // for the whole history; the list grows until the scan ends.
+    // A search runs in steps of about `rows` clips on the main loop (see
+    // StorageService::search), so the first matches show at once and typing never waits for
+    // the whole history; the list grows until the search ends.
     void setScanStep(int rows) { m_scanStep = rows; }
+    static constexpr int initialSteps = 3;
     bool isScanning() const { return m_scanning; }
 
 signals:
@@ -62,7 +64,7 @@ signals:
 private:
     void setSelectedIndex(qint64 index);
     ClipList startScan();
-    void continueScan(quint64 generation, ClipOrderEntry resume);
+    void continueScan(quint64 generation);
 
     StorageService& m_storage;
     ClipboardMonitor& m_monitor;
@@ -73,7 +75,8 @@ private:
     bool m_loadScheduled = false;
     quint64 m_generation = 0;
     bool m_scanning = false;
-    int m_scanStep = 8000;
+    int m_scanStep = 4000;
+    std::unique_ptr<SearchCursor> m_cursor;
     std::shared_ptr<std::vector<qint64>> m_scanRows;
 };
 

@@ -78,21 +78,87 @@ bool preparePrivateFile(const QString& path, QString* error) {
     return true;
 }
 
-// Turns a search text into a GLOB pattern that matches it literally anywhere.
-QString globPattern(const QString& text) {
-    QString pattern = QStringLiteral("*");
-    for (const QChar c : text) {
-        if (c == u'*' || c == u'?' || c == u'[') {
-            pattern += u'[';
-            pattern += c;
-            pattern += u']';
-        } else {
-            pattern += c;
-        }
+// The index query for a text: every trigram of it must be present. The index keeps no
+// positions, so candidates still need confirming.
+QString trigramQuery(const QString& text) {
+    const QList<uint> codePoints = text.toUcs4();
+    QStringList terms;
+    for (qsizetype i = 0; i + 3 <= codePoints.size(); ++i) {
+        QString trigram = QString::fromUcs4(reinterpret_cast<const char32_t*>(&codePoints[i]), 3);
+        trigram.replace(u'"', QStringLiteral("\"\""));
+        const QString term = u'"' + trigram + u'"';
+        if (!terms.contains(term)) terms << term;
     }
-    pattern += u'*';
-    return pattern;
+    return terms.join(QStringLiteral(" AND "));
 }
+
+// Examines every clip, newest first, a step of rows at a time (keyset paging on the
+// timestamp index, so each step starts where the last one ended).
+class ScanCursor final : public SearchCursor {
+public:
+    ScanCursor(sqlite3* db, QString text, int stepSize)
+        : m_db(db), m_text(std::move(text)), m_stepSize(stepSize) {}
+
+    bool step(std::vector<qint64>& rows) override {
+        SqlStatement statement(
+            m_db, m_resume ? QStringLiteral("SELECT timestamp, pk, instr(content, ?1) > 0 "
+                                            "FROM ClipItem WHERE (timestamp, pk) < (?2, ?3) "
+                                            "ORDER BY timestamp DESC, pk DESC LIMIT ?4")
+                           : QStringLiteral("SELECT timestamp, pk, instr(content, ?1) > 0 "
+                                            "FROM ClipItem ORDER BY timestamp DESC, pk DESC "
+                                            "LIMIT ?4"));
+        statement.bind(1, m_text);
+        if (m_resume) {
+            statement.bind(2, m_resume->timestamp);
+            statement.bind(3, m_resume->rowId);
+        }
+        statement.bind(4, m_stepSize);
+        int examined = 0;
+        int rc;
+        while ((rc = statement.step()) == SQLITE_ROW) {
+            ++examined;
+            m_resume = ClipOrderEntry{statement.int64(0), statement.int64(1)};
+            if (statement.int64(2) != 0) rows.push_back(m_resume->rowId);
+        }
+        return rc == SQLITE_DONE && examined == m_stepSize;
+    }
+
+private:
+    sqlite3* m_db;
+    QString m_text;
+    int m_stepSize;
+    std::optional<ClipOrderEntry> m_resume;
+};
+
+// Confirms index candidates, already newest first, against the clips' text.
+class CandidateCursor final : public SearchCursor {
+public:
+    CandidateCursor(sqlite3* db, QString text, std::vector<qint64> candidates, int stepSize)
+        : m_statement(db, QStringLiteral("SELECT instr(content, ?1) > 0 FROM ClipItem "
+                                         "WHERE pk = ?2")),
+          m_text(std::move(text)),
+          m_candidates(std::move(candidates)),
+          m_stepSize(size_t(stepSize)) {}
+
+    bool step(std::vector<qint64>& rows) override {
+        const size_t end = std::min(m_next + m_stepSize, m_candidates.size());
+        for (; m_next < end; ++m_next) {
+            m_statement.reset();
+            m_statement.bind(1, m_text);
+            m_statement.bind(2, m_candidates[m_next]);
+            if (m_statement.step() == SQLITE_ROW && m_statement.int64(0) != 0)
+                rows.push_back(m_candidates[m_next]);
+        }
+        return m_next < m_candidates.size();
+    }
+
+private:
+    SqlStatement m_statement;
+    QString m_text;
+    std::vector<qint64> m_candidates;
+    size_t m_stepSize;
+    size_t m_next = 0;
+};
 
 }  // namespace
 
@@ -203,54 +269,45 @@ bool StorageService::isIndexedSearch(const QString& searchText) {
     return searchText.toUcs4().size() >= 3;
 }
 
-std::optional<ClipOrderEntry> StorageService::scanItems(const QString& searchText,
-                                                        std::optional<ClipOrderEntry> before,
-                                                        int rowBudget, std::vector<qint64>& rows) {
-    SqlStatement statement(
-        m_db, before ? QStringLiteral("SELECT timestamp, pk, instr(content, ?1) > 0 FROM ClipItem "
-                                      "WHERE (timestamp, pk) < (?2, ?3) "
-                                      "ORDER BY timestamp DESC, pk DESC LIMIT ?4")
-                     : QStringLiteral("SELECT timestamp, pk, instr(content, ?1) > 0 FROM ClipItem "
-                                      "ORDER BY timestamp DESC, pk DESC LIMIT ?4"));
-    statement.bind(1, searchText);
-    if (before) {
-        statement.bind(2, before->timestamp);
-        statement.bind(3, before->rowId);
-    }
-    statement.bind(4, rowBudget);
-    std::optional<ClipOrderEntry> last;
-    int examined = 0;
+std::vector<qint64> StorageService::indexCandidates(const QString& searchText) {
+    SqlStatement statement(m_db, QStringLiteral("SELECT rowid FROM ClipSearch WHERE ClipSearch MATCH ?"));
+    statement.bind(1, trigramQuery(searchText));
+    std::vector<qint64> found;
     int rc;
-    while ((rc = statement.step()) == SQLITE_ROW) {
-        ++examined;
-        last = ClipOrderEntry{statement.int64(0), statement.int64(1)};
-        if (statement.int64(2) != 0) rows.push_back(last->rowId);
+    while ((rc = statement.step()) == SQLITE_ROW) found.push_back(statement.int64(0));
+    if (rc != SQLITE_DONE || found.empty()) return {};
+
+    // Put them newest first by walking the kept order against a bitmap of the candidates.
+    const qint64 largest = *std::max_element(found.begin(), found.end());
+    std::vector<bool> isCandidate(size_t(largest) + 1, false);
+    for (qint64 rowId : found) isCandidate[size_t(rowId)] = true;
+    std::vector<qint64> newestFirst;
+    newestFirst.reserve(found.size());
+    const auto& entries = *order();
+    for (auto it = entries.rbegin(); it != entries.rend() && newestFirst.size() < found.size(); ++it) {
+        if (it->rowId <= largest && isCandidate[size_t(it->rowId)]) newestFirst.push_back(it->rowId);
     }
-    if (rc != SQLITE_DONE || examined < rowBudget) return std::nullopt;
-    return last;
+    return newestFirst;
 }
 
-std::vector<qint64> StorageService::searchRows(const QString& searchText) {
-    std::vector<qint64> rows;
-    const bool indexed = isIndexedSearch(searchText);
-    SqlStatement statement(
-        m_db, indexed ? QStringLiteral(
-                            "SELECT c.pk FROM ClipSearch s JOIN ClipItem c ON c.pk = s.rowid "
-                            "WHERE s.content GLOB ?1 AND instr(c.content, ?2) > 0 "
-                            "ORDER BY c.timestamp DESC, c.pk DESC")
-                      : QStringLiteral("SELECT pk FROM ClipItem WHERE instr(content, ?2) > 0 "
-                                       "ORDER BY timestamp DESC, pk DESC"));
-    if (indexed) statement.bind(1, globPattern(searchText));
-    statement.bind(2, searchText);
-    int rc;
-    while ((rc = statement.step()) == SQLITE_ROW) rows.push_back(statement.int64(0));
-    if (rc != SQLITE_DONE) return {};
-    return rows;
+std::unique_ptr<SearchCursor> StorageService::search(const QString& searchText, int stepSize) {
+    if (isIndexedSearch(searchText)) {
+        std::vector<qint64> candidates = indexCandidates(searchText);
+        // Looking candidates up one by one costs about ten times a row of the sequential scan,
+        // so a text found in a large share of the clips is faster to scan for.
+        if (candidates.size() * 10 <= order()->size()) {
+            return std::make_unique<CandidateCursor>(m_db, searchText, std::move(candidates),
+                                                     std::max(1, stepSize / 8));
+        }
+    }
+    return std::make_unique<ScanCursor>(m_db, searchText, stepSize);
 }
 
 ClipList StorageService::fetchItems(const QString& searchText) {
     if (searchText.isEmpty()) return ClipList(m_context.get(), order());
-    return ClipList(m_context.get(), searchRows(searchText));
+    std::vector<qint64> rows;
+    search(searchText)->drain(rows);
+    return ClipList(m_context.get(), std::move(rows));
 }
 
 std::vector<std::shared_ptr<PhraseCategory>> StorageService::fetchCategories() {

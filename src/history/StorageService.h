@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "history/ClipList.h"
+#include "history/SearchCursor.h"
 #include "history/StorageContext.h"
 
 struct sqlite3;
@@ -34,15 +35,11 @@ public:
     // Every clip whose content contains `searchText` exactly (case, accents and width count;
     // no trimming), newest first; all clips for an empty text. Empty on a failing fetch.
     ClipList fetchItems(const QString& searchText);
-    // Whether a search for `searchText` goes through the index (else it scans every clip).
+    // A search for a non-empty text, run step by step. Texts of three characters or more go
+    // through the trigram index: its candidates are confirmed newest first. Shorter texts
+    // examine every clip, newest first. Each step does about `stepSize` rows of work.
+    std::unique_ptr<SearchCursor> search(const QString& searchText, int stepSize = 4000);
     static bool isIndexedSearch(const QString& searchText);
-
-    // One step of a scan for `searchText`: examines at most `rowBudget` clips, newest first,
-    // starting below `before` (from the newest when none), and appends the matches to `rows`.
-    // Returns where the next step starts, or none when every clip has been examined.
-    std::optional<ClipOrderEntry> scanItems(const QString& searchText,
-                                            std::optional<ClipOrderEntry> before, int rowBudget,
-                                            std::vector<qint64>& rows);
 
     // Every category by ascending sortOrder.
     std::vector<std::shared_ptr<PhraseCategory>> fetchCategories();
@@ -53,7 +50,7 @@ private:
     StorageService(sqlite3* db);
     void applySave(const SaveSummary& summary);
     const std::shared_ptr<std::vector<ClipOrderEntry>>& order();
-    std::vector<qint64> searchRows(const QString& searchText);
+    std::vector<qint64> indexCandidates(const QString& searchText);
 
     sqlite3* m_db;
     std::unique_ptr<StorageContext> m_context;

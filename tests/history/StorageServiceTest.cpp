@@ -49,6 +49,10 @@ TEST_F(StorageServiceTest, PatternCharactersAreSearchedLiterally) {
     EXPECT_EQ(texts(storage->fetchItems("t? 1")), QStringList{"what? 100%_done"});
     EXPECT_EQ(texts(storage->fetchItems("%_d")), QStringList{"what? 100%_done"});
     EXPECT_TRUE(storage->fetchItems("5?3").isEmpty());
+    addClip(R"(he said "yes" twice)", 4);
+    EXPECT_EQ(texts(storage->fetchItems(R"("yes")")), QStringList{R"(he said "yes" twice)"});
+    EXPECT_EQ(texts(storage->fetchItems(R"(d "y)")), QStringList{R"(he said "yes" twice)"});
+    EXPECT_TRUE(storage->fetchItems(R"("no")").isEmpty());
 }
 
 TEST_F(StorageServiceTest, ThousandsOfClipsAreAllKeptAndSurviveReopening) {
