@@ -10,6 +10,7 @@
 #include "history/StorageService.h"
 #include "hotkeys/HotkeyConfig.h"
 #include "hotkeys/HotkeyService.h"
+#include "hotkeys/MenuHotkeys.h"
 #include "menus/PanelCoordinator.h"
 #include "menus/QuickMenuService.h"
 #include "menus/QuickPhraseMenuService.h"
@@ -49,41 +50,33 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     });
     channel.setHandler([this](const QString& command) { return handleCommand(command); });
 
+    // The hot keys' actions only queue their menu, so it opens after the key event is handled.
+    m_menuHotkeys = std::make_unique<MenuHotkeys>(
+        *m_hotkeyService,
+        [this] {
+            QMetaObject::invokeMethod(
+                this, [this] { m_quickMenuService->showMenu(); }, Qt::QueuedConnection);
+        },
+        [this] {
+            QMetaObject::invokeMethod(
+                this, [this] { m_quickPhraseMenuService->showMenu(); }, Qt::QueuedConnection);
+        });
+
     // 10. The text on the clipboard now counts as seen and polling begins.
     m_clipboardMonitor->startMonitoring();
     // 11. The stored hot keys; one the system refuses stays inactive, silently.
-    registerHotkeys();
+    m_menuHotkeys->registerPair(m_settingsViewModel->historyHotkey(),
+                                m_settingsViewModel->phraseHotkey());
     // 12. The settings re-register through here, rolling back to the old pair on failure.
     m_settingsViewModel->setRequestRegistration(
         [this](const HotkeyConfig& history, const HotkeyConfig& phrase) {
-            const HotkeyConfig oldHistory = m_settingsViewModel->historyHotkey();
-            const HotkeyConfig oldPhrase = m_settingsViewModel->phraseHotkey();
-            m_hotkeyService->unregisterAll();
-            if (registerPair(history, phrase)) return true;
-            m_hotkeyService->unregisterAll();
-            registerPair(oldHistory, oldPhrase);
-            return false;
+            return m_menuHotkeys->replacePair(m_settingsViewModel->historyHotkey(),
+                                              m_settingsViewModel->phraseHotkey(), history,
+                                              phrase);
         });
 }
 
 QuilletboxApp::~QuilletboxApp() = default;
-
-bool QuilletboxApp::registerPair(const HotkeyConfig& history, const HotkeyConfig& phrase) {
-    // The actions only queue the menu, so it opens after the key event has been handled.
-    const bool historyOk = m_hotkeyService->registerHotkey(historyHotkeyId, history, [this] {
-        QMetaObject::invokeMethod(
-            this, [this] { m_quickMenuService->showMenu(); }, Qt::QueuedConnection);
-    });
-    const bool phraseOk = m_hotkeyService->registerHotkey(phraseHotkeyId, phrase, [this] {
-        QMetaObject::invokeMethod(
-            this, [this] { m_quickPhraseMenuService->showMenu(); }, Qt::QueuedConnection);
-    });
-    return historyOk && phraseOk;
-}
-
-void QuilletboxApp::registerHotkeys() {
-    registerPair(m_settingsViewModel->historyHotkey(), m_settingsViewModel->phraseHotkey());
-}
 
 bool QuilletboxApp::handleCommand(const QString& command) {
     if (command == QLatin1String("history-menu")) {

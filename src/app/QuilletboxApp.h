@@ -12,6 +12,7 @@ class ClipboardMonitor;
 class HistoryViewModel;
 class HotkeyService;
 class InstanceChannel;
+class MenuHotkeys;
 class PanelCoordinator;
 class PasteActionService;
 class QuickMenuService;
@@ -19,7 +20,6 @@ class QuickPhraseMenuService;
 class SettingsViewModel;
 class StorageService;
 class TrayMenu;
-class HotkeyConfig;
 struct PlatformServices;
 
 // The program: creates every long-lived service once, in a fixed order, and wires them.
@@ -31,13 +31,7 @@ public:
                   InstanceChannel& channel, QSettings& settings, QObject* parent = nullptr);
     ~QuilletboxApp() override;
 
-    // Hot-key ids: the history menu and the phrase menu.
-    static constexpr quint32 historyHotkeyId = 1;
-    static constexpr quint32 phraseHotkeyId = 2;
-
 private:
-    void registerHotkeys();
-    bool registerPair(const HotkeyConfig& history, const HotkeyConfig& phrase);
     bool handleCommand(const QString& command);
 
     PlatformServices& m_platform;
@@ -47,6 +41,7 @@ private:
     std::unique_ptr<HistoryViewModel> m_viewModel;
     std::unique_ptr<SettingsViewModel> m_settingsViewModel;
     std::unique_ptr<HotkeyService> m_hotkeyService;
+    std::unique_ptr<MenuHotkeys> m_menuHotkeys;
     std::unique_ptr<AppFocusService> m_appFocusService;
     std::unique_ptr<PasteActionService> m_pasteActionService;
     std::unique_ptr<PanelCoordinator> m_panelCoordinator;
