@@ -1,10 +1,6 @@
-#include <gtest/gtest.h>
-
-#include <QFile>
 #include <xcb/xcb.h>
 
-#include "e2e/E2EEnvironment.h"
-#include "e2e/QuilletDriver.h"
+#include "e2e/PasteTargetFixture.h"
 
 namespace quillet::test {
 namespace {
@@ -12,61 +8,32 @@ namespace {
 using namespace std::chrono_literals;
 
 // Global hot keys through the real X11 grabs, pressed with xdotool (XTest).
-class HotkeyE2E : public ::testing::Test {
+class HotkeyE2E : public PasteTargetFixture {
 protected:
-    void SetUp() override {
-        const QByteArray extensions = runCommand({"xdpyinfo", "-queryExtensions"}, 5s).output;
-        ASSERT_TRUE(extensions.contains("XTEST")) << "xdotool needs XTest";
-    }
-
-    void startAll() {
-        QString error;
-        ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
-        ChildProcess::Options options;
-        options.environment = {x.displayVariable(), "QT_QPA_PLATFORM=xcb"};
-        options.captureOutput = false;
-        ASSERT_TRUE(target.start({targetBinary(), targetFile}, options));
-        ASSERT_TRUE(waitFor(
-            [&] { return targetIsActive(x); },
-            10s));
-    }
-    QString targetText() const {
-        QFile file(targetFile);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
     bool menuOpens(const QString& chord) {
         xdotool(x, {"key", chord});
         return waitFor([&] { return quilletWindowVisible(x); }, 3s);
     }
-
-    const XvfbSession& x = *e2eDisplay;
-    QuilletDriver quillet{x};
-    ChildProcess target;
-    QString targetFile = quillet.home().file("target.txt");
 };
 
 TEST_F(HotkeyE2E, DefaultHotKeysOpenBothMenusAndPaste) {
-    startAll();
+    startQuilletAndTarget();
     quillet.addPhraseCategory("Sign-offs", 0, {{"Regards", "Best regards,\nQ"}});
-    for (const QString text : {"one", "two"}) {
-        copyWithXclip(x, text);
-        ASSERT_TRUE(waitFor([&] { return quillet.clips().value(0) == text; }, 5s));
-    }
+    copyAll({"one", "two"});
     ASSERT_TRUE(menuOpens("super+shift+v")) << "the history menu opened";
     xdotool(x, {"key", "2"});
-    ASSERT_TRUE(waitFor([&] { return targetText() == "one"; }, 5s)) << qPrintable(targetText());
+    ASSERT_TRUE(targetReceives("one")) << qPrintable(targetText());
 
     ASSERT_TRUE(menuOpens("super+shift+c")) << "the phrase menu opened";
     chooseInFirstSubmenu(x, {"Return"});
-    ASSERT_TRUE(waitFor([&] { return targetText() == "oneBest regards,\nQ"; }, 5s))
+    ASSERT_TRUE(targetReceives("oneBest regards,\nQ"))
         << qPrintable(targetText());
 }
 
 TEST_F(HotkeyE2E, AStoredHotKeyReplacesTheDefault) {
     quillet.storeSetting("historyHotkey", R"({"keyCode":3,"modifierFlags":4352})");
-    startAll();
-    copyWithXclip(x, "stored key");
-    ASSERT_TRUE(waitFor([&] { return quillet.clips().value(0) == "stored key"; }, 5s));
+    startQuilletAndTarget();
+    copyAll({"stored key"});
     EXPECT_FALSE(menuOpens("super+shift+v")) << "the default is no longer grabbed";
     xdotool(x, {"key", "Escape"});
     ASSERT_TRUE(menuOpens("ctrl+super+f"));
@@ -84,13 +51,13 @@ TEST_F(HotkeyE2E, AKeyGrabbedByAnotherClientIsRefusedWhileTheOtherWorks) {
         xcb_grab_key(other, 1, root, uint16_t(XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_4 | locks), 55,
                      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
     xcb_flush(other);
-    startAll();
+    startQuilletAndTarget();
     quillet.addPhraseCategory("Only", 0, {{"p", "phrase body"}});
     EXPECT_TRUE(quillet.process().isRunning()) << "a refused key is not fatal";
     EXPECT_FALSE(menuOpens("super+shift+v"));
     ASSERT_TRUE(menuOpens("super+shift+c")) << "the other hot key still works";
     chooseInFirstSubmenu(x, {"Return"});
-    EXPECT_TRUE(waitFor([&] { return targetText() == "phrase body"; }, 5s)) << qPrintable(targetText());
+    EXPECT_TRUE(targetReceives("phrase body")) << qPrintable(targetText());
     xcb_disconnect(other);
 }
 

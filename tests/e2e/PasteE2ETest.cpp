@@ -1,9 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <QFile>
-
-#include "e2e/E2EEnvironment.h"
-#include "e2e/QuilletDriver.h"
+#include "e2e/PasteTargetFixture.h"
 
 namespace quillet::test {
 namespace {
@@ -11,49 +6,16 @@ namespace {
 using namespace std::chrono_literals;
 
 // A foreign text window is active; quillet pastes into it through XTest.
-class PasteE2E : public ::testing::Test {
+class PasteE2E : public PasteTargetFixture {
 protected:
     void SetUp() override {
-        const QByteArray extensions = runCommand({"xdpyinfo", "-queryExtensions"}, 5s).output;
-        ASSERT_TRUE(extensions.contains("XTEST")) << "xdotool and our paste need XTest";
-        QString error;
-        ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
-        startTarget();
-    }
-
-    void startTarget() {
-        ChildProcess::Options options;
-        options.environment = {x.displayVariable(), "QT_QPA_PLATFORM=xcb"};
-        options.captureOutput = false;
-        ASSERT_TRUE(target.start({targetBinary(), targetFile}, options));
-        ASSERT_TRUE(waitFor(
-            [&] { return targetIsActive(x); },
-            10s))
-            << "the target window became active";
-    }
-
-    QString targetText() const {
-        QFile file(targetFile);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
-    bool targetReceives(const QString& text) {
-        return waitFor([&] { return targetText() == text; }, 5s);
-    }
-    void copyAll(const QStringList& oldestFirst) {
-        for (const QString& text : oldestFirst) {
-            copyWithXclip(x, text);
-            ASSERT_TRUE(waitFor([&] { return quillet.clips().value(0) == text; }, 5s));
-        }
+        PasteTargetFixture::SetUp();
+        if (!HasFatalFailure()) startQuilletAndTarget();
     }
     void openedByCommand(const QString& argument) {
         ASSERT_EQ(quillet.command(argument), 0);
         ASSERT_TRUE(waitFor([&] { return quilletWindowVisible(x); }, 5s)) << "nothing shown";
     }
-
-    const XvfbSession& x = *e2eDisplay;
-    QuilletDriver quillet{x};
-    ChildProcess target;
-    QString targetFile = quillet.home().file("target.txt");
 };
 
 TEST_F(PasteE2E, HistoryMenuDigitPastesThatClipIntoTheActiveWindow) {
