@@ -2,7 +2,8 @@
 # Runs the benchmarks of a build and prints the medians of five repetitions.
 #   ./scripts/bench.sh <build dir> [benchmark flags, e.g. --store_sizes=10000,100000]
 # The generated stores are kept in <build dir>/bench-data and reused; the full results go to
-# <build dir>/bench-results.json.
+# <build dir>/bench-results.json (the store) and <build dir>/bench-ui-results.json (menus and
+# panel, on the offscreen platform).
 set -euo pipefail
 
 build=${1:-build}
@@ -13,10 +14,21 @@ if [[ ! -x $bench ]]; then
   exit 1
 fi
 
-"$bench" \
-  --bench_data="$build/bench-data" \
-  --benchmark_repetitions=5 \
-  --benchmark_report_aggregates_only=true \
-  --benchmark_out="$build/bench-results.json" \
-  --benchmark_out_format=json \
-  "$@" | grep -Ev '_(mean|stddev|cv) '
+# One benchmark program with the common flags; only the medians are printed.
+run() {
+  local program=$1 out=$2
+  shift 2
+  "$program" \
+    --bench_data="$build/bench-data" \
+    --benchmark_repetitions=5 \
+    --benchmark_report_aggregates_only=true \
+    --benchmark_out="$build/$out" \
+    --benchmark_out_format=json \
+    "$@" | grep -Ev '_(mean|stddev|cv) '
+}
+
+run "$bench" bench-results.json "$@"
+ui="$build/bench/ui_bench"
+if [[ -x $ui ]]; then
+  QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} run "$ui" bench-ui-results.json "$@"
+fi
