@@ -7,8 +7,8 @@
 
 namespace quillet {
 
-HistoryViewModel::HistoryViewModel(StorageService& storage, ClipboardMonitor& monitor,
-                                   Clock& clock, QObject* parent)
+HistoryViewModel::HistoryViewModel(StorageService& storage, ClipboardMonitor& monitor, Clock& clock,
+                                   QObject* parent)
     : QObject(parent), m_storage(storage), m_monitor(monitor), m_clock(clock) {
     m_monitor.setDelegate(this);
     scheduleLoad();
@@ -28,7 +28,13 @@ void HistoryViewModel::setSearchText(const QString& text) {
 void HistoryViewModel::scheduleLoad() {
     if (m_loadScheduled) return;
     m_loadScheduled = true;
-    QMetaObject::invokeMethod(this, &HistoryViewModel::loadItems, Qt::QueuedConnection);
+    // A load run directly in the meantime serves this request too.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_loadScheduled) loadItems();
+        },
+        Qt::QueuedConnection);
 }
 
 void HistoryViewModel::loadItems() {
@@ -48,7 +54,8 @@ ClipList HistoryViewModel::startScan() {
     m_cursor = m_storage.search(m_searchText, m_scanStep);
     // A first screenful right away if a few steps find it; the rest follows step by step.
     bool more = true;
-    for (int i = 0; i < initialSteps && more && qsizetype(m_scanRows->size()) < ClipList::windowSize; ++i)
+    for (int i = 0;
+         i < initialSteps && more && qsizetype(m_scanRows->size()) < ClipList::windowSize; ++i)
         more = m_cursor->step(*m_scanRows);
     if (more) {
         m_scanning = true;
