@@ -12,8 +12,7 @@ ClipList::ClipList(StorageContext* context,
     : m_context(context), m_order(std::move(order)), m_orderCount(qsizetype(m_order->size())) {}
 
 ClipList::ClipList(StorageContext* context, std::vector<qint64> newestFirst)
-    : m_context(context),
-      m_rows(std::make_shared<std::vector<qint64>>(std::move(newestFirst))) {}
+    : m_context(context), m_rows(std::make_shared<std::vector<qint64>>(std::move(newestFirst))) {}
 
 ClipList::ClipList(StorageContext* context, std::shared_ptr<std::vector<qint64>> rows)
     : m_context(context), m_rows(std::move(rows)) {}

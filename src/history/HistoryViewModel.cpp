@@ -72,17 +72,15 @@ void HistoryViewModel::continueScan(quint64 generation) {
     if (generation != m_generation || !m_cursor) return;
     std::vector<qint64> found;
     const bool more = m_cursor->step(found);
-    if (!found.empty()) {
+    m_scanning = more;
+    if (!more) m_cursor.reset();
+    // The last step is announced even when it found nothing: the search is complete.
+    if (!found.empty() || !more) {
         const qsizetype first = qsizetype(m_scanRows->size());
-        emit itemsAboutToBeAppended(first, qsizetype(found.size()));
         m_scanRows->insert(m_scanRows->end(), found.begin(), found.end());
-        emit itemsAppended();
+        emit itemsAppended(first, qsizetype(found.size()));
     }
-    if (!more) {
-        m_scanning = false;
-        m_cursor.reset();
-        return;
-    }
+    if (!more) return;
     QMetaObject::invokeMethod(
         this, [this, generation] { continueScan(generation); }, Qt::QueuedConnection);
 }

@@ -55,9 +55,9 @@ public:
 
 signals:
     void itemsChanged();
-    // The list grows at its end by a scan step: rows [first, first + count).
-    void itemsAboutToBeAppended(qsizetype first, qsizetype count);
-    void itemsAppended();
+    // The list grew at its end by a search step: rows [first, first + count) are new. The
+    // step that completes the search is announced too, possibly with no rows.
+    void itemsAppended(qsizetype first, qsizetype count);
     void searchTextChanged();
     void selectedIndexChanged();
 

@@ -1,8 +1,9 @@
 #include "history/SqlStatement.h"
 
+#include <sqlite3.h>
+
 #include <QDateTime>
 #include <QUuid>
-#include <sqlite3.h>
 
 namespace quillet {
 
@@ -12,7 +13,9 @@ SqlStatement::SqlStatement(sqlite3* db, const QString& sql) : m_db(db) {
         m_stmt = nullptr;
 }
 
-SqlStatement::~SqlStatement() { sqlite3_finalize(m_stmt); }
+SqlStatement::~SqlStatement() {
+    sqlite3_finalize(m_stmt);
+}
 
 bool SqlStatement::bind(int index, const QVariant& value) {
     if (m_stmt == nullptr) return false;
@@ -52,7 +55,9 @@ bool SqlStatement::bindAll(const QVariantList& values) {
     return true;
 }
 
-int SqlStatement::step() { return m_stmt == nullptr ? SQLITE_MISUSE : sqlite3_step(m_stmt); }
+int SqlStatement::step() {
+    return m_stmt == nullptr ? SQLITE_MISUSE : sqlite3_step(m_stmt);
+}
 
 bool SqlStatement::run() {
     int rc;
@@ -67,14 +72,18 @@ void SqlStatement::reset() {
     sqlite3_clear_bindings(m_stmt);
 }
 
-qint64 SqlStatement::int64(int column) const { return sqlite3_column_int64(m_stmt, column); }
+qint64 SqlStatement::int64(int column) const {
+    return sqlite3_column_int64(m_stmt, column);
+}
 
 QString SqlStatement::text(int column) const {
     const auto* data = static_cast<const char*>(sqlite3_column_blob(m_stmt, column));
     return QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, column));
 }
 
-QString SqlStatement::error() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
+QString SqlStatement::error() const {
+    return QString::fromUtf8(sqlite3_errmsg(m_db));
+}
 
 bool execSql(sqlite3* db, const char* sql, QString* error) {
     char* message = nullptr;

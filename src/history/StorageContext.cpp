@@ -1,8 +1,9 @@
 #include "history/StorageContext.h"
 
+#include <sqlite3.h>
+
 #include <QDateTime>
 #include <algorithm>
-#include <sqlite3.h>
 
 #include "history/ClipItem.h"
 #include "history/SqlStatement.h"
@@ -20,11 +21,12 @@ struct EntityInfo {
 };
 
 const EntityInfo& infoFor(Record::Entity entity) {
-    static const EntityInfo clip{"ClipItem", "pk, id, content, timestamp",
-                                 {"id", "content", "timestamp"}};
-    static const EntityInfo category{"PhraseCategory", "rowid, id, name, sortOrder",
-                                     {"id", "name", "sortOrder"}};
-    static const EntityInfo phrase{"PhraseItem", "rowid, id, title, body, sortOrder, category",
+    static const EntityInfo clip{
+        "ClipItem", "pk, id, content, timestamp", {"id", "content", "timestamp"}};
+    static const EntityInfo category{
+        "PhraseCategory", "rowid, id, name, sortOrder", {"id", "name", "sortOrder"}};
+    static const EntityInfo phrase{"PhraseItem",
+                                   "rowid, id, title, body, sortOrder, category",
                                    {"id", "title", "body", "sortOrder", "category"}};
     switch (entity) {
         case Record::Entity::Clip:
@@ -37,9 +39,13 @@ const EntityInfo& infoFor(Record::Entity entity) {
     return phrase;
 }
 
-QDateTime fromMs(qint64 ms) { return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC); }
+QDateTime fromMs(qint64 ms) {
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
+}
 
-QString uuidText(const QUuid& id) { return id.toString(QUuid::WithoutBraces); }
+QString uuidText(const QUuid& id) {
+    return id.toString(QUuid::WithoutBraces);
+}
 
 int entityRank(const std::shared_ptr<Record>& record) {
     // Categories are written before their phrases so the foreign key holds.
@@ -194,8 +200,7 @@ bool StorageContext::save(QString* error) {
     m_changed.clear();
     m_deleted.clear();
 
-    auto clipMove = [&summary](const std::shared_ptr<Record>& record, bool inserted,
-                               bool deleted) {
+    auto clipMove = [&summary](const std::shared_ptr<Record>& record, bool inserted, bool deleted) {
         if (record->entity() != Record::Entity::Clip) return;
         auto& clip = static_cast<ClipItem&>(*record);
         ClipMove move{clip.rowId(), std::nullopt, std::nullopt};
@@ -306,7 +311,8 @@ std::vector<std::shared_ptr<ClipItem>> StorageContext::fetchClips(
 std::vector<std::shared_ptr<ClipItem>> StorageContext::clipsWithRowIds(
     const std::vector<qint64>& rowIds) {
     if (rowIds.empty()) return {};
-    QString sql = QString("SELECT %1 FROM ClipItem WHERE pk IN (").arg(infoFor(Record::Entity::Clip).columns);
+    QString sql =
+        QString("SELECT %1 FROM ClipItem WHERE pk IN (").arg(infoFor(Record::Entity::Clip).columns);
     QVariantList args;
     for (size_t i = 0; i < rowIds.size(); ++i) {
         sql += i == 0 ? "?" : ",?";
@@ -351,8 +357,8 @@ std::vector<std::shared_ptr<PhraseItem>> StorageContext::fetchPhrases(
     for (auto& [phrase, categoryId] : unlinked) {
         auto live = std::static_pointer_cast<PhraseCategory>(m_identity.value(categoryId).lock());
         if (!live) {
-            FetchDescriptor byId{Predicate::equals("id", categoryId.toString(QUuid::WithoutBraces)),
-                                 {}, 1};
+            FetchDescriptor byId{
+                Predicate::equals("id", categoryId.toString(QUuid::WithoutBraces)), {}, 1};
             auto found = fetchCategories(byId);
             if (!found.empty()) live = found.front();
         }

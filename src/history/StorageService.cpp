@@ -1,13 +1,14 @@
 #include "history/StorageService.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
-#include <algorithm>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <algorithm>
 
 #include "history/SqlStatement.h"
 #include "phrases/PhraseCategory.h"
@@ -70,7 +71,8 @@ bool preparePrivateFile(const QString& path, QString* error) {
     ::chmod(folderPath.constData(), 0700);
     const int fd = ::open(filePath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
-        *error = QStringLiteral("cannot open %1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
+        *error =
+            QStringLiteral("cannot open %1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
         return false;
     }
     ::fchmod(fd, 0600);
@@ -176,27 +178,31 @@ std::unique_ptr<StorageService> StorageService::open(const QString& path, QStrin
     }
     sqlite3* db = nullptr;
     const QByteArray filePath = QFile::encodeName(path);
-    int rc = sqlite3_open_v2(filePath.constData(), &db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
+    int rc =
+        sqlite3_open_v2(filePath.constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     auto fail = [&](const QString& why) -> std::unique_ptr<StorageService> {
         if (error) *error = why;
         sqlite3_close(db);
         return nullptr;
     };
-    if (rc != SQLITE_OK) return fail(QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
+    if (rc != SQLITE_OK)
+        return fail(QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
     sqlite3_busy_timeout(db, busyTimeoutMs);
     sqlite3_extended_result_codes(db, 1);
 
-    if (!execSql(db, "PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL; "
-                     "PRAGMA foreign_keys = ON;", &reason))
+    if (!execSql(db,
+                 "PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL; "
+                 "PRAGMA foreign_keys = ON;",
+                 &reason))
         return fail(reason);
 
     SqlStatement versionQuery(db, "PRAGMA user_version");
     if (versionQuery.step() != SQLITE_ROW) return fail(versionQuery.error());
     const qint64 version = versionQuery.int64(0);
     if (version > schemaVersion)
-        return fail(QStringLiteral("the store was written by a newer version (schema %1)").arg(version));
+        return fail(
+            QStringLiteral("the store was written by a newer version (schema %1)").arg(version));
     if (version < 1) {
         QString why;
         if (!execSql(db, "BEGIN IMMEDIATE", &why)) return fail(why);
@@ -236,12 +242,13 @@ const std::shared_ptr<std::vector<ClipOrderEntry>>& StorageService::order() {
 void StorageService::applySave(const SaveSummary& summary) {
     if (!m_order || summary.clipMoves.empty()) return;
     // The common case, new copies stamped now: they go after every entry.
-    const bool appendsOnly = std::all_of(
-        summary.clipMoves.begin(), summary.clipMoves.end(),
-        [](const ClipMove& move) { return !move.oldTimestamp && move.newTimestamp; });
+    const bool appendsOnly =
+        std::all_of(summary.clipMoves.begin(), summary.clipMoves.end(),
+                    [](const ClipMove& move) { return !move.oldTimestamp && move.newTimestamp; });
     if (appendsOnly) {
         std::vector<ClipOrderEntry> added;
-        for (const ClipMove& move : summary.clipMoves) added.push_back({*move.newTimestamp, move.rowId});
+        for (const ClipMove& move : summary.clipMoves)
+            added.push_back({*move.newTimestamp, move.rowId});
         std::sort(added.begin(), added.end());
         if (m_order->empty() || m_order->back() < added.front()) {
             m_order->insert(m_order->end(), added.begin(), added.end());
@@ -269,13 +276,17 @@ bool StorageService::isIndexedSearch(const QString& searchText) {
     return searchText.toUcs4().size() >= 3;
 }
 
-std::vector<qint64> StorageService::indexCandidates(const QString& searchText) {
-    SqlStatement statement(m_db, QStringLiteral("SELECT rowid FROM ClipSearch WHERE ClipSearch MATCH ?"));
+std::optional<std::vector<qint64>> StorageService::indexCandidates(const QString& searchText,
+                                                                   qsizetype limit) {
+    SqlStatement statement(
+        m_db, QStringLiteral("SELECT rowid FROM ClipSearch WHERE ClipSearch MATCH ? LIMIT ?"));
     statement.bind(1, trigramQuery(searchText));
+    statement.bind(2, qint64(limit) + 1);
     std::vector<qint64> found;
     int rc;
     while ((rc = statement.step()) == SQLITE_ROW) found.push_back(statement.int64(0));
-    if (rc != SQLITE_DONE || found.empty()) return {};
+    if (rc != SQLITE_DONE || qsizetype(found.size()) > limit) return std::nullopt;
+    if (found.empty()) return found;
 
     // Put them newest first by walking the kept order against a bitmap of the candidates.
     const qint64 largest = *std::max_element(found.begin(), found.end());
@@ -284,19 +295,21 @@ std::vector<qint64> StorageService::indexCandidates(const QString& searchText) {
     std::vector<qint64> newestFirst;
     newestFirst.reserve(found.size());
     const auto& entries = *order();
-    for (auto it = entries.rbegin(); it != entries.rend() && newestFirst.size() < found.size(); ++it) {
-        if (it->rowId <= largest && isCandidate[size_t(it->rowId)]) newestFirst.push_back(it->rowId);
+    for (auto it = entries.rbegin(); it != entries.rend() && newestFirst.size() < found.size();
+         ++it) {
+        if (it->rowId <= largest && isCandidate[size_t(it->rowId)])
+            newestFirst.push_back(it->rowId);
     }
     return newestFirst;
 }
 
 std::unique_ptr<SearchCursor> StorageService::search(const QString& searchText, int stepSize) {
     if (isIndexedSearch(searchText)) {
-        std::vector<qint64> candidates = indexCandidates(searchText);
         // Looking candidates up one by one costs about ten times a row of the sequential scan,
-        // so a text found in a large share of the clips is faster to scan for.
-        if (candidates.size() * 10 <= order()->size()) {
-            return std::make_unique<CandidateCursor>(m_db, searchText, std::move(candidates),
+        // so a text found in more than a tenth of the clips is faster to scan for.
+        auto candidates = indexCandidates(searchText, qsizetype(order()->size()) / 10);
+        if (candidates) {
+            return std::make_unique<CandidateCursor>(m_db, searchText, std::move(*candidates),
                                                      std::max(1, stepSize / 8));
         }
     }

@@ -50,7 +50,9 @@ private:
     StorageService(sqlite3* db);
     void applySave(const SaveSummary& summary);
     const std::shared_ptr<std::vector<ClipOrderEntry>>& order();
-    std::vector<qint64> indexCandidates(const QString& searchText);
+    // The clips the index says may contain the text, newest first; none when there are more
+    // than `limit` of them.
+    std::optional<std::vector<qint64>> indexCandidates(const QString& searchText, qsizetype limit);
 
     sqlite3* m_db;
     std::unique_ptr<StorageContext> m_context;

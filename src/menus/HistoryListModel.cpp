@@ -16,16 +16,17 @@ HistoryListModel::HistoryListModel(HistoryViewModel& viewModel, QObject* parent)
     connect(&m_viewModel, &HistoryViewModel::itemsChanged, this, &HistoryListModel::reload);
     connect(&m_viewModel, &HistoryViewModel::selectedIndexChanged, this,
             &HistoryListModel::selectionMoved);
-    // A scan in steps appends rows; the list keeps its place and selection meanwhile.
-    connect(&m_viewModel, &HistoryViewModel::itemsAboutToBeAppended, this,
-            [this](qsizetype first, qsizetype count) {
-                const qsizetype last = std::min<qsizetype>(first + count, maxRows) - 1;
-                if (first < maxRows) beginInsertRows({}, int(first), int(last));
-            });
+    // A search in steps appends rows. Views lay out every row again on each insertion, so the
+    // new rows are announced at most a few times a second, and at once when the search ends.
+    m_appendTimer.setSingleShot(true);
+    m_appendTimer.setInterval(appendIntervalMs);
+    connect(&m_appendTimer, &QTimer::timeout, this, &HistoryListModel::announceAppended);
     connect(&m_viewModel, &HistoryViewModel::itemsAppended, this, [this] {
-        const qsizetype before = m_rowCount;
-        m_rowCount = std::min<qsizetype>(m_items.size(), maxRows);
-        if (before < maxRows) endInsertRows();
+        if (!m_viewModel.isScanning()) {
+            announceAppended();
+        } else if (!m_appendTimer.isActive()) {
+            m_appendTimer.start();
+        }
     });
 }
 
@@ -58,7 +59,17 @@ std::shared_ptr<ClipItem> HistoryListModel::clipAt(int row) const {
     return m_items.at(row);
 }
 
+void HistoryListModel::announceAppended() {
+    m_appendTimer.stop();
+    const qsizetype available = std::min<qsizetype>(m_items.size(), maxRows);
+    if (available <= m_rowCount) return;
+    beginInsertRows({}, int(m_rowCount), int(available - 1));
+    m_rowCount = available;
+    endInsertRows();
+}
+
 void HistoryListModel::reload() {
+    m_appendTimer.stop();
     beginResetModel();
     m_items = m_viewModel.items();
     m_rowCount = std::min<qsizetype>(m_items.size(), maxRows);
@@ -69,6 +80,7 @@ void HistoryListModel::reload() {
 void HistoryListModel::selectionMoved() {
     const qint64 previous = m_selectedRow;
     m_selectedRow = m_viewModel.selectedIndex();
+    if (m_selectedRow >= m_rowCount) announceAppended();  // moved onto rows not shown yet
     for (const qint64 row : {previous, m_selectedRow}) {
         if (row < 0 || row >= rowCount()) continue;
         const QModelIndex changed = index(int(row));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QTimer>
 #include <limits>
 #include <memory>
 
@@ -40,6 +41,10 @@ private:
     // An item model counts in int; a history beyond that shows its newest two billion.
     static constexpr qsizetype maxRows = std::numeric_limits<int>::max();
 
+    static constexpr int appendIntervalMs = 250;
+    void announceAppended();
+
+    QTimer m_appendTimer;
     ClipList m_items;
     // Rows announced to views; a growing list is ahead of it between the two append signals.
     qsizetype m_rowCount = 0;

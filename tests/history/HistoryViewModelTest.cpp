@@ -128,7 +128,7 @@ TEST_F(HistoryViewModelTest, ShortSearchesScanInStepsAndEndWithTheFullResult) {
         storage->context().insert(std::make_shared<ClipItem>(QString("clip %1").arg(i), start.addSecs(i)));
     ASSERT_TRUE(storage->context().save());
     model.setScanStep(50);
-    QSignalSpy appended(&model, &HistoryViewModel::itemsAboutToBeAppended);
+    QSignalSpy appended(&model, &HistoryViewModel::itemsAppended);
     model.setSearchText("7");
     model.loadItems();
     const qsizetype first = model.items().size();

@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+
+#include "fakes/FakePasteboard.h"
+#include "fakes/ManualClock.h"
+#include "history/ClipboardMonitor.h"
+#include "history/HistoryViewModel.h"
+#include "history/StoreFixture.h"
+#include "menus/HistoryListModel.h"
+
+namespace quillet {
+namespace {
+
+class SteppedSearchListTest : public test::StoreFixture {
+protected:
+    test::FakePasteboard pasteboard;
+    test::ManualClock clock;
+    ClipboardMonitor monitor{pasteboard};
+    HistoryViewModel model{*storage, monitor, clock};
+    HistoryListModel list{model};
+    // Fails the test on any inconsistent signal or count the model reports.
+    QAbstractItemModelTester tester{&list, QAbstractItemModelTester::FailureReportingMode::Fatal};
+};
+
+TEST_F(SteppedSearchListTest, RowsOfASearchInStepsArriveInFewBatchesAndAllArrive) {
+    for (int i = 0; i < 2000; ++i)
+        storage->context().insert(
+            std::make_shared<ClipItem>(QString("n%1").arg(i), start.addSecs(i)));
+    ASSERT_TRUE(storage->context().save());
+    model.setScanStep(20);
+    QSignalSpy inserted(&list, &QAbstractItemModel::rowsInserted);
+    QSignalSpy steps(&model, &HistoryViewModel::itemsAppended);
+    model.setSearchText("n");
+    model.loadItems();
+    EXPECT_EQ(list.rowCount(), model.items().size()) << "the first screenful at once";
+    ASSERT_TRUE(test::waitUntil([&] { return !model.isScanning(); }));
+    test::drainEvents();
+    EXPECT_EQ(list.rowCount(), 2000);
+    EXPECT_EQ(list.data(list.index(1999), HistoryListModel::ContentRole).toString(), "n0");
+    EXPECT_GT(steps.count(), 20);
+    EXPECT_LT(inserted.count(), steps.count() / 2) << "views are not told of every step";
+}
+
+TEST_F(SteppedSearchListTest, MovingOntoRowsNotYetShownShowsThem) {
+    for (int i = 0; i < 1000; ++i)
+        storage->context().insert(
+            std::make_shared<ClipItem>(QString("m%1").arg(i), start.addSecs(i)));
+    ASSERT_TRUE(storage->context().save());
+    model.setScanStep(50);
+    model.setSearchText("m");
+    model.loadItems();
+    const int shown = list.rowCount();
+    QCoreApplication::processEvents();  // one more step arrives, not yet announced
+    ASSERT_GT(model.items().size(), shown);
+    ASSERT_EQ(list.rowCount(), shown);
+    model.moveSelection(shown);
+    EXPECT_GT(list.rowCount(), shown);
+    EXPECT_TRUE(list.data(list.index(shown), HistoryListModel::SelectedRole).toBool());
+}
+
+}  // namespace
+}  // namespace quillet
