@@ -1,10 +1,11 @@
 #include "app/InstanceChannel.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
 #include <QStandardPaths>
-#include <unistd.h>
 
 namespace quillet {
 
@@ -20,7 +21,9 @@ QString InstanceChannel::runtimeFolder() {
     return folder;
 }
 
-QString InstanceChannel::socketPath() { return runtimeFolder() + QStringLiteral("/quillet.sock"); }
+QString InstanceChannel::socketPath() {
+    return runtimeFolder() + QStringLiteral("/quillet.sock");
+}
 
 bool InstanceChannel::claim(QString* error) {
     const QString folder = runtimeFolder();

@@ -26,8 +26,8 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
         const QByteArray display = qgetenv("DISPLAY");
         services.pasteboard = std::make_unique<QtPasteboard>(
             clipboard, std::make_unique<X11ClipboardReader>(display));
-        services.workspace = std::make_unique<X11Workspace>(
-            x11->connection(), QGuiApplication::applicationName());
+        services.workspace =
+            std::make_unique<X11Workspace>(x11->connection(), QGuiApplication::applicationName());
         services.keyboard = std::make_unique<X11KeyboardEvents>(x11->connection());
         services.hotkeys = std::make_unique<X11SystemHotkeys>(x11->connection());
         return services;

@@ -22,8 +22,7 @@ namespace quillet {
 
 QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformServices& platform,
                              InstanceChannel& channel, QSettings& settings, QObject* parent)
-    : QObject(parent), m_platform(platform), m_log(stdout),
-      m_storageService(std::move(storage)) {
+    : QObject(parent), m_log(stdout), m_storageService(std::move(storage)) {
     // 1. The store is open (opening it is the one fatal step, done by the caller).
     // 2. The monitor notes the clipboard's change count; it does not poll yet.
     m_clipboardMonitor = std::make_unique<ClipboardMonitor>(*platform.pasteboard);
@@ -36,8 +35,8 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     m_appFocusService = std::make_unique<AppFocusService>(*platform.workspace, *platform.clock);
     m_pasteActionService =
         std::make_unique<PasteActionService>(*platform.keyboard, *platform.clock, m_log);
-    m_panelCoordinator = std::make_unique<PanelCoordinator>(
-        *m_viewModel, *m_appFocusService, *m_pasteActionService, *platform.clock);
+    m_panelCoordinator = std::make_unique<PanelCoordinator>(*m_viewModel, *m_appFocusService,
+                                                            *m_pasteActionService, *platform.clock);
     m_quickMenuService = std::make_unique<QuickMenuService>(
         *m_viewModel, *m_pasteActionService, *m_appFocusService, *m_panelCoordinator);
     m_quickPhraseMenuService = std::make_unique<QuickPhraseMenuService>(
@@ -71,8 +70,7 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     m_settingsViewModel->setRequestRegistration(
         [this](const HotkeyConfig& history, const HotkeyConfig& phrase) {
             return m_menuHotkeys->replacePair(m_settingsViewModel->historyHotkey(),
-                                              m_settingsViewModel->phraseHotkey(), history,
-                                              phrase);
+                                              m_settingsViewModel->phraseHotkey(), history, phrase);
         });
 }
 

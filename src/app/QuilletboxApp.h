@@ -34,7 +34,6 @@ public:
 private:
     bool handleCommand(const QString& command);
 
-    PlatformServices& m_platform;
     QTextStream m_log;
     std::unique_ptr<StorageService> m_storageService;
     std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;

@@ -48,9 +48,10 @@ TrayMenu::TrayMenu(Actions actions, QObject* parent)
     m_icon.setToolTip(localized("APP_TITLE", "Quillet"));
     m_icon.setContextMenu(&m_menu);
     // A left click opens the same menu as a right click.
-    connect(&m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-        if (r == QSystemTrayIcon::Trigger) m_menu.popup(QCursor::pos());
-    });
+    connect(&m_icon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason r) {
+                if (r == QSystemTrayIcon::Trigger) m_menu.popup(QCursor::pos());
+            });
     m_icon.show();
 }
 

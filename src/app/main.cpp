@@ -30,7 +30,8 @@ int sendToRunningInstance(int argc, char** argv, const QString& command) {
 QString commandFromArguments(int argc, char** argv) {
     QCoreApplication probe(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Quillet, a clipboard history and phrase tray."));
+    parser.setApplicationDescription(
+        QStringLiteral("Quillet, a clipboard history and phrase tray."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption({QStringLiteral("history-menu"),
@@ -40,8 +41,9 @@ QString commandFromArguments(int argc, char** argv) {
     parser.addOption({QStringLiteral("search"),
                       QStringLiteral("Show the history search panel of the running Quillet.")});
     parser.addOption({QStringLiteral("quit"), QStringLiteral("Quit the running Quillet.")});
-    parser.addOption({QStringLiteral("status"),
-                      QStringLiteral("Say whether Quillet is running (exit status 0 when it is).")});
+    parser.addOption(
+        {QStringLiteral("status"),
+         QStringLiteral("Say whether Quillet is running (exit status 0 when it is).")});
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
     parser.process(probe);  // exits for --help, --version and unknown options
     for (const char* name : {"history-menu", "phrase-menu", "search", "quit"})

@@ -111,6 +111,8 @@ void QuickMenuService::menuItemAction(QAction* action) {
     finishPaste(m_focus, m_paste, this);
 }
 
-void QuickMenuService::searchAction() { m_panels.showHistoryPanel(); }
+void QuickMenuService::searchAction() {
+    m_panels.showHistoryPanel();
+}
 
 }  // namespace quillet

@@ -21,8 +21,8 @@ class PasteActionService;
 class QuickMenuService : public QObject {
     Q_OBJECT
 public:
-    QuickMenuService(HistoryViewModel& viewModel, PasteActionService& paste,
-                     AppFocusService& focus, PanelCoordinator& panels, QObject* parent = nullptr);
+    QuickMenuService(HistoryViewModel& viewModel, PasteActionService& paste, AppFocusService& focus,
+                     PanelCoordinator& panels, QObject* parent = nullptr);
     ~QuickMenuService() override;
 
     void showMenu();

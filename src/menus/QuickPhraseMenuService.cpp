@@ -41,7 +41,8 @@ QMenu* QuickPhraseMenuService::buildMenu() {
             auto* action = submenu->addAction(menuText(phrase->title()));
             action->setData(QVariant::fromValue<qint64>(qint64(m_phrases.size())));
             m_phrases.push_back(phrase);
-            connect(action, &QAction::triggered, this, [this, action] { phraseItemAction(action); });
+            connect(action, &QAction::triggered, this,
+                    [this, action] { phraseItemAction(action); });
         }
     }
     m_menu = std::move(menu);

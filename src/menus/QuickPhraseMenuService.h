@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QObject>
 #include <QMenu>
+#include <QObject>
 #include <memory>
 #include <vector>
 

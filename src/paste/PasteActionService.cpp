@@ -22,7 +22,9 @@ void PasteActionService::performPaste() {
     m_log << "DEBUG: PasteActionService - Events posted" << Qt::endl;
 }
 
-void PasteActionService::performPasteWhenKeysReleased() { waitForRelease(keyReleaseTimeoutMs); }
+void PasteActionService::performPasteWhenKeysReleased() {
+    waitForRelease(keyReleaseTimeoutMs);
+}
 
 void PasteActionService::waitForRelease(int remainingMs) {
     if (remainingMs <= 0 || !m_keyboard.anyKeyHeld()) {

@@ -32,9 +32,8 @@ std::vector<std::shared_ptr<PhraseItem>> PhraseCategory::items() const {
 
 std::vector<std::shared_ptr<PhraseItem>> PhraseCategory::sortedItems() const {
     auto list = items();
-    std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) {
-        return a->sortOrder() < b->sortOrder();
-    });
+    std::stable_sort(list.begin(), list.end(),
+                     [](const auto& a, const auto& b) { return a->sortOrder() < b->sortOrder(); });
     return list;
 }
 

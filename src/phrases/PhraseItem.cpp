@@ -34,6 +34,8 @@ void PhraseItem::setCategory(std::shared_ptr<PhraseCategory> category) {
     didChange();
 }
 
-QUuid PhraseItem::categoryId() const { return m_category ? m_category->id() : QUuid(); }
+QUuid PhraseItem::categoryId() const {
+    return m_category ? m_category->id() : QUuid();
+}
 
 }  // namespace quillet

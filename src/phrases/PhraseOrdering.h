@@ -13,7 +13,9 @@ class PhraseItem;
 namespace PhraseOrdering {
 
 // A category made in the editor always starts at 0 (it ties with any other 0).
-constexpr qint64 newCategorySortOrder() { return 0; }
+constexpr qint64 newCategorySortOrder() {
+    return 0;
+}
 
 // A phrase made in the editor goes after the largest sortOrder of its category, 0 when empty.
 qint64 newPhraseSortOrder(const std::vector<std::shared_ptr<PhraseItem>>& existing);

@@ -5,7 +5,9 @@
 
 namespace quillet {
 
-QDateTime SystemClock::now() const { return QDateTime::currentDateTimeUtc(); }
+QDateTime SystemClock::now() const {
+    return QDateTime::currentDateTimeUtc();
+}
 
 void SystemClock::after(int ms, std::function<void()> work) {
     QTimer::singleShot(ms, QCoreApplication::instance(), std::move(work));

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QElapsedTimer>
 #include <QImage>
 #include <csignal>
 
@@ -152,8 +152,8 @@ TEST_F(HistoryE2E, AStoreThatCannotBeOpenedEndsTheProgramWithAMessage) {
     options.environment = quillet.environment();
     options.showErrors = false;
     // Standard error is what carries the message; run through a shell to capture it.
-    const CommandResult result = runCommand(
-        {"sh", "-c", "\"$0\" 2>&1", quilletBinary()}, 10s, options);
+    const CommandResult result =
+        runCommand({"sh", "-c", "\"$0\" 2>&1", quilletBinary()}, 10s, options);
     ASSERT_TRUE(result.finished);
     EXPECT_NE(result.exitCode, 0);
     EXPECT_TRUE(result.output.startsWith("Failed to initialize SwiftData container: "))

@@ -26,8 +26,7 @@ TEST_F(HotkeyE2E, DefaultHotKeysOpenBothMenusAndPaste) {
 
     ASSERT_TRUE(menuOpens("super+shift+c")) << "the phrase menu opened";
     chooseInFirstSubmenu(x, {"Return"});
-    ASSERT_TRUE(targetReceives("oneBest regards,\nQ"))
-        << qPrintable(targetText());
+    ASSERT_TRUE(targetReceives("oneBest regards,\nQ")) << qPrintable(targetText());
 }
 
 TEST_F(HotkeyE2E, AStoredHotKeyReplacesTheDefault) {

@@ -24,7 +24,11 @@ TEST_F(PasteE2E, HistoryMenuDigitPastesThatClipIntoTheActiveWindow) {
     xdotool(x, {"key", "2"});
     ASSERT_TRUE(targetReceives("bravo")) << "got: " << qPrintable(targetText());
     EXPECT_FALSE(quilletWindowVisible(x));
-    EXPECT_TRUE(waitFor([&] { return quillet.clips() == QStringList{"bravo", "charlie", "alpha"}; }, 5s))
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return quillet.clips() == QStringList{"bravo", "charlie", "alpha"};
+        },
+        5s))
         << "the chosen clip moved to the top without a duplicate";
     EXPECT_TRUE(staysTrue([&] { return quillet.clips().size() == 3; }, 1200ms))
         << "our own clipboard write is not recorded";
@@ -41,7 +45,8 @@ TEST_F(PasteE2E, SearchPanelFiltersAndPastesTheHighlightedClip) {
 }
 
 TEST_F(PasteE2E, PhraseMenuPastesTheBodyAndLeavesTheHistoryAlone) {
-    quillet.addPhraseCategory("Greetings", 0, {{"Hi", "Hello there,\nthanks!"}, {"Bye", "Goodbye"}});
+    quillet.addPhraseCategory("Greetings", 0,
+                              {{"Hi", "Hello there,\nthanks!"}, {"Bye", "Goodbye"}});
     copyAll({"history item"});
     openedByCommand("--phrase-menu");
     chooseInFirstSubmenu(x, {"Down", "Return"});

@@ -1,11 +1,12 @@
 #include "e2e/QuilletDriver.h"
 
+#include <sqlite3.h>
+
 #include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QThread>
 #include <QUuid>
-#include <sqlite3.h>
 
 namespace quillet::test {
 
@@ -21,12 +22,18 @@ ChildProcess::Options optionsFor(const XvfbSession& x, const QStringList& extra 
 
 }  // namespace
 
-QString quilletBinary() { return QStringLiteral(QUILLET_BINARY); }
-QString targetBinary() { return QStringLiteral(TARGET_BINARY); }
+QString quilletBinary() {
+    return QStringLiteral(QUILLET_BINARY);
+}
+QString targetBinary() {
+    return QStringLiteral(TARGET_BINARY);
+}
 
 QuilletDriver::QuilletDriver(const XvfbSession& x) : m_x(x) {
-    for (const char* folder : {"config", "data", "cache", "run"}) QDir(m_home.path()).mkpath(folder);
-    QFile::setPermissions(m_home.file("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    for (const char* folder : {"config", "data", "cache", "run"})
+        QDir(m_home.path()).mkpath(folder);
+    QFile::setPermissions(m_home.file("run"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 QuilletDriver::~QuilletDriver() {
@@ -43,7 +50,9 @@ QStringList QuilletDriver::environment() const {
             "XDG_RUNTIME_DIR=" + m_home.file("run")};
 }
 
-QString QuilletDriver::storePath() const { return m_home.file("data/quillet/history.sqlite"); }
+QString QuilletDriver::storePath() const {
+    return m_home.file("data/quillet/history.sqlite");
+}
 
 bool QuilletDriver::start(QString* error) {
     m_process = std::make_unique<ChildProcess>();
@@ -87,8 +96,8 @@ QStringList QuilletDriver::clips() const {
     }
     sqlite3_busy_timeout(db, 2000);
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT content FROM ClipItem ORDER BY timestamp DESC, pk DESC",
-                           -1, &stmt, nullptr) == SQLITE_OK) {
+    if (sqlite3_prepare_v2(db, "SELECT content FROM ClipItem ORDER BY timestamp DESC, pk DESC", -1,
+                           &stmt, nullptr) == SQLITE_OK) {
         while (sqlite3_step(stmt) == SQLITE_ROW)
             result << QString::fromUtf8(static_cast<const char*>(sqlite3_column_blob(stmt, 0)),
                                         sqlite3_column_bytes(stmt, 0));

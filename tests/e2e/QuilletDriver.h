@@ -45,8 +45,7 @@ private:
 };
 
 // Puts text on the CLIPBOARD from another program (xclip stays as the owner).
-void copyWithXclip(const XvfbSession& x, const QString& text,
-                   const QString& type = QString());
+void copyWithXclip(const XvfbSession& x, const QString& text, const QString& type = QString());
 void copyWithXsel(const XvfbSession& x, const QString& text);
 void copyFile(const XvfbSession& x, const QString& path, const QString& type);
 

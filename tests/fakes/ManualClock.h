@@ -22,11 +22,10 @@ public:
     void advance(int ms) {
         const QDateTime target = m_now.addMSecs(ms);
         for (;;) {
-            auto due = std::min_element(m_pending.begin(), m_pending.end(),
-                                        [](const auto& a, const auto& b) {
-                                            return std::tie(a.at, a.sequence) <
-                                                   std::tie(b.at, b.sequence);
-                                        });
+            auto due = std::min_element(
+                m_pending.begin(), m_pending.end(), [](const auto& a, const auto& b) {
+                    return std::tie(a.at, a.sequence) < std::tie(b.at, b.sequence);
+                });
             if (due == m_pending.end() || due->at > target) break;
             m_now = std::max(m_now, due->at);
             auto work = std::move(due->work);

@@ -63,12 +63,13 @@ TEST_F(MonitorTest, ImagesFilesAndSecretsAreConsumedWithoutChangingTheLastText) 
     copyAndPoll("A");  // A, image, A: still one A
     EXPECT_EQ(delegate.texts, QStringList{"A"});
 
-    for (const QString& type : {PasteboardType::tiff, PasteboardType::fileURL,
-                                PasteboardType::concealed}) {
+    for (const QString& type :
+         {PasteboardType::tiff, PasteboardType::fileURL, PasteboardType::concealed}) {
         pasteboard.copy({type, PasteboardType::string}, "hidden " + type);
         const qint64 count = pasteboard.changeCount();
         monitor.checkForChanges();
-        EXPECT_EQ(monitor.lastChangeCount(), count) << "the change is consumed: " << qPrintable(type);
+        EXPECT_EQ(monitor.lastChangeCount(), count)
+            << "the change is consumed: " << qPrintable(type);
     }
     EXPECT_EQ(delegate.texts, QStringList{"A"});
     EXPECT_EQ(monitor.lastText(), QString("A"));

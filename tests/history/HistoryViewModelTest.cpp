@@ -13,8 +13,7 @@ namespace {
 
 class HistoryViewModelTest : public test::StoreFixture {
 protected:
-    HistoryViewModelTest()
-        : monitor(pasteboard), model(*storage, monitor, clock) {}
+    HistoryViewModelTest() : monitor(pasteboard), model(*storage, monitor, clock) {}
 
     // A copy by another program, seen by the next poll, then the queued load.
     void copy(const QString& text) {
@@ -125,7 +124,8 @@ TEST_F(HistoryViewModelTest, ACopyUnderAnActiveSearchIsStoredButListedOnlyIfItMa
 
 TEST_F(HistoryViewModelTest, ShortSearchesScanInStepsAndEndWithTheFullResult) {
     for (int i = 0; i < 1000; ++i)
-        storage->context().insert(std::make_shared<ClipItem>(QString("clip %1").arg(i), start.addSecs(i)));
+        storage->context().insert(
+            std::make_shared<ClipItem>(QString("clip %1").arg(i), start.addSecs(i)));
     ASSERT_TRUE(storage->context().save());
     model.setScanStep(50);
     QSignalSpy appended(&model, &HistoryViewModel::itemsAppended);
@@ -147,7 +147,8 @@ TEST_F(HistoryViewModelTest, ShortSearchesScanInStepsAndEndWithTheFullResult) {
 
 TEST_F(HistoryViewModelTest, IndexedSearchesAlsoArriveInStepsNewestFirst) {
     for (int i = 0; i < 1000; ++i)
-        storage->context().insert(std::make_shared<ClipItem>(QString("clip %1").arg(i), start.addSecs(i)));
+        storage->context().insert(
+            std::make_shared<ClipItem>(QString("clip %1").arg(i), start.addSecs(i)));
     ASSERT_TRUE(storage->context().save());
     model.loadItems();
     // An old clip used again is the newest, and comes first among the matches too.
@@ -175,7 +176,8 @@ TEST_F(HistoryViewModelTest, IndexedSearchesAlsoArriveInStepsNewestFirst) {
 
 TEST_F(HistoryViewModelTest, ANewLoadStopsARunningScan) {
     for (int i = 0; i < 600; ++i)
-        storage->context().insert(std::make_shared<ClipItem>(QString("x%1").arg(i), start.addSecs(i)));
+        storage->context().insert(
+            std::make_shared<ClipItem>(QString("x%1").arg(i), start.addSecs(i)));
     ASSERT_TRUE(storage->context().save());
     model.setScanStep(20);
     model.setSearchText("x");

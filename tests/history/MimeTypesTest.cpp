@@ -7,8 +7,8 @@ namespace quillet {
 namespace {
 
 TEST(MimeTypes, MapsOwnerFormatsToTypeIdentifiers) {
-    const QStringList xTargets{"TARGETS", "MULTIPLE", "TIMESTAMP", "SAVE_TARGETS", "UTF8_STRING",
-                               "text/plain;charset=utf-8"};
+    const QStringList xTargets{"TARGETS",      "MULTIPLE",    "TIMESTAMP",
+                               "SAVE_TARGETS", "UTF8_STRING", "text/plain;charset=utf-8"};
     EXPECT_EQ(mapClipboardFormats(xTargets, {}, {}), QStringList{PasteboardType::string});
     EXPECT_EQ(mapClipboardFormats({"image/png", "image/bmp"}, {}, {}),
               (QStringList{PasteboardType::png, PasteboardType::tiff}));

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QSignalSpy>
-#include <sqlite3.h>
 
 #include "history/StoreFixture.h"
 #include "phrases/PhraseCategory.h"

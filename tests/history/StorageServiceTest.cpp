@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QFile>
 #include <QFileInfo>
-#include <sqlite3.h>
 
 #include "history/StoreFixture.h"
 #include "phrases/PhraseCategory.h"
@@ -31,7 +31,8 @@ TEST_F(StorageServiceTest, SearchIsAnExactCaseSensitiveSubstring) {
     addClip("ｗｉｄｅ", 6);
     EXPECT_EQ(texts(storage->fetchItems("hello")), (QStringList{"say hello", "hello there"}));
     EXPECT_EQ(texts(storage->fetchItems("Hello")), QStringList{"Hello World"});
-    EXPECT_EQ(texts(storage->fetchItems("llo")), (QStringList{"say hello", "hello there", "Hello World"}));
+    EXPECT_EQ(texts(storage->fetchItems("llo")),
+              (QStringList{"say hello", "hello there", "Hello World"}));
     EXPECT_EQ(texts(storage->fetchItems("Köln")), QStringList{"Grüße aus Köln"});
     EXPECT_TRUE(storage->fetchItems("Koln").isEmpty());
     EXPECT_TRUE(storage->fetchItems("wide").isEmpty());  // width counts
@@ -125,9 +126,9 @@ TEST_F(StorageServiceTest, ListsReadClipsInWindowsWithoutKeepingThemAlive) {
 TEST_F(StorageServiceTest, StoreFileAndFolderArePrivate) {
     const QString file = dir.file("store/history.sqlite");
     EXPECT_EQ(QFileInfo(file).permissions() & 0x0077, 0) << "no group or other bits on the file";
-    EXPECT_EQ(QFile::permissions(dir.file("store")),
-              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
-                  QFile::WriteUser | QFile::ExeUser);
+    EXPECT_EQ(QFile::permissions(dir.file("store")), QFile::ReadOwner | QFile::WriteOwner |
+                                                         QFile::ExeOwner | QFile::ReadUser |
+                                                         QFile::WriteUser | QFile::ExeUser);
 }
 
 TEST_F(StorageServiceTest, FileThatIsNotAStoreFailsToOpenWithAReason) {

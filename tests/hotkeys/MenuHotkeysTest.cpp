@@ -52,7 +52,8 @@ TEST_F(MenuHotkeysTest, AKeyRefusedAtStartStaysInactiveWhileTheOtherWorks) {
     otherSystem.refuse(9, shiftCommand);
     HotkeyService otherService(otherSystem);
     QString seen;
-    MenuHotkeys other(otherService, [&] { seen = "history"; }, [&] { seen = "phrase"; });
+    MenuHotkeys other(
+        otherService, [&] { seen = "history"; }, [&] { seen = "phrase"; });
     EXPECT_FALSE(other.registerPair({9, shiftCommand}, {8, shiftCommand}));
     EXPECT_FALSE(otherSystem.press(9, shiftCommand).has_value());
     otherSystem.press(8, shiftCommand);

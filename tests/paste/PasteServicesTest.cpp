@@ -92,8 +92,9 @@ protected:
 TEST_F(PasteTest, WithoutPermissionTwoLinesAndNoEvents) {
     keyboard.trusted = false;
     paste.performPaste();
-    EXPECT_EQ(lines(), (QStringList{"DEBUG: PasteActionService - AXIsProcessTrusted: false",
-                                    "DEBUG: PasteActionService - Auto-paste skipped: No permissions"}));
+    EXPECT_EQ(lines(),
+              (QStringList{"DEBUG: PasteActionService - AXIsProcessTrusted: false",
+                           "DEBUG: PasteActionService - Auto-paste skipped: No permissions"}));
     EXPECT_TRUE(keyboard.posted.empty());
 }
 
@@ -103,8 +104,8 @@ TEST_F(PasteTest, WithPermissionThreeLinesAndTheChordDownThenUp) {
                                     "DEBUG: PasteActionService - Posting CGEvent (Cmd+V)",
                                     "DEBUG: PasteActionService - Events posted"}));
     using Key = FakeKeyboardEvents::PostedKey;
-    EXPECT_EQ(keyboard.posted, (std::vector<Key>{{9, true, EventFlag::command},
-                                                  {9, false, EventFlag::command}}));
+    EXPECT_EQ(keyboard.posted,
+              (std::vector<Key>{{9, true, EventFlag::command}, {9, false, EventFlag::command}}));
 }
 
 TEST_F(PasteTest, WaitsForHeldKeysToBeReleasedButNotForever) {
