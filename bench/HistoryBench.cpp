@@ -375,23 +375,10 @@ int main(int argc, char** argv) {
     }
 
     benchmark::Initialize(&argc, argv);
-    QString folder;
-    std::vector<qint64> sizes{10'000, 100'000, 1'000'000};
-    int kept = 1;
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg(argv[i]);
-        if (arg.startsWith("--bench_data=")) {
-            folder = QFile::decodeName(arg.mid(qstrlen("--bench_data=")));
-        } else if (arg.startsWith("--store_sizes=")) {
-            sizes.clear();
-            for (const QByteArray& size : arg.mid(qstrlen("--store_sizes=")).split(','))
-                if (size.toLongLong() > 0) sizes.push_back(size.toLongLong());
-        } else {
-            argv[kept++] = argv[i];
-        }
-    }
-    argc = kept;
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    BenchOptions options;
+    if (!parseBenchOptions(argc, argv, options)) return 1;
+    QString& folder = options.folder;
+    const std::vector<qint64>& sizes = options.sizes;
 
     QCoreApplication app(argc, argv);
     if (folder.isEmpty()) folder = QCoreApplication::applicationDirPath() + "/../bench-data";

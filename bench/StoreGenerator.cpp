@@ -1,5 +1,6 @@
 #include "StoreGenerator.h"
 
+#include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
 #include <QDateTime>
@@ -234,6 +235,24 @@ StoreInfo ensureStore(const QString& folder, qint64 clips, QString* error) {
     }
     info.fileBytes = QFileInfo(info.path).size();
     return info;
+}
+
+bool parseBenchOptions(int& argc, char** argv, BenchOptions& options) {
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg.startsWith("--bench_data=")) {
+            options.folder = QFile::decodeName(arg.mid(qstrlen("--bench_data=")));
+        } else if (arg.startsWith("--store_sizes=")) {
+            options.sizes.clear();
+            for (const QByteArray& size : arg.mid(qstrlen("--store_sizes=")).split(','))
+                if (size.toLongLong() > 0) options.sizes.push_back(size.toLongLong());
+        } else {
+            argv[kept++] = argv[i];
+        }
+    }
+    argc = kept;
+    return !benchmark::ReportUnrecognizedArguments(argc, argv);
 }
 
 }  // namespace quillet::bench

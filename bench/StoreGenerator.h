@@ -49,4 +49,15 @@ struct StoreInfo {
 // time and reused afterwards. Empty path on failure, with `error` set.
 StoreInfo ensureStore(const QString& folder, qint64 clips, QString* error);
 
+// The flags every benchmark program takes besides Google Benchmark's own:
+// --bench_data=<folder> (empty: the program's ../bench-data) and --store_sizes=<n>,<n>...
+struct BenchOptions {
+    QString folder;
+    std::vector<qint64> sizes{10'000, 100'000, 1'000'000};
+};
+
+// Takes our flags out of argv (after benchmark::Initialize); false when an argument is left
+// that neither knows.
+bool parseBenchOptions(int& argc, char** argv, BenchOptions& options);
+
 }  // namespace quillet::bench
