@@ -40,18 +40,6 @@ namespace {
 const char* const kProbeFlag = "--startup_probe=";
 constexpr quint64 kCopySeed = 0xc0ffee;
 
-qint64 nowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-double seconds(qint64 ns) {
-    return double(ns) / 1e9;
-}
-double millis(qint64 ns) {
-    return double(ns) / 1e6;
-}
 double megabytes(qint64 bytes) {
     return double(bytes) / 1e6;
 }

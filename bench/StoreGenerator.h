@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,19 @@ struct StoreInfo {
 // The store of `clips` generated clips in `folder`, written through StorageService the first
 // time and reused afterwards. Empty path on failure, with `error` set.
 StoreInfo ensureStore(const QString& folder, qint64 clips, QString* error);
+
+// Clock readings for the benchmarks' manual timing.
+inline qint64 nowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+inline double seconds(qint64 ns) {
+    return double(ns) / 1e9;
+}
+inline double millis(qint64 ns) {
+    return double(ns) / 1e6;
+}
 
 // The flags every benchmark program takes besides Google Benchmark's own:
 // --bench_data=<folder> (empty: the program's ../bench-data) and --store_sizes=<n>,<n>...

@@ -46,19 +46,6 @@ namespace {
 // longer is a hang, reported as an error rather than a number.
 constexpr qint64 kDeadlineNs = 120'000'000'000LL;
 
-qint64 nowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-double seconds(qint64 ns) {
-    return double(ns) / 1e9;
-}
-double millis(qint64 ns) {
-    return double(ns) / 1e6;
-}
-
 double median(std::vector<qint64> values) {
     if (values.empty()) return 0;
     const size_t middle = values.size() / 2;
