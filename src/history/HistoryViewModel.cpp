@@ -43,7 +43,9 @@ void HistoryViewModel::loadItems() {
     m_scanning = false;
     m_cursor.reset();
     ClipList fresh = m_searchText.isEmpty() ? m_storage.fetchItems(m_searchText) : startScan();
-    const bool changed = !(fresh == m_items);
+    // A list still growing is new even if its first rows equal the old ones: views must
+    // follow the new one.
+    const bool changed = m_scanning || !(fresh == m_items);
     m_items = std::move(fresh);
     if (changed) emit itemsChanged();
     setSelectedIndex(0);

@@ -43,6 +43,20 @@ TEST_F(SteppedSearchListTest, RowsOfASearchInStepsArriveInFewBatchesAndAllArrive
     EXPECT_LT(inserted.count(), steps.count() / 2) << "views are not told of every step";
 }
 
+TEST_F(SteppedSearchListTest, ARepeatedSearchWithTheSameFirstRowsIsStillFollowedToTheEnd) {
+    for (int i = 0; i < 1000; ++i)
+        storage->context().insert(
+            std::make_shared<ClipItem>(QString("r%1").arg(i), start.addSecs(i)));
+    ASSERT_TRUE(storage->context().save());
+    model.setScanStep(50);
+    model.setSearchText("r");
+    model.loadItems();
+    model.loadItems();  // e.g. a new copy that does not match reloads the same search
+    ASSERT_TRUE(test::waitUntil([&] { return !model.isScanning(); }));
+    test::drainEvents();
+    EXPECT_EQ(list.rowCount(), 1000);
+}
+
 TEST_F(SteppedSearchListTest, MovingOntoRowsNotYetShownShowsThem) {
     for (int i = 0; i < 1000; ++i)
         storage->context().insert(
