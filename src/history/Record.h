@@ -21,8 +21,6 @@ public:
     QUuid id() const { return m_id; }
     // The row number once stored, 0 before the first successful save.
     qint64 rowId() const { return m_rowId; }
-    // Part of a context (inserted or fetched) and not deleted.
-    bool isLive() const { return m_context != nullptr && !m_deleted; }
     bool isDeleted() const { return m_deleted; }
 
 protected:

@@ -184,12 +184,14 @@ bool StorageContext::save(QString* error) {
     for (const auto& record : inserts) ok = ok && writeRecord(record, true);
     for (const auto& record : m_changed) ok = ok && writeRecord(record, false);
     for (const auto& record : m_deleted) ok = ok && deleteRecord(record);
-    if (ok) ok = execSql(m_db, "COMMIT", &reason) || (m_lastError = reason, false);
+    if (ok && !execSql(m_db, "COMMIT", &reason)) {
+        m_lastError = reason;
+        ok = false;
+    }
     if (!ok) {
-        const QString why = m_lastError;
         execSql(m_db, "ROLLBACK");
         for (const auto& record : m_inserted) record->m_rowId = 0;
-        return fail(why);
+        return fail(m_lastError);
     }
 
     SaveSummary summary;

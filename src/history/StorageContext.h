@@ -84,7 +84,6 @@ public:
     std::vector<std::shared_ptr<PhraseItem>> phrasesOf(const QUuid& categoryId);
 
     sqlite3* handle() const { return m_db; }
-    QString lastError() const { return m_lastError; }
 
 signals:
     void didSave(const quillet::SaveSummary& summary);
@@ -110,7 +109,7 @@ private:
     std::vector<std::shared_ptr<Record>> m_inserted;
     std::vector<std::shared_ptr<Record>> m_changed;
     std::vector<std::shared_ptr<Record>> m_deleted;
-    QString m_lastError;
+    QString m_lastError;  // why the last statement failed, for save's caller
 };
 
 }  // namespace quillet

@@ -162,6 +162,11 @@ private:
     size_t m_next = 0;
 };
 
+bool isIndexedSearch(const QString& searchText) {
+    // The trigram index helps from three characters on; shorter texts scan.
+    return searchText.toUcs4().size() >= 3;
+}
+
 }  // namespace
 
 QString StorageService::defaultPath() {
@@ -269,11 +274,6 @@ void StorageService::applySave(const SaveSummary& summary) {
         }
     }
     m_order = std::move(entries);
-}
-
-bool StorageService::isIndexedSearch(const QString& searchText) {
-    // The trigram index helps from three characters on; shorter texts scan.
-    return searchText.toUcs4().size() >= 3;
 }
 
 std::optional<std::vector<qint64>> StorageService::indexCandidates(const QString& searchText,

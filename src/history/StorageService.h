@@ -36,10 +36,10 @@ public:
     // no trimming), newest first; all clips for an empty text. Empty on a failing fetch.
     ClipList fetchItems(const QString& searchText);
     // A search for a non-empty text, run step by step. Texts of three characters or more go
-    // through the trigram index: its candidates are confirmed newest first. Shorter texts
-    // examine every clip, newest first. Each step does about `stepSize` rows of work.
+    // through the trigram index: its candidates are confirmed newest first. Shorter texts, and
+    // texts found in more than a tenth of the clips, examine every clip newest first. Each step
+    // does about `stepSize` rows of work.
     std::unique_ptr<SearchCursor> search(const QString& searchText, int stepSize = 4000);
-    static bool isIndexedSearch(const QString& searchText);
 
     // Every category by ascending sortOrder.
     std::vector<std::shared_ptr<PhraseCategory>> fetchCategories();

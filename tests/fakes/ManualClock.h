@@ -34,7 +34,6 @@ public:
         }
         m_now = target;
     }
-    size_t pendingCount() const { return m_pending.size(); }
 
 private:
     struct Pending {
