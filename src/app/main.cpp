@@ -13,8 +13,7 @@ using namespace quillet;
 namespace {
 
 // `quillet --history-menu` and friends ask the running instance and exit.
-int sendToRunningInstance(int argc, char** argv, const QString& command) {
-    QCoreApplication app(argc, argv);
+int sendToRunningInstance(const QString& command) {
     QString reply;
     const bool done = InstanceChannel::send(command, &reply);
     if (command == QLatin1String("ping")) {
@@ -27,8 +26,8 @@ int sendToRunningInstance(int argc, char** argv, const QString& command) {
     return done ? 0 : 1;
 }
 
-QString commandFromArguments(int argc, char** argv) {
-    QCoreApplication probe(argc, argv);
+// The request for a running instance named on the command line, if any.
+QString commandFromArguments(const QCoreApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Quillet, a clipboard history and phrase tray."));
@@ -45,7 +44,7 @@ QString commandFromArguments(int argc, char** argv) {
         {QStringLiteral("status"),
          QStringLiteral("Say whether Quillet is running (exit status 0 when it is).")});
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
-    parser.process(probe);  // exits for --help, --version and unknown options
+    parser.process(app);  // exits for --help, --version and unknown options
     for (const char* name : {"history-menu", "phrase-menu", "search", "quit"})
         if (parser.isSet(QString::fromLatin1(name))) return QString::fromLatin1(name);
     if (parser.isSet(QStringLiteral("status"))) return QStringLiteral("ping");
@@ -55,8 +54,13 @@ QString commandFromArguments(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const QString command = commandFromArguments(argc, argv);
-    if (!command.isEmpty()) return sendToRunningInstance(argc, argv, command);
+    {
+        // The arguments are read before the GUI exists: a request for the running instance
+        // needs no display.
+        QCoreApplication probe(argc, argv);
+        const QString command = commandFromArguments(probe);
+        if (!command.isEmpty()) return sendToRunningInstance(command);
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillet"));
