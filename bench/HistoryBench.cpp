@@ -365,24 +365,15 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     BenchOptions options;
     if (!parseBenchOptions(argc, argv, options)) return 1;
-    QString& folder = options.folder;
-    const std::vector<qint64>& sizes = options.sizes;
 
     QCoreApplication app(argc, argv);
-    if (folder.isEmpty()) folder = QCoreApplication::applicationDirPath() + "/../bench-data";
-
-    for (qint64 clips : sizes) {
-        QString error;
-        const StoreInfo store = ensureStore(folder, clips, &error);
-        if (store.path.isEmpty()) {
-            std::fprintf(stderr, "cannot prepare the store of %lld clips: %s\n",
-                         static_cast<long long>(clips), qPrintable(error));
-            return 1;
-        }
+    const std::vector<StoreInfo> stores = prepareStores(options);
+    if (stores.empty()) return 1;
+    for (const StoreInfo& store : stores) {
         std::fprintf(stderr,
                      "store %lld clips: file %.1f MB (text %.1f MB, clip table %.1f MB, trigram "
                      "index %.1f MB, other indexes %.1f MB), generated in %.1f s\n",
-                     static_cast<long long>(clips), megabytes(store.fileBytes),
+                     static_cast<long long>(store.clips), megabytes(store.fileBytes),
                      megabytes(store.textBytes), megabytes(store.clipTableBytes),
                      megabytes(store.searchIndexBytes), megabytes(store.otherIndexBytes),
                      store.generationSeconds);

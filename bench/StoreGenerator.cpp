@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -253,6 +254,24 @@ bool parseBenchOptions(int& argc, char** argv, BenchOptions& options) {
     }
     argc = kept;
     return !benchmark::ReportUnrecognizedArguments(argc, argv);
+}
+
+std::vector<StoreInfo> prepareStores(const BenchOptions& options) {
+    const QString folder = options.folder.isEmpty()
+                               ? QCoreApplication::applicationDirPath() + "/../bench-data"
+                               : options.folder;
+    std::vector<StoreInfo> stores;
+    for (qint64 clips : options.sizes) {
+        QString error;
+        StoreInfo store = ensureStore(folder, clips, &error);
+        if (store.path.isEmpty()) {
+            std::fprintf(stderr, "cannot prepare the store of %lld clips: %s\n",
+                         static_cast<long long>(clips), qPrintable(error));
+            return {};
+        }
+        stores.push_back(std::move(store));
+    }
+    return stores;
 }
 
 }  // namespace quillet::bench

@@ -74,4 +74,9 @@ struct BenchOptions {
 // that neither knows.
 bool parseBenchOptions(int& argc, char** argv, BenchOptions& options);
 
+// Generates (or reuses) the store of every size the options name, in the options' folder
+// (the program's ../bench-data when none was given; needs the core application). Prints the
+// reason and returns an empty list when one cannot be prepared.
+std::vector<StoreInfo> prepareStores(const BenchOptions& options);
+
 }  // namespace quillet::bench

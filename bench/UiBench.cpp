@@ -397,23 +397,12 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     BenchOptions options;
     if (!parseBenchOptions(argc, argv, options)) return 1;
-    QString& folder = options.folder;
-    const std::vector<qint64>& sizes = options.sizes;
 
     previousMessageHandler = qInstallMessageHandler(quietRaiseWarnings);
     QApplication app(argc, argv);
-    if (folder.isEmpty()) folder = QCoreApplication::applicationDirPath() + "/../bench-data";
-
-    for (qint64 clips : sizes) {
-        QString error;
-        const StoreInfo store = ensureStore(folder, clips, &error);
-        if (store.path.isEmpty()) {
-            std::fprintf(stderr, "cannot prepare the store of %lld clips: %s\n",
-                         static_cast<long long>(clips), qPrintable(error));
-            return 1;
-        }
-        registerBenchmarks(store);
-    }
+    const std::vector<StoreInfo> stores = prepareStores(options);
+    if (stores.empty()) return 1;
+    for (const StoreInfo& store : stores) registerBenchmarks(store);
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
