@@ -27,11 +27,11 @@
 #include "StoreGenerator.h"
 #include "fakes/FakePasteboard.h"
 #include "fakes/ManualClock.h"
-#include "history/ClipItem.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
-#include "history/StorageService.h"
 #include "platform/Clock.h"
+#include "store/ClipItem.h"
+#include "store/StorageService.h"
 
 namespace quillet::bench {
 

@@ -13,9 +13,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "history/ClipItem.h"
-#include "history/SqlStatement.h"
-#include "history/StorageService.h"
+#include "store/ClipItem.h"
+#include "store/SqlStatement.h"
+#include "store/StorageService.h"
 
 namespace quillet::bench {
 

@@ -30,13 +30,13 @@
 #include "fakes/ManualClock.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
-#include "history/StorageService.h"
 #include "menus/HistorySearchView.h"
 #include "menus/KeyedMenu.h"
 #include "menus/PanelCoordinator.h"
 #include "menus/QuickMenuService.h"
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
+#include "store/StorageService.h"
 
 namespace quillet::bench {
 

@@ -7,6 +7,8 @@
 #include <QLocalSocket>
 #include <QStandardPaths>
 
+#include "platform/Logging.h"
+
 namespace quillet {
 
 InstanceChannel::InstanceChannel(QObject* parent) : QObject(parent) {
@@ -48,10 +50,17 @@ bool InstanceChannel::claim(QString* error) {
 void InstanceChannel::onConnection() {
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::errorOccurred, this,
+                [socket](QLocalSocket::LocalSocketError error) {
+                    if (error != QLocalSocket::PeerClosedError)
+                        qCWarning(lcApp) << "command socket:" << socket->errorString();
+                });
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (!socket->canReadLine()) return;
             const QString command = QString::fromUtf8(socket->readLine()).trimmed();
             const bool ok = m_handler && m_handler(command);
+            if (!ok)
+                qCWarning(lcApp) << "refused an unknown command on the socket:" << command.left(80);
             socket->write(ok ? "ok\n" : "unknown command\n");
             socket->flush();
             socket->disconnectFromServer();

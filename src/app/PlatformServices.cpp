@@ -1,8 +1,8 @@
 #include "app/PlatformServices.h"
 
 #include <QGuiApplication>
-#include <cstdio>
 
+#include "platform/Logging.h"
 #include "platform/null/NullPlatform.h"
 #include "platform/qt/QtClipboardReader.h"
 #include "platform/qt/QtPasteboard.h"
@@ -21,7 +21,6 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
     auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
     const bool isX11 = QGuiApplication::platformName() == QLatin1String("xcb") && x11 != nullptr &&
                        x11->connection() != nullptr;
-    services.isX11 = isX11;
     if (isX11) {
         const QByteArray display = qgetenv("DISPLAY");
         services.pasteboard = std::make_unique<QtPasteboard>(
@@ -32,9 +31,8 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
         services.hotkeys = std::make_unique<X11SystemHotkeys>(x11->connection());
         return services;
     }
-    std::fprintf(stderr,
-                 "Quillet: this session has no X11 display; global hot keys and automatic "
-                 "paste are unavailable (chosen texts stay on the clipboard).\n");
+    qCWarning(lcApp) << "this session has no X11 display; global hot keys and automatic paste "
+                        "are unavailable (chosen texts stay on the clipboard)";
     services.pasteboard =
         std::make_unique<QtPasteboard>(clipboard, std::make_unique<QtClipboardReader>(clipboard));
     services.workspace = std::make_unique<NullWorkspace>();

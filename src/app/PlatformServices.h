@@ -19,7 +19,6 @@ struct PlatformServices {
     std::unique_ptr<Workspace> workspace;
     std::unique_ptr<KeyboardEvents> keyboard;
     std::unique_ptr<SystemHotkeys> hotkeys;
-    bool isX11 = false;
 
     // X11 backends on an X11 session, otherwise the null backends (with one warning).
     static PlatformServices create(QGuiApplication& app);

@@ -7,7 +7,6 @@
 #include "app/TrayMenu.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
-#include "history/StorageService.h"
 #include "hotkeys/HotkeyConfig.h"
 #include "hotkeys/HotkeyService.h"
 #include "hotkeys/MenuHotkeys.h"
@@ -17,6 +16,7 @@
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
 #include "settings/SettingsViewModel.h"
+#include "store/StorageService.h"
 
 namespace quillet {
 

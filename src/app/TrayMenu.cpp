@@ -3,8 +3,6 @@
 #include <QPainter>
 #include <QPixmap>
 
-#include "app/Localized.h"
-
 namespace quillet {
 
 QIcon TrayMenu::clipboardIcon() {
@@ -32,20 +30,22 @@ TrayMenu::TrayMenu(Actions actions, QObject* parent)
     : QObject(parent), m_actions(std::move(actions)) {
     // The entries call their services directly (no queued hop), as a click should.
     if (m_actions.showQuickMenu) {
-        m_menu.addAction(localized("SHOW_QUICK_MENU", "クリップ履歴を表示"), this,
-                         [this] { m_actions.showQuickMenu(); });
+        //% "クリップ履歴を表示"
+        m_menu.addAction(qtTrId("SHOW_QUICK_MENU"), this, [this] { m_actions.showQuickMenu(); });
     }
     if (m_actions.showPhraseMenu) {
-        m_menu.addAction(localized("SHOW_PHRASE_MENU", "定型文を表示"), this,
-                         [this] { m_actions.showPhraseMenu(); });
+        //% "定型文を表示"
+        m_menu.addAction(qtTrId("SHOW_PHRASE_MENU"), this, [this] { m_actions.showPhraseMenu(); });
     }
     if (!m_menu.isEmpty()) m_menu.addSeparator();
-    m_menu.addAction(localized("QUIT_APP", "終了"), this, [this] {
+    //% "終了"
+    m_menu.addAction(qtTrId("QUIT_APP"), this, [this] {
         if (m_actions.quit) m_actions.quit();
     });
 
     m_icon.setIcon(clipboardIcon());
-    m_icon.setToolTip(localized("APP_TITLE", "Quillet"));
+    //% "Quillet"
+    m_icon.setToolTip(qtTrId("APP_TITLE"));
     m_icon.setContextMenu(&m_menu);
     // A left click opens the same menu as a right click.
     connect(&m_icon, &QSystemTrayIcon::activated, this,

@@ -1,12 +1,14 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLocale>
 #include <QSettings>
 #include <cstdio>
 
 #include "app/InstanceChannel.h"
 #include "app/PlatformServices.h"
 #include "app/QuilletboxApp.h"
-#include "history/StorageService.h"
+#include "platform/Catalogue.h"
+#include "store/StorageService.h"
 
 using namespace quillet;
 
@@ -54,6 +56,9 @@ QString commandFromArguments(const QCoreApplication& app) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Warnings name their subsystem ("quillet.store: save failed ..."); QT_MESSAGE_PATTERN
+    // still overrides this.
+    qSetMessagePattern(QStringLiteral("%{if-category}%{category}: %{endif}%{message}"));
     {
         // The arguments are read before the GUI exists: a request for the running instance
         // needs no display.
@@ -63,6 +68,7 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
+    Catalogue::install(app, Catalogue::languageFor(QLocale::system().uiLanguages()));
     QApplication::setApplicationName(QStringLiteral("quillet"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quillet"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));

@@ -1,9 +1,9 @@
 #include "history/HistoryViewModel.h"
 
-#include "history/ClipItem.h"
 #include "history/ClipboardMonitor.h"
-#include "history/StorageService.h"
 #include "platform/Clock.h"
+#include "store/ClipItem.h"
+#include "store/StorageService.h"
 
 namespace quillet {
 

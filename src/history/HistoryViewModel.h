@@ -4,9 +4,9 @@
 #include <QString>
 #include <memory>
 
-#include "history/ClipList.h"
 #include "history/ClipboardMonitorDelegate.h"
-#include "history/SearchCursor.h"
+#include "store/ClipList.h"
+#include "store/SearchCursor.h"
 
 namespace quillet {
 

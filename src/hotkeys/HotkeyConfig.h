@@ -5,15 +5,9 @@
 #include <QtGlobal>
 #include <optional>
 
-namespace quillet {
+#include "platform/SystemHotkeys.h"
 
-// Bits of the hot-key modifier mask, the layout the system hot-key registration takes.
-namespace HotkeyModifier {
-constexpr quint32 command = 0x0100;
-constexpr quint32 shift = 0x0200;
-constexpr quint32 option = 0x0800;
-constexpr quint32 control = 0x1000;
-}  // namespace HotkeyModifier
+namespace quillet {
 
 // One global hot key: a macOS virtual key code and a modifier mask. A plain value; it does
 // not validate itself (a mask of 0 is representable, the settings model refuses it).

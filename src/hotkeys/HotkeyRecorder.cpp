@@ -5,7 +5,7 @@
 #include <QShowEvent>
 #include <optional>
 
-#include "hotkeys/KeyCodes.h"
+#include "platform/KeyCodes.h"
 
 namespace quillet {
 

@@ -9,19 +9,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/Localized.h"
 #include "menus/HistoryListModel.h"
 #include "platform/Clock.h"
 
 namespace quillet {
 
 namespace {
-
-QString countedText(qint64 count, const char* oneKey, const char* one, const char* manyKey,
-                    const char* many) {
-    if (count == 1) return localized(oneKey, one);
-    return localized(manyKey, many).arg(count);
-}
 
 bool isLineBreak(QChar c) {
     return c == u'\n' || c == u'\r';
@@ -52,27 +45,25 @@ QString relativeTimeText(const QDateTime& then, const QDateTime& now) {
     if (!then.isValid() || !now.isValid()) return {};
     // A clip stamped slightly in the future (the clock was set back) is simply new.
     const qint64 seconds = then.secsTo(now);
-    if (seconds < 5) return localized("RELATIVE_JUST_NOW", "just now");
-    if (seconds < 60)
-        return countedText(seconds, "RELATIVE_SECOND", "1 second ago", "RELATIVE_SECONDS",
-                           "%1 seconds ago");
+    //% "just now"
+    if (seconds < 5) return qtTrId("RELATIVE_JUST_NOW");
+    //% "%n second(s) ago"
+    if (seconds < 60) return qtTrId("RELATIVE_SECONDS", int(seconds));
     const qint64 minutes = seconds / 60;
-    if (minutes < 60)
-        return countedText(minutes, "RELATIVE_MINUTE", "1 minute ago", "RELATIVE_MINUTES",
-                           "%1 minutes ago");
+    //% "%n minute(s) ago"
+    if (minutes < 60) return qtTrId("RELATIVE_MINUTES", int(minutes));
     const qint64 hours = minutes / 60;
-    if (hours < 24)
-        return countedText(hours, "RELATIVE_HOUR", "1 hour ago", "RELATIVE_HOURS", "%1 hours ago");
+    //% "%n hour(s) ago"
+    if (hours < 24) return qtTrId("RELATIVE_HOURS", int(hours));
     const qint64 days = hours / 24;
-    if (days < 7)
-        return countedText(days, "RELATIVE_DAY", "1 day ago", "RELATIVE_DAYS", "%1 days ago");
-    if (days < 30)
-        return countedText(days / 7, "RELATIVE_WEEK", "1 week ago", "RELATIVE_WEEKS",
-                           "%1 weeks ago");
-    if (days < 365)
-        return countedText(days / 30, "RELATIVE_MONTH", "1 month ago", "RELATIVE_MONTHS",
-                           "%1 months ago");
-    return countedText(days / 365, "RELATIVE_YEAR", "1 year ago", "RELATIVE_YEARS", "%1 years ago");
+    //% "%n day(s) ago"
+    if (days < 7) return qtTrId("RELATIVE_DAYS", int(days));
+    //% "%n week(s) ago"
+    if (days < 30) return qtTrId("RELATIVE_WEEKS", int(days / 7));
+    //% "%n month(s) ago"
+    if (days < 365) return qtTrId("RELATIVE_MONTHS", int(days / 30));
+    //% "%n year(s) ago"
+    return qtTrId("RELATIVE_YEARS", int(days / 365));
 }
 
 HistoryItemDelegate::HistoryItemDelegate(Clock& clock, QObject* parent)

@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "history/ClipItem.h"
 #include "history/HistoryViewModel.h"
+#include "store/ClipItem.h"
 
 namespace quillet {
 

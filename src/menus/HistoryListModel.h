@@ -5,7 +5,7 @@
 #include <limits>
 #include <memory>
 
-#include "history/ClipList.h"
+#include "store/ClipList.h"
 
 namespace quillet {
 

@@ -11,11 +11,10 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include "app/Localized.h"
-#include "history/ClipItem.h"
 #include "history/HistoryViewModel.h"
 #include "menus/HistoryItemDelegate.h"
 #include "menus/HistoryListModel.h"
+#include "store/ClipItem.h"
 
 namespace quillet {
 
@@ -60,7 +59,8 @@ HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, 
       m_searchField(new QLineEdit),
       m_stack(new QStackedWidget),
       m_list(new QListView),
-      m_emptyLabel(new QLabel(localized("NO_HISTORY_MESSAGE", "結果なし"))) {
+      //% "結果なし"
+      m_emptyLabel(new QLabel(qtTrId("NO_HISTORY_MESSAGE"))) {
     setMinimumSize(400, 500);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
@@ -75,7 +75,8 @@ HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, 
     rowLayout->addWidget(icon, 0, Qt::AlignVCenter);
     m_searchField->setFrame(false);
     m_searchField->setTextMargins(10, 10, 10, 10);
-    m_searchField->setPlaceholderText(localized("SEARCH_PLACEHOLDER", "検索..."));
+    //% "検索..."
+    m_searchField->setPlaceholderText(qtTrId("SEARCH_PLACEHOLDER"));
     m_searchField->setText(m_viewModel.searchText());
     m_searchField->installEventFilter(this);
     rowLayout->addWidget(m_searchField, 1, Qt::AlignVCenter);

@@ -9,10 +9,10 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include "history/ClipItem.h"
 #include "history/HistoryViewModel.h"
 #include "menus/HistorySearchView.h"
 #include "paste/PasteSequence.h"
+#include "store/ClipItem.h"
 
 namespace quillet {
 

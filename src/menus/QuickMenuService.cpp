@@ -3,13 +3,12 @@
 #include <QCursor>
 #include <QTextBoundaryFinder>
 
-#include "app/Localized.h"
-#include "history/ClipItem.h"
 #include "history/HistoryViewModel.h"
 #include "menus/PanelCoordinator.h"
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
 #include "paste/PasteSequence.h"
+#include "store/ClipItem.h"
 
 namespace quillet {
 
@@ -40,12 +39,14 @@ QAction* QuickMenuService::clipAction(QMenu* parent, qsizetype index) {
 
 KeyedMenu* QuickMenuService::buildMenu() {
     auto menu = std::make_unique<KeyedMenu>();
-    menu->setTitle(localized("QUICK_MENU_TITLE", "Quick Paste"));
+    //% "Quick Paste"
+    menu->setTitle(qtTrId("QUICK_MENU_TITLE"));
     m_menuItems = m_viewModel.items();
     const qsizetype n = m_menuItems.size();
 
     if (n == 0) {
-        menu->addAction(localized("NO_HISTORY_MESSAGE", "No history"))->setEnabled(false);
+        //% "No history"
+        menu->addAction(qtTrId("NO_HISTORY_MESSAGE"))->setEnabled(false);
     }
     for (qsizetype i = 0; i < std::min(n, topLevelCount); ++i) {
         const int digit = int((i + 1) % 10);
@@ -69,7 +70,8 @@ KeyedMenu* QuickMenuService::buildMenu() {
         }
     }
     menu->addSeparator();
-    auto* search = new QAction(localized("MENU_SEARCH", "検索..."), menu.get());
+    //% "検索..."
+    auto* search = new QAction(qtTrId("MENU_SEARCH"), menu.get());
     connect(search, &QAction::triggered, this, &QuickMenuService::searchAction);
     menu->addKeyedAction(search, Qt::Key_F, QStringLiteral("F"));
 
@@ -80,7 +82,8 @@ KeyedMenu* QuickMenuService::buildMenu() {
 QString QuickMenuService::rangeLabel(qsizetype firstBlock, qsizetype endBlock) const {
     const qsizetype first = topLevelCount + firstBlock * blockSize;
     const qsizetype last = std::min(topLevelCount + endBlock * blockSize, m_menuItems.size());
-    return localized("SUBMENU_RANGE_LABEL", "Items %1-%2").arg(first + 1).arg(last);
+    //% "Items %1-%2"
+    return qtTrId("SUBMENU_RANGE_LABEL").arg(first + 1).arg(last);
 }
 
 void QuickMenuService::addBlocks(QMenu* into, qsizetype firstBlock, qsizetype endBlock) {

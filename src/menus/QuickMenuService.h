@@ -4,8 +4,8 @@
 #include <QPointer>
 #include <memory>
 
-#include "history/ClipList.h"
 #include "menus/KeyedMenu.h"
+#include "store/ClipList.h"
 
 class QAction;
 

@@ -2,15 +2,14 @@
 
 #include <QCursor>
 
-#include "app/Localized.h"
 #include "history/ClipboardMonitor.h"
-#include "history/StorageService.h"
 #include "menus/KeyedMenu.h"
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
 #include "paste/PasteSequence.h"
-#include "phrases/PhraseCategory.h"
-#include "phrases/PhraseItem.h"
+#include "store/PhraseCategory.h"
+#include "store/PhraseItem.h"
+#include "store/StorageService.h"
 
 namespace quillet {
 
@@ -23,18 +22,21 @@ QuickPhraseMenuService::~QuickPhraseMenuService() = default;
 
 QMenu* QuickPhraseMenuService::buildMenu() {
     auto menu = std::make_unique<QMenu>();
-    menu->setTitle(QStringLiteral("QuickPhrases"));
+    //% "QuickPhrases"
+    menu->setTitle(qtTrId("QUICK_PHRASE_MENU_TITLE"));
     m_phrases.clear();
 
     const auto categories = m_storage.fetchCategories();
     if (categories.empty()) {
-        menu->addAction(localized("NO_PHRASES_MESSAGE", "定型文がありません"))->setEnabled(false);
+        //% "定型文がありません"
+        menu->addAction(qtTrId("NO_PHRASES_MESSAGE"))->setEnabled(false);
     }
     for (const auto& category : categories) {
         QMenu* submenu = menu->addMenu(menuText(category->name()));
         const auto phrases = category->sortedItems();
         if (phrases.empty()) {
-            submenu->addAction(localized("EMPTY_CATEGORY", "項目なし"))->setEnabled(false);
+            //% "項目なし"
+            submenu->addAction(qtTrId("EMPTY_CATEGORY"))->setEnabled(false);
             continue;
         }
         for (const auto& phrase : phrases) {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "phrases/PhraseCategory.h"
-#include "phrases/PhraseItem.h"
+#include "store/PhraseCategory.h"
+#include "store/PhraseItem.h"
 
 namespace quillet::PhraseOrdering {
 

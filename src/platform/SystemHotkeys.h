@@ -6,6 +6,15 @@
 
 namespace quillet {
 
+// Bits of the hot-key modifier mask, the layout the system hot-key registration takes and
+// stored hot keys keep on every platform.
+namespace HotkeyModifier {
+constexpr quint32 command = 0x0100;  // Super on Linux
+constexpr quint32 shift = 0x0200;
+constexpr quint32 option = 0x0800;  // Alt on Linux
+constexpr quint32 control = 0x1000;
+}  // namespace HotkeyModifier
+
 // Status values of the hot-key service.
 namespace HotkeyStatus {
 constexpr int noErr = 0;
@@ -33,8 +42,7 @@ public:
     virtual bool isAvailable() const = 0;
     virtual void installHandler(Handler handler) = 0;
     virtual void removeHandler() = 0;
-    // keyCode is a macOS virtual key code; modifiers use the hot-key mask (command 0x0100,
-    // shift 0x0200, option 0x0800, control 0x1000).
+    // keyCode is a macOS virtual key code; modifiers are HotkeyModifier bits.
     virtual Registration registerHotkey(quint32 keyCode, quint32 modifiers, quint32 signature,
                                         quint32 id) = 0;
     virtual void unregisterHotkey(Ref ref) = 0;

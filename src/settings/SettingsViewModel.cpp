@@ -5,8 +5,6 @@
 #include <optional>
 #include <utility>
 
-#include "app/Localized.h"
-
 namespace quillet {
 
 namespace {
@@ -61,11 +59,13 @@ void SettingsViewModel::applyHotkeyChange(HotkeyConfig candidate, bool changesHi
     const HotkeyConfig other = changesHistory ? m_phraseHotkey : m_historyHotkey;
     // The duplicate test comes first: a duplicate without modifiers reports the duplicate.
     if (candidate == other) {
-        setErrorMessage(localized("HOTKEY_DUPLICATE_ERROR", "重複エラー"));
+        //% "重複エラー"
+        setErrorMessage(qtTrId("HOTKEY_DUPLICATE_ERROR"));
         return;
     }
     if (candidate.modifierFlags == 0) {
-        setErrorMessage(localized("HOTKEY_NO_MODIFIER_ERROR", "修飾キーなしエラー"));
+        //% "修飾キーなしエラー"
+        setErrorMessage(qtTrId("HOTKEY_NO_MODIFIER_ERROR"));
         return;
     }
     const HotkeyConfig history = changesHistory ? candidate : m_historyHotkey;
@@ -75,7 +75,8 @@ void SettingsViewModel::applyHotkeyChange(HotkeyConfig candidate, bool changesHi
 
 bool SettingsViewModel::registerPair(const HotkeyConfig& history, const HotkeyConfig& phrase) {
     if (m_requestRegistration && m_requestRegistration(history, phrase)) return true;
-    setErrorMessage(localized("HOTKEY_REGISTRATION_FAILED", "登録失敗"));
+    //% "登録失敗"
+    setErrorMessage(qtTrId("HOTKEY_REGISTRATION_FAILED"));
     return false;
 }
 

@@ -30,7 +30,7 @@ TEST_F(PasteE2E, HistoryMenuDigitPastesThatClipIntoTheActiveWindow) {
         },
         5s))
         << "the chosen clip moved to the top without a duplicate";
-    EXPECT_TRUE(staysTrue([&] { return quillet.clips().size() == 3; }, 1200ms))
+    EXPECT_TRUE(staysTrue([&] { return quillet.clips().size() == 3; }, kUnrecordedWindow))
         << "our own clipboard write is not recorded";
 }
 
@@ -51,7 +51,8 @@ TEST_F(PasteE2E, PhraseMenuPastesTheBodyAndLeavesTheHistoryAlone) {
     openedByCommand("--phrase-menu");
     chooseInFirstSubmenu(x, {"Down", "Return"});
     ASSERT_TRUE(targetReceives("Goodbye")) << "got: " << qPrintable(targetText());
-    EXPECT_TRUE(staysTrue([&] { return quillet.clips() == QStringList{"history item"}; }, 1200ms));
+    EXPECT_TRUE(staysTrue([&] { return quillet.clips() == QStringList{"history item"}; },
+                          kUnrecordedWindow));
 }
 
 }  // namespace

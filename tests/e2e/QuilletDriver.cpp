@@ -3,7 +3,9 @@
 #include <sqlite3.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QLocalSocket>
 #include <QSettings>
 #include <QThread>
 #include <QUuid>
@@ -76,6 +78,20 @@ bool QuilletDriver::quit() {
     if (!m_process) return true;
     command("--quit");
     return m_process->waitForExit(std::chrono::seconds(10));
+}
+
+qint64 QuilletDriver::socketRoundTripMs(int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    QLocalSocket socket;
+    socket.connectToServer(m_home.file("run") + "/quillet.sock");
+    if (!socket.waitForConnected(timeoutMs)) return -1;
+    socket.write("ping\n");
+    while (!socket.canReadLine()) {
+        const int left = timeoutMs - int(timer.elapsed());
+        if (left <= 0 || !socket.waitForReadyRead(left)) return -1;
+    }
+    return socket.readLine().trimmed() == "ok" ? timer.elapsed() : -1;
 }
 
 int QuilletDriver::command(const QString& argument, QByteArray* output) {

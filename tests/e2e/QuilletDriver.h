@@ -5,6 +5,7 @@
 #include <chrono>
 #include <memory>
 
+#include "history/ClipboardMonitor.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
 #include "support/XvfbSession.h"
@@ -37,6 +38,9 @@ public:
     QString storePath() const;
     QStringList environment() const;
     const TempDir& home() const { return m_home; }
+    // Milliseconds for one "ping" over the command socket from this process (no process
+    // start in between); -1 when it got no answer within `timeoutMs`.
+    qint64 socketRoundTripMs(int timeoutMs);
 
 private:
     const XvfbSession& m_x;
@@ -48,6 +52,12 @@ private:
 void copyWithXclip(const XvfbSession& x, const QString& text, const QString& type = QString());
 void copyWithXsel(const XvfbSession& x, const QString& text);
 void copyFile(const XvfbSession& x, const QString& path, const QString& type);
+
+// A copy the monitor has not recorded after this long never will be: two of its polls and
+// the time an owner takes to answer.
+constexpr std::chrono::milliseconds kUnrecordedWindow =
+    2 * std::chrono::milliseconds(ClipboardMonitor::pollIntervalMs) +
+    std::chrono::milliseconds(200);
 
 // Polls `predicate` for `window` and reports whether it stayed true all along.
 bool staysTrue(const std::function<bool()>& predicate, std::chrono::milliseconds window);

@@ -6,7 +6,7 @@
 #include "fakes/ManualClock.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
-#include "history/StoreFixture.h"
+#include "store/StoreFixture.h"
 
 namespace quillet {
 namespace {

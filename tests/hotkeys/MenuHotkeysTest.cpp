@@ -73,7 +73,7 @@ TEST_F(MenuHotkeysTest, ARefusedSecondHalfRestoresTheOldPairUnderBothIds) {
     system.refuse(5, 0x0900);
     const auto grabsBefore = system.registerCalls;
     settings.updatePhraseHotkey(5, 0x0900);
-    EXPECT_EQ(settings.errorMessage(), QString::fromUtf8("登録失敗"));
+    EXPECT_EQ(settings.errorMessage(), qtTrId("HOTKEY_REGISTRATION_FAILED"));
     EXPECT_EQ(settings.phraseHotkey(), HotkeyConfig(8, shiftCommand));
     EXPECT_GT(system.registerCalls, grabsBefore + 2) << "new pair tried, then the old one again";
     ASSERT_NE(system.activeGrab(MenuHotkeys::historyId), nullptr);

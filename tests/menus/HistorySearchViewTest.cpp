@@ -10,9 +10,9 @@
 #include "fakes/ManualClock.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
-#include "history/StoreFixture.h"
 #include "menus/HistoryListModel.h"
 #include "menus/HistorySearchView.h"
+#include "store/StoreFixture.h"
 
 namespace quillet {
 namespace {
@@ -181,8 +181,8 @@ TEST_F(HistorySearchViewTest, ATextMatchingNothingShowsTheEmptyState) {
     EXPECT_TRUE(view.isShowingEmptyState());
     EXPECT_TRUE(view.emptyLabel()->isVisible());
     EXPECT_FALSE(view.listView()->isVisible());
-    EXPECT_EQ(view.emptyLabel()->text(), "結果なし");
-    EXPECT_EQ(view.searchField()->placeholderText(), "検索...");
+    EXPECT_EQ(view.emptyLabel()->text(), "No history");
+    EXPECT_EQ(view.searchField()->placeholderText(), "Search...");
 
     view.searchField()->clear();
     model.setSearchText("");

@@ -12,11 +12,11 @@
 #include "fakes/ManualClock.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
-#include "history/StoreFixture.h"
 #include "menus/HistorySearchView.h"
 #include "menus/PanelCoordinator.h"
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
+#include "store/StoreFixture.h"
 
 namespace quillet {
 namespace {

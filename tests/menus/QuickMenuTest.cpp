@@ -9,14 +9,14 @@
 #include "fakes/ManualClock.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
-#include "history/StoreFixture.h"
 #include "menus/PanelCoordinator.h"
 #include "menus/QuickMenuService.h"
 #include "menus/QuickPhraseMenuService.h"
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
-#include "phrases/PhraseCategory.h"
-#include "phrases/PhraseItem.h"
+#include "store/PhraseCategory.h"
+#include "store/PhraseItem.h"
+#include "store/StoreFixture.h"
 
 namespace quillet {
 namespace {
@@ -67,7 +67,7 @@ protected:
 
 TEST_F(MenuTest, EmptyHistoryShowsADisabledEntryAndSearch) {
     model.loadItems();
-    EXPECT_EQ(describe(history.buildMenu()), (QStringList{"No history!", "---", "検索...\tF"}));
+    EXPECT_EQ(describe(history.buildMenu()), (QStringList{"No history!", "---", "Search...\tF"}));
     EXPECT_EQ(history.menu()->title(), "Quick Paste");
 }
 
@@ -78,7 +78,7 @@ TEST_F(MenuTest, TenClipsAreKeyedOneToNineThenZero) {
     EXPECT_EQ(lines[0], "clip 10\t1");
     EXPECT_EQ(lines[8], "clip 2\t9");
     EXPECT_EQ(lines[9], "clip 1\t0");
-    EXPECT_EQ(lines.mid(10), (QStringList{"---", "検索...\tF"}));
+    EXPECT_EQ(lines.mid(10), (QStringList{"---", "Search...\tF"}));
     EXPECT_EQ(history.menu()->actionForKey(Qt::Key_0)->text(), "clip 1\t0");
 }
 
@@ -103,7 +103,7 @@ TEST_F(MenuTest, RemainingClipsAreGroupedInBlocksOfAHundred) {
         QStringList expectedTail{"---"};
         for (const QString& label : c.blocks) expectedTail << "[" + label + "]";
         expectedTail << "---"
-                     << "検索...\tF";
+                     << "Search...\tF";
         EXPECT_EQ(lines.mid(10), expectedTail) << c.clips << " clips";
 
         // Blocks fill when they open, with untitled keys, newest first.
@@ -120,8 +120,8 @@ TEST_F(MenuTest, RemainingClipsAreGroupedInBlocksOfAHundred) {
 TEST_F(MenuTest, MoreThanAHundredBlocksAreGroupedAHundredAtATime) {
     addClips(10'011);  // 10 keyed + 10,001 in 101 blocks
     QMenu* menu = history.buildMenu();
-    EXPECT_EQ(describe(menu).mid(10),
-              (QStringList{"---", "[Items 11-10010]", "[Items 10011-10011]", "---", "検索...\tF"}));
+    EXPECT_EQ(describe(menu).mid(10), (QStringList{"---", "[Items 11-10010]", "[Items 10011-10011]",
+                                                   "---", "Search...\tF"}));
     QMenu* group = menu->actions()[11]->menu();
     EXPECT_TRUE(group->isEmpty()) << "groups fill when they open";
     emit group->aboutToShow();
@@ -177,11 +177,11 @@ TEST_F(MenuTest, ASearchLeftInTheModelRestrictsTheMenu) {
     model.setSearchText("clip 1");
     test::drainEvents();
     EXPECT_EQ(describe(history.buildMenu()), (QStringList{"clip 12\t1", "clip 11\t2", "clip 10\t3",
-                                                          "clip 1\t4", "---", "検索...\tF"}));
+                                                          "clip 1\t4", "---", "Search...\tF"}));
 }
 
 TEST_F(MenuTest, PhraseMenuOrdersCategoriesAndPhrasesAndDisablesEmptyOnes) {
-    EXPECT_EQ(describe(phrases.buildMenu()), QStringList{"定型文がありません!"});
+    EXPECT_EQ(describe(phrases.buildMenu()), QStringList{"No phrases!"});
 
     auto& context = storage->context();
     auto two = std::make_shared<PhraseCategory>("Two", 2);
@@ -200,10 +200,10 @@ TEST_F(MenuTest, PhraseMenuOrdersCategoriesAndPhrasesAndDisablesEmptyOnes) {
     ASSERT_TRUE(context.save());
 
     QMenu* menu = phrases.buildMenu();
-    EXPECT_EQ(menu->title(), "QuickPhrases");
+    EXPECT_EQ(menu->title(), "Quick Phrases");
     EXPECT_EQ(describe(menu), (QStringList{"[Zero]", "[Zero]", "[Two]"}));
     EXPECT_EQ(describe(menu->actions()[0]->menu()), (QStringList{"one", "five", "five again"}));
-    EXPECT_EQ(describe(menu->actions()[1]->menu()), QStringList{"項目なし!"});
+    EXPECT_EQ(describe(menu->actions()[1]->menu()), QStringList{"No items!"});
     EXPECT_EQ(describe(menu->actions()[2]->menu()), QStringList{""});
 }
 

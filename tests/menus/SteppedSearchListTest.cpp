@@ -7,8 +7,8 @@
 #include "fakes/ManualClock.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
-#include "history/StoreFixture.h"
 #include "menus/HistoryListModel.h"
+#include "store/StoreFixture.h"
 
 namespace quillet {
 namespace {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "history/StoreFixture.h"
-#include "phrases/PhraseCategory.h"
-#include "phrases/PhraseItem.h"
 #include "phrases/PhraseOrdering.h"
+#include "store/PhraseCategory.h"
+#include "store/PhraseItem.h"
+#include "store/StoreFixture.h"
 
 namespace quillet {
 namespace {

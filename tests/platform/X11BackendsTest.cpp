@@ -16,7 +16,7 @@
 #include <cstring>
 #include <vector>
 
-#include "hotkeys/KeyCodes.h"
+#include "platform/KeyCodes.h"
 #include "platform/X11TestEnvironment.h"
 #include "platform/x11/X11KeyboardEvents.h"
 #include "platform/x11/X11SystemHotkeys.h"

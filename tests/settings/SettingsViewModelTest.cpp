@@ -17,9 +17,15 @@ namespace {
 const HotkeyConfig defaultHistory(9, 0x0300);
 const HotkeyConfig defaultPhrase(8, 0x0300);
 
-const QString duplicateError = QString::fromUtf8("重複エラー");
-const QString noModifierError = QString::fromUtf8("修飾キーなしエラー");
-const QString registrationFailed = QString::fromUtf8("登録失敗");
+QString duplicateError() {
+    return qtTrId("HOTKEY_DUPLICATE_ERROR");
+}
+QString noModifierError() {
+    return qtTrId("HOTKEY_NO_MODIFIER_ERROR");
+}
+QString registrationFailed() {
+    return qtTrId("HOTKEY_REGISTRATION_FAILED");
+}
 
 class SettingsViewModelTest : public ::testing::Test {
 protected:
@@ -83,9 +89,9 @@ TEST_F(SettingsViewModelTest, ADuplicateIsRefusedBeforeRegistration) {
     QSignalSpy historyChanged(&model, &SettingsViewModel::historyHotkeyChanged);
 
     model.updateHistoryHotkey(8, 0x0300);
-    EXPECT_EQ(model.errorMessage(), duplicateError);
+    EXPECT_EQ(model.errorMessage(), duplicateError());
     model.updatePhraseHotkey(9, 0x0300);
-    EXPECT_EQ(model.errorMessage(), duplicateError);
+    EXPECT_EQ(model.errorMessage(), duplicateError());
 
     EXPECT_TRUE(requests.empty());
     EXPECT_EQ(model.historyHotkey(), defaultHistory);
@@ -98,7 +104,7 @@ TEST_F(SettingsViewModelTest, AKeyWithoutModifiersIsRefusedBeforeRegistration) {
     SettingsViewModel model(*settings);
     installHook(model, true);
     model.updateHistoryHotkey(49, 0);
-    EXPECT_EQ(model.errorMessage(), noModifierError);
+    EXPECT_EQ(model.errorMessage(), noModifierError());
     EXPECT_TRUE(requests.empty());
     EXPECT_EQ(model.historyHotkey(), defaultHistory);
 }
@@ -109,7 +115,7 @@ TEST_F(SettingsViewModelTest, TheDuplicateTestComesBeforeTheModifierTest) {
     SettingsViewModel model(*settings);
     installHook(model, true);
     model.updateHistoryHotkey(5, 0);
-    EXPECT_EQ(model.errorMessage(), duplicateError);
+    EXPECT_EQ(model.errorMessage(), duplicateError());
     EXPECT_TRUE(requests.empty());
 }
 
@@ -161,7 +167,7 @@ TEST_F(SettingsViewModelTest, ARefusedRegistrationKeepsValuesAndStoredBytes) {
     model.updateHistoryHotkey(0, 0x0100);
 
     EXPECT_EQ(requests.size(), 1u);
-    EXPECT_EQ(model.errorMessage(), registrationFailed);
+    EXPECT_EQ(model.errorMessage(), registrationFailed());
     EXPECT_EQ(model.historyHotkey(), HotkeyConfig(3, 4352));
     EXPECT_EQ(historyChanged.count(), 0);
     EXPECT_EQ(stored("historyHotkey"), QByteArray(R"({"keyCode":3,"modifierFlags":4352})"));
@@ -171,10 +177,10 @@ TEST_F(SettingsViewModelTest, ARefusedRegistrationKeepsValuesAndStoredBytes) {
 TEST_F(SettingsViewModelTest, WithoutAHookEveryChangeFails) {
     SettingsViewModel model(*settings);
     model.updateHistoryHotkey(0, 0x0100);
-    EXPECT_EQ(model.errorMessage(), registrationFailed);
+    EXPECT_EQ(model.errorMessage(), registrationFailed());
     EXPECT_EQ(model.historyHotkey(), defaultHistory);
     model.resetToDefaults();
-    EXPECT_EQ(model.errorMessage(), registrationFailed);
+    EXPECT_EQ(model.errorMessage(), registrationFailed());
     EXPECT_TRUE(openSettings()->allKeys().isEmpty());
 }
 
@@ -239,7 +245,7 @@ TEST_F(SettingsViewModelTest, ARefusedResetChangesNothing) {
     model.resetToDefaults();
 
     EXPECT_EQ(requests.size(), 1u);
-    EXPECT_EQ(model.errorMessage(), registrationFailed);
+    EXPECT_EQ(model.errorMessage(), registrationFailed());
     EXPECT_EQ(model.historyHotkey(), HotkeyConfig(3, 4352));
     EXPECT_EQ(stored("historyHotkey"), QByteArray(R"({"keyCode":3,"modifierFlags":4352})"));
     EXPECT_FALSE(openSettings()->contains("phraseHotkey"));

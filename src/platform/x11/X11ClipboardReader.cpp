@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Logging.h"
 #include "platform/MimeTypes.h"
 #include "platform/Pasteboard.h"
 #include "platform/x11/XcbSupport.h"
@@ -90,7 +91,10 @@ public:
         if (!owner || owner->owner == XCB_WINDOW_NONE) return {};
 
         const Transfer targets = convert(m_targets);
-        if (targets.outcome != Outcome::delivered || targets.format != 32) return {};
+        if (targets.outcome != Outcome::delivered || targets.format != 32) {
+            if (targets.outcome == Outcome::timedOut) abandoned("its list of formats");
+            return {};
+        }
         std::vector<xcb_atom_t> atoms(static_cast<std::size_t>(targets.data.size()) / 4);
         std::memcpy(atoms.data(), targets.data.constData(), atoms.size() * 4);
         const QStringList formats = atomNames(atoms);
@@ -104,14 +108,14 @@ public:
         for (const char* name : {"text/uri-list", "x-special/gnome-copied-files"}) {
             if (const xcb_atom_t atom = atomOf(name)) {
                 const Transfer list = convert(atom);
-                if (list.outcome == Outcome::timedOut) return {};
+                if (list.outcome == Outcome::timedOut) return abandoned(name);
                 uriList = list.data;
                 break;
             }
         }
         if (const xcb_atom_t atom = atomOf("x-kde-passwordManagerHint")) {
             const Transfer hint = convert(atom);
-            if (hint.outcome == Outcome::timedOut) return {};
+            if (hint.outcome == Outcome::timedOut) return abandoned("its password-manager hint");
             passwordHint = hint.data;
         }
 
@@ -126,7 +130,7 @@ public:
             const xcb_atom_t atom = atomOf(target.name);
             if (atom == XCB_ATOM_NONE) continue;
             const Transfer text = convert(atom);
-            if (text.outcome == Outcome::timedOut) return {};
+            if (text.outcome == Outcome::timedOut) return abandoned(target.name);
             if (text.outcome == Outcome::refused) continue;
             snapshot.text =
                 target.utf8 ? QString::fromUtf8(text.data) : QString::fromLatin1(text.data);
@@ -136,6 +140,13 @@ public:
     }
 
 private:
+    ClipboardSnapshot abandoned(const char* what) {
+        if (!m_woken)
+            qCWarning(lcClipboard) << "the clipboard owner did not deliver" << what
+                                   << "in time; this copy is not recorded";
+        return {};
+    }
+
     // `timedOut` also covers a lost connection and a reader that is shutting down: in every
     // case the snapshot as a whole is abandoned.
     enum class Outcome { delivered, refused, timedOut };
@@ -191,7 +202,10 @@ private:
             if (::poll(fds.data(), fds.size(), static_cast<int>(left.count())) < 0 &&
                 errno != EINTR)
                 return nullptr;
-            if (fds[1].revents & POLLIN) return nullptr;
+            if (fds[1].revents & POLLIN) {
+                m_woken = true;
+                return nullptr;
+            }
         }
     }
 
@@ -271,6 +285,7 @@ private:
     }
 
     const int m_wakeFd;
+    bool m_woken = false;  // the reader is being destroyed
     const std::chrono::milliseconds m_timeout;
     xcb_connection_t* m_connection = nullptr;
     xcb_window_t m_window = XCB_WINDOW_NONE;

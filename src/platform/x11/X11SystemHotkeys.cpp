@@ -8,7 +8,8 @@
 #include <QCoreApplication>
 #include <algorithm>
 
-#include "hotkeys/KeyCodes.h"
+#include "platform/KeyCodes.h"
+#include "platform/Logging.h"
 #include "platform/x11/XcbSupport.h"
 
 namespace quillet {
@@ -18,10 +19,10 @@ namespace {
 // The hot-key modifier mask in X terms: command is Super (Mod4), option is Alt (Mod1).
 quint16 xModifiersFromHotkeyMask(quint32 modifiers) {
     quint16 mask = 0;
-    if (modifiers & 0x0100) mask |= XCB_MOD_MASK_4;
-    if (modifiers & 0x0200) mask |= XCB_MOD_MASK_SHIFT;
-    if (modifiers & 0x0800) mask |= XCB_MOD_MASK_1;
-    if (modifiers & 0x1000) mask |= XCB_MOD_MASK_CONTROL;
+    if (modifiers & HotkeyModifier::command) mask |= XCB_MOD_MASK_4;
+    if (modifiers & HotkeyModifier::shift) mask |= XCB_MOD_MASK_SHIFT;
+    if (modifiers & HotkeyModifier::option) mask |= XCB_MOD_MASK_1;
+    if (modifiers & HotkeyModifier::control) mask |= XCB_MOD_MASK_CONTROL;
     return mask;
 }
 
@@ -103,14 +104,21 @@ SystemHotkeys::Registration X11SystemHotkeys::registerHotkey(quint32 keyCode, qu
                                                XCB_GRAB_MODE_ASYNC));
     }
     bool refused = false;
+    int errorCode = 0;
     for (std::size_t i = 0; i < variants.size(); ++i) {
         // Usually BadAccess: another client holds this combination.
-        if (xcb::Ptr<xcb_generic_error_t> error{xcb_request_check(m_connection, cookies[i])})
+        if (xcb::Ptr<xcb_generic_error_t> error{xcb_request_check(m_connection, cookies[i])}) {
             refused = true;
-        else
+            errorCode = error->error_code;
+        } else
             grab.lockVariants.push_back(variants[i]);
     }
     if (refused) {
+        qCWarning(lcHotkeys).nospace()
+            << "the X server refused the grab of keycode " << grab.keycode << " with modifiers 0x"
+            << Qt::hex << grab.modifiers << " (error " << Qt::dec << errorCode
+            << (errorCode == 10 ? ", BadAccess: another program holds this key" : "")
+            << "); the hot key stays inactive";
         ungrab(grab);
         return {};
     }

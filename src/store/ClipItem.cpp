@@ -1,4 +1,4 @@
-#include "history/ClipItem.h"
+#include "store/ClipItem.h"
 
 namespace quillet {
 

@@ -6,9 +6,9 @@
 #include <optional>
 #include <vector>
 
-#include "history/ClipList.h"
-#include "history/SearchCursor.h"
-#include "history/StorageContext.h"
+#include "store/ClipList.h"
+#include "store/SearchCursor.h"
+#include "store/StorageContext.h"
 
 struct sqlite3;
 

@@ -1,9 +1,9 @@
-#include "phrases/PhraseCategory.h"
+#include "store/PhraseCategory.h"
 
 #include <algorithm>
 
-#include "history/StorageContext.h"
-#include "phrases/PhraseItem.h"
+#include "store/PhraseItem.h"
+#include "store/StorageContext.h"
 
 namespace quillet {
 
@@ -26,8 +26,9 @@ void PhraseCategory::setSortOrder(qint64 sortOrder) {
 }
 
 std::vector<std::shared_ptr<PhraseItem>> PhraseCategory::items() const {
-    if (m_fetchContext == nullptr || isDeleted()) return {};
-    return m_fetchContext->phrasesOf(id());
+    StorageContext* store = context();
+    if (store == nullptr || isDeleted()) return {};
+    return store->phrasesOf(id());
 }
 
 std::vector<std::shared_ptr<PhraseItem>> PhraseCategory::sortedItems() const {

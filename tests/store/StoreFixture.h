@@ -5,8 +5,8 @@
 #include <QFile>
 #include <memory>
 
-#include "history/ClipItem.h"
-#include "history/StorageService.h"
+#include "store/ClipItem.h"
+#include "store/StorageService.h"
 #include "support/TempDir.h"
 
 namespace quillet::test {

@@ -1,4 +1,4 @@
-#include "history/SqlStatement.h"
+#include "store/SqlStatement.h"
 
 #include <sqlite3.h>
 

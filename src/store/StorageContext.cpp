@@ -1,14 +1,15 @@
-#include "history/StorageContext.h"
+#include "store/StorageContext.h"
 
 #include <sqlite3.h>
 
 #include <QDateTime>
 #include <algorithm>
 
-#include "history/ClipItem.h"
-#include "history/SqlStatement.h"
-#include "phrases/PhraseCategory.h"
-#include "phrases/PhraseItem.h"
+#include "platform/Logging.h"
+#include "store/ClipItem.h"
+#include "store/PhraseCategory.h"
+#include "store/PhraseItem.h"
+#include "store/SqlStatement.h"
 
 namespace quillet {
 
@@ -73,8 +74,6 @@ StorageContext::~StorageContext() {
 
 void StorageContext::adopt(const std::shared_ptr<Record>& record) {
     record->m_context = this;
-    if (record->entity() == Record::Entity::Category)
-        static_cast<PhraseCategory&>(*record).m_fetchContext = this;
     m_identity.insert(record->id(), record);
     if (m_identity.size() >= m_pruneAt) pruneIdentityMap();
 }
@@ -170,6 +169,9 @@ bool StorageContext::deleteRecord(const std::shared_ptr<Record>& record) {
 bool StorageContext::save(QString* error) {
     if (!hasChanges()) return true;
     auto fail = [&](const QString& reason) {
+        // The changes stay pending: the next save writes them, for instance once the disk has
+        // room again.
+        qCWarning(lcStore) << "save failed, changes kept for the next save:" << reason;
         m_lastError = reason;
         if (error != nullptr) *error = reason;
         return false;
@@ -244,13 +246,8 @@ std::optional<QString> StorageContext::buildQuery(Record::Entity entity,
     if (descriptor.predicate) {
         const Predicate& predicate = *descriptor.predicate;
         if (!info.attributes.contains(predicate.attribute)) return std::nullopt;
-        if (predicate.kind == Predicate::Kind::Contains) {
-            sql += QString(" WHERE instr(\"%1\", ?) > 0").arg(predicate.attribute);
-            args.append(predicate.value.toString());
-        } else {
-            sql += QString(" WHERE \"%1\" = ?").arg(predicate.attribute);
-            args.append(predicate.value);
-        }
+        sql += QString(" WHERE \"%1\" = ?").arg(predicate.attribute);
+        args.append(predicate.value);
     }
     QStringList order;
     for (const SortKey& key : descriptor.sortBy) {
@@ -298,17 +295,6 @@ std::shared_ptr<Record> makeClip(SqlStatement& row, const QUuid& id) {
 }
 
 }  // namespace
-
-std::vector<std::shared_ptr<ClipItem>> StorageContext::fetchClips(
-    const FetchDescriptor& descriptor) {
-    QVariantList args;
-    const auto sql = buildQuery(Record::Entity::Clip, descriptor, args);
-    if (!sql) return {};
-    auto clips = fetchRows<ClipItem>(*sql, args, makeClip);
-    for (const auto& clip : clips)
-        if (!clip->m_storedTimestamp.isValid()) clip->m_storedTimestamp = clip->m_timestamp;
-    return clips;
-}
 
 std::vector<std::shared_ptr<ClipItem>> StorageContext::clipsWithRowIds(
     const std::vector<qint64>& rowIds) {

@@ -1,9 +1,9 @@
-#include "history/ClipList.h"
+#include "store/ClipList.h"
 
 #include <algorithm>
 
-#include "history/ClipItem.h"
-#include "history/StorageContext.h"
+#include "store/ClipItem.h"
+#include "store/StorageContext.h"
 
 namespace quillet {
 

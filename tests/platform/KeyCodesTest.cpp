@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "hotkeys/HotkeyConfig.h"
-#include "hotkeys/KeyCodes.h"
+#include "platform/KeyCodes.h"
 #include "platform/KeyboardEvents.h"
 
 namespace quillet {

@@ -1,4 +1,4 @@
-#include "history/StorageService.h"
+#include "store/StorageService.h"
 
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -10,8 +10,9 @@
 #include <QStandardPaths>
 #include <algorithm>
 
-#include "history/SqlStatement.h"
-#include "phrases/PhraseCategory.h"
+#include "platform/Logging.h"
+#include "store/PhraseCategory.h"
+#include "store/SqlStatement.h"
 
 namespace quillet {
 
@@ -122,7 +123,11 @@ public:
             m_resume = ClipOrderEntry{statement.int64(0), statement.int64(1)};
             if (statement.int64(2) != 0) rows.push_back(m_resume->rowId);
         }
-        return rc == SQLITE_DONE && examined == m_stepSize;
+        if (rc != SQLITE_DONE) {
+            qCWarning(lcStore) << "search step failed, the list ends here:" << statement.error();
+            return false;
+        }
+        return examined == m_stepSize;
     }
 
 private:
@@ -148,8 +153,15 @@ public:
             m_statement.reset();
             m_statement.bind(1, m_text);
             m_statement.bind(2, m_candidates[m_next]);
-            if (m_statement.step() == SQLITE_ROW && m_statement.int64(0) != 0)
+            const int rc = m_statement.step();
+            if (rc == SQLITE_ROW && m_statement.int64(0) != 0) {
                 rows.push_back(m_candidates[m_next]);
+            } else if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+                qCWarning(lcStore)
+                    << "search step failed, the list ends here:" << m_statement.error();
+                m_next = m_candidates.size();
+                return false;
+            }
         }
         return m_next < m_candidates.size();
     }
@@ -237,8 +249,11 @@ const std::shared_ptr<std::vector<ClipOrderEntry>>& StorageService::order() {
     if (!m_order) {
         auto entries = std::make_shared<std::vector<ClipOrderEntry>>();
         SqlStatement statement(m_db, "SELECT timestamp, pk FROM ClipItem ORDER BY timestamp, pk");
-        while (statement.step() == SQLITE_ROW)
+        int rc;
+        while ((rc = statement.step()) == SQLITE_ROW)
             entries->push_back({statement.int64(0), statement.int64(1)});
+        if (rc != SQLITE_DONE)
+            qCWarning(lcStore) << "reading the history order failed:" << statement.error();
         m_order = std::move(entries);
     }
     return m_order;
@@ -285,7 +300,11 @@ std::optional<std::vector<qint64>> StorageService::indexCandidates(const QString
     std::vector<qint64> found;
     int rc;
     while ((rc = statement.step()) == SQLITE_ROW) found.push_back(statement.int64(0));
-    if (rc != SQLITE_DONE || qsizetype(found.size()) > limit) return std::nullopt;
+    if (rc != SQLITE_DONE) {
+        qCWarning(lcStore) << "search index failed, scanning instead:" << statement.error();
+        return std::nullopt;
+    }
+    if (qsizetype(found.size()) > limit) return std::nullopt;
     if (found.empty()) return found;
 
     // Put them newest first by walking the kept order against a bitmap of the candidates.

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "history/Record.h"
+#include "store/Record.h"
 
 struct sqlite3;
 
@@ -24,18 +24,13 @@ struct SortKey {
     bool ascending = true;
 };
 
-// A condition on one attribute. `contains` is an exact, case-sensitive substring test.
+// A condition on one attribute: equality.
 struct Predicate {
-    enum class Kind { Contains, Equals };
-    Kind kind = Kind::Equals;
     QString attribute;
     QVariant value;
 
-    static Predicate contains(const QString& attribute, const QString& text) {
-        return {Kind::Contains, attribute, text};
-    }
     static Predicate equals(const QString& attribute, const QVariant& value) {
-        return {Kind::Equals, attribute, value};
+        return {attribute, value};
     }
 };
 
@@ -76,7 +71,6 @@ public:
     bool save(QString* error = nullptr);
 
     // Fetches stored records; a failing fetch (for instance an unknown attribute) is empty.
-    std::vector<std::shared_ptr<ClipItem>> fetchClips(const FetchDescriptor& descriptor);
     std::vector<std::shared_ptr<PhraseCategory>> fetchCategories(const FetchDescriptor& descriptor);
     std::vector<std::shared_ptr<PhraseItem>> fetchPhrases(const FetchDescriptor& descriptor);
     // Clips by row number, in the order given; rows that no longer exist are skipped.

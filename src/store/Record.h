@@ -25,6 +25,9 @@ public:
 
 protected:
     explicit Record(QUuid id) : m_id(id) {}
+    // The context that holds this record; null before insertion, after deletion and once the
+    // context is gone (it clears the pointer of every live record when destroyed).
+    StorageContext* context() const { return m_context; }
     // Called by setters: the change stays pending in the context until the next save.
     void didChange();
 

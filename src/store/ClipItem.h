@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
-#include "history/Record.h"
+#include "store/Record.h"
 
 namespace quillet {
 

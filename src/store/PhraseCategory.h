@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "history/Record.h"
+#include "store/Record.h"
 
 namespace quillet {
 
@@ -31,7 +31,6 @@ private:
     friend class StorageContext;
     QString m_name;
     qint64 m_sortOrder;
-    StorageContext* m_fetchContext = nullptr;  // non-owning, set while live
 };
 
 }  // namespace quillet

@@ -1,4 +1,4 @@
-#include "hotkeys/KeyCodes.h"
+#include "platform/KeyCodes.h"
 
 #include <array>
 

@@ -18,7 +18,6 @@ public:
     SqlStatement(const SqlStatement&) = delete;
     SqlStatement& operator=(const SqlStatement&) = delete;
 
-    bool isValid() const { return m_stmt != nullptr; }
     bool bind(int index, const QVariant& value);  // 1-based
     bool bindAll(const QVariantList& values);
     // SQLITE_ROW, SQLITE_DONE or an error code.

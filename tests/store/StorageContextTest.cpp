@@ -3,9 +3,9 @@
 
 #include <QSignalSpy>
 
-#include "history/StoreFixture.h"
-#include "phrases/PhraseCategory.h"
-#include "phrases/PhraseItem.h"
+#include "store/PhraseCategory.h"
+#include "store/PhraseItem.h"
+#include "store/StoreFixture.h"
 
 namespace quillet {
 namespace {
@@ -43,7 +43,7 @@ private:
 
 TEST_F(StorageContextTest, OneObjectPerStoredRecord) {
     auto clip = addClip("x", 1);
-    const auto fetched = storage->context().fetchClips({});
+    const auto fetched = storage->context().clipsWithRowIds({clip->rowId()});
     ASSERT_EQ(fetched.size(), 1u);
     EXPECT_EQ(fetched[0], clip) << "the inserted object comes back, not a copy";
     EXPECT_EQ(storage->fetchItems("").at(0), clip);

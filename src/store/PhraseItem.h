@@ -3,7 +3,7 @@
 #include <QString>
 #include <memory>
 
-#include "history/Record.h"
+#include "store/Record.h"
 
 namespace quillet {
 

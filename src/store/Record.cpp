@@ -1,6 +1,6 @@
-#include "history/Record.h"
+#include "store/Record.h"
 
-#include "history/StorageContext.h"
+#include "store/StorageContext.h"
 
 namespace quillet {
 

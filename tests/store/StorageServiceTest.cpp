@@ -4,9 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "history/StoreFixture.h"
-#include "phrases/PhraseCategory.h"
-#include "phrases/PhraseItem.h"
+#include "store/PhraseCategory.h"
+#include "store/PhraseItem.h"
+#include "store/StoreFixture.h"
 
 namespace quillet {
 namespace {

@@ -1,6 +1,6 @@
-#include "phrases/PhraseItem.h"
+#include "store/PhraseItem.h"
 
-#include "phrases/PhraseCategory.h"
+#include "store/PhraseCategory.h"
 
 namespace quillet {
 

@@ -1,0 +1,120 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name />
+    <message id="SHOW_QUICK_MENU">
+        <source>クリップ履歴を表示</source>
+        <translation>Show Clipboard History</translation>
+    </message>
+    <message id="SHOW_PHRASE_MENU">
+        <source>定型文を表示</source>
+        <translation>Show Phrases</translation>
+    </message>
+    <message id="QUIT_APP">
+        <source>終了</source>
+        <translation>Quit</translation>
+    </message>
+    <message id="APP_TITLE">
+        <source>Quillet</source>
+        <translation>Quillet</translation>
+    </message>
+    <message id="RELATIVE_JUST_NOW">
+        <source>just now</source>
+        <translation>just now</translation>
+    </message>
+    <message id="RELATIVE_SECONDS" numerus="yes">
+        <source>%n second(s) ago</source>
+        <translation>
+            <numerusform>%n second ago</numerusform>
+            <numerusform>%n seconds ago</numerusform>
+        </translation>
+    </message>
+    <message id="RELATIVE_MINUTES" numerus="yes">
+        <source>%n minute(s) ago</source>
+        <translation>
+            <numerusform>%n minute ago</numerusform>
+            <numerusform>%n minutes ago</numerusform>
+        </translation>
+    </message>
+    <message id="RELATIVE_HOURS" numerus="yes">
+        <source>%n hour(s) ago</source>
+        <translation>
+            <numerusform>%n hour ago</numerusform>
+            <numerusform>%n hours ago</numerusform>
+        </translation>
+    </message>
+    <message id="RELATIVE_DAYS" numerus="yes">
+        <source>%n day(s) ago</source>
+        <translation>
+            <numerusform>%n day ago</numerusform>
+            <numerusform>%n days ago</numerusform>
+        </translation>
+    </message>
+    <message id="RELATIVE_WEEKS" numerus="yes">
+        <source>%n week(s) ago</source>
+        <translation>
+            <numerusform>%n week ago</numerusform>
+            <numerusform>%n weeks ago</numerusform>
+        </translation>
+    </message>
+    <message id="RELATIVE_MONTHS" numerus="yes">
+        <source>%n month(s) ago</source>
+        <translation>
+            <numerusform>%n month ago</numerusform>
+            <numerusform>%n months ago</numerusform>
+        </translation>
+    </message>
+    <message id="RELATIVE_YEARS" numerus="yes">
+        <source>%n year(s) ago</source>
+        <translation>
+            <numerusform>%n year ago</numerusform>
+            <numerusform>%n years ago</numerusform>
+        </translation>
+    </message>
+    <message id="NO_HISTORY_MESSAGE">
+        <source>結果なし</source>
+        <translation>No history</translation>
+    </message>
+    <message id="SEARCH_PLACEHOLDER">
+        <source>検索...</source>
+        <translation>Search...</translation>
+    </message>
+    <message id="QUICK_MENU_TITLE">
+        <source>Quick Paste</source>
+        <translation>Quick Paste</translation>
+    </message>
+    <message id="MENU_SEARCH">
+        <source>検索...</source>
+        <translation>Search...</translation>
+    </message>
+    <message id="SUBMENU_RANGE_LABEL">
+        <source>Items %1-%2</source>
+        <translation>Items %1-%2</translation>
+    </message>
+    <message id="QUICK_PHRASE_MENU_TITLE">
+        <source>QuickPhrases</source>
+        <translation>Quick Phrases</translation>
+    </message>
+    <message id="NO_PHRASES_MESSAGE">
+        <source>定型文がありません</source>
+        <translation>No phrases</translation>
+    </message>
+    <message id="EMPTY_CATEGORY">
+        <source>項目なし</source>
+        <translation>No items</translation>
+    </message>
+    <message id="HOTKEY_DUPLICATE_ERROR">
+        <source>重複エラー</source>
+        <translation>This hot key is already used by the other action.</translation>
+    </message>
+    <message id="HOTKEY_NO_MODIFIER_ERROR">
+        <source>修飾キーなしエラー</source>
+        <translation>A hot key needs at least one modifier key.</translation>
+    </message>
+    <message id="HOTKEY_REGISTRATION_FAILED">
+        <source>登録失敗</source>
+        <translation>The system refused this hot key; another program may be using it.</translation>
+    </message>
+</context>
+</TS>

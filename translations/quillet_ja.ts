@@ -1,0 +1,113 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja" sourcelanguage="ja">
+<context>
+    <name />
+    <message id="SHOW_QUICK_MENU">
+        <source>クリップ履歴を表示</source>
+        <translation>クリップ履歴を表示</translation>
+    </message>
+    <message id="SHOW_PHRASE_MENU">
+        <source>定型文を表示</source>
+        <translation>定型文を表示</translation>
+    </message>
+    <message id="QUIT_APP">
+        <source>終了</source>
+        <translation>終了</translation>
+    </message>
+    <message id="APP_TITLE">
+        <source>Quillet</source>
+        <translation>クイレット</translation>
+    </message>
+    <message id="RELATIVE_JUST_NOW">
+        <source>just now</source>
+        <translation>たった今</translation>
+    </message>
+    <message id="RELATIVE_SECONDS" numerus="yes">
+        <source>%n second(s) ago</source>
+        <translation>
+            <numerusform>%n秒前</numerusform>
+        </translation>
+    </message>
+    <message id="RELATIVE_MINUTES" numerus="yes">
+        <source>%n minute(s) ago</source>
+        <translation>
+            <numerusform>%n分前</numerusform>
+        </translation>
+    </message>
+    <message id="RELATIVE_HOURS" numerus="yes">
+        <source>%n hour(s) ago</source>
+        <translation>
+            <numerusform>%n時間前</numerusform>
+        </translation>
+    </message>
+    <message id="RELATIVE_DAYS" numerus="yes">
+        <source>%n day(s) ago</source>
+        <translation>
+            <numerusform>%n日前</numerusform>
+        </translation>
+    </message>
+    <message id="RELATIVE_WEEKS" numerus="yes">
+        <source>%n week(s) ago</source>
+        <translation>
+            <numerusform>%n週間前</numerusform>
+        </translation>
+    </message>
+    <message id="RELATIVE_MONTHS" numerus="yes">
+        <source>%n month(s) ago</source>
+        <translation>
+            <numerusform>%nか月前</numerusform>
+        </translation>
+    </message>
+    <message id="RELATIVE_YEARS" numerus="yes">
+        <source>%n year(s) ago</source>
+        <translation>
+            <numerusform>%n年前</numerusform>
+        </translation>
+    </message>
+    <message id="NO_HISTORY_MESSAGE">
+        <source>結果なし</source>
+        <translation>結果なし</translation>
+    </message>
+    <message id="SEARCH_PLACEHOLDER">
+        <source>検索...</source>
+        <translation>検索...</translation>
+    </message>
+    <message id="QUICK_MENU_TITLE">
+        <source>Quick Paste</source>
+        <translation>クイックペースト</translation>
+    </message>
+    <message id="MENU_SEARCH">
+        <source>検索...</source>
+        <translation>検索...</translation>
+    </message>
+    <message id="SUBMENU_RANGE_LABEL">
+        <source>Items %1-%2</source>
+        <translation>項目 %1-%2</translation>
+    </message>
+    <message id="QUICK_PHRASE_MENU_TITLE">
+        <source>QuickPhrases</source>
+        <translation>定型文</translation>
+    </message>
+    <message id="NO_PHRASES_MESSAGE">
+        <source>定型文がありません</source>
+        <translation>定型文がありません</translation>
+    </message>
+    <message id="HOTKEY_DUPLICATE_ERROR">
+        <source>重複エラー</source>
+        <translation>重複エラー</translation>
+    </message>
+    <message id="HOTKEY_NO_MODIFIER_ERROR">
+        <source>修飾キーなしエラー</source>
+        <translation>修飾キーなしエラー</translation>
+    </message>
+    <message id="HOTKEY_REGISTRATION_FAILED">
+        <source>登録失敗</source>
+        <translation>登録失敗</translation>
+    </message>
+    <message id="EMPTY_CATEGORY">
+        <source>項目なし</source>
+        <translation>項目なし</translation>
+    </message>
+</context>
+</TS>
