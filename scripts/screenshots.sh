@@ -2,6 +2,7 @@
 # Shows Quillet's menus and search panel as a user sees them, on a private X server with a
 # window manager and a tray, and saves a screenshot of each into the given folder.
 #   scripts/screenshots.sh <build dir> <output folder>
+# The language follows LANGUAGE / LANG as usual: LANGUAGE=ja scripts/screenshots.sh build ja/
 set -euo pipefail
 build=${1:?usage: screenshots.sh <build dir> <output folder>}
 out=${2:?usage: screenshots.sh <build dir> <output folder>}
@@ -22,12 +23,27 @@ sleep 1
 "$quillet" >/dev/null 2>&1 &
 for _ in $(seq 50); do "$quillet" --status >/dev/null 2>&1 && break; sleep 0.2; done
 
-# 130 clips, so the history menu has its ten keyed entries and two blocks.
-for i in $(seq 1 130); do
-  printf 'Clip number %d: the quick brown fox jumps over the lazy dog\nsecond line %d' "$i" "$i" |
-    xclip -selection clipboard
-  sleep 0.55
-done
+# With nothing recorded yet: the tray menu (a click on the icon) and the empty history menu.
+xdotool mousemove 1270 12 click 1; sleep 0.5
+import -window root "$out/tray-menu.png"
+xdotool key Escape; sleep 0.3
+xdotool mousemove 300 200
+"$quillet" --history-menu; sleep 0.5
+import -window root "$out/history-menu-empty.png"
+xdotool key Escape; sleep 0.3
+"$quillet" --quit
+for _ in $(seq 50); do "$quillet" --status >/dev/null 2>&1 || break; sleep 0.1; done
+
+# 130 clips a minute apart, so the history menu has its ten keyed entries and two blocks, and
+# two categories of phrases.
+{
+  echo 'BEGIN;'
+  for i in $(seq 1 130); do
+    printf "INSERT INTO ClipItem (id, content, timestamp) VALUES ('%s', 'Clip number %d: the quick brown fox jumps over the lazy dog' || char(10) || 'second line %d', %d);\n" \
+      "$(cat /proc/sys/kernel/random/uuid)" "$i" "$i" "$(( ($(date +%s) - (130 - i) * 60) * 1000 ))"
+  done
+  echo 'COMMIT;'
+} | sqlite3 "$XDG_DATA_HOME/quillet/history.sqlite"
 sqlite3 "$XDG_DATA_HOME/quillet/history.sqlite" <<'SQL'
 INSERT INTO PhraseCategory VALUES ('6a1f0c1e-0000-4000-8000-000000000001', 'Greetings', 0);
 INSERT INTO PhraseCategory VALUES ('6a1f0c1e-0000-4000-8000-000000000002', 'Signatures', 1);
@@ -35,6 +51,9 @@ INSERT INTO PhraseItem VALUES ('6a1f0c1e-0000-4000-8000-000000000011', 'Hello', 
 INSERT INTO PhraseItem VALUES ('6a1f0c1e-0000-4000-8000-000000000012', 'Thanks', 'Thank you!', 1, '6a1f0c1e-0000-4000-8000-000000000001');
 INSERT INTO PhraseItem VALUES ('6a1f0c1e-0000-4000-8000-000000000021', 'Regards', 'Best regards', 0, '6a1f0c1e-0000-4000-8000-000000000002');
 SQL
+
+"$quillet" >/dev/null 2>&1 &
+for _ in $(seq 50); do "$quillet" --status >/dev/null 2>&1 && break; sleep 0.2; done
 
 xdotool mousemove 300 200
 "$quillet" --history-menu; sleep 0.5

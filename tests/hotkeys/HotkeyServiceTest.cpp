@@ -25,17 +25,6 @@ protected:
     std::vector<int> fired;
 };
 
-TEST(FourCharCode, FirstCharacterIsTheMostSignificantByte) {
-    EXPECT_EQ(fourCharCode("QLHK"), 0x514C484Bu);
-    EXPECT_EQ(HotkeyService::signature, 0x514C484Bu);
-}
-
-TEST_F(HotkeyServiceTest, StartsWithoutHandlerOrRegistrations) {
-    EXPECT_FALSE(service.hasHandler());
-    EXPECT_EQ(service.registrationCount(), 0u);
-    EXPECT_EQ(system.installCount, 0);
-}
-
 TEST_F(HotkeyServiceTest, RegistersTheConfigUnderTheSignatureAndId) {
     ASSERT_TRUE(service.registerHotkey(1, shiftCommandV, record(1)));
 
@@ -165,16 +154,6 @@ TEST_F(HotkeyServiceTest, AnActionMayReRegisterItsOwnId) {
     EXPECT_EQ(runs, 2);
     EXPECT_EQ(system.press(7, 0x1800), HotkeyStatus::noErr);
     EXPECT_EQ(fired, std::vector<int>{11});
-}
-
-TEST(HotkeyServiceLifetime, DestructionRemovesTheHandler) {
-    FakeSystemHotkeys system;
-    {
-        HotkeyService service(system);
-        ASSERT_TRUE(service.registerHotkey(1, shiftCommandV, [] {}));
-    }
-    EXPECT_FALSE(system.handler);
-    EXPECT_EQ(system.removeCount, 1);
 }
 
 }  // namespace
