@@ -1,5 +1,11 @@
 #!/usr/bin/env python3
-"""fill_ts.py FILE.ts ID=TEXT ... : sets translations (numerus: TEXT1|TEXT2) and marks them finished."""
+"""Sets translations in a Qt catalogue from the command line and marks them finished.
+
+    scripts/set-translation.py translations/quillet_en.ts QUIT_APP="Quit" RELATIVE_DAYS="%n day ago|%n days ago"
+
+Plural (numerus) keys take their forms separated by "|". Run the update_translations build
+target first so that new keys are in the catalogue.
+"""
 import sys, xml.etree.ElementTree as ET
 path = sys.argv[1]
 pairs = dict(a.split('=', 1) for a in sys.argv[2:])
@@ -21,5 +27,5 @@ for msg in tree.getroot().iter('message'):
         tr.text = pairs[mid]
     del pairs[mid]
 if pairs: print('not in catalogue:', ', '.join(pairs), file=sys.stderr)
-body = ET.tostring(tree.getroot(), encoding='unicode')
+body = ET.tostring(tree.getroot(), encoding='unicode', short_empty_elements=False)
 open(path, 'w', encoding='utf-8').write('<?xml version="1.0" encoding="utf-8"?>\n<!DOCTYPE TS>\n' + body + '\n')
