@@ -9,6 +9,15 @@ ClipboardMonitor::ClipboardMonitor(Pasteboard& pasteboard, QObject* parent)
     m_timer.setInterval(pollIntervalMs);
     // The timer is our child: it stops with us, so a tick never reaches a dead monitor.
     connect(&m_timer, &QTimer::timeout, this, &ClipboardMonitor::checkForChanges);
+    // Rapid copies are each seen this way; the timer stays as the fallback for pasteboards
+    // that cannot announce changes.
+    m_pasteboard.setChangeHandler([this] {
+        if (isMonitoring()) checkForChanges();
+    });
+}
+
+ClipboardMonitor::~ClipboardMonitor() {
+    m_pasteboard.setChangeHandler({});
 }
 
 void ClipboardMonitor::startMonitoring() {

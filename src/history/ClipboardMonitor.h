@@ -12,12 +12,14 @@ namespace quillet {
 
 class Pasteboard;
 
-// Polls the clipboard and reports each new plain text to its delegate. It is also the only
+// Polls the clipboard, and looks at once when the pasteboard announces a change, and reports
+// each new plain text to its delegate. It is also the only
 // writer of text to the clipboard, and everything it writes counts as already seen.
 class ClipboardMonitor : public QObject {
     Q_OBJECT
 public:
     explicit ClipboardMonitor(Pasteboard& pasteboard, QObject* parent = nullptr);
+    ~ClipboardMonitor() override;
 
     // The text on the clipboard now counts as seen; polling starts.
     void startMonitoring();

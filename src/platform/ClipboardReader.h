@@ -11,6 +11,8 @@ namespace quillet {
 struct ClipboardSnapshot {
     QStringList types;
     std::optional<QString> text;
+
+    friend bool operator==(const ClipboardSnapshot&, const ClipboardSnapshot&) = default;
 };
 
 // Reads the clipboard without blocking the caller. A request made while a read is running is
@@ -24,9 +26,14 @@ public:
 
     // `ticket` comes back with the answer so callers can drop answers that are out of date.
     virtual void requestRead(quint64 ticket) = 0;
+    // True once the reader follows owner changes itself and reports each through
+    // `changeRead`: then nobody needs to ask it on every change.
+    virtual bool watchesOwner() const { return false; }
 
 signals:
     void snapshotRead(quint64 ticket, const quillet::ClipboardSnapshot& snapshot);
+    // The contents after a change of owner that the reader noticed itself.
+    void changeRead(const quillet::ClipboardSnapshot& snapshot);
 };
 
 }  // namespace quillet

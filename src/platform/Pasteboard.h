@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace quillet {
@@ -31,6 +32,18 @@ public:
     virtual std::optional<QString> string() const = 0;
     virtual void clearContents() = 0;
     virtual bool setString(const QString& text) = 0;
+
+    // Called each time a foreign change raised the change count, so a poller can look at
+    // once; backends without such notice never call it. Cleared with an empty function.
+    void setChangeHandler(std::function<void()> handler) { m_changeHandler = std::move(handler); }
+
+protected:
+    void notifyChange() const {
+        if (m_changeHandler) m_changeHandler();
+    }
+
+private:
+    std::function<void()> m_changeHandler;
 };
 
 }  // namespace quillet

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QThread>
 #include <csignal>
 
 #include "e2e/E2EEnvironment.h"
@@ -70,6 +71,20 @@ TEST_F(HistoryE2E, RecordsNewTextCopiesAndNothingElse) {
     EXPECT_FALSE(quillet.clips().contains("hunter2"));
     copyWithXclip(x, "B");  // A B A: returning texts are recorded again
     ASSERT_TRUE(recorded({"B", "C", "B", "A"}));
+}
+
+TEST_F(HistoryE2E, RapidCopiesAreAllRecordedInOrder) {
+    QString error;
+    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    // Each xclip gives up the clipboard, and exits, as soon as the next one takes it: a copy
+    // that is not read at once is gone.
+    QStringList newestFirst;
+    for (int i = 1; i <= 20; ++i) {
+        copyWithXclip(x, QStringLiteral("rapid %1").arg(i));
+        newestFirst.prepend(QStringLiteral("rapid %1").arg(i));
+        QThread::msleep(100);
+    }
+    EXPECT_TRUE(recorded(newestFirst)) << qPrintable(quillet.clips().join(", "));
 }
 
 TEST_F(HistoryE2E, AClipboardOwnerThatNeverAnswersDoesNotFreezeTheProgram) {

@@ -11,6 +11,8 @@ QtPasteboard::QtPasteboard(QClipboard* clipboard, std::unique_ptr<ClipboardReade
     qRegisterMetaType<quillet::ClipboardSnapshot>();
     connect(m_reader.get(), &ClipboardReader::snapshotRead, this, &QtPasteboard::onSnapshotRead,
             Qt::QueuedConnection);
+    connect(m_reader.get(), &ClipboardReader::changeRead, this, &QtPasteboard::onChangeRead,
+            Qt::QueuedConnection);
     connect(m_clipboard, &QClipboard::dataChanged, this, &QtPasteboard::onClipboardChanged);
     // What is on the clipboard at start is the initial state, not a change.
     m_initialTicket = m_nextTicket++;
@@ -21,13 +23,25 @@ QtPasteboard::~QtPasteboard() = default;
 
 void QtPasteboard::onClipboardChanged() {
     if (m_writing) return;  // our own write: setString already took note of it
+    // A reader that follows the owner itself has read this change already, or is reading it.
+    if (m_reader->watchesOwner()) return;
     m_reader->requestRead(m_nextTicket++);
 }
 
 void QtPasteboard::onSnapshotRead(quint64 ticket, const ClipboardSnapshot& snapshot) {
     if (ticket < m_firstCurrentTicket) return;
     m_snapshot = snapshot;
-    if (ticket != m_initialTicket) ++m_changeCount;
+    if (ticket == m_initialTicket) return;
+    ++m_changeCount;
+    notifyChange();
+}
+
+void QtPasteboard::onChangeRead(const ClipboardSnapshot& snapshot) {
+    // Our own write read back, or the same contents offered again: nothing new to see.
+    if (snapshot == m_snapshot) return;
+    m_snapshot = snapshot;
+    ++m_changeCount;
+    notifyChange();
 }
 
 void QtPasteboard::clearContents() {

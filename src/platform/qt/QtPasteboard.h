@@ -12,7 +12,8 @@ namespace quillet {
 
 // The system clipboard through QClipboard. Foreign changes are read ahead by a
 // ClipboardReader, off the caller's path, and only a completed read raises the change count,
-// so the monitor's reads are answered from memory and never wait for a slow owner.
+// so the monitor's reads are answered from memory and never wait for a slow owner. Each
+// completed read is announced through the change handler at once.
 class QtPasteboard final : public QObject, public Pasteboard {
     Q_OBJECT
 public:
@@ -29,6 +30,7 @@ public:
 private:
     void onClipboardChanged();
     void onSnapshotRead(quint64 ticket, const ClipboardSnapshot& snapshot);
+    void onChangeRead(const ClipboardSnapshot& snapshot);
 
     QClipboard* m_clipboard;
     std::unique_ptr<ClipboardReader> m_reader;

@@ -4,6 +4,7 @@
 #include <pthread.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
+#include <xcb/xfixes.h>
 
 #include <QHash>
 #include <QMetaObject>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Logging.h"
@@ -75,17 +77,44 @@ public:
         for (std::size_t i = 0; i < m_properties.size(); ++i)
             m_properties[i] = intern(("QUILLET_READ_" + std::to_string(i)).c_str());
         m_usable = m_clipboard != XCB_ATOM_NONE && !xcb_connection_has_error(m_connection);
+        if (m_usable) watchOwner();
     }
 
     ~Session() { xcb_disconnect(m_connection); }
+
+    bool watchesOwner() const { return m_xfixesEvent != 0; }
+
+    // Whether the owner changed since the last read began; clears the mark.
+    bool takeOwnerChange() { return std::exchange(m_ownerChanged, false); }
+
+    // Sleeps until the owner changes, `requestFd` is signalled (and is then reset) or the
+    // reader is being destroyed.
+    void waitIdle(int requestFd) {
+        while (XcbPtr<xcb_generic_event_t> event{pollEvent()}) noteOwnerChange(event.get());
+        if (m_ownerChanged) return;
+        const bool connected = m_usable && !xcb_connection_has_error(m_connection);
+        std::array<pollfd, 3> fds{
+            pollfd{requestFd, POLLIN, 0}, pollfd{m_wakeFd, POLLIN, 0},
+            pollfd{connected ? xcb_get_file_descriptor(m_connection) : -1, POLLIN, 0}};
+        if (::poll(fds.data(), fds.size(), -1) < 0) return;
+        if (fds[0].revents & POLLIN) {
+            quint64 count = 0;
+            if (::read(requestFd, &count, sizeof count) < 0) {
+                // Already reset by an earlier wake-up: nothing to do.
+            }
+        }
+        while (XcbPtr<xcb_generic_event_t> event{pollEvent()}) noteOwnerChange(event.get());
+    }
 
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
     ClipboardSnapshot read() {
         if (!m_usable || xcb_connection_has_error(m_connection)) return {};
+        // Whatever happened so far is covered by this read; later changes mark another one.
         while (XcbPtr<xcb_generic_event_t> stale{xcb_poll_for_event(m_connection)}) {
         }
+        m_ownerChanged = false;
         XcbPtr<xcb_get_selection_owner_reply_t> owner{xcb_get_selection_owner_reply(
             m_connection, xcb_get_selection_owner(m_connection, m_clipboard), nullptr)};
         if (!owner || owner->owner == XCB_WINDOW_NONE) return {};
@@ -140,6 +169,36 @@ public:
     }
 
 private:
+    // Asks the server to tell this connection about every new CLIPBOARD owner.
+    void watchOwner() {
+        const xcb_query_extension_reply_t* extension =
+            xcb_get_extension_data(m_connection, &xcb_xfixes_id);
+        if (extension == nullptr || !extension->present) return;
+        XcbPtr<xcb_xfixes_query_version_reply_t> version{xcb_xfixes_query_version_reply(
+            m_connection,
+            xcb_xfixes_query_version(m_connection, XCB_XFIXES_MAJOR_VERSION,
+                                     XCB_XFIXES_MINOR_VERSION),
+            nullptr)};
+        if (!version || version->major_version < 1) return;
+        const xcb_void_cookie_t cookie = xcb_xfixes_select_selection_input_checked(
+            m_connection, m_window, m_clipboard,
+            XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER);
+        if (XcbPtr<xcb_generic_error_t> error{xcb_request_check(m_connection, cookie)}) return;
+        m_xfixesEvent = extension->first_event + XCB_XFIXES_SELECTION_NOTIFY;
+    }
+
+    xcb_generic_event_t* pollEvent() {
+        return m_usable ? xcb_poll_for_event(m_connection) : nullptr;
+    }
+
+    // Marks a new owner of CLIPBOARD; an owner of none (it went away) leaves nothing to read.
+    void noteOwnerChange(const xcb_generic_event_t* event) {
+        if (m_xfixesEvent == 0 || (event->response_type & 0x7f) != m_xfixesEvent) return;
+        const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
+        if (notify->selection == m_clipboard && notify->owner != XCB_WINDOW_NONE)
+            m_ownerChanged = true;
+    }
+
     ClipboardSnapshot abandoned(const char* what) {
         if (!m_woken)
             qCWarning(lcClipboard) << "the clipboard owner did not deliver" << what
@@ -192,6 +251,7 @@ private:
         for (;;) {
             while (XcbPtr<xcb_generic_event_t> event{xcb_poll_for_event(m_connection)}) {
                 if (matches(event.get())) return event;
+                noteOwnerChange(event.get());
             }
             if (xcb_connection_has_error(m_connection)) return nullptr;
             const auto left =
@@ -296,6 +356,8 @@ private:
     std::size_t m_nextProperty = 0;
     QHash<xcb_atom_t, QString> m_atomNames;
     bool m_usable = false;
+    quint8 m_xfixesEvent = 0;  // response type of XFixes selection notices; 0 without XFixes
+    bool m_ownerChanged = false;
 };
 
 X11ClipboardReader::X11ClipboardReader(const QByteArray& displayName,
@@ -304,6 +366,7 @@ X11ClipboardReader::X11ClipboardReader(const QByteArray& displayName,
       m_displayName(displayName),
       m_ownerTimeout(ownerTimeout),
       m_wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      m_requestFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
       m_thread([this] { run(); }) {
     qRegisterMetaType<quillet::ClipboardSnapshot>();
 }
@@ -313,13 +376,13 @@ X11ClipboardReader::~X11ClipboardReader() {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
     }
-    m_requested.notify_all();
     const quint64 one = 1;
     if (m_wakeFd >= 0 && ::write(m_wakeFd, &one, sizeof one) < 0) {
         // Nothing else to do: the running wait still ends at its deadline.
     }
     m_thread.join();
     if (m_wakeFd >= 0) ::close(m_wakeFd);
+    if (m_requestFd >= 0) ::close(m_requestFd);
 }
 
 void X11ClipboardReader::requestRead(quint64 ticket) {
@@ -327,20 +390,27 @@ void X11ClipboardReader::requestRead(quint64 ticket) {
         std::lock_guard lock(m_mutex);
         m_pendingTicket = ticket;
     }
-    m_requested.notify_one();
+    const quint64 one = 1;
+    if (m_requestFd >= 0 && ::write(m_requestFd, &one, sizeof one) < 0) {
+        // The counter is full, so the thread has a wake-up pending anyway.
+    }
 }
 
 void X11ClipboardReader::run() {
     pthread_setname_np(pthread_self(), "quillet-clip");  // findable in ps, gdb and tests
     Session session(m_displayName, m_wakeFd, m_ownerTimeout);
+    m_watchesOwner = session.watchesOwner();
     for (;;) {
-        quint64 ticket = 0;
+        std::optional<quint64> ticket;
         {
-            std::unique_lock lock(m_mutex);
-            m_requested.wait(lock, [this] { return m_stopping || m_pendingTicket.has_value(); });
+            std::lock_guard lock(m_mutex);
             if (m_stopping) return;
-            ticket = *m_pendingTicket;
-            m_pendingTicket.reset();
+            ticket = std::exchange(m_pendingTicket, std::nullopt);
+        }
+        const bool ownerChanged = session.takeOwnerChange();
+        if (!ticket && !ownerChanged) {
+            session.waitIdle(m_requestFd);
+            continue;
         }
         const ClipboardSnapshot snapshot = session.read();
         {
@@ -351,11 +421,17 @@ void X11ClipboardReader::run() {
     }
 }
 
-void X11ClipboardReader::deliver(quint64 ticket, const ClipboardSnapshot& snapshot) {
+void X11ClipboardReader::deliver(std::optional<quint64> ticket, const ClipboardSnapshot& snapshot) {
     // Emitted from this object's own thread; the destructor joins the reading thread before
     // QObject's destructor discards whatever is still queued.
     QMetaObject::invokeMethod(
-        this, [this, ticket, snapshot] { emit snapshotRead(ticket, snapshot); },
+        this,
+        [this, ticket, snapshot] {
+            if (ticket)
+                emit snapshotRead(*ticket, snapshot);
+            else
+                emit changeRead(snapshot);
+        },
         Qt::QueuedConnection);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -14,6 +14,10 @@ namespace quillet {
 // Reads the CLIPBOARD selection on a thread of its own, over a connection of its own, so an
 // owner that is slow or stopped can never freeze the GUI thread: every wait on the owner ends
 // at a deadline, and a read that missed one answers with an empty snapshot.
+//
+// Where the server has XFixes, the thread also follows the CLIPBOARD owner and reads each new
+// owner as soon as it takes over (before a quick successor can replace it), reporting it
+// through `changeRead`; changes that arrive during a read are served by one more read.
 //
 // Answers are emitted on the thread that owns this object (queued from the reading thread).
 // Requests that arrive while a read runs are coalesced into one more read for the latest ticket.
@@ -28,19 +32,21 @@ public:
     ~X11ClipboardReader() override;
 
     void requestRead(quint64 ticket) override;
+    bool watchesOwner() const override { return m_watchesOwner; }
 
 private:
     class Session;
 
     void run();
-    void deliver(quint64 ticket, const ClipboardSnapshot& snapshot);
+    void deliver(std::optional<quint64> ticket, const ClipboardSnapshot& snapshot);
 
     const QByteArray m_displayName;
     const std::chrono::milliseconds m_ownerTimeout;
-    int m_wakeFd = -1;  // eventfd that interrupts a running read when this object goes away
+    int m_wakeFd = -1;     // eventfd that interrupts a running read when this object goes away
+    int m_requestFd = -1;  // eventfd that wakes the idle thread for a request
+    std::atomic<bool> m_watchesOwner = false;
 
     std::mutex m_mutex;
-    std::condition_variable m_requested;
     std::optional<quint64> m_pendingTicket;  // guarded by m_mutex
     bool m_stopping = false;                 // guarded by m_mutex
 
