@@ -37,35 +37,96 @@ bool InstanceChannel::claim(QString* error) {
         if (error) *error = QStringLiteral("Quillet is already running for this user.");
         return false;
     }
+    if (!listen(error)) return false;
+    // A listener that went away (closed by Qt after a failed accept, or its file deleted by
+    // a cleaner of the runtime folder) is noticed here and after every connection.
+    m_watch.setInterval(5000);
+    connect(&m_watch, &QTimer::timeout, this, &InstanceChannel::checkListener);
+    m_watch.start();
+    return true;
+}
+
+bool InstanceChannel::listen(QString* error) {
     // We hold the lock, so a socket left behind by a crashed instance is stale.
+    m_server.close();
     QLocalServer::removeServer(socketPath());
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server.listen(socketPath())) {
-        if (error) *error = m_server.errorString();
+        if (error) *error = socketPath() + QStringLiteral(": ") + m_server.errorString();
         return false;
     }
     return true;
 }
 
+void InstanceChannel::checkListener() {
+    if (m_server.isListening() && QFile::exists(m_server.fullServerName())) return;
+    qCWarning(lcApp) << "the command socket" << socketPath()
+                     << "was closed or removed:" << m_server.errorString() << "- listening again";
+    QString error;
+    if (!listen(&error)) qCWarning(lcApp) << "cannot listen again:" << error;
+}
+
 void InstanceChannel::onConnection() {
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::errorOccurred, this,
-                [socket](QLocalSocket::LocalSocketError error) {
-                    if (error != QLocalSocket::PeerClosedError)
-                        qCWarning(lcApp) << "command socket:" << socket->errorString();
-                });
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine()) return;
-            const QString command = QString::fromUtf8(socket->readLine()).trimmed();
-            const bool ok = m_handler && m_handler(command);
-            if (!ok)
-                qCWarning(lcApp) << "refused an unknown command on the socket:" << command.left(80);
-            socket->write(ok ? "ok\n" : "unknown command\n");
-            socket->flush();
-            socket->disconnectFromServer();
-        });
+        std::erase_if(m_clients, [](const QPointer<QLocalSocket>& client) { return !client; });
+        if (qsizetype(m_clients.size()) >= maxConnections) {
+            // The oldest has had the longest to send its line: it makes room.
+            if (QLocalSocket* oldest = m_clients.front()) {
+                oldest->abort();
+                oldest->deleteLater();
+            }
+            m_clients.pop_front();
+        }
+        m_clients.emplace_back(socket);
+        serve(socket);
     }
+    if (!m_server.isListening()) checkListener();
+}
+
+void InstanceChannel::serve(QLocalSocket* socket) {
+    socket->setReadBufferSize(maxRequestBytes + 1);
+    auto* idle = new QTimer(socket);
+    idle->setSingleShot(true);
+    connect(idle, &QTimer::timeout, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
+    idle->start(idleTimeoutMs);
+    connect(socket, &QLocalSocket::errorOccurred, this,
+            [socket](QLocalSocket::LocalSocketError error) {
+                if (error != QLocalSocket::PeerClosedError)
+                    qCWarning(lcApp) << "command socket:" << socket->errorString();
+            });
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+        if (!socket->canReadLine()) {
+            if (socket->bytesAvailable() > maxRequestBytes) {
+                qCWarning(lcApp) << "refused a request longer than" << maxRequestBytes
+                                 << "bytes on the command socket";
+                socket->write("request too long\n");
+                socket->flush();
+                socket->disconnectFromServer();
+            }
+            return;
+        }
+        const QString command = QString::fromUtf8(socket->readLine(maxRequestBytes + 1)).trimmed();
+        const bool ok = m_handler && m_handler(command);
+        if (!ok)
+            qCWarning(lcApp) << "refused an unknown command on the socket:" << command.left(80);
+        socket->write(ok ? "ok\n" : "unknown command\n");
+        socket->flush();
+        socket->disconnectFromServer();
+    });
+}
+
+std::optional<qint64> InstanceChannel::lockHolder() {
+    QLockFile lock(runtimeFolder() + QStringLiteral("/quillet.lock"));
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(0)) return std::nullopt;  // nobody holds it (we just did, briefly)
+    qint64 pid = 0;
+    QString host, application;
+    if (!lock.getLockInfo(&pid, &host, &application)) return std::nullopt;
+    return pid;
 }
 
 bool InstanceChannel::send(const QString& command, QString* reply, int timeoutMs) {

@@ -18,10 +18,18 @@ namespace {
 int sendToRunningInstance(const QString& command) {
     QString reply;
     const bool done = InstanceChannel::send(command, &reply);
-    if (command == QLatin1String("ping")) {
-        std::printf("Quillet is %s.\n", done ? "running" : "not running");
+    if (done && command == QLatin1String("ping")) {
+        std::printf("Quillet is running.\n");
     } else if (!done && reply.isEmpty()) {
-        std::fprintf(stderr, "Quillet is not running.\n");
+        // No answer: tell "not running" from "running but its socket is gone or stuck".
+        if (const auto pid = InstanceChannel::lockHolder()) {
+            std::fprintf(stderr, "Quillet is running (process %lld) but does not answer on %s.\n",
+                         static_cast<long long>(*pid), qPrintable(InstanceChannel::socketPath()));
+        } else if (command == QLatin1String("ping")) {
+            std::printf("Quillet is not running.\n");
+        } else {
+            std::fprintf(stderr, "Quillet is not running.\n");
+        }
     } else if (!done) {
         std::fprintf(stderr, "Quillet refused the request: %s\n", qPrintable(reply));
     }

@@ -34,8 +34,8 @@ using XcbPtr = xcb::Ptr<T>;
 
 // One GetProperty asks for at most this many 32-bit units (4 MiB).
 constexpr quint32 kPropertyChunkUnits = 1u << 20;
-// A whole incremental transfer may take this many owner timeouts (a 100 MB text from xclip
-// takes a few seconds).
+// A whole incremental transfer may take this many owner timeouts (a 64 MiB text from xclip
+// takes a few seconds), checked on every chunk however fast the owner answers.
 constexpr int kIncrementalTransferLimit = 20;
 
 // Text targets in order of preference, with whether they carry UTF-8 (else Latin-1).
@@ -137,14 +137,16 @@ public:
         for (const char* name : {"text/uri-list", "x-special/gnome-copied-files"}) {
             if (const xcb_atom_t atom = atomOf(name)) {
                 const Transfer list = convert(atom);
-                if (list.outcome == Outcome::timedOut) return abandoned(name);
+                if (list.outcome == Outcome::timedOut || list.outcome == Outcome::tooLarge)
+                    return abandoned(name);
                 uriList = list.data;
                 break;
             }
         }
         if (const xcb_atom_t atom = atomOf("x-kde-passwordManagerHint")) {
             const Transfer hint = convert(atom);
-            if (hint.outcome == Outcome::timedOut) return abandoned("its password-manager hint");
+            if (hint.outcome == Outcome::timedOut || hint.outcome == Outcome::tooLarge)
+                return abandoned("its password-manager hint");
             passwordHint = hint.data;
         }
 
@@ -160,6 +162,13 @@ public:
             if (atom == XCB_ATOM_NONE) continue;
             const Transfer text = convert(atom);
             if (text.outcome == Outcome::timedOut) return abandoned(target.name);
+            if (text.outcome == Outcome::tooLarge) {
+                qCWarning(lcClipboard).nospace()
+                    << "the copied text is larger than "
+                    << X11ClipboardReader::maxTransferBytes / (1024 * 1024)
+                    << " MiB; it is not recorded";
+                return {};
+            }
             if (text.outcome == Outcome::refused) continue;
             snapshot.text =
                 target.utf8 ? QString::fromUtf8(text.data) : QString::fromLatin1(text.data);
@@ -208,7 +217,7 @@ private:
 
     // `timedOut` also covers a lost connection and a reader that is shutting down: in every
     // case the snapshot as a whole is abandoned.
-    enum class Outcome { delivered, refused, timedOut };
+    enum class Outcome { delivered, refused, timedOut, tooLarge };
     struct Transfer {
         Outcome outcome = Outcome::timedOut;
         QByteArray data;
@@ -218,6 +227,7 @@ private:
         xcb_atom_t type = XCB_ATOM_NONE;
         quint8 format = 0;
         QByteArray data;
+        bool tooLarge = false;  // more than the budget: `data` is incomplete
     };
 
     xcb_atom_t intern(const char* name) { return xcb::internAtom(m_connection, name); }
@@ -269,7 +279,8 @@ private:
         }
     }
 
-    std::optional<Property> readProperty(xcb_atom_t property) {
+    // Reads and deletes `property`, stopping once it holds more than `budget` bytes.
+    std::optional<Property> readProperty(xcb_atom_t property, qsizetype budget) {
         Property result;
         quint32 offset = 0;
         for (;;) {
@@ -282,6 +293,11 @@ private:
             result.type = reply->type;
             result.format = reply->format;
             const int length = xcb_get_property_value_length(reply.get());
+            if (qsizetype(reply->bytes_after) + length + result.data.size() > budget) {
+                result.tooLarge = true;
+                result.data.clear();
+                break;
+            }
             result.data.append(static_cast<const char*>(xcb_get_property_value(reply.get())),
                                length);
             if (reply->bytes_after == 0 || length <= 0) break;
@@ -314,15 +330,18 @@ private:
             XCB_ATOM_NONE)
             return {Outcome::refused, {}, 0};
 
-        std::optional<Property> value = readProperty(property);
+        std::optional<Property> value =
+            readProperty(property, X11ClipboardReader::maxTransferBytes);
         if (!value) return {};
+        if (value->tooLarge) return {Outcome::tooLarge, {}, 0};
         if (value->type != m_incr) return {Outcome::delivered, value->data, value->format};
         return receiveIncrementally(property);
     }
 
     // INCR: the owner writes the value in chunks, each after we deleted the previous one, and
     // ends with an empty chunk. Reading the INCR property above already deleted it. Each chunk
-    // has the usual deadline; an owner that trickles for too long in all is dropped as well.
+    // has the usual deadline; an owner that trickles for too long in all, or sends more than
+    // the transfer limit, is dropped as well (it then waits for a deletion that never comes).
     Transfer receiveIncrementally(xcb_atom_t property) {
         Transfer transfer{Outcome::delivered, {}, 8};
         const auto transferDeadline = SteadyClock::now() + kIncrementalTransferLimit * m_timeout;
@@ -335,9 +354,11 @@ private:
                            notify->state == XCB_PROPERTY_NEW_VALUE;
                 },
                 std::min(SteadyClock::now() + m_timeout, transferDeadline));
-            if (!event) return {};
-            std::optional<Property> chunk = readProperty(property);
+            if (!event || SteadyClock::now() >= transferDeadline) return {};
+            std::optional<Property> chunk =
+                readProperty(property, X11ClipboardReader::maxTransferBytes - transfer.data.size());
             if (!chunk) return {};
+            if (chunk->tooLarge) return {Outcome::tooLarge, {}, 0};
             if (chunk->data.isEmpty()) return transfer;
             transfer.format = chunk->format;
             transfer.data.append(chunk->data);

@@ -31,6 +31,9 @@ public:
                                 QObject* parent = nullptr);
     ~X11ClipboardReader() override;
 
+    // One transfer from an owner is read up to this size; a larger text is not recorded.
+    static constexpr qsizetype maxTransferBytes = qsizetype(64) << 20;
+
     void requestRead(quint64 ticket) override;
     bool watchesOwner() const override { return m_watchesOwner; }
 

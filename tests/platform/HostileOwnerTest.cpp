@@ -1,0 +1,84 @@
+// The clipboard reader against owners that send too much: an incremental transfer that never
+// ends must stop at the transfer limit with bounded memory, and a large one within the limit
+// still arrives whole.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QObject>
+#include <optional>
+
+#include "platform/X11TestEnvironment.h"
+#include "platform/x11/X11ClipboardReader.h"
+
+namespace quillet::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Peak resident memory of this process so far, in MiB.
+qint64 peakResidentMiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong() / 1024;
+    return -1;
+}
+
+class HostileOwnerTest : public ::testing::Test {
+protected:
+    std::unique_ptr<ChildProcess> startOwner(const QStringList& arguments) {
+        ChildProcess::Options options;
+        options.environment = {x11Session().displayVariable()};
+        options.captureOutput = false;
+        XConnection client;
+        // The owner of the test before must be gone, or we would wait for it below.
+        if (!waitFor([&] { return client.selectionOwner("CLIPBOARD") == XCB_WINDOW_NONE; }, 5s))
+            return nullptr;
+        auto owner = std::make_unique<ChildProcess>();
+        if (!owner->start(QStringList{QStringLiteral(HOSTILE_OWNER_BINARY)} + arguments, options))
+            return nullptr;
+        if (!waitFor([&] { return client.selectionOwner("CLIPBOARD") != XCB_WINDOW_NONE; }, 5s))
+            return nullptr;
+        return owner;
+    }
+
+    std::optional<ClipboardSnapshot> read(std::chrono::milliseconds timeout) {
+        std::optional<ClipboardSnapshot> answer;
+        QObject receiver;
+        QObject::connect(&reader, &ClipboardReader::snapshotRead, &receiver,
+                         [&](quint64, const ClipboardSnapshot& snapshot) { answer = snapshot; });
+        reader.requestRead(1);
+        waitFor([&] { return answer.has_value(); }, timeout);
+        return answer;
+    }
+
+    X11ClipboardReader reader{x11Session().display().toLocal8Bit(), 500ms};
+};
+
+TEST_F(HostileOwnerTest, AnEndlessTransferStopsAtTheLimitWithBoundedMemory) {
+    const qint64 before = peakResidentMiB();
+    auto owner = startOwner({QStringLiteral("endless")});
+    ASSERT_TRUE(owner);
+    // The owner never stops sending; the reader must give up on its own, by size or time.
+    const auto answer = read(30s);
+    ASSERT_TRUE(answer.has_value()) << "the reader kept reading";
+    EXPECT_FALSE(answer->text.has_value());
+    EXPECT_LT(peakResidentMiB() - before, 3 * (X11ClipboardReader::maxTransferBytes >> 20))
+        << "memory grew past what one transfer at the limit needs";
+    owner->stop();
+}
+
+TEST_F(HostileOwnerTest, ALargeTextWithinTheLimitArrivesWhole) {
+    auto owner = startOwner({QStringLiteral("size"), QString::number(8 << 20)});
+    ASSERT_TRUE(owner);
+    const auto answer = read(30s);
+    ASSERT_TRUE(answer.has_value());
+    ASSERT_TRUE(answer->text.has_value());
+    EXPECT_EQ(answer->text->size(), 8 << 20) << qPrintable(answer->types.join(','));
+    owner->stop();
+}
+
+}  // namespace
+}  // namespace quillet::test
