@@ -1,11 +1,13 @@
 #include "app/InstanceChannel.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <cerrno>
 
 #include "platform/Logging.h"
 
@@ -120,12 +122,12 @@ void InstanceChannel::serve(QLocalSocket* socket) {
 }
 
 std::optional<qint64> InstanceChannel::lockHolder() {
+    // Only looks: taking the lock, even for a moment, could turn away an instance starting now.
     QLockFile lock(runtimeFolder() + QStringLiteral("/quillet.lock"));
-    lock.setStaleLockTime(0);
-    if (lock.tryLock(0)) return std::nullopt;  // nobody holds it (we just did, briefly)
     qint64 pid = 0;
     QString host, application;
-    if (!lock.getLockInfo(&pid, &host, &application)) return std::nullopt;
+    if (!lock.getLockInfo(&pid, &host, &application) || pid <= 0) return std::nullopt;
+    if (::kill(pid_t(pid), 0) != 0 && errno != EPERM) return std::nullopt;  // a stale lock
     return pid;
 }
 
