@@ -59,24 +59,81 @@ END;
 PRAGMA user_version = 1;
 )sql";
 
+// Version 2: long clips stay out of the trigram index, whose cost grows with the distinct
+// trigrams of a text (a megabyte of random text took seconds to index, on the event loop).
+// LargeClip lists them; searches confirm them by scanning. A clip's place in the index is
+// decided by that list, never by recomputing its length, so index and list always agree.
+const char* const kSchemaV2 = R"sql(
+CREATE TABLE LargeClip (pk INTEGER PRIMARY KEY);
+DROP TRIGGER ClipItem_ai;
+DROP TRIGGER ClipItem_ad;
+DROP TRIGGER ClipItem_au;
+CREATE TRIGGER ClipItem_ai AFTER INSERT ON ClipItem BEGIN
+    INSERT INTO ClipSearch (rowid, content)
+        SELECT new.pk, new.content WHERE length(new.content) <= 16384;
+    INSERT INTO LargeClip (pk) SELECT new.pk WHERE length(new.content) > 16384;
+END;
+CREATE TRIGGER ClipItem_ad AFTER DELETE ON ClipItem BEGIN
+    INSERT INTO ClipSearch (ClipSearch, rowid, content)
+        SELECT 'delete', old.pk, old.content
+        WHERE NOT EXISTS (SELECT 1 FROM LargeClip WHERE pk = old.pk);
+    DELETE FROM LargeClip WHERE pk = old.pk;
+END;
+CREATE TRIGGER ClipItem_au AFTER UPDATE OF content ON ClipItem BEGIN
+    INSERT INTO ClipSearch (ClipSearch, rowid, content)
+        SELECT 'delete', old.pk, old.content
+        WHERE NOT EXISTS (SELECT 1 FROM LargeClip WHERE pk = old.pk);
+    DELETE FROM LargeClip WHERE pk = old.pk;
+    INSERT INTO ClipSearch (rowid, content)
+        SELECT new.pk, new.content WHERE length(new.content) <= 16384;
+    INSERT INTO LargeClip (pk) SELECT new.pk WHERE length(new.content) > 16384;
+END;
+INSERT INTO LargeClip (pk) SELECT pk FROM ClipItem WHERE length(content) > 16384;
+INSERT INTO ClipSearch (ClipSearch, rowid, content)
+    SELECT 'delete', pk, content FROM ClipItem WHERE pk IN (SELECT pk FROM LargeClip);
+PRAGMA user_version = 2;
+)sql";
+
+// Tables and triggers the program needs, whatever the version number says.
+const char* const kRequiredObjects[] = {"ClipItem",    "PhraseCategory", "PhraseItem",
+                                        "ClipSearch",  "LargeClip",      "ClipItem_ai",
+                                        "ClipItem_ad", "ClipItem_au"};
+
+// Runs one migration step in its own transaction.
+bool migrate(sqlite3* db, const char* sql, QString* why) {
+    if (!execSql(db, "BEGIN IMMEDIATE", why)) return false;
+    if (!execSql(db, sql, why)) {
+        execSql(db, "ROLLBACK");
+        return false;
+    }
+    return execSql(db, "COMMIT", why);
+}
+
 // The file is made private before SQLite ever writes to it; the journal files SQLite creates
 // next to it copy its permissions.
 bool preparePrivateFile(const QString& path, QString* error) {
+    // Modes the user set on an existing folder or file are theirs: only what we create is made
+    // private here.
     const QString folder = QFileInfo(path).absolutePath();
+    const bool folderExisted = QFileInfo::exists(folder);
     if (!QDir().mkpath(folder)) {
         *error = QStringLiteral("cannot create folder %1").arg(folder);
         return false;
     }
     const QByteArray folderPath = QFile::encodeName(folder);
     const QByteArray filePath = QFile::encodeName(path);
-    ::chmod(folderPath.constData(), 0700);
-    const int fd = ::open(filePath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (!folderExisted) ::chmod(folderPath.constData(), 0700);
+    int fd = ::open(filePath.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        ::fchmod(fd, 0600);  // whatever the umask
+    } else if (errno == EEXIST) {
+        fd = ::open(filePath.constData(), O_RDWR | O_CLOEXEC);
+    }
     if (fd < 0) {
         *error =
             QStringLiteral("cannot open %1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
         return false;
     }
-    ::fchmod(fd, 0600);
     ::close(fd);
     return true;
 }
@@ -208,30 +265,53 @@ std::unique_ptr<StorageService> StorageService::open(const QString& path, QStrin
     sqlite3_busy_timeout(db, busyTimeoutMs);
     sqlite3_extended_result_codes(db, 1);
 
+    // Everything is checked by reading before anything is written, so a file that is not ours
+    // is left exactly as it was. A file that is not a database fails on its first real read.
+    qint64 objects = 0;
+    qint64 version = 0;
+    {
+        SqlStatement check(db, "SELECT count(*) FROM sqlite_schema");
+        if (check.step() != SQLITE_ROW) reason = check.error();
+        objects = check.int64(0);
+        SqlStatement versionQuery(db, "PRAGMA user_version");
+        if (reason.isEmpty() && versionQuery.step() != SQLITE_ROW) reason = versionQuery.error();
+        version = versionQuery.int64(0);
+    }
+    if (!reason.isEmpty()) return fail(path + QStringLiteral(": ") + reason);
+    if (version > schemaVersion)
+        return fail(
+            QStringLiteral("%1 was written by a newer version (schema %2)").arg(path).arg(version));
+    if (version < 1 && objects > 0)
+        return fail(QStringLiteral("%1 is a database of another program (it has tables, none of "
+                                   "them ours); it is left untouched")
+                        .arg(path));
+    // A store whose version is right but whose tables are gone would drop every clip.
+    auto missingObjects = [db] {
+        QStringList missing;
+        for (const char* name : kRequiredObjects) {
+            SqlStatement object(db, "SELECT 1 FROM sqlite_schema WHERE name = ?");
+            object.bind(1, QString::fromLatin1(name));
+            if (object.step() != SQLITE_ROW) missing << QString::fromLatin1(name);
+        }
+        return missing.join(QStringLiteral(", "));
+    };
+    auto damaged = [&](const QString& missing) {
+        return fail(QStringLiteral("%1 lacks %2 although it says it is complete; it is left "
+                                   "untouched (move it away to start with an empty history)")
+                        .arg(path, missing));
+    };
+    if (version == schemaVersion) {
+        if (const QString missing = missingObjects(); !missing.isEmpty()) return damaged(missing);
+    }
+
     if (!execSql(db,
                  "PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL; "
                  "PRAGMA foreign_keys = ON;",
                  &reason))
         return fail(reason);
-
-    SqlStatement versionQuery(db, "PRAGMA user_version");
-    if (versionQuery.step() != SQLITE_ROW) return fail(versionQuery.error());
-    const qint64 version = versionQuery.int64(0);
-    if (version > schemaVersion)
-        return fail(
-            QStringLiteral("the store was written by a newer version (schema %1)").arg(version));
-    if (version < 1) {
-        QString why;
-        if (!execSql(db, "BEGIN IMMEDIATE", &why)) return fail(why);
-        if (!execSql(db, kSchemaV1, &why)) {
-            execSql(db, "ROLLBACK");
-            return fail(why);
-        }
-        if (!execSql(db, "COMMIT", &why)) return fail(why);
-    }
-    // A file that is not a database fails on its first real read.
-    SqlStatement check(db, "SELECT count(*) FROM sqlite_schema");
-    if (check.step() != SQLITE_ROW) return fail(check.error());
+    if (version < 1 && !migrate(db, kSchemaV1, &reason)) return fail(reason);
+    if (version < 2 && !migrate(db, kSchemaV2, &reason)) return fail(reason);
+    if (const QString missing = missingObjects(); !missing.isEmpty()) return damaged(missing);
     return std::unique_ptr<StorageService>(new StorageService(db));
 }
 
@@ -305,6 +385,13 @@ std::optional<std::vector<qint64>> StorageService::indexCandidates(const QString
         return std::nullopt;
     }
     if (qsizetype(found.size()) > limit) return std::nullopt;
+    // Clips too long for the index are candidates of every search.
+    SqlStatement large(m_db, QStringLiteral("SELECT pk FROM LargeClip"));
+    while ((rc = large.step()) == SQLITE_ROW) found.push_back(large.int64(0));
+    if (rc != SQLITE_DONE) {
+        qCWarning(lcStore) << "listing long clips failed, scanning instead:" << large.error();
+        return std::nullopt;
+    }
     if (found.empty()) return found;
 
     // Put them newest first by walking the kept order against a bitmap of the candidates.

@@ -44,7 +44,7 @@ public:
     // Every category by ascending sortOrder.
     std::vector<std::shared_ptr<PhraseCategory>> fetchCategories();
 
-    static constexpr int schemaVersion = 1;
+    static constexpr int schemaVersion = 2;
 
 private:
     StorageService(sqlite3* db);
