@@ -11,7 +11,8 @@ packages=(
   libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev x11proto-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb openbox xclip xsel xdotool trayer imagemagick x11-utils
-  fonts-dejavu-core fonts-ipafont-gothic adwaita-icon-theme
+  fonts-dejavu-core fonts-ipafont-gothic adwaita-icon-theme hicolor-icon-theme
+  desktop-file-utils appstream man-db
 )
 
 missing=()
