@@ -6,8 +6,9 @@ namespace {
 
 QIcon builtIn() {
     QIcon icon;
+    // Without a size given, each file is read for its size: a missing one adds nothing.
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/quillet-%1.png").arg(size), QSize(size, size));
+        icon.addFile(QStringLiteral(":/icons/quillet-%1.png").arg(size));
     return icon;
 }
 

@@ -76,7 +76,12 @@ int main(int argc, char** argv) {
                              << (translated ? "from the built-in catalogue" : "as in the source");
     // The tray and every window show it.
     QApplication::setWindowIcon(AppIcon::icon());
-    qCDebug(lcApp).noquote() << "icon" << (AppIcon::inTheme() ? "from the icon theme" : "built in");
+    QStringList iconSizes;
+    for (const QSize& size : QApplication::windowIcon().availableSizes())
+        iconSizes << QString::number(size.width());
+    qCDebug(lcApp).noquote() << QStringLiteral("icon %1, sizes %2")
+                                    .arg(AppIcon::inTheme() ? "from the icon theme" : "built in",
+                                         iconSizes.join(u' '));
     QApplication::setApplicationName(QStringLiteral("quillet"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quillet"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));

@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QSettings>
+#include <algorithm>
 
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
@@ -172,6 +173,18 @@ TEST_F(Package, ManualPageDocumentsEveryOption) {
         EXPECT_TRUE(manual.contains(QLatin1String(name))) << name << " is not in the manual";
 }
 
+// The sizes of the icon the program says it took from `source` in its start-up log, smallest
+// first; empty when it took its icon from elsewhere.
+QList<int> iconSizes(const QString& log, const QString& source) {
+    const QRegularExpression line("icon " + QRegularExpression::escape(source) +
+                                  ", sizes ([0-9 ]+)");
+    QList<int> sizes;
+    for (const QString& size : line.match(log).captured(1).split(u' ', Qt::SkipEmptyParts))
+        sizes << size.toInt();
+    std::sort(sizes.begin(), sizes.end());
+    return sizes;
+}
+
 // The unpacked program on a private X server, in a private home, with the package's share folder
 // (and the system's hicolor index, which a real system has) as the only data folders.
 class InstalledProgram : public Package {
@@ -235,7 +248,7 @@ protected:
 
 TEST_F(InstalledProgram, RunsWithTheThemeIconAndItsCatalogue) {
     const QString log = runOnce(file("usr/share") + u':' + home.file("system"), "ja");
-    EXPECT_TRUE(log.contains("icon from the icon theme")) << qPrintable(log);
+    EXPECT_EQ(iconSizes(log, "from the icon theme"), kIconSizes) << qPrintable(log);
     EXPECT_TRUE(log.contains("texts in ja from the built-in catalogue")) << qPrintable(log);
     EXPECT_TRUE(QFileInfo::exists(home.file("data/quillet/history.sqlite")));
     EXPECT_NE(ask("--status"), 0) << "still answering after --quit";
@@ -243,7 +256,7 @@ TEST_F(InstalledProgram, RunsWithTheThemeIconAndItsCatalogue) {
 
 TEST_F(InstalledProgram, FallsBackToItsBuiltInIconOutsideTheTheme) {
     const QString log = runOnce(home.file("system"), "en");
-    EXPECT_TRUE(log.contains("icon built in")) << qPrintable(log);
+    EXPECT_EQ(iconSizes(log, "built in"), kIconSizes) << qPrintable(log);
     EXPECT_TRUE(log.contains("texts in en from the built-in catalogue")) << qPrintable(log);
 }
 
