@@ -74,11 +74,12 @@ import -window root "$out/search-panel.png"
 
 # Each shot cut to what it shows with a margin: the tray menu with the tray at the top right,
 # the others without the tray's strip.
-for shot in "$out"/*.png; do
-  case $(basename "$shot") in
-    tray-menu.png) cut=() ;;
+for name in tray-menu history-menu-empty history-menu phrase-menu search-panel; do
+  case $name in
+    tray-menu) cut=() ;;
     *) cut=(-crop 1280x770+0+30 +repage) ;;
   esac
-  convert "$shot" "${cut[@]}" -trim +repage -bordercolor "$background" -border 24 "$shot"
+  convert "$out/$name.png" "${cut[@]}" -trim +repage -bordercolor "$background" -border 24 \
+    "$out/$name.png"
 done
 echo "Screenshots in $out"
