@@ -1,9 +1,10 @@
-# Quillet: `make run` builds and starts the tray program, `make test` builds and runs every test.
+# Quillet: `make run` builds and starts the tray program, `make test` builds and runs every test,
+# `make package` builds a .deb in the build folder.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: setup build run test bench clean
+.PHONY: setup build run test bench package clean
 
 setup:
 	./scripts/setup.sh
@@ -19,6 +20,9 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure --timeout 300
+
+package: build
+	cmake --build $(BUILD) --target package
 
 bench: build
 	./scripts/bench.sh $(BUILD)

@@ -17,6 +17,9 @@ export DISPLAY=:$display QT_QPA_PLATFORM=xcb
 Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$home"' EXIT
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# A desktop-like background, so that the shots can be cut to what they show.
+background='#4a5560'
+display -window root -size 1280x800 "xc:$background" 2>/dev/null || true
 openbox >/dev/null 2>&1 &
 trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
 sleep 1
@@ -68,4 +71,15 @@ xdotool key Escape Escape; sleep 0.3
 xdotool type --delay 40 "fox"; xdotool key Down Down; sleep 0.5
 import -window root "$out/search-panel.png"
 "$quillet" --quit
+
+# Each shot cut to what it shows with a margin: the tray menu with the tray at the top right,
+# the others without the tray's strip.
+for name in tray-menu history-menu-empty history-menu phrase-menu search-panel; do
+  case $name in
+    tray-menu) cut=() ;;
+    *) cut=(-crop 1280x770+0+30 +repage) ;;
+  esac
+  convert "$out/$name.png" "${cut[@]}" -trim +repage -bordercolor "$background" -border 24 \
+    "$out/$name.png"
+done
 echo "Screenshots in $out"

@@ -1,30 +1,8 @@
 #include "app/TrayMenu.h"
 
-#include <QPainter>
-#include <QPixmap>
+#include "app/AppIcon.h"
 
 namespace quillet {
-
-QIcon TrayMenu::clipboardIcon() {
-    QIcon themed = QIcon::fromTheme(QStringLiteral("edit-paste"));
-    if (!themed.isNull() && !themed.availableSizes().isEmpty()) return themed;
-    // Drawn here rather than loaded, so it shows without an icon theme or image plugins.
-    QPixmap pixmap(64, 64);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QColor ink(0x3b, 0x3f, 0x45);
-    painter.setPen(QPen(ink, 4));
-    painter.setBrush(QColor(0xf4, 0xf1, 0xe8));
-    painter.drawRoundedRect(QRectF(12, 10, 40, 48), 5, 5);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(ink);
-    painter.drawRoundedRect(QRectF(22, 5, 20, 11), 3, 3);
-    painter.setPen(QPen(ink, 4, Qt::SolidLine, Qt::RoundCap));
-    for (const auto& [y, right] : {std::pair{28, 44}, {38, 44}, {48, 36}})
-        painter.drawLine(20, y, right, y);
-    return QIcon(pixmap);
-}
 
 TrayMenu::TrayMenu(Actions actions, QObject* parent)
     : QObject(parent), m_actions(std::move(actions)) {
@@ -43,7 +21,7 @@ TrayMenu::TrayMenu(Actions actions, QObject* parent)
         if (m_actions.quit) m_actions.quit();
     });
 
-    m_icon.setIcon(clipboardIcon());
+    m_icon.setIcon(AppIcon::icon());
     //% "Quillet"
     m_icon.setToolTip(qtTrId("APP_TITLE"));
     m_icon.setContextMenu(&m_menu);

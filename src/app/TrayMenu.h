@@ -22,8 +22,6 @@ public:
     QMenu& menu() { return m_menu; }
     QSystemTrayIcon& icon() { return m_icon; }
 
-    static QIcon clipboardIcon();
-
 private:
     Actions m_actions;
     QMenu m_menu;

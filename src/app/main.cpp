@@ -4,10 +4,12 @@
 #include <QSettings>
 #include <cstdio>
 
+#include "app/AppIcon.h"
 #include "app/InstanceChannel.h"
 #include "app/PlatformServices.h"
 #include "app/QuilletboxApp.h"
 #include "platform/Catalogue.h"
+#include "platform/Logging.h"
 #include "store/StorageService.h"
 
 using namespace quillet;
@@ -76,7 +78,18 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
-    Catalogue::install(app, Catalogue::languageFor(QLocale::system().uiLanguages()));
+    const QString language = Catalogue::languageFor(QLocale::system().uiLanguages());
+    const bool translated = Catalogue::install(app, language);
+    qCDebug(lcApp).noquote() << "texts in" << language
+                             << (translated ? "from the built-in catalogue" : "as in the source");
+    // The tray and every window show it.
+    QApplication::setWindowIcon(AppIcon::icon());
+    QStringList iconSizes;
+    for (const QSize& size : QApplication::windowIcon().availableSizes())
+        iconSizes << QString::number(size.width());
+    qCDebug(lcApp).noquote() << QStringLiteral("icon %1, sizes %2")
+                                    .arg(AppIcon::inTheme() ? "from the icon theme" : "built in",
+                                         iconSizes.join(u' '));
     QApplication::setApplicationName(QStringLiteral("quillet"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quillet"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
