@@ -57,18 +57,15 @@ protected:
     const QFontMetrics metrics{font};
 };
 
-TEST_F(PreviewLinesTest, ShortTextsAreShownAsTheyAre) {
+TEST_F(PreviewLinesTest, AtMostTheFirstTwoNonBlankLinesAreShown) {
+    const QString more = QString(QChar(0x2026));
     EXPECT_EQ(lines("hello"), QStringList{"hello"});
-    EXPECT_EQ(lines("one\ntwo"), (QStringList{"one", "two"}));
+    EXPECT_EQ(lines("a\tb"), QStringList{"a    b"}) << "tabs become spaces";
     EXPECT_EQ(lines("one\r\ntwo"), (QStringList{"one", "two"}));
     EXPECT_EQ(lines("one\ntwo\n\n  \n"), (QStringList{"one", "two"}))
         << "trailing blank lines hide nothing";
-}
-
-TEST_F(PreviewLinesTest, OnlyTheFirstTwoLinesOfALongerTextAreShown) {
-    EXPECT_EQ(lines("first\nsecond\nthird\nfourth\nfifth"),
-              (QStringList{"first", QString("second") + QChar(0x2026)}));
-    EXPECT_EQ(lines("\n\nthird"), (QStringList{"", QString(QChar(0x2026))}));
+    EXPECT_EQ(lines("first\nsecond\nthird"), (QStringList{"first", "second" + more}));
+    EXPECT_EQ(lines("\n\nthird"), (QStringList{"", more}));
 }
 
 TEST_F(PreviewLinesTest, ALongLineWrapsIntoTwoAndIsCutAtTheEnd) {
@@ -90,10 +87,6 @@ TEST_F(PreviewLinesTest, AHugeSingleLineIsCutToTheRowWithoutLayingItAllOut) {
     ASSERT_EQ(shown.size(), 2);
     EXPECT_TRUE(shown[1].endsWith(QChar(0x2026)));
     EXPECT_LE(metrics.horizontalAdvance(shown[1]), 300);
-}
-
-TEST_F(PreviewLinesTest, TabsBecomeSpaces) {
-    EXPECT_EQ(lines("a\tb"), QStringList{"a    b"});
 }
 
 // --- row size ----------------------------------------------------------------------------
