@@ -50,15 +50,11 @@ TEST_F(HistoryViewModelTest, SelectionStopsAtBothEndsAndNeverWraps) {
     copy("b");
     copy("c");
     QSignalSpy moved(&model, &HistoryViewModel::selectedIndexChanged);
-    model.moveSelection(-1);
-    EXPECT_EQ(model.selectedIndex(), 0);
-    model.moveSelection(3);
-    EXPECT_EQ(model.selectedIndex(), 0);
-    model.moveSelection(2);
-    EXPECT_EQ(model.selectedIndex(), 2);
-    model.moveSelection(1);
-    model.moveSelection(0);
-    EXPECT_EQ(model.selectedIndex(), 2);
+    for (const auto& [delta, expected] :
+         std::initializer_list<std::pair<int, int>>{{-1, 0}, {3, 0}, {2, 2}, {1, 2}, {0, 2}}) {
+        model.moveSelection(delta);
+        EXPECT_EQ(model.selectedIndex(), expected) << "after a move by " << delta;
+    }
     EXPECT_EQ(moved.count(), 1) << "only a real move notifies";
 }
 

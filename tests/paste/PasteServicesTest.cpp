@@ -5,7 +5,6 @@
 #include "fakes/ManualClock.h"
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
-#include "paste/PasteSequence.h"
 
 namespace quillet {
 namespace {
@@ -109,26 +108,6 @@ TEST_F(PasteTest, WaitsForHeldKeysToBeReleasedButNotForever) {
     paste.performPasteWhenKeysReleased();
     clock.advance(PasteActionService::keyReleaseTimeoutMs);
     EXPECT_EQ(keyboard.posted.size(), 2u);
-}
-
-TEST_F(PasteTest, TheSequencePastesAfterTheActivationOnlyWhileItsOwnerLives) {
-    FakeWorkspace workspace;
-    AppFocusService focus(workspace, clock);
-    workspace.frontmost = app("editor", 1);
-    focus.captureFrontmostApp();
-    QObject owner;
-    finishPaste(focus, paste, &owner);
-    auto gone = std::make_unique<QObject>();
-    finishPaste(focus, paste, gone.get());
-    gone.reset();
-    EXPECT_TRUE(keyboard.posted.empty()) << "the chord waits for the activation";
-    clock.advance(AppFocusService::activationDelayMs);
-    EXPECT_EQ(keyboard.posted.size(), 2u) << "one chord: the second owner is gone";
-
-    // Without a remembered application the chord goes out in the same turn.
-    AppFocusService fresh(workspace, clock);
-    finishPaste(fresh, paste, &owner);
-    EXPECT_EQ(keyboard.posted.size(), 4u);
 }
 
 }  // namespace

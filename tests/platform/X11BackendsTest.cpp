@@ -4,12 +4,9 @@
 // need (a text field to paste into, a clipboard owner Qt serves).
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMimeData>
 #include <cstdio>
@@ -148,9 +145,9 @@ TEST(X11Workspace, FrontmostIsTheActiveWindowWithItsClassAndPidAndActivateBrings
 TEST(X11KeyboardEvents, AnyKeyHeldFollowsTheKeyboard) {
     X11KeyboardEvents keyboard(applicationConnection());
     ASSERT_TRUE(waitFor([&] { return !keyboard.anyKeyHeld(); }, 2s));
-    ASSERT_EQ(xdotool({QStringLiteral("keydown"), QStringLiteral("Shift_L")}).exitCode, 0);
+    ASSERT_EQ(xdotool({"keydown", "Shift_L"}).exitCode, 0);
     EXPECT_TRUE(waitFor([&] { return keyboard.anyKeyHeld(); }, 2s));
-    ASSERT_EQ(xdotool({QStringLiteral("keyup"), QStringLiteral("Shift_L")}).exitCode, 0);
+    ASSERT_EQ(xdotool({"keyup", "Shift_L"}).exitCode, 0);
     EXPECT_TRUE(waitFor([&] { return !keyboard.anyKeyHeld(); }, 2s));
 }
 
@@ -218,89 +215,65 @@ TEST_F(X11SystemHotkeysTest, PressReachesTheHandlerWithItsIdWithNumLockOffAndOn)
               HotkeyStatus::registrationFailed)
         << "the same combination twice";
 
-    ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+v")}).exitCode, 0);
+    ASSERT_EQ(xdotool({"key", "super+shift+v"}).exitCode, 0);
     ASSERT_TRUE(waitFor([&] { return presses.size() == 1; }, 2s));
     EXPECT_EQ(presses.back(), std::make_pair(kSignature, quint32{7}));
 
-    ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")}).exitCode, 0);
+    ASSERT_EQ(xdotool({"key", "Num_Lock"}).exitCode, 0);
     ASSERT_TRUE(waitFor([&] { return (other.modifierState() & XCB_MOD_MASK_2) != 0; }, 2s))
         << "Num Lock is expected on Mod2 in the server's default keymap";
-    xdotool({QStringLiteral("key"), QStringLiteral("super+shift+b")});
+    xdotool({"key", "super+shift+b"});
     const bool delivered = waitFor([&] { return presses.size() == 2; }, 2s);
-    xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")});
+    xdotool({"key", "Num_Lock"});
     ASSERT_TRUE(delivered);
     EXPECT_EQ(presses.back().second, 8u);
     EXPECT_TRUE(waitFor([&] { return (other.modifierState() & XCB_MOD_MASK_2) == 0; }, 2s));
 }
 
-TEST_F(X11SystemHotkeysTest, CombinationHeldByAnotherClientIsRefusedWithoutLeftoverGrabs) {
-    const quint8 keycode = xKeycode(kMacB);
+TEST_F(X11SystemHotkeysTest, AKeyIsGrabbedInEveryLockVariantOrInNone) {
+    const quint8 b = xKeycode(kMacB);
+    const quint8 v = xKeycode(kMacV);
     const quint16 superShift = XCB_MOD_MASK_4 | XCB_MOD_MASK_SHIFT;
-    // The other client holds only the Caps Lock variant, so ours fails part-way through.
-    ASSERT_TRUE(other.grabKey(keycode, superShift | XCB_MOD_MASK_LOCK));
+    // The other client holds only B's Caps Lock variant, so ours fails part-way through.
+    ASSERT_TRUE(other.grabKey(b, superShift | XCB_MOD_MASK_LOCK));
+    const auto refused = hotkeys.registerHotkey(kMacB, kCommandShift, kSignature, 1);
+    EXPECT_EQ(refused.status, HotkeyStatus::registrationFailed);
+    EXPECT_FALSE(refused.ref.has_value());
+    EXPECT_TRUE(other.grabKey(b, superShift)) << "the plain variant was left grabbed";
 
-    const auto registration = hotkeys.registerHotkey(kMacB, kCommandShift, kSignature, 1);
-
-    EXPECT_EQ(registration.status, HotkeyStatus::registrationFailed);
-    EXPECT_FALSE(registration.ref.has_value());
-    EXPECT_TRUE(other.grabKey(keycode, superShift)) << "the plain variant was left grabbed";
-}
-
-TEST_F(X11SystemHotkeysTest, UnregisterReleasesEveryLockVariant) {
-    const auto registration = hotkeys.registerHotkey(kMacB, kCommandShift, kSignature, 1);
+    const auto registration = hotkeys.registerHotkey(kMacV, kCommandShift, kSignature, 2);
     ASSERT_EQ(registration.status, HotkeyStatus::noErr);
-    const quint8 keycode = xKeycode(kMacB);
-    const quint16 superShift = XCB_MOD_MASK_4 | XCB_MOD_MASK_SHIFT;
-    EXPECT_FALSE(other.grabKey(keycode, superShift | XCB_MOD_MASK_2));
-
+    EXPECT_FALSE(other.grabKey(v, superShift | XCB_MOD_MASK_2));
     hotkeys.unregisterHotkey(*registration.ref);
-
     for (int locks :
          {0, XCB_MOD_MASK_LOCK + 0, XCB_MOD_MASK_2 + 0, XCB_MOD_MASK_2 | XCB_MOD_MASK_LOCK})
-        EXPECT_TRUE(other.grabKey(keycode, static_cast<quint16>(superShift | locks)))
-            << "lock bits " << locks;
+        EXPECT_TRUE(other.grabKey(v, static_cast<quint16>(superShift | locks)))
+            << "lock bits " << locks << " still grabbed after unregistering";
 }
 
 // --- Helper roles -------------------------------------------------------------------------
 
-// Owns the clipboard through Qt with the text the paste test expects.
-int runTextOwner(int argc, char** argv) {
-    QGuiApplication app(argc, argv);
-    QGuiApplication::clipboard()->setText(QStringLiteral("pasted by the chord"));
-    return app.exec();
-}
-
-// Owns the clipboard with text a password manager marked as secret.
-int runSecretOwner(int argc, char** argv) {
-    QGuiApplication app(argc, argv);
-    auto* data = new QMimeData;
-    data->setText(QStringLiteral("hunter2"));
-    data->setData(QStringLiteral("x-kde-passwordManagerHint"), "secret");
-    QGuiApplication::clipboard()->setMimeData(data);
-    return app.exec();
-}
-
-// A focused text field that reports every change of its text on standard output.
-int runPasteTarget(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QLineEdit edit;
-    QObject::connect(&edit, &QLineEdit::textChanged, [](const QString& text) {
-        std::printf("text:%s\n", text.toUtf8().constData());
-        std::fflush(stdout);
-    });
-    edit.setWindowTitle(QStringLiteral("paste target"));
-    edit.show();
-    edit.activateWindow();
-    return app.exec();
-}
-
+// The foreign clients the tests need: "text-owner" and "secret-owner" own the clipboard, the
+// latter with text a password manager marked as secret; "paste-target" is a focused text
+// field that reports every change of its text on standard output.
 int runHelper(int argc, char** argv) {
     const QByteArray role = argv[2];
-    if (role == "text-owner") return runTextOwner(argc, argv);
-    if (role == "secret-owner") return runSecretOwner(argc, argv);
-    if (role == "paste-target") return runPasteTarget(argc, argv);
-    std::fprintf(stderr, "unknown helper role %s\n", role.constData());
-    return 2;
+    QApplication app(argc, argv);
+    QLineEdit edit;
+    if (role == "paste-target") {
+        QObject::connect(&edit, &QLineEdit::textChanged, [](const QString& text) {
+            std::printf("text:%s\n", text.toUtf8().constData());
+            std::fflush(stdout);
+        });
+        edit.show();
+        edit.activateWindow();
+    } else {
+        auto* data = new QMimeData;
+        data->setText(role == "secret-owner" ? "hunter2" : "pasted by the chord");
+        if (role == "secret-owner") data->setData("x-kde-passwordManagerHint", "secret");
+        QGuiApplication::clipboard()->setMimeData(data);
+    }
+    return app.exec();
 }
 
 }  // namespace
@@ -311,10 +284,8 @@ int main(int argc, char** argv) {
         return quillet::test::runHelper(argc, argv);
 
     ::testing::InitGoogleTest(&argc, argv);
-    quillet::test::XvfbSession::Options options;
-    options.windowManager = true;
     QString error;
-    const auto session = quillet::test::XvfbSession::start(options, &error);
+    const auto session = quillet::test::XvfbSession::start({.windowManager = true}, &error);
     if (!session) {
         std::fprintf(stderr, "cannot start the X server: %s\n", qPrintable(error));
         return 1;
@@ -322,10 +293,6 @@ int main(int argc, char** argv) {
     quillet::test::g_session = session.get();
     session->exportDisplay();
     qputenv("QT_QPA_PLATFORM", "xcb");
-    int result = 0;
-    {
-        QApplication app(argc, argv);
-        result = RUN_ALL_TESTS();
-    }
-    return result;
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
 }
