@@ -142,18 +142,15 @@ TEST(X11Workspace, FrontmostIsTheActiveWindowWithItsClassAndPidAndActivateBrings
 
 // --- Synthetic keys -----------------------------------------------------------------------
 
-TEST(X11KeyboardEvents, AnyKeyHeldFollowsTheKeyboard) {
+TEST(X11KeyboardEvents, HeldKeysAreSeenAndThePasteChordPastesAndReleasesControl) {
     X11KeyboardEvents keyboard(applicationConnection());
+    ASSERT_TRUE(keyboard.isTrusted());
     ASSERT_TRUE(waitFor([&] { return !keyboard.anyKeyHeld(); }, 2s));
     ASSERT_EQ(xdotool({"keydown", "Shift_L"}).exitCode, 0);
     EXPECT_TRUE(waitFor([&] { return keyboard.anyKeyHeld(); }, 2s));
     ASSERT_EQ(xdotool({"keyup", "Shift_L"}).exitCode, 0);
     EXPECT_TRUE(waitFor([&] { return !keyboard.anyKeyHeld(); }, 2s));
-}
 
-TEST(X11KeyboardEvents, PasteChordPastesIntoTheFocusedWindowAndReleasesControl) {
-    X11KeyboardEvents keyboard(applicationConnection());
-    ASSERT_TRUE(keyboard.isTrusted());
     const auto owner = startHelper(QStringLiteral("text-owner"));
     ASSERT_TRUE(owner);
     XConnection client;
