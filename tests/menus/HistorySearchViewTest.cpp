@@ -108,11 +108,14 @@ TEST_F(HistorySearchViewTest, ArrowsMoveTheHighlightAndReturnOrEnterChoosesIt) {
     EXPECT_EQ(chosen.count(), 2) << "nothing shown: nothing chosen";
 }
 
-TEST_F(HistorySearchViewTest, EscapeHidesTheWindowItIsIn) {
+TEST_F(HistorySearchViewTest, TheFieldHasTheFocusWhenShownAndEscapeHidesTheWindow) {
     QWidget window;
     HistorySearchView inner(model, clock, &window);
+    QWidget elsewhere(&inner);
+    elsewhere.setFocusPolicy(Qt::StrongFocus);
+    elsewhere.setFocus();
     window.show();
-    ASSERT_TRUE(inner.isVisible());
+    EXPECT_EQ(inner.focusWidget(), inner.searchField());
     QTest::keyClick(inner.searchField(), Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
 }
@@ -183,14 +186,6 @@ TEST_F(HistorySearchViewTest, TheHighlightedRowIsScrolledIntoView) {
     EXPECT_TRUE(list->viewport()->rect().contains(row)) << "row at y " << row.y();
     EXPECT_LE(std::abs(row.center().y() - list->viewport()->rect().center().y()), row.height())
         << "and centred";
-}
-
-TEST_F(HistorySearchViewTest, TheSearchFieldHasTheFocusWhenFirstShown) {
-    QWidget elsewhere(&view);
-    elsewhere.setFocusPolicy(Qt::StrongFocus);
-    elsewhere.setFocus();
-    view.show();
-    EXPECT_EQ(view.focusWidget(), view.searchField());
 }
 
 }  // namespace
