@@ -3,8 +3,6 @@
 
 #include <QSignalSpy>
 
-#include "store/PhraseCategory.h"
-#include "store/PhraseItem.h"
 #include "store/StoreFixture.h"
 
 namespace quillet {
@@ -86,23 +84,6 @@ TEST_F(StorageContextTest, FailedSaveKeepsEveryPendingChangeForTheNextSave) {
     ASSERT_TRUE(context.save());
     reopen();
     EXPECT_EQ(texts(storage->fetchItems("")), (QStringList{"kept", "new"}));
-}
-
-TEST_F(StorageContextTest, FetchHonoursPredicateSortKeysAndLimit) {
-    auto& context = storage->context();
-    for (int i = 0; i < 5; ++i)
-        context.insert(std::make_shared<PhraseCategory>(QString("c%1").arg(i), 4 - i));
-    ASSERT_TRUE(context.save());
-    auto descending = context.fetchCategories({{}, {SortKey{"name", false}}, 3});
-    ASSERT_EQ(descending.size(), 3u);
-    EXPECT_EQ(descending[0]->name(), "c4");
-    EXPECT_EQ(descending[2]->name(), "c2");
-    auto one = context.fetchCategories({Predicate::equals("name", "c1"), {}, {}});
-    ASSERT_EQ(one.size(), 1u);
-    EXPECT_EQ(one[0]->sortOrder(), 3);
-    // An unknown attribute is a failing fetch, which is empty.
-    EXPECT_TRUE(context.fetchCategories({Predicate::equals("nope", 1), {}, {}}).empty());
-    EXPECT_TRUE(context.fetchCategories({{}, {SortKey{"name; DROP TABLE x", true}}, {}}).empty());
 }
 
 }  // namespace
