@@ -6,8 +6,6 @@
 namespace quillet {
 namespace {
 
-using test::FakePasteboard;
-
 class RecordingDelegate : public ClipboardMonitorDelegate {
 public:
     void clipboardDidChange(const QString& text) override { texts << text; }
@@ -16,7 +14,7 @@ public:
 
 class MonitorTest : public ::testing::Test {
 protected:
-    MonitorTest() : monitor(pasteboard) { monitor.setDelegate(&delegate); }
+    MonitorTest() { monitor.setDelegate(&delegate); }
 
     // A copy by another program followed by the next poll.
     void copyAndPoll(const QString& text) {
@@ -24,65 +22,45 @@ protected:
         monitor.checkForChanges();
     }
 
-    FakePasteboard pasteboard;
-    ClipboardMonitor monitor;
+    test::FakePasteboard pasteboard;
+    ClipboardMonitor monitor{pasteboard};
     RecordingDelegate delegate;
 };
 
 TEST_F(MonitorTest, TextPresentAtStartIsSeenButNotRecorded) {
     pasteboard.copyText("before start");
-    ClipboardMonitor fresh(pasteboard);
-    fresh.setDelegate(&delegate);
-    fresh.startMonitoring();
-    EXPECT_TRUE(fresh.isMonitoring());
-    fresh.checkForChanges();
+    monitor.startMonitoring();
+    EXPECT_TRUE(monitor.isMonitoring());
+    copyAndPoll("before start");  // copied again after the start: a repeat
     EXPECT_TRUE(delegate.texts.isEmpty());
-    // Copying the same text again after start is a repeat of the last seen text.
-    pasteboard.copyText("before start");
-    fresh.checkForChanges();
-    EXPECT_TRUE(delegate.texts.isEmpty());
-    pasteboard.copyText("after start");
-    fresh.checkForChanges();
+    pasteboard.copyText("intermediate");
+    copyAndPoll("after start");  // only the state at the poll counts
     EXPECT_EQ(delegate.texts, QStringList{"after start"});
 }
 
-TEST_F(MonitorTest, RepeatsAreRecordedOnceButReturnsAreRecordedAgain) {
+TEST_F(MonitorTest, EachNewTextIsRecordedOnceAndEverythingElseIsSkipped) {
+    monitor.setDelegate(nullptr);  // without a delegate the text is only remembered
     copyAndPoll("A");
+    monitor.setDelegate(&delegate);
     copyAndPoll("A");
-    EXPECT_EQ(delegate.texts, QStringList{"A"});
     copyAndPoll("B");
-    copyAndPoll("A");
-    EXPECT_EQ(delegate.texts, (QStringList{"A", "B", "A"}));
-}
-
-TEST_F(MonitorTest, ImagesFilesAndSecretsAreConsumedWithoutChangingTheLastText) {
-    copyAndPoll("A");
-    pasteboard.copy({PasteboardType::png, PasteboardType::string}, "image alt text");
-    monitor.checkForChanges();
-    EXPECT_EQ(monitor.lastText(), QString("A"));
-    copyAndPoll("A");  // A, image, A: still one A
-    EXPECT_EQ(delegate.texts, QStringList{"A"});
-
-    for (const QString& type :
-         {PasteboardType::tiff, PasteboardType::fileURL, PasteboardType::concealed}) {
+    copyAndPoll("B");
+    // Images, files and secrets are consumed even with text beside, and are no new text:
+    // B, image, B is still one B.
+    for (const QString& type : {PasteboardType::png, PasteboardType::tiff, PasteboardType::fileURL,
+                                PasteboardType::concealed}) {
         pasteboard.copy({type, PasteboardType::string}, "hidden " + type);
-        const qint64 count = pasteboard.changeCount();
         monitor.checkForChanges();
-        EXPECT_EQ(monitor.lastChangeCount(), count)
-            << "the change is consumed: " << qPrintable(type);
+        EXPECT_EQ(monitor.lastChangeCount(), pasteboard.changeCount()) << qPrintable(type);
+        copyAndPoll("B");
     }
-    EXPECT_EQ(delegate.texts, QStringList{"A"});
-    EXPECT_EQ(monitor.lastText(), QString("A"));
-}
-
-TEST_F(MonitorTest, EmptyTextIsIgnoredButWhitespaceIsText) {
     copyAndPoll("");
     pasteboard.copy({}, std::nullopt);
     monitor.checkForChanges();
-    EXPECT_TRUE(delegate.texts.isEmpty());
-    copyAndPoll(" ");
+    copyAndPoll(" ");  // whitespace is text
     copyAndPoll("\n");
-    EXPECT_EQ(delegate.texts, (QStringList{" ", "\n"}));
+    copyAndPoll("A");  // a text coming back is recorded again
+    EXPECT_EQ(delegate.texts, (QStringList{"B", " ", "\n", "A"}));
 }
 
 TEST_F(MonitorTest, OwnWritesAreNeverRecorded) {
@@ -90,30 +68,12 @@ TEST_F(MonitorTest, OwnWritesAreNeverRecorded) {
     monitor.copyToPasteboard("T");
     EXPECT_EQ(pasteboard.string(), QString("T"));
     monitor.checkForChanges();
-    monitor.checkForChanges();
     // Another program putting T back is a repeat of the last seen text as well.
     copyAndPoll("T");
     EXPECT_EQ(delegate.texts, QStringList{"A"});
     copyAndPoll("B");
     copyAndPoll("T");
     EXPECT_EQ(delegate.texts, (QStringList{"A", "B", "T"}));
-}
-
-TEST_F(MonitorTest, WithoutDelegateTheTextIsOnlyRemembered) {
-    monitor.setDelegate(nullptr);
-    copyAndPoll("A");
-    EXPECT_EQ(monitor.lastText(), QString("A"));
-    EXPECT_EQ(monitor.lastChangeCount(), pasteboard.changeCount());
-    monitor.setDelegate(&delegate);
-    copyAndPoll("A");
-    EXPECT_TRUE(delegate.texts.isEmpty());
-}
-
-TEST_F(MonitorTest, OnlyTheStateAtThePollCounts) {
-    pasteboard.copyText("intermediate");
-    pasteboard.copyText("final");
-    monitor.checkForChanges();
-    EXPECT_EQ(delegate.texts, QStringList{"final"});
 }
 
 }  // namespace

@@ -13,8 +13,6 @@ namespace {
 
 class HistoryViewModelTest : public test::StoreFixture {
 protected:
-    HistoryViewModelTest() : monitor(pasteboard), model(*storage, monitor, clock) {}
-
     // A copy by another program, seen by the next poll, then the queued load.
     void copy(const QString& text) {
         clock.advance(1000);
@@ -23,41 +21,45 @@ protected:
         test::drainEvents();
     }
     QStringList shown() { return texts(model.items()); }
+    // Searches for `text` and waits until every step of the search has run.
+    QStringList searchFor(const QString& text) {
+        model.setSearchText(text);
+        test::drainEvents();
+        EXPECT_TRUE(test::waitUntil([&] { return !model.isScanning(); }));
+        return shown();
+    }
 
     test::FakePasteboard pasteboard;
     test::ManualClock clock;
-    ClipboardMonitor monitor;
-    HistoryViewModel model;
+    ClipboardMonitor monitor{pasteboard};
+    HistoryViewModel model{*storage, monitor, clock};
 };
 
-TEST_F(HistoryViewModelTest, BecomesTheDelegateAndLoadsAfterConstruction) {
-    EXPECT_EQ(monitor.delegate(), &model);
-    EXPECT_TRUE(model.isLoadScheduled()) << "the first load is queued, not run inline";
-    addClip("stored before", 0);
+TEST_F(HistoryViewModelTest, LoadsOnTheMainLoopAndAnnouncesOnlyRealChanges) {
+    addClip("stored after the model was made", 0);
     test::drainEvents();
-    EXPECT_EQ(shown(), QStringList{"stored before"});
+    EXPECT_EQ(shown(), QStringList{"stored after the model was made"});
+    QSignalSpy changed(&model, &HistoryViewModel::itemsChanged);
+    model.loadItems();
+    EXPECT_EQ(changed.count(), 0) << "the same rows again";
+    copy("b");
+    EXPECT_EQ(changed.count(), 1);
 }
 
 TEST_F(HistoryViewModelTest, SelectionStopsAtBothEndsAndNeverWraps) {
     test::drainEvents();
-    EXPECT_EQ(model.selectedIndex(), 0);
     model.moveSelection(1);
-    model.moveSelection(-1);
     EXPECT_EQ(model.selectedIndex(), 0) << "no rows: nothing moves";
 
     copy("a");
     copy("b");
     copy("c");
     QSignalSpy moved(&model, &HistoryViewModel::selectedIndexChanged);
-    model.moveSelection(-1);
-    EXPECT_EQ(model.selectedIndex(), 0);
-    model.moveSelection(3);
-    EXPECT_EQ(model.selectedIndex(), 0);
-    model.moveSelection(2);
-    EXPECT_EQ(model.selectedIndex(), 2);
-    model.moveSelection(1);
-    EXPECT_EQ(model.selectedIndex(), 2);
-    model.moveSelection(0);
+    for (const auto& [delta, expected] :
+         std::initializer_list<std::pair<int, int>>{{-1, 0}, {3, 0}, {2, 2}, {1, 2}, {0, 2}}) {
+        model.moveSelection(delta);
+        EXPECT_EQ(model.selectedIndex(), expected) << "after a move by " << delta;
+    }
     EXPECT_EQ(moved.count(), 1) << "only a real move notifies";
 }
 
@@ -65,7 +67,6 @@ TEST_F(HistoryViewModelTest, ChoosingAClipMovesItToTheTopWithoutDuplicating) {
     copy("a");
     copy("b");
     copy("c");
-    ASSERT_EQ(shown(), (QStringList{"c", "b", "a"}));
     model.moveSelection(1);
     clock.advance(1000);
     model.selectItem(model.items().at(2));
@@ -75,8 +76,7 @@ TEST_F(HistoryViewModelTest, ChoosingAClipMovesItToTheTopWithoutDuplicating) {
     EXPECT_EQ(model.selectedIndex(), 0);
     EXPECT_EQ(model.items().at(0)->timestamp(), clock.now());
 
-    // The monitor does not record our own write.
-    monitor.checkForChanges();
+    monitor.checkForChanges();  // which does not record our own write
     test::drainEvents();
     EXPECT_EQ(model.items().size(), 3);
     reopen();
@@ -87,46 +87,38 @@ TEST_F(HistoryViewModelTest, EverySearchAssignmentReloadsAndResetsTheSelection) 
     copy("apple");
     copy("banana");
     copy("apricot");
-    model.setSearchText("ap");
-    test::drainEvents();
-    EXPECT_EQ(shown(), (QStringList{"apricot", "apple"}));
+    EXPECT_EQ(searchFor("ap"), (QStringList{"apricot", "apple"}));
     model.moveSelection(1);
     ASSERT_EQ(model.selectedIndex(), 1);
 
     QSignalSpy textChanged(&model, &HistoryViewModel::searchTextChanged);
     model.setSearchText("ap");
-    EXPECT_EQ(textChanged.count(), 0);
-    EXPECT_TRUE(model.isLoadScheduled());
     test::drainEvents();
+    EXPECT_EQ(textChanged.count(), 0);
     EXPECT_EQ(model.selectedIndex(), 0) << "an equal assignment still reloads";
 
     // Several quick edits: once the loads ran, the list matches the last text.
     model.setSearchText("b");
     model.setSearchText("ban");
     model.setSearchText("x");
-    model.setSearchText("apr");
-    test::drainEvents();
-    EXPECT_EQ(shown(), QStringList{"apricot"});
+    EXPECT_EQ(searchFor("apr"), QStringList{"apricot"});
 }
 
 TEST_F(HistoryViewModelTest, ACopyUnderAnActiveSearchIsStoredButListedOnlyIfItMatches) {
     copy("keep me");
-    model.setSearchText("keep");
-    test::drainEvents();
+    searchFor("keep");
     copy("other");
     EXPECT_EQ(shown(), QStringList{"keep me"});
     copy("keep this too");
     EXPECT_EQ(shown(), (QStringList{"keep this too", "keep me"}));
-    model.setSearchText("");
-    test::drainEvents();
-    EXPECT_EQ(shown(), (QStringList{"keep this too", "other", "keep me"}));
+    EXPECT_EQ(searchFor(""), (QStringList{"keep this too", "other", "keep me"}));
 }
 
-TEST_F(HistoryViewModelTest, ShortSearchesScanInStepsAndEndWithTheFullResult) {
-    for (int i = 0; i < 1000; ++i)
-        storage->context().insert(
-            std::make_shared<ClipItem>(QString("clip %1").arg(i), start.addSecs(i)));
-    ASSERT_TRUE(storage->context().save());
+TEST_F(HistoryViewModelTest, SearchesArriveInStepsNewestFirstAndEndWithTheFullResult) {
+    addClips(1000, "clip %1");
+    model.loadItems();
+    model.selectItem(model.items().at(899));  // "clip 100", used again, is the newest
+    test::drainEvents();
     model.setScanStep(50);
     QSignalSpy appended(&model, &HistoryViewModel::itemsAppended);
     model.setSearchText("7");
@@ -136,49 +128,26 @@ TEST_F(HistoryViewModelTest, ShortSearchesScanInStepsAndEndWithTheFullResult) {
     EXPECT_GT(first, 0) << "the first matches at once";
     EXPECT_LT(first, 271) << "but not the whole scan";
     EXPECT_EQ(model.items().at(0)->content(), "clip 997");
-
     ASSERT_TRUE(test::waitUntil([&] { return !model.isScanning(); }));
     EXPECT_TRUE(model.items() == storage->fetchItems("7")) << "same rows, same order";
     EXPECT_EQ(model.items().size(), 271);  // 7, x7, 7x, xx7, x7x, 7xx in 0..999
     qsizetype announced = 0;
     for (const auto& call : appended) announced += call[1].value<qsizetype>();
     EXPECT_EQ(first + announced, 271);
-}
 
-TEST_F(HistoryViewModelTest, IndexedSearchesAlsoArriveInStepsNewestFirst) {
-    for (int i = 0; i < 1000; ++i)
-        storage->context().insert(
-            std::make_shared<ClipItem>(QString("clip %1").arg(i), start.addSecs(i)));
-    ASSERT_TRUE(storage->context().save());
-    model.loadItems();
-    // An old clip used again is the newest, and comes first among the matches too.
-    model.selectItem(model.items().at(999));
-    test::drainEvents();
-    model.setScanStep(50);
-    model.setSearchText("clip");
-    model.loadItems();
-    EXPECT_TRUE(model.isScanning());
-    EXPECT_LT(model.items().size(), 1000);
-    EXPECT_EQ(model.items().at(0)->content(), "clip 0");
-    ASSERT_TRUE(test::waitUntil([&] { return !model.isScanning(); }));
-    EXPECT_EQ(model.items().size(), 1000);
-    EXPECT_EQ(model.items().at(1)->content(), "clip 999");
-    model.setSearchText("clip 1");
-    test::drainEvents();
-    ASSERT_TRUE(test::waitUntil([&] { return !model.isScanning(); }));
-    EXPECT_EQ(model.items().size(), 111);  // 1, 10-19, 100-199
-    EXPECT_EQ(model.items().at(0)->content(), "clip 199");
-    model.setSearchText("clip 0");
-    test::drainEvents();
-    ASSERT_TRUE(test::waitUntil([&] { return !model.isScanning(); }));
-    EXPECT_EQ(texts(model.items()), QStringList{"clip 0"});
+    // Common texts are scanned for, rare ones looked up in the index; either way the clip
+    // used again comes first.
+    const QStringList all = searchFor("clip");
+    ASSERT_EQ(all.size(), 1000);
+    EXPECT_EQ(all.mid(0, 2), (QStringList{"clip 100", "clip 999"}));
+    const QStringList rare = searchFor("clip 10");
+    ASSERT_EQ(rare.size(), 11);  // 10, 100-109
+    EXPECT_EQ(rare.mid(0, 2), (QStringList{"clip 100", "clip 109"}));
+    EXPECT_EQ(rare.back(), "clip 10");
 }
 
 TEST_F(HistoryViewModelTest, ANewLoadStopsARunningScan) {
-    for (int i = 0; i < 600; ++i)
-        storage->context().insert(
-            std::make_shared<ClipItem>(QString("x%1").arg(i), start.addSecs(i)));
-    ASSERT_TRUE(storage->context().save());
+    addClips(600, "x%1");
     model.setScanStep(20);
     model.setSearchText("x");
     model.loadItems();
@@ -186,17 +155,8 @@ TEST_F(HistoryViewModelTest, ANewLoadStopsARunningScan) {
     model.setSearchText("x59");
     test::drainEvents();
     ASSERT_FALSE(model.isScanning());
-    EXPECT_EQ(texts(model.items()), (QStringList{"x599", "x598", "x597", "x596", "x595", "x594",
-                                                 "x593", "x592", "x591", "x590", "x59"}));
-}
-
-TEST_F(HistoryViewModelTest, ReloadingTheSameRowsIsNoChange) {
-    copy("a");
-    QSignalSpy changed(&model, &HistoryViewModel::itemsChanged);
-    model.loadItems();
-    EXPECT_EQ(changed.count(), 0);
-    copy("b");
-    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(shown(), (QStringList{"x599", "x598", "x597", "x596", "x595", "x594", "x593", "x592",
+                                    "x591", "x590", "x59"}));
 }
 
 }  // namespace

@@ -15,23 +15,19 @@ TEST(MimeTypes, MapsOwnerFormatsToTypeIdentifiers) {
     EXPECT_EQ(mapClipboardFormats({"image/jpeg"}, {}, {}), QStringList{PasteboardType::tiff});
 }
 
-TEST(MimeTypes, OnlyLocalFileListsCountAsFiles) {
-    EXPECT_TRUE(mapClipboardFormats({"text/uri-list", "text/plain"}, "file:///home/a.txt\r\n", {})
+TEST(MimeTypes, OnlyLocalFileListsAreFilesAndOnlyMarkedSecretsAreConcealed) {
+    const QStringList uriList{"text/uri-list", "text/plain"};
+    EXPECT_TRUE(mapClipboardFormats(uriList, "file:///home/a.txt\r\n", {})
                     .contains(PasteboardType::fileURL));
     EXPECT_TRUE(mapClipboardFormats({"x-special/gnome-copied-files"}, "copy\nfile:///tmp/x", {})
                     .contains(PasteboardType::fileURL));
     // A copied web link is text, not a file.
-    const QStringList link =
-        mapClipboardFormats({"text/uri-list", "text/plain"}, "https://example.org/\n", {});
-    EXPECT_FALSE(link.contains(PasteboardType::fileURL));
-    EXPECT_TRUE(link.contains(PasteboardType::string));
-}
+    EXPECT_EQ(mapClipboardFormats(uriList, "https://example.org/\n", {}),
+              QStringList{PasteboardType::string});
 
-TEST(MimeTypes, PasswordManagerSecretsAreConcealed) {
-    EXPECT_TRUE(mapClipboardFormats({"text/plain", "x-kde-passwordManagerHint"}, {}, "secret")
-                    .contains(PasteboardType::concealed));
-    EXPECT_FALSE(mapClipboardFormats({"text/plain", "x-kde-passwordManagerHint"}, {}, "public")
-                     .contains(PasteboardType::concealed));
+    const QStringList hinted{"text/plain", "x-kde-passwordManagerHint"};
+    EXPECT_TRUE(mapClipboardFormats(hinted, {}, "secret").contains(PasteboardType::concealed));
+    EXPECT_FALSE(mapClipboardFormats(hinted, {}, "public").contains(PasteboardType::concealed));
 }
 
 }  // namespace

@@ -17,12 +17,13 @@ constexpr quint32 shiftCommand = 0x0300;
 class MenuHotkeysTest : public ::testing::Test {
 protected:
     MenuHotkeysTest() {
-        hotkeys.registerPair(settings.historyHotkey(), settings.phraseHotkey());
         settings.setRequestRegistration([this](HotkeyConfig history, HotkeyConfig phrase) {
             return hotkeys.replacePair(settings.historyHotkey(), settings.phraseHotkey(), history,
                                        phrase);
         });
     }
+    // Registers the stored pair, as at the program's start.
+    bool start() { return hotkeys.registerPair(settings.historyHotkey(), settings.phraseHotkey()); }
 
     // What a press of the combination opens: "history", "phrase" or nothing.
     QString opens(quint32 keyCode, quint32 modifiers) {
@@ -40,44 +41,33 @@ protected:
     SettingsViewModel settings{store};
 };
 
-TEST_F(MenuHotkeysTest, TheStoredKeysOpenTheirMenus) {
-    EXPECT_EQ(opens(9, shiftCommand), "history");
-    EXPECT_EQ(opens(8, shiftCommand), "phrase");
-    ASSERT_NE(system.activeGrab(MenuHotkeys::historyId), nullptr);
-    EXPECT_EQ(system.activeGrab(MenuHotkeys::historyId)->signature, fourCharCode("QLHK"));
-}
-
 TEST_F(MenuHotkeysTest, AKeyRefusedAtStartStaysInactiveWhileTheOtherWorks) {
-    test::FakeSystemHotkeys otherSystem;
-    otherSystem.refuse(9, shiftCommand);
-    HotkeyService otherService(otherSystem);
-    QString seen;
-    MenuHotkeys other(
-        otherService, [&] { seen = "history"; }, [&] { seen = "phrase"; });
-    EXPECT_FALSE(other.registerPair({9, shiftCommand}, {8, shiftCommand}));
-    EXPECT_FALSE(otherSystem.press(9, shiftCommand).has_value());
-    otherSystem.press(8, shiftCommand);
-    EXPECT_EQ(seen, "phrase");
+    system.refuse(9, shiftCommand);
+    EXPECT_FALSE(start());
+    EXPECT_EQ(opens(9, shiftCommand), "");
+    EXPECT_EQ(opens(8, shiftCommand), "phrase");
 }
 
 TEST_F(MenuHotkeysTest, ANewKeyIsRegisteredSavedAndTheOldOneReleased) {
+    ASSERT_TRUE(start());
+    EXPECT_EQ(opens(9, shiftCommand), "history");
     settings.updateHistoryHotkey(3, 0x1100);  // ⌃⌘F
     EXPECT_TRUE(settings.errorMessage().isEmpty());
     EXPECT_EQ(settings.historyHotkey(), HotkeyConfig(3, 0x1100));
+    EXPECT_TRUE(store.contains(SettingsViewModel::historyHotkeyKey));
     EXPECT_EQ(opens(3, 0x1100), "history");
     EXPECT_EQ(opens(9, shiftCommand), "");
     EXPECT_EQ(opens(8, shiftCommand), "phrase");
 }
 
 TEST_F(MenuHotkeysTest, ARefusedSecondHalfRestoresTheOldPairUnderBothIds) {
+    ASSERT_TRUE(start());
     system.refuse(5, 0x0900);
     const auto grabsBefore = system.registerCalls;
     settings.updatePhraseHotkey(5, 0x0900);
     EXPECT_EQ(settings.errorMessage(), qtTrId("HOTKEY_REGISTRATION_FAILED"));
     EXPECT_EQ(settings.phraseHotkey(), HotkeyConfig(8, shiftCommand));
     EXPECT_GT(system.registerCalls, grabsBefore + 2) << "new pair tried, then the old one again";
-    ASSERT_NE(system.activeGrab(MenuHotkeys::historyId), nullptr);
-    ASSERT_NE(system.activeGrab(MenuHotkeys::phraseId), nullptr);
     EXPECT_EQ(system.active.size(), 2u) << "nothing of the failed attempt stays grabbed";
     EXPECT_EQ(opens(9, shiftCommand), "history");
     EXPECT_EQ(opens(8, shiftCommand), "phrase");

@@ -13,37 +13,29 @@ namespace {
 
 // --- relative time -----------------------------------------------------------------------
 
-class RelativeTimeTest : public ::testing::Test {
-protected:
-    // What a row stamped `secondsBefore` before now shows.
-    QString shown(qint64 secondsBefore) {
-        return relativeTimeText(clock.now().addSecs(-secondsBefore), clock.now());
-    }
-    test::ManualClock clock;
-};
-
-TEST_F(RelativeTimeTest, CountsInTheLargestWholeUnit) {
-    EXPECT_EQ(shown(0), "just now");
-    EXPECT_EQ(shown(4), "just now");
-    EXPECT_EQ(shown(5), "5 seconds ago");
-    EXPECT_EQ(shown(59), "59 seconds ago");
-    EXPECT_EQ(shown(60), "1 minute ago");
-    EXPECT_EQ(shown(2 * 60 + 59), "2 minutes ago");
-    EXPECT_EQ(shown(3600), "1 hour ago");
-    EXPECT_EQ(shown(23 * 3600 + 3599), "23 hours ago");
-    EXPECT_EQ(shown(24 * 3600), "1 day ago");
-    EXPECT_EQ(shown(6 * 86400), "6 days ago");
-    EXPECT_EQ(shown(7 * 86400), "1 week ago");
-    EXPECT_EQ(shown(29 * 86400), "4 weeks ago");
-    EXPECT_EQ(shown(30 * 86400), "1 month ago");
-    EXPECT_EQ(shown(200 * 86400), "6 months ago");
-    EXPECT_EQ(shown(365 * 86400), "1 year ago");
-    EXPECT_EQ(shown(1000 * 86400), "2 years ago");
-}
-
-TEST_F(RelativeTimeTest, FutureAndMissingStamps) {
-    EXPECT_EQ(shown(-3600), "just now") << "a clock set back must not show negative ages";
-    EXPECT_EQ(relativeTimeText(QDateTime(), clock.now()), "");
+TEST(RelativeTime, CountsInTheLargestWholeUnit) {
+    const QDateTime now = test::ManualClock().now();
+    const std::pair<qint64, const char*> secondsBeforeAndShown[] = {
+        {-3600, "just now"},  // a clock set back must not show negative ages
+        {4, "just now"},
+        {5, "5 seconds ago"},
+        {59, "59 seconds ago"},
+        {60, "1 minute ago"},
+        {2 * 60 + 59, "2 minutes ago"},
+        {3600, "1 hour ago"},
+        {23 * 3600 + 3599, "23 hours ago"},
+        {24 * 3600, "1 day ago"},
+        {6 * 86400, "6 days ago"},
+        {7 * 86400, "1 week ago"},
+        {29 * 86400, "4 weeks ago"},
+        {30 * 86400, "1 month ago"},
+        {200 * 86400, "6 months ago"},
+        {365 * 86400, "1 year ago"},
+        {1000 * 86400, "2 years ago"},
+    };
+    for (const auto& [before, shown] : secondsBeforeAndShown)
+        EXPECT_EQ(relativeTimeText(now.addSecs(-before), now), shown) << before;
+    EXPECT_EQ(relativeTimeText(QDateTime(), now), "") << "no stamp, no time";
 }
 
 // --- preview lines -----------------------------------------------------------------------
@@ -57,43 +49,30 @@ protected:
     const QFontMetrics metrics{font};
 };
 
-TEST_F(PreviewLinesTest, ShortTextsAreShownAsTheyAre) {
+TEST_F(PreviewLinesTest, AtMostTheFirstTwoNonBlankLinesAreShown) {
+    const QString more = QString(QChar(0x2026));
     EXPECT_EQ(lines("hello"), QStringList{"hello"});
-    EXPECT_EQ(lines("one\ntwo"), (QStringList{"one", "two"}));
+    EXPECT_EQ(lines("a\tb"), QStringList{"a    b"}) << "tabs become spaces";
     EXPECT_EQ(lines("one\r\ntwo"), (QStringList{"one", "two"}));
     EXPECT_EQ(lines("one\ntwo\n\n  \n"), (QStringList{"one", "two"}))
         << "trailing blank lines hide nothing";
+    EXPECT_EQ(lines("first\nsecond\nthird"), (QStringList{"first", "second" + more}));
+    EXPECT_EQ(lines("\n\nthird"), (QStringList{"", more}));
 }
 
-TEST_F(PreviewLinesTest, OnlyTheFirstTwoLinesOfALongerTextAreShown) {
-    EXPECT_EQ(lines("first\nsecond\nthird\nfourth\nfifth"),
-              (QStringList{"first", QString("second") + QChar(0x2026)}));
-    EXPECT_EQ(lines("\n\nthird"), (QStringList{"", QString(QChar(0x2026))}));
-}
-
-TEST_F(PreviewLinesTest, ALongLineWrapsIntoTwoAndIsCutAtTheEnd) {
+TEST_F(PreviewLinesTest, LongLinesWrapIntoTwoCutToTheRow) {
     const int width = metrics.horizontalAdvance(QString(20, u'x'));
-    const QString text = "alpha beta gamma delta epsilon zeta eta theta iota kappa lambda";
-    const QStringList shown = lines(text, width);
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_TRUE(text.startsWith(shown[0])) << qPrintable(shown[0]);
-    EXPECT_TRUE(shown[1].endsWith(QChar(0x2026))) << qPrintable(shown[1]);
-    for (const QString& line : shown) EXPECT_LE(metrics.horizontalAdvance(line), width);
-
     const QString fits = "alpha beta gamma delta";
     EXPECT_EQ(lines(fits, width).join(' ').simplified(), fits) << "a short wrap loses nothing";
-}
-
-TEST_F(PreviewLinesTest, AHugeSingleLineIsCutToTheRowWithoutLayingItAllOut) {
-    const QString huge(2'000'000, u'q');
-    const QStringList shown = lines(huge, 300);
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_TRUE(shown[1].endsWith(QChar(0x2026)));
-    EXPECT_LE(metrics.horizontalAdvance(shown[1]), 300);
-}
-
-TEST_F(PreviewLinesTest, TabsBecomeSpaces) {
-    EXPECT_EQ(lines("a\tb"), QStringList{"a    b"});
+    const QString text = fits + " epsilon zeta eta theta iota kappa lambda";
+    // A huge single line is cut without laying it all out.
+    for (const QString& line : {text, QString(2'000'000, u'q')}) {
+        const QStringList shown = lines(line, width);
+        ASSERT_EQ(shown.size(), 2);
+        EXPECT_TRUE(line.startsWith(shown[0])) << qPrintable(shown[0]);
+        EXPECT_TRUE(shown[1].endsWith(QChar(0x2026))) << qPrintable(shown[1]);
+        for (const QString& part : shown) EXPECT_LE(metrics.horizontalAdvance(part), width);
+    }
 }
 
 // --- row size ----------------------------------------------------------------------------

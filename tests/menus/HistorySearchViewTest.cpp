@@ -46,7 +46,6 @@ TEST_F(HistoryListModelTest, RowsAreTheViewModelsClipsNewestFirst) {
     HistoryListModel rows(model);
     QSignalSpy resets(&rows, &QAbstractItemModel::modelReset);
     store({"old", "new"});
-
     EXPECT_EQ(resets.count(), 1);
     ASSERT_EQ(rows.rowCount(), 2);
     EXPECT_EQ(contentAt(rows, 0), "new");
@@ -54,14 +53,6 @@ TEST_F(HistoryListModelTest, RowsAreTheViewModelsClipsNewestFirst) {
     EXPECT_EQ(rows.data(rows.index(1, 0), HistoryListModel::TimestampRole).toDateTime(),
               start.addSecs(1));
     EXPECT_EQ(rows.clipAt(0), model.items().at(0));
-    EXPECT_FALSE(rows.clipAt(2));
-    EXPECT_FALSE(rows.data(rows.index(2, 0), HistoryListModel::ContentRole).isValid());
-
-    model.setSearchText("ol");
-    test::drainEvents();
-    EXPECT_EQ(resets.count(), 2);
-    ASSERT_EQ(rows.rowCount(), 1);
-    EXPECT_EQ(contentAt(rows, 0), "old");
 }
 
 TEST_F(HistoryListModelTest, MovingTheHighlightRepaintsJustTheTwoRows) {
@@ -70,9 +61,6 @@ TEST_F(HistoryListModelTest, MovingTheHighlightRepaintsJustTheTwoRows) {
     auto selected = [&](int row) {
         return rows.data(rows.index(row, 0), HistoryListModel::SelectedRole).toBool();
     };
-    EXPECT_TRUE(selected(0));
-    EXPECT_FALSE(selected(1));
-
     QSignalSpy changed(&rows, &QAbstractItemModel::dataChanged);
     model.moveSelection(2);
     ASSERT_EQ(changed.count(), 2);
@@ -98,54 +86,36 @@ protected:
     QSignalSpy chosen;
 };
 
-TEST_F(HistorySearchViewTest, ArrowsMoveTheHighlightAndStopAtTheEnds) {
+TEST_F(HistorySearchViewTest, ArrowsMoveTheHighlightAndReturnOrEnterChoosesIt) {
     store({"c", "b", "a"});
     view.show();
-    press(Qt::Key_Up);
-    EXPECT_EQ(model.selectedIndex(), 0);
     press(Qt::Key_Down);
     press(Qt::Key_Down);
-    EXPECT_EQ(model.selectedIndex(), 2);
-    press(Qt::Key_Down);
-    EXPECT_EQ(model.selectedIndex(), 2) << "stays on the last row";
     press(Qt::Key_Up);
     EXPECT_EQ(model.selectedIndex(), 1);
     EXPECT_EQ(view.searchField()->text(), "") << "the keys are the panel's, not the field's";
-    EXPECT_EQ(chosen.count(), 0);
-}
-
-TEST_F(HistorySearchViewTest, ReturnChoosesTheHighlightedClip) {
-    store({"c", "b", "a"});
-    view.show();
-    press(Qt::Key_Down);
     press(Qt::Key_Return);
-    ASSERT_EQ(chosen.count(), 1);
-    EXPECT_EQ(chosenText(0), "b");
-
     press(Qt::Key_Down);
     press(Qt::Key_Enter);
     ASSERT_EQ(chosen.count(), 2);
+    EXPECT_EQ(chosenText(0), "b");
     EXPECT_EQ(chosenText(1), "c");
     EXPECT_EQ(model.selectedIndex(), 2) << "choosing does not move the highlight";
-}
 
-TEST_F(HistorySearchViewTest, ReturnWithNothingShownChoosesNothing) {
-    test::drainEvents();
-    view.show();
-    press(Qt::Key_Return);
-    store({"only"});
     QTest::keyClicks(view.searchField(), "zzz");
     test::drainEvents();
-    ASSERT_TRUE(model.items().isEmpty());
     press(Qt::Key_Return);
-    EXPECT_EQ(chosen.count(), 0);
+    EXPECT_EQ(chosen.count(), 2) << "nothing shown: nothing chosen";
 }
 
-TEST_F(HistorySearchViewTest, EscapeHidesTheWindowItIsIn) {
+TEST_F(HistorySearchViewTest, TheFieldHasTheFocusWhenShownAndEscapeHidesTheWindow) {
     QWidget window;
     HistorySearchView inner(model, clock, &window);
+    QWidget elsewhere(&inner);
+    elsewhere.setFocusPolicy(Qt::StrongFocus);
+    elsewhere.setFocus();
     window.show();
-    ASSERT_TRUE(inner.isVisible());
+    EXPECT_EQ(inner.focusWidget(), inner.searchField());
     QTest::keyClick(inner.searchField(), Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
 }
@@ -157,10 +127,10 @@ TEST_F(HistorySearchViewTest, TypingEditsTheSearchTextAndFiltersTheList) {
     EXPECT_EQ(view.searchField()->text(), "ap") << "typed characters reach the field";
     EXPECT_EQ(model.searchText(), "ap");
     test::drainEvents();
-    QAbstractItemModel* rows = view.listView()->model();
-    ASSERT_EQ(rows->rowCount(), 2);
-    EXPECT_EQ(contentAt(*rows, 0), "apricot");
-    EXPECT_EQ(contentAt(*rows, 1), "apple pie");
+    const QAbstractItemModel& rows = *view.listView()->model();
+    ASSERT_EQ(rows.rowCount(), 2);
+    EXPECT_EQ(contentAt(rows, 0), "apricot");
+    EXPECT_EQ(contentAt(rows, 1), "apple pie");
 
     QTest::keyClick(view.searchField(), Qt::Key_Backspace);
     EXPECT_EQ(model.searchText(), "a");
@@ -172,22 +142,17 @@ TEST_F(HistorySearchViewTest, TypingEditsTheSearchTextAndFiltersTheList) {
 TEST_F(HistorySearchViewTest, ATextMatchingNothingShowsTheEmptyState) {
     store({"something"});
     view.show();
-    test::drainEvents();
-    EXPECT_FALSE(view.isShowingEmptyState());
-    EXPECT_TRUE(view.listView()->isVisible());
-
     QTest::keyClicks(view.searchField(), "nothing like it");
     test::drainEvents();
-    EXPECT_TRUE(view.isShowingEmptyState());
     EXPECT_TRUE(view.emptyLabel()->isVisible());
     EXPECT_FALSE(view.listView()->isVisible());
     EXPECT_EQ(view.emptyLabel()->text(), "No history");
     EXPECT_EQ(view.searchField()->placeholderText(), "Search...");
 
-    view.searchField()->clear();
     model.setSearchText("");
     test::drainEvents();
-    EXPECT_FALSE(view.isShowingEmptyState());
+    EXPECT_TRUE(view.listView()->isVisible());
+    EXPECT_FALSE(view.emptyLabel()->isVisible());
 }
 
 TEST_F(HistorySearchViewTest, ClickingARowChoosesThatRowNotTheHighlightedOne) {
@@ -207,9 +172,8 @@ TEST_F(HistorySearchViewTest, ClickingARowChoosesThatRowNotTheHighlightedOne) {
 }
 
 TEST_F(HistorySearchViewTest, TheHighlightedRowIsScrolledIntoView) {
-    QStringList many;
-    for (int i = 0; i < 80; ++i) many << QString("clip %1").arg(i);
-    store(many);
+    addClips(80, "clip %1");
+    model.loadItems();
     view.show();
     test::drainEvents();
     QListView* list = view.listView();
@@ -222,16 +186,6 @@ TEST_F(HistorySearchViewTest, TheHighlightedRowIsScrolledIntoView) {
     EXPECT_TRUE(list->viewport()->rect().contains(row)) << "row at y " << row.y();
     EXPECT_LE(std::abs(row.center().y() - list->viewport()->rect().center().y()), row.height())
         << "and centred";
-}
-
-TEST_F(HistorySearchViewTest, TheSearchFieldHasTheFocusWhenFirstShown) {
-    QWidget elsewhere(&view);
-    elsewhere.setFocusPolicy(Qt::StrongFocus);
-    elsewhere.setFocus();
-    view.show();
-    EXPECT_EQ(view.focusWidget(), view.searchField());
-    EXPECT_GE(view.minimumWidth(), 400);
-    EXPECT_GE(view.minimumHeight(), 500);
 }
 
 }  // namespace

@@ -25,10 +25,7 @@ protected:
 };
 
 TEST_F(SteppedSearchListTest, RowsOfASearchInStepsArriveInFewBatchesAndAllArrive) {
-    for (int i = 0; i < 2000; ++i)
-        storage->context().insert(
-            std::make_shared<ClipItem>(QString("n%1").arg(i), start.addSecs(i)));
-    ASSERT_TRUE(storage->context().save());
+    addClips(2000, "n%1");
     model.setScanStep(20);
     QSignalSpy inserted(&list, &QAbstractItemModel::rowsInserted);
     QSignalSpy steps(&model, &HistoryViewModel::itemsAppended);
@@ -44,10 +41,7 @@ TEST_F(SteppedSearchListTest, RowsOfASearchInStepsArriveInFewBatchesAndAllArrive
 }
 
 TEST_F(SteppedSearchListTest, ARepeatedSearchWithTheSameFirstRowsIsStillFollowedToTheEnd) {
-    for (int i = 0; i < 1000; ++i)
-        storage->context().insert(
-            std::make_shared<ClipItem>(QString("r%1").arg(i), start.addSecs(i)));
-    ASSERT_TRUE(storage->context().save());
+    addClips(1000, "r%1");
     model.setScanStep(50);
     model.setSearchText("r");
     model.loadItems();
@@ -58,10 +52,7 @@ TEST_F(SteppedSearchListTest, ARepeatedSearchWithTheSameFirstRowsIsStillFollowed
 }
 
 TEST_F(SteppedSearchListTest, MovingOntoRowsNotYetShownShowsThem) {
-    for (int i = 0; i < 1000; ++i)
-        storage->context().insert(
-            std::make_shared<ClipItem>(QString("m%1").arg(i), start.addSecs(i)));
-    ASSERT_TRUE(storage->context().save());
+    addClips(1000, "m%1");
     model.setScanStep(50);
     model.setSearchText("m");
     model.loadItems();

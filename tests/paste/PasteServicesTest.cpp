@@ -5,7 +5,6 @@
 #include "fakes/ManualClock.h"
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
-#include "paste/PasteSequence.h"
 
 namespace quillet {
 namespace {
@@ -29,25 +28,17 @@ protected:
 TEST_F(FocusTest, RemembersOtherApplicationsButNeverItselfAndNeverClears) {
     focus.captureFrontmostApp();
     EXPECT_FALSE(focus.previousApp()) << "nothing frontmost: nothing captured";
-
-    workspace.frontmost = app("editor", 1);
-    focus.captureFrontmostApp();
-    EXPECT_EQ(focus.previousApp(), app("editor", 1));
-
-    // Our own settings window in front: the earlier application stays the one to return to.
-    workspace.frontmost = app("quillet", 2);
-    focus.captureFrontmostApp();
-    EXPECT_EQ(focus.previousApp(), app("editor", 1));
-
-    workspace.frontmost.reset();
-    focus.captureFrontmostApp();
-    EXPECT_EQ(focus.previousApp(), app("editor", 1));
-}
-
-TEST_F(FocusTest, MissingIdentifiersCompareAsOptionalTexts) {
     workspace.frontmost = app(nullptr, 3);
     focus.captureFrontmostApp();
     EXPECT_EQ(focus.previousApp(), app(nullptr, 3)) << "absent differs from our identifier";
+    workspace.frontmost = app("editor", 1);
+    focus.captureFrontmostApp();
+    // Our own window in front, or none: the earlier application stays the one to return to.
+    for (auto frontmost : {std::optional(app("quillet", 2)), std::optional<RunningApplication>()}) {
+        workspace.frontmost = frontmost;
+        focus.captureFrontmostApp();
+        EXPECT_EQ(focus.previousApp(), app("editor", 1));
+    }
 
     FakeWorkspace anonymous;
     anonymous.ownIdentifier.reset();
@@ -69,8 +60,7 @@ TEST_F(FocusTest, RestoreActivatesThenContinuesAfterTheDelay) {
     workspace.frontmost = app("editor", 1);
     focus.captureFrontmostApp();
     focus.restorePreviousApp([&] { ++ran; });
-    ASSERT_EQ(workspace.activations.size(), 1u);
-    EXPECT_EQ(workspace.activations[0], app("editor", 1));
+    EXPECT_EQ(workspace.activations, std::vector{app("editor", 1)});
     clock.advance(AppFocusService::activationDelayMs - 1);
     EXPECT_EQ(ran, 1);
     clock.advance(1);
@@ -85,27 +75,23 @@ protected:
     FakeKeyboardEvents keyboard;
     ManualClock clock;
     PasteActionService paste{keyboard, clock, log};
-
-    QStringList lines() { return output.split('\n', Qt::SkipEmptyParts); }
 };
 
-TEST_F(PasteTest, WithoutPermissionTwoLinesAndNoEvents) {
+TEST_F(PasteTest, PostsTheChordDownThenUpOnlyWithPermissionAndSaysSo) {
     keyboard.trusted = false;
     paste.performPaste();
-    EXPECT_EQ(lines(),
-              (QStringList{"DEBUG: PasteActionService - AXIsProcessTrusted: false",
-                           "DEBUG: PasteActionService - Auto-paste skipped: No permissions"}));
     EXPECT_TRUE(keyboard.posted.empty());
-}
-
-TEST_F(PasteTest, WithPermissionThreeLinesAndTheChordDownThenUp) {
+    keyboard.trusted = true;
     paste.performPaste();
-    EXPECT_EQ(lines(), (QStringList{"DEBUG: PasteActionService - AXIsProcessTrusted: true",
-                                    "DEBUG: PasteActionService - Posting CGEvent (Cmd+V)",
-                                    "DEBUG: PasteActionService - Events posted"}));
     using Key = FakeKeyboardEvents::PostedKey;
     EXPECT_EQ(keyboard.posted,
               (std::vector<Key>{{9, true, EventFlag::command}, {9, false, EventFlag::command}}));
+    EXPECT_EQ(output.split('\n', Qt::SkipEmptyParts),
+              (QStringList{"DEBUG: PasteActionService - AXIsProcessTrusted: false",
+                           "DEBUG: PasteActionService - Auto-paste skipped: No permissions",
+                           "DEBUG: PasteActionService - AXIsProcessTrusted: true",
+                           "DEBUG: PasteActionService - Posting CGEvent (Cmd+V)",
+                           "DEBUG: PasteActionService - Events posted"}));
 }
 
 TEST_F(PasteTest, WaitsForHeldKeysToBeReleasedButNotForever) {
@@ -121,32 +107,6 @@ TEST_F(PasteTest, WaitsForHeldKeysToBeReleasedButNotForever) {
     keyboard.keyHeld = true;  // a stuck key must not swallow the paste
     paste.performPasteWhenKeysReleased();
     clock.advance(PasteActionService::keyReleaseTimeoutMs);
-    EXPECT_EQ(keyboard.posted.size(), 2u);
-}
-
-TEST_F(PasteTest, TheSequencePastesAfterTheDelayOnlyWhileItsOwnerLives) {
-    FakeWorkspace workspace;
-    AppFocusService focus(workspace, clock);
-    workspace.frontmost = app("editor", 1);
-    focus.captureFrontmostApp();
-
-    QObject owner;
-    finishPaste(focus, paste, &owner);
-    EXPECT_EQ(workspace.activations.size(), 1u);
-    EXPECT_TRUE(keyboard.posted.empty()) << "the chord waits for the activation";
-    clock.advance(AppFocusService::activationDelayMs);
-    EXPECT_EQ(keyboard.posted.size(), 2u);
-
-    keyboard.posted.clear();
-    auto gone = std::make_unique<QObject>();
-    finishPaste(focus, paste, gone.get());
-    gone.reset();
-    clock.advance(AppFocusService::activationDelayMs);
-    EXPECT_TRUE(keyboard.posted.empty()) << "its owner is gone: nothing is posted";
-
-    // Without a remembered application the chord goes out in the same turn.
-    AppFocusService fresh(workspace, clock);
-    finishPaste(fresh, paste, &owner);
     EXPECT_EQ(keyboard.posted.size(), 2u);
 }
 

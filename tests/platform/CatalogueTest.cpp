@@ -19,10 +19,9 @@ TEST(CatalogueTest, JapaneseOnlyWhenItComesBeforeEnglish) {
 }
 
 TEST(CatalogueTest, BothBuiltInCataloguesLoadAndDiffer) {
-    // The test program runs with the English catalogue installed.
+    // The test program runs with the English catalogue installed (its plurals are checked
+    // with the relative times).
     EXPECT_EQ(qtTrId("QUIT_APP"), "Quit");
-    EXPECT_EQ(qtTrId("RELATIVE_MINUTES", 1), "1 minute ago");
-    EXPECT_EQ(qtTrId("RELATIVE_MINUTES", 3), "3 minutes ago");
     QTranslator japanese;
     ASSERT_TRUE(japanese.load(":/i18n/quillet_ja.qm"));
     QCoreApplication::installTranslator(&japanese);

@@ -4,12 +4,9 @@
 // need (a text field to paste into, a clipboard owner Qt serves).
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMimeData>
 #include <cstdio>
@@ -30,16 +27,11 @@ using namespace std::chrono_literals;
 
 XvfbSession* g_session = nullptr;
 
+// An xcb reply, freed with the object.
 template <typename T>
-struct Freed {
-    explicit Freed(T* p) : ptr(p) {}
-    ~Freed() { std::free(ptr); }
-    Freed(const Freed&) = delete;
-    Freed& operator=(const Freed&) = delete;
-    T* operator->() const { return ptr; }
-    explicit operator bool() const { return ptr != nullptr; }
-    T* ptr;
-};
+std::unique_ptr<T, void (*)(void*)> freed(T* reply) {
+    return {reply, &std::free};
+}
 
 CommandResult xdotool(const QStringList& arguments) {
     ChildProcess::Options options;
@@ -79,22 +71,22 @@ XConnection::~XConnection() {
 }
 
 xcb_atom_t XConnection::atom(const char* name) {
-    Freed reply(xcb_intern_atom_reply(
+    const auto reply = freed(xcb_intern_atom_reply(
         m_connection,
         xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
 xcb_window_t XConnection::selectionOwner(const char* selection) {
-    Freed reply(xcb_get_selection_owner_reply(
+    const auto reply = freed(xcb_get_selection_owner_reply(
         m_connection, xcb_get_selection_owner(m_connection, atom(selection)), nullptr));
     return reply ? reply->owner : xcb_window_t{XCB_WINDOW_NONE};
 }
 
 bool XConnection::grabKey(quint8 keycode, quint16 modifiers) {
-    Freed error(xcb_request_check(m_connection,
-                                  xcb_grab_key_checked(m_connection, 0, m_root, modifiers, keycode,
-                                                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
+    const auto error = freed(xcb_request_check(
+        m_connection, xcb_grab_key_checked(m_connection, 0, m_root, modifiers, keycode,
+                                           XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
     return !error;
 }
 
@@ -118,7 +110,7 @@ xcb_window_t XConnection::createWindow(const QByteArray& instance, const QByteAr
 }
 
 quint16 XConnection::modifierState() {
-    Freed reply(
+    const auto reply = freed(
         xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr));
     return reply ? reply->mask & 0xff : 0;
 }
@@ -132,25 +124,14 @@ std::optional<quint64> activeWindow(X11Workspace& workspace) {
     return app ? std::optional(app->window) : std::nullopt;
 }
 
-TEST(X11Workspace, FrontmostApplicationIsTheActiveWindowWithItsClassAndPid) {
-    XConnection client;
-    const quint32 pid = 424242;
-    const xcb_window_t window = client.createWindow("quillet-probe", "QuilletProbe", pid);
-    X11Workspace workspace(applicationConnection(), QStringLiteral("quillet"));
-
-    ASSERT_TRUE(waitFor([&] { return activeWindow(workspace) == window; }, 5s));
-    const auto app = workspace.frontmostApplication();
-    ASSERT_TRUE(app.has_value());
-    EXPECT_EQ(app->bundleIdentifier, QStringLiteral("QuilletProbe"));
-    EXPECT_EQ(app->pid, pid);
-}
-
-TEST(X11Workspace, ActivateBringsAnEarlierWindowBack) {
+TEST(X11Workspace, FrontmostIsTheActiveWindowWithItsClassAndPidAndActivateBringsItBack) {
     XConnection client;
     X11Workspace workspace(applicationConnection(), QStringLiteral("quillet"));
-    const xcb_window_t first = client.createWindow("first", "First", 1);
+    const xcb_window_t first = client.createWindow("quillet-probe", "QuilletProbe", 424242);
     ASSERT_TRUE(waitFor([&] { return activeWindow(workspace) == first; }, 5s));
     const RunningApplication earlier = *workspace.frontmostApplication();
+    EXPECT_EQ(earlier.bundleIdentifier, QStringLiteral("QuilletProbe"));
+    EXPECT_EQ(earlier.pid, 424242);
     const xcb_window_t second = client.createWindow("second", "Second", 2);
     ASSERT_TRUE(waitFor([&] { return activeWindow(workspace) == second; }, 5s));
 
@@ -161,23 +142,15 @@ TEST(X11Workspace, ActivateBringsAnEarlierWindowBack) {
 
 // --- Synthetic keys -----------------------------------------------------------------------
 
-TEST(X11KeyboardEvents, XTestIsPresentOnTheServer) {
-    X11KeyboardEvents keyboard(applicationConnection());
-    EXPECT_TRUE(keyboard.isTrusted());
-}
-
-TEST(X11KeyboardEvents, AnyKeyHeldFollowsTheKeyboard) {
-    X11KeyboardEvents keyboard(applicationConnection());
-    ASSERT_TRUE(waitFor([&] { return !keyboard.anyKeyHeld(); }, 2s));
-    ASSERT_EQ(xdotool({QStringLiteral("keydown"), QStringLiteral("Shift_L")}).exitCode, 0);
-    EXPECT_TRUE(waitFor([&] { return keyboard.anyKeyHeld(); }, 2s));
-    ASSERT_EQ(xdotool({QStringLiteral("keyup"), QStringLiteral("Shift_L")}).exitCode, 0);
-    EXPECT_TRUE(waitFor([&] { return !keyboard.anyKeyHeld(); }, 2s));
-}
-
-TEST(X11KeyboardEvents, PasteChordPastesIntoTheFocusedWindowAndReleasesControl) {
+TEST(X11KeyboardEvents, HeldKeysAreSeenAndThePasteChordPastesAndReleasesControl) {
     X11KeyboardEvents keyboard(applicationConnection());
     ASSERT_TRUE(keyboard.isTrusted());
+    ASSERT_TRUE(waitFor([&] { return !keyboard.anyKeyHeld(); }, 2s));
+    ASSERT_EQ(xdotool({"keydown", "Shift_L"}).exitCode, 0);
+    EXPECT_TRUE(waitFor([&] { return keyboard.anyKeyHeld(); }, 2s));
+    ASSERT_EQ(xdotool({"keyup", "Shift_L"}).exitCode, 0);
+    EXPECT_TRUE(waitFor([&] { return !keyboard.anyKeyHeld(); }, 2s));
+
     const auto owner = startHelper(QStringLiteral("text-owner"));
     ASSERT_TRUE(owner);
     XConnection client;
@@ -228,111 +201,76 @@ protected:
     std::vector<std::pair<quint32, quint32>> presses;
 };
 
-TEST_F(X11SystemHotkeysTest, PressReachesTheHandlerWithTheRegisteredId) {
+TEST_F(X11SystemHotkeysTest, PressReachesTheHandlerWithItsIdWithNumLockOffAndOn) {
     ASSERT_TRUE(hotkeys.isAvailable());
     const auto v = hotkeys.registerHotkey(kMacV, kCommandShift, kSignature, 7);
     const auto b = hotkeys.registerHotkey(kMacB, kCommandShift, kSignature, 8);
     ASSERT_EQ(v.status, HotkeyStatus::noErr);
     ASSERT_EQ(b.status, HotkeyStatus::noErr);
     EXPECT_NE(v.ref, b.ref);
+    EXPECT_EQ(hotkeys.registerHotkey(kMacV, kCommandShift, kSignature, 9).status,
+              HotkeyStatus::registrationFailed)
+        << "the same combination twice";
 
-    ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+v")}).exitCode, 0);
+    ASSERT_EQ(xdotool({"key", "super+shift+v"}).exitCode, 0);
+    ASSERT_TRUE(waitFor([&] { return presses.size() == 1; }, 2s));
+    EXPECT_EQ(presses.back(), std::make_pair(kSignature, quint32{7}));
 
-    ASSERT_TRUE(waitFor([&] { return !presses.empty(); }, 2s));
-    EXPECT_EQ(presses.front(), std::make_pair(kSignature, quint32{7}));
-}
-
-TEST_F(X11SystemHotkeysTest, PressIsDeliveredWithNumLockOn) {
-    ASSERT_EQ(hotkeys.registerHotkey(kMacV, kCommandShift, kSignature, 3).status,
-              HotkeyStatus::noErr);
-    ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")}).exitCode, 0);
+    ASSERT_EQ(xdotool({"key", "Num_Lock"}).exitCode, 0);
     ASSERT_TRUE(waitFor([&] { return (other.modifierState() & XCB_MOD_MASK_2) != 0; }, 2s))
         << "Num Lock is expected on Mod2 in the server's default keymap";
-
-    xdotool({QStringLiteral("key"), QStringLiteral("super+shift+v")});
-    const bool delivered = waitFor([&] { return !presses.empty(); }, 2s);
-    xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")});
-
+    xdotool({"key", "super+shift+b"});
+    const bool delivered = waitFor([&] { return presses.size() == 2; }, 2s);
+    xdotool({"key", "Num_Lock"});
     ASSERT_TRUE(delivered);
-    EXPECT_EQ(presses.front().second, 3u);
+    EXPECT_EQ(presses.back().second, 8u);
     EXPECT_TRUE(waitFor([&] { return (other.modifierState() & XCB_MOD_MASK_2) == 0; }, 2s));
 }
 
-TEST_F(X11SystemHotkeysTest, CombinationHeldByAnotherClientIsRefusedWithoutLeftoverGrabs) {
-    const quint8 keycode = xKeycode(kMacB);
+TEST_F(X11SystemHotkeysTest, AKeyIsGrabbedInEveryLockVariantOrInNone) {
+    const quint8 b = xKeycode(kMacB);
+    const quint8 v = xKeycode(kMacV);
     const quint16 superShift = XCB_MOD_MASK_4 | XCB_MOD_MASK_SHIFT;
-    // The other client holds only the Caps Lock variant, so ours fails part-way through.
-    ASSERT_TRUE(other.grabKey(keycode, superShift | XCB_MOD_MASK_LOCK));
+    // The other client holds only B's Caps Lock variant, so ours fails part-way through.
+    ASSERT_TRUE(other.grabKey(b, superShift | XCB_MOD_MASK_LOCK));
+    const auto refused = hotkeys.registerHotkey(kMacB, kCommandShift, kSignature, 1);
+    EXPECT_EQ(refused.status, HotkeyStatus::registrationFailed);
+    EXPECT_FALSE(refused.ref.has_value());
+    EXPECT_TRUE(other.grabKey(b, superShift)) << "the plain variant was left grabbed";
 
-    const auto registration = hotkeys.registerHotkey(kMacB, kCommandShift, kSignature, 1);
-
-    EXPECT_EQ(registration.status, HotkeyStatus::registrationFailed);
-    EXPECT_FALSE(registration.ref.has_value());
-    EXPECT_TRUE(other.grabKey(keycode, superShift)) << "the plain variant was left grabbed";
-}
-
-TEST_F(X11SystemHotkeysTest, UnregisterReleasesEveryLockVariant) {
-    const auto registration = hotkeys.registerHotkey(kMacB, kCommandShift, kSignature, 1);
+    const auto registration = hotkeys.registerHotkey(kMacV, kCommandShift, kSignature, 2);
     ASSERT_EQ(registration.status, HotkeyStatus::noErr);
-    const quint8 keycode = xKeycode(kMacB);
-    const quint16 superShift = XCB_MOD_MASK_4 | XCB_MOD_MASK_SHIFT;
-    EXPECT_FALSE(other.grabKey(keycode, superShift | XCB_MOD_MASK_2));
-
+    EXPECT_FALSE(other.grabKey(v, superShift | XCB_MOD_MASK_2));
     hotkeys.unregisterHotkey(*registration.ref);
-
     for (int locks :
          {0, XCB_MOD_MASK_LOCK + 0, XCB_MOD_MASK_2 + 0, XCB_MOD_MASK_2 | XCB_MOD_MASK_LOCK})
-        EXPECT_TRUE(other.grabKey(keycode, static_cast<quint16>(superShift | locks)))
-            << "lock bits " << locks;
-}
-
-TEST_F(X11SystemHotkeysTest, SameCombinationTwiceIsRefused) {
-    ASSERT_EQ(hotkeys.registerHotkey(kMacV, kCommandShift, kSignature, 1).status,
-              HotkeyStatus::noErr);
-    EXPECT_EQ(hotkeys.registerHotkey(kMacV, kCommandShift, kSignature, 2).status,
-              HotkeyStatus::registrationFailed);
+        EXPECT_TRUE(other.grabKey(v, static_cast<quint16>(superShift | locks)))
+            << "lock bits " << locks << " still grabbed after unregistering";
 }
 
 // --- Helper roles -------------------------------------------------------------------------
 
-// Owns the clipboard through Qt with the text the paste test expects.
-int runTextOwner(int argc, char** argv) {
-    QGuiApplication app(argc, argv);
-    QGuiApplication::clipboard()->setText(QStringLiteral("pasted by the chord"));
-    return app.exec();
-}
-
-// Owns the clipboard with text a password manager marked as secret.
-int runSecretOwner(int argc, char** argv) {
-    QGuiApplication app(argc, argv);
-    auto* data = new QMimeData;
-    data->setText(QStringLiteral("hunter2"));
-    data->setData(QStringLiteral("x-kde-passwordManagerHint"), "secret");
-    QGuiApplication::clipboard()->setMimeData(data);
-    return app.exec();
-}
-
-// A focused text field that reports every change of its text on standard output.
-int runPasteTarget(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QLineEdit edit;
-    QObject::connect(&edit, &QLineEdit::textChanged, [](const QString& text) {
-        std::printf("text:%s\n", text.toUtf8().constData());
-        std::fflush(stdout);
-    });
-    edit.setWindowTitle(QStringLiteral("paste target"));
-    edit.show();
-    edit.activateWindow();
-    return app.exec();
-}
-
+// The foreign clients the tests need: "text-owner" and "secret-owner" own the clipboard, the
+// latter with text a password manager marked as secret; "paste-target" is a focused text
+// field that reports every change of its text on standard output.
 int runHelper(int argc, char** argv) {
     const QByteArray role = argv[2];
-    if (role == "text-owner") return runTextOwner(argc, argv);
-    if (role == "secret-owner") return runSecretOwner(argc, argv);
-    if (role == "paste-target") return runPasteTarget(argc, argv);
-    std::fprintf(stderr, "unknown helper role %s\n", role.constData());
-    return 2;
+    QApplication app(argc, argv);
+    QLineEdit edit;
+    if (role == "paste-target") {
+        QObject::connect(&edit, &QLineEdit::textChanged, [](const QString& text) {
+            std::printf("text:%s\n", text.toUtf8().constData());
+            std::fflush(stdout);
+        });
+        edit.show();
+        edit.activateWindow();
+    } else {
+        auto* data = new QMimeData;
+        data->setText(role == "secret-owner" ? "hunter2" : "pasted by the chord");
+        if (role == "secret-owner") data->setData("x-kde-passwordManagerHint", "secret");
+        QGuiApplication::clipboard()->setMimeData(data);
+    }
+    return app.exec();
 }
 
 }  // namespace
@@ -343,10 +281,8 @@ int main(int argc, char** argv) {
         return quillet::test::runHelper(argc, argv);
 
     ::testing::InitGoogleTest(&argc, argv);
-    quillet::test::XvfbSession::Options options;
-    options.windowManager = true;
     QString error;
-    const auto session = quillet::test::XvfbSession::start(options, &error);
+    const auto session = quillet::test::XvfbSession::start({.windowManager = true}, &error);
     if (!session) {
         std::fprintf(stderr, "cannot start the X server: %s\n", qPrintable(error));
         return 1;
@@ -354,10 +290,6 @@ int main(int argc, char** argv) {
     quillet::test::g_session = session.get();
     session->exportDisplay();
     qputenv("QT_QPA_PLATFORM", "xcb");
-    int result = 0;
-    {
-        QApplication app(argc, argv);
-        result = RUN_ALL_TESTS();
-    }
-    return result;
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
 }

@@ -46,15 +46,10 @@ bool readerWaitsForOwner() {
 
 class X11ClipboardReaderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(
-            waitFor([&] { return client.selectionOwner("CLIPBOARD") == XCB_WINDOW_NONE; }, 5s))
-            << "a clipboard owner outlived the previous test";
-    }
+    void SetUp() override { ASSERT_TRUE(noOwner()) << "a clipboard owner outlived the last test"; }
 
-    void TearDown() override {
-        // Ending the owners gives the selection back to nobody for the next test.
-        owners.clear();
+    bool noOwner() {
+        return waitFor([&] { return client.selectionOwner("CLIPBOARD") == XCB_WINDOW_NONE; }, 5s);
     }
 
     // Starts `xclip` as the CLIPBOARD owner (in the foreground, so it is the process we
@@ -66,12 +61,16 @@ protected:
         options.captureOutput = false;
         options.showErrors = false;
         auto owner = std::make_unique<ChildProcess>();
-        const QStringList command =
-            QStringList{QStringLiteral("xclip"), QStringLiteral("-quiet"),
-                        QStringLiteral("-selection"), QStringLiteral("clipboard")} +
-            arguments;
-        if (!owner->start(command, options)) return nullptr;
+        if (!owner->start(QStringList{"xclip", "-quiet", "-selection", "clipboard"} + arguments,
+                          options))
+            return nullptr;
         return adopt(std::move(owner));
+    }
+    // An owner that took the clipboard and then stopped: it never answers.
+    ChildProcess* startStoppedOwner(const QByteArray& text) {
+        ChildProcess* owner = startXclip({}, text);
+        if (owner) owner->sendSignal(SIGSTOP);
+        return owner;
     }
 
     ChildProcess* adopt(std::unique_ptr<ChildProcess> owner) {
@@ -102,70 +101,51 @@ protected:
     std::vector<std::unique_ptr<ChildProcess>> owners;
 };
 
-TEST_F(X11ClipboardReaderTest, NoOwnerIsAnsweredEmptyAtOnce) {
+TEST_F(X11ClipboardReaderTest, OnlyPlainTextIsReadAndEveryOwnerIsTyped) {
     X11ClipboardReader reader(display());
     QElapsedTimer clock;
     clock.start();
+    const auto nothing = read(reader, 1);
+    ASSERT_TRUE(nothing.has_value());
+    EXPECT_LT(clock.elapsed(), 300) << "no owner is answered at once";
+    EXPECT_TRUE(nothing->types.isEmpty());
+    EXPECT_FALSE(nothing->text.has_value());
 
-    const auto answer = read(reader, 1);
-
-    ASSERT_TRUE(answer.has_value());
-    EXPECT_LT(clock.elapsed(), 300);
-    EXPECT_TRUE(answer->types.isEmpty());
-    EXPECT_FALSE(answer->text.has_value());
-}
-
-TEST_F(X11ClipboardReaderTest, PlainTextIsReadAsUtf8) {
-    const QString text = QStringLiteral("Grüße from the clipboard ✓\nsecond line");
-    ASSERT_TRUE(startXclip({}, text.toUtf8()));
-    X11ClipboardReader reader(display());
-
-    const auto answer = read(reader, 1);
-
-    ASSERT_TRUE(answer.has_value());
-    EXPECT_EQ(answer->types, QStringList{PasteboardType::string});
-    EXPECT_EQ(answer->text, text);
-}
-
-TEST_F(X11ClipboardReaderTest, PngImageIsTypedAndCarriesNoText) {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("pixel.png"));
+    const QString png = dir.filePath(QStringLiteral("pixel.png"));
     QImage image(4, 4, QImage::Format_RGB32);
     image.fill(Qt::red);
-    ASSERT_TRUE(image.save(path));
-    ASSERT_TRUE(startXclip(
-        {QStringLiteral("-t"), QStringLiteral("image/png"), QStringLiteral("-i"), path}, {}));
-    X11ClipboardReader reader(display());
+    ASSERT_TRUE(image.save(png));
+    const QString text = QStringLiteral("Grüße from the clipboard ✓\nsecond line");
+    struct Owner {
+        QStringList arguments;
+        QByteArray input;
+        QStringList types;
+        std::optional<QString> text;
+    };
+    const Owner xclips[] = {
+        {{}, text.toUtf8(), {PasteboardType::string}, text},
+        {{"-t", "image/png", "-i", png}, {}, {PasteboardType::png}, std::nullopt},
+        {{"-t", "text/uri-list"}, "file:///tmp/x\n", {PasteboardType::fileURL}, std::nullopt},
+    };
+    quint64 ticket = 1;
+    for (const Owner& owner : xclips) {
+        ASSERT_TRUE(startXclip(owner.arguments, owner.input))
+            << owner.types.join(',').toStdString();
+        const auto answer = read(reader, ++ticket);
+        ASSERT_TRUE(answer.has_value());
+        EXPECT_EQ(answer->types, owner.types);
+        EXPECT_EQ(answer->text, owner.text);
+        owners.clear();
+        ASSERT_TRUE(noOwner());
+    }
 
-    const auto answer = read(reader, 1);
-
-    ASSERT_TRUE(answer.has_value());
-    EXPECT_EQ(answer->types, QStringList{PasteboardType::png});
-    EXPECT_FALSE(answer->text.has_value());
-}
-
-TEST_F(X11ClipboardReaderTest, FileListIsAFileUrlAndCarriesNoText) {
-    ASSERT_TRUE(
-        startXclip({QStringLiteral("-t"), QStringLiteral("text/uri-list")}, "file:///tmp/x\n"));
-    X11ClipboardReader reader(display());
-
-    const auto answer = read(reader, 1);
-
-    ASSERT_TRUE(answer.has_value());
-    EXPECT_EQ(answer->types, QStringList{PasteboardType::fileURL});
-    EXPECT_FALSE(answer->text.has_value());
-}
-
-TEST_F(X11ClipboardReaderTest, SecretHintIsConcealedAndItsTextIsNotRead) {
     ASSERT_TRUE(adopt(startHelper(QStringLiteral("secret-owner"))));
-    X11ClipboardReader reader(display());
-
-    const auto answer = read(reader, 1);
-
-    ASSERT_TRUE(answer.has_value());
-    EXPECT_TRUE(answer->types.contains(PasteboardType::concealed))
-        << answer->types.join(',').toStdString();
-    EXPECT_FALSE(answer->text.has_value());
+    const auto secret = read(reader, ++ticket);
+    ASSERT_TRUE(secret.has_value());
+    EXPECT_TRUE(secret->types.contains(PasteboardType::concealed))
+        << secret->types.join(',').toStdString();
+    EXPECT_FALSE(secret->text.has_value()) << "a secret's text is not even read";
 }
 
 TEST_F(X11ClipboardReaderTest, LargeTextArrivesWholeThroughIncrementalTransfer) {
@@ -184,12 +164,10 @@ TEST_F(X11ClipboardReaderTest, LargeTextArrivesWholeThroughIncrementalTransfer) 
     EXPECT_TRUE(*answer->text == text);
 }
 
-TEST_F(X11ClipboardReaderTest, StoppedOwnerIsAnsweredEmptyWithoutStallingTheCaller) {
-    ChildProcess* owner = startXclip({}, "never delivered");
+TEST_F(X11ClipboardReaderTest, AStoppedOwnerIsAnsweredEmptyWithoutStallingThenReadOnceAwake) {
+    ChildProcess* owner = startStoppedOwner("late but fine");
     ASSERT_TRUE(owner);
-    owner->sendSignal(SIGSTOP);
-    X11ClipboardReader reader(display());
-
+    X11ClipboardReader reader(display(), 300ms);
     QElapsedTimer clock;
     clock.start();
     qint64 lastTick = 0;
@@ -201,39 +179,24 @@ TEST_F(X11ClipboardReaderTest, StoppedOwnerIsAnsweredEmptyWithoutStallingTheCall
     });
     ticker.start(20);
 
-    const auto answer = read(reader, 1, 3s);
-    const qint64 elapsed = clock.elapsed();
-
-    ASSERT_TRUE(answer.has_value());
-    EXPECT_LT(elapsed, 1500);
-    EXPECT_TRUE(answer->types.isEmpty());
-    EXPECT_FALSE(answer->text.has_value());
-    EXPECT_LT(longestGap, 200) << "the caller's event loop stalled";
-}
-
-TEST_F(X11ClipboardReaderTest, OwnerThatWakesUpIsReadNormallyAfterATimeout) {
-    ChildProcess* owner = startXclip({}, "late but fine");
-    ASSERT_TRUE(owner);
-    owner->sendSignal(SIGSTOP);
-    X11ClipboardReader reader(display(), 300ms);
-    const auto missed = read(reader, 1);
+    const auto missed = read(reader, 1, 3s);
     ASSERT_TRUE(missed.has_value());
-    ASSERT_TRUE(missed->types.isEmpty());
+    EXPECT_LT(clock.elapsed(), 1500);
+    EXPECT_TRUE(missed->types.isEmpty());
+    EXPECT_FALSE(missed->text.has_value());
+    EXPECT_LT(longestGap, 200) << "the caller's event loop stalled";
 
     // The owner now answers the abandoned request too; that answer must not be mistaken for
     // the next one.
     owner->sendSignal(SIGCONT);
     const auto answer = read(reader, 2);
-
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(answer->types, QStringList{PasteboardType::string});
     EXPECT_EQ(answer->text, QStringLiteral("late but fine"));
 }
 
 TEST_F(X11ClipboardReaderTest, RequestsDuringAReadAreCoalescedIntoOneForTheLatestTicket) {
-    ChildProcess* owner = startXclip({}, "stuck");
-    ASSERT_TRUE(owner);
-    owner->sendSignal(SIGSTOP);
+    ASSERT_TRUE(startStoppedOwner("stuck"));
     X11ClipboardReader reader(display(), 500ms);
     std::vector<quint64> answered;
     QObject::connect(&reader, &ClipboardReader::snapshotRead,
@@ -252,9 +215,7 @@ TEST_F(X11ClipboardReaderTest, RequestsDuringAReadAreCoalescedIntoOneForTheLates
 }
 
 TEST_F(X11ClipboardReaderTest, DestroyingTheReaderDoesNotWaitForAStoppedOwner) {
-    ChildProcess* owner = startXclip({}, "stuck");
-    ASSERT_TRUE(owner);
-    owner->sendSignal(SIGSTOP);
+    ASSERT_TRUE(startStoppedOwner("stuck"));
     auto reader = std::make_unique<X11ClipboardReader>(display(), 10s);
     reader->requestRead(1);
     ASSERT_TRUE(waitFor(readerWaitsForOwner, 2s));

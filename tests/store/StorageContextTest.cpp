@@ -3,8 +3,6 @@
 
 #include <QSignalSpy>
 
-#include "store/PhraseCategory.h"
-#include "store/PhraseItem.h"
 #include "store/StoreFixture.h"
 
 namespace quillet {
@@ -12,29 +10,23 @@ namespace {
 
 class StorageContextTest : public test::StoreFixture {
 protected:
-    // Another connection holding the write lock makes our saves fail (busy).
+    ~StorageContextTest() override { sqlite3_close(m_other); }
+
+    // Another connection holding the write lock makes our saves fail (busy); closing it
+    // rolls its transaction back.
     void lockFromOutside() {
         ASSERT_EQ(sqlite3_open(qPrintable(dir.file("store/history.sqlite")), &m_other), SQLITE_OK);
         ASSERT_EQ(sqlite3_exec(m_other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
     }
     void unlock() {
-        sqlite3_exec(m_other, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(m_other);
         m_other = nullptr;
     }
-    ~StorageContextTest() override {
-        if (m_other) unlock();
-    }
-    qint64 storedClipCount() {
-        sqlite3* db = nullptr;
-        sqlite3_open(qPrintable(dir.file("store/history.sqlite")), &db);
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(db, "SELECT count(*) FROM ClipItem", -1, &stmt, nullptr);
-        sqlite3_step(stmt);
-        const qint64 n = sqlite3_column_int64(stmt, 0);
-        sqlite3_finalize(stmt);
-        sqlite3_close(db);
-        return n;
+    // What the file holds, read by a second service of its own.
+    QStringList storedTexts() {
+        QString error;
+        const auto other = StorageService::open(dir.file("store/history.sqlite"), &error);
+        return other ? texts(other->fetchItems("")) : QStringList{error};
     }
 
 private:
@@ -43,29 +35,30 @@ private:
 
 TEST_F(StorageContextTest, OneObjectPerStoredRecord) {
     auto clip = addClip("x", 1);
+    auto twin = addClip("x", 2);
+    EXPECT_NE(twin->id(), clip->id()) << "the same text twice is two records";
     const auto fetched = storage->context().clipsWithRowIds({clip->rowId()});
     ASSERT_EQ(fetched.size(), 1u);
     EXPECT_EQ(fetched[0], clip) << "the inserted object comes back, not a copy";
-    EXPECT_EQ(storage->fetchItems("").at(0), clip);
-
-    // Another record with the same text is another object.
-    auto twin = addClip("x", 2);
-    EXPECT_NE(twin, clip);
-    EXPECT_NE(twin->id(), clip->id());
+    EXPECT_EQ(storage->fetchItems("").at(1), clip);
 }
 
-TEST_F(StorageContextTest, ChangesStayPendingUntilSave) {
+TEST_F(StorageContextTest, ChangesAreWrittenOnlyBySave) {
     auto& context = storage->context();
+    auto never = std::make_shared<ClipItem>("never", start);
+    context.insert(never);
+    context.remove(never);
+    EXPECT_FALSE(context.hasChanges()) << "a pending insert deleted again is nothing to write";
+
     QSignalSpy saved(&context, &StorageContext::didSave);
     auto clip = std::make_shared<ClipItem>("pending", start);
     context.insert(clip);
     EXPECT_TRUE(context.hasChanges());
-    EXPECT_EQ(storedClipCount(), 0);
-    EXPECT_EQ(clip->rowId(), 0);
+    EXPECT_TRUE(storedTexts().isEmpty());
     ASSERT_TRUE(context.save());
     EXPECT_EQ(saved.count(), 1);
-    EXPECT_EQ(storedClipCount(), 1);
     EXPECT_FALSE(context.hasChanges());
+    EXPECT_EQ(storedTexts(), QStringList{"pending"});
 
     clip->setTimestamp(start.addSecs(60));
     EXPECT_TRUE(context.hasChanges());
@@ -86,40 +79,11 @@ TEST_F(StorageContextTest, FailedSaveKeepsEveryPendingChangeForTheNextSave) {
     EXPECT_FALSE(error.isEmpty());
     EXPECT_TRUE(context.hasChanges());
     unlock();
-    EXPECT_EQ(storedClipCount(), 2) << "nothing of the failed save was written";
+    EXPECT_EQ(storedTexts(), (QStringList{"doomed", "kept"})) << "nothing of it was written";
 
     ASSERT_TRUE(context.save());
     reopen();
     EXPECT_EQ(texts(storage->fetchItems("")), (QStringList{"kept", "new"}));
-}
-
-TEST_F(StorageContextTest, FetchHonoursPredicateSortKeysAndLimit) {
-    auto& context = storage->context();
-    for (int i = 0; i < 5; ++i) {
-        auto category = std::make_shared<PhraseCategory>(QString("c%1").arg(i), 4 - i);
-        context.insert(category);
-    }
-    ASSERT_TRUE(context.save());
-    auto descending = context.fetchCategories({{}, {SortKey{"name", false}}, 3});
-    ASSERT_EQ(descending.size(), 3u);
-    EXPECT_EQ(descending[0]->name(), "c4");
-    EXPECT_EQ(descending[2]->name(), "c2");
-    auto one = context.fetchCategories({Predicate::equals("name", "c1"), {}, {}});
-    ASSERT_EQ(one.size(), 1u);
-    EXPECT_EQ(one[0]->sortOrder(), 3);
-    // An unknown attribute is a failing fetch, which is empty.
-    EXPECT_TRUE(context.fetchCategories({Predicate::equals("nope", 1), {}, {}}).empty());
-    EXPECT_TRUE(context.fetchCategories({{}, {SortKey{"name; DROP TABLE x", true}}, {}}).empty());
-}
-
-TEST_F(StorageContextTest, DeletingAPendingInsertWritesNothing) {
-    auto& context = storage->context();
-    auto clip = std::make_shared<ClipItem>("never", start);
-    context.insert(clip);
-    context.remove(clip);
-    EXPECT_FALSE(context.hasChanges());
-    ASSERT_TRUE(context.save());
-    EXPECT_EQ(storedClipCount(), 0);
 }
 
 }  // namespace

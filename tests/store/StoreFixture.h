@@ -39,7 +39,14 @@ protected:
         return clip;
     }
 
-    QStringList texts(const ClipList& list) {
+    // Saves `count` clips in one go: `format` with %1 = i, stamped i seconds after the start.
+    void addClips(int count, const QString& format) {
+        for (int i = 0; i < count; ++i)
+            storage->context().insert(std::make_shared<ClipItem>(format.arg(i), start.addSecs(i)));
+        ASSERT_TRUE(storage->context().save());
+    }
+
+    static QStringList texts(const ClipList& list) {
         QStringList result;
         for (qsizetype i = 0; i < list.size(); ++i) result << list.at(i)->content();
         return result;
