@@ -54,10 +54,4 @@ int HotkeyService::handleHotkeyEvent(quint32 eventSignature, quint32 id) {
     return HotkeyStatus::noErr;
 }
 
-std::optional<SystemHotkeys::Ref> HotkeyService::hotKeyRef(quint32 id) const {
-    const auto it = m_registrations.find(id);
-    if (it == m_registrations.end()) return std::nullopt;
-    return it->second.hotKeyRef;
-}
-
 }  // namespace quillet

@@ -43,9 +43,6 @@ public:
     int handleHotkeyEvent(quint32 eventSignature, quint32 id);
 
     bool isRegistered(quint32 id) const { return m_registrations.contains(id); }
-    std::optional<SystemHotkeys::Ref> hotKeyRef(quint32 id) const;
-    std::size_t registrationCount() const { return m_registrations.size(); }
-    bool hasHandler() const { return m_hasHandler; }
 
 private:
     struct HotkeyRegistration {

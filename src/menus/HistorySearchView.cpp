@@ -134,10 +134,6 @@ void HistorySearchView::focusSearchField() {
     m_searchField->setFocus(Qt::OtherFocusReason);
 }
 
-bool HistorySearchView::isShowingEmptyState() const {
-    return m_stack->currentWidget() == m_emptyLabel;
-}
-
 bool HistorySearchView::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == m_searchField || watched == m_list) && event->type() == QEvent::KeyPress) {
         if (handleKey(static_cast<QKeyEvent*>(event)->key())) return true;

@@ -28,13 +28,10 @@ public:
     ~HistorySearchView() override;
 
     void focusSearchField();
-    // Whether the empty-state message is shown instead of the list.
-    bool isShowingEmptyState() const;
 
     QLineEdit* searchField() const { return m_searchField; }
     QListView* listView() const { return m_list; }
     QLabel* emptyLabel() const { return m_emptyLabel; }
-    HistoryListModel* listModel() const { return m_model; }
 
     // Repaints the relative times this often while shown.
     static constexpr int timeRefreshMs = 1000;
