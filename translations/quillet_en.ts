@@ -116,5 +116,13 @@
         <source>登録失敗</source>
         <translation>The system refused this hot key; another program may be using it.</translation>
     </message>
+    <message id="UPDATE_NOT_AVAILABLE_MESSAGE">
+        <source>最新です</source>
+        <translation>Quillet is up to date.</translation>
+    </message>
+    <message id="UPDATE_CHECK_FAILED_MESSAGE">
+        <source>取得失敗</source>
+        <translation>Could not check for updates.</translation>
+    </message>
 </context>
 </TS>

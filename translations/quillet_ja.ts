@@ -109,5 +109,13 @@
         <source>項目なし</source>
         <translation>項目なし</translation>
     </message>
+    <message id="UPDATE_NOT_AVAILABLE_MESSAGE">
+        <source>最新です</source>
+        <translation>最新です</translation>
+    </message>
+    <message id="UPDATE_CHECK_FAILED_MESSAGE">
+        <source>取得失敗</source>
+        <translation>取得失敗</translation>
+    </message>
 </context>
 </TS>

@@ -16,6 +16,7 @@
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
 #include "settings/SettingsViewModel.h"
+#include "settings/UpdateCheckService.h"
 #include "store/StorageService.h"
 
 namespace quillet {
@@ -30,7 +31,10 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     m_viewModel =
         std::make_unique<HistoryViewModel>(*m_storageService, *m_clipboardMonitor, *platform.clock);
     // 4-9. Settings, hot keys, focus and paste, panels, the two pop-up menus.
-    m_settingsViewModel = std::make_unique<SettingsViewModel>(settings);
+    m_updateCheckService =
+        std::make_unique<UpdateCheckService>(UpdateCheckService::defaultAppcastURL());
+    m_settingsViewModel =
+        std::make_unique<SettingsViewModel>(settings, *platform.loginItem, *m_updateCheckService);
     m_hotkeyService = std::make_unique<HotkeyService>(*platform.hotkeys);
     m_appFocusService = std::make_unique<AppFocusService>(*platform.workspace, *platform.clock);
     m_pasteActionService =

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/FakeLoginItem.h"
+#include "fakes/FakeUpdateCheckService.h"
 #include "hotkeys/HotkeyConfigPrinter.h"
 #include "settings/SettingsViewModel.h"
 #include "support/TempDir.h"
@@ -44,6 +46,10 @@ protected:
         return openSettings()->value(QLatin1String(key)).toByteArray();
     }
 
+    SettingsViewModel makeModel(AppVersion version = {}) {
+        return SettingsViewModel(*settings, loginItem, updates, std::move(version));
+    }
+
     // Installs a registration hook that records its calls and answers `accept`.
     void installHook(SettingsViewModel& model, bool accept) {
         model.setRequestRegistration([this, accept](HotkeyConfig history, HotkeyConfig phrase) {
@@ -54,11 +60,13 @@ protected:
 
     test::TempDir directory;
     std::unique_ptr<QSettings> settings;
+    test::FakeLoginItem loginItem;
+    test::FakeUpdateCheckService updates;
     std::vector<std::pair<HotkeyConfig, HotkeyConfig>> requests;
 };
 
 TEST_F(SettingsViewModelTest, StartsWithTheDefaultsAndWritesNothing) {
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     EXPECT_EQ(model.historyHotkey(), defaultHistory);
     EXPECT_EQ(model.phraseHotkey(), defaultPhrase);
     EXPECT_EQ(model.historyHotkey().displayString(), QString::fromUtf8("⇧⌘V"));
@@ -69,7 +77,7 @@ TEST_F(SettingsViewModelTest, StartsWithTheDefaultsAndWritesNothing) {
 
 TEST_F(SettingsViewModelTest, LoadsStoredHotkeys) {
     store("historyHotkey", R"({"keyCode":3,"modifierFlags":4352})");
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     EXPECT_EQ(model.historyHotkey().displayString(), QString::fromUtf8("⌃⌘F"));
     EXPECT_EQ(model.phraseHotkey(), defaultPhrase);
 }
@@ -77,14 +85,14 @@ TEST_F(SettingsViewModelTest, LoadsStoredHotkeys) {
 TEST_F(SettingsViewModelTest, UndecodableValuesLeaveTheDefaults) {
     store("historyHotkey", "not json");
     store("phraseHotkey", R"({"keyCode":8.5,"modifierFlags":768})");
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     EXPECT_EQ(model.historyHotkey(), defaultHistory);
     EXPECT_EQ(model.phraseHotkey(), defaultPhrase);
     EXPECT_TRUE(model.errorMessage().isEmpty());
 }
 
 TEST_F(SettingsViewModelTest, ADuplicateIsRefusedBeforeRegistration) {
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, true);
     QSignalSpy historyChanged(&model, &SettingsViewModel::historyHotkeyChanged);
 
@@ -101,7 +109,7 @@ TEST_F(SettingsViewModelTest, ADuplicateIsRefusedBeforeRegistration) {
 }
 
 TEST_F(SettingsViewModelTest, AKeyWithoutModifiersIsRefusedBeforeRegistration) {
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, true);
     model.updateHistoryHotkey(49, 0);
     EXPECT_EQ(model.errorMessage(), noModifierError());
@@ -112,7 +120,7 @@ TEST_F(SettingsViewModelTest, AKeyWithoutModifiersIsRefusedBeforeRegistration) {
 TEST_F(SettingsViewModelTest, TheDuplicateTestComesBeforeTheModifierTest) {
     // Loaded values are not validated, so the phrase hot key can lack modifiers.
     store("phraseHotkey", R"({"keyCode":5,"modifierFlags":0})");
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, true);
     model.updateHistoryHotkey(5, 0);
     EXPECT_EQ(model.errorMessage(), duplicateError());
@@ -120,7 +128,7 @@ TEST_F(SettingsViewModelTest, TheDuplicateTestComesBeforeTheModifierTest) {
 }
 
 TEST_F(SettingsViewModelTest, RegistersThenAcceptsAndStoresTheNewHotkey) {
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, true);
     QSignalSpy historyChanged(&model, &SettingsViewModel::historyHotkeyChanged);
     QSignalSpy phraseChanged(&model, &SettingsViewModel::phraseHotkeyChanged);
@@ -138,7 +146,7 @@ TEST_F(SettingsViewModelTest, RegistersThenAcceptsAndStoresTheNewHotkey) {
 }
 
 TEST_F(SettingsViewModelTest, ThePhraseUpdatePassesTheCurrentHistoryHotkey) {
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, true);
     model.updatePhraseHotkey(35, 0x0900);
     ASSERT_EQ(requests.size(), 1u);
@@ -149,7 +157,7 @@ TEST_F(SettingsViewModelTest, ThePhraseUpdatePassesTheCurrentHistoryHotkey) {
 }
 
 TEST_F(SettingsViewModelTest, AKeyEqualToItsOwnValueIsRegisteredAgain) {
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, true);
     QSignalSpy historyChanged(&model, &SettingsViewModel::historyHotkeyChanged);
     model.updateHistoryHotkey(9, 0x0300);
@@ -160,7 +168,7 @@ TEST_F(SettingsViewModelTest, AKeyEqualToItsOwnValueIsRegisteredAgain) {
 
 TEST_F(SettingsViewModelTest, ARefusedRegistrationKeepsValuesAndStoredBytes) {
     store("historyHotkey", R"({"keyCode":3,"modifierFlags":4352})");
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, false);
     QSignalSpy historyChanged(&model, &SettingsViewModel::historyHotkeyChanged);
 
@@ -175,7 +183,7 @@ TEST_F(SettingsViewModelTest, ARefusedRegistrationKeepsValuesAndStoredBytes) {
 }
 
 TEST_F(SettingsViewModelTest, WithoutAHookEveryChangeFails) {
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     model.updateHistoryHotkey(0, 0x0100);
     EXPECT_EQ(model.errorMessage(), registrationFailed());
     EXPECT_EQ(model.historyHotkey(), defaultHistory);
@@ -185,7 +193,7 @@ TEST_F(SettingsViewModelTest, WithoutAHookEveryChangeFails) {
 }
 
 TEST_F(SettingsViewModelTest, ASuccessfulChangeClearsTheError) {
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, true);
     QSignalSpy errorChanged(&model, &SettingsViewModel::errorMessageChanged);
 
@@ -202,7 +210,7 @@ TEST_F(SettingsViewModelTest, ASuccessfulChangeClearsTheError) {
 
 TEST_F(SettingsViewModelTest, ChangesSurviveIntoAFreshStore) {
     {
-        SettingsViewModel model(*settings);
+        SettingsViewModel model = makeModel();
         installHook(model, true);
         model.updateHistoryHotkey(3, 0x1100);
         model.updatePhraseHotkey(35, 0x0900);
@@ -214,7 +222,7 @@ TEST_F(SettingsViewModelTest, ChangesSurviveIntoAFreshStore) {
         EXPECT_TRUE(text.contains("phraseHotkey=")) << text.constData();
     }
     const auto fresh = openSettings();
-    SettingsViewModel reloaded(*fresh);
+    SettingsViewModel reloaded(*fresh, loginItem, updates);
     EXPECT_EQ(reloaded.historyHotkey(), HotkeyConfig(3, 0x1100));
     EXPECT_EQ(reloaded.phraseHotkey(), HotkeyConfig(35, 0x0900));
 }
@@ -222,7 +230,7 @@ TEST_F(SettingsViewModelTest, ChangesSurviveIntoAFreshStore) {
 TEST_F(SettingsViewModelTest, ResetRegistersAndStoresTheDefaults) {
     store("historyHotkey", R"({"keyCode":3,"modifierFlags":4352})");
     store("phraseHotkey", R"({"keyCode":35,"modifierFlags":2304})");
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, true);
     model.updateHistoryHotkey(49, 0);  // leaves an error for the reset to clear
 
@@ -239,7 +247,7 @@ TEST_F(SettingsViewModelTest, ResetRegistersAndStoresTheDefaults) {
 
 TEST_F(SettingsViewModelTest, ARefusedResetChangesNothing) {
     store("historyHotkey", R"({"keyCode":3,"modifierFlags":4352})");
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, false);
 
     model.resetToDefaults();
