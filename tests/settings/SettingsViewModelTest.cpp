@@ -259,5 +259,95 @@ TEST_F(SettingsViewModelTest, ARefusedResetChangesNothing) {
     EXPECT_FALSE(openSettings()->contains("phraseHotkey"));
 }
 
+TEST_F(SettingsViewModelTest, TheToggleShowsWhatTheSystemSettledOn) {
+    loginItem.current = LoginItem::Status::enabled;
+    SettingsViewModel model = makeModel();
+    EXPECT_TRUE(model.isAutoLaunchEnabled());
+
+    loginItem.refusal = "Permission denied";
+    model.setAutoLaunchEnabled(false);
+    EXPECT_EQ(model.errorMessage(), "Permission denied");
+    EXPECT_TRUE(model.isAutoLaunchEnabled()) << "the refused change left the item on";
+
+    loginItem.refusal.clear();
+    model.setAutoLaunchEnabled(false);
+    EXPECT_TRUE(model.errorMessage().isEmpty());
+    EXPECT_FALSE(model.isAutoLaunchEnabled());
+
+    // Accepted but held for approval: off, without an error.
+    loginItem.statusAfterEnabling = LoginItem::Status::requiresApproval;
+    model.setAutoLaunchEnabled(true);
+    EXPECT_FALSE(model.isAutoLaunchEnabled());
+    EXPECT_TRUE(model.errorMessage().isEmpty());
+
+    loginItem.current = LoginItem::Status::enabled;  // changed in the desktop's own settings
+    EXPECT_FALSE(model.isAutoLaunchEnabled());
+    model.refreshAutoLaunchStatus();
+    EXPECT_TRUE(model.isAutoLaunchEnabled());
+}
+
+TEST_F(SettingsViewModelTest, AManualCheckAlwaysEndsWithTheSheet) {
+    SettingsViewModel model = makeModel({"1.9.5", "3"});
+    EXPECT_EQ(model.versionDisplayString(), "1.9.5 (3)");
+
+    model.checkForUpdates();
+    EXPECT_TRUE(model.isCheckingForUpdates());
+    updates.answer(test::release("1.10.0", "Notes"));
+    EXPECT_FALSE(model.isCheckingForUpdates());
+    EXPECT_EQ(model.updateInfo(), test::release("1.10.0", "Notes"));
+    EXPECT_TRUE(model.isShowingUpdateResult());
+
+    model.setIsShowingUpdateResult(false);
+    model.checkForUpdates();
+    EXPECT_FALSE(model.updateInfo().has_value()) << "a new check starts from nothing";
+    updates.answer(test::release("1.9.5"));
+    EXPECT_EQ(model.updateCheckMessage(), qtTrId("UPDATE_NOT_AVAILABLE_MESSAGE"));
+    EXPECT_FALSE(model.updateInfo().has_value());
+    EXPECT_TRUE(model.isShowingUpdateResult());
+
+    model.setIsShowingUpdateResult(false);
+    model.checkForUpdates();
+    EXPECT_TRUE(model.updateCheckMessage().isEmpty());
+    updates.answer(UpdateCheckError::badStatusCode(500));
+    EXPECT_EQ(model.updateCheckMessage(), qtTrId("UPDATE_CHECK_FAILED_MESSAGE"));
+    EXPECT_TRUE(model.isShowingUpdateResult());
+    EXPECT_FALSE(openSettings()->contains("lastPresentedUpdateVersion"));
+}
+
+TEST_F(SettingsViewModelTest, TheAutomaticCheckAnnouncesEachVersionOnce) {
+    SettingsViewModel model = makeModel({"1.2.0", "1"});
+    std::vector<bool> completions;
+    const auto check = [&] {
+        model.checkForUpdatesAutomatically([&](bool show) { completions.push_back(show); });
+    };
+
+    check();
+    updates.answer(UpdateCheckError::noUpdateFound());
+    check();
+    updates.answer(test::release("1.2.0"));
+    EXPECT_EQ(completions, (std::vector<bool>{false, false}));
+    EXPECT_FALSE(model.isShowingUpdateResult());
+    EXPECT_TRUE(model.updateCheckMessage().isEmpty()) << "failures stay silent";
+
+    check();
+    EXPECT_FALSE(model.isCheckingForUpdates()) << "the window's button stays as it is";
+    updates.answer(test::release("1.3.0"));
+    EXPECT_EQ(completions.back(), true);
+    EXPECT_TRUE(model.isShowingUpdateResult());
+    EXPECT_EQ(model.updateInfo()->latestVersion, "1.3.0");
+    EXPECT_EQ(stored("lastPresentedUpdateVersion"), "1.3.0");
+
+    // A fresh run with the same feed says nothing; the manual check still shows it.
+    SettingsViewModel again = makeModel({"1.2.0", "1"});
+    again.checkForUpdatesAutomatically([&](bool show) { completions.push_back(show); });
+    updates.answer(test::release("1.3.0"));
+    EXPECT_EQ(completions.back(), false);
+    EXPECT_FALSE(again.isShowingUpdateResult());
+    again.checkForUpdates();
+    updates.answer(test::release("1.3.0"));
+    EXPECT_TRUE(again.isShowingUpdateResult());
+    EXPECT_EQ(again.updateInfo()->latestVersion, "1.3.0");
+}
+
 }  // namespace
 }  // namespace quillet
