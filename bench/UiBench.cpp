@@ -28,6 +28,7 @@
 #include "fakes/FakePasteboard.h"
 #include "fakes/FakeWorkspace.h"
 #include "fakes/ManualClock.h"
+#include "fakes/TestSettings.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
 #include "menus/HistorySearchView.h"
@@ -98,6 +99,7 @@ struct Ui {
     std::unique_ptr<HistoryViewModel> model;
     std::unique_ptr<AppFocusService> focus;
     std::unique_ptr<PasteActionService> paste;
+    test::TestSettings settings;
     std::unique_ptr<PanelCoordinator> panels;
     std::unique_ptr<QuickMenuService> menus;
     PaintWatch paints;
@@ -115,7 +117,7 @@ struct Ui {
         model = std::make_unique<HistoryViewModel>(*storage, *monitor, clock);
         focus = std::make_unique<AppFocusService>(workspace, clock);
         paste = std::make_unique<PasteActionService>(keyboard, clock, logStream);
-        panels = std::make_unique<PanelCoordinator>(*model, *focus, *paste, clock);
+        panels = std::make_unique<PanelCoordinator>(*model, settings.model, *focus, *paste, clock);
         menus = std::make_unique<QuickMenuService>(*model, *paste, *focus, *panels);
         // As after start-up: the history is loaded before anything is shown.
         if (!processUntil([this] { return !model->isLoadScheduled(); })) return fail(error);

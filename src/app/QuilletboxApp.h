@@ -32,6 +32,8 @@ public:
                   InstanceChannel& channel, QSettings& settings, QObject* parent = nullptr);
     ~QuilletboxApp() override;
 
+    static constexpr int startupUpdateCheckDelayMs = 2000;
+
 private:
     bool handleCommand(const QString& command);
 

@@ -7,6 +7,7 @@
 #include "app/InstanceChannel.h"
 #include "app/PlatformServices.h"
 #include "app/QuilletboxApp.h"
+#include "app/TrayMenu.h"
 #include "platform/Catalogue.h"
 #include "store/StorageService.h"
 
@@ -41,13 +42,15 @@ QString commandFromArguments(const QCoreApplication& app) {
                       QStringLiteral("Show the phrase menu of the running Quillet.")});
     parser.addOption({QStringLiteral("search"),
                       QStringLiteral("Show the history search panel of the running Quillet.")});
+    parser.addOption({QStringLiteral("settings"),
+                      QStringLiteral("Open the settings window of the running Quillet.")});
     parser.addOption({QStringLiteral("quit"), QStringLiteral("Quit the running Quillet.")});
     parser.addOption(
         {QStringLiteral("status"),
          QStringLiteral("Say whether Quillet is running (exit status 0 when it is).")});
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
     parser.process(app);  // exits for --help, --version and unknown options
-    for (const char* name : {"history-menu", "phrase-menu", "search", "quit"})
+    for (const char* name : {"history-menu", "phrase-menu", "search", "settings", "quit"})
         if (parser.isSet(QString::fromLatin1(name))) return QString::fromLatin1(name);
     if (parser.isSet(QStringLiteral("status"))) return QStringLiteral("ping");
     return {};
@@ -73,6 +76,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Quillet"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(TrayMenu::clipboardIcon());
 
     InstanceChannel channel;
     QString error;

@@ -10,6 +10,7 @@
 #include "fakes/FakePasteboard.h"
 #include "fakes/FakeWorkspace.h"
 #include "fakes/ManualClock.h"
+#include "fakes/TestSettings.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
 #include "menus/HistorySearchView.h"
@@ -30,7 +31,8 @@ protected:
           model(*storage, monitor, clock),
           focus(workspace, clock),
           paste(keyboard, clock, log),
-          coordinator(std::make_unique<PanelCoordinator>(model, focus, paste, clock)) {
+          coordinator(
+              std::make_unique<PanelCoordinator>(model, settings.model, focus, paste, clock)) {
         qint64 second = 0;
         for (const char* text : {"c", "b", "a"}) addClip(text, ++second);
         workspace.frontmost = editor;
@@ -46,6 +48,7 @@ protected:
 
     test::FakePasteboard pasteboard;
     test::ManualClock clock;
+    test::TestSettings settings;
     test::FakeWorkspace workspace;
     test::FakeKeyboardEvents keyboard;
     QString logText;
