@@ -17,6 +17,7 @@
 #include "menus/PanelCoordinator.h"
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
+#include "settings/SettingsView.h"
 #include "store/StoreFixture.h"
 
 namespace quillet {
@@ -168,6 +169,40 @@ TEST_F(PanelCoordinatorTest, AnotherApplicationTakingOverHidesThePanel) {
     show();
     EXPECT_TRUE(panel()->isVisible());
     EXPECT_EQ(field()->text(), "");
+}
+
+TEST_F(PanelCoordinatorTest, TheSettingsWindowIsReusedWhileOpenAndRebuiltAfterClosing) {
+    show();
+    coordinator->showSettingsWindow();
+    QPointer<SettingsView> first = coordinator->settingsWindow();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(first->windowTitle(), qtTrId("SETTINGS_TITLE"));
+    EXPECT_EQ(first->size(), QSize(400, 400));
+    coordinator->showSettingsWindow();
+    EXPECT_EQ(coordinator->settingsWindow(), first);
+
+    first->close();
+    EXPECT_EQ(coordinator->settingsWindow(), nullptr);
+    EXPECT_TRUE(panel()->isVisible()) << "the search panel is not the settings window";
+    test::drainEvents();
+    EXPECT_TRUE(first.isNull());
+    coordinator->showSettingsWindow();
+    EXPECT_NE(coordinator->settingsWindow(), nullptr);
+}
+
+TEST_F(PanelCoordinatorTest, ASettingsWindowOpenedForAResultShowsItsSheetAtOnce) {
+    settings.model.checkForUpdates();
+    settings.updates.answer(UpdateCheckError::noUpdateFound());
+    ASSERT_TRUE(settings.model.isShowingUpdateResult());
+    coordinator->showSettingsWindow();
+    ASSERT_TRUE(test::waitUntil([&] {
+        return coordinator->settingsWindow()->resultSheet() &&
+               coordinator->settingsWindow()->resultSheet()->isVisible();
+    }));
+    // Closing the window closes the sheet, which the model hears of.
+    coordinator->settingsWindow()->close();
+    EXPECT_FALSE(settings.model.isShowingUpdateResult());
 }
 
 }  // namespace
