@@ -16,8 +16,10 @@ namespace quillet {
 
 namespace {
 
+// Plain text always: versions, notes and messages come from the feed and are never markup.
 QLabel* label(const QString& text, qreal scale = 1.0, bool bold = false) {
     auto* label = new QLabel(text);
+    label->setTextFormat(Qt::PlainText);
     QFont font = label->font();
     font.setPointSizeF(font.pointSizeF() * scale);
     font.setBold(bold);
@@ -45,9 +47,9 @@ UpdateResultView::UpdateResultView(SettingsViewModel& model, QWidget* parent)
     setWindowModality(Qt::WindowModal);
     //% "クイレット"
     setWindowTitle(qtTrId("APP_TITLE"));
-    setFixedWidth(width);
     m_layout->setContentsMargins(0, 24, 0, 0);
     m_layout->setSpacing(16);
+    // The sheet is as tall as its face; the face is one column of fixed width.
     m_layout->setSizeConstraint(QLayout::SetFixedSize);
 
     QIcon icon = QApplication::windowIcon();
@@ -77,6 +79,7 @@ void UpdateResultView::rebuild() {
     m_downloadButton = nullptr;
     m_notesBox = nullptr;
     m_body = m_model.updateInfo() ? buildUpdateFace() : buildMessageFace();
+    m_body->setFixedWidth(width);
     m_layout->addWidget(m_body);
 }
 
@@ -116,7 +119,6 @@ QWidget* UpdateResultView::buildUpdateFace() {
         QLabel* notes = label(*info.releaseNotes, captionScale);
         notes->setWordWrap(true);
         notes->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        notes->setTextFormat(Qt::PlainText);  // the feed's text, never markup
         notes->setTextInteractionFlags(Qt::TextSelectableByMouse);
         notes->setContentsMargins(8, 8, 8, 8);
         m_notesBox = new QScrollArea;
@@ -160,7 +162,7 @@ QWidget* UpdateResultView::buildMessageFace() {
     auto* column = new QVBoxLayout(body);
     column->setContentsMargins(24, 8, 24, 24);
     column->setSpacing(20);
-    auto* message = new QLabel(m_model.updateCheckMessage());
+    QLabel* message = label(m_model.updateCheckMessage());
     message->setAlignment(Qt::AlignCenter);
     message->setWordWrap(true);
     column->addWidget(message);

@@ -167,6 +167,16 @@ TEST_F(SettingsViewTest, TheUpdateFaceShowsBothVersionsAndOpensTheDownloadPage) 
     ASSERT_NE(sheet(), nullptr);
     EXPECT_EQ(sheet()->notesBox(), nullptr);
     EXPECT_NE(sheet()->downloadButton(), nullptr);
+
+    // The feed's texts are shown as written, never as markup.
+    settings.model.checkForUpdates();
+    settings.updates.answer(test::release("<img src=x>9"));
+    ASSERT_NE(sheet(), nullptr);
+    const auto labels = sheet()->findChildren<QLabel*>();
+    const auto version = std::find_if(labels.begin(), labels.end(),
+                                      [](QLabel* l) { return l->text() == "<img src=x>9"; });
+    ASSERT_NE(version, labels.end());
+    EXPECT_EQ((*version)->textFormat(), Qt::PlainText);
 }
 
 }  // namespace
