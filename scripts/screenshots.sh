@@ -88,8 +88,9 @@ xdotool key Tab Tab Tab Tab space; sleep 1
 import -window root "$out/settings-checking.png"
 sleep 3
 import -window root "$out/update-sheet.png"
+# Focus went back to the first row while the button was disabled.
 xdotool key Escape; sleep 0.3
-xdotool key space; sleep 4
+xdotool key Tab Tab Tab Tab space; sleep 4
 import -window root "$out/update-message-sheet.png"
 xdotool key Return; sleep 0.3
 "$quillet" --quit
