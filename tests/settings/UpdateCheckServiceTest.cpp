@@ -129,6 +129,10 @@ TEST_F(UpdateCheckServiceTest, HostileFeedsEndAsParseErrors) {
         "<enclosure url=\"https://e.org/q\" "
         "sparkle:shortVersionString=\"9\"/></item></channel></rss>";
     EXPECT_EQ(error(fetch(body(bomb))).kind(), Kind::parseError);
+    // Any document type declaration, however small: the feed never needs one.
+    QByteArray declared = test::feedWithItems(item("&v;"));
+    declared.insert(declared.indexOf('\n') + 1, "<!DOCTYPE rss [<!ENTITY v \"2.0\">]>\n");
+    EXPECT_EQ(error(fetch(body(declared))).kind(), Kind::parseError);
 }
 
 TEST_F(UpdateCheckServiceTest, AStalledServerEndsInATimeOutWhileTheLoopRuns) {
