@@ -1,6 +1,6 @@
 // What the user waits for on screen at 10,000 to 1,000,000 clips: the history menu from the
 // request to a painted menu, the search panel from the request to a shown and loaded list,
-// and one keystroke in the search field to the updated list.
+// one keystroke in the search field to the updated list, and the settings window to painted.
 //
 //   ui_bench [--bench_data=DIR] [--store_sizes=10000,100000] [benchmark flags]
 //
@@ -28,6 +28,7 @@
 #include "fakes/FakePasteboard.h"
 #include "fakes/FakeWorkspace.h"
 #include "fakes/ManualClock.h"
+#include "fakes/TestSettings.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
 #include "menus/HistorySearchView.h"
@@ -36,6 +37,7 @@
 #include "menus/QuickMenuService.h"
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
+#include "settings/SettingsView.h"
 #include "store/StorageService.h"
 
 namespace quillet::bench {
@@ -98,6 +100,7 @@ struct Ui {
     std::unique_ptr<HistoryViewModel> model;
     std::unique_ptr<AppFocusService> focus;
     std::unique_ptr<PasteActionService> paste;
+    test::TestSettings settings;
     std::unique_ptr<PanelCoordinator> panels;
     std::unique_ptr<QuickMenuService> menus;
     PaintWatch paints;
@@ -115,7 +118,7 @@ struct Ui {
         model = std::make_unique<HistoryViewModel>(*storage, *monitor, clock);
         focus = std::make_unique<AppFocusService>(workspace, clock);
         paste = std::make_unique<PasteActionService>(keyboard, clock, logStream);
-        panels = std::make_unique<PanelCoordinator>(*model, *focus, *paste, clock);
+        panels = std::make_unique<PanelCoordinator>(*model, settings.model, *focus, *paste, clock);
         menus = std::make_unique<QuickMenuService>(*model, *paste, *focus, *panels);
         // As after start-up: the history is loaded before anything is shown.
         if (!processUntil([this] { return !model->isLoadScheduled(); })) return fail(error);
@@ -352,6 +355,38 @@ void keystroke(benchmark::State& state, const StoreInfo& store, const QString& p
     state.counters["matches"] = double(expected);
 }
 
+// From the request to a fresh settings window painted on screen (each iteration closes the
+// window first, so every show builds it anew, as after the user closed it).
+void settingsWindow(benchmark::State& state, const StoreInfo& store) {
+    QString error;
+    Ui* ui = uiFor(store, &error);
+    if (!ui) {
+        state.SkipWithError(qPrintable(error));
+        return;
+    }
+    ui->hidePanel();
+    std::vector<qint64> times;
+    for (auto _ : state) {
+        ui->paints.clear();
+        const qint64 start = nowNs();
+        ui->panels->showSettingsWindow();
+        const bool shown = processUntil([ui] {
+            const QWidget* window = ui->panels->settingsWindow();
+            return window && window->isVisible() && ui->paints.painted(window);
+        });
+        const qint64 end = nowNs();
+        if (!shown) {
+            state.SkipWithError("the settings window was not painted");
+            return;
+        }
+        state.SetIterationTime(seconds(end - start));
+        times.push_back(end - start);
+        ui->panels->settingsWindow()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    state.counters["p50_ms"] = median(times);
+}
+
 void registerBenchmarks(const StoreInfo& store) {
     const std::string size = "/clips:" + std::to_string(store.clips);
     const auto add = [](const std::string& name, int iterations, auto&& function) {
@@ -403,6 +438,13 @@ int main(int argc, char** argv) {
     const std::vector<StoreInfo> stores = prepareStores(options);
     if (stores.empty()) return 1;
     for (const StoreInfo& store : stores) registerBenchmarks(store);
+    // The settings window does not depend on the history's size.
+    benchmark::RegisterBenchmark(
+        "SettingsWindowShown",
+        [store = stores.front()](benchmark::State& state) { settingsWindow(state, store); })
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(20);
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

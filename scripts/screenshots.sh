@@ -23,6 +23,32 @@ display -window root -size 1280x800 "xc:$background" 2>/dev/null || true
 openbox >/dev/null 2>&1 &
 trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
 sleep 1
+
+# The update feed, on this machine only: the start-up check finds the running version; later
+# checks wait three seconds, then find a newer one, then the running one again.
+feed_port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+current=$("$quillet" --version | awk '{print $NF}')
+python3 - "$feed_port" "$current" >/dev/null 2>&1 <<'PY' &
+import http.server, sys, time
+port, current = int(sys.argv[1]), sys.argv[2]
+notes = "\n".join("- " + n for n in ["Settings window with hot-key recording",
+    "Start at login", "Update check with release notes", "Faster history menu",
+    "Search panel fixes", "Japanese and English texts", "Phrase import and export"])
+def feed(version):
+    return ('<?xml version="1.0"?><rss xmlns:sparkle="https://quillet.example.org/xml/feed">'
+            '<channel><item><description>%s</description><enclosure url="https://quillet.example.org/q.tgz" '
+            'sparkle:shortVersionString="%s"/></item></channel></rss>' % (notes, version)).encode()
+class Feed(http.server.BaseHTTPRequestHandler):
+    count = 0
+    def do_GET(self):
+        Feed.count += 1
+        if Feed.count > 1: time.sleep(3)
+        body = feed("9.1.0" if Feed.count == 2 else current)
+        self.send_response(200); self.send_header("Content-Length", str(len(body))); self.end_headers()
+        self.wfile.write(body)
+http.server.HTTPServer(("127.0.0.1", port), Feed).serve_forever()
+PY
+export QUILLET_UPDATE_FEED_URL=http://127.0.0.1:$feed_port/app/quilletbox/appcast.xml
 "$quillet" >/dev/null 2>&1 &
 for _ in $(seq 50); do "$quillet" --status >/dev/null 2>&1 && break; sleep 0.2; done
 
@@ -70,6 +96,25 @@ xdotool key Escape Escape; sleep 0.3
 "$quillet" --search; sleep 0.5
 xdotool type --delay 40 "fox"; xdotool key Down Down; sleep 0.5
 import -window root "$out/search-panel.png"
+xdotool key Escape; sleep 0.3
+
+# The settings window: idle, recording a key, a refused key, a check running, the newer
+# version it found, and the message of the next check.
+"$quillet" --settings; sleep 0.7
+import -window root "$out/settings-idle.png"
+xdotool key space; sleep 0.3
+import -window root "$out/settings-recording.png"
+xdotool key a; sleep 0.3
+import -window root "$out/settings-error.png"
+xdotool key Tab Tab Tab Tab space; sleep 1
+import -window root "$out/settings-checking.png"
+sleep 3
+import -window root "$out/update-sheet.png"
+# Focus went back to the first row while the button was disabled.
+xdotool key Escape; sleep 0.3
+xdotool key Tab Tab Tab Tab space; sleep 4
+import -window root "$out/update-message-sheet.png"
+xdotool key Return; sleep 0.3
 "$quillet" --quit
 
 # Each shot cut to what it shows with a margin: the tray menu with the tray at the top right,

@@ -2,7 +2,7 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
-    <name />
+    <name></name>
     <message id="SHOW_QUICK_MENU">
         <source>クリップ履歴を表示</source>
         <translation>Show Clipboard History</translation>
@@ -16,7 +16,7 @@
         <translation>Quit</translation>
     </message>
     <message id="APP_TITLE">
-        <source>Quillet</source>
+        <source>クイレット</source>
         <translation>Quillet</translation>
     </message>
     <message id="RELATIVE_JUST_NOW">
@@ -115,6 +115,94 @@
     <message id="HOTKEY_REGISTRATION_FAILED">
         <source>登録失敗</source>
         <translation>The system refused this hot key; another program may be using it.</translation>
+    </message>
+    <message id="UPDATE_NOT_AVAILABLE_MESSAGE">
+        <source>最新です</source>
+        <translation>Quillet is up to date.</translation>
+    </message>
+    <message id="UPDATE_CHECK_FAILED_MESSAGE">
+        <source>取得失敗</source>
+        <translation>Could not check for updates.</translation>
+    </message>
+    <message id="SETTINGS_TITLE">
+        <source>設定</source>
+        <translation>Settings</translation>
+    </message>
+    <message id="CHANGE_HOTKEY">
+        <source>変更</source>
+        <translation>Change</translation>
+    </message>
+    <message id="RECORDING_HOTKEY">
+        <source>キーを入力...</source>
+        <translation>Press keys...</translation>
+    </message>
+    <message id="HOTKEY_HISTORY_LABEL">
+        <source>履歴表示</source>
+        <translation>Show history</translation>
+    </message>
+    <message id="HOTKEY_PHRASE_LABEL">
+        <source>定型文表示</source>
+        <translation>Show phrases</translation>
+    </message>
+    <message id="RESET_TO_DEFAULTS">
+        <source>既定値に戻す</source>
+        <translation>Restore Defaults</translation>
+    </message>
+    <message id="AUTO_LAUNCH_LABEL">
+        <source>Mac起動時に自動起動</source>
+        <translation>Start at login</translation>
+    </message>
+    <message id="VERSION_LABEL">
+        <source>バージョン</source>
+        <translation>Version</translation>
+    </message>
+    <message id="HOTKEY_SETTINGS_HEADER">
+        <source>ホットキー</source>
+        <translation>Hot Keys</translation>
+    </message>
+    <message id="GENERAL_SETTINGS_HEADER">
+        <source>一般</source>
+        <translation>General</translation>
+    </message>
+    <message id="ABOUT_APP_HEADER">
+        <source>このアプリについて</source>
+        <translation>About Quillet</translation>
+    </message>
+    <message id="CHECKING_FOR_UPDATES">
+        <source>確認中...</source>
+        <translation>Checking...</translation>
+    </message>
+    <message id="CHECK_FOR_UPDATES">
+        <source>更新をチェック...</source>
+        <translation>Check for Updates...</translation>
+    </message>
+    <message id="UPDATE_AVAILABLE_TITLE">
+        <source>クイレットの新しいバージョンがあります</source>
+        <translation>A new version of Quillet is available</translation>
+    </message>
+    <message id="CURRENT_VERSION_LABEL">
+        <source>現在のバージョン</source>
+        <translation>Current version</translation>
+    </message>
+    <message id="LATEST_VERSION_LABEL">
+        <source>最新バージョン</source>
+        <translation>Latest version</translation>
+    </message>
+    <message id="RELEASE_NOTES_HEADER">
+        <source>更新内容:</source>
+        <translation>What&apos;s new:</translation>
+    </message>
+    <message id="CLOSE_BUTTON">
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message id="OPEN_DOWNLOAD_PAGE">
+        <source>ダウンロードページを開く</source>
+        <translation>Open Download Page</translation>
+    </message>
+    <message id="SHOW_SETTINGS_PANEL">
+        <source>設定...</source>
+        <translation>Settings...</translation>
     </message>
 </context>
 </TS>

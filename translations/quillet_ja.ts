@@ -2,7 +2,7 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja" sourcelanguage="ja">
 <context>
-    <name />
+    <name></name>
     <message id="SHOW_QUICK_MENU">
         <source>クリップ履歴を表示</source>
         <translation>クリップ履歴を表示</translation>
@@ -16,7 +16,7 @@
         <translation>終了</translation>
     </message>
     <message id="APP_TITLE">
-        <source>Quillet</source>
+        <source>クイレット</source>
         <translation>クイレット</translation>
     </message>
     <message id="RELATIVE_JUST_NOW">
@@ -108,6 +108,94 @@
     <message id="EMPTY_CATEGORY">
         <source>項目なし</source>
         <translation>項目なし</translation>
+    </message>
+    <message id="UPDATE_NOT_AVAILABLE_MESSAGE">
+        <source>最新です</source>
+        <translation>最新です</translation>
+    </message>
+    <message id="UPDATE_CHECK_FAILED_MESSAGE">
+        <source>取得失敗</source>
+        <translation>取得失敗</translation>
+    </message>
+    <message id="SETTINGS_TITLE">
+        <source>設定</source>
+        <translation>設定</translation>
+    </message>
+    <message id="CHANGE_HOTKEY">
+        <source>変更</source>
+        <translation>変更</translation>
+    </message>
+    <message id="RECORDING_HOTKEY">
+        <source>キーを入力...</source>
+        <translation>キーを入力...</translation>
+    </message>
+    <message id="HOTKEY_HISTORY_LABEL">
+        <source>履歴表示</source>
+        <translation>履歴表示</translation>
+    </message>
+    <message id="HOTKEY_PHRASE_LABEL">
+        <source>定型文表示</source>
+        <translation>定型文表示</translation>
+    </message>
+    <message id="RESET_TO_DEFAULTS">
+        <source>既定値に戻す</source>
+        <translation>既定値に戻す</translation>
+    </message>
+    <message id="AUTO_LAUNCH_LABEL">
+        <source>Mac起動時に自動起動</source>
+        <translation>ログイン時に自動起動</translation>
+    </message>
+    <message id="VERSION_LABEL">
+        <source>バージョン</source>
+        <translation>バージョン</translation>
+    </message>
+    <message id="HOTKEY_SETTINGS_HEADER">
+        <source>ホットキー</source>
+        <translation>ホットキー</translation>
+    </message>
+    <message id="GENERAL_SETTINGS_HEADER">
+        <source>一般</source>
+        <translation>一般</translation>
+    </message>
+    <message id="ABOUT_APP_HEADER">
+        <source>このアプリについて</source>
+        <translation>このアプリについて</translation>
+    </message>
+    <message id="CHECKING_FOR_UPDATES">
+        <source>確認中...</source>
+        <translation>確認中...</translation>
+    </message>
+    <message id="CHECK_FOR_UPDATES">
+        <source>更新をチェック...</source>
+        <translation>更新をチェック...</translation>
+    </message>
+    <message id="UPDATE_AVAILABLE_TITLE">
+        <source>クイレットの新しいバージョンがあります</source>
+        <translation>クイレットの新しいバージョンがあります</translation>
+    </message>
+    <message id="CURRENT_VERSION_LABEL">
+        <source>現在のバージョン</source>
+        <translation>現在のバージョン</translation>
+    </message>
+    <message id="LATEST_VERSION_LABEL">
+        <source>最新バージョン</source>
+        <translation>最新バージョン</translation>
+    </message>
+    <message id="RELEASE_NOTES_HEADER">
+        <source>更新内容:</source>
+        <translation>更新内容:</translation>
+    </message>
+    <message id="CLOSE_BUTTON">
+        <source>閉じる</source>
+        <translation>閉じる</translation>
+    </message>
+    <message id="OPEN_DOWNLOAD_PAGE">
+        <source>ダウンロードページを開く</source>
+        <translation>ダウンロードページを開く</translation>
+    </message>
+    <message id="SHOW_SETTINGS_PANEL">
+        <source>設定...</source>
+        <translation>設定...</translation>
     </message>
 </context>
 </TS>

@@ -1,6 +1,8 @@
 #include "app/PlatformServices.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QStandardPaths>
 
 #include "platform/Logging.h"
 #include "platform/null/NullPlatform.h"
@@ -10,12 +12,30 @@
 #include "platform/x11/X11KeyboardEvents.h"
 #include "platform/x11/X11SystemHotkeys.h"
 #include "platform/x11/X11Workspace.h"
+#include "platform/xdg/XdgAutostartItem.h"
 
 namespace quillet {
+
+namespace {
+
+// What the login item starts: the installed `quillet` when that is us, else our own path
+// (a build folder, an unpacked archive).
+QString autostartProgram() {
+    const QString self = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+    const QString installed = QStandardPaths::findExecutable(QStringLiteral("quillet"));
+    if (!installed.isEmpty() && QFileInfo(installed).canonicalFilePath() == self)
+        return QStringLiteral("quillet");
+    return self;
+}
+
+}  // namespace
 
 PlatformServices PlatformServices::create(QGuiApplication& app) {
     PlatformServices services;
     services.clock = std::make_unique<SystemClock>();
+    // Autostart entries are the freedesktop way on X11 and Wayland sessions alike.
+    services.loginItem =
+        std::make_unique<XdgAutostartItem>(QStringLiteral("quillet.desktop"), autostartProgram());
     QClipboard* clipboard = QGuiApplication::clipboard();
 
     auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();

@@ -4,6 +4,7 @@
 
 #include "platform/Clock.h"
 #include "platform/KeyboardEvents.h"
+#include "platform/LoginItem.h"
 #include "platform/Pasteboard.h"
 #include "platform/SystemHotkeys.h"
 #include "platform/Workspace.h"
@@ -19,6 +20,7 @@ struct PlatformServices {
     std::unique_ptr<Workspace> workspace;
     std::unique_ptr<KeyboardEvents> keyboard;
     std::unique_ptr<SystemHotkeys> hotkeys;
+    std::unique_ptr<LoginItem> loginItem;
 
     // X11 backends on an X11 session, otherwise the null backends (with one warning).
     static PlatformServices create(QGuiApplication& app);

@@ -16,6 +16,7 @@
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
 #include "settings/SettingsViewModel.h"
+#include "settings/UpdateCheckService.h"
 #include "store/StorageService.h"
 
 namespace quillet {
@@ -30,13 +31,17 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     m_viewModel =
         std::make_unique<HistoryViewModel>(*m_storageService, *m_clipboardMonitor, *platform.clock);
     // 4-9. Settings, hot keys, focus and paste, panels, the two pop-up menus.
-    m_settingsViewModel = std::make_unique<SettingsViewModel>(settings);
+    m_updateCheckService =
+        std::make_unique<UpdateCheckService>(UpdateCheckService::defaultAppcastURL());
+    m_settingsViewModel =
+        std::make_unique<SettingsViewModel>(settings, *platform.loginItem, *m_updateCheckService);
     m_hotkeyService = std::make_unique<HotkeyService>(*platform.hotkeys);
     m_appFocusService = std::make_unique<AppFocusService>(*platform.workspace, *platform.clock);
     m_pasteActionService =
         std::make_unique<PasteActionService>(*platform.keyboard, *platform.clock, m_log);
-    m_panelCoordinator = std::make_unique<PanelCoordinator>(*m_viewModel, *m_appFocusService,
-                                                            *m_pasteActionService, *platform.clock);
+    m_panelCoordinator =
+        std::make_unique<PanelCoordinator>(*m_viewModel, *m_settingsViewModel, *m_appFocusService,
+                                           *m_pasteActionService, *platform.clock);
     m_quickMenuService = std::make_unique<QuickMenuService>(
         *m_viewModel, *m_pasteActionService, *m_appFocusService, *m_panelCoordinator);
     m_quickPhraseMenuService = std::make_unique<QuickPhraseMenuService>(
@@ -45,6 +50,7 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     m_tray = std::make_unique<TrayMenu>(TrayMenu::Actions{
         .showQuickMenu = [this] { m_quickMenuService->showMenu(); },
         .showPhraseMenu = [this] { m_quickPhraseMenuService->showMenu(); },
+        .showSettings = [this] { m_panelCoordinator->showSettingsWindow(); },
         .quit = [] { QApplication::quit(); },
     });
     channel.setHandler([this](const QString& command) { return handleCommand(command); });
@@ -72,6 +78,13 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
             return m_menuHotkeys->replacePair(m_settingsViewModel->historyHotkey(),
                                               m_settingsViewModel->phraseHotkey(), history, phrase);
         });
+    // 13. The update check, once, a moment after start-up; a newer version not announced
+    // before opens the settings window, whose sheet shows it.
+    platform.clock->after(startupUpdateCheckDelayMs, [this] {
+        m_settingsViewModel->checkForUpdatesAutomatically([this](bool show) {
+            if (show) m_panelCoordinator->showSettingsWindow();
+        });
+    });
 }
 
 QuilletboxApp::~QuilletboxApp() = default;
@@ -83,6 +96,8 @@ bool QuilletboxApp::handleCommand(const QString& command) {
         m_quickPhraseMenuService->showMenu();
     } else if (command == QLatin1String("search")) {
         m_panelCoordinator->showHistoryPanel();
+    } else if (command == QLatin1String("settings")) {
+        m_panelCoordinator->showSettingsWindow();
     } else if (command == QLatin1String("quit")) {
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     } else if (command == QLatin1String("ping")) {

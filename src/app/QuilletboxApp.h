@@ -20,6 +20,7 @@ class QuickPhraseMenuService;
 class SettingsViewModel;
 class StorageService;
 class TrayMenu;
+class UpdateCheckService;
 struct PlatformServices;
 
 // The program: creates every long-lived service once, in a fixed order, and wires them.
@@ -31,6 +32,8 @@ public:
                   InstanceChannel& channel, QSettings& settings, QObject* parent = nullptr);
     ~QuilletboxApp() override;
 
+    static constexpr int startupUpdateCheckDelayMs = 2000;
+
 private:
     bool handleCommand(const QString& command);
 
@@ -38,6 +41,7 @@ private:
     std::unique_ptr<StorageService> m_storageService;
     std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;
     std::unique_ptr<HistoryViewModel> m_viewModel;
+    std::unique_ptr<UpdateCheckService> m_updateCheckService;
     std::unique_ptr<SettingsViewModel> m_settingsViewModel;
     std::unique_ptr<HotkeyService> m_hotkeyService;
     std::unique_ptr<MenuHotkeys> m_menuHotkeys;

@@ -16,6 +16,11 @@ TrayMenu::TrayMenu(Actions actions, QObject* parent)
         m_menu.addAction(qtTrId("SHOW_PHRASE_MENU"), this, [this] { m_actions.showPhraseMenu(); });
     }
     if (!m_menu.isEmpty()) m_menu.addSeparator();
+    if (m_actions.showSettings) {
+        //% "設定..."
+        m_menu.addAction(qtTrId("SHOW_SETTINGS_PANEL"), this, [this] { m_actions.showSettings(); });
+        m_menu.addSeparator();
+    }
     //% "終了"
     m_menu.addAction(qtTrId("QUIT_APP"), this, [this] {
         if (m_actions.quit) m_actions.quit();

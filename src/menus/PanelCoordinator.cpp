@@ -12,15 +12,19 @@
 #include "history/HistoryViewModel.h"
 #include "menus/HistorySearchView.h"
 #include "paste/PasteSequence.h"
+#include "settings/SettingsView.h"
 #include "store/ClipItem.h"
 
 namespace quillet {
 
-PanelCoordinator::PanelCoordinator(HistoryViewModel& viewModel, AppFocusService& appFocusService,
+PanelCoordinator::PanelCoordinator(HistoryViewModel& viewModel,
+                                   SettingsViewModel& settingsViewModel,
+                                   AppFocusService& appFocusService,
                                    PasteActionService& pasteActionService, Clock& clock,
                                    QObject* parent)
     : QObject(parent),
       m_viewModel(viewModel),
+      m_settingsViewModel(settingsViewModel),
       m_appFocusService(appFocusService),
       m_pasteActionService(pasteActionService),
       m_clock(clock) {
@@ -28,7 +32,9 @@ PanelCoordinator::PanelCoordinator(HistoryViewModel& viewModel, AppFocusService&
             &PanelCoordinator::applicationStateChanged);
 }
 
-PanelCoordinator::~PanelCoordinator() = default;
+PanelCoordinator::~PanelCoordinator() {
+    delete m_settingsWindow;
+}
 
 void PanelCoordinator::showHistoryPanel() {
     // Before anything of ours comes to the front.
@@ -51,6 +57,28 @@ void PanelCoordinator::handleSelection(const std::shared_ptr<ClipItem>& clip) {
     m_viewModel.selectItem(clip);
     if (m_searchPanel) m_searchPanel->hide();
     finishPaste(m_appFocusService, m_pasteActionService, this);
+}
+
+void PanelCoordinator::showSettingsWindow() {
+    if (!m_settingsWindow) {
+        m_settingsWindow = new SettingsView(m_settingsViewModel);
+        m_settingsWindow->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint |
+                                         Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+        m_settingsWindow->setObjectName(QStringLiteral("settingsWindow"));
+        //% "設定"
+        m_settingsWindow->setWindowTitle(qtTrId("SETTINGS_TITLE"));
+        m_settingsWindow->installEventFilter(this);
+        QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+        if (!screen) screen = QGuiApplication::primaryScreen();
+        if (screen) {
+            QRect frame(QPoint(), m_settingsWindow->size());
+            frame.moveCenter(screen->availableGeometry().center());
+            m_settingsWindow->move(frame.topLeft());
+        }
+    }
+    m_settingsWindow->show();
+    m_settingsWindow->raise();
+    m_settingsWindow->activateWindow();
 }
 
 void PanelCoordinator::createSearchPanel() {
@@ -87,6 +115,11 @@ void PanelCoordinator::centreOnPointerScreen() {
 }
 
 bool PanelCoordinator::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_settingsWindow && event->type() == QEvent::Close) {
+        // Forgotten now, deleted once its close is handled.
+        m_settingsWindow->deleteLater();
+        m_settingsWindow = nullptr;
+    }
     if (watched == m_searchPanel.get()) {
         switch (event->type()) {
             case QEvent::Resize:

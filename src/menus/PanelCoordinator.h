@@ -15,25 +15,32 @@ class Clock;
 class HistorySearchView;
 class HistoryViewModel;
 class PasteActionService;
+class SettingsView;
+class SettingsViewModel;
 
 // Owns the windows that are not menus. The history search panel is made on first use and
 // kept for the rest of the run; every show clears its search, reloads the history and
 // brings it to the front on the screen under the pointer. Choosing a clip in it hides the
-// panel and pastes the clip into the application that was in front before.
+// panel and pastes the clip into the application that was in front before. The settings
+// window is made on request, brought to the front while it is open, and forgotten when it
+// closes, so the next request builds a fresh one.
 class PanelCoordinator : public QObject {
     Q_OBJECT
 public:
-    PanelCoordinator(HistoryViewModel& viewModel, AppFocusService& appFocusService,
-                     PasteActionService& pasteActionService, Clock& clock,
-                     QObject* parent = nullptr);
+    PanelCoordinator(HistoryViewModel& viewModel, SettingsViewModel& settingsViewModel,
+                     AppFocusService& appFocusService, PasteActionService& pasteActionService,
+                     Clock& clock, QObject* parent = nullptr);
     ~PanelCoordinator() override;
 
     void showHistoryPanel();
     void handleSelection(const std::shared_ptr<ClipItem>& clip);
+    void showSettingsWindow();
 
     // The panel window, or null before the first show.
     QWidget* searchPanel() const { return m_searchPanel.get(); }
     HistorySearchView* searchView() const { return m_searchView; }
+    // The settings window while it is open.
+    SettingsView* settingsWindow() const { return m_settingsWindow; }
 
     static constexpr int panelWidth = 400;
     static constexpr int panelHeight = 500;
@@ -47,16 +54,17 @@ private:
     void applicationStateChanged(Qt::ApplicationState state);
 
     HistoryViewModel& m_viewModel;
+    SettingsViewModel& m_settingsViewModel;
     AppFocusService& m_appFocusService;
     PasteActionService& m_pasteActionService;
     Clock& m_clock;
-    // The settings model and the phrase-management and settings windows join these.
     std::unique_ptr<QWidget> m_searchPanel;
     HistorySearchView* m_searchView = nullptr;  // owned by the panel
     QSizeGrip* m_sizeGrip = nullptr;            // owned by the panel
     // Whether the panel has been the active window since it was last shown: deactivation
     // that happens before (the menu we were opened from closing) must not hide it.
     bool m_panelActivated = false;
+    SettingsView* m_settingsWindow = nullptr;  // owned until it closes, then deleted later
 };
 
 }  // namespace quillet

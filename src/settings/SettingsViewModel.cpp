@@ -5,6 +5,8 @@
 #include <optional>
 #include <utility>
 
+#include "settings/VersionOrder.h"
+
 namespace quillet {
 
 namespace {
@@ -17,9 +19,24 @@ std::optional<HotkeyConfig> storedHotkey(const QSettings& settings, const char* 
 
 }  // namespace
 
-SettingsViewModel::SettingsViewModel(QSettings& settings, QObject* parent)
-    : QObject(parent), m_settings(settings) {
+SettingsViewModel::SettingsViewModel(QSettings& settings, LoginItem& loginItem,
+                                     UpdateCheckService& updateService, AppVersion version,
+                                     QObject* parent)
+    : QObject(parent),
+      m_settings(settings),
+      m_launchService(loginItem),
+      m_updateService(updateService),
+      m_version(std::move(version)) {
     loadHotkeys();
+    m_isAutoLaunchEnabled = m_launchService.isEnabled();
+}
+
+QString SettingsViewModel::versionDisplayString() const {
+    return QStringLiteral("%1 (%2)").arg(m_version.shortVersion, m_version.build);
+}
+
+QUrl SettingsViewModel::appDownloadPageURL() {
+    return QUrl(QStringLiteral(QUILLET_DOWNLOAD_PAGE_URL));
 }
 
 void SettingsViewModel::setRequestRegistration(RegistrationRequest request) {
@@ -87,6 +104,71 @@ void SettingsViewModel::acceptPair(const HotkeyConfig& history, const HotkeyConf
     setErrorMessage(QString());
 }
 
+void SettingsViewModel::setAutoLaunchEnabled(bool enabled) {
+    QString error;
+    if (m_launchService.setEnabled(enabled, &error)) {
+        setErrorMessage(QString());
+    } else {
+        setErrorMessage(error);
+    }
+    // The system may have left the item off (or waiting for approval) without an error.
+    setIsAutoLaunchEnabled(m_launchService.isEnabled());
+}
+
+void SettingsViewModel::refreshAutoLaunchStatus() {
+    setIsAutoLaunchEnabled(m_launchService.isEnabled());
+}
+
+std::optional<UpdateInfo> SettingsViewModel::newerVersion(const UpdateResult& result) const {
+    const auto* info = std::get_if<UpdateInfo>(&result);
+    if (!info || compareVersions(m_version.shortVersion, info->latestVersion) >= 0)
+        return std::nullopt;
+    return *info;
+}
+
+void SettingsViewModel::checkForUpdates() {
+    // The window disables its button while a check runs; two overlapping checks each apply
+    // their own result.
+    setIsCheckingForUpdates(true);
+    setUpdateCheckMessage(QString());
+    setUpdateInfo(std::nullopt);
+    m_updateService.fetchLatestUpdate(this, [this](const UpdateResult& result) {
+        setIsCheckingForUpdates(false);
+        if (const auto newer = newerVersion(result)) {
+            setUpdateInfo(newer);
+        } else if (std::holds_alternative<UpdateInfo>(result)) {
+            //% "最新です"
+            setUpdateCheckMessage(qtTrId("UPDATE_NOT_AVAILABLE_MESSAGE"));
+        } else {
+            //% "取得失敗"
+            setUpdateCheckMessage(qtTrId("UPDATE_CHECK_FAILED_MESSAGE"));
+        }
+        setIsShowingUpdateResult(true);
+    });
+}
+
+void SettingsViewModel::checkForUpdatesAutomatically(std::function<void(bool)> completion) {
+    m_updateService.fetchLatestUpdate(
+        this, [this, completion = std::move(completion)](const UpdateResult& result) {
+            const auto newer = newerVersion(result);
+            if (!newer) {
+                completion(false);
+                return;
+            }
+            const QVariant announced =
+                m_settings.value(QLatin1String(lastPresentedUpdateVersionKey));
+            if (announced.isValid() && announced.toString() == newer->latestVersion) {
+                completion(false);
+                return;
+            }
+            setUpdateInfo(newer);
+            setIsShowingUpdateResult(true);
+            m_settings.setValue(QLatin1String(lastPresentedUpdateVersionKey), newer->latestVersion);
+            m_settings.sync();
+            completion(true);
+        });
+}
+
 void SettingsViewModel::setHistoryHotkey(const HotkeyConfig& value) {
     if (m_historyHotkey == value) return;
     m_historyHotkey = value;
@@ -103,6 +185,36 @@ void SettingsViewModel::setErrorMessage(const QString& message) {
     if (m_errorMessage == message) return;
     m_errorMessage = message;
     emit errorMessageChanged();
+}
+
+void SettingsViewModel::setIsAutoLaunchEnabled(bool enabled) {
+    if (m_isAutoLaunchEnabled == enabled) return;
+    m_isAutoLaunchEnabled = enabled;
+    emit isAutoLaunchEnabledChanged();
+}
+
+void SettingsViewModel::setIsCheckingForUpdates(bool checking) {
+    if (m_isCheckingForUpdates == checking) return;
+    m_isCheckingForUpdates = checking;
+    emit isCheckingForUpdatesChanged();
+}
+
+void SettingsViewModel::setUpdateInfo(const std::optional<UpdateInfo>& info) {
+    if (m_updateInfo == info) return;
+    m_updateInfo = info;
+    emit updateInfoChanged();
+}
+
+void SettingsViewModel::setUpdateCheckMessage(const QString& message) {
+    if (m_updateCheckMessage == message) return;
+    m_updateCheckMessage = message;
+    emit updateCheckMessageChanged();
+}
+
+void SettingsViewModel::setIsShowingUpdateResult(bool showing) {
+    if (m_isShowingUpdateResult == showing) return;
+    m_isShowingUpdateResult = showing;
+    emit isShowingUpdateResultChanged();
 }
 
 }  // namespace quillet

@@ -2,21 +2,42 @@
 
 #include <QObject>
 #include <QString>
+#include <QUrl>
 #include <functional>
+#include <optional>
 
 #include "hotkeys/HotkeyConfig.h"
+#include "settings/LaunchAtLoginService.h"
+#include "settings/UpdateCheckService.h"
 
 class QSettings;
 
 namespace quillet {
 
-// Owner of the user's settings: the two global hot keys, validated and registered before they
-// are accepted, and persisted as JSON bytes in the settings store.
+class LoginItem;
+
+// The running program's version as the build names it.
+struct AppVersion {
+    QString shortVersion = QStringLiteral(QUILLET_VERSION);
+    QString build = QStringLiteral(QUILLET_BUILD_NUMBER);
+};
+
+// Owner of the user's settings and of the update-check state: the two global hot keys
+// (validated and registered before they are accepted, persisted as JSON bytes), the login
+// item's state as the system reports it, and the manual and automatic update checks whose
+// results the settings window shows.
 class SettingsViewModel : public QObject {
     Q_OBJECT
     Q_PROPERTY(HotkeyConfig historyHotkey READ historyHotkey NOTIFY historyHotkeyChanged)
     Q_PROPERTY(HotkeyConfig phraseHotkey READ phraseHotkey NOTIFY phraseHotkeyChanged)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
+    Q_PROPERTY(bool isAutoLaunchEnabled READ isAutoLaunchEnabled NOTIFY isAutoLaunchEnabledChanged)
+    Q_PROPERTY(
+        bool isCheckingForUpdates READ isCheckingForUpdates NOTIFY isCheckingForUpdatesChanged)
+    Q_PROPERTY(std::optional<UpdateInfo> updateInfo READ updateInfo NOTIFY updateInfoChanged)
+    Q_PROPERTY(QString updateCheckMessage READ updateCheckMessage NOTIFY updateCheckMessageChanged)
+    Q_PROPERTY(bool isShowingUpdateResult READ isShowingUpdateResult WRITE setIsShowingUpdateResult
+                   NOTIFY isShowingUpdateResultChanged)
 
 public:
     // Given the desired (history, phrase) pair, swaps the registered hot keys and returns
@@ -25,23 +46,48 @@ public:
 
     static constexpr const char* historyHotkeyKey = "historyHotkey";
     static constexpr const char* phraseHotkeyKey = "phraseHotkey";
+    static constexpr const char* lastPresentedUpdateVersionKey = "lastPresentedUpdateVersion";
     static constexpr HotkeyConfig defaultHistoryHotkey{9, 0x0300};  // ⇧⌘V
     static constexpr HotkeyConfig defaultPhraseHotkey{8, 0x0300};   // ⇧⌘C
 
-    // `settings` must outlive the model. The stored hot keys are loaded at once; nothing is
-    // registered here.
-    explicit SettingsViewModel(QSettings& settings, QObject* parent = nullptr);
+    // `settings`, `loginItem` and `updateService` must outlive the model. The stored hot keys
+    // are loaded and the login item is read at once; nothing is registered here.
+    SettingsViewModel(QSettings& settings, LoginItem& loginItem, UpdateCheckService& updateService,
+                      AppVersion version = {}, QObject* parent = nullptr);
 
     HotkeyConfig historyHotkey() const { return m_historyHotkey; }
     HotkeyConfig phraseHotkey() const { return m_phraseHotkey; }
-    // The last hot-key error; empty when there is none.
+    // The last hot-key or login-item error; empty when there is none.
     QString errorMessage() const { return m_errorMessage; }
+    bool isAutoLaunchEnabled() const { return m_isAutoLaunchEnabled; }
+    bool isCheckingForUpdates() const { return m_isCheckingForUpdates; }
+    // A newer version that a check found.
+    std::optional<UpdateInfo> updateInfo() const { return m_updateInfo; }
+    // What a manual check says when it shows no newer version; empty when none.
+    QString updateCheckMessage() const { return m_updateCheckMessage; }
+    bool isShowingUpdateResult() const { return m_isShowingUpdateResult; }
+    void setIsShowingUpdateResult(bool showing);
+
+    QString currentVersion() const { return m_version.shortVersion; }
+    // "1.2.0 (15)": the version and the build.
+    QString versionDisplayString() const;
+    static QUrl appDownloadPageURL();
 
     void setRequestRegistration(RegistrationRequest request);
 
     void updateHistoryHotkey(quint32 keyCode, quint32 modifierFlags);
     void updatePhraseHotkey(quint32 keyCode, quint32 modifierFlags);
     void resetToDefaults();
+
+    void setAutoLaunchEnabled(bool enabled);
+    // Picks up changes made outside the program (the desktop's own autostart settings).
+    void refreshAutoLaunchStatus();
+
+    // The check-for-updates button: always ends with the result sheet up.
+    void checkForUpdates();
+    // The check at start-up: `completion(true)` when a newer version is to be shown, which is
+    // once per version; failures are silent.
+    void checkForUpdatesAutomatically(std::function<void(bool)> completion);
 
     void loadHotkeys();
     void saveHotkeys();
@@ -50,21 +96,40 @@ signals:
     void historyHotkeyChanged();
     void phraseHotkeyChanged();
     void errorMessageChanged();
+    void isAutoLaunchEnabledChanged();
+    void isCheckingForUpdatesChanged();
+    void updateInfoChanged();
+    void updateCheckMessageChanged();
+    void isShowingUpdateResultChanged();
 
 private:
     // Validates the new hot key, then registers the pair it forms with the other one.
     void applyHotkeyChange(HotkeyConfig candidate, bool changesHistory);
     bool registerPair(const HotkeyConfig& history, const HotkeyConfig& phrase);
     void acceptPair(const HotkeyConfig& history, const HotkeyConfig& phrase);
+    // The newer version a fetch found, if it is newer than ours.
+    std::optional<UpdateInfo> newerVersion(const UpdateResult& result) const;
     void setHistoryHotkey(const HotkeyConfig& value);
     void setPhraseHotkey(const HotkeyConfig& value);
     void setErrorMessage(const QString& message);
+    void setIsAutoLaunchEnabled(bool enabled);
+    void setIsCheckingForUpdates(bool checking);
+    void setUpdateInfo(const std::optional<UpdateInfo>& info);
+    void setUpdateCheckMessage(const QString& message);
 
     QSettings& m_settings;
+    LaunchAtLoginService m_launchService;
+    UpdateCheckService& m_updateService;
+    AppVersion m_version;
     RegistrationRequest m_requestRegistration;
     HotkeyConfig m_historyHotkey = defaultHistoryHotkey;
     HotkeyConfig m_phraseHotkey = defaultPhraseHotkey;
     QString m_errorMessage;
+    bool m_isAutoLaunchEnabled = false;
+    bool m_isCheckingForUpdates = false;
+    std::optional<UpdateInfo> m_updateInfo;
+    QString m_updateCheckMessage;
+    bool m_isShowingUpdateResult = false;
 };
 
 }  // namespace quillet

@@ -49,7 +49,8 @@ QStringList QuilletDriver::environment() const {
             "XDG_CONFIG_HOME=" + m_home.file("config"),
             "XDG_DATA_HOME=" + m_home.file("data"),
             "XDG_CACHE_HOME=" + m_home.file("cache"),
-            "XDG_RUNTIME_DIR=" + m_home.file("run")};
+            "XDG_RUNTIME_DIR=" + m_home.file("run"),
+            "QUILLET_UPDATE_FEED_URL=" + m_updateFeed.toString()};
 }
 
 QString QuilletDriver::storePath() const {

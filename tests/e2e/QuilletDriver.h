@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <chrono>
 #include <memory>
 
@@ -36,7 +37,10 @@ public:
     void storeSetting(const QString& key, const QByteArray& value);
 
     QString storePath() const;
+    // The program's environment. The update feed points at a closed loopback port unless a
+    // test serves one: no run ever reaches beyond this machine.
     QStringList environment() const;
+    void setUpdateFeed(const QUrl& url) { m_updateFeed = url; }
     const TempDir& home() const { return m_home; }
     // Milliseconds for one "ping" over the command socket from this process (no process
     // start in between); -1 when it got no answer within `timeoutMs`.
@@ -46,6 +50,7 @@ private:
     const XvfbSession& m_x;
     TempDir m_home;
     std::unique_ptr<ChildProcess> m_process;
+    QUrl m_updateFeed{QStringLiteral("http://127.0.0.1:9/app/quilletbox/appcast.xml")};
 };
 
 // Puts text on the CLIPBOARD from another program (xclip stays as the owner).

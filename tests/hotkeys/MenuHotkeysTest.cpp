@@ -2,7 +2,9 @@
 
 #include <QSettings>
 
+#include "fakes/FakeLoginItem.h"
 #include "fakes/FakeSystemHotkeys.h"
+#include "fakes/FakeUpdateCheckService.h"
 #include "hotkeys/HotkeyService.h"
 #include "hotkeys/MenuHotkeys.h"
 #include "settings/SettingsViewModel.h"
@@ -38,7 +40,9 @@ protected:
     HotkeyService service{system};
     QString opened;
     MenuHotkeys hotkeys{service, [this] { opened = "history"; }, [this] { opened = "phrase"; }};
-    SettingsViewModel settings{store};
+    test::FakeLoginItem loginItem;
+    test::FakeUpdateCheckService updates;
+    SettingsViewModel settings{store, loginItem, updates};
 };
 
 TEST_F(MenuHotkeysTest, AKeyRefusedAtStartStaysInactiveWhileTheOtherWorks) {

@@ -10,12 +10,14 @@
 #include "fakes/FakePasteboard.h"
 #include "fakes/FakeWorkspace.h"
 #include "fakes/ManualClock.h"
+#include "fakes/TestSettings.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
 #include "menus/HistorySearchView.h"
 #include "menus/PanelCoordinator.h"
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
+#include "settings/SettingsView.h"
 #include "store/StoreFixture.h"
 
 namespace quillet {
@@ -30,7 +32,8 @@ protected:
           model(*storage, monitor, clock),
           focus(workspace, clock),
           paste(keyboard, clock, log),
-          coordinator(std::make_unique<PanelCoordinator>(model, focus, paste, clock)) {
+          coordinator(
+              std::make_unique<PanelCoordinator>(model, settings.model, focus, paste, clock)) {
         qint64 second = 0;
         for (const char* text : {"c", "b", "a"}) addClip(text, ++second);
         workspace.frontmost = editor;
@@ -46,6 +49,7 @@ protected:
 
     test::FakePasteboard pasteboard;
     test::ManualClock clock;
+    test::TestSettings settings;
     test::FakeWorkspace workspace;
     test::FakeKeyboardEvents keyboard;
     QString logText;
@@ -165,6 +169,40 @@ TEST_F(PanelCoordinatorTest, AnotherApplicationTakingOverHidesThePanel) {
     show();
     EXPECT_TRUE(panel()->isVisible());
     EXPECT_EQ(field()->text(), "");
+}
+
+TEST_F(PanelCoordinatorTest, TheSettingsWindowIsReusedWhileOpenAndRebuiltAfterClosing) {
+    show();
+    coordinator->showSettingsWindow();
+    QPointer<SettingsView> first = coordinator->settingsWindow();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(first->windowTitle(), qtTrId("SETTINGS_TITLE"));
+    EXPECT_EQ(first->size(), QSize(400, 400));
+    coordinator->showSettingsWindow();
+    EXPECT_EQ(coordinator->settingsWindow(), first);
+
+    first->close();
+    EXPECT_EQ(coordinator->settingsWindow(), nullptr);
+    EXPECT_TRUE(panel()->isVisible()) << "the search panel is not the settings window";
+    test::drainEvents();
+    EXPECT_TRUE(first.isNull());
+    coordinator->showSettingsWindow();
+    EXPECT_NE(coordinator->settingsWindow(), nullptr);
+}
+
+TEST_F(PanelCoordinatorTest, ASettingsWindowOpenedForAResultShowsItsSheetAtOnce) {
+    settings.model.checkForUpdates();
+    settings.updates.answer(UpdateCheckError::noUpdateFound());
+    ASSERT_TRUE(settings.model.isShowingUpdateResult());
+    coordinator->showSettingsWindow();
+    ASSERT_TRUE(test::waitUntil([&] {
+        return coordinator->settingsWindow()->resultSheet() &&
+               coordinator->settingsWindow()->resultSheet()->isVisible();
+    }));
+    // Closing the window closes the sheet, which the model hears of.
+    coordinator->settingsWindow()->close();
+    EXPECT_FALSE(settings.model.isShowingUpdateResult());
 }
 
 }  // namespace

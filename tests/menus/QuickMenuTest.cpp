@@ -7,6 +7,7 @@
 #include "fakes/FakePasteboard.h"
 #include "fakes/FakeWorkspace.h"
 #include "fakes/ManualClock.h"
+#include "fakes/TestSettings.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
 #include "menus/PanelCoordinator.h"
@@ -60,7 +61,8 @@ protected:
     HistoryViewModel model{*storage, monitor, clock};
     AppFocusService focus{workspace, clock};
     PasteActionService paste{keyboard, clock, logStream};
-    PanelCoordinator panels{model, focus, paste, clock};
+    test::TestSettings settings;
+    PanelCoordinator panels{model, settings.model, focus, paste, clock};
     QuickMenuService history{model, paste, focus, panels};
     QuickPhraseMenuService phrases{*storage, paste, focus, monitor};
 };

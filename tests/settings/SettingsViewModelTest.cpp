@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/FakeLoginItem.h"
+#include "fakes/FakeUpdateCheckService.h"
 #include "hotkeys/HotkeyConfigPrinter.h"
 #include "settings/SettingsViewModel.h"
 #include "support/TempDir.h"
@@ -44,6 +46,10 @@ protected:
         return openSettings()->value(QLatin1String(key)).toByteArray();
     }
 
+    SettingsViewModel makeModel(AppVersion version = {}) {
+        return SettingsViewModel(*settings, loginItem, updates, std::move(version));
+    }
+
     // Installs a registration hook that records its calls and answers `accept`.
     void installHook(SettingsViewModel& model, bool accept) {
         model.setRequestRegistration([this, accept](HotkeyConfig history, HotkeyConfig phrase) {
@@ -54,11 +60,13 @@ protected:
 
     test::TempDir directory;
     std::unique_ptr<QSettings> settings;
+    test::FakeLoginItem loginItem;
+    test::FakeUpdateCheckService updates;
     std::vector<std::pair<HotkeyConfig, HotkeyConfig>> requests;
 };
 
 TEST_F(SettingsViewModelTest, StartsWithTheDefaultsAndWritesNothing) {
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     EXPECT_EQ(model.historyHotkey(), defaultHistory);
     EXPECT_EQ(model.phraseHotkey(), defaultPhrase);
     EXPECT_EQ(model.historyHotkey().displayString(), QString::fromUtf8("⇧⌘V"));
@@ -69,7 +77,7 @@ TEST_F(SettingsViewModelTest, StartsWithTheDefaultsAndWritesNothing) {
 
 TEST_F(SettingsViewModelTest, LoadsStoredHotkeys) {
     store("historyHotkey", R"({"keyCode":3,"modifierFlags":4352})");
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     EXPECT_EQ(model.historyHotkey().displayString(), QString::fromUtf8("⌃⌘F"));
     EXPECT_EQ(model.phraseHotkey(), defaultPhrase);
 }
@@ -77,14 +85,14 @@ TEST_F(SettingsViewModelTest, LoadsStoredHotkeys) {
 TEST_F(SettingsViewModelTest, UndecodableValuesLeaveTheDefaults) {
     store("historyHotkey", "not json");
     store("phraseHotkey", R"({"keyCode":8.5,"modifierFlags":768})");
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     EXPECT_EQ(model.historyHotkey(), defaultHistory);
     EXPECT_EQ(model.phraseHotkey(), defaultPhrase);
     EXPECT_TRUE(model.errorMessage().isEmpty());
 }
 
 TEST_F(SettingsViewModelTest, ADuplicateIsRefusedBeforeRegistration) {
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, true);
     QSignalSpy historyChanged(&model, &SettingsViewModel::historyHotkeyChanged);
 
@@ -101,7 +109,7 @@ TEST_F(SettingsViewModelTest, ADuplicateIsRefusedBeforeRegistration) {
 }
 
 TEST_F(SettingsViewModelTest, AKeyWithoutModifiersIsRefusedBeforeRegistration) {
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, true);
     model.updateHistoryHotkey(49, 0);
     EXPECT_EQ(model.errorMessage(), noModifierError());
@@ -112,7 +120,7 @@ TEST_F(SettingsViewModelTest, AKeyWithoutModifiersIsRefusedBeforeRegistration) {
 TEST_F(SettingsViewModelTest, TheDuplicateTestComesBeforeTheModifierTest) {
     // Loaded values are not validated, so the phrase hot key can lack modifiers.
     store("phraseHotkey", R"({"keyCode":5,"modifierFlags":0})");
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, true);
     model.updateHistoryHotkey(5, 0);
     EXPECT_EQ(model.errorMessage(), duplicateError());
@@ -120,7 +128,7 @@ TEST_F(SettingsViewModelTest, TheDuplicateTestComesBeforeTheModifierTest) {
 }
 
 TEST_F(SettingsViewModelTest, RegistersThenAcceptsAndStoresTheNewHotkey) {
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, true);
     QSignalSpy historyChanged(&model, &SettingsViewModel::historyHotkeyChanged);
     QSignalSpy phraseChanged(&model, &SettingsViewModel::phraseHotkeyChanged);
@@ -138,7 +146,7 @@ TEST_F(SettingsViewModelTest, RegistersThenAcceptsAndStoresTheNewHotkey) {
 }
 
 TEST_F(SettingsViewModelTest, ThePhraseUpdatePassesTheCurrentHistoryHotkey) {
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, true);
     model.updatePhraseHotkey(35, 0x0900);
     ASSERT_EQ(requests.size(), 1u);
@@ -149,7 +157,7 @@ TEST_F(SettingsViewModelTest, ThePhraseUpdatePassesTheCurrentHistoryHotkey) {
 }
 
 TEST_F(SettingsViewModelTest, AKeyEqualToItsOwnValueIsRegisteredAgain) {
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, true);
     QSignalSpy historyChanged(&model, &SettingsViewModel::historyHotkeyChanged);
     model.updateHistoryHotkey(9, 0x0300);
@@ -160,7 +168,7 @@ TEST_F(SettingsViewModelTest, AKeyEqualToItsOwnValueIsRegisteredAgain) {
 
 TEST_F(SettingsViewModelTest, ARefusedRegistrationKeepsValuesAndStoredBytes) {
     store("historyHotkey", R"({"keyCode":3,"modifierFlags":4352})");
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, false);
     QSignalSpy historyChanged(&model, &SettingsViewModel::historyHotkeyChanged);
 
@@ -175,7 +183,7 @@ TEST_F(SettingsViewModelTest, ARefusedRegistrationKeepsValuesAndStoredBytes) {
 }
 
 TEST_F(SettingsViewModelTest, WithoutAHookEveryChangeFails) {
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     model.updateHistoryHotkey(0, 0x0100);
     EXPECT_EQ(model.errorMessage(), registrationFailed());
     EXPECT_EQ(model.historyHotkey(), defaultHistory);
@@ -185,7 +193,7 @@ TEST_F(SettingsViewModelTest, WithoutAHookEveryChangeFails) {
 }
 
 TEST_F(SettingsViewModelTest, ASuccessfulChangeClearsTheError) {
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, true);
     QSignalSpy errorChanged(&model, &SettingsViewModel::errorMessageChanged);
 
@@ -202,7 +210,7 @@ TEST_F(SettingsViewModelTest, ASuccessfulChangeClearsTheError) {
 
 TEST_F(SettingsViewModelTest, ChangesSurviveIntoAFreshStore) {
     {
-        SettingsViewModel model(*settings);
+        SettingsViewModel model = makeModel();
         installHook(model, true);
         model.updateHistoryHotkey(3, 0x1100);
         model.updatePhraseHotkey(35, 0x0900);
@@ -214,7 +222,7 @@ TEST_F(SettingsViewModelTest, ChangesSurviveIntoAFreshStore) {
         EXPECT_TRUE(text.contains("phraseHotkey=")) << text.constData();
     }
     const auto fresh = openSettings();
-    SettingsViewModel reloaded(*fresh);
+    SettingsViewModel reloaded(*fresh, loginItem, updates);
     EXPECT_EQ(reloaded.historyHotkey(), HotkeyConfig(3, 0x1100));
     EXPECT_EQ(reloaded.phraseHotkey(), HotkeyConfig(35, 0x0900));
 }
@@ -222,7 +230,7 @@ TEST_F(SettingsViewModelTest, ChangesSurviveIntoAFreshStore) {
 TEST_F(SettingsViewModelTest, ResetRegistersAndStoresTheDefaults) {
     store("historyHotkey", R"({"keyCode":3,"modifierFlags":4352})");
     store("phraseHotkey", R"({"keyCode":35,"modifierFlags":2304})");
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, true);
     model.updateHistoryHotkey(49, 0);  // leaves an error for the reset to clear
 
@@ -239,7 +247,7 @@ TEST_F(SettingsViewModelTest, ResetRegistersAndStoresTheDefaults) {
 
 TEST_F(SettingsViewModelTest, ARefusedResetChangesNothing) {
     store("historyHotkey", R"({"keyCode":3,"modifierFlags":4352})");
-    SettingsViewModel model(*settings);
+    SettingsViewModel model = makeModel();
     installHook(model, false);
 
     model.resetToDefaults();
@@ -249,6 +257,96 @@ TEST_F(SettingsViewModelTest, ARefusedResetChangesNothing) {
     EXPECT_EQ(model.historyHotkey(), HotkeyConfig(3, 4352));
     EXPECT_EQ(stored("historyHotkey"), QByteArray(R"({"keyCode":3,"modifierFlags":4352})"));
     EXPECT_FALSE(openSettings()->contains("phraseHotkey"));
+}
+
+TEST_F(SettingsViewModelTest, TheToggleShowsWhatTheSystemSettledOn) {
+    loginItem.current = LoginItem::Status::enabled;
+    SettingsViewModel model = makeModel();
+    EXPECT_TRUE(model.isAutoLaunchEnabled());
+
+    loginItem.refusal = "Permission denied";
+    model.setAutoLaunchEnabled(false);
+    EXPECT_EQ(model.errorMessage(), "Permission denied");
+    EXPECT_TRUE(model.isAutoLaunchEnabled()) << "the refused change left the item on";
+
+    loginItem.refusal.clear();
+    model.setAutoLaunchEnabled(false);
+    EXPECT_TRUE(model.errorMessage().isEmpty());
+    EXPECT_FALSE(model.isAutoLaunchEnabled());
+
+    // Accepted but held for approval: off, without an error.
+    loginItem.statusAfterEnabling = LoginItem::Status::requiresApproval;
+    model.setAutoLaunchEnabled(true);
+    EXPECT_FALSE(model.isAutoLaunchEnabled());
+    EXPECT_TRUE(model.errorMessage().isEmpty());
+
+    loginItem.current = LoginItem::Status::enabled;  // changed in the desktop's own settings
+    EXPECT_FALSE(model.isAutoLaunchEnabled());
+    model.refreshAutoLaunchStatus();
+    EXPECT_TRUE(model.isAutoLaunchEnabled());
+}
+
+TEST_F(SettingsViewModelTest, AManualCheckAlwaysEndsWithTheSheet) {
+    SettingsViewModel model = makeModel({"1.9.5", "3"});
+    EXPECT_EQ(model.versionDisplayString(), "1.9.5 (3)");
+
+    model.checkForUpdates();
+    EXPECT_TRUE(model.isCheckingForUpdates());
+    updates.answer(test::release("1.10.0", "Notes"));
+    EXPECT_FALSE(model.isCheckingForUpdates());
+    EXPECT_EQ(model.updateInfo(), test::release("1.10.0", "Notes"));
+    EXPECT_TRUE(model.isShowingUpdateResult());
+
+    model.setIsShowingUpdateResult(false);
+    model.checkForUpdates();
+    EXPECT_FALSE(model.updateInfo().has_value()) << "a new check starts from nothing";
+    updates.answer(test::release("1.9.5"));
+    EXPECT_EQ(model.updateCheckMessage(), qtTrId("UPDATE_NOT_AVAILABLE_MESSAGE"));
+    EXPECT_FALSE(model.updateInfo().has_value());
+    EXPECT_TRUE(model.isShowingUpdateResult());
+
+    model.setIsShowingUpdateResult(false);
+    model.checkForUpdates();
+    EXPECT_TRUE(model.updateCheckMessage().isEmpty());
+    updates.answer(UpdateCheckError::badStatusCode(500));
+    EXPECT_EQ(model.updateCheckMessage(), qtTrId("UPDATE_CHECK_FAILED_MESSAGE"));
+    EXPECT_TRUE(model.isShowingUpdateResult());
+    EXPECT_FALSE(openSettings()->contains("lastPresentedUpdateVersion"));
+}
+
+TEST_F(SettingsViewModelTest, TheAutomaticCheckAnnouncesEachVersionOnce) {
+    SettingsViewModel model = makeModel({"1.2.0", "1"});
+    std::vector<bool> completions;
+    const auto check = [&] {
+        model.checkForUpdatesAutomatically([&](bool show) { completions.push_back(show); });
+    };
+
+    check();
+    updates.answer(UpdateCheckError::noUpdateFound());
+    check();
+    updates.answer(test::release("1.2.0"));
+    EXPECT_EQ(completions, (std::vector<bool>{false, false}));
+    EXPECT_FALSE(model.isShowingUpdateResult());
+    EXPECT_TRUE(model.updateCheckMessage().isEmpty()) << "failures stay silent";
+
+    check();
+    EXPECT_FALSE(model.isCheckingForUpdates()) << "the window's button stays as it is";
+    updates.answer(test::release("1.3.0"));
+    EXPECT_EQ(completions.back(), true);
+    EXPECT_TRUE(model.isShowingUpdateResult());
+    EXPECT_EQ(model.updateInfo()->latestVersion, "1.3.0");
+    EXPECT_EQ(stored("lastPresentedUpdateVersion"), "1.3.0");
+
+    // A fresh run with the same feed says nothing; the manual check still shows it.
+    SettingsViewModel again = makeModel({"1.2.0", "1"});
+    again.checkForUpdatesAutomatically([&](bool show) { completions.push_back(show); });
+    updates.answer(test::release("1.3.0"));
+    EXPECT_EQ(completions.back(), false);
+    EXPECT_FALSE(again.isShowingUpdateResult());
+    again.checkForUpdates();
+    updates.answer(test::release("1.3.0"));
+    EXPECT_TRUE(again.isShowingUpdateResult());
+    EXPECT_EQ(again.updateInfo()->latestVersion, "1.3.0");
 }
 
 }  // namespace

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "hotkeys/HotkeyConfig.h"
+
+class QLabel;
+class QPushButton;
+
+namespace quillet {
+
+class HotkeyRecorder;
+
+// One hot key in the settings window: its label, the keys it is set to and a button that
+// starts recording. While recording, a prompt replaces both and the recorder behind it takes
+// the keyboard; the recorded key goes to `onUpdate`, whose owner decides whether it is kept.
+class HotkeySettingRow : public QWidget {
+    Q_OBJECT
+public:
+    using OnUpdate = std::function<void(quint32 keyCode, quint32 modifierFlags)>;
+
+    HotkeySettingRow(const QString& label, HotkeyConfig config, OnUpdate onUpdate,
+                     QWidget* parent = nullptr);
+
+    void setConfig(HotkeyConfig config);
+    bool isRecording() const { return m_isRecording; }
+    void setRecording(bool recording);
+
+    QLabel* keyBox() const { return m_keyBox; }
+    QPushButton* changeButton() const { return m_changeButton; }
+    HotkeyRecorder* recorder() const { return m_recorder; }
+
+private:
+    void recorded(quint32 macKeyCode, quint64 eventFlags);
+    void refresh();
+
+    HotkeyConfig m_config;
+    OnUpdate m_onUpdate;
+    bool m_isRecording = false;
+    QLabel* m_keyBox;
+    QPushButton* m_changeButton;
+    HotkeyRecorder* m_recorder;  // a child of the key box, behind its text
+};
+
+}  // namespace quillet

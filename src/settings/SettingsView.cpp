@@ -1,0 +1,180 @@
+#include "settings/SettingsView.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+#include "settings/HotkeySettingRow.h"
+#include "settings/SettingsViewModel.h"
+#include "settings/UpdateResultView.h"
+
+namespace quillet {
+
+namespace {
+
+QGroupBox* section(const QString& title, QLayout* content) {
+    auto* box = new QGroupBox(title);
+    box->setLayout(content);
+    return box;
+}
+
+}  // namespace
+
+SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
+    : QWidget(parent),
+      m_model(model),
+      m_historyRow(new HotkeySettingRow(
+          //% "履歴表示"
+          qtTrId("HOTKEY_HISTORY_LABEL"), model.historyHotkey(),
+          [&model](quint32 key, quint32 modifiers) { model.updateHistoryHotkey(key, modifiers); })),
+      m_phraseRow(new HotkeySettingRow(
+          //% "定型文表示"
+          qtTrId("HOTKEY_PHRASE_LABEL"), model.phraseHotkey(),
+          [&model](quint32 key, quint32 modifiers) { model.updatePhraseHotkey(key, modifiers); })),
+      //% "既定値に戻す"
+      m_resetButton(new QPushButton(qtTrId("RESET_TO_DEFAULTS"))),
+      m_errorLabel(new QLabel),
+      //% "Mac起動時に自動起動"
+      m_autoLaunchToggle(new QCheckBox(qtTrId("AUTO_LAUNCH_LABEL"))),
+      m_versionLabel(new QLabel(model.versionDisplayString())),
+      m_checkButton(new QPushButton) {
+    setFixedSize(width, height);
+
+    auto* hotkeys = new QVBoxLayout;
+    hotkeys->addWidget(m_historyRow);
+    hotkeys->addWidget(m_phraseRow);
+    hotkeys->addSpacing(4);
+    hotkeys->addWidget(m_resetButton, 0, Qt::AlignLeft);
+    QFont caption = m_errorLabel->font();
+    caption.setPointSizeF(caption.pointSizeF() * 0.85);
+    m_errorLabel->setFont(caption);
+    m_errorLabel->setWordWrap(true);
+    m_errorLabel->setStyleSheet(QStringLiteral("color: #d70015;"));
+    hotkeys->addWidget(m_errorLabel);
+
+    auto* general = new QVBoxLayout;
+    general->addWidget(m_autoLaunchToggle);
+
+    auto* about = new QVBoxLayout;
+    auto* versionRow = new QHBoxLayout;
+    //% "バージョン"
+    versionRow->addWidget(new QLabel(qtTrId("VERSION_LABEL")));
+    versionRow->addStretch();
+    m_versionLabel->setStyleSheet(
+        QStringLiteral("color: %1;").arg(palette().color(QPalette::PlaceholderText).name()));
+    versionRow->addWidget(m_versionLabel);
+    about->addLayout(versionRow);
+    about->addWidget(m_checkButton, 0, Qt::AlignLeft);
+
+    auto* layout = new QVBoxLayout(this);
+    //% "ホットキー"
+    layout->addWidget(section(qtTrId("HOTKEY_SETTINGS_HEADER"), hotkeys));
+    //% "一般"
+    layout->addWidget(section(qtTrId("GENERAL_SETTINGS_HEADER"), general));
+    //% "このアプリについて"
+    layout->addWidget(section(qtTrId("ABOUT_APP_HEADER"), about));
+    layout->addStretch();
+
+    connect(&model, &SettingsViewModel::historyHotkeyChanged, this,
+            [this] { m_historyRow->setConfig(m_model.historyHotkey()); });
+    connect(&model, &SettingsViewModel::phraseHotkeyChanged, this,
+            [this] { m_phraseRow->setConfig(m_model.phraseHotkey()); });
+    connect(m_resetButton, &QPushButton::clicked, this, [this] { m_model.resetToDefaults(); });
+    connect(&model, &SettingsViewModel::errorMessageChanged, this, &SettingsView::showError);
+
+    m_autoLaunchToggle->setChecked(model.isAutoLaunchEnabled());
+    connect(m_autoLaunchToggle, &QCheckBox::clicked, this, [this](bool on) {
+        m_model.setAutoLaunchEnabled(on);
+        // Whatever the system settled on, also when that is no change of the model.
+        m_autoLaunchToggle->setChecked(m_model.isAutoLaunchEnabled());
+    });
+    connect(&model, &SettingsViewModel::isAutoLaunchEnabledChanged, this,
+            [this] { m_autoLaunchToggle->setChecked(m_model.isAutoLaunchEnabled()); });
+
+    connect(m_checkButton, &QPushButton::clicked, this, [this] { m_model.checkForUpdates(); });
+    connect(&model, &SettingsViewModel::isCheckingForUpdatesChanged, this,
+            &SettingsView::showChecking);
+    m_spinner.setInterval(80);
+    connect(&m_spinner, &QTimer::timeout, this, &SettingsView::drawSpinner);
+    connect(&model, &SettingsViewModel::isShowingUpdateResultChanged, this,
+            &SettingsView::presentResultIfAsked);
+
+    showError();
+    showChecking();
+}
+
+void SettingsView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (event->spontaneous()) return;
+    m_model.refreshAutoLaunchStatus();
+    // After the window is up, so the sheet has a window to sit on.
+    QMetaObject::invokeMethod(this, &SettingsView::presentResultIfAsked, Qt::QueuedConnection);
+}
+
+void SettingsView::closeEvent(QCloseEvent* event) {
+    // A sheet goes with its window, and says so to the model as any other closing would.
+    if (m_sheet) m_sheet->reject();
+    QWidget::closeEvent(event);
+}
+
+void SettingsView::showError() {
+    m_errorLabel->setText(m_model.errorMessage());
+    m_errorLabel->setVisible(!m_model.errorMessage().isEmpty());
+}
+
+void SettingsView::showChecking() {
+    const bool checking = m_model.isCheckingForUpdates();
+    m_checkButton->setEnabled(!checking);
+    if (checking) {
+        //% "確認中..."
+        m_checkButton->setText(qtTrId("CHECKING_FOR_UPDATES"));
+        drawSpinner();
+        m_spinner.start();
+    } else {
+        m_spinner.stop();
+        m_checkButton->setIcon(QIcon());
+        //% "更新をチェック..."
+        m_checkButton->setText(qtTrId("CHECK_FOR_UPDATES"));
+    }
+}
+
+void SettingsView::drawSpinner() {
+    const int size = 16;
+    const qreal ratio = devicePixelRatioF();
+    QPixmap frame(QSize(size, size) * ratio);
+    frame.setDevicePixelRatio(ratio);
+    frame.fill(Qt::transparent);
+    QPainter painter(&frame);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(palette().color(QPalette::WindowText), 2, Qt::SolidLine, Qt::RoundCap));
+    painter.drawArc(QRectF(2, 2, size - 4, size - 4), -m_spinnerAngle * 16, 270 * 16);
+    painter.end();
+    // Drawn as the normal and the disabled look alike: the button is disabled meanwhile.
+    QIcon icon;
+    icon.addPixmap(frame, QIcon::Normal);
+    icon.addPixmap(frame, QIcon::Disabled);
+    m_checkButton->setIcon(icon);
+    m_spinnerAngle = (m_spinnerAngle + 30) % 360;
+}
+
+void SettingsView::presentResultIfAsked() {
+    if (!m_model.isShowingUpdateResult()) {
+        if (m_sheet) m_sheet->reject();
+        return;
+    }
+    if (m_sheet || !isVisible()) return;
+    m_sheet = new UpdateResultView(m_model, window());
+    connect(m_sheet, &QDialog::finished, this, [this] {
+        // Forgotten at once, so a result that comes in meanwhile gets a sheet of its own.
+        if (m_sheet) m_sheet.data()->deleteLater();
+        m_sheet = nullptr;
+        m_model.setIsShowingUpdateResult(false);
+    });
+    m_sheet->open();
+}
+
+}  // namespace quillet

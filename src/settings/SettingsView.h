@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include "settings/UpdateResultView.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+namespace quillet {
+
+class HotkeySettingRow;
+class SettingsViewModel;
+
+// The settings window's content: hot keys, start at login, version and update check. A thin
+// view: every value is the model's, and the update result sheet is up exactly while the
+// model says so.
+class SettingsView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int width = 400;
+    static constexpr int height = 400;
+
+    explicit SettingsView(SettingsViewModel& model, QWidget* parent = nullptr);
+
+    HotkeySettingRow* historyRow() const { return m_historyRow; }
+    HotkeySettingRow* phraseRow() const { return m_phraseRow; }
+    QPushButton* resetButton() const { return m_resetButton; }
+    QLabel* errorLabel() const { return m_errorLabel; }
+    QCheckBox* autoLaunchToggle() const { return m_autoLaunchToggle; }
+    QLabel* versionLabel() const { return m_versionLabel; }
+    QPushButton* checkButton() const { return m_checkButton; }
+    // The update result sheet while it is up.
+    UpdateResultView* resultSheet() const { return m_sheet; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void showError();
+    void showChecking();
+    void presentResultIfAsked();
+    void drawSpinner();
+
+    SettingsViewModel& m_model;
+    HotkeySettingRow* m_historyRow;
+    HotkeySettingRow* m_phraseRow;
+    QPushButton* m_resetButton;
+    QLabel* m_errorLabel;
+    QCheckBox* m_autoLaunchToggle;
+    QLabel* m_versionLabel;
+    QPushButton* m_checkButton;
+    QTimer m_spinner;
+    int m_spinnerAngle = 0;
+    QPointer<UpdateResultView> m_sheet;
+};
+
+}  // namespace quillet

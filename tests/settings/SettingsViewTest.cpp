@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <vector>
+
+#include "fakes/ManualClock.h"
+#include "fakes/TestSettings.h"
+#include "hotkeys/HotkeyRecorder.h"
+#include "settings/HotkeySettingRow.h"
+#include "settings/SettingsView.h"
+#include "settings/UpdateResultView.h"
+#include "support/TempDir.h"
+
+namespace quillet {
+namespace {
+
+// Receives the URLs the sheet asks the desktop to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    std::vector<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened.push_back(url); }
+};
+
+class SettingsViewTest : public ::testing::Test {
+protected:
+    SettingsViewTest() : settings({"1.2.0", "7"}) {
+        settings.model.setRequestRegistration([this](HotkeyConfig, HotkeyConfig) {
+            ++registrations;
+            return true;
+        });
+    }
+
+    void SetUp() override {
+        view.show();
+        view.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    }
+
+    // A key as the offscreen platform delivers it: no native scan code.
+    static void press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = {}) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(target, &event);
+    }
+    UpdateResultView* sheet() {
+        test::waitUntil([this] { return view.resultSheet() && view.resultSheet()->isVisible(); },
+                        std::chrono::seconds(2));
+        return view.resultSheet();
+    }
+
+    test::TestSettings settings;
+    int registrations = 0;
+    SettingsView view{settings.model};
+};
+
+TEST_F(SettingsViewTest, ARecordedChordBecomesTheHotKeyOrShowsWhyNot) {
+    HotkeySettingRow* row = view.historyRow();
+    EXPECT_EQ(row->keyBox()->text(), QString::fromUtf8("⇧⌘V"));
+
+    QTest::mouseClick(row->changeButton(), Qt::LeftButton);
+    ASSERT_TRUE(row->isRecording());
+    EXPECT_EQ(row->keyBox()->text(), qtTrId("RECORDING_HOTKEY"));
+    EXPECT_FALSE(row->changeButton()->isVisible());
+    EXPECT_TRUE(row->recorder()->hasFocus());
+
+    press(row->recorder(), Qt::Key_A);  // no modifier
+    EXPECT_FALSE(row->isRecording());
+    EXPECT_EQ(row->keyBox()->text(), QString::fromUtf8("⇧⌘V"));
+    EXPECT_TRUE(view.errorLabel()->isVisible());
+    EXPECT_EQ(view.errorLabel()->text(), qtTrId("HOTKEY_NO_MODIFIER_ERROR"));
+    EXPECT_EQ(registrations, 0);
+
+    QTest::mouseClick(row->changeButton(), Qt::LeftButton);
+    press(row->recorder(), Qt::Key_F, Qt::ControlModifier | Qt::MetaModifier);
+    EXPECT_EQ(registrations, 1);
+    EXPECT_EQ(row->keyBox()->text(), QString::fromUtf8("⌃⌘F"));
+    EXPECT_FALSE(view.errorLabel()->isVisible()) << "the success cleared the error";
+}
+
+TEST_F(SettingsViewTest, EscapeOrAnotherRowsRecordingCancelsWithoutAChange) {
+    HotkeySettingRow* history = view.historyRow();
+    QTest::mouseClick(history->changeButton(), Qt::LeftButton);
+    press(history->recorder(), Qt::Key_Escape);
+    EXPECT_FALSE(history->isRecording());
+    EXPECT_TRUE(history->changeButton()->isVisible());
+
+    QTest::mouseClick(history->changeButton(), Qt::LeftButton);
+    QTest::mouseClick(view.phraseRow()->changeButton(), Qt::LeftButton);
+    EXPECT_FALSE(history->isRecording());
+    EXPECT_TRUE(view.phraseRow()->isRecording());
+    EXPECT_TRUE(view.phraseRow()->recorder()->hasFocus());
+    EXPECT_EQ(registrations, 0);
+    EXPECT_FALSE(view.errorLabel()->isVisible());
+}
+
+TEST_F(SettingsViewTest, ARefusedLoginItemLeavesTheToggleOffWithTheSystemsMessage) {
+    settings.loginItem.refusal = "Permission denied";
+    view.autoLaunchToggle()->click();
+    EXPECT_FALSE(view.autoLaunchToggle()->isChecked());
+    EXPECT_EQ(view.errorLabel()->text(), "Permission denied");
+    EXPECT_TRUE(view.errorLabel()->isVisible());
+
+    settings.loginItem.refusal.clear();
+    view.autoLaunchToggle()->click();
+    EXPECT_TRUE(view.autoLaunchToggle()->isChecked());
+    EXPECT_FALSE(view.errorLabel()->isVisible());
+}
+
+TEST_F(SettingsViewTest, ACheckDisablesItsButtonThenTheMessageSheetClosesOnReturn) {
+    EXPECT_EQ(view.versionLabel()->text(), "1.2.0 (7)");
+    QTest::mouseClick(view.checkButton(), Qt::LeftButton);
+    EXPECT_FALSE(view.checkButton()->isEnabled());
+    EXPECT_EQ(view.checkButton()->text(), qtTrId("CHECKING_FOR_UPDATES"));
+    EXPECT_FALSE(view.checkButton()->icon().isNull()) << "the spinner";
+    QTest::mouseClick(view.checkButton(), Qt::LeftButton);
+    EXPECT_EQ(settings.updates.pending.size(), 1u) << "a disabled button starts no second check";
+
+    settings.updates.answer(test::release("1.2.0"));
+    EXPECT_TRUE(view.checkButton()->isEnabled());
+    EXPECT_EQ(view.checkButton()->text(), qtTrId("CHECK_FOR_UPDATES"));
+    UpdateResultView* shown = sheet();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->isModal());
+    EXPECT_EQ(shown->downloadButton(), nullptr);
+    EXPECT_TRUE(shown->findChild<QLabel*>() != nullptr);
+    const auto labels = shown->findChildren<QLabel*>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](QLabel* l) {
+        return l->text() == qtTrId("UPDATE_NOT_AVAILABLE_MESSAGE");
+    }));
+    press(shown, Qt::Key_Return);
+    EXPECT_TRUE(test::waitUntil([this] { return !settings.model.isShowingUpdateResult(); }));
+    EXPECT_EQ(view.resultSheet(), nullptr);
+}
+
+TEST_F(SettingsViewTest, TheUpdateFaceShowsBothVersionsAndOpensTheDownloadPage) {
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("https", &catcher, "open");
+    settings.model.checkForUpdates();
+    settings.updates.answer(test::release("1.3.0", QString("line\n").repeated(40)));
+    UpdateResultView* shown = sheet();
+    ASSERT_NE(shown, nullptr);
+    QStringList texts;
+    for (QLabel* label : shown->findChildren<QLabel*>()) texts << label->text();
+    EXPECT_TRUE(texts.contains("1.2.0") && texts.contains("1.3.0")) << qPrintable(texts.join('|'));
+    ASSERT_NE(shown->notesBox(), nullptr);
+    EXPECT_LE(shown->notesBox()->height(), UpdateResultView::notesMaxHeight);
+    EXPECT_TRUE(shown->notesBox()->verticalScrollBar()->maximum() > 0) << "long notes scroll";
+
+    QTest::mouseClick(shown->downloadButton(), Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler("https");
+    ASSERT_EQ(catcher.opened.size(), 1u);
+    EXPECT_EQ(catcher.opened[0], SettingsViewModel::appDownloadPageURL());
+    EXPECT_TRUE(test::waitUntil([this] { return !settings.model.isShowingUpdateResult(); }));
+
+    // No description: no notes box.
+    settings.model.checkForUpdates();
+    settings.updates.answer(test::release("1.3.0"));
+    ASSERT_NE(sheet(), nullptr);
+    EXPECT_EQ(sheet()->notesBox(), nullptr);
+    EXPECT_NE(sheet()->downloadButton(), nullptr);
+
+    // The feed's texts are shown as written, never as markup.
+    settings.model.checkForUpdates();
+    settings.updates.answer(test::release("<img src=x>9"));
+    ASSERT_NE(sheet(), nullptr);
+    const auto labels = sheet()->findChildren<QLabel*>();
+    const auto version = std::find_if(labels.begin(), labels.end(),
+                                      [](QLabel* l) { return l->text() == "<img src=x>9"; });
+    ASSERT_NE(version, labels.end());
+    EXPECT_EQ((*version)->textFormat(), Qt::PlainText);
+}
+
+}  // namespace
+}  // namespace quillet
+
+#include "SettingsViewTest.moc"
