@@ -41,13 +41,15 @@ QString commandFromArguments(const QCoreApplication& app) {
                       QStringLiteral("Show the phrase menu of the running Quillet.")});
     parser.addOption({QStringLiteral("search"),
                       QStringLiteral("Show the history search panel of the running Quillet.")});
+    parser.addOption({QStringLiteral("manage-phrases"),
+                      QStringLiteral("Open the phrase library window of the running Quillet.")});
     parser.addOption({QStringLiteral("quit"), QStringLiteral("Quit the running Quillet.")});
     parser.addOption(
         {QStringLiteral("status"),
          QStringLiteral("Say whether Quillet is running (exit status 0 when it is).")});
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
     parser.process(app);  // exits for --help, --version and unknown options
-    for (const char* name : {"history-menu", "phrase-menu", "search", "quit"})
+    for (const char* name : {"history-menu", "phrase-menu", "search", "manage-phrases", "quit"})
         if (parser.isSet(QString::fromLatin1(name))) return QString::fromLatin1(name);
     if (parser.isSet(QStringLiteral("status"))) return QStringLiteral("ping");
     return {};

@@ -12,23 +12,29 @@
 #include "history/HistoryViewModel.h"
 #include "menus/HistorySearchView.h"
 #include "paste/PasteSequence.h"
+#include "phrases/PhraseManagementView.h"
 #include "store/ClipItem.h"
 
 namespace quillet {
 
 PanelCoordinator::PanelCoordinator(HistoryViewModel& viewModel, AppFocusService& appFocusService,
                                    PasteActionService& pasteActionService, Clock& clock,
+                                   StorageContext& phraseContext, FileChooser& fileChooser,
                                    QObject* parent)
     : QObject(parent),
       m_viewModel(viewModel),
       m_appFocusService(appFocusService),
       m_pasteActionService(pasteActionService),
-      m_clock(clock) {
+      m_clock(clock),
+      m_phraseContext(phraseContext),
+      m_fileChooser(fileChooser) {
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
             &PanelCoordinator::applicationStateChanged);
 }
 
-PanelCoordinator::~PanelCoordinator() = default;
+PanelCoordinator::~PanelCoordinator() {
+    delete m_managementWindow;
+}
 
 void PanelCoordinator::showHistoryPanel() {
     // Before anything of ours comes to the front.
@@ -51,6 +57,28 @@ void PanelCoordinator::handleSelection(const std::shared_ptr<ClipItem>& clip) {
     m_viewModel.selectItem(clip);
     if (m_searchPanel) m_searchPanel->hide();
     finishPaste(m_appFocusService, m_pasteActionService, this);
+}
+
+void PanelCoordinator::showManagementWindow() {
+    if (!m_managementWindow) {
+        auto* window = new PhraseManagementView(m_phraseContext, m_fileChooser);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        //% "定型文の管理"
+        window->setWindowTitle(qtTrId("MANAGE_PHRASES_TITLE"));
+        window->resize(managementWidth, managementHeight);
+        QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+        if (!screen) screen = QGuiApplication::primaryScreen();
+        if (screen) {
+            QRect frame(QPoint(), window->size());
+            frame.moveCenter(screen->availableGeometry().center());
+            window->move(frame.topLeft());
+        }
+        window->installEventFilter(this);
+        m_managementWindow = window;
+    }
+    m_managementWindow->show();
+    m_managementWindow->raise();
+    m_managementWindow->activateWindow();
 }
 
 void PanelCoordinator::createSearchPanel() {
@@ -87,6 +115,12 @@ void PanelCoordinator::centreOnPointerScreen() {
 }
 
 bool PanelCoordinator::eventFilter(QObject* watched, QEvent* event) {
+    // Forgotten as soon as it closes (it deletes itself later): the next show builds anew.
+    if (watched == m_managementWindow && event->type() == QEvent::Close) {
+        m_managementWindow->removeEventFilter(this);
+        m_managementWindow = nullptr;
+        return false;
+    }
     if (watched == m_searchPanel.get()) {
         switch (event->type()) {
             case QEvent::Resize:

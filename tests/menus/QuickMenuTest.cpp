@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 
+#include "fakes/FakeFileChooser.h"
 #include "fakes/FakeKeyboardEvents.h"
 #include "fakes/FakePasteboard.h"
 #include "fakes/FakeWorkspace.h"
@@ -54,13 +55,14 @@ protected:
     test::ManualClock clock;
     test::FakeWorkspace workspace;
     test::FakeKeyboardEvents keyboard;
+    test::FakeFileChooser chooser;
     QString log;
     QTextStream logStream{&log};
     ClipboardMonitor monitor{pasteboard};
     HistoryViewModel model{*storage, monitor, clock};
     AppFocusService focus{workspace, clock};
     PasteActionService paste{keyboard, clock, logStream};
-    PanelCoordinator panels{model, focus, paste, clock};
+    PanelCoordinator panels{model, focus, paste, clock, storage->context(), chooser};
     QuickMenuService history{model, paste, focus, panels};
     QuickPhraseMenuService phrases{*storage, paste, focus, monitor};
 };
