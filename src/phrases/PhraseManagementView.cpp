@@ -61,6 +61,12 @@ QString shownPath(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
+// A dialog is titled by the menu entry that opened it, without the entry's trailing dots.
+QString dialogCaption(QString entry) {
+    while (entry.endsWith(u'.') || entry.endsWith(QChar(0x2026))) entry.chop(1);
+    return entry;
+}
+
 }  // namespace
 
 PhraseManagementView::PhraseManagementView(StorageContext& context, FileChooser& fileChooser,
@@ -294,7 +300,7 @@ void PhraseManagementView::importPhrases() {
     if (!category) return;
     QPointer<PhraseManagementView> self(this);
     m_fileChooser.chooseCSVToOpen(
-        this, qtTrId("PHRASE_CSV_IMPORT"), [self, category](const QString& path) {
+        this, dialogCaption(qtTrId("PHRASE_CSV_IMPORT")), [self, category](const QString& path) {
             if (!self || category->isDeleted()) return;
             const auto file = PhraseCSVFile::read(path);
             using Status = PhraseCSVFile::ReadResult::Status;
@@ -326,7 +332,7 @@ void PhraseManagementView::exportPhrases() {
     if (!category) return;
     QPointer<PhraseManagementView> self(this);
     m_fileChooser.chooseCSVToSave(
-        this, qtTrId("PHRASE_CSV_EXPORT"), category->name() + QStringLiteral(".csv"),
+        this, dialogCaption(qtTrId("PHRASE_CSV_EXPORT")), category->name() + QStringLiteral(".csv"),
         [self, category](const QString& path) {
             if (!self || category->isDeleted()) return;
             const QString reason =
@@ -340,8 +346,8 @@ void PhraseManagementView::exportPhrases() {
 void PhraseManagementView::saveTemplate() {
     QPointer<PhraseManagementView> self(this);
     m_fileChooser.chooseCSVToSave(
-        this, qtTrId("PHRASE_CSV_SAVE_TEMPLATE"), QStringLiteral("phrase_template.csv"),
-        [self](const QString& path) {
+        this, dialogCaption(qtTrId("PHRASE_CSV_SAVE_TEMPLATE")),
+        QStringLiteral("phrase_template.csv"), [self](const QString& path) {
             if (!self) return;
             const QString reason =
                 PhraseCSVFile::write(path, PhraseCSVService().generateTemplate());
