@@ -73,6 +73,11 @@ void PhraseLibrary::movePhrases(const std::shared_ptr<PhraseCategory>& category,
     save();
 }
 
+void PhraseLibrary::reorderPhrases(const std::vector<std::shared_ptr<PhraseItem>>& inNewOrder) {
+    PhraseOrdering::renumber(inNewOrder);
+    save();
+}
+
 void PhraseLibrary::importRows(const std::shared_ptr<PhraseCategory>& category,
                                const std::vector<PhraseRow>& rows) {
     if (!category) return;

@@ -41,6 +41,8 @@ public:
     // The same move on the category's phrases in their listed order.
     void movePhrases(const std::shared_ptr<PhraseCategory>& category, const QList<int>& rows,
                      int destination);
+    // Numbers the phrases 0, 1, ... in the order given (a list already moved) and saves.
+    void reorderPhrases(const std::vector<std::shared_ptr<PhraseItem>>& inNewOrder);
     // Appends the rows after the category's phrases, in file order, in one save.
     void importRows(const std::shared_ptr<PhraseCategory>& category,
                     const std::vector<PhraseRow>& rows);

@@ -149,10 +149,10 @@ Qt::ItemFlags PhraseListModel::flags(const QModelIndex& index) const {
 bool PhraseListModel::moveRows(const QModelIndex& sourceParent, int sourceRow, int count,
                                const QModelIndex& destinationParent, int destinationChild) {
     if (sourceParent.isValid() || destinationParent.isValid() || !m_category) return false;
+    // The rows shown are the category's phrases in their listed order: renumber them as moved
+    // rather than reading all of them again.
     if (!moveEntries(m_phrases, sourceRow, count, destinationChild)) return false;
-    QList<int> rows;
-    for (int i = 0; i < count; ++i) rows << sourceRow + i;
-    m_library.movePhrases(m_category, rows, destinationChild);
+    m_library.reorderPhrases(m_phrases);
     return true;
 }
 
