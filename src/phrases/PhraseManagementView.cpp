@@ -248,11 +248,6 @@ void PhraseManagementView::showNewCategoryEditor() {
     openSheet(new CategoryEditor(*m_library, nullptr, this));
 }
 
-void PhraseManagementView::showCategoryEditor(int row) {
-    if (auto category = m_categories->category(row))
-        openSheet(new CategoryEditor(*m_library, category, this));
-}
-
 void PhraseManagementView::showNewPhraseEditor() {
     openSheet(new PhraseEditor(*m_library, selectedCategory(), nullptr, this));
 }
@@ -262,30 +257,31 @@ void PhraseManagementView::showPhraseEditor(int row) {
         openSheet(new PhraseEditor(*m_library, phrase->category(), phrase, this));
 }
 
-void PhraseManagementView::deleteCategory(int row) {
-    m_library->deleteCategory(m_categories->category(row));
-}
-
-void PhraseManagementView::deletePhrase(int row) {
-    m_library->deletePhrase(m_phrases->phrase(row));
-}
-
 QMenu* PhraseManagementView::categoryMenu(int row) {
+    // The menu acts on the record it was opened for, whatever reloads happen while it is open.
     auto* menu = new QMenu(this);
+    const auto category = m_categories->category(row);
     //% "編集"
-    menu->addAction(qtTrId("PHRASE_EDIT"), this, [this, row] { showCategoryEditor(row); });
+    menu->addAction(qtTrId("PHRASE_EDIT"), this, [this, category] {
+        if (category && !category->isDeleted())
+            openSheet(new CategoryEditor(*m_library, category, this));
+    });
     //% "削除"
-    QAction* remove =
-        menu->addAction(qtTrId("PHRASE_DELETE"), this, [this, row] { deleteCategory(row); });
+    QAction* remove = menu->addAction(qtTrId("PHRASE_DELETE"), this,
+                                      [this, category] { m_library->deleteCategory(category); });
     remove->setIcon(QIcon::fromTheme(QStringLiteral("edit-delete")));
     return menu;
 }
 
 QMenu* PhraseManagementView::phraseMenu(int row) {
     auto* menu = new QMenu(this);
-    menu->addAction(qtTrId("PHRASE_EDIT"), this, [this, row] { showPhraseEditor(row); });
-    QAction* remove =
-        menu->addAction(qtTrId("PHRASE_DELETE"), this, [this, row] { deletePhrase(row); });
+    const auto phrase = m_phrases->phrase(row);
+    menu->addAction(qtTrId("PHRASE_EDIT"), this, [this, phrase] {
+        if (phrase && !phrase->isDeleted())
+            openSheet(new PhraseEditor(*m_library, phrase->category(), phrase, this));
+    });
+    QAction* remove = menu->addAction(qtTrId("PHRASE_DELETE"), this,
+                                      [this, phrase] { m_library->deletePhrase(phrase); });
     remove->setIcon(QIcon::fromTheme(QStringLiteral("edit-delete")));
     return menu;
 }

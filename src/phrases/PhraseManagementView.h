@@ -38,11 +38,8 @@ public:
     void selectCategory(const QUuid& id);
 
     void showNewCategoryEditor();
-    void showCategoryEditor(int row);
     void showNewPhraseEditor();
     void showPhraseEditor(int row);
-    void deleteCategory(int row);
-    void deletePhrase(int row);
 
     void importPhrases();
     void exportPhrases();
