@@ -66,13 +66,6 @@ void PhraseLibrary::deletePhrase(const std::shared_ptr<PhraseItem>& phrase) {
     save();
 }
 
-void PhraseLibrary::movePhrases(const std::shared_ptr<PhraseCategory>& category,
-                                const QList<int>& rows, int destination) {
-    if (!category) return;
-    PhraseOrdering::renumber(moved(category->sortedItems(), rows, destination));
-    save();
-}
-
 void PhraseLibrary::reorderPhrases(const std::vector<std::shared_ptr<PhraseItem>>& inNewOrder) {
     PhraseOrdering::renumber(inNewOrder);
     save();

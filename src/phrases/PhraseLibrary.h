@@ -38,10 +38,8 @@ public:
     void updatePhrase(const std::shared_ptr<PhraseItem>& phrase, const QString& title,
                       const QString& body);
     void deletePhrase(const std::shared_ptr<PhraseItem>& phrase);
-    // The same move on the category's phrases in their listed order.
-    void movePhrases(const std::shared_ptr<PhraseCategory>& category, const QList<int>& rows,
-                     int destination);
-    // Numbers the phrases 0, 1, ... in the order given (a list already moved) and saves.
+    // Numbers a category's phrases 0, 1, ... in the order given (its listed phrases after a
+    // drag) and saves.
     void reorderPhrases(const std::vector<std::shared_ptr<PhraseItem>>& inNewOrder);
     // Appends the rows after the category's phrases, in file order, in one save.
     void importRows(const std::shared_ptr<PhraseCategory>& category,

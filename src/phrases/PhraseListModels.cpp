@@ -6,16 +6,6 @@
 
 namespace quillet {
 
-namespace {
-
-template <class T>
-bool sameRecords(const std::vector<std::shared_ptr<T>>& a,
-                 const std::vector<std::shared_ptr<T>>& b) {
-    return a == b;  // records are identities: the same stored row is the same object
-}
-
-}  // namespace
-
 template <class T>
 bool ReorderableListModel::moveEntries(std::vector<T>& list, int sourceRow, int count,
                                        int destination) {
@@ -49,7 +39,8 @@ CategoryListModel::CategoryListModel(PhraseLibrary& library, QObject* parent)
 
 void CategoryListModel::refresh() {
     auto categories = m_library.categories();
-    if (sameRecords(categories, m_categories)) {
+    // Records are identities: the same rows in the same order are the same list.
+    if (categories == m_categories) {
         if (!m_categories.empty())
             emit dataChanged(index(0), index(rowCount() - 1), {Qt::DisplayRole});
         return;
@@ -119,7 +110,7 @@ void PhraseListModel::refresh() {
     auto phrases = m_category && !m_category->isDeleted()
                        ? m_category->sortedItems()
                        : std::vector<std::shared_ptr<PhraseItem>>{};
-    if (sameRecords(phrases, m_phrases)) {
+    if (phrases == m_phrases) {
         if (!m_phrases.empty())
             emit dataChanged(index(0), index(rowCount() - 1), {Qt::DisplayRole, BodyRole});
         return;

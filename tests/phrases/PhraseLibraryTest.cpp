@@ -83,7 +83,9 @@ TEST_F(PhraseLibraryTest, DraggingPhrasesRenumbersOnlyTheirCategory) {
     other->sortedItems().back()->setSortOrder(7);
     storage->context().save();
 
-    library.movePhrases(moved, {0}, 3);
+    PhraseListModel list(library);
+    list.setCategory(moved);
+    ASSERT_TRUE(list.moveRows({}, 0, 1, {}, 3));
     EXPECT_EQ(titles(moved), (QStringList{"p1", "p2", "p0"}));
     EXPECT_EQ(orders(moved), (std::vector<qint64>{0, 1, 2}));
     EXPECT_EQ(orders(other), (std::vector<qint64>{0, 1, 7}));
