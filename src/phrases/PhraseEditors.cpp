@@ -111,6 +111,7 @@ PhraseEditor::PhraseEditor(PhraseLibrary& library, std::shared_ptr<PhraseCategor
     if (m_phrase) {
         m_title->setText(m_phrase->title());
         m_body->setPlainText(m_phrase->body());
+        m_bodyAsShown = m_body->toPlainText();
     }
     updateSaveButton();
     m_title->setFocus();
@@ -120,12 +121,19 @@ void PhraseEditor::updateSaveButton() {
     m_save->setEnabled(hasVisibleText(m_title->text()) && hasVisibleText(m_body->toPlainText()));
 }
 
+QString PhraseEditor::typedBody() const {
+    // The editor turns CR LF and CR into LF; a body left untouched keeps its own line breaks
+    // (an imported one may have CR LF).
+    const QString shown = m_body->toPlainText();
+    return m_phrase && shown == m_bodyAsShown ? m_phrase->body() : shown;
+}
+
 void PhraseEditor::save() {
     if (!m_save->isEnabled()) return;
     if (m_phrase)
-        m_library.updatePhrase(m_phrase, m_title->text(), m_body->toPlainText());
+        m_library.updatePhrase(m_phrase, m_title->text(), typedBody());
     else if (m_category)
-        m_library.createPhrase(m_category, m_title->text(), m_body->toPlainText());
+        m_library.createPhrase(m_category, m_title->text(), typedBody());
     accept();
 }
 

@@ -56,12 +56,14 @@ public:
 private:
     void updateSaveButton();
     void save();
+    QString typedBody() const;
 
     PhraseLibrary& m_library;
     std::shared_ptr<PhraseCategory> m_category;
     std::shared_ptr<PhraseItem> m_phrase;
     QLineEdit* m_title;
     QPlainTextEdit* m_body;
+    QString m_bodyAsShown;  // the stored body as the editor shows it, line breaks normalised
     QPushButton* m_cancel;
     QPushButton* m_save;
 };

@@ -123,6 +123,13 @@ TEST_F(PhraseWindowTest, ThePhraseEditorNeedsATitleAndABodyAndKeepsTheOrderOnEdi
     EXPECT_EQ(created->sortOrder(), 8);
     EXPECT_EQ(created->category(), work);
 
+    // An imported body with CR LF keeps it when only the title is edited.
+    library.updatePhrase(created, "Signature", "Regards,\r\nMe");
+    PhraseEditor retitle(library, work, created);
+    retitle.titleField()->setText("Sig");
+    QTest::mouseClick(retitle.saveButton(), Qt::LeftButton);
+    EXPECT_EQ(created->body(), "Regards,\r\nMe");
+
     PhraseEditor homeless(library, nullptr, nullptr);
     homeless.titleField()->setText("t");
     homeless.bodyEditor()->setPlainText("b");
