@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "StoreGenerator.h"
+#include "fakes/FakeFileChooser.h"
 #include "fakes/FakeKeyboardEvents.h"
 #include "fakes/FakePasteboard.h"
 #include "fakes/FakeWorkspace.h"
@@ -94,6 +95,7 @@ struct Ui {
     test::ManualClock clock;
     test::FakeWorkspace workspace;
     test::FakeKeyboardEvents keyboard;
+    test::FakeFileChooser chooser;
     QString log;
     QTextStream logStream{&log};
     std::unique_ptr<ClipboardMonitor> monitor;
@@ -118,7 +120,8 @@ struct Ui {
         model = std::make_unique<HistoryViewModel>(*storage, *monitor, clock);
         focus = std::make_unique<AppFocusService>(workspace, clock);
         paste = std::make_unique<PasteActionService>(keyboard, clock, logStream);
-        panels = std::make_unique<PanelCoordinator>(*model, settings.model, *focus, *paste, clock);
+        panels = std::make_unique<PanelCoordinator>(*model, settings.model, *focus, *paste, clock,
+                                                    storage->context(), chooser);
         menus = std::make_unique<QuickMenuService>(*model, *paste, *focus, *panels);
         // As after start-up: the history is loaded before anything is shown.
         if (!processUntil([this] { return !model->isLoadScheduled(); })) return fail(error);

@@ -2,8 +2,9 @@
 # Runs the benchmarks of a build and prints the medians of five repetitions.
 #   ./scripts/bench.sh <build dir> [benchmark flags, e.g. --store_sizes=10000,100000]
 # The generated stores are kept in <build dir>/bench-data and reused; the full results go to
-# <build dir>/bench-results.json (the store) and <build dir>/bench-ui-results.json (menus and
-# panel, on the offscreen platform).
+# <build dir>/bench-results.json (the store), <build dir>/bench-ui-results.json (menus and
+# panel, on the offscreen platform) and <build dir>/bench-phrase-results.json (the phrase
+# library; it makes its own stores and takes no store sizes).
 set -euo pipefail
 
 build=${1:-build}
@@ -31,4 +32,12 @@ run "$bench" bench-results.json "$@"
 ui="$build/bench/ui_bench"
 if [[ -x $ui ]]; then
   QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} run "$ui" bench-ui-results.json "$@"
+fi
+phrases="$build/bench/phrase_bench"
+if [[ -x $phrases ]]; then
+  QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$phrases" \
+    --benchmark_repetitions=5 \
+    --benchmark_report_aggregates_only=true \
+    --benchmark_out="$build/bench-phrase-results.json" \
+    --benchmark_out_format=json | grep -Ev '_(mean|stddev|cv) '
 fi

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Shows Quillet's menus and search panel as a user sees them, on a private X server with a
+# Shows Quillet's menus, search panel and phrase window as a user sees them, on a private X server with a
 # window manager and a tray, and saves a screenshot of each into the given folder.
 #   scripts/screenshots.sh <build dir> <output folder>
 # The language follows LANGUAGE / LANG as usual: LANGUAGE=ja scripts/screenshots.sh build ja/
@@ -77,7 +77,7 @@ sqlite3 "$XDG_DATA_HOME/quillet/history.sqlite" <<'SQL'
 INSERT INTO PhraseCategory VALUES ('6a1f0c1e-0000-4000-8000-000000000001', 'Greetings', 0);
 INSERT INTO PhraseCategory VALUES ('6a1f0c1e-0000-4000-8000-000000000002', 'Signatures', 1);
 INSERT INTO PhraseItem VALUES ('6a1f0c1e-0000-4000-8000-000000000011', 'Hello', 'Hello there,', 0, '6a1f0c1e-0000-4000-8000-000000000001');
-INSERT INTO PhraseItem VALUES ('6a1f0c1e-0000-4000-8000-000000000012', 'Thanks', 'Thank you!', 1, '6a1f0c1e-0000-4000-8000-000000000001');
+INSERT INTO PhraseItem VALUES ('6a1f0c1e-0000-4000-8000-000000000012', 'Thanks', 'Thank you!' || char(10) || 'See you soon.', 1, '6a1f0c1e-0000-4000-8000-000000000001');
 INSERT INTO PhraseItem VALUES ('6a1f0c1e-0000-4000-8000-000000000021', 'Regards', 'Best regards', 0, '6a1f0c1e-0000-4000-8000-000000000002');
 SQL
 
@@ -98,6 +98,21 @@ xdotool type --delay 40 "fox"; xdotool key Down Down; sleep 0.5
 import -window root "$out/search-panel.png"
 xdotool key Escape; sleep 0.3
 
+# The phrase window by keys (Tab runs: category list, new category, CSV menu, new phrase).
+"$quillet" --manage-phrases; sleep 0.8
+import -window root "$out/phrase-window-empty.png"
+xdotool key space; sleep 0.5
+import -window root "$out/phrase-window.png"
+xdotool key Tab Tab space; sleep 0.5
+import -window root "$out/phrase-csv-menu.png"
+xdotool key Escape Tab space; sleep 0.5
+xdotool type --delay 40 "Welcome"; xdotool key Tab; xdotool type --delay 40 "Welcome aboard!"; sleep 0.3
+import -window root "$out/phrase-editor.png"
+xdotool key Escape; sleep 0.3
+xdotool key shift+Tab shift+Tab space; sleep 0.5
+xdotool type --delay 40 "Replies"; sleep 0.3
+import -window root "$out/category-editor.png"
+xdotool key Escape; sleep 0.3
 # The settings window: idle, recording a key, a refused key, a check running, the newer
 # version it found, and the message of the next check.
 "$quillet" --settings; sleep 0.7

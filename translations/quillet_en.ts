@@ -190,7 +190,7 @@
     </message>
     <message id="RELEASE_NOTES_HEADER">
         <source>更新内容:</source>
-        <translation>What&apos;s new:</translation>
+        <translation>What's new:</translation>
     </message>
     <message id="CLOSE_BUTTON">
         <source>閉じる</source>
@@ -203,6 +203,90 @@
     <message id="SHOW_SETTINGS_PANEL">
         <source>設定...</source>
         <translation>Settings...</translation>
+    </message>
+<message id="PHRASE_CSV_FILE_FILTER">
+        <source>CSV ファイル (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message id="PHRASE_CANCEL">
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="PHRASE_SAVE">
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message id="PHRASE_CATEGORY_NAME">
+        <source>カテゴリ名</source>
+        <translation>Category name</translation>
+    </message>
+    <message id="PHRASE_TITLE">
+        <source>タイトル</source>
+        <translation>Title</translation>
+    </message>
+    <message id="PHRASE_CATEGORIES">
+        <source>カテゴリ</source>
+        <translation>Categories</translation>
+    </message>
+    <message id="PHRASE_NEW_CATEGORY">
+        <source>新しいカテゴリ</source>
+        <translation>New category</translation>
+    </message>
+    <message id="PHRASE_SELECT_CATEGORY">
+        <source>カテゴリを選択してください</source>
+        <translation>Select a category</translation>
+    </message>
+    <message id="PHRASE_CSV_IMPORT">
+        <source>CSVインポート...</source>
+        <translation>Import CSV...</translation>
+    </message>
+    <message id="PHRASE_CSV_EXPORT">
+        <source>CSVエクスポート...</source>
+        <translation>Export CSV...</translation>
+    </message>
+    <message id="PHRASE_CSV_SAVE_TEMPLATE">
+        <source>CSV雛形を保存...</source>
+        <translation>Save CSV Template...</translation>
+    </message>
+    <message id="PHRASE_CSV_MENU">
+        <source>CSV</source>
+        <translation>CSV</translation>
+    </message>
+    <message id="PHRASE_NEW_PHRASE">
+        <source>新しい定型文</source>
+        <translation>New phrase</translation>
+    </message>
+    <message id="PHRASE_EDIT">
+        <source>編集</source>
+        <translation>Edit</translation>
+    </message>
+    <message id="PHRASE_DELETE">
+        <source>削除</source>
+        <translation>Delete</translation>
+    </message>
+    <message id="PHRASE_CSV_READ_FAILED">
+        <source>「%1」を読み込めませんでした: %2</source>
+        <translation>Could not read “%1”: %2</translation>
+    </message>
+    <message id="PHRASE_CSV_TOO_LARGE">
+        <source>「%1」は %2 MB を超えているため読み込めません。何も取り込んでいません。</source>
+        <translation>“%1” is larger than %2 MB, too large for a phrase file; nothing was imported.</translation>
+    </message>
+    <message id="PHRASE_CSV_NOT_UTF8">
+        <source>「%1」は UTF-8 のテキストではありません。何も取り込んでいません。</source>
+        <translation>“%1” is not UTF-8 text; nothing was imported.</translation>
+    </message>
+    <message id="PHRASE_CSV_WRITE_FAILED">
+        <source>「%1」に書き込めませんでした: %2</source>
+        <translation>Could not write “%1”: %2</translation>
+    </message>
+    <message id="MANAGE_PHRASES_TITLE">
+        <source>定型文の管理</source>
+        <translation>Manage Phrases</translation>
+    </message>
+    <message id="SHOW_HISTORY_PANEL">
+        <source>定型文の管理...</source>
+        <translation>Manage Phrases...</translation>
     </message>
 </context>
 </TS>

@@ -197,5 +197,89 @@
         <source>設定...</source>
         <translation>設定...</translation>
     </message>
+<message id="PHRASE_CSV_FILE_FILTER">
+        <source>CSV ファイル (*.csv)</source>
+        <translation>CSV ファイル (*.csv)</translation>
+    </message>
+    <message id="PHRASE_CANCEL">
+        <source>キャンセル</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message id="PHRASE_SAVE">
+        <source>保存</source>
+        <translation>保存</translation>
+    </message>
+    <message id="PHRASE_CATEGORY_NAME">
+        <source>カテゴリ名</source>
+        <translation>カテゴリ名</translation>
+    </message>
+    <message id="PHRASE_TITLE">
+        <source>タイトル</source>
+        <translation>タイトル</translation>
+    </message>
+    <message id="PHRASE_CATEGORIES">
+        <source>カテゴリ</source>
+        <translation>カテゴリ</translation>
+    </message>
+    <message id="PHRASE_NEW_CATEGORY">
+        <source>新しいカテゴリ</source>
+        <translation>新しいカテゴリ</translation>
+    </message>
+    <message id="PHRASE_SELECT_CATEGORY">
+        <source>カテゴリを選択してください</source>
+        <translation>カテゴリを選択してください</translation>
+    </message>
+    <message id="PHRASE_CSV_IMPORT">
+        <source>CSVインポート...</source>
+        <translation>CSVインポート...</translation>
+    </message>
+    <message id="PHRASE_CSV_EXPORT">
+        <source>CSVエクスポート...</source>
+        <translation>CSVエクスポート...</translation>
+    </message>
+    <message id="PHRASE_CSV_SAVE_TEMPLATE">
+        <source>CSV雛形を保存...</source>
+        <translation>CSV雛形を保存...</translation>
+    </message>
+    <message id="PHRASE_CSV_MENU">
+        <source>CSV</source>
+        <translation>CSV</translation>
+    </message>
+    <message id="PHRASE_NEW_PHRASE">
+        <source>新しい定型文</source>
+        <translation>新しい定型文</translation>
+    </message>
+    <message id="PHRASE_EDIT">
+        <source>編集</source>
+        <translation>編集</translation>
+    </message>
+    <message id="PHRASE_DELETE">
+        <source>削除</source>
+        <translation>削除</translation>
+    </message>
+    <message id="PHRASE_CSV_READ_FAILED">
+        <source>「%1」を読み込めませんでした: %2</source>
+        <translation>「%1」を読み込めませんでした: %2</translation>
+    </message>
+    <message id="PHRASE_CSV_TOO_LARGE">
+        <source>「%1」は %2 MB を超えているため読み込めません。何も取り込んでいません。</source>
+        <translation>「%1」は %2 MB を超えているため読み込めません。何も取り込んでいません。</translation>
+    </message>
+    <message id="PHRASE_CSV_NOT_UTF8">
+        <source>「%1」は UTF-8 のテキストではありません。何も取り込んでいません。</source>
+        <translation>「%1」は UTF-8 のテキストではありません。何も取り込んでいません。</translation>
+    </message>
+    <message id="PHRASE_CSV_WRITE_FAILED">
+        <source>「%1」に書き込めませんでした: %2</source>
+        <translation>「%1」に書き込めませんでした: %2</translation>
+    </message>
+    <message id="MANAGE_PHRASES_TITLE">
+        <source>定型文の管理</source>
+        <translation>定型文の管理</translation>
+    </message>
+    <message id="SHOW_HISTORY_PANEL">
+        <source>定型文の管理...</source>
+        <translation>定型文の管理...</translation>
+    </message>
 </context>
 </TS>

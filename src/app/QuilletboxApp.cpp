@@ -15,6 +15,7 @@
 #include "menus/QuickPhraseMenuService.h"
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
+#include "phrases/FileChooser.h"
 #include "settings/SettingsViewModel.h"
 #include "settings/UpdateCheckService.h"
 #include "store/StorageService.h"
@@ -39,9 +40,10 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     m_appFocusService = std::make_unique<AppFocusService>(*platform.workspace, *platform.clock);
     m_pasteActionService =
         std::make_unique<PasteActionService>(*platform.keyboard, *platform.clock, m_log);
-    m_panelCoordinator =
-        std::make_unique<PanelCoordinator>(*m_viewModel, *m_settingsViewModel, *m_appFocusService,
-                                           *m_pasteActionService, *platform.clock);
+    m_fileChooser = std::make_unique<DialogFileChooser>();
+    m_panelCoordinator = std::make_unique<PanelCoordinator>(
+        *m_viewModel, *m_settingsViewModel, *m_appFocusService, *m_pasteActionService,
+        *platform.clock, m_storageService->context(), *m_fileChooser);
     m_quickMenuService = std::make_unique<QuickMenuService>(
         *m_viewModel, *m_pasteActionService, *m_appFocusService, *m_panelCoordinator);
     m_quickPhraseMenuService = std::make_unique<QuickPhraseMenuService>(
@@ -50,6 +52,7 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     m_tray = std::make_unique<TrayMenu>(TrayMenu::Actions{
         .showQuickMenu = [this] { m_quickMenuService->showMenu(); },
         .showPhraseMenu = [this] { m_quickPhraseMenuService->showMenu(); },
+        .showManagementWindow = [this] { m_panelCoordinator->showManagementWindow(); },
         .showSettings = [this] { m_panelCoordinator->showSettingsWindow(); },
         .quit = [] { QApplication::quit(); },
     });
@@ -96,6 +99,8 @@ bool QuilletboxApp::handleCommand(const QString& command) {
         m_quickPhraseMenuService->showMenu();
     } else if (command == QLatin1String("search")) {
         m_panelCoordinator->showHistoryPanel();
+    } else if (command == QLatin1String("manage-phrases")) {
+        m_panelCoordinator->showManagementWindow();
     } else if (command == QLatin1String("settings")) {
         m_panelCoordinator->showSettingsWindow();
     } else if (command == QLatin1String("quit")) {

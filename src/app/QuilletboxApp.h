@@ -9,6 +9,7 @@ namespace quillet {
 
 class AppFocusService;
 class ClipboardMonitor;
+class FileChooser;
 class HistoryViewModel;
 class HotkeyService;
 class InstanceChannel;
@@ -47,6 +48,7 @@ private:
     std::unique_ptr<MenuHotkeys> m_menuHotkeys;
     std::unique_ptr<AppFocusService> m_appFocusService;
     std::unique_ptr<PasteActionService> m_pasteActionService;
+    std::unique_ptr<FileChooser> m_fileChooser;
     std::unique_ptr<PanelCoordinator> m_panelCoordinator;
     std::unique_ptr<QuickMenuService> m_quickMenuService;
     std::unique_ptr<QuickPhraseMenuService> m_quickPhraseMenuService;

@@ -16,11 +16,17 @@ TrayMenu::TrayMenu(Actions actions, QObject* parent)
         m_menu.addAction(qtTrId("SHOW_PHRASE_MENU"), this, [this] { m_actions.showPhraseMenu(); });
     }
     if (!m_menu.isEmpty()) m_menu.addSeparator();
+    if (m_actions.showManagementWindow) {
+        // The key says history, the entry opens the phrase library: the catalogues keep it.
+        //% "定型文の管理..."
+        m_menu.addAction(qtTrId("SHOW_HISTORY_PANEL"), this,
+                         [this] { m_actions.showManagementWindow(); });
+    }
     if (m_actions.showSettings) {
         //% "設定..."
         m_menu.addAction(qtTrId("SHOW_SETTINGS_PANEL"), this, [this] { m_actions.showSettings(); });
-        m_menu.addSeparator();
     }
+    if (m_actions.showManagementWindow || m_actions.showSettings) m_menu.addSeparator();
     //% "終了"
     m_menu.addAction(qtTrId("QUIT_APP"), this, [this] {
         if (m_actions.quit) m_actions.quit();

@@ -14,6 +14,7 @@ public:
     struct Actions {
         std::function<void()> showQuickMenu;
         std::function<void()> showPhraseMenu;
+        std::function<void()> showManagementWindow;
         std::function<void()> showSettings;
         std::function<void()> quit;
     };

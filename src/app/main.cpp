@@ -51,6 +51,8 @@ QString commandFromArguments(const QCoreApplication& app) {
                       QStringLiteral("Show the phrase menu of the running Quillet.")});
     parser.addOption({QStringLiteral("search"),
                       QStringLiteral("Show the history search panel of the running Quillet.")});
+    parser.addOption({QStringLiteral("manage-phrases"),
+                      QStringLiteral("Open the phrase library window of the running Quillet.")});
     parser.addOption({QStringLiteral("settings"),
                       QStringLiteral("Open the settings window of the running Quillet.")});
     parser.addOption({QStringLiteral("quit"), QStringLiteral("Quit the running Quillet.")});
@@ -59,7 +61,8 @@ QString commandFromArguments(const QCoreApplication& app) {
          QStringLiteral("Say whether Quillet is running (exit status 0 when it is).")});
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
     parser.process(app);  // exits for --help, --version and unknown options
-    for (const char* name : {"history-menu", "phrase-menu", "search", "settings", "quit"})
+    for (const char* name :
+         {"history-menu", "phrase-menu", "search", "manage-phrases", "settings", "quit"})
         if (parser.isSet(QString::fromLatin1(name))) return QString::fromLatin1(name);
     if (parser.isSet(QStringLiteral("status"))) return QStringLiteral("ping");
     return {};

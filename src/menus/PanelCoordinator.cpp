@@ -12,6 +12,7 @@
 #include "history/HistoryViewModel.h"
 #include "menus/HistorySearchView.h"
 #include "paste/PasteSequence.h"
+#include "phrases/PhraseManagementView.h"
 #include "settings/SettingsView.h"
 #include "store/ClipItem.h"
 
@@ -21,19 +22,23 @@ PanelCoordinator::PanelCoordinator(HistoryViewModel& viewModel,
                                    SettingsViewModel& settingsViewModel,
                                    AppFocusService& appFocusService,
                                    PasteActionService& pasteActionService, Clock& clock,
+                                   StorageContext& phraseContext, FileChooser& fileChooser,
                                    QObject* parent)
     : QObject(parent),
       m_viewModel(viewModel),
       m_settingsViewModel(settingsViewModel),
       m_appFocusService(appFocusService),
       m_pasteActionService(pasteActionService),
-      m_clock(clock) {
+      m_clock(clock),
+      m_phraseContext(phraseContext),
+      m_fileChooser(fileChooser) {
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
             &PanelCoordinator::applicationStateChanged);
 }
 
 PanelCoordinator::~PanelCoordinator() {
     delete m_settingsWindow;
+    delete m_managementWindow;
 }
 
 void PanelCoordinator::showHistoryPanel() {
@@ -81,6 +86,28 @@ void PanelCoordinator::showSettingsWindow() {
     m_settingsWindow->activateWindow();
 }
 
+void PanelCoordinator::showManagementWindow() {
+    if (!m_managementWindow) {
+        auto* window = new PhraseManagementView(m_phraseContext, m_fileChooser);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        //% "定型文の管理"
+        window->setWindowTitle(qtTrId("MANAGE_PHRASES_TITLE"));
+        window->resize(managementWidth, managementHeight);
+        QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+        if (!screen) screen = QGuiApplication::primaryScreen();
+        if (screen) {
+            QRect frame(QPoint(), window->size());
+            frame.moveCenter(screen->availableGeometry().center());
+            window->move(frame.topLeft());
+        }
+        window->installEventFilter(this);
+        m_managementWindow = window;
+    }
+    m_managementWindow->show();
+    m_managementWindow->raise();
+    m_managementWindow->activateWindow();
+}
+
 void PanelCoordinator::createSearchPanel() {
     m_searchPanel = std::make_unique<QWidget>(
         nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint);
@@ -119,6 +146,13 @@ bool PanelCoordinator::eventFilter(QObject* watched, QEvent* event) {
         // Forgotten now, deleted once its close is handled.
         m_settingsWindow->deleteLater();
         m_settingsWindow = nullptr;
+        return false;
+    }
+    // Forgotten as soon as it closes (it deletes itself later): the next show builds anew.
+    if (watched == m_managementWindow && event->type() == QEvent::Close) {
+        m_managementWindow->removeEventFilter(this);
+        m_managementWindow = nullptr;
+        return false;
     }
     if (watched == m_searchPanel.get()) {
         switch (event->type()) {

@@ -12,38 +12,46 @@ namespace quillet {
 class AppFocusService;
 class ClipItem;
 class Clock;
+class FileChooser;
 class HistorySearchView;
 class HistoryViewModel;
 class PasteActionService;
 class SettingsView;
 class SettingsViewModel;
+class StorageContext;
 
 // Owns the windows that are not menus. The history search panel is made on first use and
 // kept for the rest of the run; every show clears its search, reloads the history and
 // brings it to the front on the screen under the pointer. Choosing a clip in it hides the
 // panel and pastes the clip into the application that was in front before. The settings
-// window is made on request, brought to the front while it is open, and forgotten when it
-// closes, so the next request builds a fresh one.
+// window and the phrase management window are made on request, brought to the front while
+// open, and forgotten when they close, so the next request builds a fresh one.
 class PanelCoordinator : public QObject {
     Q_OBJECT
 public:
     PanelCoordinator(HistoryViewModel& viewModel, SettingsViewModel& settingsViewModel,
                      AppFocusService& appFocusService, PasteActionService& pasteActionService,
-                     Clock& clock, QObject* parent = nullptr);
+                     Clock& clock, StorageContext& phraseContext, FileChooser& fileChooser,
+                     QObject* parent = nullptr);
     ~PanelCoordinator() override;
 
     void showHistoryPanel();
     void handleSelection(const std::shared_ptr<ClipItem>& clip);
     void showSettingsWindow();
+    void showManagementWindow();
 
     // The panel window, or null before the first show.
     QWidget* searchPanel() const { return m_searchPanel.get(); }
     HistorySearchView* searchView() const { return m_searchView; }
     // The settings window while it is open.
     SettingsView* settingsWindow() const { return m_settingsWindow; }
+    // The phrase management window while it is open.
+    QWidget* managementWindow() const { return m_managementWindow; }
 
     static constexpr int panelWidth = 400;
     static constexpr int panelHeight = 500;
+    static constexpr int managementWidth = 800;
+    static constexpr int managementHeight = 500;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -58,6 +66,8 @@ private:
     AppFocusService& m_appFocusService;
     PasteActionService& m_pasteActionService;
     Clock& m_clock;
+    StorageContext& m_phraseContext;
+    FileChooser& m_fileChooser;
     std::unique_ptr<QWidget> m_searchPanel;
     HistorySearchView* m_searchView = nullptr;  // owned by the panel
     QSizeGrip* m_sizeGrip = nullptr;            // owned by the panel
@@ -65,6 +75,7 @@ private:
     // that happens before (the menu we were opened from closing) must not hide it.
     bool m_panelActivated = false;
     SettingsView* m_settingsWindow = nullptr;  // owned until it closes, then deleted later
+    QPointer<QWidget> m_managementWindow;  // deletes itself once closed
 };
 
 }  // namespace quillet

@@ -31,24 +31,36 @@ QMenu* QuickPhraseMenuService::buildMenu() {
         //% "定型文がありません"
         menu->addAction(qtTrId("NO_PHRASES_MESSAGE"))->setEnabled(false);
     }
+    // A submenu gets its phrases when it opens: the menu comes up at once however large the
+    // library, and only the category the user looks into is read.
     for (const auto& category : categories) {
         QMenu* submenu = menu->addMenu(menuText(category->name()));
-        const auto phrases = category->sortedItems();
-        if (phrases.empty()) {
-            //% "項目なし"
-            submenu->addAction(qtTrId("EMPTY_CATEGORY"))->setEnabled(false);
-            continue;
-        }
-        for (const auto& phrase : phrases) {
-            auto* action = submenu->addAction(menuText(phrase->title()));
-            action->setData(QVariant::fromValue<qint64>(qint64(m_phrases.size())));
-            m_phrases.push_back(phrase);
-            connect(action, &QAction::triggered, this,
-                    [this, action] { phraseItemAction(action); });
-        }
+        connect(submenu, &QMenu::aboutToShow, this,
+                [this, submenu, category] { fillSubmenu(submenu, category); });
     }
     m_menu = std::move(menu);
     return m_menu.get();
+}
+
+void QuickPhraseMenuService::fillSubmenu(QMenu* submenu,
+                                         const std::shared_ptr<PhraseCategory>& category) {
+    if (!submenu->isEmpty()) return;
+    const auto phrases = category->sortedItems();
+    if (phrases.empty()) {
+        //% "項目なし"
+        submenu->addAction(qtTrId("EMPTY_CATEGORY"))->setEnabled(false);
+        return;
+    }
+    QList<QAction*> actions;
+    actions.reserve(qsizetype(phrases.size()));
+    for (const auto& phrase : phrases) {
+        auto* action = new QAction(menuText(phrase->title()), submenu);
+        action->setData(QVariant::fromValue<qint64>(qint64(m_phrases.size())));
+        m_phrases.push_back(phrase);
+        connect(action, &QAction::triggered, this, [this, action] { phraseItemAction(action); });
+        actions.append(action);
+    }
+    submenu->addActions(actions);
 }
 
 void QuickPhraseMenuService::showMenu() {

@@ -12,6 +12,7 @@ namespace quillet {
 class AppFocusService;
 class ClipboardMonitor;
 class PasteActionService;
+class PhraseCategory;
 class PhraseItem;
 class StorageService;
 
@@ -31,13 +32,14 @@ public:
 
 private:
     void phraseItemAction(QAction* action);
+    void fillSubmenu(QMenu* submenu, const std::shared_ptr<PhraseCategory>& category);
 
     StorageService& m_storage;
     PasteActionService& m_paste;
     AppFocusService& m_focus;
     ClipboardMonitor& m_monitor;
     std::unique_ptr<QMenu> m_menu;
-    // The phrases of the current menu; entries carry their index into it.
+    // The phrases of the current menu's opened submenus; entries carry their index into it.
     std::vector<std::shared_ptr<PhraseItem>> m_phrases;
 };
 

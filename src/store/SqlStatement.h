@@ -18,6 +18,7 @@ public:
     SqlStatement(const SqlStatement&) = delete;
     SqlStatement& operator=(const SqlStatement&) = delete;
 
+    bool isPrepared() const { return m_stmt != nullptr; }
     bool bind(int index, const QVariant& value);  // 1-based
     bool bindAll(const QVariantList& values);
     // SQLITE_ROW, SQLITE_DONE or an error code.

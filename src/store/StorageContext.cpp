@@ -68,6 +68,7 @@ StorageContext::StorageContext(sqlite3* db, QObject* parent) : QObject(parent), 
 }
 
 StorageContext::~StorageContext() {
+    m_writeStatements.clear();
     for (auto it = m_identity.begin(); it != m_identity.end(); ++it)
         if (auto record = it.value().lock()) record->m_context = nullptr;
 }
@@ -100,14 +101,16 @@ void StorageContext::remove(const std::shared_ptr<Record>& record) {
         record->m_context = nullptr;
         return;
     }
-    std::erase(m_changed, record);
+    if (m_changedSet.remove(record.get())) std::erase(m_changed, record);
     m_deleted.push_back(record);
 }
 
 void StorageContext::noteChange(const std::shared_ptr<Record>& record) {
     if (record->m_rowId == 0) return;  // still a pending insert: written whole at save
-    if (std::find(m_changed.begin(), m_changed.end(), record) == m_changed.end())
+    if (!m_changedSet.contains(record.get())) {
+        m_changedSet.insert(record.get());
         m_changed.push_back(record);
+    }
 }
 
 bool StorageContext::hasChanges() const {
@@ -115,42 +118,48 @@ bool StorageContext::hasChanges() const {
 }
 
 bool StorageContext::writeRecord(const std::shared_ptr<Record>& record, bool isInsert) {
+    // An id never changes, so updates leave it (and its unique index) alone.
     QString sql;
     QVariantList args;
     switch (record->entity()) {
         case Record::Entity::Clip: {
             const auto& clip = static_cast<const ClipItem&>(*record);
             sql = isInsert ? "INSERT INTO ClipItem (id, content, timestamp) VALUES (?, ?, ?)"
-                           : "UPDATE ClipItem SET id = ?, content = ?, timestamp = ? WHERE pk = ?";
-            args = {uuidText(clip.id()), clip.content(), clip.timestamp()};
+                           : "UPDATE ClipItem SET content = ?, timestamp = ? WHERE pk = ?";
+            args = {clip.content(), clip.timestamp()};
+            if (isInsert) args.prepend(uuidText(clip.id()));
             break;
         }
         case Record::Entity::Category: {
             const auto& category = static_cast<const PhraseCategory&>(*record);
             sql = isInsert ? "INSERT INTO PhraseCategory (id, name, sortOrder) VALUES (?, ?, ?)"
-                           : "UPDATE PhraseCategory SET id = ?, name = ?, sortOrder = ? "
-                             "WHERE rowid = ?";
-            args = {uuidText(category.id()), category.name(), category.sortOrder()};
+                           : "UPDATE PhraseCategory SET name = ?, sortOrder = ? WHERE rowid = ?";
+            args = {category.name(), category.sortOrder()};
+            if (isInsert) args.prepend(uuidText(category.id()));
             break;
         }
         case Record::Entity::Phrase: {
             const auto& phrase = static_cast<const PhraseItem&>(*record);
             sql = isInsert ? "INSERT INTO PhraseItem (id, title, body, sortOrder, category) "
                              "VALUES (?, ?, ?, ?, ?)"
-                           : "UPDATE PhraseItem SET id = ?, title = ?, body = ?, sortOrder = ?, "
+                           : "UPDATE PhraseItem SET title = ?, body = ?, sortOrder = ?, "
                              "category = ? WHERE rowid = ?";
             const QUuid category = phrase.categoryId();
-            args = {uuidText(phrase.id()), phrase.title(), phrase.body(), phrase.sortOrder(),
+            args = {phrase.title(), phrase.body(), phrase.sortOrder(),
                     category.isNull() ? QVariant() : QVariant(uuidText(category))};
+            if (isInsert) args.prepend(uuidText(phrase.id()));
             break;
         }
     }
     if (!isInsert) args.append(record->m_rowId);
-    SqlStatement statement(m_db, sql);
-    if (!statement.bindAll(args) || !statement.run()) {
-        m_lastError = statement.error();
-        return false;
-    }
+    std::unique_ptr<SqlStatement>& cached = m_writeStatements[sql];
+    if (!cached || !cached->isPrepared()) cached = std::make_unique<SqlStatement>(m_db, sql);
+    SqlStatement& statement = *cached;
+    statement.reset();
+    const bool ok = statement.bindAll(args) && statement.run();
+    if (!ok) m_lastError = statement.error();
+    statement.reset();
+    if (!ok) return false;
     if (isInsert) record->m_rowId = sqlite3_last_insert_rowid(m_db);
     return true;
 }
@@ -202,6 +211,7 @@ bool StorageContext::save(QString* error) {
     summary.deleted = std::move(m_deleted);
     m_inserted.clear();
     m_changed.clear();
+    m_changedSet.clear();
     m_deleted.clear();
 
     auto clipMove = [&summary](const std::shared_ptr<Record>& record, bool inserted, bool deleted) {

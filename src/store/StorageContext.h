@@ -2,9 +2,11 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QUuid>
 #include <QVariant>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -12,6 +14,10 @@
 #include "store/Record.h"
 
 struct sqlite3;
+
+namespace quillet {
+class SqlStatement;
+}
 
 namespace quillet {
 
@@ -102,6 +108,9 @@ private:
     qsizetype m_pruneAt = 1024;
     std::vector<std::shared_ptr<Record>> m_inserted;
     std::vector<std::shared_ptr<Record>> m_changed;
+    QSet<const Record*> m_changedSet;  // the same records, for a quick membership test
+    // The write statements, prepared once: a save of thousands of rows prepares none again.
+    std::map<QString, std::unique_ptr<SqlStatement>> m_writeStatements;
     std::vector<std::shared_ptr<Record>> m_deleted;
     QString m_lastError;  // why the last statement failed, for save's caller
 };

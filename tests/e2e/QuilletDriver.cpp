@@ -153,6 +153,32 @@ void QuilletDriver::addPhraseCategory(const QString& name, qint64 sortOrder,
     sqlite3_close(db);
 }
 
+QList<QPair<QString, QString>> QuilletDriver::phrases(const QString& category) const {
+    QList<QPair<QString, QString>> result;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(qPrintable(storePath()), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return result;
+    }
+    sqlite3_busy_timeout(db, 2000);
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray name = category.toUtf8();
+    auto text = [&stmt](int column) {
+        return QString::fromUtf8(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
+                                 sqlite3_column_bytes(stmt, column));
+    };
+    if (sqlite3_prepare_v2(db,
+                           "SELECT title, body FROM PhraseItem WHERE category = (SELECT id FROM "
+                           "PhraseCategory WHERE name = ? LIMIT 1) ORDER BY sortOrder",
+                           -1, &stmt, nullptr) == SQLITE_OK) {
+        sqlite3_bind_text(stmt, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+        while (sqlite3_step(stmt) == SQLITE_ROW) result.append({text(0), text(1)});
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return result;
+}
+
 void QuilletDriver::storeSetting(const QString& key, const QByteArray& value) {
     QSettings settings(m_home.file("config/quillet/quillet.ini"), QSettings::IniFormat);
     settings.setValue(key, value);
@@ -209,6 +235,12 @@ bool targetIsActive(const XvfbSession& x) {
     const QByteArray active = xdotool(x, {"getactivewindow"});
     if (active.isEmpty()) return false;
     return xdotool(x, {"search", "--class", "^quillet-target$"}).split('\n').contains(active);
+}
+
+bool quilletIsActive(const XvfbSession& x) {
+    const QByteArray active = xdotool(x, {"getactivewindow"});
+    if (active.isEmpty()) return false;
+    return xdotool(x, {"search", "--class", "^quillet$"}).split('\n').contains(active);
 }
 
 }  // namespace quillet::test

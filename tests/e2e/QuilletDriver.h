@@ -33,6 +33,8 @@ public:
     // Adds a category with phrases (title, body) to the store file (quillet must have made it).
     void addPhraseCategory(const QString& name, qint64 sortOrder,
                            const QList<QPair<QString, QString>>& phrases);
+    // The phrases (title, body) of the first category of that name, by sortOrder.
+    QList<QPair<QString, QString>> phrases(const QString& category) const;
     // Writes a raw settings value as the program stores it.
     void storeSetting(const QString& key, const QByteArray& value);
 
@@ -77,6 +79,8 @@ int visibleQuilletWindows(const XvfbSession& x);
 void chooseInFirstSubmenu(const XvfbSession& x, const QStringList& keys);
 // Whether the active window belongs to the test's target program.
 bool targetIsActive(const XvfbSession& x);
+// Whether the active window is one of quillet's.
+bool quilletIsActive(const XvfbSession& x);
 
 QString quilletBinary();
 QString targetBinary();

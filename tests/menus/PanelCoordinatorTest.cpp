@@ -2,10 +2,12 @@
 
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QTest>
 #include <QTextStream>
 
+#include "fakes/FakeFileChooser.h"
 #include "fakes/FakeKeyboardEvents.h"
 #include "fakes/FakePasteboard.h"
 #include "fakes/FakeWorkspace.h"
@@ -32,8 +34,8 @@ protected:
           model(*storage, monitor, clock),
           focus(workspace, clock),
           paste(keyboard, clock, log),
-          coordinator(
-              std::make_unique<PanelCoordinator>(model, settings.model, focus, paste, clock)) {
+          coordinator(std::make_unique<PanelCoordinator>(model, settings.model, focus, paste, clock,
+                                                         storage->context(), chooser)) {
         qint64 second = 0;
         for (const char* text : {"c", "b", "a"}) addClip(text, ++second);
         workspace.frontmost = editor;
@@ -52,6 +54,7 @@ protected:
     test::TestSettings settings;
     test::FakeWorkspace workspace;
     test::FakeKeyboardEvents keyboard;
+    test::FakeFileChooser chooser;
     QString logText;
     QTextStream log{&logText};
     ClipboardMonitor monitor;
@@ -203,6 +206,28 @@ TEST_F(PanelCoordinatorTest, ASettingsWindowOpenedForAResultShowsItsSheetAtOnce)
     // Closing the window closes the sheet, which the model hears of.
     coordinator->settingsWindow()->close();
     EXPECT_FALSE(settings.model.isShowingUpdateResult());
+}
+
+TEST_F(PanelCoordinatorTest, ThePhraseWindowIsReusedWhileOpenAndBuiltAfreshAfterClosing) {
+    show();
+    coordinator->showManagementWindow();
+    QPointer<QWidget> first = coordinator->managementWindow();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(first->windowTitle(), "Manage Phrases");
+    EXPECT_EQ(first->size(), QSize(800, 500));
+    coordinator->showManagementWindow();
+    EXPECT_EQ(coordinator->managementWindow(), first) << "no second window";
+
+    first->close();
+    EXPECT_EQ(coordinator->managementWindow(), nullptr);
+    test::drainEvents();
+    EXPECT_EQ(first, nullptr) << "the closed window is released";
+    EXPECT_NE(panel(), nullptr) << "the search panel is another window";
+
+    coordinator->showManagementWindow();
+    EXPECT_NE(coordinator->managementWindow(), nullptr);
+    EXPECT_TRUE(coordinator->managementWindow()->isVisible());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 
+#include "fakes/FakeFileChooser.h"
 #include "fakes/FakeKeyboardEvents.h"
 #include "fakes/FakePasteboard.h"
 #include "fakes/FakeWorkspace.h"
@@ -38,6 +39,12 @@ QStringList describe(const QMenu* menu) {
     return lines;
 }
 
+// A submenu as it is when shown: the phrase menu fills its submenus as they open.
+QMenu* opened(QMenu* submenu) {
+    emit submenu->aboutToShow();
+    return submenu;
+}
+
 class MenuTest : public test::StoreFixture {
 protected:
     MenuTest() { workspace.frontmost = RunningApplication{7, 70, QStringLiteral("editor")}; }
@@ -55,6 +62,7 @@ protected:
     test::ManualClock clock;
     test::FakeWorkspace workspace;
     test::FakeKeyboardEvents keyboard;
+    test::FakeFileChooser chooser;
     QString log;
     QTextStream logStream{&log};
     ClipboardMonitor monitor{pasteboard};
@@ -62,7 +70,7 @@ protected:
     AppFocusService focus{workspace, clock};
     PasteActionService paste{keyboard, clock, logStream};
     test::TestSettings settings;
-    PanelCoordinator panels{model, settings.model, focus, paste, clock};
+    PanelCoordinator panels{model, settings.model, focus, paste, clock, storage->context(), chooser};
     QuickMenuService history{model, paste, focus, panels};
     QuickPhraseMenuService phrases{*storage, paste, focus, monitor};
 };
@@ -204,9 +212,11 @@ TEST_F(MenuTest, PhraseMenuOrdersCategoriesAndPhrasesAndDisablesEmptyOnes) {
     QMenu* menu = phrases.buildMenu();
     EXPECT_EQ(menu->title(), "Quick Phrases");
     EXPECT_EQ(describe(menu), (QStringList{"[Zero]", "[Zero]", "[Two]"}));
-    EXPECT_EQ(describe(menu->actions()[0]->menu()), (QStringList{"one", "five", "five again"}));
-    EXPECT_EQ(describe(menu->actions()[1]->menu()), QStringList{"No items!"});
-    EXPECT_EQ(describe(menu->actions()[2]->menu()), QStringList{""});
+    EXPECT_EQ(describe(opened(menu->actions()[0]->menu())),
+              (QStringList{"one", "five", "five again"}));
+    EXPECT_EQ(describe(opened(menu->actions()[1]->menu())), QStringList{"No items!"});
+    EXPECT_EQ(describe(opened(menu->actions()[2]->menu())), QStringList{""});
+    EXPECT_EQ(describe(opened(menu->actions()[2]->menu())), QStringList{""}) << "filled once";
 }
 
 TEST_F(MenuTest, ChoosingAPhrasePastesItsBodyAndLeavesTheHistoryAlone) {
@@ -219,7 +229,7 @@ TEST_F(MenuTest, ChoosingAPhrasePastesItsBodyAndLeavesTheHistoryAlone) {
     monitor.startMonitoring();
 
     phrases.showMenu();
-    phrases.menu()->actions()[0]->menu()->actions()[0]->trigger();
+    opened(phrases.menu()->actions()[0]->menu())->actions()[0]->trigger();
     EXPECT_EQ(pasteboard.string(), QString("The body"));
     clock.advance(AppFocusService::activationDelayMs);
     EXPECT_EQ(keyboard.posted.size(), 2u);

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QUuid>
+#include <memory>
+#include <vector>
+
+#include "store/StorageContext.h"
+
+namespace quillet {
+
+class PhraseCategory;
+class PhraseItem;
+class PhraseLibrary;
+
+// Rows moved by drag and drop, then renumbered in the store by the subclass.
+class ReorderableListModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+protected:
+    // Moves `list`'s rows [sourceRow, sourceRow + count) before `destination`; false for a
+    // move out of range or onto itself.
+    template <class T>
+    bool moveEntries(std::vector<T>& list, int sourceRow, int count, int destination);
+};
+
+// The live lists of the phrase-management window: each re-reads the store after every save
+// that touched the library, so any change (an editor, an import, another window) shows at
+// once. Dragging a row calls moveRows, which renumbers the list in the store.
+class CategoryListModel : public ReorderableListModel {
+    Q_OBJECT
+public:
+    enum Role { IdRole = Qt::UserRole + 1 };
+
+    explicit CategoryListModel(PhraseLibrary& library, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
+    bool moveRows(const QModelIndex& sourceParent, int sourceRow, int count,
+                  const QModelIndex& destinationParent, int destinationChild) override;
+
+    std::shared_ptr<PhraseCategory> category(int row) const;
+    // The row of the category with this id, -1 when there is none.
+    int rowOf(const QUuid& id) const;
+    void refresh();
+
+private:
+    PhraseLibrary& m_library;
+    std::vector<std::shared_ptr<PhraseCategory>> m_categories;
+};
+
+// The phrases of one category by ascending sortOrder.
+class PhraseListModel : public ReorderableListModel {
+    Q_OBJECT
+public:
+    enum Role { BodyRole = Qt::UserRole + 1 };
+
+    explicit PhraseListModel(PhraseLibrary& library, QObject* parent = nullptr);
+
+    void setCategory(std::shared_ptr<PhraseCategory> category);
+    std::shared_ptr<PhraseCategory> category() const { return m_category; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
+    bool moveRows(const QModelIndex& sourceParent, int sourceRow, int count,
+                  const QModelIndex& destinationParent, int destinationChild) override;
+
+    std::shared_ptr<PhraseItem> phrase(int row) const;
+    void refresh();
+
+private:
+    PhraseLibrary& m_library;
+    std::shared_ptr<PhraseCategory> m_category;
+    std::vector<std::shared_ptr<PhraseItem>> m_phrases;
+};
+
+// Whether a save touched categories or phrases (clips are saved all the time).
+bool touchesPhrases(const SaveSummary& summary);
+
+}  // namespace quillet

@@ -1,0 +1,365 @@
+#include "phrases/PhraseManagementView.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMessageBox>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "phrases/FileChooser.h"
+#include "phrases/PhraseCSVFile.h"
+#include "phrases/PhraseCSVService.h"
+#include "phrases/PhraseEditors.h"
+#include "phrases/PhraseLibrary.h"
+#include "phrases/PhraseListModels.h"
+#include "phrases/PhraseRowDelegate.h"
+#include "phrases/SymbolIcons.h"
+#include "platform/Logging.h"
+#include "store/PhraseCategory.h"
+#include "store/PhraseItem.h"
+
+namespace quillet {
+
+namespace {
+
+QLabel* paneTitle(const QString& text) {
+    auto* label = new QLabel(text);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QToolButton* toolButton(const QString& symbol, const QString& toolTip) {
+    auto* button = new QToolButton;
+    button->setIcon(symbolIcon(symbol));
+    button->setToolTip(toolTip);
+    button->setAutoRaise(true);
+    return button;
+}
+
+// Lists reordered by dragging a row between others.
+void makeReorderable(QListView* list) {
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setDragDropMode(QAbstractItemView::InternalMove);
+    list->setDefaultDropAction(Qt::MoveAction);
+    list->setDragDropOverwriteMode(false);
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    list->setUniformItemSizes(true);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+QString shownPath(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+// A dialog is titled by the menu entry that opened it, without the entry's trailing dots.
+QString dialogCaption(QString entry) {
+    while (entry.endsWith(u'.') || entry.endsWith(QChar(0x2026))) entry.chop(1);
+    return entry;
+}
+
+}  // namespace
+
+PhraseManagementView::PhraseManagementView(StorageContext& context, FileChooser& fileChooser,
+                                           QWidget* parent)
+    : QWidget(parent),
+      m_library(std::make_unique<PhraseLibrary>(context)),
+      m_fileChooser(fileChooser),
+      m_categories(new CategoryListModel(*m_library, this)),
+      m_phrases(new PhraseListModel(*m_library, this)) {
+    setObjectName(QStringLiteral("phraseManagementView"));
+    setMinimumSize(600, 400);
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(buildSidebar());
+    splitter->addWidget(buildDetail());
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({220, 580});
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter);
+
+    connect(m_categories, &QAbstractItemModel::modelReset, this,
+            &PhraseManagementView::categoriesReset);
+    connect(m_categories, &QAbstractItemModel::dataChanged, this,
+            &PhraseManagementView::updateDetail);
+    connect(m_categoryList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &PhraseManagementView::selectionChanged);
+    setTabOrder(m_categoryList, m_newCategoryButton);
+    setTabOrder(m_newCategoryButton, m_csvButton);
+    setTabOrder(m_csvButton, m_newPhraseButton);
+    setTabOrder(m_newPhraseButton, m_phraseList);
+    m_categoryList->setFocus();
+    updateDetail();
+}
+
+PhraseManagementView::~PhraseManagementView() = default;
+
+QWidget* PhraseManagementView::buildSidebar() {
+    auto* sidebar = new QWidget;
+    //% "カテゴリ"
+    auto* title = paneTitle(qtTrId("PHRASE_CATEGORIES"));
+    //% "新しいカテゴリ"
+    m_newCategoryButton =
+        toolButton(QStringLiteral("folder.badge.plus"), qtTrId("PHRASE_NEW_CATEGORY"));
+    m_newCategoryButton->setObjectName(QStringLiteral("newCategoryButton"));
+    connect(m_newCategoryButton, &QToolButton::clicked, this,
+            &PhraseManagementView::showNewCategoryEditor);
+    auto* header = new QHBoxLayout;
+    header->addWidget(title);
+    header->addStretch(1);
+    header->addWidget(m_newCategoryButton);
+
+    m_categoryList = new QListView;
+    m_categoryList->setObjectName(QStringLiteral("categoryList"));
+    makeReorderable(m_categoryList);
+    m_categoryList->setModel(m_categories);
+    connect(m_categoryList, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        const QModelIndex index = m_categoryList->indexAt(pos);
+        if (index.isValid()) popUp(categoryMenu(index.row()), m_categoryList, pos);
+    });
+
+    auto* layout = new QVBoxLayout(sidebar);
+    layout->setContentsMargins(8, 8, 0, 8);
+    layout->addLayout(header);
+    layout->addWidget(m_categoryList);
+    return sidebar;
+}
+
+QWidget* PhraseManagementView::buildDetail() {
+    m_detail = new QStackedWidget;
+    //% "カテゴリを選択してください"
+    auto* placeholder = new QLabel(qtTrId("PHRASE_SELECT_CATEGORY"));
+    placeholder->setObjectName(QStringLiteral("phrasePlaceholder"));
+    placeholder->setAlignment(Qt::AlignCenter);
+    placeholder->setEnabled(false);
+    m_detail->addWidget(placeholder);
+
+    auto* page = new QWidget;
+    m_detailTitle = paneTitle(QString());
+    m_detailTitle->setObjectName(QStringLiteral("categoryTitle"));
+
+    m_csvMenu = new QMenu(this);
+    m_csvMenu->setObjectName(QStringLiteral("csvMenu"));
+    //% "CSVインポート..."
+    m_csvMenu->addAction(qtTrId("PHRASE_CSV_IMPORT"), this, &PhraseManagementView::importPhrases);
+    //% "CSVエクスポート..."
+    m_csvMenu->addAction(qtTrId("PHRASE_CSV_EXPORT"), this, &PhraseManagementView::exportPhrases);
+    m_csvMenu->addSeparator();
+    //% "CSV雛形を保存..."
+    m_csvMenu->addAction(qtTrId("PHRASE_CSV_SAVE_TEMPLATE"), this,
+                         &PhraseManagementView::saveTemplate);
+    m_csvButton = toolButton(QStringLiteral("arrow.up.doc.fill"), QString());
+    m_csvButton->setObjectName(QStringLiteral("csvButton"));
+    //% "CSV"
+    m_csvButton->setText(qtTrId("PHRASE_CSV_MENU"));
+    m_csvButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_csvButton->setPopupMode(QToolButton::InstantPopup);
+    m_csvButton->setMenu(m_csvMenu);
+
+    //% "新しい定型文"
+    m_newPhraseButton = toolButton(QStringLiteral("plus"), qtTrId("PHRASE_NEW_PHRASE"));
+    m_newPhraseButton->setObjectName(QStringLiteral("newPhraseButton"));
+    connect(m_newPhraseButton, &QToolButton::clicked, this,
+            &PhraseManagementView::showNewPhraseEditor);
+
+    auto* header = new QHBoxLayout;
+    header->addWidget(m_detailTitle, 1);
+    header->addWidget(m_csvButton);
+    header->addWidget(m_newPhraseButton);
+
+    m_phraseList = new QListView;
+    m_phraseList->setObjectName(QStringLiteral("phraseList"));
+    makeReorderable(m_phraseList);
+    m_phraseList->setItemDelegate(new PhraseRowDelegate(m_phraseList));
+    m_phraseList->setModel(m_phrases);
+    // `clicked` comes on release over the row it was pressed on: a drag opens nothing.
+    connect(m_phraseList, &QListView::clicked, this,
+            [this](const QModelIndex& index) { showPhraseEditor(index.row()); });
+    connect(m_phraseList, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        const QModelIndex index = m_phraseList->indexAt(pos);
+        if (index.isValid()) popUp(phraseMenu(index.row()), m_phraseList, pos);
+    });
+
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 8, 8, 8);
+    layout->addLayout(header);
+    layout->addWidget(m_phraseList);
+    m_detail->addWidget(page);
+    return m_detail;
+}
+
+std::shared_ptr<PhraseCategory> PhraseManagementView::selectedCategory() const {
+    return m_categories->category(m_categories->rowOf(m_selectedCategoryId));
+}
+
+void PhraseManagementView::selectCategory(const QUuid& id) {
+    const int row = m_categories->rowOf(id);
+    if (row < 0) return;
+    m_categoryList->selectionModel()->setCurrentIndex(m_categories->index(row),
+                                                      QItemSelectionModel::ClearAndSelect);
+}
+
+void PhraseManagementView::selectionChanged() {
+    const QModelIndexList rows = m_categoryList->selectionModel()->selectedRows();
+    // A selection cleared by a reload keeps the remembered id: it is selected again below.
+    if (!rows.isEmpty()) m_selectedCategoryId = m_categories->category(rows.first().row())->id();
+    updateDetail();
+}
+
+void PhraseManagementView::categoriesReset() {
+    const int row = m_categories->rowOf(m_selectedCategoryId);
+    if (row >= 0) {
+        const QSignalBlocker block(m_categoryList->selectionModel());
+        m_categoryList->selectionModel()->setCurrentIndex(m_categories->index(row),
+                                                          QItemSelectionModel::ClearAndSelect);
+    }
+    updateDetail();
+}
+
+void PhraseManagementView::updateDetail() {
+    const auto category = selectedCategory();
+    m_phrases->setCategory(category);
+    if (!category) {
+        m_detail->setCurrentIndex(0);
+        return;
+    }
+    m_detailTitle->setText(category->name());
+    m_detail->setCurrentIndex(1);
+}
+
+void PhraseManagementView::openSheet(QDialog* sheet) {
+    if (m_sheet) m_sheet->close();
+    m_sheet = sheet;
+    sheet->open();
+}
+
+void PhraseManagementView::showNewCategoryEditor() {
+    openSheet(new CategoryEditor(*m_library, nullptr, this));
+}
+
+void PhraseManagementView::showNewPhraseEditor() {
+    openSheet(new PhraseEditor(*m_library, selectedCategory(), nullptr, this));
+}
+
+void PhraseManagementView::showPhraseEditor(int row) {
+    if (auto phrase = m_phrases->phrase(row))
+        openSheet(new PhraseEditor(*m_library, phrase->category(), phrase, this));
+}
+
+QMenu* PhraseManagementView::categoryMenu(int row) {
+    // The menu acts on the record it was opened for, whatever reloads happen while it is open.
+    auto* menu = new QMenu(this);
+    const auto category = m_categories->category(row);
+    //% "編集"
+    menu->addAction(qtTrId("PHRASE_EDIT"), this, [this, category] {
+        if (category && !category->isDeleted())
+            openSheet(new CategoryEditor(*m_library, category, this));
+    });
+    //% "削除"
+    QAction* remove = menu->addAction(qtTrId("PHRASE_DELETE"), this,
+                                      [this, category] { m_library->deleteCategory(category); });
+    remove->setIcon(QIcon::fromTheme(QStringLiteral("edit-delete")));
+    return menu;
+}
+
+QMenu* PhraseManagementView::phraseMenu(int row) {
+    auto* menu = new QMenu(this);
+    const auto phrase = m_phrases->phrase(row);
+    menu->addAction(qtTrId("PHRASE_EDIT"), this, [this, phrase] {
+        if (phrase && !phrase->isDeleted())
+            openSheet(new PhraseEditor(*m_library, phrase->category(), phrase, this));
+    });
+    QAction* remove = menu->addAction(qtTrId("PHRASE_DELETE"), this,
+                                      [this, phrase] { m_library->deletePhrase(phrase); });
+    remove->setIcon(QIcon::fromTheme(QStringLiteral("edit-delete")));
+    return menu;
+}
+
+void PhraseManagementView::popUp(QMenu* menu, QListView* list, const QPoint& pos) {
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(list->viewport()->mapToGlobal(pos));
+}
+
+void PhraseManagementView::importPhrases() {
+    const auto category = selectedCategory();
+    if (!category) return;
+    QPointer<PhraseManagementView> self(this);
+    m_fileChooser.chooseCSVToOpen(
+        this, dialogCaption(qtTrId("PHRASE_CSV_IMPORT")), [self, category](const QString& path) {
+            if (!self || category->isDeleted()) return;
+            const auto file = PhraseCSVFile::read(path);
+            using Status = PhraseCSVFile::ReadResult::Status;
+            switch (file.status) {
+                case Status::Ok:
+                    self->m_library->importRows(category, PhraseCSVService::parseCSV(file.text));
+                    return;
+                case Status::Unreadable:
+                    //% "「%1」を読み込めませんでした: %2"
+                    self->showFailure(
+                        qtTrId("PHRASE_CSV_READ_FAILED").arg(shownPath(path), file.reason));
+                    return;
+                case Status::TooLarge:
+                    //% "「%1」は %2 MB を超えているため読み込めません。何も取り込んでいません。"
+                    self->showFailure(qtTrId("PHRASE_CSV_TOO_LARGE")
+                                          .arg(shownPath(path))
+                                          .arg(PhraseCSVFile::maxBytes / (1024 * 1024)));
+                    return;
+                case Status::NotUtf8:
+                    //% "「%1」は UTF-8 のテキストではありません。何も取り込んでいません。"
+                    self->showFailure(qtTrId("PHRASE_CSV_NOT_UTF8").arg(shownPath(path)));
+                    return;
+            }
+        });
+}
+
+void PhraseManagementView::exportPhrases() {
+    const auto category = selectedCategory();
+    if (!category) return;
+    QPointer<PhraseManagementView> self(this);
+    m_fileChooser.chooseCSVToSave(
+        this, dialogCaption(qtTrId("PHRASE_CSV_EXPORT")), category->name() + QStringLiteral(".csv"),
+        [self, category](const QString& path) {
+            if (!self || category->isDeleted()) return;
+            const QString reason =
+                PhraseCSVFile::write(path, PhraseCSVService().exportCSV(category->items()));
+            //% "「%1」に書き込めませんでした: %2"
+            if (!reason.isEmpty())
+                self->showFailure(qtTrId("PHRASE_CSV_WRITE_FAILED").arg(shownPath(path), reason));
+        });
+}
+
+void PhraseManagementView::saveTemplate() {
+    QPointer<PhraseManagementView> self(this);
+    m_fileChooser.chooseCSVToSave(
+        this, dialogCaption(qtTrId("PHRASE_CSV_SAVE_TEMPLATE")),
+        QStringLiteral("phrase_template.csv"), [self](const QString& path) {
+            if (!self) return;
+            const QString reason =
+                PhraseCSVFile::write(path, PhraseCSVService().generateTemplate());
+            if (!reason.isEmpty())
+                self->showFailure(qtTrId("PHRASE_CSV_WRITE_FAILED").arg(shownPath(path), reason));
+        });
+}
+
+void PhraseManagementView::showFailure(const QString& message) {
+    qCWarning(lcPhrases).noquote() << message;
+    auto* box = new QMessageBox(QMessageBox::Warning, window()->windowTitle(), message,
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("csvFailure"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    box->open();
+}
+
+}  // namespace quillet

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <QUuid>
+#include <QWidget>
+#include <memory>
+
+class QLabel;
+class QListView;
+class QMenu;
+class QStackedWidget;
+class QToolButton;
+
+namespace quillet {
+
+class CategoryListModel;
+class FileChooser;
+class PhraseCategory;
+class PhraseLibrary;
+class PhraseListModel;
+class StorageContext;
+
+// The phrase library window: categories on the left, the selected category's phrases on the
+// right, editors as sheets over it, CSV import, export and template from the "CSV" menu.
+// Both lists are live models over the store.
+class PhraseManagementView : public QWidget {
+    Q_OBJECT
+public:
+    PhraseManagementView(StorageContext& context, FileChooser& fileChooser,
+                         QWidget* parent = nullptr);
+    ~PhraseManagementView() override;
+
+    // The category the detail pane shows: the selected one, none when nothing is selected or
+    // it no longer exists.
+    std::shared_ptr<PhraseCategory> selectedCategory() const;
+    QUuid selectedCategoryId() const { return m_selectedCategoryId; }
+    void selectCategory(const QUuid& id);
+
+    void showNewCategoryEditor();
+    void showNewPhraseEditor();
+    void showPhraseEditor(int row);
+
+    void importPhrases();
+    void exportPhrases();
+    void saveTemplate();
+
+    // The two-entry menus ("編集", "削除") of a row; the caller owns them.
+    QMenu* categoryMenu(int row);
+    QMenu* phraseMenu(int row);
+
+    QListView* categoryList() const { return m_categoryList; }
+    QListView* phraseList() const { return m_phraseList; }
+    CategoryListModel* categoryModel() const { return m_categories; }
+    PhraseListModel* phraseModel() const { return m_phrases; }
+    QToolButton* newCategoryButton() const { return m_newCategoryButton; }
+    QToolButton* csvButton() const { return m_csvButton; }
+    QToolButton* newPhraseButton() const { return m_newPhraseButton; }
+    QMenu* csvMenu() const { return m_csvMenu; }
+    QStackedWidget* detail() const { return m_detail; }
+    QLabel* detailTitle() const { return m_detailTitle; }
+    // The editor sheet that is open, if any.
+    QDialog* openSheet() const { return m_sheet; }
+
+private:
+    QWidget* buildSidebar();
+    QWidget* buildDetail();
+    void categoriesReset();
+    void selectionChanged();
+    void updateDetail();
+    void openSheet(QDialog* sheet);
+    void popUp(QMenu* menu, QListView* list, const QPoint& pos);
+    void showFailure(const QString& message);
+
+    std::unique_ptr<PhraseLibrary> m_library;
+    FileChooser& m_fileChooser;
+    CategoryListModel* m_categories;
+    PhraseListModel* m_phrases;
+    QUuid m_selectedCategoryId;
+    QPointer<QDialog> m_sheet;
+
+    QListView* m_categoryList = nullptr;
+    QListView* m_phraseList = nullptr;
+    QToolButton* m_newCategoryButton = nullptr;
+    QToolButton* m_csvButton = nullptr;
+    QToolButton* m_newPhraseButton = nullptr;
+    QMenu* m_csvMenu = nullptr;
+    QStackedWidget* m_detail = nullptr;
+    QLabel* m_detailTitle = nullptr;
+};
+
+}  // namespace quillet

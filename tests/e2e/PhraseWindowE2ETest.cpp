@@ -1,0 +1,85 @@
+#include <QFile>
+
+#include "e2e/PasteTargetFixture.h"
+
+namespace quillet::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Phrases = QList<QPair<QString, QString>>;
+
+// The phrase library window of the real program, used by keys only: Tab order runs category
+// list, new category, CSV menu, new phrase, phrase list.
+class PhraseWindowE2E : public PasteTargetFixture {
+protected:
+    void keys(const QStringList& names) { xdotool(x, QStringList{"key", "--delay", "60"} + names); }
+    void type(const QString& text) { xdotool(x, {"type", "--delay", "30", text}); }
+    // A sheet or file dialog over the window (two quillet windows), or none (one).
+    bool windowsBecome(int count) {
+        return waitFor([&] { return visibleQuilletWindows(x) == count && quilletIsActive(x); }, 5s);
+    }
+    bool storeHas(const QString& category, const Phrases& phrases) {
+        return waitFor([&] { return quillet.phrases(category) == phrases; }, 5s);
+    }
+};
+
+TEST_F(PhraseWindowE2E, APhraseTypedInTheWindowPastesAndCSVFilesGoInAndOut) {
+    startQuilletAndTarget();
+    ASSERT_EQ(quillet.command("--manage-phrases"), 0);
+    ASSERT_TRUE(windowsBecome(1)) << "the phrase window opened in front";
+
+    keys({"Tab", "space"});
+    ASSERT_TRUE(windowsBecome(2)) << "the category editor opened";
+    type("Greetings");
+    keys({"Tab", "Tab", "space"});
+    ASSERT_TRUE(windowsBecome(1));
+
+    keys({"shift+Tab", "space", "Tab", "Tab", "Tab", "space"});
+    ASSERT_TRUE(windowsBecome(2)) << "the phrase editor opened for the selected category";
+    type("Hi");
+    keys({"Tab"});
+    type("Hello there");
+    keys({"Tab", "Tab", "space"});
+    ASSERT_TRUE(storeHas("Greetings", {{"Hi", "Hello there"}}));
+    ASSERT_TRUE(windowsBecome(1));
+
+    const QString in = quillet.home().file("in.csv");
+    QFile file(in);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        "title,body\r\nBye,\"Goodbye,\r\nsee you\"\r\n \xe6\x97\xa5\xe6\x9c\xac "
+        ",\"\"\"q\"\"\"\r\n");
+    file.close();
+    keys({"shift+Tab", "space", "Down", "Return"});
+    ASSERT_TRUE(windowsBecome(2)) << "the open dialog came up";
+    type(in);
+    keys({"Return"});
+    ASSERT_TRUE(storeHas(
+        "Greetings", {{"Hi", "Hello there"}, {"Bye", "Goodbye,\r\nsee you"}, {"日本", "\"q\""}}));
+    ASSERT_TRUE(windowsBecome(1));
+
+    const QString out = quillet.home().file("out.csv");
+    keys({"space", "Down", "Down", "Return"});
+    ASSERT_TRUE(windowsBecome(2)) << "the save dialog came up";
+    keys({"ctrl+a"});
+    type(out);
+    keys({"Return"});
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(out); }, 5s));
+    QFile written(out);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(),
+              "title,body\nHi,Hello there\nBye,\"Goodbye,\r\nsee you\"\n\xe6\x97\xa5\xe6\x9c\xac,"
+              "\"\"\"q\"\"\"");
+
+    // Closed through the window manager; the target comes back to the front.
+    keys({"alt+F4"});
+    ASSERT_TRUE(waitFor([&] { return visibleQuilletWindows(x) == 0; }, 5s));
+    ASSERT_TRUE(waitFor([&] { return targetIsActive(x); }, 5s));
+    ASSERT_EQ(quillet.command("--phrase-menu"), 0);
+    ASSERT_TRUE(waitFor([&] { return quilletWindowVisible(x); }, 5s));
+    chooseInFirstSubmenu(x, {"Return"});
+    ASSERT_TRUE(targetReceives("Hello there")) << "got: " << qPrintable(targetText());
+}
+
+}  // namespace
+}  // namespace quillet::test

@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <random>
+
+#include "phrases/PhraseCSVService.h"
+#include "store/PhraseItem.h"
+
+namespace quillet {
+
+void PrintTo(const PhraseRow& row, std::ostream* os) {
+    *os << "(" << row.title.toStdString() << " | " << row.body.toStdString() << ")";
+}
+
+namespace {
+
+using Rows = std::vector<PhraseRow>;
+
+std::shared_ptr<PhraseItem> phrase(const QString& title, const QString& body, qint64 order) {
+    return std::make_shared<PhraseItem>(title, body, order);
+}
+
+TEST(PhraseCSVServiceTest, FieldsAreQuotedOnlyWhenTheyMustBe) {
+    const struct {
+        QString field, written;
+    } cases[] = {
+        {"plain title", "plain title"},
+        {"", ""},
+        {" spaced ", " spaced "},
+        {"a,b", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"two\nlines", "\"two\nlines\""},
+        {"carriage\rreturn", "\"carriage\rreturn\""},
+        {"tab\there", "tab\there"},
+        {"日本語、全角，コンマ", "日本語、全角，コンマ"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PhraseCSVService::escapeField(c.field), c.written) << qPrintable(c.field);
+}
+
+TEST(PhraseCSVServiceTest, ExportWritesTheHeaderAndPhrasesBySortOrderWithoutATrailingBreak) {
+    const PhraseCSVService csv;
+    EXPECT_EQ(csv.exportCSV({}), "title,body");
+    const QString text =
+        csv.exportCSV({phrase("two", "b2", 2), phrase("zero", "", 0),
+                       phrase("one, first", "b\"1\"", 1), phrase("one, second", "x\ny", 1)});
+    EXPECT_EQ(text,
+              "title,body\n"
+              "zero,\n"
+              "\"one, first\",\"b\"\"1\"\"\"\n"
+              "\"one, second\",\"x\ny\"\n"
+              "two,b2");
+}
+
+TEST(PhraseCSVServiceTest, TheTemplateIs145BytesAndImportsAsOneTwoLinePhrase) {
+    const QString text = PhraseCSVService().generateTemplate();
+    EXPECT_EQ(text.toUtf8().size(), 145);
+    EXPECT_TRUE(text.startsWith("title,body\nサンプルタイトル,\""));
+    EXPECT_FALSE(text.endsWith('\n'));
+    EXPECT_EQ(
+        PhraseCSVService::parseCSV(text),
+        (Rows{{"サンプルタイトル",
+               "ここに定型文の本文を入力してください。\n改行や,（カンマ）も使用可能です。"}}));
+}
+
+TEST(PhraseCSVServiceTest, ParsingFollowsTheQuotingAndLineBreakRules) {
+    const struct {
+        const char* name;
+        QString text;
+        Rows rows;
+    } cases[] = {
+        {"empty file", "", {}},
+        {"header only", "title,body", {}},
+        {"final LF adds no row", "a,1\nb,2\n", {{"a", "1"}, {"b", "2"}}},
+        {"CR LF, CR and LF all end records",
+         "a,1\r\nb,2\rc,3\nd,4",
+         {{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}}},
+        {"CR LF inside quotes stays", "t,\"x\r\ny\"", {{"t", "x\r\ny"}}},
+        {"doubled quotes read as one", "\"a \"\"q\"\"\",\"b,c\"", {{"a \"q\"", "b,c"}}},
+        {"a quote anywhere opens quoting and is dropped", "ab\"c,d\"e,f", {{"abc,de", "f"}}},
+        {"unterminated quote keeps the text read", "t,\"open\nstill", {{"t", "open\nstill"}}},
+        {"closing quote at the very end", "t,\"b\"", {{"t", "b"}}},
+        {"only the title is trimmed", "  ,  ", {{"", "  "}}},
+        {"tabs and ideographic spaces trimmed", "\t\u3000 t \u00a0,b", {{"t", "b"}}},
+        {"line breaks at the ends of a quoted title stay", "\"\nt\n\",b", {{"\nt\n", "b"}}},
+        {"both empty is dropped", ",\n \t,\nx,", {{"x", ""}}},
+        {"a single field is dropped", "lonely\nt,b", {{"t", "b"}}},
+        {"blank lines are dropped", "\n\nt,b\n\n", {{"t", "b"}}},
+        {"extra columns are ignored", "t,b,c,d", {{"t", "b"}}},
+        {"header recognised after trimming, whatever its body",
+         "  title ,anything\nt,b",
+         {{"t", "b"}}},
+        {"Title is not the header", "Title,body\nt,b", {{"Title", "body"}, {"t", "b"}}},
+        {"only the first row is the header", "title,x\ntitle,y", {{"title", "y"}}},
+        {"a byte-order mark is skipped", "\ufefftitle,body\nt,b", {{"t", "b"}}},
+        {"duplicates stay", "t,b\nt,b", {{"t", "b"}, {"t", "b"}}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PhraseCSVService::parseCSV(c.text), c.rows) << c.name;
+}
+
+// Titles and bodies built from the pieces that make CSV hard.
+QString randomText(std::mt19937& random) {
+    static const QStringList pieces{",", "\"",    "\n",   "\r", "\r\n", "\t",   " ",   "\u3000",
+                                    "a", "title", "日本", "é",  "😀",    "\"\"", ",\"", "x y"};
+    std::uniform_int_distribution<int> length(0, 8);
+    std::uniform_int_distribution<int> pick(0, int(pieces.size()) - 1);
+    QString text;
+    for (int n = length(random); n > 0; --n) text += pieces[pick(random)];
+    return text;
+}
+
+QString trimmedAsTitle(const QString& text) {
+    auto isSpace = [](QChar c) { return c == '\t' || c.category() == QChar::Separator_Space; };
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && isSpace(text[begin])) ++begin;
+    while (end > begin && isSpace(text[end - 1])) --end;
+    return text.mid(begin, end - begin);
+}
+
+TEST(PhraseCSVServiceTest, ExportedPhrasesReadBackTheSameUpToTitleTrimming) {
+    std::mt19937 random(20261206);
+    const PhraseCSVService csv;
+    for (int round = 0; round < 500; ++round) {
+        std::vector<std::shared_ptr<PhraseItem>> phrases;
+        Rows expected;
+        const int count = int(random() % 6);
+        for (int i = 0; i < count; ++i) {
+            const QString title = randomText(random);
+            const QString body = randomText(random);
+            phrases.push_back(phrase(title, body, i));
+            const PhraseRow row{trimmedAsTitle(title), body};
+            if (!row.title.isEmpty() || !row.body.isEmpty()) expected.push_back(row);
+        }
+        const QString text = csv.exportCSV(phrases);
+        ASSERT_EQ(PhraseCSVService::parseCSV(text), expected) << qPrintable(text);
+    }
+}
+
+}  // namespace
+}  // namespace quillet

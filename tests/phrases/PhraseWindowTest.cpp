@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include "fakes/FakeFileChooser.h"
+#include "phrases/PhraseEditors.h"
+#include "phrases/PhraseLibrary.h"
+#include "phrases/PhraseListModels.h"
+#include "phrases/PhraseManagementView.h"
+#include "store/PhraseCategory.h"
+#include "store/PhraseItem.h"
+#include "store/StoreFixture.h"
+
+namespace quillet {
+namespace {
+
+class PhraseWindowTest : public test::StoreFixture {
+protected:
+    PhraseWindowTest() { view.resize(800, 500); }
+
+    std::shared_ptr<PhraseCategory> category(const QString& name,
+                                             const QList<QPair<QString, QString>>& phrases = {}) {
+        auto made = library.createCategory(name);
+        for (const auto& [title, body] : phrases) library.createPhrase(made, title, body);
+        return made;
+    }
+    QStringList shownTitles() {
+        QStringList titles;
+        for (int row = 0; row < view.phraseModel()->rowCount(); ++row)
+            titles << view.phraseModel()->index(row).data().toString();
+        return titles;
+    }
+    bool placeholderShown() { return view.detail()->currentIndex() == 0; }
+    QMessageBox* failure() { return view.findChild<QMessageBox*>("csvFailure"); }
+    QByteArray fileBytes(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void writeFile(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    PhraseLibrary library{storage->context()};
+    test::FakeFileChooser chooser;
+    PhraseManagementView view{storage->context(), chooser};
+};
+
+TEST(PhraseEditorRules, SaveNeedsVisibleTextAfterTrimmingSpacesAndLineBreaks) {
+    const struct {
+        QString text;
+        bool visible;
+    } cases[] = {
+        {"", false},
+        {"   ", false},
+        {"\n\r\n", false},
+        {"\t\u3000\u00a0", false},
+        {"\u2028\u0085", false},
+        {"x", true},
+        {" \n x", true},
+        {"\u200b", true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(hasVisibleText(c.text), c.visible) << qPrintable(c.text);
+}
+
+TEST_F(PhraseWindowTest, TheCategoryEditorEnablesSaveOnAVisibleNameAndStoresItAsTyped) {
+    CategoryEditor editor(library, nullptr);
+    EXPECT_TRUE(editor.cancelButton()->isEnabled());
+    EXPECT_FALSE(editor.saveButton()->isEnabled());
+    QTest::keyClicks(editor.nameField(), "  ");
+    EXPECT_FALSE(editor.saveButton()->isEnabled());
+    QTest::keyClicks(editor.nameField(), "Work");
+    ASSERT_TRUE(editor.saveButton()->isEnabled());
+    QTest::mouseClick(editor.saveButton(), Qt::LeftButton);
+    const auto stored = library.categories();
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0]->name(), "  Work") << "the leading spaces are kept";
+    EXPECT_EQ(stored[0]->sortOrder(), 0);
+
+    CategoryEditor rename(library, stored[0]);
+    EXPECT_EQ(rename.nameField()->text(), "  Work");
+    rename.nameField()->setText("Home");
+    QTest::mouseClick(rename.cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(stored[0]->name(), "  Work") << "cancel writes nothing";
+}
+
+TEST_F(PhraseWindowTest, ThePhraseEditorNeedsATitleAndABodyAndKeepsTheOrderOnEdits) {
+    auto work = category("work", {{"a", "x"}});
+    library.createPhrase(work, "b", "y");
+    work->sortedItems().back()->setSortOrder(7);
+    storage->context().save();
+
+    PhraseEditor editor(library, work, nullptr);
+    QTest::keyClicks(editor.titleField(), "Sig");
+    EXPECT_FALSE(editor.saveButton()->isEnabled());
+    editor.bodyEditor()->setPlainText("\n\n");
+    EXPECT_FALSE(editor.saveButton()->isEnabled()) << "a body of line breaks only";
+    editor.bodyEditor()->setPlainText("Regards,\nMe\n");
+    ASSERT_TRUE(editor.saveButton()->isEnabled());
+    QTest::mouseClick(editor.saveButton(), Qt::LeftButton);
+    auto created = work->sortedItems().back();
+    EXPECT_EQ(created->title(), "Sig");
+    EXPECT_EQ(created->body(), "Regards,\nMe\n");
+    EXPECT_EQ(created->sortOrder(), 8);
+
+    PhraseEditor edit(library, work, created);
+    EXPECT_EQ(edit.bodyEditor()->toPlainText(), "Regards,\nMe\n");
+    EXPECT_EQ(edit.bodyEditor()->height(), PhraseEditor::bodyHeight);
+    edit.titleField()->setText("Signature");
+    QTest::mouseClick(edit.saveButton(), Qt::LeftButton);
+    EXPECT_EQ(created->title(), "Signature");
+    EXPECT_EQ(created->sortOrder(), 8);
+    EXPECT_EQ(created->category(), work);
+
+    // An imported body with CR LF keeps it when only the title is edited.
+    library.updatePhrase(created, "Signature", "Regards,\r\nMe");
+    PhraseEditor retitle(library, work, created);
+    retitle.titleField()->setText("Sig");
+    QTest::mouseClick(retitle.saveButton(), Qt::LeftButton);
+    EXPECT_EQ(created->body(), "Regards,\r\nMe");
+
+    PhraseEditor homeless(library, nullptr, nullptr);
+    homeless.titleField()->setText("t");
+    homeless.bodyEditor()->setPlainText("b");
+    QTest::mouseClick(homeless.saveButton(), Qt::LeftButton);
+    EXPECT_EQ(homeless.result(), QDialog::Accepted);
+    EXPECT_EQ(storage->context().fetchPhrases({}).size(), 3u) << "nothing made without a category";
+}
+
+TEST_F(PhraseWindowTest, TheDetailPaneFollowsTheSelectionAndTheStore) {
+    EXPECT_TRUE(placeholderShown());
+    auto greetings = category("Greetings", {{"Hi", "Hello\nthere"}, {"Bye", "Goodbye"}});
+    ASSERT_EQ(view.categoryModel()->rowCount(), 1) << "a new category shows at once";
+    EXPECT_TRUE(placeholderShown());
+
+    view.selectCategory(greetings->id());
+    EXPECT_FALSE(placeholderShown());
+    EXPECT_EQ(view.detailTitle()->text(), "Greetings");
+    EXPECT_EQ(shownTitles(), (QStringList{"Hi", "Bye"}));
+
+    library.createPhrase(greetings, "Thanks", "Thank you");
+    library.renameCategory(greetings, "Hello");
+    EXPECT_EQ(shownTitles(), (QStringList{"Hi", "Bye", "Thanks"}));
+    EXPECT_EQ(view.detailTitle()->text(), "Hello");
+    category("Other");
+    EXPECT_EQ(view.selectedCategory(), greetings) << "a reload keeps the selection";
+
+    std::unique_ptr<QMenu> menu(view.categoryMenu(view.categoryModel()->rowOf(greetings->id())));
+    ASSERT_EQ(menu->actions().size(), 2);
+    menu->actions()[1]->trigger();
+    EXPECT_TRUE(greetings->isDeleted());
+    EXPECT_TRUE(placeholderShown()) << "the placeholder replaces the toolbar and the list";
+    EXPECT_EQ(view.selectedCategoryId(), greetings->id());
+}
+
+TEST_F(PhraseWindowTest, AClickAnywhereInARowOpensItsEditorAndTheMenuDeletes) {
+    auto work = category("work", {{"Title", "Line one\nline two"}, {"Other", "x"}});
+    view.selectCategory(work->id());
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+
+    const QRect row = view.phraseList()->visualRect(view.phraseModel()->index(0));
+    const QFontMetrics title(view.phraseList()->font());
+    // Below the title's glyphs, above the body's: the gap between the two texts.
+    const QPoint gap(row.right() - 4, row.top() + title.height() + 5);
+    QTest::mouseClick(view.phraseList()->viewport(), Qt::LeftButton, {}, gap);
+    auto* editor = qobject_cast<PhraseEditor*>(view.openSheet());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(editor->bodyEditor()->toPlainText(), "Line one\nline two");
+    QTest::mouseClick(editor->cancelButton(), Qt::LeftButton);
+    test::drainEvents();
+    EXPECT_EQ(view.openSheet(), nullptr);
+
+    std::unique_ptr<QMenu> menu(view.phraseMenu(1));
+    menu->actions()[1]->trigger();
+    EXPECT_EQ(shownTitles(), QStringList{"Title"});
+    EXPECT_EQ(storage->context().fetchPhrases({}).size(), 1u);
+}
+
+TEST_F(PhraseWindowTest, CSVActionsImportExportAndSaveTheTemplateThroughTheChooser) {
+    auto work = category("Work", {{"Old", "old"}});
+    view.selectCategory(work->id());
+    ASSERT_EQ(view.csvMenu()->actions().size(), 4);
+    EXPECT_TRUE(view.csvMenu()->actions()[2]->isSeparator());
+
+    const QString in = dir.file("in.csv");
+    writeFile(in, "\xef\xbb\xbftitle,body\r\nA,\"1,2\"\r\nB,\"line\nbreak\"");
+    chooser.answer = in;
+    view.importPhrases();
+    EXPECT_EQ(shownTitles(), (QStringList{"Old", "A", "B"}));
+
+    const QString out = dir.file("out.csv");
+    chooser.answer = out;
+    view.exportPhrases();
+    EXPECT_EQ(chooser.proposedNames.last(), "Work.csv");
+    EXPECT_EQ(fileBytes(out), "title,body\nOld,old\nA,\"1,2\"\nB,\"line\nbreak\"");
+
+    view.saveTemplate();
+    EXPECT_EQ(chooser.proposedNames.last(), "phrase_template.csv");
+    EXPECT_EQ(fileBytes(out).size(), 145);
+
+    chooser.answer.clear();  // cancelled
+    view.importPhrases();
+    EXPECT_EQ(shownTitles().size(), 3);
+    EXPECT_EQ(failure(), nullptr);
+}
+
+TEST_F(PhraseWindowTest, CSVFailuresAreShownAndChangeNothing) {
+    auto work = category("Work", {{"Old", "old"}});
+    view.selectCategory(work->id());
+
+    const QString latin1 = dir.file("latin1.csv");
+    writeFile(latin1, "title,body\ncaf\xe9,x");
+    chooser.answer = latin1;
+    view.importPhrases();
+    ASSERT_NE(failure(), nullptr);
+    EXPECT_TRUE(failure()->text().contains(latin1));
+    EXPECT_TRUE(failure()->text().contains("UTF-8"));
+    delete failure();
+    EXPECT_EQ(storage->context().fetchPhrases({}).size(), 1u);
+
+    chooser.answer = dir.file("missing.csv");
+    view.importPhrases();
+    ASSERT_NE(failure(), nullptr);
+    EXPECT_TRUE(failure()->text().contains("missing.csv"));
+    delete failure();
+
+    const QString existing = dir.file("existing.csv");
+    writeFile(existing, "keep me");
+    chooser.answer = existing + "/below.csv";
+    view.exportPhrases();
+    ASSERT_NE(failure(), nullptr);
+    EXPECT_TRUE(failure()->text().contains("below.csv"));
+    EXPECT_EQ(fileBytes(existing), "keep me");
+}
+
+}  // namespace
+}  // namespace quillet
