@@ -35,6 +35,8 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     m_appFocusService = std::make_unique<AppFocusService>(*platform.workspace, *platform.clock);
     m_pasteActionService =
         std::make_unique<PasteActionService>(*platform.keyboard, *platform.clock, m_log);
+    m_pasteActionService->setChords(PasteChords::fromSettings(settings));
+    m_pasteActionService->setPrimarySelection(platform.pasteboard.get());
     m_panelCoordinator = std::make_unique<PanelCoordinator>(*m_viewModel, *m_appFocusService,
                                                             *m_pasteActionService, *platform.clock);
     m_quickMenuService = std::make_unique<QuickMenuService>(
