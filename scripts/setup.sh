@@ -10,7 +10,7 @@ packages=(
   librsvg2-bin
   libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-xfixes0-dev x11proto-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
-  xvfb openbox xclip xsel xdotool trayer imagemagick x11-utils
+  xvfb openbox xclip xsel xdotool trayer imagemagick x11-utils xterm
   fonts-dejavu-core fonts-ipafont-gothic adwaita-icon-theme hicolor-icon-theme
   desktop-file-utils appstream man-db
 )

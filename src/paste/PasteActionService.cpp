@@ -2,13 +2,17 @@
 
 #include "platform/Clock.h"
 #include "platform/KeyboardEvents.h"
+#include "platform/Logging.h"
+#include "platform/Pasteboard.h"
 
 namespace quillet {
 
 PasteActionService::PasteActionService(KeyboardEvents& keyboard, Clock& clock, QTextStream& log)
     : m_keyboard(keyboard), m_clock(clock), m_log(log) {}
 
-void PasteActionService::performPaste() {
+PasteActionService::~PasteActionService() = default;
+
+void PasteActionService::performPaste(const std::optional<QString>& targetClass) {
     const bool trusted = m_keyboard.isTrusted();
     m_log << "DEBUG: PasteActionService - AXIsProcessTrusted: " << (trusted ? "true" : "false")
           << Qt::endl;
@@ -17,22 +21,35 @@ void PasteActionService::performPaste() {
         return;
     }
     m_log << "DEBUG: PasteActionService - Posting CGEvent (Cmd+V)" << Qt::endl;
-    m_keyboard.postKey(vKeyCode, true, EventFlag::command);
-    m_keyboard.postKey(vKeyCode, false, EventFlag::command);
+    if (m_chords.chordFor(targetClass) == PasteChord::shiftInsert) {
+        qCDebug(lcPaste) << "pasting with Shift+Insert into a window of class" << *targetClass;
+        // Terminals that paste PRIMARY on Shift+Insert get the same text there.
+        if (m_pasteboard != nullptr) {
+            if (const auto text = m_pasteboard->string()) m_pasteboard->setPrimaryString(*text);
+        }
+        m_keyboard.postKey(insertKeyCode, true, EventFlag::shift);
+        m_keyboard.postKey(insertKeyCode, false, EventFlag::shift);
+    } else {
+        m_keyboard.postKey(vKeyCode, true, EventFlag::command);
+        m_keyboard.postKey(vKeyCode, false, EventFlag::command);
+    }
     m_log << "DEBUG: PasteActionService - Events posted" << Qt::endl;
 }
 
-void PasteActionService::performPasteWhenKeysReleased() {
-    waitForRelease(keyReleaseTimeoutMs);
+void PasteActionService::performPasteWhenKeysReleased(const std::optional<QString>& targetClass) {
+    waitForRelease(keyReleaseTimeoutMs, targetClass);
 }
 
-void PasteActionService::waitForRelease(int remainingMs) {
+void PasteActionService::waitForRelease(int remainingMs,
+                                        const std::optional<QString>& targetClass) {
     if (remainingMs <= 0 || !m_keyboard.anyKeyHeld()) {
-        performPaste();
+        performPaste(targetClass);
         return;
     }
     // The service lives for the whole run, so the delayed call cannot outlive it.
-    m_clock.after(keyPollMs, [this, remainingMs] { waitForRelease(remainingMs - keyPollMs); });
+    m_clock.after(keyPollMs, [this, remainingMs, targetClass] {
+        waitForRelease(remainingMs - keyPollMs, targetClass);
+    });
 }
 
 }  // namespace quillet

@@ -2,35 +2,50 @@
 
 #include <QTextStream>
 #include <functional>
+#include <optional>
+
+#include "paste/PasteChords.h"
 
 namespace quillet {
 
 class Clock;
 class KeyboardEvents;
+class Pasteboard;
 
 // Posts the paste keystroke into the frontmost application, when the platform lets us.
 class PasteActionService {
 public:
     PasteActionService(KeyboardEvents& keyboard, Clock& clock, QTextStream& log);
+    ~PasteActionService();
 
-    // Checks the permission, then posts V down and up with the command flag (the platform's
-    // paste chord), printing what it does.
-    void performPaste();
+    // Which chord each window class gets; the built-in list of terminals until set.
+    void setChords(PasteChords chords) { m_chords = std::move(chords); }
+    // Non-owning: where a Shift+Insert paste puts the clipboard's text into PRIMARY too, for
+    // the terminals that paste from there. Lives as long as this service.
+    void setPrimarySelection(Pasteboard* pasteboard) { m_pasteboard = pasteboard; }
+
+    // Checks the permission, then posts the paste chord for a window of `targetClass`: V with
+    // the command flag (the platform's paste modifier) for most, Shift+Insert for terminals.
+    // Prints what it does.
+    void performPaste(const std::optional<QString>& targetClass = std::nullopt);
     // Waits until no key is held (the key that chose an entry, a hot key's modifiers) so the
     // release cannot reach the target together with our chord, then pastes. Gives up waiting
     // after `keyReleaseTimeoutMs` and pastes anyway.
-    void performPasteWhenKeysReleased();
+    void performPasteWhenKeysReleased(const std::optional<QString>& targetClass = std::nullopt);
 
     static constexpr quint16 vKeyCode = 9;
+    static constexpr quint16 insertKeyCode = 114;  // Help on a Mac keyboard, Insert on a PC
     static constexpr int keyPollMs = 10;
     static constexpr int keyReleaseTimeoutMs = 1000;
 
 private:
-    void waitForRelease(int remainingMs);
+    void waitForRelease(int remainingMs, const std::optional<QString>& targetClass);
 
     KeyboardEvents& m_keyboard;
     Clock& m_clock;
     QTextStream& m_log;
+    PasteChords m_chords;
+    Pasteboard* m_pasteboard = nullptr;
 };
 
 }  // namespace quillet

@@ -13,8 +13,11 @@ namespace quillet {
 // it is gone when the delay ends, nothing is posted.
 inline void finishPaste(AppFocusService& focus, PasteActionService& paste, QObject* owner) {
     QPointer<QObject> weakOwner(owner);
-    focus.restorePreviousApp([weakOwner, &paste] {
-        if (weakOwner) paste.performPasteWhenKeysReleased();
+    // The chord depends on the window we paste into (terminals take Shift+Insert).
+    const std::optional<QString> targetClass =
+        focus.previousApp() ? focus.previousApp()->bundleIdentifier : std::nullopt;
+    focus.restorePreviousApp([weakOwner, &paste, targetClass] {
+        if (weakOwner) paste.performPasteWhenKeysReleased(targetClass);
     });
 }
 

@@ -32,6 +32,8 @@ public:
     virtual std::optional<QString> string() const = 0;
     virtual void clearContents() = 0;
     virtual bool setString(const QString& text) = 0;
+    // The X11 PRIMARY selection (what a middle click pastes), where the platform has one.
+    virtual void setPrimaryString(const QString& text) { Q_UNUSED(text); }
 
     // Called each time a foreign change raised the change count, so a poller can look at
     // once; backends without such notice never call it. Cleared with an empty function.

@@ -57,3 +57,69 @@ TEST_F(PasteE2E, PhraseMenuPastesTheBodyAndLeavesTheHistoryAlone) {
 
 }  // namespace
 }  // namespace quillet::test
+
+namespace quillet::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A real xterm as the target: Ctrl+V would type ^V into it; our paste must deliver the text.
+class TerminalPasteE2E : public PasteTargetFixture {
+protected:
+    // Starts an xterm that writes what it receives, raw, into one file per expected paste:
+    // the first `sizes[0]` bytes into output(0), the next `sizes[1]` into output(1)...
+    void startTerminal(const QList<qsizetype>& sizes) {
+        QStringList steps{QStringLiteral("stty raw -echo")};
+        for (qsizetype i = 0; i < sizes.size(); ++i)
+            steps << QStringLiteral("head -c %1 > '%2'").arg(sizes[i]).arg(output(i));
+        ChildProcess::Options options;
+        options.environment = {x.displayVariable()};
+        options.captureOutput = false;
+        options.showErrors = false;
+        ASSERT_TRUE(terminal.start({"xterm", "-e", "sh", "-c", steps.join("; ")}, options));
+        ASSERT_TRUE(waitFor(
+            [&] {
+                const QByteArray active = xdotool(x, {"getactivewindow"});
+                return !active.isEmpty() &&
+                       xdotool(x, {"search", "--class", "^XTerm$"}).split('\n').contains(active);
+            },
+            10s))
+            << "the terminal became active";
+    }
+    QString output(qsizetype i) const {
+        return quillet.home().file(QStringLiteral("out%1").arg(i));
+    }
+    bool receives(qsizetype i, const QByteArray& bytes) {
+        return waitFor(
+            [&] {
+                QFile file(output(i));
+                return file.open(QIODevice::ReadOnly) && file.readAll() == bytes;
+            },
+            5s);
+    }
+
+    ChildProcess terminal;
+};
+
+TEST_F(TerminalPasteE2E, ClipsFromMenuAndPanelArriveInTheTerminalByteForByte) {
+    QString error;
+    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    const QByteArray first = "echo 'a  b' | tr a-z A-Z";
+    const QByteArray second = "ls -la ~/.config";
+    copyAll({QString::fromUtf8(first), QString::fromUtf8(second)});
+    startTerminal({first.size(), second.size()});
+
+    ASSERT_EQ(quillet.command("--history-menu"), 0);
+    ASSERT_TRUE(waitFor([&] { return quilletWindowVisible(x); }, 5s));
+    xdotool(x, {"key", "2"});  // the older clip
+    EXPECT_TRUE(receives(0, first));
+
+    ASSERT_EQ(quillet.command("--search"), 0);
+    ASSERT_TRUE(waitFor([&] { return quilletWindowVisible(x); }, 5s));
+    xdotool(x, {"type", "--delay", "30", "ls -la"});
+    xdotool(x, {"key", "Return"});
+    EXPECT_TRUE(receives(1, second));
+}
+
+}  // namespace
+}  // namespace quillet::test

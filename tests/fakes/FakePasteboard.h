@@ -23,6 +23,8 @@ public:
         return true;
     }
 
+    void setPrimaryString(const QString& text) override { primary = text; }
+
     void copyText(const QString& text) { copy({PasteboardType::string}, text); }
     void copy(const QStringList& types, std::optional<QString> text) {
         m_types = types;
@@ -31,6 +33,7 @@ public:
     }
 
     int writes = 0;
+    std::optional<QString> primary;
 
 private:
     qint64 m_changeCount = 100;

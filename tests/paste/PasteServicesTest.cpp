@@ -1,15 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <QSettings>
+
 #include "fakes/FakeKeyboardEvents.h"
+#include "fakes/FakePasteboard.h"
 #include "fakes/FakeWorkspace.h"
 #include "fakes/ManualClock.h"
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
+#include "paste/PasteChords.h"
+#include "support/TempDir.h"
 
 namespace quillet {
 namespace {
 
 using test::FakeKeyboardEvents;
+using test::FakePasteboard;
+using test::TempDir;
 using test::FakeWorkspace;
 using test::ManualClock;
 
@@ -92,6 +99,44 @@ TEST_F(PasteTest, PostsTheChordDownThenUpOnlyWithPermissionAndSaysSo) {
                            "DEBUG: PasteActionService - AXIsProcessTrusted: true",
                            "DEBUG: PasteActionService - Posting CGEvent (Cmd+V)",
                            "DEBUG: PasteActionService - Events posted"}));
+}
+
+TEST_F(PasteTest, TerminalsGetShiftInsertWithTheTextInPrimaryToo) {
+    FakePasteboard pasteboard;
+    pasteboard.setString("ls -l");
+    paste.setPrimarySelection(&pasteboard);
+    using Key = FakeKeyboardEvents::PostedKey;
+    const std::vector<Key> controlV{{9, true, EventFlag::command}, {9, false, EventFlag::command}};
+    const std::vector<Key> shiftInsert{{114, true, EventFlag::shift},
+                                       {114, false, EventFlag::shift}};
+    for (const char* terminal : {"XTerm", "URxvt", "Gnome-terminal", "konsole", "kitty"}) {
+        keyboard.posted.clear();
+        paste.performPaste(QString(terminal));
+        EXPECT_EQ(keyboard.posted, shiftInsert) << terminal;
+    }
+    EXPECT_EQ(pasteboard.primary, "ls -l");
+
+    pasteboard.primary.reset();
+    for (const std::optional<QString>& other :
+         {std::optional<QString>("firefox"), std::optional<QString>()}) {
+        keyboard.posted.clear();
+        paste.performPaste(other);
+        EXPECT_EQ(keyboard.posted, controlV);
+    }
+    EXPECT_FALSE(pasteboard.primary) << "PRIMARY is left alone outside terminals";
+}
+
+TEST(PasteChordsTest, TheSettingsOverrideAndExtendTheTerminalList) {
+    TempDir dir;
+    QSettings settings(dir.file("quillet.ini"), QSettings::IniFormat);
+    settings.setValue("pasteChords/XTerm", "Ctrl+V");
+    settings.setValue("pasteChords/MyEditor", "shift + insert");
+    settings.setValue("pasteChords/Broken", "alt+f4");
+    const PasteChords chords = PasteChords::fromSettings(settings);
+    EXPECT_EQ(chords.chordFor(QString("xterm")), PasteChord::controlV);
+    EXPECT_EQ(chords.chordFor(QString("myeditor")), PasteChord::shiftInsert);
+    EXPECT_EQ(chords.chordFor(QString("Broken")), PasteChord::controlV);
+    EXPECT_EQ(chords.chordFor(QString("Alacritty")), PasteChord::shiftInsert);
 }
 
 TEST_F(PasteTest, WaitsForHeldKeysToBeReleasedButNotForever) {

@@ -63,4 +63,9 @@ bool QtPasteboard::setString(const QString& text) {
     return true;
 }
 
+void QtPasteboard::setPrimaryString(const QString& text) {
+    // PRIMARY changes are not clipboard changes: the monitor never sees them.
+    if (m_clipboard->supportsSelection()) m_clipboard->setText(text, QClipboard::Selection);
+}
+
 }  // namespace quillet

@@ -26,6 +26,7 @@ public:
     std::optional<QString> string() const override { return m_snapshot.text; }
     void clearContents() override;
     bool setString(const QString& text) override;
+    void setPrimaryString(const QString& text) override;
 
 private:
     void onClipboardChanged();
