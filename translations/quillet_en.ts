@@ -204,7 +204,7 @@
         <source>設定...</source>
         <translation>Settings...</translation>
     </message>
-<message id="PHRASE_CSV_FILE_FILTER">
+    <message id="PHRASE_CSV_FILE_FILTER">
         <source>CSV ファイル (*.csv)</source>
         <translation>CSV files (*.csv)</translation>
     </message>
@@ -287,6 +287,69 @@
     <message id="SHOW_HISTORY_PANEL">
         <source>定型文の管理...</source>
         <translation>Manage Phrases...</translation>
+    </message>
+    <message id="STORE_IN_USE">
+        <source>Another Quillet (process %1) already uses %2.</source>
+        <translation>Another Quillet (process %1) already uses %2.</translation>
+    </message>
+    <message id="NO_SYSTEM_TRAY">
+        <source>There is no system tray: Quillet runs without its icon. Its hot keys work, and so do
+</source>
+        <translation>There is no system tray: Quillet runs without its icon. Its hot keys work, and so do quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit (bind them to keys in your desktop's settings).</translation>
+    </message>
+    <message id="CLI_DESCRIPTION">
+        <source>Quillet keeps every text you copy and a library of phrases, and pastes them back into the
+</source>
+        <translation>Quillet keeps every text you copy and a library of phrases, and pastes them back into the window you were working in.
+
+Started without options it runs in the system tray. Shift+Super+V opens the history menu, Shift+Super+C the phrase menu (change them in the settings window). With one of the options below it asks the running Quillet and exits.
+
+Files: $XDG_DATA_HOME/quillet/history.sqlite (history and phrases), $XDG_CONFIG_HOME/quillet/quillet.ini (settings).
+Environment: LANG and LANGUAGE choose English or Japanese; QT_LOGGING_RULES tunes the warnings on standard error ("quillet.*.debug=true" for more).</translation>
+    </message>
+    <message id="CLI_HISTORY_MENU">
+        <source>Show the history menu of the running Quillet at the pointer.</source>
+        <translation>Show the history menu of the running Quillet at the pointer.</translation>
+    </message>
+    <message id="CLI_PHRASE_MENU">
+        <source>Show the phrase menu of the running Quillet at the pointer.</source>
+        <translation>Show the phrase menu of the running Quillet at the pointer.</translation>
+    </message>
+    <message id="CLI_SEARCH">
+        <source>Show the history search panel of the running Quillet.</source>
+        <translation>Show the history search panel of the running Quillet.</translation>
+    </message>
+    <message id="CLI_MANAGE_PHRASES">
+        <source>Open the phrase library window of the running Quillet.</source>
+        <translation>Open the phrase library window of the running Quillet.</translation>
+    </message>
+    <message id="CLI_SETTINGS">
+        <source>Open the settings window of the running Quillet.</source>
+        <translation>Open the settings window of the running Quillet.</translation>
+    </message>
+    <message id="CLI_STATUS">
+        <source>Say whether Quillet is running (exit status 0 when it is).</source>
+        <translation>Say whether Quillet is running (exit status 0 when it is).</translation>
+    </message>
+    <message id="CLI_QUIT">
+        <source>Quit the running Quillet.</source>
+        <translation>Quit the running Quillet.</translation>
+    </message>
+    <message id="CLI_DID_YOU_MEAN">
+        <source>did you mean %1?</source>
+        <translation>did you mean %1?</translation>
+    </message>
+    <message id="CLI_SEE_HELP">
+        <source>Run quillet --help to see what it takes.</source>
+        <translation>Run quillet --help to see what it takes.</translation>
+    </message>
+    <message id="CLI_UNKNOWN_OPTION">
+        <source>unknown option %1</source>
+        <translation>unknown option %1</translation>
+    </message>
+    <message id="CLI_UNEXPECTED_ARGUMENT">
+        <source>unexpected argument %1</source>
+        <translation>unexpected argument %1</translation>
     </message>
 </context>
 </TS>

@@ -197,7 +197,7 @@
         <source>設定...</source>
         <translation>設定...</translation>
     </message>
-<message id="PHRASE_CSV_FILE_FILTER">
+    <message id="PHRASE_CSV_FILE_FILTER">
         <source>CSV ファイル (*.csv)</source>
         <translation>CSV ファイル (*.csv)</translation>
     </message>
@@ -280,6 +280,69 @@
     <message id="SHOW_HISTORY_PANEL">
         <source>定型文の管理...</source>
         <translation>定型文の管理...</translation>
+    </message>
+    <message id="STORE_IN_USE">
+        <source>Another Quillet (process %1) already uses %2.</source>
+        <translation>別のクイレット（プロセス %1）が %2 を使用中です。</translation>
+    </message>
+    <message id="NO_SYSTEM_TRAY">
+        <source>There is no system tray: Quillet runs without its icon. Its hot keys work, and so do
+</source>
+        <translation>システムトレイがありません。クイレットはアイコンなしで動作します。ホットキーと quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings, --quit は使えます（デスクトップの設定でキーに割り当ててください）。</translation>
+    </message>
+    <message id="CLI_DESCRIPTION">
+        <source>Quillet keeps every text you copy and a library of phrases, and pastes them back into the
+</source>
+        <translation>クイレットはコピーしたテキストをすべて記録し、定型文のライブラリとともに、作業中のウィンドウへ貼り付けます。
+
+オプションなしで起動するとシステムトレイに常駐します。Shift+Super+V で履歴メニュー、Shift+Super+C で定型文メニューが開きます（設定ウィンドウで変更できます）。下のオプションを付けると、実行中のクイレットに依頼して終了します。
+
+ファイル: $XDG_DATA_HOME/quillet/history.sqlite（履歴と定型文）、$XDG_CONFIG_HOME/quillet/quillet.ini（設定）。
+環境変数: LANG と LANGUAGE で英語か日本語かを選びます。QT_LOGGING_RULES で標準エラー出力の警告を調整できます（詳しく出すには "quillet.*.debug=true"）。</translation>
+    </message>
+    <message id="CLI_HISTORY_MENU">
+        <source>Show the history menu of the running Quillet at the pointer.</source>
+        <translation>実行中のクイレットの履歴メニューをポインタの位置に表示します。</translation>
+    </message>
+    <message id="CLI_PHRASE_MENU">
+        <source>Show the phrase menu of the running Quillet at the pointer.</source>
+        <translation>実行中のクイレットの定型文メニューをポインタの位置に表示します。</translation>
+    </message>
+    <message id="CLI_SEARCH">
+        <source>Show the history search panel of the running Quillet.</source>
+        <translation>実行中のクイレットの履歴検索パネルを表示します。</translation>
+    </message>
+    <message id="CLI_MANAGE_PHRASES">
+        <source>Open the phrase library window of the running Quillet.</source>
+        <translation>実行中のクイレットの定型文の管理ウィンドウを開きます。</translation>
+    </message>
+    <message id="CLI_SETTINGS">
+        <source>Open the settings window of the running Quillet.</source>
+        <translation>実行中のクイレットの設定ウィンドウを開きます。</translation>
+    </message>
+    <message id="CLI_STATUS">
+        <source>Say whether Quillet is running (exit status 0 when it is).</source>
+        <translation>クイレットが実行中かどうかを表示します（実行中なら終了コード 0）。</translation>
+    </message>
+    <message id="CLI_QUIT">
+        <source>Quit the running Quillet.</source>
+        <translation>実行中のクイレットを終了します。</translation>
+    </message>
+    <message id="CLI_DID_YOU_MEAN">
+        <source>did you mean %1?</source>
+        <translation>%1 のことですか?</translation>
+    </message>
+    <message id="CLI_SEE_HELP">
+        <source>Run quillet --help to see what it takes.</source>
+        <translation>使い方は quillet --help で確認できます。</translation>
+    </message>
+    <message id="CLI_UNKNOWN_OPTION">
+        <source>unknown option %1</source>
+        <translation>不明なオプション %1</translation>
+    </message>
+    <message id="CLI_UNEXPECTED_ARGUMENT">
+        <source>unexpected argument %1</source>
+        <translation>余分な引数 %1</translation>
     </message>
 </context>
 </TS>

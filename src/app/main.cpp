@@ -1,10 +1,13 @@
 #include <QApplication>
-#include <QCommandLineParser>
+#include <QFileInfo>
 #include <QLocale>
+#include <QLockFile>
 #include <QSettings>
+#include <QSystemTrayIcon>
 #include <cstdio>
 
 #include "app/AppIcon.h"
+#include "app/CommandLine.h"
 #include "app/InstanceChannel.h"
 #include "app/PlatformServices.h"
 #include "app/QuilletboxApp.h"
@@ -38,36 +41,6 @@ int sendToRunningInstance(const QString& command) {
     return done ? 0 : 1;
 }
 
-// The request for a running instance named on the command line, if any.
-QString commandFromArguments(const QCoreApplication& app) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Quillet, a clipboard history and phrase tray."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addOption({QStringLiteral("history-menu"),
-                      QStringLiteral("Show the history menu of the running Quillet.")});
-    parser.addOption({QStringLiteral("phrase-menu"),
-                      QStringLiteral("Show the phrase menu of the running Quillet.")});
-    parser.addOption({QStringLiteral("search"),
-                      QStringLiteral("Show the history search panel of the running Quillet.")});
-    parser.addOption({QStringLiteral("manage-phrases"),
-                      QStringLiteral("Open the phrase library window of the running Quillet.")});
-    parser.addOption({QStringLiteral("settings"),
-                      QStringLiteral("Open the settings window of the running Quillet.")});
-    parser.addOption({QStringLiteral("quit"), QStringLiteral("Quit the running Quillet.")});
-    parser.addOption(
-        {QStringLiteral("status"),
-         QStringLiteral("Say whether Quillet is running (exit status 0 when it is).")});
-    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
-    parser.process(app);  // exits for --help, --version and unknown options
-    for (const char* name :
-         {"history-menu", "phrase-menu", "search", "manage-phrases", "settings", "quit"})
-        if (parser.isSet(QString::fromLatin1(name))) return QString::fromLatin1(name);
-    if (parser.isSet(QStringLiteral("status"))) return QStringLiteral("ping");
-    return {};
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -78,8 +51,11 @@ int main(int argc, char** argv) {
         // The arguments are read before the GUI exists: a request for the running instance
         // needs no display.
         QCoreApplication probe(argc, argv);
-        const QString command = commandFromArguments(probe);
-        if (!command.isEmpty()) return sendToRunningInstance(command);
+        QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
+        Catalogue::install(probe, Catalogue::languageFor(QLocale::system().uiLanguages()));
+        const CommandLine commandLine = CommandLine::read(probe);
+        if (commandLine.exitCode) return *commandLine.exitCode;
+        if (!commandLine.request.isEmpty()) return sendToRunningInstance(commandLine.request);
     }
 
     QApplication app(argc, argv);
@@ -107,9 +83,22 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    auto storage = StorageService::open(StorageService::defaultPath(), &error);
+    const QString storePath = StorageService::defaultPath();
+    auto storage = StorageService::open(storePath, &error);
     if (!storage) {
         std::fprintf(stderr, "Failed to initialize SwiftData container: %s\n", qPrintable(error));
+        return 1;
+    }
+    // One Quillet per store, whatever runtime folder it was started with: two on one store
+    // would record every copy twice.
+    QLockFile storeLock(QFileInfo(storePath).absolutePath() + QStringLiteral("/quillet.lock"));
+    storeLock.setStaleLockTime(0);
+    if (!storeLock.tryLock(0) && storeLock.error() == QLockFile::LockFailedError) {
+        qint64 pid = 0;
+        QString host, application;
+        storeLock.getLockInfo(&pid, &host, &application);
+        //% "Another Quillet (process %1) already uses %2."
+        std::fprintf(stderr, "%s\n", qPrintable(qtTrId("STORE_IN_USE").arg(pid).arg(storePath)));
         return 1;
     }
 
@@ -117,5 +106,11 @@ int main(int argc, char** argv) {
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("quillet"),
                        QStringLiteral("quillet"));
     QuilletboxApp quillet(std::move(storage), platform, channel, settings);
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        //% "There is no system tray: Quillet runs without its icon. Its hot keys work, and so do
+        //quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit
+        //(bind them to keys in your desktop's settings)."
+        qCWarning(lcApp).noquote() << qtTrId("NO_SYSTEM_TRAY");
+    }
     return app.exec();
 }

@@ -73,13 +73,7 @@ void PanelCoordinator::showSettingsWindow() {
         //% "設定"
         m_settingsWindow->setWindowTitle(qtTrId("SETTINGS_TITLE"));
         m_settingsWindow->installEventFilter(this);
-        QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
-        if (!screen) screen = QGuiApplication::primaryScreen();
-        if (screen) {
-            QRect frame(QPoint(), m_settingsWindow->size());
-            frame.moveCenter(screen->availableGeometry().center());
-            m_settingsWindow->move(frame.topLeft());
-        }
+        placeOnPointerScreen(m_settingsWindow);
     }
     m_settingsWindow->show();
     m_settingsWindow->raise();
@@ -93,13 +87,7 @@ void PanelCoordinator::showManagementWindow() {
         //% "定型文の管理"
         window->setWindowTitle(qtTrId("MANAGE_PHRASES_TITLE"));
         window->resize(managementWidth, managementHeight);
-        QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
-        if (!screen) screen = QGuiApplication::primaryScreen();
-        if (screen) {
-            QRect frame(QPoint(), window->size());
-            frame.moveCenter(screen->availableGeometry().center());
-            window->move(frame.topLeft());
-        }
+        placeOnPointerScreen(window);
         window->installEventFilter(this);
         m_managementWindow = window;
     }
@@ -133,12 +121,31 @@ void PanelCoordinator::createSearchPanel() {
 }
 
 void PanelCoordinator::centreOnPointerScreen() {
+    placeOnPointerScreen(m_searchPanel.get());
+}
+
+void PanelCoordinator::placeOnPointerScreen(QWidget* window) {
     QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
     if (!screen) screen = QGuiApplication::primaryScreen();
     if (!screen) return;
-    QRect frame = m_searchPanel->frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    m_searchPanel->move(frame.topLeft());
+    // A window that does not fit (a small screen, a large scale factor) is made smaller
+    // rather than left with its controls out of reach.
+    const QRect frame = window->frameGeometry();
+    const QRect fitted = fitInside(frame, screen->availableGeometry());
+    if (fitted.size() != frame.size())
+        window->resize(window->size() - (frame.size() - fitted.size()));
+    window->move(fitted.topLeft());
+}
+
+QRect PanelCoordinator::fitInside(QRect frame, const QRect& available) {
+    frame.setSize(frame.size().boundedTo(available.size()));
+    frame.moveCenter(available.center());
+    // Odd sizes can leave the centred frame a pixel outside; the top-left corner wins.
+    if (frame.right() > available.right()) frame.moveRight(available.right());
+    if (frame.bottom() > available.bottom()) frame.moveBottom(available.bottom());
+    if (frame.left() < available.left()) frame.moveLeft(available.left());
+    if (frame.top() < available.top()) frame.moveTop(available.top());
+    return frame;
 }
 
 bool PanelCoordinator::eventFilter(QObject* watched, QEvent* event) {

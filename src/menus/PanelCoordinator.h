@@ -2,10 +2,12 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
+#include <QWidget>
 #include <memory>
 
 class QSizeGrip;
-class QWidget;
+
 
 namespace quillet {
 
@@ -48,6 +50,10 @@ public:
     // The phrase management window while it is open.
     QWidget* managementWindow() const { return m_managementWindow; }
 
+    // `frame` centred on `available`, shrunk where it is larger and kept inside it, whatever
+    // the scale factor and wherever the screen's origin lies.
+    static QRect fitInside(QRect frame, const QRect& available);
+
     static constexpr int panelWidth = 400;
     static constexpr int panelHeight = 500;
     static constexpr int managementWidth = 800;
@@ -59,6 +65,7 @@ protected:
 private:
     void createSearchPanel();
     void centreOnPointerScreen();
+    void placeOnPointerScreen(QWidget* window);
     void applicationStateChanged(Qt::ApplicationState state);
 
     HistoryViewModel& m_viewModel;
@@ -75,7 +82,7 @@ private:
     // that happens before (the menu we were opened from closing) must not hide it.
     bool m_panelActivated = false;
     SettingsView* m_settingsWindow = nullptr;  // owned until it closes, then deleted later
-    QPointer<QWidget> m_managementWindow;  // deletes itself once closed
+    QPointer<QWidget> m_managementWindow;      // deletes itself once closed
 };
 
 }  // namespace quillet

@@ -1,0 +1,118 @@
+#include "app/CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace quillet {
+
+namespace {
+
+// The requests a running instance answers, in the order --help lists them.
+const char* const kRequests[] = {"history-menu", "phrase-menu", "search", "manage-phrases",
+                                 "settings",     "status",      "quit"};
+
+int editDistance(const QString& a, const QString& b) {
+    std::vector<int> row(size_t(b.size()) + 1);
+    for (size_t j = 0; j < row.size(); ++j) row[j] = int(j);
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = int(i);
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const int above = row[size_t(j)];
+            row[size_t(j)] = std::min(
+                {above + 1, row[size_t(j - 1)] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row.back();
+}
+
+}  // namespace
+
+std::optional<QString> CommandLine::nearestOption(const QString& argument) {
+    QString bare = argument;
+    while (bare.startsWith(u'-')) bare.remove(0, 1);
+    bare = bare.section(u'=', 0, 0).toLower();
+    std::optional<QString> best;
+    int bestDistance = 4;  // further than that is a different word
+    for (const char* request : kRequests) {
+        const int distance = editDistance(bare, QString::fromLatin1(request));
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = QStringLiteral("--") + QString::fromLatin1(request);
+        }
+    }
+    return best;
+}
+
+CommandLine CommandLine::read(const QCoreApplication& app) {
+    QCommandLineParser parser;
+    //% "Quillet keeps every text you copy and a library of phrases, and pastes them back into the
+    //window you were working in.\n\nStarted without options it runs in the system tray.
+    //Shift+Super+V opens the history menu, Shift+Super+C the phrase menu (change them in the
+    //settings window). With one of the options below it asks the running Quillet and
+    //exits.\n\nFiles: $XDG_DATA_HOME/quillet/history.sqlite (history and phrases),
+    //$XDG_CONFIG_HOME/quillet/quillet.ini (settings).\nEnvironment: LANG and LANGUAGE choose
+    //English or Japanese; QT_LOGGING_RULES tunes the warnings on standard error
+    //(\"quillet.*.debug=true\" for more)."
+    parser.setApplicationDescription(qtTrId("CLI_DESCRIPTION"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    //% "Show the history menu of the running Quillet at the pointer."
+    parser.addOption({QStringLiteral("history-menu"), qtTrId("CLI_HISTORY_MENU")});
+    //% "Show the phrase menu of the running Quillet at the pointer."
+    parser.addOption({QStringLiteral("phrase-menu"), qtTrId("CLI_PHRASE_MENU")});
+    //% "Show the history search panel of the running Quillet."
+    parser.addOption({QStringLiteral("search"), qtTrId("CLI_SEARCH")});
+    //% "Open the phrase library window of the running Quillet."
+    parser.addOption({QStringLiteral("manage-phrases"), qtTrId("CLI_MANAGE_PHRASES")});
+    //% "Open the settings window of the running Quillet."
+    parser.addOption({QStringLiteral("settings"), qtTrId("CLI_SETTINGS")});
+    //% "Say whether Quillet is running (exit status 0 when it is)."
+    parser.addOption({QStringLiteral("status"), qtTrId("CLI_STATUS")});
+    //% "Quit the running Quillet."
+    parser.addOption({QStringLiteral("quit"), qtTrId("CLI_QUIT")});
+
+    // A mistake never starts a second tray program: it is named, with the option meant.
+    auto mistake = [](const QString& what, const QString& argument) {
+        QString line = what;
+        if (const auto nearest = nearestOption(argument))
+            //% "did you mean %1?"
+            line += QStringLiteral(" (") + qtTrId("CLI_DID_YOU_MEAN").arg(*nearest) + u')';
+        //% "Run quillet --help to see what it takes."
+        std::fprintf(stderr, "quillet: %s\n%s\n", qPrintable(line),
+                     qPrintable(qtTrId("CLI_SEE_HELP")));
+        return CommandLine{{}, 2};
+    };
+    if (!parser.parse(app.arguments())) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (!unknown.isEmpty())
+            //% "unknown option %1"
+            return mistake(
+                qtTrId("CLI_UNKNOWN_OPTION")
+                    .arg((unknown.first().size() > 1 ? QStringLiteral("--") : QStringLiteral("-")) +
+                         unknown.first()),
+                unknown.first());
+        std::fprintf(stderr, "quillet: %s\n", qPrintable(parser.errorText()));
+        return {{}, 2};
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        const QString stray = parser.positionalArguments().first();
+        //% "unexpected argument %1"
+        return mistake(qtTrId("CLI_UNEXPECTED_ARGUMENT").arg(stray), stray);
+    }
+    if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("help-all"))) parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
+    for (const char* request : kRequests) {
+        if (!parser.isSet(QString::fromLatin1(request))) continue;
+        const QString name = QString::fromLatin1(request);
+        return {name == QLatin1String("status") ? QStringLiteral("ping") : name, {}};
+    }
+    return {};
+}
+
+}  // namespace quillet

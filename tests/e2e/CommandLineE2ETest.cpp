@@ -1,0 +1,71 @@
+// The command line as a newcomer meets it: mistakes are named and never start a second tray
+// program, and one store is never shared by two running instances.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QRegularExpression>
+
+#include "e2e/E2EEnvironment.h"
+#include "e2e/QuilletDriver.h"
+
+namespace quillet::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class CommandLineE2E : public ::testing::Test {
+protected:
+    // Runs quillet with `arguments` (standard error folded into the output) in `environment`.
+    CommandResult run(const QStringList& arguments, const QStringList& environment) {
+        ChildProcess::Options options;
+        options.environment = environment;
+        options.showErrors = false;
+        return runCommand(
+            QStringList{"sh", "-c", "\"$0\" \"$@\" 2>&1", quilletBinary()} + arguments, 10s,
+            options);
+    }
+
+    QuilletDriver quillet{*e2eDisplay};
+};
+
+TEST_F(CommandLineE2E, AMistakeIsNamedWithTheOptionMeantAndStartsNothing) {
+    struct Case {
+        QString argument;
+        QByteArray named;
+    };
+    for (const Case& c : {Case{"history-menu", "unexpected argument history-menu"},
+                          Case{"--histroy-menu", "unknown option --histroy-menu"},
+                          Case{"-x", "unknown option -x"}}) {
+        const CommandResult result = run({c.argument}, quillet.environment() << "LANGUAGE=en");
+        ASSERT_TRUE(result.finished)
+            << "a mistake started the tray program: " << qPrintable(c.argument);
+        EXPECT_EQ(result.exitCode, 2) << qPrintable(c.argument);
+        EXPECT_TRUE(result.output.contains(c.named)) << result.output.constData();
+        if (c.argument != "-x") {
+            EXPECT_TRUE(result.output.contains("did you mean --history-menu?"))
+                << result.output.constData();
+        }
+    }
+    QByteArray status;
+    EXPECT_EQ(quillet.command("--status", &status), 1);
+    EXPECT_EQ(status, "Quillet is not running.\n");
+}
+
+TEST_F(CommandLineE2E, ASecondInstanceOnTheSameStoreIsRefusedWhateverItsRuntimeFolder) {
+    QString error;
+    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    QStringList otherRuntime = quillet.environment();
+    const QString elsewhere = quillet.home().file("run2");
+    QDir().mkpath(elsewhere);
+    QFile::setPermissions(elsewhere, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    otherRuntime.replaceInStrings(QRegularExpression("^XDG_RUNTIME_DIR=.*"),
+                                  "XDG_RUNTIME_DIR=" + elsewhere);
+    const CommandResult second = run({}, otherRuntime << "LANGUAGE=en");
+    ASSERT_TRUE(second.finished) << "a second instance kept running on the same store";
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_TRUE(second.output.contains(quillet.storePath().toUtf8())) << second.output.constData();
+}
+
+}  // namespace
+}  // namespace quillet::test
