@@ -351,5 +351,26 @@ Environment: LANG and LANGUAGE choose English or Japanese; QT_LOGGING_RULES tune
         <source>unexpected argument %1</source>
         <translation>unexpected argument %1</translation>
     </message>
+    <message id="SAVE_FAILED_TITLE">
+        <source>Quillet cannot save</source>
+        <translation>Quillet cannot save</translation>
+    </message>
+    <message id="SAVE_FAILED_MESSAGE">
+        <source>%1
+New copies are kept and saved as soon as this is resolved.</source>
+        <translation>%1
+New copies are kept and saved as soon as this is resolved.</translation>
+    </message>
+    <message id="STORE_DAMAGED_TITLE">
+        <source>The history file is damaged</source>
+        <translation>The history file is damaged</translation>
+    </message>
+    <message id="STORE_DAMAGED_MESSAGE">
+        <source>%1: %2
+Quillet keeps working with it; keep a copy of the file
+</source>
+        <translation>%1: %2
+Quillet keeps working with it; keep a copy of the file before anything else.</translation>
+    </message>
 </context>
 </TS>

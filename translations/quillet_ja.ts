@@ -344,5 +344,26 @@
         <source>unexpected argument %1</source>
         <translation>余分な引数 %1</translation>
     </message>
+    <message id="SAVE_FAILED_TITLE">
+        <source>Quillet cannot save</source>
+        <translation>保存できません</translation>
+    </message>
+    <message id="SAVE_FAILED_MESSAGE">
+        <source>%1
+New copies are kept and saved as soon as this is resolved.</source>
+        <translation>%1
+新しいコピーは保持され、解決しだい保存されます。</translation>
+    </message>
+    <message id="STORE_DAMAGED_TITLE">
+        <source>The history file is damaged</source>
+        <translation>履歴ファイルが破損しています</translation>
+    </message>
+    <message id="STORE_DAMAGED_MESSAGE">
+        <source>%1: %2
+Quillet keeps working with it; keep a copy of the file
+</source>
+        <translation>%1: %2
+クイレットはこのまま動作します。まずファイルのコピーを取っておいてください。</translation>
+    </message>
 </context>
 </TS>

@@ -1,6 +1,7 @@
 #include "app/QuilletboxApp.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include "app/InstanceChannel.h"
 #include "app/PlatformServices.h"
@@ -16,9 +17,11 @@
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
 #include "phrases/FileChooser.h"
+#include "platform/Logging.h"
 #include "settings/SettingsViewModel.h"
 #include "settings/UpdateCheckService.h"
 #include "store/StorageService.h"
+#include "store/StoreCheck.h"
 
 namespace quillet {
 
@@ -59,6 +62,7 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
         .quit = [] { QApplication::quit(); },
     });
     channel.setHandler([this](const QString& command) { return handleCommand(command); });
+    watchStoreHealth();
 
     // The hot keys' actions only queue their menu, so it opens after the key event is handled.
     m_menuHotkeys = std::make_unique<MenuHotkeys>(
@@ -113,6 +117,36 @@ bool QuilletboxApp::handleCommand(const QString& command) {
         return false;
     }
     return true;
+}
+
+void QuilletboxApp::watchStoreHealth() {
+    // A failed save keeps its clips for the next one (the disk may have room again later);
+    // the user hears of it once per streak of failures, not once per copy.
+    StorageContext& context = m_storageService->context();
+    connect(&context, &StorageContext::saveFailed, this, [this](const QString& reason) {
+        if (m_saveFailing) return;
+        m_saveFailing = true;
+        //% "Quillet cannot save"
+        m_tray->notify(qtTrId("SAVE_FAILED_TITLE"),
+                       //% "%1\nNew copies are kept and saved as soon as this is resolved."
+                       qtTrId("SAVE_FAILED_MESSAGE").arg(reason));
+    });
+    connect(&context, &StorageContext::didSave, this, [this] { m_saveFailing = false; });
+
+    // Damage is looked for once, after start-up has settled, on a thread of its own.
+    m_storeCheck = std::make_unique<StoreCheck>(m_storageService->filePath());
+    connect(m_storeCheck.get(), &StoreCheck::finished, this,
+            [this](bool sound, const QString& problems) {
+                if (sound) return;
+                const QString file = m_storageService->filePath();
+                qCWarning(lcStore) << file << "is damaged:" << problems;
+                //% "The history file is damaged"
+                m_tray->notify(qtTrId("STORE_DAMAGED_TITLE"),
+                               //% "%1: %2\nQuillet keeps working with it; keep a copy of the file
+                               //before anything else."
+                               qtTrId("STORE_DAMAGED_MESSAGE").arg(file, problems.left(300)));
+            });
+    QTimer::singleShot(5000, m_storeCheck.get(), &StoreCheck::start);
 }
 
 }  // namespace quillet

@@ -21,6 +21,7 @@ class QuickPhraseMenuService;
 class SettingsViewModel;
 class StorageService;
 class TrayMenu;
+class StoreCheck;
 class UpdateCheckService;
 struct PlatformServices;
 
@@ -37,6 +38,7 @@ public:
 
 private:
     bool handleCommand(const QString& command);
+    void watchStoreHealth();
 
     QTextStream m_log;
     std::unique_ptr<StorageService> m_storageService;
@@ -53,6 +55,8 @@ private:
     std::unique_ptr<QuickMenuService> m_quickMenuService;
     std::unique_ptr<QuickPhraseMenuService> m_quickPhraseMenuService;
     std::unique_ptr<TrayMenu> m_tray;
+    std::unique_ptr<StoreCheck> m_storeCheck;
+    bool m_saveFailing = false;  // the user heard of this streak of failed saves
 };
 
 }  // namespace quillet

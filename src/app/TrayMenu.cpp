@@ -44,4 +44,8 @@ TrayMenu::TrayMenu(Actions actions, QObject* parent)
     m_icon.show();
 }
 
+void TrayMenu::notify(const QString& title, const QString& message) {
+    m_icon.showMessage(title, message, QSystemTrayIcon::Warning, 15000);
+}
+
 }  // namespace quillet

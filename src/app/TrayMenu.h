@@ -21,6 +21,9 @@ public:
 
     explicit TrayMenu(Actions actions, QObject* parent = nullptr);
 
+    // A notice from the tray icon, for failures the user must know of.
+    void notify(const QString& title, const QString& message);
+
     QMenu& menu() { return m_menu; }
     QSystemTrayIcon& icon() { return m_icon; }
 

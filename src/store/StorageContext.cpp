@@ -182,6 +182,7 @@ bool StorageContext::save(QString* error) {
         // room again.
         qCWarning(lcStore) << "save failed, changes kept for the next save:" << reason;
         m_lastError = reason;
+        emit saveFailed(reason);
         if (error != nullptr) *error = reason;
         return false;
     };

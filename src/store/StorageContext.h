@@ -87,6 +87,8 @@ public:
 
 signals:
     void didSave(const quillet::SaveSummary& summary);
+    // A save failed; its changes stay pending for the next one.
+    void saveFailed(const QString& reason);
 
 private:
     friend class Record;

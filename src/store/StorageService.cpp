@@ -238,6 +238,10 @@ bool isIndexedSearch(const QString& searchText) {
 
 }  // namespace
 
+QString StorageService::filePath() const {
+    return QString::fromUtf8(sqlite3_db_filename(m_db, "main"));
+}
+
 QString StorageService::defaultPath() {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
            QStringLiteral("/history.sqlite");

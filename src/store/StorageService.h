@@ -27,6 +27,8 @@ public:
                                                 int busyTimeoutMs = 5000);
     // The store's place under the user's data folder.
     static QString defaultPath();
+    // The file this store was opened from.
+    QString filePath() const;
 
     ~StorageService() override;
 

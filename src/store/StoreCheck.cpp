@@ -1,0 +1,60 @@
+#include "store/StoreCheck.h"
+
+#include <sqlite3.h>
+
+#include <QFile>
+#include <QMetaObject>
+#include <QStringList>
+
+namespace quillet {
+
+StoreCheck::StoreCheck(QString path, QObject* parent) : QObject(parent), m_path(std::move(path)) {}
+
+StoreCheck::~StoreCheck() {
+    m_stopping = true;
+    if (sqlite3* db = m_db.load()) sqlite3_interrupt(db);
+    if (m_thread.joinable()) m_thread.join();
+}
+
+void StoreCheck::start() {
+    if (m_thread.joinable()) return;
+    m_thread = std::thread([this] { run(); });
+}
+
+void StoreCheck::run() {
+    sqlite3* db = nullptr;
+    QStringList problems;
+    if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, SQLITE_OPEN_READONLY,
+                        nullptr) != SQLITE_OK) {
+        problems << QString::fromUtf8(db ? sqlite3_errmsg(db) : "cannot open");
+    } else {
+        m_db = db;
+        if (m_stopping) sqlite3_interrupt(db);
+        sqlite3_busy_timeout(db, 5000);
+        sqlite3_stmt* statement = nullptr;
+        // Ten findings say enough; the full list can be long on a badly damaged file.
+        if (sqlite3_prepare_v2(db, "PRAGMA quick_check(10)", -1, &statement, nullptr) ==
+            SQLITE_OK) {
+            int rc;
+            while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+                const QString line = QString::fromUtf8(text ? text : "");
+                if (line != QLatin1String("ok")) problems << line;
+            }
+            if (rc != SQLITE_DONE && !m_stopping) problems << QString::fromUtf8(sqlite3_errmsg(db));
+        } else {
+            problems << QString::fromUtf8(sqlite3_errmsg(db));
+        }
+        sqlite3_finalize(statement);
+        m_db = nullptr;
+    }
+    sqlite3_close(db);
+    if (m_stopping) return;
+    const QString found = problems.join(QStringLiteral("; "));
+    // Queued to this object's thread; the destructor joins this thread before QObject's
+    // destructor drops what is still queued.
+    QMetaObject::invokeMethod(
+        this, [this, found] { emit finished(found.isEmpty(), found); }, Qt::QueuedConnection);
+}
+
+}  // namespace quillet

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <thread>
+
+struct sqlite3;
+
+namespace quillet {
+
+// Checks a store file for damage (SQLite's quick_check) on a thread and connection of its
+// own, so a large history never holds up the program; `finished` arrives on this object's
+// thread. Destroying the object interrupts a check that is still running.
+class StoreCheck : public QObject {
+    Q_OBJECT
+public:
+    explicit StoreCheck(QString path, QObject* parent = nullptr);
+    ~StoreCheck() override;
+
+    void start();
+
+signals:
+    // `problems` is empty when the file is sound; otherwise SQLite's first findings.
+    void finished(bool sound, const QString& problems);
+
+private:
+    void run();
+
+    const QString m_path;
+    std::atomic<sqlite3*> m_db = nullptr;  // while the check runs, for interruption
+    std::atomic<bool> m_stopping = false;
+    std::thread m_thread;
+};
+
+}  // namespace quillet
