@@ -29,3 +29,15 @@ bench: build
 
 clean:
 	rm -rf $(BUILD)
+
+# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer in a folder of
+# its own. Leaks of system libraries we cannot free are listed in tests/sanitizer-suppressions.
+SANITIZE_FLAGS = -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
+check-sanitize: setup
+	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_FLAGS)"
+	cmake --build build-sanitize -j $(JOBS)
+	cd build-sanitize && \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer-suppressions:print_suppressions=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure --timeout 900 -E 'package|fuzz'
+
