@@ -372,5 +372,9 @@ Quillet keeps working with it; keep a copy of the file
         <translation>%1: %2
 Quillet keeps working with it; keep a copy of the file before anything else.</translation>
     </message>
+    <message id="TOOLTIP_MATCH_LINE">
+        <source>Line %1: %2</source>
+        <translation>Line %1: %2</translation>
+    </message>
 </context>
 </TS>

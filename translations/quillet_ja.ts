@@ -365,5 +365,9 @@ Quillet keeps working with it; keep a copy of the file
         <translation>%1: %2
 クイレットはこのまま動作します。まずファイルのコピーを取っておいてください。</translation>
     </message>
+    <message id="TOOLTIP_MATCH_LINE">
+        <source>Line %1: %2</source>
+        <translation>%1 行目: %2</translation>
+    </message>
 </context>
 </TS>

@@ -123,6 +123,15 @@ QStringList HistoryItemDelegate::previewLines(const QString& text, const QFont& 
     return visual;
 }
 
+QList<QPair<qsizetype, qsizetype>> HistoryItemDelegate::matchSpans(const QString& line,
+                                                                   const QString& query) {
+    QList<QPair<qsizetype, qsizetype>> spans;
+    if (query.isEmpty()) return spans;
+    for (qsizetype at = line.indexOf(query); at >= 0; at = line.indexOf(query, at + query.size()))
+        spans.append({at, query.size()});
+    return spans;
+}
+
 int HistoryItemDelegate::rowHeight() const {
     const QFontMetrics content(m_contentFont);
     const QFontMetrics time(m_timeFont);
@@ -172,7 +181,16 @@ void HistoryItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
 
     painter->setFont(m_contentFont);
     painter->setPen(palette.color(QPalette::WindowText));
+    QColor mark = palette.color(QPalette::Highlight);
+    mark.setAlphaF(0.35);
     for (const QString& line : lines) {
+        // What the search matched, marked behind the text (a match cut by a wrap or the
+        // ellipsis is not marked; the tooltip shows the whole line).
+        for (const auto& [start, length] : matchSpans(line, m_highlight)) {
+            const int x = textLeft + contentMetrics.horizontalAdvance(line.left(start));
+            const int w = contentMetrics.horizontalAdvance(line.mid(start, length));
+            painter->fillRect(QRect(x, y, w, contentMetrics.height()), mark);
+        }
         painter->drawText(textLeft, y + contentMetrics.ascent(), line);
         y += contentMetrics.lineSpacing();
     }

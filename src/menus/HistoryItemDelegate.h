@@ -31,6 +31,11 @@ public:
     static QStringList previewLines(const QString& text, const QFont& font, int width,
                                     int maxLines = contentLines);
 
+    // The text whose occurrences are marked in every row (the search), empty for none.
+    void setHighlight(const QString& text) { m_highlight = text; }
+    // Where `query` occurs in `line`, as (start, length) pairs, left to right, not overlapping.
+    static QList<QPair<qsizetype, qsizetype>> matchSpans(const QString& line, const QString& query);
+
     QFont contentFont() const { return m_contentFont; }
     QFont timeFont() const { return m_timeFont; }
 
@@ -48,6 +53,7 @@ private:
     QFont m_contentFont;
     QFont m_timeFont;
     QIcon m_documentIcon;
+    QString m_highlight;
 };
 
 }  // namespace quillet

@@ -1,5 +1,7 @@
 #include "menus/HistoryListModel.h"
 
+#include <QStringList>
+#include <algorithm>
 #include <limits>
 
 #include "history/HistoryViewModel.h"
@@ -39,10 +41,13 @@ QVariant HistoryListModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     if (role == SelectedRole) return index.row() == m_selectedRow;
-    if (role != Qt::DisplayRole && role != ContentRole && role != TimestampRole) return {};
+    if (role != Qt::DisplayRole && role != ContentRole && role != TimestampRole &&
+        role != Qt::ToolTipRole)
+        return {};
     const std::shared_ptr<ClipItem> clip = m_items.at(index.row());
     if (!clip) return {};
     if (role == TimestampRole) return clip->timestamp();
+    if (role == Qt::ToolTipRole) return tooltip(clip->content(), m_viewModel.searchText());
     return clip->content();
 }
 
@@ -86,6 +91,44 @@ void HistoryListModel::selectionMoved() {
         const QModelIndex changed = index(int(row));
         emit dataChanged(changed, changed, {SelectedRole});
     }
+}
+
+QString HistoryListModel::tooltip(const QString& content, const QString& query) {
+    auto shown = [](QStringView line) {
+        QString text = line.left(tooltipLineChars).toString();
+        if (line.size() > tooltipLineChars) text += QChar(0x2026);
+        return text.toHtmlEscaped();
+    };
+    // Lines are found one at a time, so a clip of a million lines costs only what is shown.
+    QStringList lines;
+    qsizetype pos = 0;
+    while (pos <= content.size() && lines.size() < tooltipLines) {
+        qsizetype end = content.indexOf(u'\n', pos);
+        if (end < 0) end = content.size();
+        lines << shown(QStringView(content).mid(pos, end - pos));
+        pos = end + 1;
+    }
+    if (pos <= content.size()) lines << QString(QChar(0x22EF));  // more lines follow
+
+    const qsizetype match = query.isEmpty() ? -1 : content.indexOf(query);
+    const qsizetype lineStart = match > 0 ? content.lastIndexOf(u'\n', match) + 1 : 0;
+    // Shown already: on one of the lines above, within the part of it that is shown.
+    const bool shownAbove =
+        match >= 0 && match < pos && match + query.size() - lineStart <= tooltipLineChars;
+    if (match >= 0 && !shownAbove) {
+        qsizetype lineEnd = content.indexOf(u'\n', match);
+        if (lineEnd < 0) lineEnd = content.size();
+        const qsizetype lineNumber = QStringView(content).left(lineStart).count(u'\n') + 1;
+        // The match itself is kept in view when the line is long.
+        const qsizetype from = std::max(lineStart, match - tooltipLineChars / 2);
+        //% "Line %1: %2"
+        lines << QStringLiteral("<b>%1</b>")
+                     .arg(qtTrId("TOOLTIP_MATCH_LINE")
+                              .arg(QString::number(lineNumber),
+                                   shown(QStringView(content).mid(from, lineEnd - from))));
+    }
+    return QStringLiteral("<p style=\"white-space:pre\">") + lines.join(QStringLiteral("<br>")) +
+           QStringLiteral("</p>");
 }
 
 }  // namespace quillet

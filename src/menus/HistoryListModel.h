@@ -27,6 +27,12 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+    // A row's tooltip (rich text, everything escaped): the clip's first `tooltipLines` lines
+    // and, when the first match of `query` lies further down, the line that holds it.
+    static QString tooltip(const QString& content, const QString& query);
+    static constexpr int tooltipLines = 40;
+    static constexpr int tooltipLineChars = 200;
     QHash<int, QByteArray> roleNames() const override;
 
     // The clip shown in `row`, or null.

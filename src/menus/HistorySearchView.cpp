@@ -83,6 +83,7 @@ HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, 
 
     m_list->setModel(m_model);
     m_list->setItemDelegate(m_delegate);
+    m_delegate->setHighlight(m_viewModel.searchText());
     m_list->setUniformItemSizes(true);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -113,6 +114,8 @@ HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, 
     connect(&m_viewModel, &HistoryViewModel::searchTextChanged, this, [this] {
         if (m_searchField->text() != m_viewModel.searchText())
             m_searchField->setText(m_viewModel.searchText());
+        m_delegate->setHighlight(m_viewModel.searchText());
+        m_list->viewport()->update();
     });
     connect(&m_viewModel, &HistoryViewModel::itemsChanged, this, &HistorySearchView::itemsChanged);
     connect(&m_viewModel, &HistoryViewModel::selectedIndexChanged, this,
