@@ -32,7 +32,7 @@ for mb in ${sizes[@]}; do
   answers=()
   while [[ $(sqlite3 "$store" "SELECT count(*) FROM ClipItem") -eq $before ]]; do
     t=$(now_ms)
-    "$quillet" --status >/dev/null
+    "$quillet" --status >/dev/null 2>&1 || echo "  no answer within 3 s"
     answers+=($(( $(now_ms) - t )))
     (( $(now_ms) - start > 600000 )) && { echo "not recorded within 10 minutes"; break; }
   done
