@@ -76,17 +76,6 @@ TEST_F(PhraseLibraryTest, DraggingCategoriesRenumbersAllOfThemAndSurvivesReopeni
     EXPECT_EQ(numbers, (std::vector<qint64>{0, 1, 2}));
 }
 
-TEST_F(PhraseLibraryTest, DeletingACategoryTakesItsPhrasesFromTheStore) {
-    auto gone = category("gone", {"a", "b"});
-    auto kept = category("kept", {"c"});
-    const auto phrases = gone->items();
-    library.deleteCategory(gone);
-    EXPECT_EQ(names(), QStringList{"kept"});
-    for (const auto& phrase : phrases) EXPECT_TRUE(phrase->isDeleted());
-    EXPECT_EQ(storage->context().fetchPhrases({}).size(), 1u) << "no orphan phrase is left";
-    EXPECT_EQ(titles(kept), QStringList{"c"});
-}
-
 TEST_F(PhraseLibraryTest, AnImportAppendsInFileOrderInOneSave) {
     auto target = category("target", {"a", "b", "c"});
     const auto phrases = target->sortedItems();
