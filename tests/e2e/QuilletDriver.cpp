@@ -22,6 +22,31 @@ ChildProcess::Options optionsFor(const XvfbSession& x, const QStringList& extra 
     return options;
 }
 
+// The rows of a read-only query on the store file, every column as text; none when the file
+// cannot be read.
+QList<QStringList> readRows(const QString& path, const char* sql, const QString& argument = {}) {
+    QList<QStringList> rows;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray bound = argument.toUtf8();
+    if (sqlite3_open_v2(qPrintable(path), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_busy_timeout(db, 2000) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK) {
+        if (!argument.isNull())
+            sqlite3_bind_text(stmt, 1, bound.constData(), int(bound.size()), SQLITE_TRANSIENT);
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            QStringList row;
+            for (int c = 0; c < sqlite3_column_count(stmt); ++c)
+                row << QString::fromUtf8(static_cast<const char*>(sqlite3_column_blob(stmt, c)),
+                                         sqlite3_column_bytes(stmt, c));
+            rows << row;
+        }
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return rows;
+}
+
 }  // namespace
 
 QString quilletBinary() {
@@ -106,21 +131,9 @@ int QuilletDriver::command(const QString& argument, QByteArray* output) {
 
 QStringList QuilletDriver::clips() const {
     QStringList result;
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(qPrintable(storePath()), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        return result;
-    }
-    sqlite3_busy_timeout(db, 2000);
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT content FROM ClipItem ORDER BY timestamp DESC, pk DESC", -1,
-                           &stmt, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(stmt) == SQLITE_ROW)
-            result << QString::fromUtf8(static_cast<const char*>(sqlite3_column_blob(stmt, 0)),
-                                        sqlite3_column_bytes(stmt, 0));
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
+    for (const QStringList& row :
+         readRows(storePath(), "SELECT content FROM ClipItem ORDER BY timestamp DESC, pk DESC"))
+        result << row[0];
     return result;
 }
 
@@ -155,27 +168,12 @@ void QuilletDriver::addPhraseCategory(const QString& name, qint64 sortOrder,
 
 QList<QPair<QString, QString>> QuilletDriver::phrases(const QString& category) const {
     QList<QPair<QString, QString>> result;
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(qPrintable(storePath()), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        return result;
-    }
-    sqlite3_busy_timeout(db, 2000);
-    sqlite3_stmt* stmt = nullptr;
-    const QByteArray name = category.toUtf8();
-    auto text = [&stmt](int column) {
-        return QString::fromUtf8(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
-                                 sqlite3_column_bytes(stmt, column));
-    };
-    if (sqlite3_prepare_v2(db,
-                           "SELECT title, body FROM PhraseItem WHERE category = (SELECT id FROM "
-                           "PhraseCategory WHERE name = ? LIMIT 1) ORDER BY sortOrder",
-                           -1, &stmt, nullptr) == SQLITE_OK) {
-        sqlite3_bind_text(stmt, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
-        while (sqlite3_step(stmt) == SQLITE_ROW) result.append({text(0), text(1)});
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
+    for (const QStringList& row :
+         readRows(storePath(),
+                  "SELECT title, body FROM PhraseItem WHERE category = (SELECT id FROM "
+                  "PhraseCategory WHERE name = ? LIMIT 1) ORDER BY sortOrder",
+                  category))
+        result.append({row[0], row[1]});
     return result;
 }
 
@@ -185,23 +183,16 @@ void QuilletDriver::storeSetting(const QString& key, const QByteArray& value) {
     settings.sync();
 }
 
-void copyWithXclip(const XvfbSession& x, const QString& text, const QString& type) {
+void copyWithXclip(const XvfbSession& x, const QString& text) {
     ChildProcess::Options options = optionsFor(x);
     options.input = text.toUtf8();
-    QStringList arguments{"xclip", "-selection", "clipboard"};
-    if (!type.isEmpty()) arguments << "-t" << type;
-    runCommand(arguments, std::chrono::seconds(5), options);
+    runCommand({"xclip", "-selection", "clipboard"}, std::chrono::seconds(5), options);
 }
 
 void copyWithXsel(const XvfbSession& x, const QString& text) {
     ChildProcess::Options options = optionsFor(x);
     options.input = text.toUtf8();
     runCommand({"xsel", "--clipboard", "--input"}, std::chrono::seconds(5), options);
-}
-
-void copyFile(const XvfbSession& x, const QString& path, const QString& type) {
-    runCommand({"xclip", "-selection", "clipboard", "-t", type, "-i", path},
-               std::chrono::seconds(5), optionsFor(x));
 }
 
 bool staysTrue(const std::function<bool()>& predicate, std::chrono::milliseconds window) {

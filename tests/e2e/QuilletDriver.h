@@ -56,9 +56,8 @@ private:
 };
 
 // Puts text on the CLIPBOARD from another program (xclip stays as the owner).
-void copyWithXclip(const XvfbSession& x, const QString& text, const QString& type = QString());
+void copyWithXclip(const XvfbSession& x, const QString& text);
 void copyWithXsel(const XvfbSession& x, const QString& text);
-void copyFile(const XvfbSession& x, const QString& path, const QString& type);
 
 // A copy the monitor has not recorded after this long never will be: two of its polls and
 // the time an owner takes to answer.

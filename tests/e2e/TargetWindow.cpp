@@ -2,13 +2,11 @@
 // holds to a file after every change, so the test can see what a paste delivered.
 //
 //   quillet-target <output file>                 a focused text window
-//   quillet-target --offer-secret <text>         owns the clipboard with <text> marked secret
 //   quillet-target --offer-and-hang <text>       owns the clipboard, then stops itself: an
 //                                                owner that never answers
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QSaveFile>
 #include <csignal>
@@ -18,13 +16,6 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("quillet-target"));
     const QStringList args = QApplication::arguments();
 
-    if (args.size() == 3 && args[1] == QLatin1String("--offer-secret")) {
-        auto* data = new QMimeData;
-        data->setText(args[2]);
-        data->setData(QStringLiteral("x-kde-passwordManagerHint"), "secret");
-        QApplication::clipboard()->setMimeData(data, QClipboard::Clipboard);
-        return QApplication::exec();  // keeps serving the clipboard until stopped
-    }
     if (args.size() == 3 && args[1] == QLatin1String("--offer-and-hang")) {
         QApplication::clipboard()->setText(args[2], QClipboard::Clipboard);
         std::raise(SIGSTOP);

@@ -67,12 +67,6 @@ public:
         return handler(signature, id);
     }
 
-    const Grab* activeGrab(quint32 id) const {
-        const auto grab =
-            std::find_if(active.begin(), active.end(), [id](const Grab& g) { return g.id == id; });
-        return grab == active.end() ? nullptr : &*grab;
-    }
-
     Handler handler;
     int installCount = 0;
     int removeCount = 0;

@@ -8,7 +8,7 @@
 
 namespace quillet::test {
 
-// Update checks that wait until the test answers them, in any order.
+// Update checks that wait until the test answers them, oldest first.
 class FakeUpdateCheckService final : public UpdateCheckService {
 public:
     FakeUpdateCheckService() : UpdateCheckService(QUrl(QStringLiteral("https://127.0.0.1/"))) {}
@@ -17,10 +17,9 @@ public:
         pending.push_back({receiver, std::move(done)});
     }
 
-    // Answers the fetch started `index`-th among those still pending.
-    void answer(const UpdateResult& result, size_t index = 0) {
-        auto fetch = std::move(pending.at(index));
-        pending.erase(pending.begin() + std::ptrdiff_t(index));
+    void answer(const UpdateResult& result) {
+        auto fetch = std::move(pending.at(0));
+        pending.erase(pending.begin());
         if (fetch.receiver) fetch.done(result);
     }
 

@@ -146,8 +146,6 @@ TEST_F(HistorySearchViewTest, ATextMatchingNothingShowsTheEmptyState) {
     test::drainEvents();
     EXPECT_TRUE(view.emptyLabel()->isVisible());
     EXPECT_FALSE(view.listView()->isVisible());
-    EXPECT_EQ(view.emptyLabel()->text(), "No history");
-    EXPECT_EQ(view.searchField()->placeholderText(), "Search...");
 
     model.setSearchText("");
     test::drainEvents();

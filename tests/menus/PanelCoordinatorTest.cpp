@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTextStream>
+#include <functional>
 
 #include "fakes/FakeFileChooser.h"
 #include "fakes/FakeKeyboardEvents.h"
@@ -64,18 +65,11 @@ protected:
     std::unique_ptr<PanelCoordinator> coordinator;
 };
 
-TEST_F(PanelCoordinatorTest, TheFirstShowMakesAFloatingPanelOverTheFullHistory) {
+TEST_F(PanelCoordinatorTest, TheFirstShowMakesAPanelOverTheFullHistoryWithTheSearchFocused) {
     EXPECT_EQ(panel(), nullptr);
     show();
     ASSERT_NE(panel(), nullptr);
     EXPECT_TRUE(panel()->isVisible());
-    EXPECT_TRUE(panel()->isWindow());
-    const Qt::WindowFlags flags = panel()->windowFlags();
-    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
-    EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
-    EXPECT_TRUE(flags & Qt::FramelessWindowHint);
-    EXPECT_EQ(panel()->windowTitle(), "Quillet");
-    EXPECT_EQ(panel()->size(), QSize(400, 500));
     EXPECT_EQ(panel()->focusWidget(), field());
     EXPECT_EQ(focus.previousApp(), editor) << "the application to paste into is remembered";
     EXPECT_EQ(shown(), (QStringList{"a", "b", "c"}));
@@ -174,24 +168,31 @@ TEST_F(PanelCoordinatorTest, AnotherApplicationTakingOverHidesThePanel) {
     EXPECT_EQ(field()->text(), "");
 }
 
-TEST_F(PanelCoordinatorTest, TheSettingsWindowIsReusedWhileOpenAndRebuiltAfterClosing) {
-    show();
-    coordinator->showSettingsWindow();
-    QPointer<SettingsView> first = coordinator->settingsWindow();
-    ASSERT_NE(first, nullptr);
-    EXPECT_TRUE(first->isVisible());
-    EXPECT_EQ(first->windowTitle(), qtTrId("SETTINGS_TITLE"));
-    EXPECT_EQ(first->size(), QSize(400, 400));
-    coordinator->showSettingsWindow();
-    EXPECT_EQ(coordinator->settingsWindow(), first);
+TEST_F(PanelCoordinatorTest, SettingsAndPhraseWindowsAreReusedWhileOpenAndRebuiltAfterClosing) {
+    const std::pair<std::function<void()>, std::function<QWidget*()>> windows[] = {
+        {[&] { coordinator->showSettingsWindow(); }, [&] { return coordinator->settingsWindow(); }},
+        {[&] { coordinator->showManagementWindow(); },
+         [&] { return coordinator->managementWindow(); }},
+    };
+    for (const auto& [showWindow, window] : windows) {
+        show();
+        showWindow();
+        QPointer<QWidget> first = window();
+        ASSERT_NE(first, nullptr);
+        EXPECT_TRUE(first->isVisible());
+        showWindow();
+        EXPECT_EQ(window(), first) << "no second window";
 
-    first->close();
-    EXPECT_EQ(coordinator->settingsWindow(), nullptr);
-    EXPECT_TRUE(panel()->isVisible()) << "the search panel is not the settings window";
-    test::drainEvents();
-    EXPECT_TRUE(first.isNull());
-    coordinator->showSettingsWindow();
-    EXPECT_NE(coordinator->settingsWindow(), nullptr);
+        first->close();
+        EXPECT_EQ(window(), nullptr);
+        EXPECT_TRUE(panel()->isVisible()) << "the search panel is another window";
+        test::drainEvents();
+        EXPECT_TRUE(first.isNull()) << "the closed window is released";
+        showWindow();
+        ASSERT_NE(window(), nullptr);
+        EXPECT_TRUE(window()->isVisible());
+        window()->close();
+    }
 }
 
 TEST_F(PanelCoordinatorTest, ASettingsWindowOpenedForAResultShowsItsSheetAtOnce) {
@@ -206,28 +207,6 @@ TEST_F(PanelCoordinatorTest, ASettingsWindowOpenedForAResultShowsItsSheetAtOnce)
     // Closing the window closes the sheet, which the model hears of.
     coordinator->settingsWindow()->close();
     EXPECT_FALSE(settings.model.isShowingUpdateResult());
-}
-
-TEST_F(PanelCoordinatorTest, ThePhraseWindowIsReusedWhileOpenAndBuiltAfreshAfterClosing) {
-    show();
-    coordinator->showManagementWindow();
-    QPointer<QWidget> first = coordinator->managementWindow();
-    ASSERT_NE(first, nullptr);
-    EXPECT_TRUE(first->isVisible());
-    EXPECT_EQ(first->windowTitle(), "Manage Phrases");
-    EXPECT_EQ(first->size(), QSize(800, 500));
-    coordinator->showManagementWindow();
-    EXPECT_EQ(coordinator->managementWindow(), first) << "no second window";
-
-    first->close();
-    EXPECT_EQ(coordinator->managementWindow(), nullptr);
-    test::drainEvents();
-    EXPECT_EQ(first, nullptr) << "the closed window is released";
-    EXPECT_NE(panel(), nullptr) << "the search panel is another window";
-
-    coordinator->showManagementWindow();
-    EXPECT_NE(coordinator->managementWindow(), nullptr);
-    EXPECT_TRUE(coordinator->managementWindow()->isVisible());
 }
 
 }  // namespace

@@ -52,15 +52,12 @@ TEST(PhraseCSVServiceTest, ExportWritesTheHeaderAndPhrasesBySortOrderWithoutATra
               "two,b2");
 }
 
-TEST(PhraseCSVServiceTest, TheTemplateIs145BytesAndImportsAsOneTwoLinePhrase) {
-    const QString text = PhraseCSVService().generateTemplate();
-    EXPECT_EQ(text.toUtf8().size(), 145);
-    EXPECT_TRUE(text.startsWith("title,body\nサンプルタイトル,\""));
-    EXPECT_FALSE(text.endsWith('\n'));
-    EXPECT_EQ(
-        PhraseCSVService::parseCSV(text),
-        (Rows{{"サンプルタイトル",
-               "ここに定型文の本文を入力してください。\n改行や,（カンマ）も使用可能です。"}}));
+TEST(PhraseCSVServiceTest, TheTemplateImportsAsOnePhraseWithALineBreakAndAComma) {
+    const Rows rows = PhraseCSVService::parseCSV(PhraseCSVService().generateTemplate());
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_FALSE(rows[0].title.isEmpty());
+    EXPECT_TRUE(rows[0].body.contains('\n') && rows[0].body.contains(','))
+        << qPrintable(rows[0].body);
 }
 
 TEST(PhraseCSVServiceTest, ParsingFollowsTheQuotingAndLineBreakRules) {

@@ -65,95 +65,64 @@ protected:
     std::vector<std::pair<HotkeyConfig, HotkeyConfig>> requests;
 };
 
-TEST_F(SettingsViewModelTest, StartsWithTheDefaultsAndWritesNothing) {
-    SettingsViewModel model = makeModel();
-    EXPECT_EQ(model.historyHotkey(), defaultHistory);
-    EXPECT_EQ(model.phraseHotkey(), defaultPhrase);
-    EXPECT_EQ(model.historyHotkey().displayString(), QString::fromUtf8("⇧⌘V"));
-    EXPECT_EQ(model.phraseHotkey().displayString(), QString::fromUtf8("⇧⌘C"));
-    EXPECT_TRUE(model.errorMessage().isEmpty());
-    EXPECT_TRUE(openSettings()->allKeys().isEmpty());
-}
-
-TEST_F(SettingsViewModelTest, LoadsStoredHotkeys) {
+TEST_F(SettingsViewModelTest, LoadsStoredHotkeysAndKeepsTheDefaultForUndecodableOnes) {
     store("historyHotkey", R"({"keyCode":3,"modifierFlags":4352})");
-    SettingsViewModel model = makeModel();
-    EXPECT_EQ(model.historyHotkey().displayString(), QString::fromUtf8("⌃⌘F"));
-    EXPECT_EQ(model.phraseHotkey(), defaultPhrase);
-}
-
-TEST_F(SettingsViewModelTest, UndecodableValuesLeaveTheDefaults) {
-    store("historyHotkey", "not json");
     store("phraseHotkey", R"({"keyCode":8.5,"modifierFlags":768})");
     SettingsViewModel model = makeModel();
-    EXPECT_EQ(model.historyHotkey(), defaultHistory);
+    EXPECT_EQ(model.historyHotkey(), HotkeyConfig(3, 4352));
     EXPECT_EQ(model.phraseHotkey(), defaultPhrase);
     EXPECT_TRUE(model.errorMessage().isEmpty());
+    store("historyHotkey", "not json");
+    EXPECT_EQ(makeModel().historyHotkey(), defaultHistory);
 }
 
-TEST_F(SettingsViewModelTest, ADuplicateIsRefusedBeforeRegistration) {
-    SettingsViewModel model = makeModel();
-    installHook(model, true);
-    QSignalSpy historyChanged(&model, &SettingsViewModel::historyHotkeyChanged);
-
-    model.updateHistoryHotkey(8, 0x0300);
-    EXPECT_EQ(model.errorMessage(), duplicateError());
-    model.updatePhraseHotkey(9, 0x0300);
-    EXPECT_EQ(model.errorMessage(), duplicateError());
-
-    EXPECT_TRUE(requests.empty());
-    EXPECT_EQ(model.historyHotkey(), defaultHistory);
-    EXPECT_EQ(model.phraseHotkey(), defaultPhrase);
-    EXPECT_EQ(historyChanged.count(), 0);
-    EXPECT_TRUE(openSettings()->allKeys().isEmpty());
-}
-
-TEST_F(SettingsViewModelTest, AKeyWithoutModifiersIsRefusedBeforeRegistration) {
-    SettingsViewModel model = makeModel();
-    installHook(model, true);
-    model.updateHistoryHotkey(49, 0);
-    EXPECT_EQ(model.errorMessage(), noModifierError());
-    EXPECT_TRUE(requests.empty());
-    EXPECT_EQ(model.historyHotkey(), defaultHistory);
-}
-
-TEST_F(SettingsViewModelTest, TheDuplicateTestComesBeforeTheModifierTest) {
-    // Loaded values are not validated, so the phrase hot key can lack modifiers.
+TEST_F(SettingsViewModelTest, DuplicatesAndBareKeysAreRefusedBeforeRegistration) {
+    // Loaded values are not validated, so the phrase hot key can lack modifiers: the duplicate
+    // test comes first.
     store("phraseHotkey", R"({"keyCode":5,"modifierFlags":0})");
     SettingsViewModel model = makeModel();
     installHook(model, true);
-    model.updateHistoryHotkey(5, 0);
-    EXPECT_EQ(model.errorMessage(), duplicateError());
+    QSignalSpy historyChanged(&model, &SettingsViewModel::historyHotkeyChanged);
+    const struct {
+        bool history;
+        int keyCode, modifiers;
+        QString error;
+    } cases[] = {
+        {true, 5, 0, duplicateError()},
+        {false, 9, 0x0300, duplicateError()},
+        {true, 49, 0, noModifierError()},
+    };
+    for (const auto& c : cases) {
+        if (c.history)
+            model.updateHistoryHotkey(c.keyCode, c.modifiers);
+        else
+            model.updatePhraseHotkey(c.keyCode, c.modifiers);
+        EXPECT_EQ(model.errorMessage(), c.error) << c.keyCode;
+    }
     EXPECT_TRUE(requests.empty());
+    EXPECT_EQ(model.historyHotkey(), defaultHistory);
+    EXPECT_EQ(historyChanged.count(), 0);
+    EXPECT_EQ(openSettings()->allKeys(), QStringList{"phraseHotkey"});
 }
 
-TEST_F(SettingsViewModelTest, RegistersThenAcceptsAndStoresTheNewHotkey) {
+TEST_F(SettingsViewModelTest, RegistersBothKeysThenAcceptsAndStoresTheNewOne) {
     SettingsViewModel model = makeModel();
     installHook(model, true);
     QSignalSpy historyChanged(&model, &SettingsViewModel::historyHotkeyChanged);
     QSignalSpy phraseChanged(&model, &SettingsViewModel::phraseHotkeyChanged);
 
     model.updateHistoryHotkey(3, 0x1100);
-
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].first, HotkeyConfig(3, 0x1100));
-    EXPECT_EQ(requests[0].second, defaultPhrase);
-    EXPECT_EQ(model.historyHotkey(), HotkeyConfig(3, 0x1100));
-    EXPECT_EQ(historyChanged.count(), 1);
-    EXPECT_EQ(phraseChanged.count(), 0);
-    EXPECT_EQ(stored("historyHotkey"), QByteArray(R"({"keyCode":3,"modifierFlags":4352})"));
-    EXPECT_EQ(stored("phraseHotkey"), QByteArray(R"({"keyCode":8,"modifierFlags":768})"));
-}
-
-TEST_F(SettingsViewModelTest, ThePhraseUpdatePassesTheCurrentHistoryHotkey) {
-    SettingsViewModel model = makeModel();
-    installHook(model, true);
     model.updatePhraseHotkey(35, 0x0900);
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].first, defaultHistory);
-    EXPECT_EQ(requests[0].second, HotkeyConfig(35, 0x0900));
+
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0], std::make_pair(HotkeyConfig(3, 0x1100), defaultPhrase));
+    EXPECT_EQ(requests[1], std::make_pair(HotkeyConfig(3, 0x1100), HotkeyConfig(35, 0x0900)));
+    EXPECT_EQ(model.historyHotkey(), HotkeyConfig(3, 0x1100));
     EXPECT_EQ(model.phraseHotkey(), HotkeyConfig(35, 0x0900));
-    EXPECT_EQ(model.historyHotkey(), defaultHistory);
+    EXPECT_EQ(historyChanged.count(), 1);
+    EXPECT_EQ(phraseChanged.count(), 1);
+    EXPECT_EQ(stored("historyHotkey"), QByteArray(R"({"keyCode":3,"modifierFlags":4352})"));
+    EXPECT_EQ(stored("phraseHotkey"), QByteArray(R"({"keyCode":35,"modifierFlags":2304})"));
 }
 
 TEST_F(SettingsViewModelTest, AKeyEqualToItsOwnValueIsRegisteredAgain) {
@@ -166,16 +135,19 @@ TEST_F(SettingsViewModelTest, AKeyEqualToItsOwnValueIsRegisteredAgain) {
     EXPECT_TRUE(model.errorMessage().isEmpty());
 }
 
-TEST_F(SettingsViewModelTest, ARefusedRegistrationKeepsValuesAndStoredBytes) {
+TEST_F(SettingsViewModelTest, ARefusedChangeOrResetKeepsValuesAndStoredBytes) {
     store("historyHotkey", R"({"keyCode":3,"modifierFlags":4352})");
     SettingsViewModel model = makeModel();
     installHook(model, false);
     QSignalSpy historyChanged(&model, &SettingsViewModel::historyHotkeyChanged);
 
     model.updateHistoryHotkey(0, 0x0100);
-
-    EXPECT_EQ(requests.size(), 1u);
     EXPECT_EQ(model.errorMessage(), registrationFailed());
+    model.updateHistoryHotkey(49, 0);
+    model.resetToDefaults();
+    EXPECT_EQ(model.errorMessage(), registrationFailed());
+
+    EXPECT_EQ(requests.size(), 2u);
     EXPECT_EQ(model.historyHotkey(), HotkeyConfig(3, 4352));
     EXPECT_EQ(historyChanged.count(), 0);
     EXPECT_EQ(stored("historyHotkey"), QByteArray(R"({"keyCode":3,"modifierFlags":4352})"));
@@ -218,8 +190,8 @@ TEST_F(SettingsViewModelTest, ChangesSurviveIntoAFreshStore) {
         QFile file(directory.file("settings.ini"));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QByteArray text = file.readAll();
-        EXPECT_TRUE(text.contains("historyHotkey=")) << text.constData();
-        EXPECT_TRUE(text.contains("phraseHotkey=")) << text.constData();
+        EXPECT_TRUE(text.contains("historyHotkey=") && text.contains("phraseHotkey="))
+            << text.data();
     }
     const auto fresh = openSettings();
     SettingsViewModel reloaded(*fresh, loginItem, updates);
@@ -243,20 +215,6 @@ TEST_F(SettingsViewModelTest, ResetRegistersAndStoresTheDefaults) {
     EXPECT_TRUE(model.errorMessage().isEmpty());
     EXPECT_EQ(stored("historyHotkey"), QByteArray(R"({"keyCode":9,"modifierFlags":768})"));
     EXPECT_EQ(stored("phraseHotkey"), QByteArray(R"({"keyCode":8,"modifierFlags":768})"));
-}
-
-TEST_F(SettingsViewModelTest, ARefusedResetChangesNothing) {
-    store("historyHotkey", R"({"keyCode":3,"modifierFlags":4352})");
-    SettingsViewModel model = makeModel();
-    installHook(model, false);
-
-    model.resetToDefaults();
-
-    EXPECT_EQ(requests.size(), 1u);
-    EXPECT_EQ(model.errorMessage(), registrationFailed());
-    EXPECT_EQ(model.historyHotkey(), HotkeyConfig(3, 4352));
-    EXPECT_EQ(stored("historyHotkey"), QByteArray(R"({"keyCode":3,"modifierFlags":4352})"));
-    EXPECT_FALSE(openSettings()->contains("phraseHotkey"));
 }
 
 TEST_F(SettingsViewModelTest, TheToggleShowsWhatTheSystemSettledOn) {

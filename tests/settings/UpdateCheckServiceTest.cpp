@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include "settings/FeedParser.h"
 #include "settings/UpdateCheckService.h"
 #include "settings/VersionOrder.h"
 #include "support/FeedServer.h"
@@ -176,28 +175,6 @@ TEST_F(UpdateCheckServiceTest, OnlyHttpsOrLoopbackAddressesAreFetched) {
     UpdateCheckService plain(QUrl("http://quillet.example.org/a.xml"));
     EXPECT_EQ(error(fetch(plain)).kind(), Kind::invalidURL);
     EXPECT_EQ(server.requests, 0);
-}
-
-TEST(FeedParserTest, CharacterPiecesJoinAndTheFirstCompleteItemStays) {
-    FeedParser parser;
-    parser.startElement("item", {});
-    parser.startElement("description", {});
-    for (const char* piece : {"\n Line one", " & ", "more\n", "Line two \n"})
-        parser.characters(piece);
-    parser.endElement("description");
-    parser.characters("  \n");  // after the end tag, still the description's
-    parser.startElement("enclosure",
-                        {{"url", "https://e.org/1"}, {"sparkle:shortVersionString", " 1.0 "}});
-    parser.endElement("item");
-    parser.startElement("item", {});
-    parser.startElement("enclosure",
-                        {{"url", "https://e.org/2"}, {"sparkle:shortVersionString", "2"}});
-    parser.endElement("item");
-
-    const auto found = parser.result();
-    ASSERT_TRUE(found.has_value());
-    EXPECT_EQ(found->latestVersion, " 1.0 ") << "taken as written";
-    EXPECT_EQ(found->releaseNotes, QString("Line one & more\nLine two"));
 }
 
 TEST(VersionOrderTest, DigitRunsCompareByValue) {

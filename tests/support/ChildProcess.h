@@ -31,7 +31,6 @@ public:
 
     // `arguments[0]` is looked up in PATH. False when the program could not be started.
     bool start(const QStringList& arguments, const Options& options);
-    bool start(const QStringList& arguments) { return start(arguments, Options{}); }
 
     pid_t pid() const { return m_pid; }
     bool isRunning();

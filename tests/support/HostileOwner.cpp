@@ -1,19 +1,13 @@
 // A clipboard owner that misbehaves on purpose, for tests of the reader's bounds. It owns
 // CLIPBOARD with one UTF8_STRING text sent incrementally, 256 KiB a chunk, as fast as the
-// reader deletes each one:
-//
-//   quillet-hostile-owner endless        never ends the transfer
-//   quillet-hostile-owner size <bytes>   ends after <bytes> of random base64 text
-//
-// It prints "owner" once it owns the selection and exits when it loses it.
+// reader deletes each one, and never ends the transfer. It prints "owner" once it owns the
+// selection and exits when it loses it.
 #include <xcb/xcb.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <random>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -41,13 +35,7 @@ void notify(xcb_connection_t* c, const xcb_selection_request_event_t* request,
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    const bool endless = argc == 2 && std::strcmp(argv[1], "endless") == 0;
-    const bool sized = argc == 3 && std::strcmp(argv[1], "size") == 0;
-    if (!endless && !sized) return 2;
-    const long long size = sized ? std::atoll(argv[2]) : -1;
-    long long remaining = size;  // of the transfer in progress; -1 for endless
-
+int main() {
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c)) return 1;
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
@@ -61,11 +49,7 @@ int main(int argc, char** argv) {
     std::printf("owner\n");
     std::fflush(stdout);
 
-    constexpr std::size_t kChunk = 256 * 1024;
-    static const char kAlphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::mt19937 random(42);
-    std::string chunk(kChunk, 'A');
+    const std::string chunk(256 * 1024, 'A');
     // The transfer in progress: where the next chunk goes once the last one was deleted.
     xcb_window_t requestor = XCB_WINDOW_NONE;
     xcb_atom_t property = XCB_ATOM_NONE;
@@ -83,8 +67,7 @@ int main(int argc, char** argv) {
             } else if (request->target == utf8) {
                 const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
                 xcb_change_window_attributes(c, request->requestor, XCB_CW_EVENT_MASK, &mask);
-                remaining = size;  // each reader gets the whole text
-                const uint32_t announced = size < 0 ? 0xFFFFFFFFu : uint32_t(size);
+                const uint32_t announced = 0xFFFFFFFFu;
                 xcb_change_property(c, XCB_PROP_MODE_REPLACE, request->requestor, request->property,
                                     incr, 32, 1, &announced);
                 requestor = request->requestor;
@@ -98,13 +81,8 @@ int main(int argc, char** argv) {
             const auto* change = reinterpret_cast<xcb_property_notify_event_t*>(event);
             if (change->window == requestor && change->atom == property &&
                 change->state == XCB_PROPERTY_DELETE) {
-                std::size_t length = kChunk;
-                if (remaining >= 0) length = std::size_t(std::min<long long>(remaining, kChunk));
-                for (std::size_t i = 0; i < length; ++i) chunk[i] = kAlphabet[random() % 64];
                 xcb_change_property(c, XCB_PROP_MODE_REPLACE, requestor, property, utf8, 8,
-                                    uint32_t(length), chunk.data());
-                if (remaining >= 0) remaining -= (long long)length;
-                if (length == 0) requestor = XCB_WINDOW_NONE;  // the empty chunk ends it
+                                    uint32_t(chunk.size()), chunk.data());
                 xcb_flush(c);
             }
         }
