@@ -1,6 +1,7 @@
 #include "app/InstanceChannel.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <cerrno>
+#include <cstring>
 
 #include "platform/Logging.h"
 
@@ -29,10 +31,47 @@ QString InstanceChannel::socketPath() {
     return runtimeFolder() + QStringLiteral("/quillet.sock");
 }
 
+namespace {
+
+// The runtime folder holds our lock and socket: it must be ours and closed to other users, or
+// one of them could answer in our place. A missing one is made private; an existing one is
+// never changed, only refused.
+bool isPrivateFolder(const QString& folder, QString* why) {
+    const QByteArray path = QFile::encodeName(folder);
+    struct stat info {};
+    if (::lstat(path.constData(), &info) != 0) {
+        if (errno != ENOENT || ::mkdir(path.constData(), 0700) != 0 ||
+            ::lstat(path.constData(), &info) != 0) {
+            *why = QStringLiteral("cannot create the runtime folder %1: %2")
+                       .arg(folder, QString::fromLocal8Bit(strerror(errno)));
+            return false;
+        }
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        *why = QStringLiteral("the runtime folder %1 is not a folder").arg(folder);
+    } else if (info.st_uid != ::getuid()) {
+        *why = QStringLiteral("the runtime folder %1 belongs to another user").arg(folder);
+    } else if ((info.st_mode & 077) != 0) {
+        *why = QStringLiteral(
+                   "the runtime folder %1 is open to other users (mode %2); make it "
+                   "private (chmod 700) or set XDG_RUNTIME_DIR to a folder that is")
+                   .arg(folder)
+                   .arg(info.st_mode & 0777, 3, 8, QLatin1Char('0'));
+    } else {
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool InstanceChannel::claim(QString* error) {
     const QString folder = runtimeFolder();
-    QDir().mkpath(folder);
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QString why;
+    if (!isPrivateFolder(folder, &why)) {
+        if (error) *error = QStringLiteral("Quillet cannot start: ") + why + u'.';
+        return false;
+    }
     m_lock = std::make_unique<QLockFile>(folder + QStringLiteral("/quillet.lock"));
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0)) {
