@@ -61,7 +61,7 @@ HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, 
       m_list(new QListView),
       //% "結果なし"
       m_emptyLabel(new QLabel(qtTrId("NO_HISTORY_MESSAGE"))) {
-    setMinimumSize(400, 500);
+    setMinimumSize(preferredMinimumSize);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
 

@@ -35,6 +35,8 @@ public:
 
     // Repaints the relative times this often while shown.
     static constexpr int timeRefreshMs = 1000;
+    // The smallest the panel gets, unless the screen is smaller still.
+    static constexpr QSize preferredMinimumSize{400, 500};
 
 signals:
     // A clip was chosen, by Return or by a click.

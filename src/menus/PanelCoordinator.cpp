@@ -121,6 +121,13 @@ void PanelCoordinator::createSearchPanel() {
 }
 
 void PanelCoordinator::centreOnPointerScreen() {
+    // The list's minimum size yields to a screen smaller than it (a large scale factor).
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        m_searchView->setMinimumSize(
+            HistorySearchView::preferredMinimumSize.boundedTo(screen->availableGeometry().size()));
+    }
     placeOnPointerScreen(m_searchPanel.get());
 }
 
