@@ -49,7 +49,8 @@ class Feed(http.server.BaseHTTPRequestHandler):
 http.server.HTTPServer(("127.0.0.1", port), Feed).serve_forever()
 PY
 export QUILLET_UPDATE_FEED_URL=http://127.0.0.1:$feed_port/app/quilletbox/appcast.xml
-"$quillet" >/dev/null 2>&1 &
+# The first run, for the empty menus, leaves the feed to the second (it counts its requests).
+QUILLET_UPDATE_FEED_URL=http://127.0.0.1:9/ "$quillet" >/dev/null 2>&1 &
 for _ in $(seq 50); do "$quillet" --status >/dev/null 2>&1 && break; sleep 0.2; done
 
 # With nothing recorded yet: the tray menu (a click on the icon) and the empty history menu.
@@ -113,6 +114,7 @@ xdotool key shift+Tab shift+Tab space; sleep 0.5
 xdotool type --delay 40 "Replies"; sleep 0.3
 import -window root "$out/category-editor.png"
 xdotool key Escape; sleep 0.3
+xdotool key alt+F4; sleep 0.3  # the phrase window closes before the settings open
 # The settings window: idle, recording a key, a refused key, a check running, the newer
 # version it found, and the message of the next check.
 "$quillet" --settings; sleep 0.7
@@ -134,7 +136,8 @@ xdotool key Return; sleep 0.3
 
 # Each shot cut to what it shows with a margin: the tray menu with the tray at the top right,
 # the others without the tray's strip.
-for name in tray-menu history-menu-empty history-menu phrase-menu search-panel; do
+for name in tray-menu history-menu-empty history-menu phrase-menu search-panel phrase-window \
+    settings-idle update-sheet; do
   case $name in
     tray-menu) cut=() ;;
     *) cut=(-crop 1280x770+0+30 +repage) ;;
