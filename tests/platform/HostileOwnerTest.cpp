@@ -64,7 +64,13 @@ TEST_F(HostileOwnerTest, AnEndlessTransferStopsAtTheLimitWithBoundedMemory) {
     const auto answer = read(30s);
     ASSERT_TRUE(answer.has_value()) << "the reader kept reading";
     EXPECT_FALSE(answer->text.has_value());
-    EXPECT_LT(peakResidentMiB() - before, 3 * (X11ClipboardReader::maxTransferBytes >> 20))
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed blocks in quarantine, so resident memory says little there.
+    const qint64 allowance = 8;
+#else
+    const qint64 allowance = 3;
+#endif
+    EXPECT_LT(peakResidentMiB() - before, allowance * (X11ClipboardReader::maxTransferBytes >> 20))
         << "memory grew past what one transfer at the limit needs";
     owner->stop();
 }
