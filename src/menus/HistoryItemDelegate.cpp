@@ -132,6 +132,11 @@ QList<QPair<qsizetype, qsizetype>> HistoryItemDelegate::matchSpans(const QString
     return spans;
 }
 
+QString HistoryItemDelegate::timeText(const QModelIndex& index) const {
+    return relativeTimeText(index.data(HistoryListModel::TimestampRole).toDateTime(),
+                            m_clock.now());
+}
+
 int HistoryItemDelegate::rowHeight() const {
     const QFontMetrics content(m_contentFont);
     const QFontMetrics time(m_timeFont);
@@ -197,8 +202,8 @@ void HistoryItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     y += lineGap;
     painter->setFont(m_timeFont);
     painter->setPen(palette.color(QPalette::PlaceholderText));
-    const QString when =
-        relativeTimeText(index.data(HistoryListModel::TimestampRole).toDateTime(), m_clock.now());
+    const QString when = timeText(index);
+    m_paintedTimes.insert(index.row(), when);
     painter->drawText(textLeft, y + timeMetrics.ascent(),
                       timeMetrics.elidedText(when, Qt::ElideRight, textWidth));
     painter->restore();

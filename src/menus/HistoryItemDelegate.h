@@ -31,6 +31,12 @@ public:
     static QStringList previewLines(const QString& text, const QFont& font, int width,
                                     int maxLines = contentLines);
 
+    // How long ago the row's clip was copied, as a row shows it now, and as it was last
+    // painted (empty for a row not painted since the last forgetPaintedTimes()).
+    QString timeText(const QModelIndex& index) const;
+    QString paintedTime(int row) const { return m_paintedTimes.value(row); }
+    void forgetPaintedTimes() { m_paintedTimes.clear(); }
+
     // The text whose occurrences are marked in every row (the search), empty for none.
     void setHighlight(const QString& text) { m_highlight = text; }
     // Where `query` occurs in `line`, as (start, length) pairs, left to right, not overlapping.
@@ -54,6 +60,7 @@ private:
     QFont m_timeFont;
     QIcon m_documentIcon;
     QString m_highlight;
+    mutable QHash<int, QString> m_paintedTimes;  // row -> the time text it shows
 };
 
 }  // namespace quillet

@@ -126,7 +126,7 @@ HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, 
     });
 
     m_timeRefresh.setInterval(timeRefreshMs);
-    connect(&m_timeRefresh, &QTimer::timeout, m_list->viewport(), qOverload<>(&QWidget::update));
+    connect(&m_timeRefresh, &QTimer::timeout, this, &HistorySearchView::refreshTimes);
 
     itemsChanged();
 }
@@ -181,6 +181,22 @@ void HistorySearchView::itemsChanged() {
     const bool empty = m_viewModel.items().isEmpty();
     m_stack->setCurrentWidget(empty ? static_cast<QWidget*>(m_emptyLabel) : m_list);
     if (!empty) m_list->scrollToTop();
+    m_delegate->forgetPaintedTimes();  // rows now hold other clips
+}
+
+int HistorySearchView::refreshTimes() {
+    // An idle panel repaints nothing: a row is painted again only when its time text changed
+    // ("just now" becoming "5 seconds ago"), which for older clips is rare.
+    int repainted = 0;
+    const QRect area = m_list->viewport()->rect();
+    for (QModelIndex index = m_list->indexAt(area.topLeft());
+         index.isValid() && m_list->visualRect(index).top() <= area.bottom();
+         index = index.siblingAtRow(index.row() + 1)) {
+        if (m_delegate->timeText(index) == m_delegate->paintedTime(index.row())) continue;
+        m_list->update(index);
+        ++repainted;
+    }
+    return repainted;
 }
 
 void HistorySearchView::scrollToSelection() {

@@ -33,7 +33,9 @@ public:
     QListView* listView() const { return m_list; }
     QLabel* emptyLabel() const { return m_emptyLabel; }
 
-    // Repaints the relative times this often while shown.
+    // Repaints the rows whose relative time reads differently now than when they were
+    // painted, and only those; returns how many. Runs every `timeRefreshMs` while shown.
+    int refreshTimes();
     static constexpr int timeRefreshMs = 1000;
     // The smallest the panel gets, unless the screen is smaller still.
     static constexpr QSize preferredMinimumSize{400, 500};

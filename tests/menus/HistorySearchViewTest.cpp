@@ -86,6 +86,19 @@ protected:
     QSignalSpy chosen;
 };
 
+TEST_F(HistorySearchViewTest, AnIdlePanelRepaintsOnlyRowsWhoseTimeReadsDifferently) {
+    store({"a", "b", "c"});  // all three years old on the test clock
+    view.show();
+    QApplication::processEvents();  // painted once
+    EXPECT_EQ(view.refreshTimes(), 0) << "nothing changed since the paint";
+    clock.advance(60'000);
+    EXPECT_EQ(view.refreshTimes(), 0) << "a minute does not change \"3 years ago\"";
+    for (int step = 0; step < 20; ++step) clock.advance(20 * 86'400'000);  // 400 days
+    EXPECT_EQ(view.refreshTimes(), 3) << "\"4 years ago\" now, in every row";
+    QApplication::processEvents();
+    EXPECT_EQ(view.refreshTimes(), 0);
+}
+
 TEST_F(HistorySearchViewTest, ArrowsMoveTheHighlightAndReturnOrEnterChoosesIt) {
     store({"c", "b", "a"});
     view.show();
