@@ -11,6 +11,8 @@ HistoryViewModel::HistoryViewModel(StorageService& storage, ClipboardMonitor& mo
                                    QObject* parent)
     : QObject(parent), m_storage(storage), m_monitor(monitor), m_clock(clock) {
     m_monitor.setDelegate(this);
+    connect(&m_storage, &StorageService::clipWrittenInBackground, this,
+            &HistoryViewModel::scheduleLoad);
     scheduleLoad();
 }
 
@@ -100,6 +102,12 @@ void HistoryViewModel::moveSelection(qint64 delta) {
 }
 
 void HistoryViewModel::clipboardDidChange(const QString& text) {
+    if (text.size() > backgroundClipChars) {
+        // Megabytes take a noticeable time to reach the disk: written off the event loop,
+        // listed once stored.
+        m_storage.insertClipInBackground(text, m_clock.now());
+        return;
+    }
     m_storage.context().insert(std::make_shared<ClipItem>(text, m_clock.now()));
     m_storage.context().save();  // a failed save stays pending and is retried by the next one
     scheduleLoad();

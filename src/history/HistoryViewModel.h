@@ -51,6 +51,8 @@ public:
     // the whole history; the list grows until the search ends.
     void setScanStep(int rows) { m_scanStep = rows; }
     static constexpr int initialSteps = 3;
+    // Texts longer than this (in UTF-16 units, 1 MiB of text) are stored off the event loop.
+    static constexpr qsizetype backgroundClipChars = qsizetype(1) << 20;
     bool isScanning() const { return m_scanning; }
 
 signals:

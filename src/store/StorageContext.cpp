@@ -177,6 +177,7 @@ bool StorageContext::deleteRecord(const std::shared_ptr<Record>& record) {
 
 bool StorageContext::save(QString* error) {
     if (!hasChanges()) return true;
+    if (m_held) return false;
     auto fail = [&](const QString& reason) {
         // The changes stay pending: the next save writes them, for instance once the disk has
         // room again.

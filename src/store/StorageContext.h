@@ -72,6 +72,9 @@ public:
     // Deleting a category deletes its phrases too.
     void remove(const std::shared_ptr<Record>& record);
     bool hasChanges() const;
+    // While held (another connection is writing), save() writes nothing and keeps every
+    // change pending, without counting as a failure; the holder saves once it lets go.
+    void setHeld(bool held) { m_held = held; }
     // Writes every pending change in one transaction. On failure nothing is written and the
     // changes stay pending for the next save; `error` receives the reason.
     bool save(QString* error = nullptr);
@@ -114,7 +117,8 @@ private:
     // The write statements, prepared once: a save of thousands of rows prepares none again.
     std::map<QString, std::unique_ptr<SqlStatement>> m_writeStatements;
     std::vector<std::shared_ptr<Record>> m_deleted;
-    QString m_lastError;  // why the last statement failed, for save's caller
+    QString m_lastError;
+    bool m_held = false;  // why the last statement failed, for save's caller
 };
 
 }  // namespace quillet

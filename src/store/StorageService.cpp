@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "platform/Logging.h"
+#include "store/ClipWriter.h"
 #include "store/PhraseCategory.h"
 #include "store/SqlStatement.h"
 
@@ -238,6 +239,32 @@ bool isIndexedSearch(const QString& searchText) {
 
 }  // namespace
 
+void StorageService::insertClipInBackground(const QString& content, const QDateTime& timestamp) {
+    if (!m_clipWriter) {
+        m_clipWriter = std::make_unique<ClipWriter>(filePath());
+        connect(m_clipWriter.get(), &ClipWriter::runningChanged, this, [this](bool running) {
+            m_context->setHeld(running);
+            if (!running && m_context->hasChanges()) m_context->save();
+        });
+        connect(m_clipWriter.get(), &ClipWriter::failed, m_context.get(),
+                &StorageContext::saveFailed);
+        connect(
+            m_clipWriter.get(), &ClipWriter::written, this,
+            [this](qint64 rowId, const QDateTime& timestamp) {
+                // The kept order learns of the clip as of any other save.
+                SaveSummary summary;
+                summary.clipMoves.push_back({rowId, std::nullopt, timestamp.toMSecsSinceEpoch()});
+                applySave(summary);
+                emit clipWrittenInBackground();
+            });
+    }
+    m_clipWriter->enqueue(content, timestamp);
+}
+
+bool StorageService::isWritingInBackground() const {
+    return m_clipWriter && m_clipWriter->isBusy();
+}
+
 QString StorageService::filePath() const {
     return QString::fromUtf8(sqlite3_db_filename(m_db, "main"));
 }
@@ -325,6 +352,7 @@ StorageService::StorageService(sqlite3* db)
 }
 
 StorageService::~StorageService() {
+    m_clipWriter.reset();  // waits for a long clip being written
     m_context.reset();
     sqlite3_close(m_db);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -15,6 +16,7 @@ struct sqlite3;
 namespace quillet {
 
 class PhraseCategory;
+class ClipWriter;
 
 // Owns the one store file (clips and phrases) and its object context, and answers the
 // shared read queries.
@@ -43,10 +45,19 @@ public:
     // does about `stepSize` rows of work.
     std::unique_ptr<SearchCursor> search(const QString& searchText, int stepSize = 4000);
 
+    // Stores a clip too long to write on the event loop on a thread of its own (the context's
+    // own saves wait until it is written); `clipWrittenInBackground` follows. Clips given
+    // here are written in the order given.
+    void insertClipInBackground(const QString& content, const QDateTime& timestamp);
+    bool isWritingInBackground() const;
+
     // Every category by ascending sortOrder.
     std::vector<std::shared_ptr<PhraseCategory>> fetchCategories();
 
     static constexpr int schemaVersion = 2;
+
+signals:
+    void clipWrittenInBackground();
 
 private:
     StorageService(sqlite3* db);
@@ -62,6 +73,7 @@ private:
     // clips are appended in place (lists handed out keep their own length); any other change
     // is made on a copy, so lists handed out never change.
     std::shared_ptr<std::vector<ClipOrderEntry>> m_order;
+    std::unique_ptr<ClipWriter> m_clipWriter;  // made on first use
 };
 
 }  // namespace quillet

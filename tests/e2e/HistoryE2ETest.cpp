@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QThread>
 #include <csignal>
 
@@ -63,6 +64,19 @@ TEST_F(HistoryE2E, RapidCopiesAreAllRecordedInOrder) {
         QThread::msleep(100);
     }
     EXPECT_TRUE(recorded(newestFirst)) << qPrintable(quillet.clips().join(", "));
+}
+
+TEST_F(HistoryE2E, ALongClipIsStoredOffTheEventLoopAndListedOnceWritten) {
+    QString error;
+    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    QByteArray random(6 << 20, Qt::Uninitialized);
+    for (char& c : random) c = char('A' + QRandomGenerator::global()->bounded(26));
+    const QString longText = QString::fromLatin1(random);
+    copyWithXclip(x, longText);
+    EXPECT_GE(quillet.socketRoundTripMs(1000), 0) << "the program answers while it writes";
+    ASSERT_TRUE(recorded({longText}));
+    copyWithXclip(x, "after");
+    EXPECT_TRUE(recorded({"after", longText}));
 }
 
 TEST_F(HistoryE2E, AClipboardOwnerThatNeverAnswersDoesNotFreezeTheProgram) {
