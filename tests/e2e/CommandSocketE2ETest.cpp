@@ -1,11 +1,13 @@
-// The command socket under abuse: idle connections by the hundred, an endless line, the socket
-// file deleted. Each time `quillet --status` must keep working.
+// The command socket under abuse: more idle connections than quillet may have descriptors, an
+// endless line, the socket file deleted. Each time `quillet --status` must keep working.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -19,10 +21,25 @@ using namespace std::chrono_literals;
 
 class CommandSocketE2E : public ::testing::Test {
 protected:
+    // Quillet starts under a limit of 1,024 descriptors (the common default) and this test
+    // takes more for itself, so it can open more connections than quillet could ever hold.
     void SetUp() override {
+        rlimit limit{};
+        ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limit), 0);
+        if (limit.rlim_max < rlim_t(kIdleClients + 100))
+            GTEST_SKIP() << "the hard descriptor limit here is below " << kIdleClients + 100;
+        rlimit forQuillet = limit;
+        forQuillet.rlim_cur = std::min<rlim_t>(1024, limit.rlim_max);
+        ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &forQuillet), 0);
         QString error;
-        ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+        const bool started = quillet.start(&error);
+        rlimit forUs = limit;
+        forUs.rlim_cur = std::max<rlim_t>(limit.rlim_cur, rlim_t(kIdleClients + 100));
+        setrlimit(RLIMIT_NOFILE, &forUs);
+        ASSERT_TRUE(started) << qPrintable(error);
     }
+
+    static constexpr int kIdleClients = 1100;
 
     QString socketPath() { return quillet.home().file("run") + "/quillet.sock"; }
 
@@ -38,7 +55,7 @@ protected:
 TEST_F(CommandSocketE2E, IdleConnectionsAndAnEndlessLineCannotCutTheCommandLine) {
     const int descriptorsBefore = openDescriptors();
     std::vector<std::unique_ptr<QLocalSocket>> idle;
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < kIdleClients; ++i) {
         idle.push_back(std::make_unique<QLocalSocket>());
         idle.back()->connectToServer(socketPath());
         idle.back()->waitForConnected(1000);
