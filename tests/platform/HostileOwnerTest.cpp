@@ -28,7 +28,7 @@ qint64 peakResidentMiB() {
 
 class HostileOwnerTest : public ::testing::Test {
 protected:
-    std::unique_ptr<ChildProcess> startOwner() {
+    std::unique_ptr<ChildProcess> startOwner(const QStringList& arguments = {}) {
         ChildProcess::Options options;
         options.environment = {x11Session().displayVariable()};
         options.captureOutput = false;
@@ -37,7 +37,8 @@ protected:
         if (!waitFor([&] { return client.selectionOwner("CLIPBOARD") == XCB_WINDOW_NONE; }, 5s))
             return nullptr;
         auto owner = std::make_unique<ChildProcess>();
-        if (!owner->start({QStringLiteral(HOSTILE_OWNER_BINARY)}, options)) return nullptr;
+        if (!owner->start(QStringList{QStringLiteral(HOSTILE_OWNER_BINARY)} + arguments, options))
+            return nullptr;
         if (!waitFor([&] { return client.selectionOwner("CLIPBOARD") != XCB_WINDOW_NONE; }, 5s))
             return nullptr;
         return owner;
@@ -73,6 +74,20 @@ TEST_F(HostileOwnerTest, AnEndlessTransferStopsAtTheLimitWithBoundedMemory) {
     EXPECT_LT(peakResidentMiB() - before, allowance * (X11ClipboardReader::maxTransferBytes >> 20))
         << "memory grew past what one transfer at the limit needs";
     owner->stop();
+}
+
+TEST_F(HostileOwnerTest, AnOwnerThatDiesMidTransferIsAnsweredEmptyAndTheNextReadWorks) {
+    auto owner = startOwner({QStringLiteral("die")});
+    ASSERT_TRUE(owner);
+    const auto answer = read(10s);
+    ASSERT_TRUE(answer.has_value()) << "the reader waited for a dead owner";
+    EXPECT_FALSE(answer->text.has_value());
+    owner->stop();
+
+    auto endless = startOwner();  // a new owner after the dead one: reading goes on
+    ASSERT_TRUE(endless);
+    EXPECT_TRUE(read(30s).has_value());
+    endless->stop();
 }
 
 }  // namespace

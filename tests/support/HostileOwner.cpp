@@ -1,7 +1,8 @@
 // A clipboard owner that misbehaves on purpose, for tests of the reader's bounds. It owns
 // CLIPBOARD with one UTF8_STRING text sent incrementally, 256 KiB a chunk, as fast as the
 // reader deletes each one, and never ends the transfer. It prints "owner" once it owns the
-// selection and exits when it loses it.
+// selection and exits when it loses it. With the argument "die" it exits after the first
+// chunk instead, in the middle of the transfer.
 #include <xcb/xcb.h>
 
 #include <cstdio>
@@ -35,7 +36,8 @@ void notify(xcb_connection_t* c, const xcb_selection_request_event_t* request,
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const bool dies = argc > 1 && std::strcmp(argv[1], "die") == 0;
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c)) return 1;
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
@@ -84,6 +86,7 @@ int main() {
                 xcb_change_property(c, XCB_PROP_MODE_REPLACE, requestor, property, utf8, 8,
                                     uint32_t(chunk.size()), chunk.data());
                 xcb_flush(c);
+                if (dies) std::_Exit(0);
             }
         }
         std::free(event);
