@@ -45,16 +45,21 @@ protected:
     }
 
     std::optional<ClipboardSnapshot> read(std::chrono::milliseconds timeout) {
+        // Made at the first read, once the owner is in place: a reader made before would read
+        // the new owner at once, and one that dies mid-transfer could be gone by then.
+        if (!reader)
+            reader =
+                std::make_unique<X11ClipboardReader>(x11Session().display().toLocal8Bit(), 500ms);
         std::optional<ClipboardSnapshot> answer;
         QObject receiver;
-        QObject::connect(&reader, &ClipboardReader::snapshotRead, &receiver,
+        QObject::connect(reader.get(), &ClipboardReader::snapshotRead, &receiver,
                          [&](quint64, const ClipboardSnapshot& snapshot) { answer = snapshot; });
-        reader.requestRead(1);
+        reader->requestRead(1);
         waitFor([&] { return answer.has_value(); }, timeout);
         return answer;
     }
 
-    X11ClipboardReader reader{x11Session().display().toLocal8Bit(), 500ms};
+    std::unique_ptr<X11ClipboardReader> reader;
 };
 
 TEST_F(HostileOwnerTest, AnEndlessTransferStopsAtTheLimitWithBoundedMemory) {
