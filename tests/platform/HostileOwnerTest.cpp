@@ -48,8 +48,8 @@ protected:
         // Made at the first read, once the owner is in place: a reader made before would read
         // the new owner at once, and one that dies mid-transfer could be gone by then.
         if (!reader)
-            reader =
-                std::make_unique<X11ClipboardReader>(x11Session().display().toLocal8Bit(), 500ms);
+            reader = std::make_unique<X11ClipboardReader>(x11Session().display().toLocal8Bit(),
+                                                          ownerTimeout);
         std::optional<ClipboardSnapshot> answer;
         QObject receiver;
         QObject::connect(reader.get(), &ClipboardReader::snapshotRead, &receiver,
@@ -59,6 +59,7 @@ protected:
         return answer;
     }
 
+    std::chrono::milliseconds ownerTimeout = 500ms;  // each wait for the owner
     std::unique_ptr<X11ClipboardReader> reader;
 };
 
@@ -93,6 +94,18 @@ TEST_F(HostileOwnerTest, AnOwnerThatDiesMidTransferIsAnsweredEmptyAndTheNextRead
     ASSERT_TRUE(endless);
     EXPECT_TRUE(read(30s).has_value());
     endless->stop();
+}
+
+TEST_F(HostileOwnerTest, AnOwnerThatTricklesForeverIsDroppedAtTheTransferDeadline) {
+    ownerTimeout = 150ms;
+    auto owner = startOwner({QStringLiteral("slow")});
+    ASSERT_TRUE(owner);
+    // Every chunk comes within the wait for it; only the whole transfer's deadline (twenty
+    // waits) ends it.
+    const auto answer = read(30s);
+    ASSERT_TRUE(answer.has_value()) << "the reader kept reading";
+    EXPECT_FALSE(answer->text.has_value());
+    owner->stop();
 }
 
 }  // namespace

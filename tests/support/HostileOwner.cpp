@@ -2,7 +2,9 @@
 // CLIPBOARD with one UTF8_STRING text sent incrementally, 256 KiB a chunk, as fast as the
 // reader deletes each one, and never ends the transfer. It prints "owner" once it owns the
 // selection and exits when it loses it. With the argument "die" it exits after the first
-// chunk instead, in the middle of the transfer.
+// chunk instead, in the middle of the transfer; with "slow" it sends a small chunk every 80 ms,
+// always in time for the reader's wait but never done.
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 #include <cstdio>
@@ -38,6 +40,7 @@ void notify(xcb_connection_t* c, const xcb_selection_request_event_t* request,
 
 int main(int argc, char** argv) {
     const bool dies = argc > 1 && std::strcmp(argv[1], "die") == 0;
+    const bool slow = argc > 1 && std::strcmp(argv[1], "slow") == 0;
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c)) return 1;
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
@@ -83,8 +86,9 @@ int main(int argc, char** argv) {
             const auto* change = reinterpret_cast<xcb_property_notify_event_t*>(event);
             if (change->window == requestor && change->atom == property &&
                 change->state == XCB_PROPERTY_DELETE) {
+                if (slow) usleep(80'000);
                 xcb_change_property(c, XCB_PROP_MODE_REPLACE, requestor, property, utf8, 8,
-                                    uint32_t(chunk.size()), chunk.data());
+                                    uint32_t(slow ? 1024 : chunk.size()), chunk.data());
                 xcb_flush(c);
                 if (dies) std::_Exit(0);
             }
