@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QFile>
 #include <QSignalSpy>
 
+#include "store/StorageContext.h"
 #include "store/StoreCheck.h"
 #include "store/StoreFixture.h"
 
@@ -38,6 +40,33 @@ TEST_F(StoreCheckTest, ASoundStorePassesAndDamagedPagesAreFound) {
     const auto [sound, problems] = check();
     EXPECT_FALSE(sound);
     EXPECT_FALSE(problems.isEmpty());
+}
+
+}  // namespace
+}  // namespace quillet::test
+
+namespace quillet::test {
+namespace {
+
+TEST_F(StoreCheckTest, AFullStoreSaysSoAndLosesNothingOnceThereIsRoomAgain) {
+    addClip("before", 1);
+    sqlite3* db = storage->context().handle();
+    // The file may not grow: a full disk as SQLite sees it.
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA max_page_count = 1", nullptr, nullptr, nullptr), SQLITE_OK);
+    QSignalSpy failed(&storage->context(), &StorageContext::saveFailed);
+    storage->context().insert(std::make_shared<ClipItem>(QString(100'000, u'z'), start.addSecs(2)));
+    storage->context().insert(std::make_shared<ClipItem>("after", start.addSecs(3)));
+    QString reason;
+    EXPECT_FALSE(storage->context().save(&reason));
+    EXPECT_TRUE(reason.contains("full")) << qPrintable(reason);
+    EXPECT_EQ(failed.count(), 1);
+    EXPECT_TRUE(storage->context().hasChanges()) << "the clips wait for the next save";
+
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA max_page_count = 1000000", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    ASSERT_TRUE(storage->context().save());
+    reopen();
+    EXPECT_EQ(texts(storage->fetchItems("")).size(), 3);
 }
 
 }  // namespace
