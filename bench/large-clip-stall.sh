@@ -9,16 +9,8 @@ build=${1:?usage: large-clip-stall.sh <build dir> [MB ...]}
 shift
 sizes=("${@:-8 50}")
 quillet=$build/src/app/quillet
-home=$(mktemp -d)
-mkdir -p "$home"/{config,data,run} && chmod 700 "$home/run"
-export HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_RUNTIME_DIR=$home/run
 export QUILLET_UPDATE_FEED_URL=http://127.0.0.1:9/
-display=150
-while [[ -e /tmp/.X11-unix/X$display ]]; do display=$((display + 1)); done
-export DISPLAY=:$display QT_QPA_PLATFORM=xcb
-Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$home"' EXIT
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source "$(dirname "$0")/../scripts/private-session.sh" 150
 "$quillet" >/dev/null 2>&1 &
 for _ in $(seq 50); do "$quillet" --status >/dev/null 2>&1 && break; sleep 0.2; done
 store=$XDG_DATA_HOME/quillet/history.sqlite

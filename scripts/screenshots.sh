@@ -8,15 +8,7 @@ build=${1:?usage: screenshots.sh <build dir> <output folder>}
 out=${2:?usage: screenshots.sh <build dir> <output folder>}
 quillet=$build/src/app/quillet
 mkdir -p "$out"
-home=$(mktemp -d)
-mkdir -p "$home"/{config,data,run} && chmod 700 "$home/run"
-export HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_RUNTIME_DIR=$home/run
-display=120
-while [[ -e /tmp/.X11-unix/X$display ]]; do display=$((display + 1)); done
-export DISPLAY=:$display QT_QPA_PLATFORM=xcb
-Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$home"' EXIT
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source "$(dirname "$0")/private-session.sh" 120
 # A desktop-like background, so that the shots can be cut to what they show.
 background='#4a5560'
 display -window root -size 1280x800 "xc:$background" 2>/dev/null || true
