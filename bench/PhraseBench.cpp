@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "StoreGenerator.h"
+#include "UiWatch.h"
 #include "fakes/FakeFileChooser.h"
 #include "fakes/FakeKeyboardEvents.h"
 #include "fakes/FakePasteboard.h"
@@ -45,34 +46,6 @@ namespace {
 constexpr int kCategories = 1'000;
 constexpr int kBigCategory = 10'000;
 constexpr int kFileRows = 100'000;
-constexpr qint64 kDeadlineNs = 60'000'000'000LL;
-
-template <typename Done>
-bool processUntil(Done done) {
-    const qint64 deadline = nowNs() + kDeadlineNs;
-    while (!done()) {
-        if (nowNs() > deadline) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-    }
-    return true;
-}
-
-class PaintWatch : public QObject {
-public:
-    PaintWatch() { qApp->installEventFilter(this); }
-    ~PaintWatch() override { qApp->removeEventFilter(this); }
-    void clear() { m_paints.clear(); }
-    bool painted(const QObject* widget) const { return m_paints.value(widget) > 0; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++m_paints[watched];
-        return false;
-    }
-
-private:
-    QHash<const QObject*, int> m_paints;
-};
 
 QString phraseBody(int i) {
     return QStringLiteral("Dear customer,\nthank you for message %1, \"quoted\" and, with commas.")

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "StoreGenerator.h"
+#include "UiWatch.h"
 #include "fakes/FakeFileChooser.h"
 #include "fakes/FakeKeyboardEvents.h"
 #include "fakes/FakePasteboard.h"
@@ -47,7 +48,6 @@ namespace {
 
 // Long enough for a full scan of a million clips on a slow machine; a wait that takes
 // longer is a hang, reported as an error rather than a number.
-constexpr qint64 kDeadlineNs = 120'000'000'000LL;
 
 double median(std::vector<qint64> values) {
     if (values.empty()) return 0;
@@ -55,37 +55,6 @@ double median(std::vector<qint64> values) {
     std::nth_element(values.begin(), values.begin() + qsizetype(middle), values.end());
     return millis(values[middle]);
 }
-
-// Runs the event loop until `done` holds, without sleeping; false after the deadline.
-template <typename Done>
-bool processUntil(Done done) {
-    const qint64 deadline = nowNs() + kDeadlineNs;
-    while (!done()) {
-        if (nowNs() > deadline) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-    }
-    return true;
-}
-
-// Counts paint events per widget, for every widget of the application: a menu is created
-// inside showMenu(), so there is nothing to install a filter on before it exists.
-class PaintWatch : public QObject {
-public:
-    PaintWatch() { qApp->installEventFilter(this); }
-    ~PaintWatch() override { qApp->removeEventFilter(this); }
-
-    void clear() { m_paints.clear(); }
-    bool painted(const QObject* widget) const { return m_paints.value(widget) > 0; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++m_paints[watched];
-        return false;
-    }
-
-private:
-    QHash<const QObject*, int> m_paints;
-};
 
 // The program's menu and panel services over a generated store, with fake platform services.
 struct Ui {
