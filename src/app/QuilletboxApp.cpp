@@ -89,11 +89,17 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
         });
     // 13. The update check, once, a moment after start-up; a newer version not announced
     // before opens the settings window, whose sheet shows it.
-    platform.clock->after(startupUpdateCheckDelayMs, [this] {
-        m_settingsViewModel->checkForUpdatesAutomatically([this](bool show) {
-            if (show) m_panelCoordinator->showSettingsWindow();
+    // A build whose site is not configured points at a reserved .example name that never
+    // resolves: it skips the automatic check rather than warn at every start.
+    if (m_updateCheckService->appcastURL().host().endsWith(QLatin1String(".example"))) {
+        qCDebug(lcUpdate) << "no update site configured in this build; no check at start";
+    } else {
+        platform.clock->after(startupUpdateCheckDelayMs, [this] {
+            m_settingsViewModel->checkForUpdatesAutomatically([this](bool show) {
+                if (show) m_panelCoordinator->showSettingsWindow();
+            });
         });
-    });
+    }
 }
 
 QuilletboxApp::~QuilletboxApp() = default;
@@ -143,7 +149,7 @@ void QuilletboxApp::watchStoreHealth() {
                 //% "The history file is damaged"
                 m_tray->notify(qtTrId("STORE_DAMAGED_TITLE"),
                                //% "%1: %2\nQuillet keeps working with it; keep a copy of the file
-                               //before anything else."
+                               // before anything else."
                                qtTrId("STORE_DAMAGED_MESSAGE").arg(file, problems.left(300)));
             });
     QTimer::singleShot(5000, m_storeCheck.get(), &StoreCheck::start);
