@@ -22,6 +22,23 @@ bool ReorderableListModel::moveEntries(std::vector<T>& list, int sourceRow, int 
     return true;
 }
 
+template <class T>
+void ReorderableListModel::replaceEntries(std::vector<T>& list, std::vector<T> next,
+                                          const QList<int>& roles) {
+    if (next == list) {
+        if (!list.empty()) emit dataChanged(index(0), index(int(list.size()) - 1), roles);
+        return;
+    }
+    beginResetModel();
+    list = std::move(next);
+    endResetModel();
+}
+
+Qt::ItemFlags ReorderableListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::ItemIsDropEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
+}
+
 bool touchesPhrases(const SaveSummary& summary) {
     for (const auto* records : {&summary.inserted, &summary.changed, &summary.deleted})
         for (const auto& record : *records)
@@ -38,16 +55,7 @@ CategoryListModel::CategoryListModel(PhraseLibrary& library, QObject* parent)
 }
 
 void CategoryListModel::refresh() {
-    auto categories = m_library.categories();
-    // Records are identities: the same rows in the same order are the same list.
-    if (categories == m_categories) {
-        if (!m_categories.empty())
-            emit dataChanged(index(0), index(rowCount() - 1), {Qt::DisplayRole});
-        return;
-    }
-    beginResetModel();
-    m_categories = std::move(categories);
-    endResetModel();
+    replaceEntries(m_categories, m_library.categories(), {Qt::DisplayRole});
 }
 
 int CategoryListModel::rowCount(const QModelIndex& parent) const {
@@ -62,12 +70,6 @@ QVariant CategoryListModel::data(const QModelIndex& index, int role) const {
     return {};
 }
 
-Qt::ItemFlags CategoryListModel::flags(const QModelIndex& index) const {
-    // Rows take no drops onto themselves, only between them: the list is reordered, not nested.
-    if (!index.isValid()) return Qt::ItemIsDropEnabled;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
-}
-
 bool CategoryListModel::moveRows(const QModelIndex& sourceParent, int sourceRow, int count,
                                  const QModelIndex& destinationParent, int destinationChild) {
     if (sourceParent.isValid() || destinationParent.isValid()) return false;
@@ -79,8 +81,7 @@ bool CategoryListModel::moveRows(const QModelIndex& sourceParent, int sourceRow,
 }
 
 std::shared_ptr<PhraseCategory> CategoryListModel::category(int row) const {
-    if (row < 0 || row >= int(m_categories.size())) return nullptr;
-    return m_categories[size_t(row)];
+    return entryAt(m_categories, row);
 }
 
 int CategoryListModel::rowOf(const QUuid& id) const {
@@ -107,17 +108,11 @@ void PhraseListModel::setCategory(std::shared_ptr<PhraseCategory> category) {
 }
 
 void PhraseListModel::refresh() {
-    auto phrases = m_category && !m_category->isDeleted()
+    replaceEntries(m_phrases,
+                   m_category && !m_category->isDeleted()
                        ? m_category->sortedItems()
-                       : std::vector<std::shared_ptr<PhraseItem>>{};
-    if (phrases == m_phrases) {
-        if (!m_phrases.empty())
-            emit dataChanged(index(0), index(rowCount() - 1), {Qt::DisplayRole, BodyRole});
-        return;
-    }
-    beginResetModel();
-    m_phrases = std::move(phrases);
-    endResetModel();
+                       : std::vector<std::shared_ptr<PhraseItem>>{},
+                   {Qt::DisplayRole, BodyRole});
 }
 
 int PhraseListModel::rowCount(const QModelIndex& parent) const {
@@ -132,11 +127,6 @@ QVariant PhraseListModel::data(const QModelIndex& index, int role) const {
     return {};
 }
 
-Qt::ItemFlags PhraseListModel::flags(const QModelIndex& index) const {
-    if (!index.isValid()) return Qt::ItemIsDropEnabled;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
-}
-
 bool PhraseListModel::moveRows(const QModelIndex& sourceParent, int sourceRow, int count,
                                const QModelIndex& destinationParent, int destinationChild) {
     if (sourceParent.isValid() || destinationParent.isValid() || !m_category) return false;
@@ -148,8 +138,7 @@ bool PhraseListModel::moveRows(const QModelIndex& sourceParent, int sourceRow, i
 }
 
 std::shared_ptr<PhraseItem> PhraseListModel::phrase(int row) const {
-    if (row < 0 || row >= int(m_phrases.size())) return nullptr;
-    return m_phrases[size_t(row)];
+    return entryAt(m_phrases, row);
 }
 
 }  // namespace quillet

@@ -18,11 +18,24 @@ class ReorderableListModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
+    // Rows take no drops onto themselves, only between them: the list is reordered, not nested.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
+
 protected:
     // Moves `list`'s rows [sourceRow, sourceRow + count) before `destination`; false for a
     // move out of range or onto itself.
     template <class T>
     bool moveEntries(std::vector<T>& list, int sourceRow, int count, int destination);
+    // Shows `next` in place of `list`: records are identities, so the same rows in the same
+    // order are the same list and only their `roles` are said to have changed.
+    template <class T>
+    void replaceEntries(std::vector<T>& list, std::vector<T> next, const QList<int>& roles);
+    // The entry at `row`, null outside the list.
+    template <class T>
+    static T entryAt(const std::vector<T>& list, int row) {
+        return row >= 0 && row < int(list.size()) ? list[size_t(row)] : T();
+    }
 };
 
 // The live lists of the phrase-management window: each re-reads the store after every save
@@ -37,8 +50,6 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
-    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
     bool moveRows(const QModelIndex& sourceParent, int sourceRow, int count,
                   const QModelIndex& destinationParent, int destinationChild) override;
 
@@ -65,8 +76,6 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
-    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
     bool moveRows(const QModelIndex& sourceParent, int sourceRow, int count,
                   const QModelIndex& destinationParent, int destinationChild) override;
 
