@@ -121,24 +121,29 @@ void PanelCoordinator::createSearchPanel() {
 }
 
 void PanelCoordinator::centreOnPointerScreen() {
+    const std::optional<QRect> area = pointerScreenArea();
+    if (!area) return;
     // The list's minimum size yields to a screen smaller than it (a large scale factor).
-    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
-    if (!screen) screen = QGuiApplication::primaryScreen();
-    if (screen) {
-        m_searchView->setMinimumSize(
-            HistorySearchView::preferredMinimumSize.boundedTo(screen->availableGeometry().size()));
-    }
-    placeOnPointerScreen(m_searchPanel.get());
+    m_searchView->setMinimumSize(HistorySearchView::preferredMinimumSize.boundedTo(area->size()));
+    placeInside(m_searchPanel.get(), *area);
 }
 
 void PanelCoordinator::placeOnPointerScreen(QWidget* window) {
+    if (const std::optional<QRect> area = pointerScreenArea()) placeInside(window, *area);
+}
+
+std::optional<QRect> PanelCoordinator::pointerScreenArea() {
     QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
     if (!screen) screen = QGuiApplication::primaryScreen();
-    if (!screen) return;
+    if (!screen) return std::nullopt;
+    return screen->availableGeometry();
+}
+
+void PanelCoordinator::placeInside(QWidget* window, const QRect& area) {
     // A window that does not fit (a small screen, a large scale factor) is made smaller
     // rather than left with its controls out of reach.
     const QRect frame = window->frameGeometry();
-    const QRect fitted = fitInside(frame, screen->availableGeometry());
+    const QRect fitted = fitInside(frame, area);
     if (fitted.size() != frame.size())
         window->resize(window->size() - (frame.size() - fitted.size()));
     window->move(fitted.topLeft());

@@ -5,9 +5,9 @@
 #include <QRect>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class QSizeGrip;
-
 
 namespace quillet {
 
@@ -66,6 +66,9 @@ private:
     void createSearchPanel();
     void centreOnPointerScreen();
     void placeOnPointerScreen(QWidget* window);
+    void placeInside(QWidget* window, const QRect& area);
+    // The available area of the screen under the pointer, else of the primary screen.
+    static std::optional<QRect> pointerScreenArea();
     void applicationStateChanged(Qt::ApplicationState state);
 
     HistoryViewModel& m_viewModel;
