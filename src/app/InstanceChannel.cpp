@@ -27,6 +27,10 @@ QString InstanceChannel::runtimeFolder() {
     return folder;
 }
 
+QString InstanceChannel::lockPath() {
+    return runtimeFolder() + QStringLiteral("/quillet.lock");
+}
+
 QString InstanceChannel::socketPath() {
     return runtimeFolder() + QStringLiteral("/quillet.sock");
 }
@@ -72,7 +76,7 @@ bool InstanceChannel::claim(QString* error) {
         if (error) *error = QStringLiteral("Quillet cannot start: ") + why + u'.';
         return false;
     }
-    m_lock = std::make_unique<QLockFile>(folder + QStringLiteral("/quillet.lock"));
+    m_lock = std::make_unique<QLockFile>(lockPath());
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0)) {
         if (error) *error = QStringLiteral("Quillet is already running for this user.");
@@ -139,14 +143,18 @@ void InstanceChannel::serve(QLocalSocket* socket) {
                 if (error != QLocalSocket::PeerClosedError)
                     qCWarning(lcApp) << "command socket:" << socket->errorString();
             });
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+    // One line answers one request, and the connection ends.
+    auto answer = [socket](const char* reply) {
+        socket->write(reply);
+        socket->flush();
+        socket->disconnectFromServer();
+    };
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, answer] {
         if (!socket->canReadLine()) {
             if (socket->bytesAvailable() > maxRequestBytes) {
                 qCWarning(lcApp) << "refused a request longer than" << maxRequestBytes
                                  << "bytes on the command socket";
-                socket->write("request too long\n");
-                socket->flush();
-                socket->disconnectFromServer();
+                answer("request too long\n");
             }
             return;
         }
@@ -154,15 +162,13 @@ void InstanceChannel::serve(QLocalSocket* socket) {
         const bool ok = m_handler && m_handler(command);
         if (!ok)
             qCWarning(lcApp) << "refused an unknown command on the socket:" << command.left(80);
-        socket->write(ok ? "ok\n" : "unknown command\n");
-        socket->flush();
-        socket->disconnectFromServer();
+        answer(ok ? "ok\n" : "unknown command\n");
     });
 }
 
 std::optional<qint64> InstanceChannel::lockHolder() {
     // Only looks: taking the lock, even for a moment, could turn away an instance starting now.
-    QLockFile lock(runtimeFolder() + QStringLiteral("/quillet.lock"));
+    QLockFile lock(lockPath());
     qint64 pid = 0;
     QString host, application;
     if (!lock.getLockInfo(&pid, &host, &application) || pid <= 0) return std::nullopt;

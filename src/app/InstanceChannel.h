@@ -41,6 +41,7 @@ public:
 
     static QString runtimeFolder();
     static QString socketPath();
+    static QString lockPath();
     // The process holding the instance lock, if one is alive: lets a client tell "not
     // running" from "running but not answering".
     static std::optional<qint64> lockHolder();
