@@ -180,9 +180,7 @@ void BM_PhraseMenuOpens(benchmark::State& state) {
         lib->paints.clear();
         const qint64 start = nowNs();
         menus.showMenu();
-        const bool shown = processUntil([&] {
-            return menus.menu() && menus.menu()->isVisible() && lib->paints.painted(menus.menu());
-        });
+        const bool shown = processUntil([&] { return lib->paints.shown(menus.menu()); });
         const qint64 end = nowNs();
         if (!shown) {
             state.SkipWithError("the menu was not painted");

@@ -182,10 +182,7 @@ void historyMenu(benchmark::State& state, const StoreInfo& store) {
         const qint64 start = nowNs();
         ui->menus->showMenu();
         const qint64 returned = nowNs();
-        const bool shown = processUntil([ui] {
-            const QMenu* menu = ui->menus->menu();
-            return menu && menu->isVisible() && ui->paints.painted(menu);
-        });
+        const bool shown = processUntil([ui] { return ui->paints.shown(ui->menus->menu()); });
         const qint64 end = nowNs();
         if (!shown) {
             state.SkipWithError("the menu was not painted");
@@ -342,10 +339,8 @@ void settingsWindow(benchmark::State& state, const StoreInfo& store) {
         ui->paints.clear();
         const qint64 start = nowNs();
         ui->panels->showSettingsWindow();
-        const bool shown = processUntil([ui] {
-            const QWidget* window = ui->panels->settingsWindow();
-            return window && window->isVisible() && ui->paints.painted(window);
-        });
+        const bool shown =
+            processUntil([ui] { return ui->paints.shown(ui->panels->settingsWindow()); });
         const qint64 end = nowNs();
         if (!shown) {
             state.SkipWithError("the settings window was not painted");

@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QHash>
 #include <QObject>
+#include <QWidget>
 
 #include "StoreGenerator.h"
 
@@ -33,6 +34,10 @@ public:
 
     void clear() { m_paints.clear(); }
     bool painted(const QObject* widget) const { return m_paints.value(widget) > 0; }
+    // On screen and painted since the last clear(): what a user would see.
+    bool shown(const QWidget* widget) const {
+        return widget && widget->isVisible() && painted(widget);
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
