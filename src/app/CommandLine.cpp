@@ -51,12 +51,12 @@ std::optional<QString> CommandLine::nearestOption(const QString& argument) {
 CommandLine CommandLine::read(const QCoreApplication& app) {
     QCommandLineParser parser;
     //% "Quillet keeps every text you copy and a library of phrases, and pastes them back into the
-    //window you were working in.\n\nStarted without options it runs in the system tray.
-    //Shift+Super+V opens the history menu, Shift+Super+C the phrase menu (change them in the
-    //settings window). With one of the options below it asks the running Quillet and
-    //exits.\n\nFiles: $XDG_DATA_HOME/quillet/history.sqlite (history and phrases),
+    // window you were working in.\n\nStarted without options it runs in the system tray.
+    // Shift+Super+V opens the history menu, Shift+Super+C the phrase menu (change them in the
+    // settings window). With one of the options below it asks the running Quillet and
+    // exits.\n\nFiles: $XDG_DATA_HOME/quillet/history.sqlite (history and phrases),
     //$XDG_CONFIG_HOME/quillet/quillet.ini (settings).\nEnvironment: LANG and LANGUAGE choose
-    //English or Japanese; QT_LOGGING_RULES tunes the warnings on standard error
+    // English or Japanese; QT_LOGGING_RULES tunes the warnings on standard error
     //(\"quillet.*.debug=true\" for more)."
     parser.setApplicationDescription(qtTrId("CLI_DESCRIPTION"));
     parser.addHelpOption();
@@ -104,9 +104,9 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
         //% "unexpected argument %1"
         return mistake(qtTrId("CLI_UNEXPECTED_ARGUMENT").arg(stray), stray);
     }
-    if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
-    if (parser.isSet(QStringLiteral("help-all"))) parser.showHelp(0);
-    if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
+    // Qt's own handling prints help (with Qt's options for --help-all) or the version and exits.
+    for (const char* option : {"help", "help-all", "version"})
+        if (parser.isSet(QString::fromLatin1(option))) parser.process(app);
     for (const char* request : kRequests) {
         if (!parser.isSet(QString::fromLatin1(request))) continue;
         const QString name = QString::fromLatin1(request);
