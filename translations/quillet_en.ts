@@ -190,7 +190,7 @@
     </message>
     <message id="RELEASE_NOTES_HEADER">
         <source>更新内容:</source>
-        <translation>What's new:</translation>
+        <translation>What&apos;s new:</translation>
     </message>
     <message id="CLOSE_BUTTON">
         <source>閉じる</source>
@@ -293,19 +293,22 @@
         <translation>Another Quillet (process %1) already uses %2.</translation>
     </message>
     <message id="NO_SYSTEM_TRAY">
-        <source>There is no system tray: Quillet runs without its icon. Its hot keys work, and so do
-</source>
-        <translation>There is no system tray: Quillet runs without its icon. Its hot keys work, and so do quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit (bind them to keys in your desktop's settings).</translation>
+        <source>There is no system tray: Quillet runs without its icon. Its hot keys work, and so do quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit (bind them to keys in your desktop&apos;s settings).</source>
+        <translation>There is no system tray: Quillet runs without its icon. Its hot keys work, and so do quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit (bind them to keys in your desktop&apos;s settings).</translation>
     </message>
     <message id="CLI_DESCRIPTION">
-        <source>Quillet keeps every text you copy and a library of phrases, and pastes them back into the
-</source>
+        <source>Quillet keeps every text you copy and a library of phrases, and pastes them back into the window you were working in.
+
+Started without options it runs in the system tray. Shift+Super+V opens the history menu, Shift+Super+C the phrase menu (change them in the settings window). With one of the options below it asks the running Quillet and exits.
+
+Files: $XDG_DATA_HOME/quillet/history.sqlite (history and phrases), $XDG_CONFIG_HOME/quillet/quillet.ini (settings).
+Environment: LANG and LANGUAGE choose English or Japanese; QT_LOGGING_RULES tunes the warnings on standard error (&quot;quillet.*.debug=true&quot; for more).</source>
         <translation>Quillet keeps every text you copy and a library of phrases, and pastes them back into the window you were working in.
 
 Started without options it runs in the system tray. Shift+Super+V opens the history menu, Shift+Super+C the phrase menu (change them in the settings window). With one of the options below it asks the running Quillet and exits.
 
 Files: $XDG_DATA_HOME/quillet/history.sqlite (history and phrases), $XDG_CONFIG_HOME/quillet/quillet.ini (settings).
-Environment: LANG and LANGUAGE choose English or Japanese; QT_LOGGING_RULES tunes the warnings on standard error ("quillet.*.debug=true" for more).</translation>
+Environment: LANG and LANGUAGE choose English or Japanese; QT_LOGGING_RULES tunes the warnings on standard error (&quot;quillet.*.debug=true&quot; for more).</translation>
     </message>
     <message id="CLI_HISTORY_MENU">
         <source>Show the history menu of the running Quillet at the pointer.</source>
@@ -367,8 +370,7 @@ New copies are kept and saved as soon as this is resolved.</translation>
     </message>
     <message id="STORE_DAMAGED_MESSAGE">
         <source>%1: %2
-Quillet keeps working with it; keep a copy of the file
-</source>
+Quillet keeps working with it; keep a copy of the file before anything else.</source>
         <translation>%1: %2
 Quillet keeps working with it; keep a copy of the file before anything else.</translation>
     </message>

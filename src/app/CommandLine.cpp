@@ -50,14 +50,14 @@ std::optional<QString> CommandLine::nearestOption(const QString& argument) {
 
 CommandLine CommandLine::read(const QCoreApplication& app) {
     QCommandLineParser parser;
-    //% "Quillet keeps every text you copy and a library of phrases, and pastes them back into the
-    // window you were working in.\n\nStarted without options it runs in the system tray.
-    // Shift+Super+V opens the history menu, Shift+Super+C the phrase menu (change them in the
-    // settings window). With one of the options below it asks the running Quillet and
-    // exits.\n\nFiles: $XDG_DATA_HOME/quillet/history.sqlite (history and phrases),
-    //$XDG_CONFIG_HOME/quillet/quillet.ini (settings).\nEnvironment: LANG and LANGUAGE choose
-    // English or Japanese; QT_LOGGING_RULES tunes the warnings on standard error
-    //(\"quillet.*.debug=true\" for more)."
+    //% "Quillet keeps every text you copy and a library of phrases, and pastes them back "
+    //% "into the window you were working in.\n\nStarted without options it runs in the "
+    //% "system tray. Shift+Super+V opens the history menu, Shift+Super+C the phrase menu "
+    //% "(change them in the settings window). With one of the options below it asks the "
+    //% "running Quillet and exits.\n\nFiles: $XDG_DATA_HOME/quillet/history.sqlite "
+    //% "(history and phrases), $XDG_CONFIG_HOME/quillet/quillet.ini (settings).\n"
+    //% "Environment: LANG and LANGUAGE choose English or Japanese; QT_LOGGING_RULES tunes "
+    //% "the warnings on standard error (\"quillet.*.debug=true\" for more)."
     parser.setApplicationDescription(qtTrId("CLI_DESCRIPTION"));
     parser.addHelpOption();
     parser.addVersionOption();

@@ -146,11 +146,12 @@ void QuilletboxApp::watchStoreHealth() {
                 if (sound) return;
                 const QString file = m_storageService->filePath();
                 qCWarning(lcStore) << file << "is damaged:" << problems;
+                //% "%1: %2\nQuillet keeps working with it; keep a copy of the file "
+                //% "before anything else."
+                const QString message =
+                    qtTrId("STORE_DAMAGED_MESSAGE").arg(file, problems.left(300));
                 //% "The history file is damaged"
-                m_tray->notify(qtTrId("STORE_DAMAGED_TITLE"),
-                               //% "%1: %2\nQuillet keeps working with it; keep a copy of the file
-                               // before anything else."
-                               qtTrId("STORE_DAMAGED_MESSAGE").arg(file, problems.left(300)));
+                m_tray->notify(qtTrId("STORE_DAMAGED_TITLE"), message);
             });
     QTimer::singleShot(5000, m_storeCheck.get(), &StoreCheck::start);
 }

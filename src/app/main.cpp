@@ -107,9 +107,9 @@ int main(int argc, char** argv) {
                        QStringLiteral("quillet"));
     QuilletboxApp quillet(std::move(storage), platform, channel, settings);
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        //% "There is no system tray: Quillet runs without its icon. Its hot keys work, and so do
-        //quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit
-        //(bind them to keys in your desktop's settings)."
+        //% "There is no system tray: Quillet runs without its icon. Its hot keys work, and so "
+        //% "do quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings "
+        //% "and --quit (bind them to keys in your desktop's settings)."
         qCWarning(lcApp).noquote() << qtTrId("NO_SYSTEM_TRAY");
     }
     return app.exec();

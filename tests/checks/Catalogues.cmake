@@ -1,11 +1,19 @@
 cmake_minimum_required(VERSION 3.25)
 # Fails when a text id used in the sources is missing from a catalogue or has no translation
-# there, or when a catalogue keeps an id that no source uses any more.
+# there, when a catalogue keeps an id that no source uses any more, or when a default text's
+# `//%` line does not hold one whole string (a reflowed comment loses the rest of the text).
 #   cmake -DSRC=<src folder> -DTRANSLATIONS=<translations folder> -P Catalogues.cmake
 get_filename_component(SRC ${SRC} ABSOLUTE)
 file(GLOB_RECURSE sources ${SRC}/*.h ${SRC}/*.cpp)
 set(ids "")
+set(faults "")
 foreach(source ${sources})
+    file(STRINGS ${source} defaults REGEX "//%" ENCODING UTF-8)
+    foreach(line ${defaults})
+        if(NOT line MATCHES "//% \".*\"[ \t]*$")
+            string(APPEND faults "\n  ${source}: a default text broken over lines: ${line}")
+        endif()
+    endforeach()
     file(READ ${source} text)
     string(REGEX MATCHALL "qtTrId\\(\"[A-Za-z0-9_]+\"" calls "${text}")
     foreach(call ${calls})
@@ -19,7 +27,6 @@ if(count EQUAL 0)
     message(FATAL_ERROR "No qtTrId call found under ${SRC}")
 endif()
 
-set(faults "")
 foreach(language en ja)
     set(catalogue ${TRANSLATIONS}/quillet_${language}.ts)
     file(READ ${catalogue} ts)
