@@ -286,7 +286,7 @@
         <translation>別のクイレット（プロセス %1）が %2 を使用中です。</translation>
     </message>
     <message id="NO_SYSTEM_TRAY">
-        <source>There is no system tray: Quillet runs without its icon. Its hot keys work, and so do quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit (bind them to keys in your desktop&apos;s settings).</source>
+        <source>There is no system tray: Quillet runs without its icon. Its hot keys work, and so do quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit (bind them to keys in your desktop's settings).</source>
         <translation>システムトレイがありません。クイレットはアイコンなしで動作します。ホットキーと quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings, --quit は使えます（デスクトップの設定でキーに割り当ててください）。</translation>
     </message>
     <message id="CLI_DESCRIPTION">
@@ -295,13 +295,13 @@
 Started without options it runs in the system tray. Shift+Super+V opens the history menu, Shift+Super+C the phrase menu (change them in the settings window). With one of the options below it asks the running Quillet and exits.
 
 Files: $XDG_DATA_HOME/quillet/history.sqlite (history and phrases), $XDG_CONFIG_HOME/quillet/quillet.ini (settings).
-Environment: LANG and LANGUAGE choose English or Japanese; QT_LOGGING_RULES tunes the warnings on standard error (&quot;quillet.*.debug=true&quot; for more).</source>
+Environment: LANG and LANGUAGE choose English or Japanese; QT_LOGGING_RULES tunes the warnings on standard error ("quillet.*.debug=true" for more).</source>
         <translation>クイレットはコピーしたテキストをすべて記録し、定型文のライブラリとともに、作業中のウィンドウへ貼り付けます。
 
 オプションなしで起動するとシステムトレイに常駐します。Shift+Super+V で履歴メニュー、Shift+Super+C で定型文メニューが開きます（設定ウィンドウで変更できます）。下のオプションを付けると、実行中のクイレットに依頼して終了します。
 
 ファイル: $XDG_DATA_HOME/quillet/history.sqlite（履歴と定型文）、$XDG_CONFIG_HOME/quillet/quillet.ini（設定）。
-環境変数: LANG と LANGUAGE で英語か日本語かを選びます。QT_LOGGING_RULES で標準エラー出力の警告を調整できます（詳しく出すには &quot;quillet.*.debug=true&quot;）。</translation>
+環境変数: LANG と LANGUAGE で英語か日本語かを選びます。QT_LOGGING_RULES で標準エラー出力の警告を調整できます（詳しく出すには "quillet.*.debug=true"）。</translation>
     </message>
     <message id="CLI_HISTORY_MENU">
         <source>Show the history menu of the running Quillet at the pointer.</source>
@@ -370,6 +370,30 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
     <message id="TOOLTIP_MATCH_LINE">
         <source>Line %1: %2</source>
         <translation>%1 行目: %2</translation>
+    </message>
+    <message id="STATUS_BACKEND">
+        <source>Desktop: %1</source>
+        <translation>デスクトップ: %1</translation>
+    </message>
+    <message id="STATUS_CLIPBOARD">
+        <source>Clipboard: %1</source>
+        <translation>クリップボード: %1</translation>
+    </message>
+    <message id="STATUS_PASTE">
+        <source>Paste: %1</source>
+        <translation>ペースト: %1</translation>
+    </message>
+    <message id="STATUS_KEY_INACTIVE">
+        <source>not active; bind %1 to a key in the desktop's keyboard settings</source>
+        <translation>無効。デスクトップのキーボード設定で %1 をキーに割り当ててください</translation>
+    </message>
+    <message id="STATUS_HISTORY_KEY">
+        <source>History menu key %1: %2</source>
+        <translation>履歴メニューのキー %1: %2</translation>
+    </message>
+    <message id="STATUS_PHRASE_KEY">
+        <source>Phrase menu key %1: %2</source>
+        <translation>定型文メニューのキー %1: %2</translation>
     </message>
 </context>
 </TS>

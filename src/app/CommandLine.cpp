@@ -109,8 +109,7 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
         if (parser.isSet(QString::fromLatin1(option))) parser.process(app);
     for (const char* request : kRequests) {
         if (!parser.isSet(QString::fromLatin1(request))) continue;
-        const QString name = QString::fromLatin1(request);
-        return {name == QLatin1String("status") ? QStringLiteral("ping") : name, {}};
+        return {QString::fromLatin1(request), {}};
     }
     return {};
 }

@@ -143,8 +143,8 @@ void InstanceChannel::serve(QLocalSocket* socket) {
                 if (error != QLocalSocket::PeerClosedError)
                     qCWarning(lcApp) << "command socket:" << socket->errorString();
             });
-    // One line answers one request, and the connection ends.
-    auto answer = [socket](const char* reply) {
+    // One answer per request, and the connection ends.
+    auto answer = [socket](const QByteArray& reply) {
         socket->write(reply);
         socket->flush();
         socket->disconnectFromServer();
@@ -159,10 +159,16 @@ void InstanceChannel::serve(QLocalSocket* socket) {
             return;
         }
         const QString command = QString::fromUtf8(socket->readLine(maxRequestBytes + 1)).trimmed();
-        const bool ok = m_handler && m_handler(command);
-        if (!ok)
+        const std::optional<QString> details =
+            m_handler ? m_handler(command) : std::optional<QString>();
+        if (!details) {
             qCWarning(lcApp) << "refused an unknown command on the socket:" << command.left(80);
-        answer(ok ? "ok\n" : "unknown command\n");
+            answer("unknown command\n");
+            return;
+        }
+        QByteArray reply = "ok\n" + details->toUtf8();
+        if (!reply.endsWith('\n')) reply += '\n';
+        answer(reply);
     });
 }
 
@@ -176,17 +182,25 @@ std::optional<qint64> InstanceChannel::lockHolder() {
     return pid;
 }
 
-bool InstanceChannel::send(const QString& command, QString* reply, int timeoutMs) {
+bool InstanceChannel::send(const QString& command, QString* reply, int timeoutMs,
+                           QString* details) {
     QLocalSocket socket;
     socket.connectToServer(socketPath());
     if (!socket.waitForConnected(timeoutMs)) return false;
     socket.write(command.toUtf8() + '\n');
     if (!socket.waitForBytesWritten(timeoutMs)) return false;
-    while (!socket.canReadLine())
-        if (!socket.waitForReadyRead(timeoutMs)) return false;
-    const QString answer = QString::fromUtf8(socket.readLine()).trimmed();
-    if (reply) *reply = answer;
-    return answer == QLatin1String("ok");
+    // The instance closes the connection after its answer; a bounded amount is read.
+    QByteArray answer;
+    while (socket.state() == QLocalSocket::ConnectedState && answer.size() < maxReplyBytes &&
+           socket.waitForReadyRead(timeoutMs))
+        answer += socket.read(maxReplyBytes - answer.size());
+    answer += socket.read(maxReplyBytes - answer.size());
+    if (!answer.contains('\n')) return false;
+    const qsizetype end = answer.indexOf('\n');
+    const QString first = QString::fromUtf8(answer.left(end)).trimmed();
+    if (reply) *reply = first;
+    if (details) *details = QString::fromUtf8(answer.mid(end + 1));
+    return first == QLatin1String("ok");
 }
 
 }  // namespace quillet

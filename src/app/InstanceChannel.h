@@ -26,7 +26,9 @@ namespace quillet {
 class InstanceChannel : public QObject {
     Q_OBJECT
 public:
-    using Handler = std::function<bool(const QString& command)>;
+    // The answer to one command: nullopt refuses it; otherwise the (possibly empty) lines that
+    // follow the "ok" line.
+    using Handler = std::function<std::optional<QString>(const QString& command)>;
 
     explicit InstanceChannel(QObject* parent = nullptr);
     ~InstanceChannel() override;
@@ -36,8 +38,9 @@ public:
     void setHandler(Handler handler) { m_handler = std::move(handler); }
 
     // From a second process: delivers `command` to the running instance. Returns false when
-    // none runs or it refused; `reply` receives its answer.
-    static bool send(const QString& command, QString* reply, int timeoutMs = 3000);
+    // none runs or it refused; `reply` receives its first line, `details` the lines after it.
+    static bool send(const QString& command, QString* reply, int timeoutMs = 3000,
+                     QString* details = nullptr);
 
     static QString runtimeFolder();
     static QString socketPath();
@@ -49,6 +52,8 @@ public:
     static constexpr int maxConnections = 8;
     static constexpr int idleTimeoutMs = 2000;
     static constexpr qint64 maxRequestBytes = 256;
+    // What a client reads of an answer at most.
+    static constexpr qint64 maxReplyBytes = 64 * 1024;
 
 private:
     void onConnection();

@@ -49,6 +49,12 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
             std::make_unique<X11Workspace>(x11->connection(), QGuiApplication::applicationName());
         services.keyboard = std::make_unique<X11KeyboardEvents>(x11->connection());
         services.hotkeys = std::make_unique<X11SystemHotkeys>(x11->connection());
+        services.backend = QStringLiteral("X11 (%1)").arg(QString::fromLocal8Bit(display));
+        services.clipboardMethod = QStringLiteral("XFixes selection events");
+        services.pasteMethod = services.keyboard->isTrusted()
+                                   ? QStringLiteral("XTest key events")
+                                   : QStringLiteral("none (no XTest): texts stay on the clipboard");
+        services.hotkeyMethod = QStringLiteral("X11 key grab");
         return services;
     }
     qCWarning(lcApp) << "this session has no X11 display; global hot keys and automatic paste "
@@ -58,6 +64,10 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
     services.workspace = std::make_unique<NullWorkspace>();
     services.keyboard = std::make_unique<NullKeyboardEvents>();
     services.hotkeys = std::make_unique<NullSystemHotkeys>();
+    services.backend = QGuiApplication::platformName();
+    services.clipboardMethod = QStringLiteral("Qt clipboard");
+    services.pasteMethod = QStringLiteral("none: texts stay on the clipboard");
+    services.hotkeyMethod = QStringLiteral("none");
     return services;
 }
 

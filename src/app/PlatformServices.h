@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <memory>
 
 #include "platform/Clock.h"
@@ -21,6 +22,12 @@ struct PlatformServices {
     std::unique_ptr<KeyboardEvents> keyboard;
     std::unique_ptr<SystemHotkeys> hotkeys;
     std::unique_ptr<LoginItem> loginItem;
+
+    // How each service works in this session, in words for `quillet --status`.
+    QString backend;
+    QString clipboardMethod;
+    QString pasteMethod;
+    QString hotkeyMethod;
 
     // X11 backends on an X11 session, otherwise the null backends (with one warning).
     static PlatformServices create(QGuiApplication& app);

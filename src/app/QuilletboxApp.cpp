@@ -27,7 +27,7 @@ namespace quillet {
 
 QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformServices& platform,
                              InstanceChannel& channel, QSettings& settings, QObject* parent)
-    : QObject(parent), m_log(stdout), m_storageService(std::move(storage)) {
+    : QObject(parent), m_log(stdout), m_platform(platform), m_storageService(std::move(storage)) {
     // 1. The store is open (opening it is the one fatal step, done by the caller).
     // 2. The monitor notes the clipboard's change count; it does not poll yet.
     m_clipboardMonitor = std::make_unique<ClipboardMonitor>(*platform.pasteboard);
@@ -104,7 +104,7 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
 
 QuilletboxApp::~QuilletboxApp() = default;
 
-bool QuilletboxApp::handleCommand(const QString& command) {
+std::optional<QString> QuilletboxApp::handleCommand(const QString& command) {
     if (command == QLatin1String("history-menu")) {
         m_quickMenuService->showMenu();
     } else if (command == QLatin1String("phrase-menu")) {
@@ -117,12 +117,40 @@ bool QuilletboxApp::handleCommand(const QString& command) {
         m_panelCoordinator->showSettingsWindow();
     } else if (command == QLatin1String("quit")) {
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-    } else if (command == QLatin1String("ping")) {
+    } else if (command == QLatin1String("status")) {
         // Answered once start-up is complete: the event loop runs only after it.
+        return statusText();
+    } else if (command == QLatin1String("ping")) {
     } else {
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return QString();
+}
+
+QString QuilletboxApp::statusText() const {
+    QStringList lines;
+    //% "Desktop: %1"
+    lines << qtTrId("STATUS_BACKEND").arg(m_platform.backend);
+    //% "Clipboard: %1"
+    lines << qtTrId("STATUS_CLIPBOARD").arg(m_platform.clipboardMethod);
+    //% "Paste: %1"
+    lines << qtTrId("STATUS_PASTE").arg(m_platform.pasteMethod);
+    auto keyLine = [&](const QString& label, quint32 id, const HotkeyConfig& key,
+                       const char* request) {
+        //% "not active; bind %1 to a key in the desktop's keyboard settings"
+        const QString how = m_hotkeyService->isRegistered(id)
+                                ? m_platform.hotkeyMethod
+                                : qtTrId("STATUS_KEY_INACTIVE")
+                                      .arg(QStringLiteral("quillet --") + QLatin1String(request));
+        return label.arg(key.displayString(), how);
+    };
+    //% "History menu key %1: %2"
+    lines << keyLine(qtTrId("STATUS_HISTORY_KEY"), MenuHotkeys::historyId,
+                     m_settingsViewModel->historyHotkey(), "history-menu");
+    //% "Phrase menu key %1: %2"
+    lines << keyLine(qtTrId("STATUS_PHRASE_KEY"), MenuHotkeys::phraseId,
+                     m_settingsViewModel->phraseHotkey(), "phrase-menu");
+    return lines.join(u'\n');
 }
 
 void QuilletboxApp::watchStoreHealth() {

@@ -4,6 +4,7 @@
 #include <QSettings>
 #include <QTextStream>
 #include <memory>
+#include <optional>
 
 namespace quillet {
 
@@ -37,10 +38,12 @@ public:
     static constexpr int startupUpdateCheckDelayMs = 2000;
 
 private:
-    bool handleCommand(const QString& command);
+    std::optional<QString> handleCommand(const QString& command);
+    QString statusText() const;
     void watchStoreHealth();
 
     QTextStream m_log;
+    const PlatformServices& m_platform;
     std::unique_ptr<StorageService> m_storageService;
     std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;
     std::unique_ptr<HistoryViewModel> m_viewModel;

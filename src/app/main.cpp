@@ -21,16 +21,16 @@ namespace {
 
 // `quillet --history-menu` and friends ask the running instance and exit.
 int sendToRunningInstance(const QString& command) {
-    QString reply;
-    const bool done = InstanceChannel::send(command, &reply);
-    if (done && command == QLatin1String("ping")) {
-        std::printf("Quillet is running.\n");
+    QString reply, details;
+    const bool done = InstanceChannel::send(command, &reply, 3000, &details);
+    if (done && command == QLatin1String("status")) {
+        std::printf("Quillet is running.\n%s", qPrintable(details));
     } else if (!done && reply.isEmpty()) {
         // No answer: tell "not running" from "running but its socket is gone or stuck".
         if (const auto pid = InstanceChannel::lockHolder()) {
             std::fprintf(stderr, "Quillet is running (process %lld) but does not answer on %s.\n",
                          static_cast<long long>(*pid), qPrintable(InstanceChannel::socketPath()));
-        } else if (command == QLatin1String("ping")) {
+        } else if (command == QLatin1String("status")) {
             std::printf("Quillet is not running.\n");
         } else {
             std::fprintf(stderr, "Quillet is not running.\n");

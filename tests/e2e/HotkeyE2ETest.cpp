@@ -36,6 +36,13 @@ TEST_F(HotkeyE2E, AStoredHotKeyReplacesTheDefault) {
     ASSERT_TRUE(menuOpens("ctrl+super+f"));
     xdotool(x, {"key", "1"});
     ASSERT_TRUE(waitFor([&] { return targetText().endsWith("stored key"); }, 5s));
+
+    // --status tells which way each key works.
+    QByteArray status;
+    ASSERT_EQ(quillet.command("--status", &status), 0);
+    EXPECT_TRUE(status.contains("History menu key \u2303\u2318F: X11 key grab"))
+        << status.constData();
+    EXPECT_TRUE(status.contains("Desktop: X11")) << status.constData();
 }
 
 }  // namespace
