@@ -11,6 +11,7 @@ packages=(
   libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-xfixes0-dev x11proto-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
   xvfb openbox xclip xsel xdotool trayer imagemagick x11-utils xterm
+  sway wl-clipboard wtype qt6-wayland qt6-wayland-dev libwayland-dev wayland-protocols libxkbcommon-dev
   fonts-dejavu-core fonts-ipafont-gothic adwaita-icon-theme hicolor-icon-theme
   desktop-file-utils appstream man-db
 )
