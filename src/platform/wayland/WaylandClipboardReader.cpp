@@ -325,17 +325,29 @@ private:
     bool takeRequests() {
         std::optional<quint64> ticket;
         std::optional<std::optional<QString>> write;
+        quint64 writeSerial = 0;
         {
             std::lock_guard lock(m_owner.m_mutex);
             if (m_owner.m_stopping) return false;
             ticket = std::exchange(m_owner.m_pendingTicket, std::nullopt);
             write = std::exchange(m_owner.m_pendingWrite, std::nullopt);
+            writeSerial = m_owner.m_writesAsked;
         }
         quint64 count = 0;
         if (::read(m_owner.m_requestFd, &count, sizeof count) < 0) {
             // Nothing was signalled since the last look.
         }
-        if (write && !m_broken) setSelection(*write);
+        if (write) {
+            if (!m_broken) {
+                setSelection(*write);
+                wl_display_flush(m_display);
+            }
+            {
+                std::lock_guard lock(m_owner.m_mutex);
+                m_owner.m_writesSent = writeSerial;
+            }
+            m_owner.m_writeSent.notify_all();
+        }
         if (ticket) {
             if (m_broken || !m_selection)
                 deliver(*ticket, {});
@@ -628,11 +640,17 @@ void WaylandClipboardReader::requestRead(quint64 ticket) {
 }
 
 void WaylandClipboardReader::writeText(const std::optional<QString>& text) {
-    {
-        std::lock_guard lock(m_mutex);
-        m_pendingWrite = text;
-    }
+    std::unique_lock lock(m_mutex);
+    m_pendingWrite = text;
+    const quint64 serial = ++m_writesAsked;
+    lock.unlock();
     wake(m_requestFd);
+    lock.lock();
+    // The thread only sends two requests: this wait is short unless the thread is stuck, and a
+    // stuck thread costs the caller no more than this bound.
+    if (!m_writeSent.wait_for(lock, std::chrono::milliseconds(200),
+                              [&] { return m_writesSent >= serial || m_stopping; }))
+        qCWarning(lcClipboard) << "the clipboard thread did not take our text in time";
 }
 
 void WaylandClipboardReader::run() {

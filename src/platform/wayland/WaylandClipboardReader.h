@@ -4,6 +4,7 @@
 #include <QString>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -42,8 +43,9 @@ public:
     void requestRead(quint64 ticket) override;
     bool watchesOwner() const override { return true; }
 
-    // Makes `text` the selection (none: clears it). Returns at once; the reading thread offers
-    // it and serves it to whoever pastes.
+    // Makes `text` the selection (none: clears it). The reading thread offers it and serves it
+    // to whoever pastes; this waits (briefly, bounded) until the compositor has been told, so a
+    // paste that follows finds it.
     void writeText(const std::optional<QString>& text);
 
 private:
@@ -61,6 +63,9 @@ private:
     std::optional<quint64> m_pendingTicket;                // guarded by m_mutex
     std::optional<std::optional<QString>> m_pendingWrite;  // guarded by m_mutex
     bool m_stopping = false;                               // guarded by m_mutex
+    quint64 m_writesAsked = 0;                             // guarded by m_mutex
+    quint64 m_writesSent = 0;                              // guarded by m_mutex
+    std::condition_variable m_writeSent;
 
     std::thread m_thread;  // last member: starts after everything above exists
 
