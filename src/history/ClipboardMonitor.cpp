@@ -22,7 +22,9 @@ ClipboardMonitor::~ClipboardMonitor() {
 
 void ClipboardMonitor::startMonitoring() {
     m_lastText = m_pasteboard.string();
-    m_timer.start();
+    m_monitoring = true;
+    // A pasteboard that announces every change needs no timer: an idle desktop stays idle.
+    if (!m_pasteboard.announcesChanges()) m_timer.start();
 }
 
 void ClipboardMonitor::checkForChanges() {

@@ -33,7 +33,7 @@ public:
 
     qint64 lastChangeCount() const { return m_lastChangeCount; }
     const std::optional<QString>& lastText() const { return m_lastText; }
-    bool isMonitoring() const { return m_timer.isActive(); }
+    bool isMonitoring() const { return m_monitoring; }
 
     static constexpr int pollIntervalMs = 500;
 
@@ -42,6 +42,7 @@ private:
     qint64 m_lastChangeCount;
     std::optional<QString> m_lastText;
     QTimer m_timer;
+    bool m_monitoring = false;
     ClipboardMonitorDelegate* m_delegate = nullptr;
 };
 

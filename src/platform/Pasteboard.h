@@ -35,6 +35,10 @@ public:
     // The X11 PRIMARY selection (what a middle click pastes), where the platform has one.
     virtual void setPrimaryString(const QString& text) { Q_UNUSED(text); }
 
+    // True when every change is announced through the change handler, so nobody needs to
+    // look for changes on a timer.
+    virtual bool announcesChanges() const { return false; }
+
     // Called each time a foreign change raised the change count, so a poller can look at
     // once; backends without such notice never call it. Cleared with an empty function.
     void setChangeHandler(std::function<void()> handler) { m_changeHandler = std::move(handler); }

@@ -24,6 +24,8 @@ public:
     std::optional<QString> string() const override { return m_snapshot.text; }
     void clearContents() override;
     bool setString(const QString& text) override;
+    // The reader follows every selection the compositor announces.
+    bool announcesChanges() const override { return true; }
 
 private:
     void onSnapshotRead(quint64 ticket, const ClipboardSnapshot& snapshot);
