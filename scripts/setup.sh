@@ -13,6 +13,7 @@ packages=(
   xvfb openbox xclip xsel xdotool trayer imagemagick x11-utils xterm
   fonts-dejavu-core fonts-ipafont-gothic adwaita-icon-theme hicolor-icon-theme
   desktop-file-utils appstream man-db
+  dbus-daemon
 )
 
 missing=()

@@ -1,11 +1,14 @@
 #include "app/PlatformServices.h"
 
+#include <QDBusConnection>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QStandardPaths>
 
+#include "hotkeys/MenuHotkeys.h"
 #include "platform/Logging.h"
 #include "platform/null/NullPlatform.h"
+#include "platform/portal/PortalGlobalShortcuts.h"
 #include "platform/qt/QtClipboardReader.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/x11/X11ClipboardReader.h"
@@ -26,6 +29,18 @@ QString autostartProgram() {
     if (!installed.isEmpty() && QFileInfo(installed).canonicalFilePath() == self)
         return QStringLiteral("quillet");
     return self;
+}
+
+// The menus' hot keys as the desktop's shortcut settings list them. The names are kept
+// across versions: the desktop remembers the user's keys under them.
+std::map<quint32, PortalShortcut> menuShortcuts() {
+    return {
+        //% "Show Quillet's clipboard history menu"
+        {MenuHotkeys::historyId,
+         {QStringLiteral("history-menu"), qtTrId("PORTAL_HISTORY_SHORTCUT")}},
+        //% "Show Quillet's phrase menu"
+        {MenuHotkeys::phraseId, {QStringLiteral("phrase-menu"), qtTrId("PORTAL_PHRASE_SHORTCUT")}},
+    };
 }
 
 }  // namespace
@@ -68,6 +83,12 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
     services.clipboardMethod = QStringLiteral("Qt clipboard");
     services.pasteMethod = QStringLiteral("none: texts stay on the clipboard");
     services.hotkeyMethod = QStringLiteral("none");
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        // The desktop binds global keys for us through its portal, where it has one; the
+        // settings window says when it does not.
+        services.hotkeys = makePortalHotkeys(QDBusConnection::sessionBus(), menuShortcuts());
+        services.hotkeyMethod = QStringLiteral("desktop portal (GlobalShortcuts)");
+    }
     return services;
 }
 
