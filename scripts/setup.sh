@@ -14,6 +14,7 @@ packages=(
   sway wl-clipboard wtype qt6-wayland qt6-wayland-dev libwayland-dev wayland-protocols libxkbcommon-dev
   fonts-dejavu-core fonts-ipafont-gothic adwaita-icon-theme hicolor-icon-theme
   desktop-file-utils appstream man-db
+  dbus-daemon
 )
 
 missing=()

@@ -414,5 +414,29 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <source>This desktop does not let clipboard managers follow copies (no data-control protocol). Quillet sees a copy only while one of its windows is active.</source>
         <translation>This desktop does not let clipboard managers follow copies (no data-control protocol). Quillet sees a copy only while one of its windows is active.</translation>
     </message>
+    <message id="HOTKEY_PENDING_NOTICE">
+        <source>Waiting for the desktop to confirm this key.</source>
+        <translation>Waiting for the desktop to confirm this key.</translation>
+    </message>
+    <message id="HOTKEY_REFUSED_NOTICE">
+        <source>The desktop did not give this key to Quillet. Bind this command to a key in the desktop's keyboard settings instead:</source>
+        <translation>The desktop did not give this key to Quillet. Bind this command to a key in the desktop's keyboard settings instead:</translation>
+    </message>
+    <message id="HOTKEY_UNAVAILABLE_NOTICE">
+        <source>This desktop offers Quillet no global hot keys. Bind this command to a key in the desktop's keyboard settings instead:</source>
+        <translation>This desktop offers Quillet no global hot keys. Bind this command to a key in the desktop's keyboard settings instead:</translation>
+    </message>
+    <message id="STATUS_KEY_PENDING">
+        <source>waiting for the desktop to confirm it (%1); meanwhile %2 opens the menu</source>
+        <translation>waiting for the desktop to confirm it (%1); meanwhile %2 opens the menu</translation>
+    </message>
+    <message id="PORTAL_HISTORY_SHORTCUT">
+        <source>Show Quillet's clipboard history menu</source>
+        <translation>Show Quillet's clipboard history menu</translation>
+    </message>
+    <message id="PORTAL_PHRASE_SHORTCUT">
+        <source>Show Quillet's phrase menu</source>
+        <translation>Show Quillet's phrase menu</translation>
+    </message>
 </context>
 </TS>

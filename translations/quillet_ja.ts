@@ -407,5 +407,29 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <source>This desktop does not let clipboard managers follow copies (no data-control protocol). Quillet sees a copy only while one of its windows is active.</source>
         <translation>このデスクトップはクリップボードマネージャーにコピーの追跡を許していません（data-control プロトコルがありません）。Quillet はそのウィンドウのいずれかがアクティブな間だけコピーを記録します。</translation>
     </message>
+    <message id="HOTKEY_PENDING_NOTICE">
+        <source>Waiting for the desktop to confirm this key.</source>
+        <translation>デスクトップがこのキーを確認するのを待っています。</translation>
+    </message>
+    <message id="HOTKEY_REFUSED_NOTICE">
+        <source>The desktop did not give this key to Quillet. Bind this command to a key in the desktop's keyboard settings instead:</source>
+        <translation>デスクトップはこのキーを Quillet に割り当てませんでした。代わりにデスクトップのキーボード設定で次のコマンドをキーに割り当ててください:</translation>
+    </message>
+    <message id="HOTKEY_UNAVAILABLE_NOTICE">
+        <source>This desktop offers Quillet no global hot keys. Bind this command to a key in the desktop's keyboard settings instead:</source>
+        <translation>このデスクトップでは Quillet のグローバルホットキーを使えません。代わりにデスクトップのキーボード設定で次のコマンドをキーに割り当ててください:</translation>
+    </message>
+    <message id="STATUS_KEY_PENDING">
+        <source>waiting for the desktop to confirm it (%1); meanwhile %2 opens the menu</source>
+        <translation>デスクトップの確認待ち (%1)。その間は %2 でメニューを開けます</translation>
+    </message>
+    <message id="PORTAL_HISTORY_SHORTCUT">
+        <source>Show Quillet's clipboard history menu</source>
+        <translation>Quillet のクリップボード履歴メニューを表示</translation>
+    </message>
+    <message id="PORTAL_PHRASE_SHORTCUT">
+        <source>Show Quillet's phrase menu</source>
+        <translation>Quillet の定型文メニューを表示</translation>
+    </message>
 </context>
 </TS>

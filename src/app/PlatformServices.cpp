@@ -1,12 +1,15 @@
 #include "app/PlatformServices.h"
 
+#include <QDBusConnection>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QStandardPaths>
 
+#include "hotkeys/MenuHotkeys.h"
 #include "platform/BackendChoice.h"
 #include "platform/Logging.h"
 #include "platform/null/NullPlatform.h"
+#include "platform/portal/PortalGlobalShortcuts.h"
 #include "platform/qt/QtClipboardReader.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/wayland/WaylandClipboardReader.h"
@@ -55,6 +58,18 @@ SessionFacts sessionFacts(QGuiApplication& app) {
     return facts;
 }
 
+// The menus' hot keys as the desktop's shortcut settings list them. The names are kept
+// across versions: the desktop remembers the user's keys under them.
+std::map<quint32, PortalShortcut> menuShortcuts() {
+    return {
+        //% "Show Quillet's clipboard history menu"
+        {MenuHotkeys::historyId,
+         {QStringLiteral("history-menu"), qtTrId("PORTAL_HISTORY_SHORTCUT")}},
+        //% "Show Quillet's phrase menu"
+        {MenuHotkeys::phraseId, {QStringLiteral("phrase-menu"), qtTrId("PORTAL_PHRASE_SHORTCUT")}},
+    };
+}
+
 }  // namespace
 
 PlatformServices PlatformServices::create(QGuiApplication& app) {
@@ -84,8 +99,9 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
         services.hotkeyMethod = QStringLiteral("X11 key grab");
         return services;
     }
-    qCWarning(lcApp) << "this session has no X11 display; global hot keys and automatic paste "
-                        "are unavailable (chosen texts stay on the clipboard)";
+    if (facts.waylandDisplay.isEmpty() && !facts.qtPlatform.startsWith(QLatin1String("wayland")))
+        qCWarning(lcApp) << "this session has no X11 display; global hot keys and automatic "
+                            "paste are unavailable (chosen texts stay on the clipboard)";
     switch (choice.clipboard) {
         case ClipboardBackend::wayland:
             services.pasteboard = std::make_unique<WaylandPasteboard>(
@@ -132,6 +148,12 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
             : QStringLiteral("Wayland (%1)").arg(compositorName(facts.waylandDisplay));
     services.pasteMethod = QStringLiteral("none: texts stay on the clipboard");
     services.hotkeyMethod = QStringLiteral("none");
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        // The desktop binds global keys for us through its portal, where it has one; the
+        // settings window says when it does not.
+        services.hotkeys = makePortalHotkeys(QDBusConnection::sessionBus(), menuShortcuts());
+        services.hotkeyMethod = QStringLiteral("desktop portal (GlobalShortcuts)");
+    }
     return services;
 }
 

@@ -82,9 +82,15 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
                 this, [this] { m_quickPhraseMenuService->showMenu(); }, Qt::QueuedConnection);
         });
 
+    // The settings window tells of keys the system has not bound, or not yet.
+    m_hotkeyService->setStateListener([this](quint32) {
+        m_settingsViewModel->setHotkeyStates(m_hotkeyService->state(MenuHotkeys::historyId),
+                                             m_hotkeyService->state(MenuHotkeys::phraseId));
+    });
+
     // 10. The text on the clipboard now counts as seen and polling begins.
     m_clipboardMonitor->startMonitoring();
-    // 11. The stored hot keys; one the system refuses stays inactive, silently.
+    // 11. The stored hot keys; one the system refuses stays inactive (the settings say so).
     m_menuHotkeys->registerPair(m_settingsViewModel->historyHotkey(),
                                 m_settingsViewModel->phraseHotkey());
     // 12. The settings re-register through here, rolling back to the old pair on failure.
@@ -143,11 +149,17 @@ QString QuilletboxApp::statusText() const {
     lines << qtTrId("STATUS_PASTE").arg(m_platform.pasteMethod);
     auto keyLine = [&](const QString& label, quint32 id, const HotkeyConfig& key,
                        const char* request) {
-        //% "not active; bind %1 to a key in the desktop's keyboard settings"
-        const QString how = m_hotkeyService->isRegistered(id)
-                                ? m_platform.hotkeyMethod
-                                : qtTrId("STATUS_KEY_INACTIVE")
-                                      .arg(QStringLiteral("quillet --") + QLatin1String(request));
+        const QString command = QStringLiteral("quillet --") + QLatin1String(request);
+        QString how;
+        if (m_hotkeyService->isActive(id)) {
+            how = m_platform.hotkeyMethod;
+        } else if (m_hotkeyService->state(id) == HotkeyState::pending) {
+            //% "waiting for the desktop to confirm it (%1); meanwhile %2 opens the menu"
+            how = qtTrId("STATUS_KEY_PENDING").arg(m_platform.hotkeyMethod, command);
+        } else {
+            //% "not active; bind %1 to a key in the desktop's keyboard settings"
+            how = qtTrId("STATUS_KEY_INACTIVE").arg(command);
+        }
         return label.arg(key.displayString(), how);
     };
     //% "History menu key %1: %2"

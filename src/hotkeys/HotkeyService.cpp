@@ -4,10 +4,16 @@
 
 namespace quillet {
 
-HotkeyService::HotkeyService(SystemHotkeys& system) : m_system(system) {}
+HotkeyService::HotkeyService(SystemHotkeys& system) : m_system(system) {
+    m_system.setStateHandler([this](quint32 id, HotkeyState state) {
+        // A late answer about a key given up meanwhile changes nothing.
+        if (m_registrations.contains(id)) setState(id, state);
+    });
+}
 
 HotkeyService::~HotkeyService() {
-    // The grabs may stay until the process ends, but the handler must not outlive `this`.
+    // The grabs may stay until the process ends, but the handlers must not outlive `this`.
+    m_system.setStateHandler(nullptr);
     if (m_hasHandler) m_system.removeHandler();
 }
 
@@ -21,16 +27,22 @@ bool HotkeyService::registerHotkey(quint32 id, const HotkeyConfig& config, Actio
     unregisterHotkey(id);
     const SystemHotkeys::Registration result =
         m_system.registerHotkey(config.keyCode, config.modifierFlags, signature, id);
-    if (result.status != HotkeyStatus::noErr) return false;
+    if (result.status != HotkeyStatus::noErr) {
+        setState(id, m_system.isAvailable() ? HotkeyState::refused : HotkeyState::unavailable);
+        return false;
+    }
     m_registrations.emplace(id, HotkeyRegistration{result.ref, std::move(action)});
+    setState(id, result.pending ? HotkeyState::pending : HotkeyState::active);
     return true;
 }
 
 void HotkeyService::unregisterHotkey(quint32 id) {
     const auto it = m_registrations.find(id);
-    if (it == m_registrations.end()) return;
-    if (it->second.hotKeyRef) m_system.unregisterHotkey(*it->second.hotKeyRef);
-    m_registrations.erase(it);
+    if (it != m_registrations.end()) {
+        if (it->second.hotKeyRef) m_system.unregisterHotkey(*it->second.hotKeyRef);
+        m_registrations.erase(it);
+    }
+    setState(id, std::nullopt);
 }
 
 void HotkeyService::unregisterAll() {
@@ -38,10 +50,30 @@ void HotkeyService::unregisterAll() {
         if (registration.hotKeyRef) m_system.unregisterHotkey(*registration.hotKeyRef);
     }
     m_registrations.clear();
+    const auto states = std::exchange(m_states, {});
+    for (const auto& [id, state] : states) {
+        if (m_stateListener) m_stateListener(id);
+    }
     if (m_hasHandler) {
         m_system.removeHandler();
         m_hasHandler = false;
     }
+}
+
+std::optional<HotkeyState> HotkeyService::state(quint32 id) const {
+    const auto it = m_states.find(id);
+    if (it == m_states.end()) return std::nullopt;
+    return it->second;
+}
+
+void HotkeyService::setState(quint32 id, std::optional<HotkeyState> state) {
+    if (this->state(id) == state) return;
+    if (state) {
+        m_states[id] = *state;
+    } else {
+        m_states.erase(id);
+    }
+    if (m_stateListener) m_stateListener(id);
 }
 
 int HotkeyService::handleHotkeyEvent(quint32 eventSignature, quint32 id) {

@@ -21,6 +21,7 @@ constexpr quint32 fourCharCode(const char (&code)[5]) {
 class HotkeyService {
 public:
     using Action = std::function<void()>;
+    using StateListener = std::function<void(quint32 id)>;
 
     // Every hot key of the program is registered under this signature.
     static constexpr quint32 signature = fourCharCode("QLHK");
@@ -32,7 +33,7 @@ public:
     HotkeyService& operator=(const HotkeyService&) = delete;
 
     // Replaces the id's registration; an earlier one is released even if the new one fails.
-    // Returns whether the hot key is now registered.
+    // Returns whether the hot key is now registered (possibly still pending, see state()).
     bool registerHotkey(quint32 id, const HotkeyConfig& config, Action action);
     void unregisterHotkey(quint32 id);
     // Drops every registration and removes the event handler.
@@ -43,6 +44,13 @@ public:
     int handleHotkeyEvent(quint32 eventSignature, quint32 id);
 
     bool isRegistered(quint32 id) const { return m_registrations.contains(id); }
+    // Where the id's key stands with the system: empty when it was never asked for (or was
+    // unregistered); refused or unavailable after a failed registration.
+    std::optional<HotkeyState> state(quint32 id) const;
+    // True only while presses of the id's key arrive.
+    bool isActive(quint32 id) const { return state(id) == HotkeyState::active; }
+    // Called after each change of an id's state (one listener; replaces the earlier one).
+    void setStateListener(StateListener listener) { m_stateListener = std::move(listener); }
 
 private:
     struct HotkeyRegistration {
@@ -50,8 +58,12 @@ private:
         Action action;
     };
 
+    void setState(quint32 id, std::optional<HotkeyState> state);
+
     SystemHotkeys& m_system;
     std::map<quint32, HotkeyRegistration> m_registrations;
+    std::map<quint32, HotkeyState> m_states;
+    StateListener m_stateListener;
     bool m_hasHandler = false;
 };
 

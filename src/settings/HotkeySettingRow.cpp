@@ -3,6 +3,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QVBoxLayout>
 #include <utility>
 
 #include "hotkeys/HotkeyRecorder.h"
@@ -33,13 +35,26 @@ HotkeySettingRow::HotkeySettingRow(const QString& label, HotkeyConfig config, On
       m_keyBox(new QLabel),
       //% "変更"
       m_changeButton(new QPushButton(qtTrId("CHANGE_HOTKEY"))),
+      m_notice(new QLabel),
       m_recorder(new HotkeyRecorder(m_keyBox)) {
-    auto* layout = new QHBoxLayout(this);
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(label));
+    row->addStretch();
+    row->addWidget(m_keyBox);
+    row->addWidget(m_changeButton);
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new QLabel(label));
-    layout->addStretch();
-    layout->addWidget(m_keyBox);
-    layout->addWidget(m_changeButton);
+    layout->setSpacing(2);
+    layout->addLayout(row);
+    QFont caption = m_notice->font();
+    caption.setPointSizeF(caption.pointSizeF() * 0.85);
+    m_notice->setFont(caption);
+    m_notice->setWordWrap(true);
+    m_notice->setTextFormat(Qt::RichText);
+    // Selectable, so the command can be copied into the desktop's settings.
+    m_notice->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_notice->hide();
+    layout->addWidget(m_notice);
 
     m_recorder->hide();
     connect(m_changeButton, &QPushButton::clicked, this, [this] { setRecording(true); });
@@ -51,6 +66,16 @@ HotkeySettingRow::HotkeySettingRow(const QString& label, HotkeyConfig config, On
 void HotkeySettingRow::setConfig(HotkeyConfig config) {
     m_config = config;
     refresh();
+}
+
+void HotkeySettingRow::setNotice(const QString& notice) {
+    // A command it names, on a line of its own, in the typewriter face.
+    static const QRegularExpression command(QStringLiteral("(quillet --[a-z-]+)"));
+    QString html = notice.toHtmlEscaped();
+    html.replace(command, QStringLiteral("<code>\\1</code>"))
+        .replace(u'\n', QStringLiteral("<br>"));
+    m_notice->setText(html);
+    m_notice->setVisible(!notice.isEmpty());
 }
 
 void HotkeySettingRow::setRecording(bool recording) {

@@ -15,6 +15,7 @@ class HotkeyRecorder;
 // One hot key in the settings window: its label, the keys it is set to and a button that
 // starts recording. While recording, a prompt replaces both and the recorder behind it takes
 // the keyboard; the recorded key goes to `onUpdate`, whose owner decides whether it is kept.
+// A notice under the row says when the key does not work and what to do instead.
 class HotkeySettingRow : public QWidget {
     Q_OBJECT
 public:
@@ -26,9 +27,12 @@ public:
     void setConfig(HotkeyConfig config);
     bool isRecording() const { return m_isRecording; }
     void setRecording(bool recording);
+    // Shown under the row while not empty.
+    void setNotice(const QString& notice);
 
     QLabel* keyBox() const { return m_keyBox; }
     QPushButton* changeButton() const { return m_changeButton; }
+    QLabel* noticeLabel() const { return m_notice; }
     HotkeyRecorder* recorder() const { return m_recorder; }
 
 private:
@@ -40,6 +44,7 @@ private:
     bool m_isRecording = false;
     QLabel* m_keyBox;
     QPushButton* m_changeButton;
+    QLabel* m_notice;
     HotkeyRecorder* m_recorder;  // a child of the key box, behind its text
 };
 

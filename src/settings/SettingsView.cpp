@@ -83,6 +83,7 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
             [this] { m_historyRow->setConfig(m_model.historyHotkey()); });
     connect(&model, &SettingsViewModel::phraseHotkeyChanged, this,
             [this] { m_phraseRow->setConfig(m_model.phraseHotkey()); });
+    connect(&model, &SettingsViewModel::hotkeyNoticesChanged, this, &SettingsView::showNotices);
     connect(m_resetButton, &QPushButton::clicked, this, [this] { m_model.resetToDefaults(); });
     connect(&model, &SettingsViewModel::errorMessageChanged, this, &SettingsView::showError);
 
@@ -104,6 +105,7 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
             &SettingsView::presentResultIfAsked);
 
     showError();
+    showNotices();
     showChecking();
 }
 
@@ -124,6 +126,11 @@ void SettingsView::closeEvent(QCloseEvent* event) {
 void SettingsView::showError() {
     m_errorLabel->setText(m_model.errorMessage());
     m_errorLabel->setVisible(!m_model.errorMessage().isEmpty());
+}
+
+void SettingsView::showNotices() {
+    m_historyRow->setNotice(m_model.historyHotkeyNotice());
+    m_phraseRow->setNotice(m_model.phraseHotkeyNotice());
 }
 
 void SettingsView::showChecking() {

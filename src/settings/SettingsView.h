@@ -42,6 +42,7 @@ protected:
 
 private:
     void showError();
+    void showNotices();
     void showChecking();
     void presentResultIfAsked();
     void drawSpinner();

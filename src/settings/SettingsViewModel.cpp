@@ -17,6 +17,29 @@ std::optional<HotkeyConfig> storedHotkey(const QSettings& settings, const char* 
     return HotkeyConfig::fromJson(value.toByteArray());
 }
 
+// `command` is the request that opens the same menu from the desktop's own key settings;
+// it goes on a line of its own, so it reads (and copies) as typed.
+QString hotkeyNotice(std::optional<HotkeyState> state, const char* command) {
+    const QString request = QStringLiteral("quillet --") + QLatin1String(command);
+    if (!state) return QString();
+    switch (*state) {
+        case HotkeyState::active:
+            return QString();
+        case HotkeyState::pending:
+            //% "Waiting for the desktop to confirm this key."
+            return qtTrId("HOTKEY_PENDING_NOTICE");
+        case HotkeyState::refused:
+            //% "The desktop did not give this key to Quillet. "
+            //% "Bind this command to a key in the desktop's keyboard settings instead:"
+            return qtTrId("HOTKEY_REFUSED_NOTICE") + u'\n' + request;
+        case HotkeyState::unavailable:
+            //% "This desktop offers Quillet no global hot keys. "
+            //% "Bind this command to a key in the desktop's keyboard settings instead:"
+            return qtTrId("HOTKEY_UNAVAILABLE_NOTICE") + u'\n' + request;
+    }
+    return QString();
+}
+
 }  // namespace
 
 SettingsViewModel::SettingsViewModel(QSettings& settings, LoginItem& loginItem,
@@ -102,6 +125,16 @@ void SettingsViewModel::acceptPair(const HotkeyConfig& history, const HotkeyConf
     setPhraseHotkey(phrase);
     saveHotkeys();
     setErrorMessage(QString());
+}
+
+void SettingsViewModel::setHotkeyStates(std::optional<HotkeyState> history,
+                                        std::optional<HotkeyState> phrase) {
+    QString historyNotice = hotkeyNotice(history, "history-menu");
+    QString phraseNotice = hotkeyNotice(phrase, "phrase-menu");
+    if (historyNotice == m_historyNotice && phraseNotice == m_phraseNotice) return;
+    m_historyNotice = std::move(historyNotice);
+    m_phraseNotice = std::move(phraseNotice);
+    emit hotkeyNoticesChanged();
 }
 
 void SettingsViewModel::setAutoLaunchEnabled(bool enabled) {

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "hotkeys/HotkeyConfig.h"
+#include "platform/SystemHotkeys.h"
 #include "settings/LaunchAtLoginService.h"
 #include "settings/UpdateCheckService.h"
 
@@ -31,6 +32,8 @@ class SettingsViewModel : public QObject {
     Q_PROPERTY(HotkeyConfig historyHotkey READ historyHotkey NOTIFY historyHotkeyChanged)
     Q_PROPERTY(HotkeyConfig phraseHotkey READ phraseHotkey NOTIFY phraseHotkeyChanged)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
+    Q_PROPERTY(QString historyHotkeyNotice READ historyHotkeyNotice NOTIFY hotkeyNoticesChanged)
+    Q_PROPERTY(QString phraseHotkeyNotice READ phraseHotkeyNotice NOTIFY hotkeyNoticesChanged)
     Q_PROPERTY(bool isAutoLaunchEnabled READ isAutoLaunchEnabled NOTIFY isAutoLaunchEnabledChanged)
     Q_PROPERTY(
         bool isCheckingForUpdates READ isCheckingForUpdates NOTIFY isCheckingForUpdatesChanged)
@@ -59,6 +62,13 @@ public:
     HotkeyConfig phraseHotkey() const { return m_phraseHotkey; }
     // The last hot-key or login-item error; empty when there is none.
     QString errorMessage() const { return m_errorMessage; }
+    // What the user should know about an accepted hot key that does not work (yet): the
+    // desktop is still to confirm it, refused it, or offers no global hot keys, and then which
+    // command to bind in the desktop's own settings instead. Empty while the key works.
+    QString historyHotkeyNotice() const { return m_historyNotice; }
+    QString phraseHotkeyNotice() const { return m_phraseNotice; }
+    // Where each hot key stands with the system; empty for a key that was not asked for.
+    void setHotkeyStates(std::optional<HotkeyState> history, std::optional<HotkeyState> phrase);
     bool isAutoLaunchEnabled() const { return m_isAutoLaunchEnabled; }
     bool isCheckingForUpdates() const { return m_isCheckingForUpdates; }
     // A newer version that a check found.
@@ -96,6 +106,7 @@ signals:
     void historyHotkeyChanged();
     void phraseHotkeyChanged();
     void errorMessageChanged();
+    void hotkeyNoticesChanged();
     void isAutoLaunchEnabledChanged();
     void isCheckingForUpdatesChanged();
     void updateInfoChanged();
@@ -125,6 +136,8 @@ private:
     HotkeyConfig m_historyHotkey = defaultHistoryHotkey;
     HotkeyConfig m_phraseHotkey = defaultPhraseHotkey;
     QString m_errorMessage;
+    QString m_historyNotice;
+    QString m_phraseNotice;
     bool m_isAutoLaunchEnabled = false;
     bool m_isCheckingForUpdates = false;
     std::optional<UpdateInfo> m_updateInfo;

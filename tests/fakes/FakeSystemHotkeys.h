@@ -11,7 +11,8 @@
 namespace quillet::test {
 
 // Records every call of the hot-key service, refuses chosen combinations, and simulates
-// presses through the installed handler.
+// presses through the installed handler. With `answerLater` it accepts keys as pending, as a
+// desktop portal does, and `report` gives the outcome.
 class FakeSystemHotkeys : public SystemHotkeys {
 public:
     struct Grab {
@@ -41,7 +42,13 @@ public:
         if (refused.contains({keyCode, modifiers})) return {};
         const Grab grab{keyCode, modifiers, signature, id, nextRef++, bool(handler)};
         active.push_back(grab);
-        return {HotkeyStatus::noErr, grab.ref};
+        return {HotkeyStatus::noErr, grab.ref, answerLater};
+    }
+
+    void setStateHandler(StateHandler newHandler) override { stateHandler = std::move(newHandler); }
+
+    void report(quint32 id, HotkeyState state) {
+        if (stateHandler) stateHandler(id, state);
     }
 
     void unregisterHotkey(Ref ref) override {
@@ -68,6 +75,8 @@ public:
     }
 
     Handler handler;
+    StateHandler stateHandler;
+    bool answerLater = false;
     int installCount = 0;
     int removeCount = 0;
     int registerCalls = 0;

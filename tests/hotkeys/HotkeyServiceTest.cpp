@@ -96,10 +96,42 @@ TEST_F(HotkeyServiceTest, AnActionMayReRegisterItsOwnId) {
     EXPECT_EQ(fired, std::vector<int>{11});
 }
 
-TEST(HotkeyServiceLifetime, TheHandlerGoesWithTheService) {
+TEST_F(HotkeyServiceTest, AKeyCountsAsActiveOnlyOnceTheSystemSaysSo) {
+    std::vector<quint32> heard;
+    service.setStateListener([&](quint32 id) { heard.push_back(id); });
+    system.answerLater = true;
+    ASSERT_TRUE(service.registerHotkey(1, shiftCommandV, record(1)));
+    ASSERT_TRUE(service.registerHotkey(2, shiftCommandC, record(2)));
+    EXPECT_EQ(service.state(1), HotkeyState::pending);
+    EXPECT_FALSE(service.isActive(1));
+
+    system.report(1, HotkeyState::active);
+    system.report(2, HotkeyState::refused);
+    system.report(7, HotkeyState::active);  // never asked for
+    EXPECT_TRUE(service.isActive(1));
+    EXPECT_EQ(service.state(2), HotkeyState::refused);
+    EXPECT_FALSE(service.state(7).has_value());
+    EXPECT_EQ(heard, (std::vector<quint32>{1, 2, 1, 2}));
+
+    // A late answer about a key given up meanwhile changes nothing.
+    service.unregisterHotkey(2);
+    system.report(2, HotkeyState::active);
+    EXPECT_FALSE(service.state(2).has_value());
+
+    // A refusal at once says whether the system refused or has no hot keys at all.
+    system.answerLater = false;
+    system.refuse(7, 0x1800);
+    EXPECT_FALSE(service.registerHotkey(1, controlOptionX, record(3)));
+    EXPECT_EQ(service.state(1), HotkeyState::refused);
+    service.unregisterAll();
+    EXPECT_FALSE(service.state(1).has_value());
+}
+
+TEST(HotkeyServiceLifetime, TheHandlersGoWithTheService) {
     FakeSystemHotkeys system;
     HotkeyService(system).registerHotkey(1, shiftCommandV, [] {});
     EXPECT_FALSE(system.handler) << "a press must never reach a destroyed service";
+    EXPECT_FALSE(system.stateHandler) << "nor an answer of the system";
 }
 
 }  // namespace

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+#include "fakes/FakeShortcutsPortal.h"
+#include "fakes/TestSettings.h"
+#include "hotkeys/HotkeyService.h"
+#include "hotkeys/MenuHotkeys.h"
+#include "platform/portal/PortalGlobalShortcuts.h"
+#include "settings/HotkeySettingRow.h"
+#include "settings/SettingsView.h"
+
+// Runs on a private session bus (dbus-run-session, from CTest): the portal here is a fake
+// that owns the portal's name on a second connection of this process.
+namespace quillet {
+namespace {
+
+using test::FakeShortcutsPortal;
+
+const HotkeyConfig shiftCommandV(9, 0x0300);
+const HotkeyConfig shiftCommandC(8, 0x0300);
+const HotkeyConfig controlOptionF5(96, 0x1800);
+
+class PortalGlobalShortcutsTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()); }
+
+    // The portal backend under the services the program puts over it, and its settings
+    // window; `timeouts` short for the cases that wait for one.
+    void start(PortalGlobalShortcuts::Timeouts timeouts = {}) {
+        portal = std::make_unique<PortalGlobalShortcuts>(
+            QDBusConnection::sessionBus(),
+            std::map<quint32, PortalShortcut>{
+                {MenuHotkeys::historyId, {QStringLiteral("history-menu"), "History menu"}},
+                {MenuHotkeys::phraseId, {QStringLiteral("phrase-menu"), "Phrase menu"}}},
+            timeouts);
+        service = std::make_unique<HotkeyService>(*portal);
+        menus = std::make_unique<MenuHotkeys>(
+            *service, [this] { opened.push_back("history"); },
+            [this] { opened.push_back("phrase"); });
+        service->setStateListener([this](quint32) {
+            settings.model.setHotkeyStates(service->state(MenuHotkeys::historyId),
+                                           service->state(MenuHotkeys::phraseId));
+        });
+        view = std::make_unique<SettingsView>(settings.model);
+    }
+
+    bool settlesTo(std::optional<HotkeyState> history, std::optional<HotkeyState> phrase,
+                   int ms = 3000) {
+        return QTest::qWaitFor(
+            [&] {
+                return service->state(MenuHotkeys::historyId) == history &&
+                       service->state(MenuHotkeys::phraseId) == phrase;
+            },
+            ms);
+    }
+
+    static QString notice(HotkeySettingRow* row) {
+        return row->noticeLabel()->isHidden() ? QString() : row->noticeLabel()->text();
+    }
+
+    test::TestSettings settings;
+    std::unique_ptr<PortalGlobalShortcuts> portal;
+    std::unique_ptr<HotkeyService> service;
+    std::unique_ptr<MenuHotkeys> menus;
+    std::unique_ptr<SettingsView> view;
+    std::vector<QString> opened;
+};
+
+TEST_F(PortalGlobalShortcutsTest, BoundKeysOpenTheirMenusAndAChangeBindsAFreshSession) {
+    FakeShortcutsPortal desktop(QStringLiteral("portal-bound"));
+    ASSERT_TRUE(desktop.registered);
+    start();
+    ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
+    EXPECT_EQ(service->state(MenuHotkeys::historyId), HotkeyState::pending);
+    EXPECT_FALSE(notice(view->historyRow()).isEmpty()) << "says it waits for the desktop";
+
+    ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
+    EXPECT_TRUE(notice(view->historyRow()).isEmpty());
+    EXPECT_TRUE(notice(view->phraseRow()).isEmpty());
+    ASSERT_EQ(desktop.sessions.size(), 1u) << "both keys in one session";
+    EXPECT_EQ(desktop.shortcuts["history-menu"].value("preferred_trigger"), "SHIFT+LOGO+v");
+    EXPECT_EQ(desktop.shortcuts["phrase-menu"].value("preferred_trigger"), "SHIFT+LOGO+c");
+    EXPECT_EQ(desktop.shortcuts["phrase-menu"].value("description"), "Phrase menu");
+
+    desktop.activate(QStringLiteral("phrase-menu"));
+    desktop.activate(QStringLiteral("unknown"));
+    desktop.activate(QStringLiteral("history-menu"), QStringLiteral("/some/other/session"));
+    desktop.activate(QStringLiteral("history-menu"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened.size() >= 2; }, 3000));
+    QTest::qWait(50);  // anything wrongly delivered arrives by now
+    EXPECT_EQ(opened, (std::vector<QString>{"phrase", "history"}));
+
+    // A session binds once: a changed key goes to a new one, and the old one is closed.
+    const QString first = desktop.sessions.front();
+    ASSERT_TRUE(menus->replacePair(shiftCommandV, shiftCommandC, controlOptionF5, shiftCommandC));
+    ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
+    ASSERT_EQ(desktop.sessions.size(), 2u);
+    EXPECT_EQ(desktop.shortcuts["history-menu"].value("preferred_trigger"), "CTRL+ALT+F5");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !desktop.closed.empty(); }, 3000));
+    EXPECT_EQ(desktop.closed, std::vector<QString>{first});
+    opened.clear();
+    desktop.activate(QStringLiteral("history-menu"), first);
+    desktop.activate(QStringLiteral("phrase-menu"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, 3000));
+    QTest::qWait(50);
+    EXPECT_EQ(opened, std::vector<QString>{"phrase"}) << "the closed session's key is dead";
+}
+
+TEST_F(PortalGlobalShortcutsTest, ARefusedKeyNamesTheCommandToBindInItsRow) {
+    FakeShortcutsPortal desktop(QStringLiteral("portal-refusing"));
+    desktop.bindOnly = std::set<QString>{QStringLiteral("history-menu")};
+    start();
+    ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
+    ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::refused));
+    EXPECT_TRUE(notice(view->historyRow()).isEmpty());
+    EXPECT_TRUE(notice(view->phraseRow()).contains("quillet --phrase-menu"))
+        << notice(view->phraseRow()).toStdString();
+    EXPECT_FALSE(service->isActive(MenuHotkeys::phraseId));
+
+    // The user cancels the desktop's dialog (1), or the desktop fails otherwise (2).
+    for (const uint code : {1u, 2u}) {
+        desktop.bindOnly.reset();
+        desktop.bindCode = code;
+        ASSERT_TRUE(
+            menus->replacePair(shiftCommandV, shiftCommandC, shiftCommandV, controlOptionF5));
+        ASSERT_TRUE(settlesTo(HotkeyState::refused, HotkeyState::refused)) << code;
+        EXPECT_TRUE(notice(view->historyRow()).contains("quillet --history-menu"));
+        EXPECT_TRUE(notice(view->phraseRow()).contains("quillet --phrase-menu"));
+    }
+    desktop.bindCode = 0;
+    desktop.createCode = 2;
+    ASSERT_TRUE(menus->replacePair(shiftCommandV, controlOptionF5, shiftCommandV, shiftCommandC));
+    EXPECT_TRUE(settlesTo(HotkeyState::refused, HotkeyState::refused));
+}
+
+TEST_F(PortalGlobalShortcutsTest, WithoutAUsablePortalTheRowsNameTheCommands) {
+    for (const int variant : {0, 1, 2}) {
+        SCOPED_TRACE(variant);
+        std::unique_ptr<FakeShortcutsPortal> desktop;
+        if (variant > 0)
+            desktop = std::make_unique<FakeShortcutsPortal>(
+                QStringLiteral("portal-incomplete-%1").arg(variant));
+        if (variant == 1) desktop->version.reset();  // no GlobalShortcuts interface
+        if (variant == 2) desktop->version = 0;      // too old
+        start();
+        EXPECT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC)) << "pending at first";
+        ASSERT_TRUE(settlesTo(HotkeyState::unavailable, HotkeyState::unavailable));
+        EXPECT_FALSE(portal->isAvailable());
+        EXPECT_TRUE(notice(view->historyRow()).contains("quillet --history-menu"));
+        EXPECT_TRUE(notice(view->phraseRow()).contains("quillet --phrase-menu"));
+        EXPECT_TRUE(desktop == nullptr || desktop->sessions.empty());
+
+        // Known missing now: a change fails at once, and the rows keep saying why.
+        EXPECT_FALSE(
+            menus->replacePair(shiftCommandV, shiftCommandC, controlOptionF5, shiftCommandC));
+        EXPECT_EQ(service->state(MenuHotkeys::historyId), HotkeyState::unavailable);
+        EXPECT_TRUE(notice(view->historyRow()).contains("quillet --history-menu"));
+        view.reset();
+        menus.reset();
+        service.reset();
+        portal.reset();
+    }
+}
+
+TEST_F(PortalGlobalShortcutsTest, ASilentPortalTimesOutWithoutStoppingTheEventLoop) {
+    // Silent at each step: the version query, the session, the session's confirmation.
+    for (const QString silent : {"Get", "CreateSession", "Response"}) {
+        SCOPED_TRACE(silent.toStdString());
+        FakeShortcutsPortal desktop(QStringLiteral("portal-silent-") + silent);
+        desktop.neverReturn.insert(silent);
+        desktop.sendResponses = silent != QLatin1String("Response");
+        int ticks = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(10);
+        QElapsedTimer clock;
+        clock.start();
+        start({.callMs = 300, .sessionMs = 300, .bindMs = 300});
+        ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
+        EXPECT_LT(clock.elapsed(), 100) << "registering never waits on the bus";
+        ASSERT_TRUE(settlesTo(HotkeyState::unavailable, HotkeyState::unavailable));
+        EXPECT_GT(ticks, 10) << "the event loop ran meanwhile";
+        EXPECT_TRUE(notice(view->phraseRow()).contains("quillet --phrase-menu"));
+        view.reset();
+        menus.reset();
+        service.reset();
+        portal.reset();
+    }
+}
+
+}  // namespace
+}  // namespace quillet
