@@ -402,5 +402,9 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <source>Phrase menu key %1: %2</source>
         <translation>Phrase menu key %1: %2</translation>
     </message>
+    <message id="PASTE_MANUALLY_NOTICE">
+        <source>Copied — paste with Ctrl+V</source>
+        <translation>Copied — paste with Ctrl+V</translation>
+    </message>
 </context>
 </TS>

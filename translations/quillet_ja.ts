@@ -395,5 +395,9 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <source>Phrase menu key %1: %2</source>
         <translation>定型文メニューのキー %1: %2</translation>
     </message>
+    <message id="PASTE_MANUALLY_NOTICE">
+        <source>Copied — paste with Ctrl+V</source>
+        <translation>コピーしました — Ctrl+V で貼り付けてください</translation>
+    </message>
 </context>
 </TS>

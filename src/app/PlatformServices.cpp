@@ -8,6 +8,7 @@
 #include "platform/null/NullPlatform.h"
 #include "platform/qt/QtClipboardReader.h"
 #include "platform/qt/QtPasteboard.h"
+#include "platform/wayland/WaylandKeyboardEvents.h"
 #include "platform/x11/X11ClipboardReader.h"
 #include "platform/x11/X11KeyboardEvents.h"
 #include "platform/x11/X11SystemHotkeys.h"
@@ -55,6 +56,26 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
                                    ? QStringLiteral("XTest key events")
                                    : QStringLiteral("none (no XTest): texts stay on the clipboard");
         services.hotkeyMethod = QStringLiteral("X11 key grab");
+        return services;
+    }
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        services.pasteboard = std::make_unique<QtPasteboard>(
+            clipboard, std::make_unique<QtClipboardReader>(clipboard));
+        // No protocol names the focused window's application, so every paste is Ctrl+V and
+        // nothing is re-activated: the compositor gives the focus back when our menu closes.
+        services.workspace = std::make_unique<NullWorkspace>();
+        services.keyboard = std::make_unique<WaylandKeyboardEvents>();
+        services.hotkeys = std::make_unique<NullSystemHotkeys>();
+        services.backend =
+            QStringLiteral("Wayland (%1)").arg(qEnvironmentVariable("WAYLAND_DISPLAY"));
+        services.clipboardMethod = QStringLiteral("Qt clipboard");
+        services.pasteMethod =
+            services.keyboard->isTrusted()
+                ? QStringLiteral("virtual keyboard (zwp_virtual_keyboard_v1)")
+                : QStringLiteral(
+                      "none (the compositor offers no virtual keyboard): texts stay on "
+                      "the clipboard, with a notice");
+        services.hotkeyMethod = QStringLiteral("none");
         return services;
     }
     qCWarning(lcApp) << "this session has no X11 display; global hot keys and automatic paste "

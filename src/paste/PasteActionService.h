@@ -23,6 +23,11 @@ public:
     // Non-owning: where a Shift+Insert paste puts the clipboard's text into PRIMARY too, for
     // the terminals that paste from there. Lives as long as this service.
     void setPrimarySelection(Pasteboard* pasteboard) { m_pasteboard = pasteboard; }
+    // Called when a paste cannot be posted (no permission, no virtual keyboard): the text is
+    // on the clipboard and the user should be told to paste it.
+    void setManualPasteNotice(std::function<void()> notice) {
+        m_manualPasteNotice = std::move(notice);
+    }
 
     // Checks the permission, then posts the paste chord for a window of `targetClass`: V with
     // the command flag (the platform's paste modifier) for most, Shift+Insert for terminals.
@@ -30,13 +35,20 @@ public:
     void performPaste(const std::optional<QString>& targetClass = std::nullopt);
     // Waits until no key is held (the key that chose an entry, a hot key's modifiers) so the
     // release cannot reach the target together with our chord, then pastes. Gives up waiting
-    // after `keyReleaseTimeoutMs` and pastes anyway.
+    // after `keyReleaseTimeoutMs` and pastes anyway. Where held keys cannot be known, it waits
+    // `blindReleaseDelayMs` instead.
     void performPasteWhenKeysReleased(const std::optional<QString>& targetClass = std::nullopt);
 
     static constexpr quint16 vKeyCode = 9;
     static constexpr quint16 insertKeyCode = 114;  // Help on a Mac keyboard, Insert on a PC
     static constexpr int keyPollMs = 10;
     static constexpr int keyReleaseTimeoutMs = 1000;
+    // On Wayland our menu's surface must be gone, and the focus back on the target, before the
+    // chord arrives: the compositor reads our key events on another connection than the one
+    // that closed the menu, so without a pause the chord can reach the closing menu. The held
+    // key itself does no harm there (each keyboard has its own modifier state), so no release
+    // is awaited. On sway 1.7, 50 ms sufficed in every try; this leaves room for a busy machine.
+    static constexpr int blindReleaseDelayMs = 150;
 
 private:
     void waitForRelease(int remainingMs, const std::optional<QString>& targetClass);
@@ -46,6 +58,7 @@ private:
     QTextStream& m_log;
     PasteChords m_chords;
     Pasteboard* m_pasteboard = nullptr;
+    std::function<void()> m_manualPasteNotice;
 };
 
 }  // namespace quillet
