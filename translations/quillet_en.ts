@@ -406,5 +406,17 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <source>Copied — paste with Ctrl+V</source>
         <translation>Copied — paste with Ctrl+V</translation>
     </message>
+    <message id="WAYLAND_NO_DATA_CONTROL_TITLE">
+        <source>Clipboard history is limited</source>
+        <translation>Clipboard history is limited</translation>
+    </message>
+    <message id="WAYLAND_NO_DATA_CONTROL_XWAYLAND">
+        <source>This desktop does not let clipboard managers follow copies (no data-control protocol). Quillet follows them through XWayland, so copies from some programs may be missed.</source>
+        <translation>This desktop does not let clipboard managers follow copies (no data-control protocol). Quillet follows them through XWayland, so copies from some programs may be missed.</translation>
+    </message>
+    <message id="WAYLAND_NO_DATA_CONTROL_QT">
+        <source>This desktop does not let clipboard managers follow copies (no data-control protocol). Quillet sees a copy only while one of its windows is active.</source>
+        <translation>This desktop does not let clipboard managers follow copies (no data-control protocol). Quillet sees a copy only while one of its windows is active.</translation>
+    </message>
 </context>
 </TS>

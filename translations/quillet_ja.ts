@@ -399,5 +399,17 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <source>Copied — paste with Ctrl+V</source>
         <translation>コピーしました — Ctrl+V で貼り付けてください</translation>
     </message>
+    <message id="WAYLAND_NO_DATA_CONTROL_TITLE">
+        <source>Clipboard history is limited</source>
+        <translation>クリップボード履歴が制限されています</translation>
+    </message>
+    <message id="WAYLAND_NO_DATA_CONTROL_XWAYLAND">
+        <source>This desktop does not let clipboard managers follow copies (no data-control protocol). Quillet follows them through XWayland, so copies from some programs may be missed.</source>
+        <translation>このデスクトップはクリップボードマネージャーにコピーの追跡を許していません（data-control プロトコルがありません）。Quillet は XWayland 経由で追跡するため、一部のプログラムからのコピーは記録されないことがあります。</translation>
+    </message>
+    <message id="WAYLAND_NO_DATA_CONTROL_QT">
+        <source>This desktop does not let clipboard managers follow copies (no data-control protocol). Quillet sees a copy only while one of its windows is active.</source>
+        <translation>このデスクトップはクリップボードマネージャーにコピーの追跡を許していません（data-control プロトコルがありません）。Quillet はそのウィンドウのいずれかがアクティブな間だけコピーを記録します。</translation>
+    </message>
 </context>
 </TS>

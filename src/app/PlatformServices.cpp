@@ -4,11 +4,15 @@
 #include <QGuiApplication>
 #include <QStandardPaths>
 
+#include "platform/BackendChoice.h"
 #include "platform/Logging.h"
 #include "platform/null/NullPlatform.h"
 #include "platform/qt/QtClipboardReader.h"
 #include "platform/qt/QtPasteboard.h"
+#include "platform/wayland/WaylandClipboardReader.h"
 #include "platform/wayland/WaylandKeyboardEvents.h"
+#include "platform/wayland/WaylandPasteboard.h"
+#include "platform/wayland/WaylandProbe.h"
 #include "platform/x11/X11ClipboardReader.h"
 #include "platform/x11/X11KeyboardEvents.h"
 #include "platform/x11/X11SystemHotkeys.h"
@@ -29,6 +33,29 @@ QString autostartProgram() {
     return self;
 }
 
+// The compositor's name for --status: the desktop's own word when it gives one.
+QString compositorName(const QString& waylandDisplay) {
+    const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+    if (!desktop.isEmpty()) return desktop;
+    if (qEnvironmentVariableIsSet("SWAYSOCK")) return QStringLiteral("sway");
+    return waylandDisplay;
+}
+
+SessionFacts sessionFacts(QGuiApplication& app) {
+    SessionFacts facts;
+    facts.waylandDisplay = qEnvironmentVariable("WAYLAND_DISPLAY");
+    facts.qtPlatform = QGuiApplication::platformName();
+    auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
+    facts.qtHasX11Connection = x11 != nullptr && x11->connection() != nullptr;
+    const bool wayland =
+        !facts.waylandDisplay.isEmpty() || facts.qtPlatform.startsWith(QLatin1String("wayland"));
+    if (wayland && !(facts.qtPlatform == QLatin1String("xcb") && facts.qtHasX11Connection)) {
+        facts.waylandGlobals = probeWaylandGlobals({}, std::chrono::seconds(2)).interfaces;
+        facts.x11DisplayUsable = X11ClipboardReader::canConnect(qgetenv("DISPLAY"));
+    }
+    return facts;
+}
+
 }  // namespace
 
 PlatformServices PlatformServices::create(QGuiApplication& app) {
@@ -39,10 +66,10 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
         std::make_unique<XdgAutostartItem>(QStringLiteral("quillet.desktop"), autostartProgram());
     QClipboard* clipboard = QGuiApplication::clipboard();
 
-    auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
-    const bool isX11 = QGuiApplication::platformName() == QLatin1String("xcb") && x11 != nullptr &&
-                       x11->connection() != nullptr;
-    if (isX11) {
+    const SessionFacts facts = sessionFacts(app);
+    const BackendChoice choice = chooseBackends(facts);
+    if (choice.x11Services) {
+        auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
         const QByteArray display = qgetenv("DISPLAY");
         services.pasteboard = std::make_unique<QtPasteboard>(
             clipboard, std::make_unique<X11ClipboardReader>(display));
@@ -58,36 +85,67 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
         services.hotkeyMethod = QStringLiteral("X11 key grab");
         return services;
     }
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
-        services.pasteboard = std::make_unique<QtPasteboard>(
-            clipboard, std::make_unique<QtClipboardReader>(clipboard));
-        // No protocol names the focused window's application, so every paste is Ctrl+V and
-        // nothing is re-activated: the compositor gives the focus back when our menu closes.
-        services.workspace = std::make_unique<NullWorkspace>();
-        services.keyboard = std::make_unique<WaylandKeyboardEvents>();
-        services.hotkeys = std::make_unique<NullSystemHotkeys>();
-        services.backend =
-            QStringLiteral("Wayland (%1)").arg(qEnvironmentVariable("WAYLAND_DISPLAY"));
-        services.clipboardMethod = QStringLiteral("Qt clipboard");
-        services.pasteMethod =
-            services.keyboard->isTrusted()
-                ? QStringLiteral("virtual keyboard (zwp_virtual_keyboard_v1)")
-                : QStringLiteral(
-                      "none (the compositor offers no virtual keyboard): texts stay on "
-                      "the clipboard, with a notice");
-        services.hotkeyMethod = QStringLiteral("none");
-        return services;
+    qCWarning(lcApp) << "this session has no X11 display; global hot keys are unavailable";
+    switch (choice.clipboard) {
+        case ClipboardBackend::wayland:
+            services.pasteboard = std::make_unique<WaylandPasteboard>(
+                std::make_unique<WaylandClipboardReader>(facts.waylandDisplay.toLocal8Bit()));
+            services.clipboardMethod = choice.clipboardProtocol;
+            break;
+        case ClipboardBackend::x11:
+            services.pasteboard = std::make_unique<QtPasteboard>(
+                clipboard, std::make_unique<X11ClipboardReader>(qgetenv("DISPLAY")));
+            services.clipboardMethod = QStringLiteral("XWayland (XFixes selection events)");
+            break;
+        case ClipboardBackend::qt:
+            services.pasteboard = std::make_unique<QtPasteboard>(
+                clipboard, std::make_unique<QtClipboardReader>(clipboard));
+            services.clipboardMethod = QStringLiteral("Qt clipboard");
+            break;
     }
-    qCWarning(lcApp) << "this session has no X11 display; global hot keys and automatic paste "
-                        "are unavailable (chosen texts stay on the clipboard)";
-    services.pasteboard =
-        std::make_unique<QtPasteboard>(clipboard, std::make_unique<QtClipboardReader>(clipboard));
+    if (choice.missingDataControl) {
+        qCWarning(lcClipboard)
+            << "this Wayland compositor offers no data-control protocol "
+               "(ext-data-control-v1 or wlr-data-control-unstable-v1);"
+            << (choice.clipboard == ClipboardBackend::x11
+                    ? "copies are followed through XWayland and may miss native Wayland programs"
+                    : "copies are seen only while a Quillet window has the focus");
+        //% "Clipboard history is limited"
+        services.noticeTitle = qtTrId("WAYLAND_NO_DATA_CONTROL_TITLE");
+        if (choice.clipboard == ClipboardBackend::x11) {
+            //% "This desktop does not let clipboard managers follow copies (no data-control "
+            //% "protocol). Quillet follows them through XWayland, so copies from some "
+            //% "programs may be missed."
+            services.notice = qtTrId("WAYLAND_NO_DATA_CONTROL_XWAYLAND");
+        } else {
+            //% "This desktop does not let clipboard managers follow copies (no data-control "
+            //% "protocol). Quillet sees a copy only while one of its windows is active."
+            services.notice = qtTrId("WAYLAND_NO_DATA_CONTROL_QT");
+        }
+    }
+    // No protocol names the focused window's application, so every paste is Ctrl+V and
+    // nothing is re-activated: the compositor gives the focus back when our menu closes.
     services.workspace = std::make_unique<NullWorkspace>();
-    services.keyboard = std::make_unique<NullKeyboardEvents>();
+    if (choice.virtualKeyboard)
+        services.keyboard =
+            std::make_unique<WaylandKeyboardEvents>(facts.waylandDisplay.toLocal8Bit());
+    else
+        services.keyboard = std::make_unique<NullKeyboardEvents>();
     services.hotkeys = std::make_unique<NullSystemHotkeys>();
-    services.backend = QGuiApplication::platformName();
-    services.clipboardMethod = QStringLiteral("Qt clipboard");
-    services.pasteMethod = QStringLiteral("none: texts stay on the clipboard");
+    if (!services.keyboard->isTrusted())
+        qCWarning(lcPaste) << "automatic paste is unavailable (no virtual keyboard); chosen "
+                              "texts stay on the clipboard";
+    services.backend =
+        facts.waylandDisplay.isEmpty()
+            ? QGuiApplication::platformName()
+            : QStringLiteral("Wayland (%1)").arg(compositorName(facts.waylandDisplay));
+    if (services.keyboard->isTrusted())
+        services.pasteMethod = QStringLiteral("virtual keyboard (zwp_virtual_keyboard_v1)");
+    else if (!facts.waylandDisplay.isEmpty())
+        services.pasteMethod = QStringLiteral(
+            "none (no virtual keyboard): texts stay on the clipboard, with a notice");
+    else
+        services.pasteMethod = QStringLiteral("none: texts stay on the clipboard");
     services.hotkeyMethod = QStringLiteral("none");
     return services;
 }

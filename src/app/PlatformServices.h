@@ -28,8 +28,13 @@ struct PlatformServices {
     QString clipboardMethod;
     QString pasteMethod;
     QString hotkeyMethod;
+    // Said once to the user after start-up (a tray notice) when the session lacks something
+    // the clipboard needs; empty otherwise.
+    QString noticeTitle;
+    QString notice;
 
-    // X11 backends on an X11 session, otherwise the null backends (with one warning).
+    // X11 backends on an X11 session, the data-control clipboard on a Wayland compositor
+    // that offers it, otherwise the null backends (with one warning).
     static PlatformServices create(QGuiApplication& app);
 };
 

@@ -67,6 +67,12 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     });
     channel.setHandler([this](const QString& command) { return handleCommand(command); });
     watchStoreHealth();
+    // What the session lacks for the clipboard is said once, when the tray can show it.
+    if (!m_platform.notice.isEmpty()) {
+        QMetaObject::invokeMethod(
+            this, [this] { m_tray->notify(m_platform.noticeTitle, m_platform.notice); },
+            Qt::QueuedConnection);
+    }
 
     // The hot keys' actions only queue their menu, so it opens after the key event is handled.
     m_menuHotkeys = std::make_unique<MenuHotkeys>(

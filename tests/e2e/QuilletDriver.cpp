@@ -56,7 +56,18 @@ QString targetBinary() {
     return QStringLiteral(TARGET_BINARY);
 }
 
-QuilletDriver::QuilletDriver(const XvfbSession& x) : m_x(x) {
+QuilletDriver::QuilletDriver(const XvfbSession& x)
+    : QuilletDriver(QStringList{x.displayVariable(), QStringLiteral("QT_QPA_PLATFORM=xcb")}) {}
+
+// The program keeps its own runtime folder; only the compositor's sockets come from sway.
+QuilletDriver::QuilletDriver(const SwaySession& sway)
+    : QuilletDriver(QStringList{QStringLiteral("WAYLAND_DISPLAY=") + sway.waylandDisplay(),
+                                QStringLiteral("SWAYSOCK=") + sway.swaySocket(),
+                                QStringLiteral("DISPLAY="),
+                                QStringLiteral("QT_QPA_PLATFORM=wayland")}) {}
+
+QuilletDriver::QuilletDriver(QStringList sessionEnvironment)
+    : m_sessionEnvironment(std::move(sessionEnvironment)) {
     for (const char* folder : {"config", "data", "cache", "run"})
         QDir(m_home.path()).mkpath(folder);
     QFile::setPermissions(m_home.file("run"),
@@ -68,14 +79,12 @@ QuilletDriver::~QuilletDriver() {
 }
 
 QStringList QuilletDriver::environment() const {
-    return {m_x.displayVariable(),
-            "QT_QPA_PLATFORM=xcb",
-            "HOME=" + m_home.path(),
-            "XDG_CONFIG_HOME=" + m_home.file("config"),
-            "XDG_DATA_HOME=" + m_home.file("data"),
-            "XDG_CACHE_HOME=" + m_home.file("cache"),
-            "XDG_RUNTIME_DIR=" + m_home.file("run"),
-            "QUILLET_UPDATE_FEED_URL=" + m_updateFeed.toString()};
+    return m_sessionEnvironment + QStringList{"HOME=" + m_home.path(),
+                                              "XDG_CONFIG_HOME=" + m_home.file("config"),
+                                              "XDG_DATA_HOME=" + m_home.file("data"),
+                                              "XDG_CACHE_HOME=" + m_home.file("cache"),
+                                              "XDG_RUNTIME_DIR=" + m_home.file("run"),
+                                              "QUILLET_UPDATE_FEED_URL=" + m_updateFeed.toString()};
 }
 
 QString QuilletDriver::storePath() const {

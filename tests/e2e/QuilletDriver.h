@@ -8,15 +8,18 @@
 
 #include "history/ClipboardMonitor.h"
 #include "support/ChildProcess.h"
+#include "support/SwaySession.h"
 #include "support/TempDir.h"
 #include "support/XvfbSession.h"
 
 namespace quillet::test {
 
-// Runs the real quillet in a private home on the shared X server and reads its store.
+// Runs the real quillet in a private home on the shared X server (or a private Wayland
+// compositor) and reads its store.
 class QuilletDriver {
 public:
     explicit QuilletDriver(const XvfbSession& x);
+    explicit QuilletDriver(const SwaySession& sway);
     ~QuilletDriver();
 
     // Starts quillet and waits until it answers; false with the reason in `error`.
@@ -49,7 +52,10 @@ public:
     qint64 socketRoundTripMs(int timeoutMs);
 
 private:
-    const XvfbSession& m_x;
+    explicit QuilletDriver(QStringList sessionEnvironment);
+
+    // Where the program's windows go: the display and the Qt platform that reaches it.
+    QStringList m_sessionEnvironment;
     TempDir m_home;
     std::unique_ptr<ChildProcess> m_process;
     QUrl m_updateFeed{QStringLiteral("http://127.0.0.1:9/app/quilletbox/appcast.xml")};

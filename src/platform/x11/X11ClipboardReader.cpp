@@ -406,6 +406,14 @@ X11ClipboardReader::~X11ClipboardReader() {
     if (m_requestFd >= 0) ::close(m_requestFd);
 }
 
+bool X11ClipboardReader::canConnect(const QByteArray& displayName) {
+    if (displayName.isEmpty()) return false;
+    xcb_connection_t* connection = xcb_connect(displayName.constData(), nullptr);
+    const bool ok = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return ok;
+}
+
 void X11ClipboardReader::requestRead(quint64 ticket) {
     {
         std::lock_guard lock(m_mutex);

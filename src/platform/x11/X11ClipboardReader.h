@@ -37,6 +37,9 @@ public:
     void requestRead(quint64 ticket) override;
     bool watchesOwner() const override { return m_watchesOwner; }
 
+    // Whether an X server (XWayland on a Wayland session) accepts a connection on `displayName`.
+    static bool canConnect(const QByteArray& displayName);
+
 private:
     class Session;
 

@@ -1,0 +1,29 @@
+#include "platform/BackendChoice.h"
+
+namespace quillet {
+
+BackendChoice chooseBackends(const SessionFacts& facts) {
+    BackendChoice choice;
+    if (facts.qtPlatform == QLatin1String("xcb") && facts.qtHasX11Connection) {
+        choice.clipboard = ClipboardBackend::x11;
+        choice.x11Services = true;
+        return choice;
+    }
+    if (facts.waylandDisplay.isEmpty() && !facts.qtPlatform.startsWith(QLatin1String("wayland")))
+        return choice;
+    choice.virtualKeyboard =
+        facts.waylandGlobals.contains(QLatin1String("zwp_virtual_keyboard_manager_v1"));
+    if (facts.waylandGlobals.contains(QLatin1String("ext_data_control_manager_v1"))) {
+        choice.clipboard = ClipboardBackend::wayland;
+        choice.clipboardProtocol = QStringLiteral("ext-data-control-v1");
+    } else if (facts.waylandGlobals.contains(QLatin1String("zwlr_data_control_manager_v1"))) {
+        choice.clipboard = ClipboardBackend::wayland;
+        choice.clipboardProtocol = QStringLiteral("wlr-data-control-unstable-v1");
+    } else {
+        choice.missingDataControl = true;
+        if (facts.x11DisplayUsable) choice.clipboard = ClipboardBackend::x11;
+    }
+    return choice;
+}
+
+}  // namespace quillet

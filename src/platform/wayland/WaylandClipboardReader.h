@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "platform/ClipboardReader.h"
+
+namespace quillet {
+
+// Follows and sets the Wayland clipboard through the data-control protocol (ext-data-control-v1,
+// else wlr-data-control-unstable-v1), which a clipboard manager may use without keyboard focus.
+//
+// Everything runs on a thread of its own over a connection of its own, driven by poll() on the
+// display, the transfer pipes and two eventfds (requests, shutdown): no timers. Each new
+// selection is read as soon as it is announced and reported through `changeRead`; a read still
+// running when a newer selection arrives is dropped for it, and every transfer ends at a
+// deadline, so an owner that never writes can't hold up the next copy. The selection present
+// when the reader starts is the initial state, not a change: it only answers requests.
+//
+// Texts written with `writeText` are served from this thread as well; they come back through
+// `changeRead` like any other selection, as X11 does, so the pasteboard sees its own write as
+// the contents it already has.
+class WaylandClipboardReader final : public ClipboardReader {
+    Q_OBJECT
+public:
+    // `displayName` as WAYLAND_DISPLAY takes it (a name in XDG_RUNTIME_DIR or an absolute
+    // path); empty means $WAYLAND_DISPLAY. `ownerTimeout` bounds each wait for the owner's data.
+    explicit WaylandClipboardReader(
+        const QByteArray& displayName,
+        std::chrono::milliseconds ownerTimeout = std::chrono::seconds(1),
+        QObject* parent = nullptr);
+    ~WaylandClipboardReader() override;
+
+    // One transfer from an owner is read up to this size; a larger text is not recorded.
+    static constexpr qsizetype maxTransferBytes = qsizetype(64) << 20;
+
+    void requestRead(quint64 ticket) override;
+    bool watchesOwner() const override { return true; }
+
+    // Makes `text` the selection (none: clears it). Returns at once; the reading thread offers
+    // it and serves it to whoever pastes.
+    void writeText(const std::optional<QString>& text);
+
+private:
+    class Session;
+
+    void run();
+    void wake(int fd);
+
+    const QByteArray m_displayName;
+    const std::chrono::milliseconds m_ownerTimeout;
+    int m_stopFd = -1;     // eventfd: the object is going away
+    int m_requestFd = -1;  // eventfd: a request or a write is waiting
+
+    std::mutex m_mutex;
+    std::optional<quint64> m_pendingTicket;                // guarded by m_mutex
+    std::optional<std::optional<QString>> m_pendingWrite;  // guarded by m_mutex
+    bool m_stopping = false;                               // guarded by m_mutex
+
+    std::thread m_thread;  // last member: starts after everything above exists
+
+    friend class Session;
+};
+
+}  // namespace quillet

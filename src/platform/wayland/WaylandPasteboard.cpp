@@ -1,0 +1,52 @@
+#include "platform/wayland/WaylandPasteboard.h"
+
+namespace quillet {
+
+WaylandPasteboard::WaylandPasteboard(std::unique_ptr<WaylandClipboardReader> reader,
+                                     QObject* parent)
+    : QObject(parent), m_reader(std::move(reader)) {
+    qRegisterMetaType<quillet::ClipboardSnapshot>();
+    connect(m_reader.get(), &ClipboardReader::snapshotRead, this,
+            &WaylandPasteboard::onSnapshotRead, Qt::QueuedConnection);
+    connect(m_reader.get(), &ClipboardReader::changeRead, this, &WaylandPasteboard::onChangeRead,
+            Qt::QueuedConnection);
+    m_reader->requestRead(initialTicket);
+}
+
+WaylandPasteboard::~WaylandPasteboard() = default;
+
+void WaylandPasteboard::onSnapshotRead(quint64 ticket, const ClipboardSnapshot& snapshot) {
+    // What was on the clipboard at start is the initial state, not a change; a change that
+    // was seen meanwhile is newer.
+    if (ticket == initialTicket) {
+        if (!m_sawChange) m_snapshot = snapshot;
+        return;
+    }
+    onChangeRead(snapshot);
+}
+
+void WaylandPasteboard::onChangeRead(const ClipboardSnapshot& snapshot) {
+    m_sawChange = true;
+    // Our own write read back, or the same contents offered again: nothing new to see.
+    if (snapshot == m_snapshot) return;
+    m_snapshot = snapshot;
+    ++m_changeCount;
+    notifyChange();
+}
+
+void WaylandPasteboard::clearContents() {
+    m_reader->writeText(std::nullopt);
+    m_snapshot = {};
+    m_sawChange = true;
+    ++m_changeCount;
+}
+
+bool WaylandPasteboard::setString(const QString& text) {
+    m_reader->writeText(text);
+    m_snapshot = {QStringList{PasteboardType::string}, text};
+    m_sawChange = true;
+    ++m_changeCount;
+    return true;
+}
+
+}  // namespace quillet

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+#include "platform/Pasteboard.h"
+#include "platform/wayland/WaylandClipboardReader.h"
+
+namespace quillet {
+
+// The Wayland clipboard through data-control: read ahead by the reader's thread and written
+// through it too, so a paste works while another window has the focus. As with X11, the
+// change count follows completed reads and our own writes; our write read back is the
+// contents we already hold, so it is not a second change.
+class WaylandPasteboard final : public QObject, public Pasteboard {
+    Q_OBJECT
+public:
+    explicit WaylandPasteboard(std::unique_ptr<WaylandClipboardReader> reader,
+                               QObject* parent = nullptr);
+    ~WaylandPasteboard() override;
+
+    qint64 changeCount() const override { return m_changeCount; }
+    QStringList types() const override { return m_snapshot.types; }
+    std::optional<QString> string() const override { return m_snapshot.text; }
+    void clearContents() override;
+    bool setString(const QString& text) override;
+
+private:
+    void onSnapshotRead(quint64 ticket, const ClipboardSnapshot& snapshot);
+    void onChangeRead(const ClipboardSnapshot& snapshot);
+
+    std::unique_ptr<WaylandClipboardReader> m_reader;
+    ClipboardSnapshot m_snapshot;
+    qint64 m_changeCount = 0;
+    bool m_sawChange = false;
+    static constexpr quint64 initialTicket = 1;
+};
+
+}  // namespace quillet
