@@ -43,12 +43,13 @@ public:
     static constexpr quint16 insertKeyCode = 114;  // Help on a Mac keyboard, Insert on a PC
     static constexpr int keyPollMs = 10;
     static constexpr int keyReleaseTimeoutMs = 1000;
-    // On Wayland our menu's surface must be gone, and the focus back on the target, before the
-    // chord arrives: the compositor reads our key events on another connection than the one
-    // that closed the menu, so without a pause the chord can reach the closing menu. The held
-    // key itself does no harm there (each keyboard has its own modifier state), so no release
-    // is awaited. On sway 1.7, 50 ms sufficed in every try; this leaves room for a busy machine.
-    static constexpr int blindReleaseDelayMs = 150;
+    // On Wayland the paste waits this long after the menu closed instead: our menu's surface
+    // must be gone, and the focus back on the target, before the chord arrives, and the
+    // compositor reads our key events on another connection than the one that closed the menu.
+    // The held key does no harm there (each keyboard keeps its own modifier state), so no
+    // release is awaited. On an idle sway 1.7 no pause at all pasted 30 of 30 times; this one
+    // leaves room for a busy compositor and is below what a user notices.
+    static constexpr int blindReleaseDelayMs = 100;
 
 private:
     void waitForRelease(int remainingMs, const std::optional<QString>& targetClass);
