@@ -9,6 +9,7 @@ packages=(
   libsqlite3-dev sqlite3
   librsvg2-bin
   libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-xfixes0-dev x11proto-dev
+  libwayland-dev libwayland-bin libxkbcommon-dev qt6-wayland
   libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
   xvfb openbox xclip xsel xdotool trayer imagemagick x11-utils xterm
   sway wl-clipboard wtype qt6-wayland qt6-wayland-dev libwayland-dev wayland-protocols libxkbcommon-dev

@@ -13,6 +13,7 @@
 #include "platform/qt/QtClipboardReader.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/wayland/WaylandClipboardReader.h"
+#include "platform/wayland/WaylandKeyboardEvents.h"
 #include "platform/wayland/WaylandPasteboard.h"
 #include "platform/wayland/WaylandProbe.h"
 #include "platform/x11/X11ClipboardReader.h"
@@ -100,8 +101,7 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
         return services;
     }
     if (facts.waylandDisplay.isEmpty() && !facts.qtPlatform.startsWith(QLatin1String("wayland")))
-        qCWarning(lcApp) << "this session has no X11 display; global hot keys and automatic "
-                            "paste are unavailable (chosen texts stay on the clipboard)";
+        qCWarning(lcApp) << "this session has no X11 display; global hot keys are unavailable";
     switch (choice.clipboard) {
         case ClipboardBackend::wayland:
             services.pasteboard = std::make_unique<WaylandPasteboard>(
@@ -139,14 +139,29 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
             services.notice = qtTrId("WAYLAND_NO_DATA_CONTROL_QT");
         }
     }
+    // No protocol names the focused window's application, so every paste is Ctrl+V and
+    // nothing is re-activated: the compositor gives the focus back when our menu closes.
     services.workspace = std::make_unique<NullWorkspace>();
-    services.keyboard = std::make_unique<NullKeyboardEvents>();
+    if (choice.virtualKeyboard)
+        services.keyboard =
+            std::make_unique<WaylandKeyboardEvents>(facts.waylandDisplay.toLocal8Bit());
+    else
+        services.keyboard = std::make_unique<NullKeyboardEvents>();
     services.hotkeys = std::make_unique<NullSystemHotkeys>();
+    if (!services.keyboard->isTrusted())
+        qCWarning(lcPaste) << "automatic paste is unavailable (no virtual keyboard); chosen "
+                              "texts stay on the clipboard";
     services.backend =
         facts.waylandDisplay.isEmpty()
             ? QGuiApplication::platformName()
             : QStringLiteral("Wayland (%1)").arg(compositorName(facts.waylandDisplay));
-    services.pasteMethod = QStringLiteral("none: texts stay on the clipboard");
+    if (services.keyboard->isTrusted())
+        services.pasteMethod = QStringLiteral("virtual keyboard (zwp_virtual_keyboard_v1)");
+    else if (!facts.waylandDisplay.isEmpty())
+        services.pasteMethod = QStringLiteral(
+            "none (no virtual keyboard): texts stay on the clipboard, with a notice");
+    else
+        services.pasteMethod = QStringLiteral("none: texts stay on the clipboard");
     services.hotkeyMethod = QStringLiteral("none");
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
         // The desktop binds global keys for us through its portal, where it has one; the

@@ -61,6 +61,10 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
         .showSettings = [this] { m_panelCoordinator->showSettingsWindow(); },
         .quit = [] { QApplication::quit(); },
     });
+    m_pasteActionService->setManualPasteNotice([this] {
+        //% "Copied — paste with Ctrl+V"
+        m_tray->inform(qtTrId("PASTE_MANUALLY_NOTICE"));
+    });
     channel.setHandler([this](const QString& command) { return handleCommand(command); });
     watchStoreHealth();
     // What the session lacks for the clipboard is said once, when the tray can show it.

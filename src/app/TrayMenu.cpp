@@ -1,6 +1,10 @@
 #include "app/TrayMenu.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+
 #include "app/AppIcon.h"
+#include "platform/Logging.h"
 
 namespace quillet {
 
@@ -46,6 +50,26 @@ TrayMenu::TrayMenu(Actions actions, QObject* parent)
 
 void TrayMenu::notify(const QString& title, const QString& message) {
     m_icon.showMessage(title, message, QSystemTrayIcon::Warning, 15000);
+}
+
+void TrayMenu::inform(const QString& message) {
+    qCInfo(lcApp).noquote() << message;
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_icon.showMessage(qtTrId("APP_TITLE"), message, QSystemTrayIcon::Information,
+                           informTimeoutMs);
+        return;
+    }
+    // Without a tray (sway without a bar, for one) the desktop's notification service still
+    // shows it. Sent without waiting for an answer: a missing service costs nothing.
+    QDBusMessage notify = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"),
+        QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    notify << qtTrId("APP_TITLE") << quint32(0) << QStringLiteral("quillet") << qtTrId("APP_TITLE")
+           << message << QStringList() << QVariantMap{{QStringLiteral("transient"), true}}
+           << qint32(informTimeoutMs);
+    if (!QDBusConnection::sessionBus().send(notify))
+        qCWarning(lcApp) << "no notification service to tell the user:" << message;
 }
 
 }  // namespace quillet

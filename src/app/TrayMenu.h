@@ -23,6 +23,10 @@ public:
 
     // A notice from the tray icon, for failures the user must know of.
     void notify(const QString& title, const QString& message);
+    // A short passive notice the user need not act on; through the desktop's notification
+    // service when there is no tray.
+    void inform(const QString& message);
+    static constexpr int informTimeoutMs = 4000;
 
     QMenu& menu() { return m_menu; }
     QSystemTrayIcon& icon() { return m_icon; }

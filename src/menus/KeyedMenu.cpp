@@ -1,5 +1,7 @@
 #include "menus/KeyedMenu.h"
 
+#include <QCursor>
+#include <QGuiApplication>
 #include <QKeyEvent>
 
 namespace quillet {
@@ -15,6 +17,16 @@ void KeyedMenu::addKeyedAction(QAction* action, Qt::Key key, const QString& labe
     action->setText(action->text() + u'\t' + label);
     addAction(action);
     m_keyed.insert(key, action);
+}
+
+void popupForUser(QMenu* menu) {
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        menu->popup(QCursor::pos());
+        return;
+    }
+    // Its entries are all in place now (submenus fill later, as pop-ups of this window).
+    menu->setFixedSize(menu->sizeHint());
+    menu->popup(QPoint(0, 0));
 }
 
 void KeyedMenu::keyPressEvent(QKeyEvent* event) {

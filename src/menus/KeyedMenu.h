@@ -24,6 +24,13 @@ private:
     QHash<int, QAction*> m_keyed;
 };
 
+// Opens a menu of ours where the user looks: at the pointer on X11. A Wayland client neither
+// knows the pointer's place outside its own windows nor may place a window, and a pop-up needs
+// a parent window we do not have; there the menu opens as a window of a fixed size, which
+// tiling compositors (sway) float and centre on the active output, and it takes the keyboard
+// as a new window does. Closing it gives the focus back to the window before.
+void popupForUser(QMenu* menu);
+
 // Menu text shows '&' literally and keeps tabs out of the shortcut column.
 QString menuText(const QString& title);
 

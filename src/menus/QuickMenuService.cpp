@@ -1,6 +1,5 @@
 #include "menus/QuickMenuService.h"
 
-#include <QCursor>
 #include <QTextBoundaryFinder>
 
 #include "history/HistoryViewModel.h"
@@ -102,7 +101,7 @@ void QuickMenuService::addBlocks(QMenu* into, qsizetype firstBlock, qsizetype en
 void QuickMenuService::showMenu() {
     m_focus.captureFrontmostApp();
     m_viewModel.scheduleLoad();  // not awaited: the menu shows the list as it stands
-    buildMenu()->popup(QCursor::pos());
+    popupForUser(buildMenu());
 }
 
 void QuickMenuService::menuItemAction(QAction* action) {

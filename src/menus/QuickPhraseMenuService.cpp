@@ -1,7 +1,5 @@
 #include "menus/QuickPhraseMenuService.h"
 
-#include <QCursor>
-
 #include "history/ClipboardMonitor.h"
 #include "menus/KeyedMenu.h"
 #include "paste/AppFocusService.h"
@@ -65,7 +63,7 @@ void QuickPhraseMenuService::fillSubmenu(QMenu* submenu,
 
 void QuickPhraseMenuService::showMenu() {
     m_focus.captureFrontmostApp();
-    buildMenu()->popup(QCursor::pos());
+    popupForUser(buildMenu());
 }
 
 void QuickPhraseMenuService::phraseItemAction(QAction* action) {

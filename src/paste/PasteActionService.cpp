@@ -18,6 +18,7 @@ void PasteActionService::performPaste(const std::optional<QString>& targetClass)
           << Qt::endl;
     if (!trusted) {
         m_log << "DEBUG: PasteActionService - Auto-paste skipped: No permissions" << Qt::endl;
+        if (m_manualPasteNotice) m_manualPasteNotice();
         return;
     }
     m_log << "DEBUG: PasteActionService - Posting CGEvent (Cmd+V)" << Qt::endl;
@@ -37,6 +38,10 @@ void PasteActionService::performPaste(const std::optional<QString>& targetClass)
 }
 
 void PasteActionService::performPasteWhenKeysReleased(const std::optional<QString>& targetClass) {
+    if (!m_keyboard.canQueryHeldKeys()) {
+        m_clock.after(blindReleaseDelayMs, [this, targetClass] { performPaste(targetClass); });
+        return;
+    }
     waitForRelease(keyReleaseTimeoutMs, targetClass);
 }
 

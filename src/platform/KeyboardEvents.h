@@ -27,6 +27,9 @@ public:
     virtual void postKey(quint16 virtualKeyCode, bool keyDown, quint64 flags) = 0;
     // True while any key of the keyboard is physically held down.
     virtual bool anyKeyHeld() = 0;
+    // Whether anyKeyHeld() can tell at all. Where it cannot (Wayland keeps the keyboard's
+    // state from other clients), a paste waits a fixed time instead.
+    virtual bool canQueryHeldKeys() const { return true; }
 };
 
 }  // namespace quillet

@@ -24,9 +24,11 @@ public:
         posted.push_back({virtualKeyCode, keyDown, flags});
     }
     bool anyKeyHeld() override { return keyHeld; }
+    bool canQueryHeldKeys() const override { return heldKeysKnown; }
 
     bool trusted = true;
     bool keyHeld = false;
+    bool heldKeysKnown = true;
     int trustQueries = 0;
     std::vector<PostedKey> posted;
 };

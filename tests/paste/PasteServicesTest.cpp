@@ -16,9 +16,9 @@ namespace {
 
 using test::FakeKeyboardEvents;
 using test::FakePasteboard;
-using test::TempDir;
 using test::FakeWorkspace;
 using test::ManualClock;
+using test::TempDir;
 
 RunningApplication app(const char* id, quint64 window) {
     return {window, qint64(window) + 1000,
@@ -153,6 +153,31 @@ TEST_F(PasteTest, WaitsForHeldKeysToBeReleasedButNotForever) {
     paste.performPasteWhenKeysReleased();
     clock.advance(PasteActionService::keyReleaseTimeoutMs);
     EXPECT_EQ(keyboard.posted.size(), 2u);
+}
+
+// Where held keys are unknown (Wayland), the paste waits a fixed time after the menu closed
+// rather than polling a query that always says "none".
+TEST_F(PasteTest, WaitsAFixedTimeWhereHeldKeysCannotBeKnown) {
+    keyboard.heldKeysKnown = false;
+    keyboard.keyHeld = true;  // what such a backend cannot know must not hold the paste up
+    paste.performPasteWhenKeysReleased();
+    EXPECT_TRUE(keyboard.posted.empty()) << "not while our menu may still have the focus";
+    clock.advance(PasteActionService::blindReleaseDelayMs - 1);
+    EXPECT_TRUE(keyboard.posted.empty());
+    clock.advance(1);
+    EXPECT_EQ(keyboard.posted.size(), 2u);
+}
+
+// Without a way to post keys the text stays on the clipboard and the user is told to paste.
+TEST_F(PasteTest, TellsTheUserToPasteOnlyWhenItCannotPostTheChord) {
+    int notices = 0;
+    paste.setManualPasteNotice([&] { ++notices; });
+    paste.performPaste();
+    EXPECT_EQ(notices, 0);
+    keyboard.trusted = false;
+    paste.performPaste();
+    EXPECT_EQ(notices, 1);
+    EXPECT_TRUE(keyboard.posted.size() == 2u) << "only the trusted paste posted keys";
 }
 
 }  // namespace

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "e2e/QuilletDriver.h"
+#include "e2e/WaylandE2EEnvironment.h"
+
+namespace quillet::test {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+ChildProcess::Options clientOptions() {
+    ChildProcess::Options options;
+    options.environment = e2eCompositor->environment();
+    options.environment << QStringLiteral("QT_QPA_PLATFORM=wayland");
+    return options;
+}
+
+// The window sway gives the keyboard to, as its app_id, and whether it floats.
+struct Focus {
+    QString appId;
+    bool floating = false;
+};
+
+std::optional<Focus> focusedIn(const QJsonObject& node, bool floating) {
+    if (node.value(QStringLiteral("focused")).toBool())
+        return Focus{node.value(QStringLiteral("app_id")).toString(), floating};
+    for (const char* children : {"nodes", "floating_nodes"}) {
+        const bool floats = floating || QLatin1String(children) == QLatin1String("floating_nodes");
+        for (const QJsonValue child : node.value(QLatin1String(children)).toArray()) {
+            if (auto found = focusedIn(child.toObject(), floats)) return found;
+        }
+    }
+    return std::nullopt;
+}
+
+Focus focused() {
+    const CommandResult tree = runCommand({"swaymsg", "-t", "get_tree"}, 5s, clientOptions());
+    return focusedIn(QJsonDocument::fromJson(tree.output).object(), false).value_or(Focus{});
+}
+
+bool wtype(const QStringList& arguments) {
+    return runCommand(QStringList{QStringLiteral("wtype")} + arguments, 5s, clientOptions())
+               .exitCode == 0;
+}
+
+class WaylandPaste : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QString error;
+        ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+        ASSERT_TRUE(target.start({QStringLiteral(TARGET_BINARY), targetFile}, clientOptions()));
+        ASSERT_TRUE(waitFor([] { return focused().appId == QLatin1String("quillet-target"); }, 10s))
+            << "the target window never got the focus";
+    }
+    QString received() {
+        QFile file(targetFile);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+    void copy(const QString& text) {
+        ASSERT_EQ(runCommand({"wl-copy", text}, 5s, clientOptions()).exitCode, 0);
+        ASSERT_TRUE(waitFor([&] { return quillet.clips().value(0) == text; }, 5s));
+    }
+    // Our window holds the keyboard, floating (centred by sway) rather than tiled.
+    static bool quilletFloatsFocused() {
+        const Focus now = focused();
+        return now.appId == QLatin1String("quillet") && now.floating;
+    }
+    static bool targetFocused() { return focused().appId == QLatin1String("quillet-target"); }
+
+    QuilletDriver quillet{*e2eCompositor};
+    QString targetFile = quillet.home().path() + QStringLiteral("/target.txt");
+    ChildProcess target;
+};
+
+}  // namespace
+
+// The whole round: the menu takes the keyboard, a digit chooses, the menu goes, the focus
+// returns and the virtual keyboard's Ctrl+V pastes the clip into the window before.
+TEST_F(WaylandPaste, TheHistoryMenuPastesTheChosenClipIntoTheWindowBefore) {
+    QByteArray status;
+    ASSERT_EQ(quillet.command("--status", &status), 0);
+    EXPECT_TRUE(status.contains("Paste: virtual keyboard")) << status.constData();
+
+    for (const char* text : {"oldest", "second", "newest"}) copy(QString::fromUtf8(text));
+    QString expected;
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_EQ(quillet.command("--history-menu"), 0);
+        ASSERT_TRUE(waitFor(quilletFloatsFocused, 5s)) << "round " << round;
+        // A chosen clip becomes the newest, so the second entry changes from round to round.
+        expected += quillet.clips().value(1);
+        ASSERT_TRUE(wtype({"2"}));
+        EXPECT_TRUE(waitFor([&] { return received() == expected; }, 5s))
+            << "round " << round << ": " << qPrintable(received());
+        EXPECT_TRUE(waitFor(targetFocused, 5s));
+    }
+}
+
+TEST_F(WaylandPaste, EscapeClosesTheMenuAndTheSearchPanelOpensFromTheCommandLine) {
+    copy(QStringLiteral("kept"));
+    ASSERT_EQ(quillet.command("--history-menu"), 0);
+    ASSERT_TRUE(waitFor(quilletFloatsFocused, 5s));
+    ASSERT_TRUE(wtype({"-k", "Escape"}));
+    EXPECT_TRUE(waitFor(targetFocused, 5s)) << "the focus goes back when the menu closes";
+    EXPECT_EQ(received(), QString()) << "nothing is pasted when nothing was chosen";
+
+    ASSERT_EQ(quillet.command("--search"), 0);
+    ASSERT_TRUE(waitFor([] { return focused().appId == QLatin1String("quillet"); }, 5s))
+        << "the search panel has the keyboard";
+    ASSERT_TRUE(wtype({"-k", "Return"}));
+    EXPECT_TRUE(waitFor([&] { return received() == QLatin1String("kept"); }, 5s))
+        << qPrintable(received());
+}
+
+}  // namespace quillet::test
