@@ -125,6 +125,16 @@ void PanelCoordinator::centreOnPointerScreen() {
     if (!area) return;
     // The list's minimum size yields to a screen smaller than it (a large scale factor).
     m_searchView->setMinimumSize(HistorySearchView::preferredMinimumSize.boundedTo(area->size()));
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        // A Wayland window cannot place itself; tiling compositors float (and centre) one
+        // whose size is fixed, instead of tiling a panel across half the screen.
+        m_searchPanel->setMinimumSize(0, 0);
+        m_searchPanel->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        placeInside(m_searchPanel.get(), *area);
+        m_searchPanel->setFixedSize(m_searchPanel->size());
+        m_sizeGrip->hide();
+        return;
+    }
     placeInside(m_searchPanel.get(), *area);
 }
 
