@@ -336,6 +336,9 @@ void registerBenchmarks(const StoreInfo& store) {
         {"rare", {kRareWord, store.rareMatches}},
         {"common", {kCommonWord, store.commonMatches}},
         {"one_char", {kOneCharacter, store.oneCharacterMatches}},
+        {"one_char_rare", {kRareOneCharacter, store.rareMatches}},
+        {"two_char_rare", {kRareTwoCharacters, store.rareMatches}},
+        {"two_char_common", {kCommonTwoCharacters, store.commonMatches}},
     };
     for (const auto& [label, search] : searches) {
         const auto [term, expected] = search;
