@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStringList>
 #include <algorithm>
@@ -319,6 +320,38 @@ int startupProbe(int argc, char** argv, const QString& path) {
     return 0;
 }
 
+// A store of the previous layout brought up to date: opening it, a first search while the
+// index is rebuilt in the background, and the rebuild to its end. Runs when the folder holds
+// v2-clips-<n>.sqlite, a store of <n> generated clips written by the previous version.
+void migration(benchmark::State& state, const StoreInfo& store, const QString& oldStore) {
+    StoreInfo old = store;
+    old.path = oldStore;
+    for (auto _ : state) {
+        const ScratchStore scratch(old);
+        QString error = QStringLiteral("cannot copy %1").arg(oldStore);
+        const qint64 start = nowNs();
+        auto storage = scratch.isValid() ? StorageService::open(scratch.path(), &error) : nullptr;
+        const qint64 opened = nowNs();
+        if (!storage) {
+            state.SkipWithError(qPrintable(error));
+            return;
+        }
+        const qsizetype matches = storage->fetchItems(kRareWord).size();
+        const qint64 searched = nowNs();
+        while (storage->isMigrating()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        const qint64 end = nowNs();
+        state.SetIterationTime(seconds(end - start));
+        if (matches != store.rareMatches || storage->migrationProgress().done != store.clips ||
+            storage->fetchItems(kRareTwoCharacters).size() != store.rareMatches) {
+            state.SkipWithError("the migrated store does not find what it holds");
+            return;
+        }
+        state.counters["open_ms"] = millis(opened - start);
+        state.counters["first_search_ms"] = millis(searched - opened);
+        state.counters["file_MB"] = megabytes(QFileInfo(scratch.path()).size());
+    }
+}
+
 void registerBenchmarks(const StoreInfo& store) {
     const std::string size = "/clips:" + std::to_string(store.clips);
     const auto add = [](const std::string& name, auto&& function) {
@@ -336,6 +369,9 @@ void registerBenchmarks(const StoreInfo& store) {
         {"rare", {kRareWord, store.rareMatches}},
         {"common", {kCommonWord, store.commonMatches}},
         {"one_char", {kOneCharacter, store.oneCharacterMatches}},
+        {"one_char_rare", {kRareOneCharacter, store.rareMatches}},
+        {"two_char_rare", {kRareTwoCharacters, store.rareMatches}},
+        {"two_char_common", {kCommonTwoCharacters, store.commonMatches}},
     };
     for (const auto& [label, search] : searches) {
         const auto [term, expected] = search;
@@ -343,6 +379,18 @@ void registerBenchmarks(const StoreInfo& store) {
             [store, term, expected](benchmark::State& state) {
                 searchReload(state, store, term, expected);
             });
+    }
+    const QString oldStore =
+        QFileInfo(store.path)
+            .dir()
+            .absoluteFilePath(QStringLiteral("v2-clips-%1.sqlite").arg(store.clips));
+    if (QFileInfo::exists(oldStore)) {
+        benchmark::RegisterBenchmark(
+            ("Migration" + size).c_str(),
+            [store, oldStore](benchmark::State& state) { migration(state, store, oldStore); })
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1);
     }
     add("StartUp/warm_os_cache" + size,
         [store](benchmark::State& state) { startUp(state, store, false); });

@@ -13,6 +13,10 @@ namespace quillet::bench {
 inline const QString kRareWord = QStringLiteral("Zephyrquix");
 inline const QString kCommonWord = QStringLiteral("Kettle");
 inline const QString kOneCharacter = QStringLiteral("e");
+// Short texts found only in the planted words: as rare as kRareWord, as common as kCommonWord.
+inline const QString kRareOneCharacter = QStringLiteral("Z");
+inline const QString kRareTwoCharacters = QStringLiteral("Ze");
+inline const QString kCommonTwoCharacters = QStringLiteral("Ke");
 constexpr int kRareClips = 5;
 
 // Clip texts from a fixed seed: words from a fixed vocabulary, 20 to 2,000 bytes long and

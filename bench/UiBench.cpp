@@ -386,6 +386,19 @@ void registerBenchmarks(const StoreInfo& store) {
     add("Keystroke/one_char" + size, 5, [store, one, lastKey](benchmark::State& state) {
         keystroke(state, store, QString(), lastKey(one), one, store.oneCharacterMatches);
     });
+    // Texts of one and two characters, rare and common: the key that completes each.
+    const std::pair<const char*, std::pair<QString, qint64>> shortTexts[] = {
+        {"one_char_rare", {kRareOneCharacter, store.rareMatches}},
+        {"two_char_rare", {kRareTwoCharacters, store.rareMatches}},
+        {"two_char_common", {kCommonTwoCharacters, store.commonMatches}},
+    };
+    for (const auto& [label, search] : shortTexts) {
+        const auto [text, expected] = search;
+        add(std::string("Keystroke/") + label + size, 5,
+            [store, text, expected, lastKey](benchmark::State& state) {
+                keystroke(state, store, text.chopped(1), lastKey(text), text.right(1), expected);
+            });
+    }
 }
 
 }  // namespace

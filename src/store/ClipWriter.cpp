@@ -8,6 +8,7 @@
 
 #include "platform/Logging.h"
 #include "store/SqlStatement.h"
+#include "store/TrigramTokenizer.h"
 
 namespace quillet {
 
@@ -36,7 +37,9 @@ void ClipWriter::startNext() {
         if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, SQLITE_OPEN_READWRITE,
                             nullptr) == SQLITE_OK) {
             sqlite3_busy_timeout(db, 10000);
-            if (execSql(db, "PRAGMA synchronous = FULL; BEGIN IMMEDIATE", &reason)) {
+            // The index's trigger tokenizes the clip on this connection.
+            if (TrigramTokenizer::registerWith(db, &reason) &&
+                execSql(db, "PRAGMA synchronous = FULL; BEGIN IMMEDIATE", &reason)) {
                 SqlStatement insert(
                     db, "INSERT INTO ClipItem (id, content, timestamp) VALUES (?, ?, ?)");
                 ok = insert.bindAll(

@@ -14,6 +14,7 @@
 #include "store/ClipWriter.h"
 #include "store/PhraseCategory.h"
 #include "store/SqlStatement.h"
+#include "store/TrigramTokenizer.h"
 
 namespace quillet {
 
@@ -95,10 +96,53 @@ INSERT INTO ClipSearch (ClipSearch, rowid, content)
 PRAGMA user_version = 2;
 )sql";
 
+// Version 3: a new clip index, ClipTrigram, whose tokenizer also lets texts of one or two
+// characters be looked up (see TrigramTokenizer), and which keeps no per-clip sizes
+// (columnsize=0: only ranking would read them). The clips already stored are indexed in the
+// background, newest first (SearchIndexBuilder): the index covers the clips from
+// SearchIndexState.indexedFrom up, new clips included; 0 when it covers all. The old index is
+// left to the builder, which takes it apart in small steps.
+const char* const kSchemaV3 = R"sql(
+DROP TRIGGER ClipItem_ai;
+DROP TRIGGER ClipItem_ad;
+DROP TRIGGER ClipItem_au;
+CREATE TABLE SearchIndexState (indexedFrom INTEGER NOT NULL);
+INSERT INTO SearchIndexState (indexedFrom) SELECT coalesce(max(pk) + 1, 0) FROM ClipItem;
+CREATE VIRTUAL TABLE ClipTrigram USING fts5 (
+    content, content = 'ClipItem', content_rowid = 'pk',
+    tokenize = 'quillet_trigram', detail = none, columnsize = 0
+);
+CREATE TRIGGER ClipItem_ai AFTER INSERT ON ClipItem BEGIN
+    INSERT INTO ClipTrigram (rowid, content)
+        SELECT new.pk, new.content WHERE length(new.content) <= 16384
+            AND new.pk >= (SELECT indexedFrom FROM SearchIndexState);
+    INSERT INTO LargeClip (pk) SELECT new.pk WHERE length(new.content) > 16384;
+END;
+CREATE TRIGGER ClipItem_ad AFTER DELETE ON ClipItem BEGIN
+    INSERT INTO ClipTrigram (ClipTrigram, rowid, content)
+        SELECT 'delete', old.pk, old.content
+        WHERE NOT EXISTS (SELECT 1 FROM LargeClip WHERE pk = old.pk)
+            AND old.pk >= (SELECT indexedFrom FROM SearchIndexState);
+    DELETE FROM LargeClip WHERE pk = old.pk;
+END;
+CREATE TRIGGER ClipItem_au AFTER UPDATE OF content ON ClipItem BEGIN
+    INSERT INTO ClipTrigram (ClipTrigram, rowid, content)
+        SELECT 'delete', old.pk, old.content
+        WHERE NOT EXISTS (SELECT 1 FROM LargeClip WHERE pk = old.pk)
+            AND old.pk >= (SELECT indexedFrom FROM SearchIndexState);
+    DELETE FROM LargeClip WHERE pk = old.pk;
+    INSERT INTO ClipTrigram (rowid, content)
+        SELECT new.pk, new.content WHERE length(new.content) <= 16384
+            AND new.pk >= (SELECT indexedFrom FROM SearchIndexState);
+    INSERT INTO LargeClip (pk) SELECT new.pk WHERE length(new.content) > 16384;
+END;
+PRAGMA user_version = 3;
+)sql";
+
 // Tables and triggers the program needs, whatever the version number says.
-const char* const kRequiredObjects[] = {"ClipItem",    "PhraseCategory", "PhraseItem",
-                                        "ClipSearch",  "LargeClip",      "ClipItem_ai",
-                                        "ClipItem_ad", "ClipItem_au"};
+const char* const kRequiredObjects[] = {"ClipItem",    "PhraseCategory",   "PhraseItem",
+                                        "ClipTrigram", "SearchIndexState", "LargeClip",
+                                        "ClipItem_ai", "ClipItem_ad",      "ClipItem_au"};
 
 // Runs one migration step in its own transaction.
 bool migrate(sqlite3* db, const char* sql, QString* why) {
@@ -139,15 +183,21 @@ bool preparePrivateFile(const QString& path, QString* error) {
     return true;
 }
 
-// The index query for a text: every trigram of it must be present. The index keeps no
-// positions, so candidates still need confirming.
-QString trigramQuery(const QString& text) {
+QString quoted(QString text) {
+    text.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + text + u'"';
+}
+
+// The index query for a text: every trigram of it must be present; a text of one or two
+// characters must begin some token. The index keeps no positions, so candidates still need
+// confirming.
+QString indexQuery(const QString& text) {
     const QList<uint> codePoints = text.toUcs4();
+    if (codePoints.size() < 3) return quoted(text) + u'*';
     QStringList terms;
     for (qsizetype i = 0; i + 3 <= codePoints.size(); ++i) {
-        QString trigram = QString::fromUcs4(reinterpret_cast<const char32_t*>(&codePoints[i]), 3);
-        trigram.replace(u'"', QStringLiteral("\"\""));
-        const QString term = u'"' + trigram + u'"';
+        const QString term =
+            quoted(QString::fromUcs4(reinterpret_cast<const char32_t*>(&codePoints[i]), 3));
         if (!terms.contains(term)) terms << term;
     }
     return terms.join(QStringLiteral(" AND "));
@@ -160,7 +210,10 @@ public:
     ScanCursor(sqlite3* db, QString text, int stepSize)
         : m_db(db), m_text(std::move(text)), m_stepSize(stepSize) {}
 
-    bool step(std::vector<qint64>& rows) override {
+    bool step(std::vector<qint64>& rows) override { return stepRows(rows, m_stepSize); }
+
+    // One step of `count` rows.
+    bool stepRows(std::vector<qint64>& rows, int count) {
         SqlStatement statement(
             m_db, m_resume ? QStringLiteral("SELECT timestamp, pk, instr(content, ?1) > 0 "
                                             "FROM ClipItem WHERE (timestamp, pk) < (?2, ?3) "
@@ -173,7 +226,7 @@ public:
             statement.bind(2, m_resume->timestamp);
             statement.bind(3, m_resume->rowId);
         }
-        statement.bind(4, m_stepSize);
+        statement.bind(4, count);
         int examined = 0;
         int rc;
         while ((rc = statement.step()) == SQLITE_ROW) {
@@ -185,14 +238,37 @@ public:
             qCWarning(lcStore) << "search step failed, the list ends here:" << statement.error();
             return false;
         }
-        return examined == m_stepSize;
+        return examined == count;
     }
+
+    // The last clip examined, if any: every clip before it in the order was examined.
+    const std::optional<ClipOrderEntry>& examinedDownTo() const { return m_resume; }
 
 private:
     sqlite3* m_db;
     QString m_text;
     int m_stepSize;
     std::optional<ClipOrderEntry> m_resume;
+};
+
+// Matches already found, then those of another cursor.
+class PrefixedCursor final : public SearchCursor {
+public:
+    PrefixedCursor(std::vector<qint64> found, std::unique_ptr<SearchCursor> rest)
+        : m_found(std::move(found)), m_rest(std::move(rest)) {}
+
+    bool step(std::vector<qint64>& rows) override {
+        rows.insert(rows.end(), m_found.begin(), m_found.end());
+        m_found.clear();
+        if (!m_rest) return false;
+        if (m_rest->step(rows)) return true;
+        m_rest.reset();
+        return false;
+    }
+
+private:
+    std::vector<qint64> m_found;
+    std::unique_ptr<SearchCursor> m_rest;
 };
 
 // Confirms index candidates, already newest first, against the clips' text.
@@ -232,10 +308,12 @@ private:
     size_t m_next = 0;
 };
 
-bool isIndexedSearch(const QString& searchText) {
-    // The trigram index helps from three characters on; shorter texts scan.
-    return searchText.toUcs4().size() >= 3;
-}
+// The newest clips examined before a text of one or two characters is looked up in the
+// index, and the matches among them that make it a common text, which is faster to scan for
+// (its first screenful is near) than to look up (the index lists every clip holding it).
+// (At most a step; one in 250 is common.)
+constexpr int kShortTextSample = 2000;
+constexpr int kShortTextCommonShare = 250;
 
 }  // namespace
 
@@ -295,6 +373,7 @@ std::unique_ptr<StorageService> StorageService::open(const QString& path, QStrin
         return fail(QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
     sqlite3_busy_timeout(db, busyTimeoutMs);
     sqlite3_extended_result_codes(db, 1);
+    if (!TrigramTokenizer::registerWith(db, &reason)) return fail(reason);
 
     // Everything is checked by reading before anything is written, so a file that is not ours
     // is left exactly as it was. A file that is not a database fails on its first real read.
@@ -342,8 +421,25 @@ std::unique_ptr<StorageService> StorageService::open(const QString& path, QStrin
         return fail(reason);
     if (version < 1 && !migrate(db, kSchemaV1, &reason)) return fail(reason);
     if (version < 2 && !migrate(db, kSchemaV2, &reason)) return fail(reason);
+    if (version < 3) {
+        if (!migrate(db, kSchemaV3, &reason)) return fail(reason);
+        // An empty history's old index is gone at once; a full one is left to the builder.
+        bool empty = false;
+        {
+            SqlStatement query(db, "SELECT NOT EXISTS (SELECT 1 FROM ClipItem)");
+            empty = query.step() == SQLITE_ROW && query.int64(0) != 0;
+        }
+        if (empty && !execSql(db, "DROP TABLE ClipSearch", &reason)) return fail(reason);
+    }
     if (const QString missing = missingObjects(); !missing.isEmpty()) return damaged(missing);
-    return std::unique_ptr<StorageService>(new StorageService(db));
+    auto storage = std::unique_ptr<StorageService>(new StorageService(db));
+    bool hasOldIndex = false;
+    {
+        SqlStatement oldIndex(db, "SELECT 1 FROM sqlite_schema WHERE name = 'ClipSearch'");
+        hasOldIndex = oldIndex.step() == SQLITE_ROW;
+    }
+    if (hasOldIndex || !storage->isIndexComplete()) storage->buildIndex();
+    return storage;
 }
 
 StorageService::StorageService(sqlite3* db)
@@ -351,8 +447,28 @@ StorageService::StorageService(sqlite3* db)
     connect(m_context.get(), &StorageContext::didSave, this, &StorageService::applySave);
 }
 
+void StorageService::buildIndex() {
+    m_indexBuilder = std::make_unique<SearchIndexBuilder>(filePath());
+    connect(m_indexBuilder.get(), &SearchIndexBuilder::progressed, this,
+            &StorageService::migrationProgressChanged);
+    connect(m_indexBuilder.get(), &SearchIndexBuilder::finished, this,
+            &StorageService::migrationProgressChanged);
+    connect(m_indexBuilder.get(), &SearchIndexBuilder::failed, this,
+            &StorageService::migrationProgressChanged);
+    m_indexBuilder->start();
+}
+
+SearchIndexProgress StorageService::migrationProgress() const {
+    return m_indexBuilder ? m_indexBuilder->progress() : SearchIndexProgress{};
+}
+
+bool StorageService::isMigrating() const {
+    return m_indexBuilder && m_indexBuilder->isRunning();
+}
+
 StorageService::~StorageService() {
-    m_clipWriter.reset();  // waits for a long clip being written
+    m_indexBuilder.reset();  // stops after its current batch; the next start goes on
+    m_clipWriter.reset();    // waits for a long clip being written
     m_context.reset();
     sqlite3_close(m_db);
 }
@@ -403,11 +519,11 @@ void StorageService::applySave(const SaveSummary& summary) {
     m_order = std::move(entries);
 }
 
-std::optional<std::vector<qint64>> StorageService::indexCandidates(const QString& searchText,
-                                                                   qsizetype limit) {
+std::optional<std::vector<qint64>> StorageService::indexCandidates(
+    const QString& searchText, qsizetype limit, std::optional<ClipOrderEntry> olderThan) {
     SqlStatement statement(
-        m_db, QStringLiteral("SELECT rowid FROM ClipSearch WHERE ClipSearch MATCH ? LIMIT ?"));
-    statement.bind(1, trigramQuery(searchText));
+        m_db, QStringLiteral("SELECT rowid FROM ClipTrigram WHERE ClipTrigram MATCH ? LIMIT ?"));
+    statement.bind(1, indexQuery(searchText));
     statement.bind(2, qint64(limit) + 1);
     std::vector<qint64> found;
     int rc;
@@ -433,25 +549,51 @@ std::optional<std::vector<qint64>> StorageService::indexCandidates(const QString
     std::vector<qint64> newestFirst;
     newestFirst.reserve(found.size());
     const auto& entries = *order();
-    for (auto it = entries.rbegin(); it != entries.rend() && newestFirst.size() < found.size();
-         ++it) {
-        if (it->rowId <= largest && isCandidate[size_t(it->rowId)])
-            newestFirst.push_back(it->rowId);
+    size_t seen = 0;
+    for (auto it = entries.rbegin(); it != entries.rend() && seen < found.size(); ++it) {
+        if (it->rowId > largest || !isCandidate[size_t(it->rowId)]) continue;
+        ++seen;
+        if (!olderThan || *it < *olderThan) newestFirst.push_back(it->rowId);
     }
     return newestFirst;
 }
 
+bool StorageService::isIndexComplete() {
+    SqlStatement state(m_db, QStringLiteral("SELECT indexedFrom FROM SearchIndexState"));
+    return state.step() == SQLITE_ROW && state.int64(0) <= 0;
+}
+
 std::unique_ptr<SearchCursor> StorageService::search(const QString& searchText, int stepSize) {
-    if (isIndexedSearch(searchText)) {
-        // Looking candidates up one by one costs about ten times a row of the sequential scan,
-        // so a text found in more than a tenth of the clips is faster to scan for.
-        auto candidates = indexCandidates(searchText, qsizetype(order()->size()) / 10);
-        if (candidates) {
+    // While the index is being built it covers only part of the history: every clip is
+    // scanned instead.
+    const bool indexed = isIndexComplete();
+    // Looking candidates up one by one costs about ten times a row of the sequential scan,
+    // so a text found in more than a tenth of the clips is faster to scan for.
+    const qsizetype limit = qsizetype(order()->size()) / 10;
+    const int candidateStep = std::max(1, stepSize / 8);
+    if (indexed && searchText.toUcs4().size() >= 3) {
+        if (auto candidates = indexCandidates(searchText, limit)) {
             return std::make_unique<CandidateCursor>(m_db, searchText, std::move(*candidates),
-                                                     std::max(1, stepSize / 8));
+                                                     candidateStep);
         }
     }
-    return std::make_unique<ScanCursor>(m_db, searchText, stepSize);
+    auto scan = std::make_unique<ScanCursor>(m_db, searchText, stepSize);
+    if (!indexed || searchText.toUcs4().size() >= 3) return scan;
+
+    // One or two characters: the newest clips tell a common text (scanned for, its first
+    // matches are near) from a rare one (looked up, past the clips already examined).
+    std::vector<qint64> found;
+    const int sample = std::min(kShortTextSample, stepSize);
+    if (!scan->stepRows(found, sample))
+        return std::make_unique<PrefixedCursor>(std::move(found), nullptr);
+    if (found.size() < size_t(std::max(1, sample / kShortTextCommonShare))) {
+        if (auto candidates = indexCandidates(searchText, limit, scan->examinedDownTo())) {
+            return std::make_unique<PrefixedCursor>(
+                std::move(found), std::make_unique<CandidateCursor>(
+                                      m_db, searchText, std::move(*candidates), candidateStep));
+        }
+    }
+    return std::make_unique<PrefixedCursor>(std::move(found), std::move(scan));
 }
 
 ClipList StorageService::fetchItems(const QString& searchText) {

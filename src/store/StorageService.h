@@ -9,6 +9,7 @@
 
 #include "store/ClipList.h"
 #include "store/SearchCursor.h"
+#include "store/SearchIndexBuilder.h"
 #include "store/StorageContext.h"
 
 struct sqlite3;
@@ -40,9 +41,11 @@ public:
     // no trimming), newest first; all clips for an empty text. Empty on a failing fetch.
     ClipList fetchItems(const QString& searchText);
     // A search for a non-empty text, run step by step. Texts of three characters or more go
-    // through the trigram index: its candidates are confirmed newest first. Shorter texts, and
-    // texts found in more than a tenth of the clips, examine every clip newest first. Each step
-    // does about `stepSize` rows of work.
+    // through the trigram index: its candidates are confirmed newest first. Texts of one or
+    // two characters examine the newest clips first; unless they are common there, the index
+    // lists the older clips that may hold them. Texts found in more than a tenth of the clips,
+    // and every text while the index is being built, examine every clip newest first. Each
+    // step does about `stepSize` rows of work.
     std::unique_ptr<SearchCursor> search(const QString& searchText, int stepSize = 4000);
 
     // Stores a clip too long to write on the event loop on a thread of its own (the context's
@@ -54,10 +57,19 @@ public:
     // Every category by ascending sortOrder.
     std::vector<std::shared_ptr<PhraseCategory>> fetchCategories();
 
-    static constexpr int schemaVersion = 2;
+    // How far the index is built over a history stored by an earlier version (nothing to do:
+    // 0 of 0). Thread-safe.
+    SearchIndexProgress migrationProgress() const;
+    // The index is being built (false again once it is complete, or its build failed: then
+    // searches keep scanning and the next start tries again).
+    bool isMigrating() const;
+
+    static constexpr int schemaVersion = 3;
 
 signals:
     void clipWrittenInBackground();
+    // The index covers more clips, or all of them, or its build stopped on an error.
+    void migrationProgressChanged();
 
 private:
     StorageService(sqlite3* db);
@@ -65,7 +77,12 @@ private:
     const std::shared_ptr<std::vector<ClipOrderEntry>>& order();
     // The clips the index says may contain the text, newest first; none when there are more
     // than `limit` of them.
-    std::optional<std::vector<qint64>> indexCandidates(const QString& searchText, qsizetype limit);
+    // With `olderThan`, only the clips before it in the order.
+    std::optional<std::vector<qint64>> indexCandidates(
+        const QString& searchText, qsizetype limit,
+        std::optional<ClipOrderEntry> olderThan = std::nullopt);
+    bool isIndexComplete();
+    void buildIndex();
 
     sqlite3* m_db;
     std::unique_ptr<StorageContext> m_context;
@@ -73,7 +90,8 @@ private:
     // clips are appended in place (lists handed out keep their own length); any other change
     // is made on a copy, so lists handed out never change.
     std::shared_ptr<std::vector<ClipOrderEntry>> m_order;
-    std::unique_ptr<ClipWriter> m_clipWriter;  // made on first use
+    std::unique_ptr<ClipWriter> m_clipWriter;            // made on first use
+    std::unique_ptr<SearchIndexBuilder> m_indexBuilder;  // while an earlier store is brought up
 };
 
 }  // namespace quillet

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <memory>
 
@@ -44,6 +46,14 @@ protected:
         for (int i = 0; i < count; ++i)
             storage->context().insert(std::make_shared<ClipItem>(format.arg(i), start.addSecs(i)));
         ASSERT_TRUE(storage->context().save());
+    }
+
+    // Lets the background index build of a store of an earlier version finish.
+    bool waitForIndex() {
+        QDeadlineTimer deadline(30'000);
+        while (storage->isMigrating() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return !storage->isMigrating();
     }
 
     static QStringList texts(const ClipList& list) {

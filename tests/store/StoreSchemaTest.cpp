@@ -56,7 +56,7 @@ protected:
     // The FTS index agrees with the table it indexes.
     bool indexIsConsistent() {
         return sqlite3_exec(storage->context().handle(),
-                            "INSERT INTO ClipSearch (ClipSearch) VALUES ('integrity-check')",
+                            "INSERT INTO ClipTrigram (ClipTrigram) VALUES ('integrity-check')",
                             nullptr, nullptr, nullptr) == SQLITE_OK;
     }
 };
@@ -94,6 +94,7 @@ TEST_F(StoreSchemaTest, AStoreOfTheFirstVersionIsBroughtUpToDate) {
     QString error;
     storage = StorageService::open(path, &error);
     ASSERT_TRUE(storage) << qPrintable(error);
+    ASSERT_TRUE(waitForIndex());
     EXPECT_EQ(storage->fetchItems("needle").size(), 2);
     EXPECT_TRUE(indexIsConsistent());
     storage->context().remove(storage->fetchItems("").at(0));  // the long one, newest
