@@ -110,12 +110,14 @@ void SearchIndexBuilder::run() {
              execSql(db, "PRAGMA synchronous = NORMAL", &why);
     }
     if (ok) {
+        // Progress counts every clip, those indexed by an earlier, interrupted run included.
         SqlStatement total(db,
-                           "SELECT count(*) FROM ClipItem "
-                           "WHERE pk < (SELECT indexedFrom FROM SearchIndexState)");
+                           "SELECT count(*), count(*) FILTER (WHERE pk >= "
+                           "(SELECT indexedFrom FROM SearchIndexState)) FROM ClipItem");
         ok = total.step() == SQLITE_ROW;
         if (!ok) why = total.error();
         m_total = total.int64(0);
+        m_done = total.int64(1);
     }
     bool oldIndexGone = false;
     bool done = false;

@@ -176,6 +176,12 @@ TEST_F(SearchIndexTest, AStoreOfThePreviousVersionKeepsEveryClipAndResumesAnInte
     EXPECT_GT(stopped.done, 0);
     EXPECT_LT(stopped.done, stopped.total) << "the rebuild ended before it could be stopped";
     reopen();
+    // The resumed rebuild counts what the first one did.
+    deadline = QDeadlineTimer(30'000);
+    while (storage->migrationProgress().total == 0 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_EQ(storage->migrationProgress().total, oldestFirst.size());
+    EXPECT_GE(storage->migrationProgress().done, stopped.done);
     // Searches scan while the index is incomplete, with the same results.
     EXPECT_EQ(texts(storage->fetchItems("🦊")), expectedMatches(oldestFirst, "🦊"));
     ASSERT_TRUE(waitForIndex());
