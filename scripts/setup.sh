@@ -12,7 +12,7 @@ packages=(
   libwayland-dev libwayland-bin libxkbcommon-dev qt6-wayland
   libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
   xvfb openbox xclip xsel xdotool trayer imagemagick x11-utils xterm
-  sway wl-clipboard wtype qt6-wayland qt6-wayland-dev libwayland-dev wayland-protocols libxkbcommon-dev
+  sway wl-clipboard wtype foot qt6-wayland qt6-wayland-dev libwayland-dev wayland-protocols libxkbcommon-dev
   fonts-dejavu-core fonts-ipafont-gothic adwaita-icon-theme hicolor-icon-theme
   desktop-file-utils appstream man-db
   dbus-daemon

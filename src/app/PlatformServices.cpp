@@ -16,6 +16,7 @@
 #include "platform/wayland/WaylandKeyboardEvents.h"
 #include "platform/wayland/WaylandPasteboard.h"
 #include "platform/wayland/WaylandProbe.h"
+#include "platform/wayland/WaylandWorkspace.h"
 #include "platform/x11/X11ClipboardReader.h"
 #include "platform/x11/X11KeyboardEvents.h"
 #include "platform/x11/X11SystemHotkeys.h"
@@ -139,9 +140,20 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
             services.notice = qtTrId("WAYLAND_NO_DATA_CONTROL_QT");
         }
     }
-    // No protocol names the focused window's application, so every paste is Ctrl+V and
-    // nothing is re-activated: the compositor gives the focus back when our menu closes.
-    services.workspace = std::make_unique<NullWorkspace>();
+    // Where the compositor lists its windows, the focused one's app id chooses the chord;
+    // elsewhere every paste is Ctrl+V. Nothing is re-activated either way: the compositor
+    // gives the focus back when our menu closes.
+    bool chordPerApplication = false;
+    if (choice.foreignToplevels) {
+        auto workspace = std::make_unique<WaylandWorkspace>(facts.waylandDisplay.toLocal8Bit(),
+                                                            QGuiApplication::applicationName());
+        chordPerApplication = workspace->isAvailable();
+        if (chordPerApplication) services.workspace = std::move(workspace);
+    }
+    if (!services.workspace) services.workspace = std::make_unique<NullWorkspace>();
+    // Our clipboard backends leave PRIMARY alone here, and Shift+Insert pastes PRIMARY in
+    // several Wayland terminals; Ctrl+Shift+V pastes the clipboard in all the common ones.
+    services.terminalPasteChord = PasteChord::controlShiftV;
     if (choice.virtualKeyboard)
         services.keyboard =
             std::make_unique<WaylandKeyboardEvents>(facts.waylandDisplay.toLocal8Bit());
@@ -156,7 +168,14 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
             ? QGuiApplication::platformName()
             : QStringLiteral("Wayland (%1)").arg(compositorName(facts.waylandDisplay));
     if (services.keyboard->isTrusted())
-        services.pasteMethod = QStringLiteral("virtual keyboard (zwp_virtual_keyboard_v1)");
+        services.pasteMethod =
+            chordPerApplication
+                ? QStringLiteral(
+                      "virtual keyboard (zwp_virtual_keyboard_v1), chord chosen per "
+                      "application (zwlr_foreign_toplevel_manager_v1)")
+                : QStringLiteral(
+                      "virtual keyboard (zwp_virtual_keyboard_v1), Ctrl+V in every "
+                      "window (the compositor does not list its windows)");
     else if (!facts.waylandDisplay.isEmpty())
         services.pasteMethod = QStringLiteral(
             "none (no virtual keyboard): texts stay on the clipboard, with a notice");

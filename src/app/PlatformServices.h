@@ -3,6 +3,7 @@
 #include <QString>
 #include <memory>
 
+#include "paste/PasteChords.h"
 #include "platform/Clock.h"
 #include "platform/KeyboardEvents.h"
 #include "platform/LoginItem.h"
@@ -22,6 +23,8 @@ struct PlatformServices {
     std::unique_ptr<KeyboardEvents> keyboard;
     std::unique_ptr<SystemHotkeys> hotkeys;
     std::unique_ptr<LoginItem> loginItem;
+    // The chord that pastes the clipboard in a terminal of this session.
+    PasteChord terminalPasteChord = PasteChord::shiftInsert;
 
     // How each service works in this session, in words for `quillet --status`.
     QString backend;

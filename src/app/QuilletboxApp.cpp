@@ -43,7 +43,8 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     m_appFocusService = std::make_unique<AppFocusService>(*platform.workspace, *platform.clock);
     m_pasteActionService =
         std::make_unique<PasteActionService>(*platform.keyboard, *platform.clock, m_log);
-    m_pasteActionService->setChords(PasteChords::fromSettings(settings));
+    m_pasteActionService->setChords(
+        PasteChords::fromSettings(settings, platform.terminalPasteChord));
     m_pasteActionService->setPrimarySelection(platform.pasteboard.get());
     m_fileChooser = std::make_unique<DialogFileChooser>();
     m_panelCoordinator = std::make_unique<PanelCoordinator>(

@@ -22,17 +22,25 @@ void PasteActionService::performPaste(const std::optional<QString>& targetClass)
         return;
     }
     m_log << "DEBUG: PasteActionService - Posting CGEvent (Cmd+V)" << Qt::endl;
-    if (m_chords.chordFor(targetClass) == PasteChord::shiftInsert) {
-        qCDebug(lcPaste) << "pasting with Shift+Insert into a window of class" << *targetClass;
-        // Terminals that paste PRIMARY on Shift+Insert get the same text there.
-        if (m_pasteboard != nullptr) {
-            if (const auto text = m_pasteboard->string()) m_pasteboard->setPrimaryString(*text);
-        }
-        m_keyboard.postKey(insertKeyCode, true, EventFlag::shift);
-        m_keyboard.postKey(insertKeyCode, false, EventFlag::shift);
-    } else {
-        m_keyboard.postKey(vKeyCode, true, EventFlag::command);
-        m_keyboard.postKey(vKeyCode, false, EventFlag::command);
+    switch (m_chords.chordFor(targetClass)) {
+        case PasteChord::shiftInsert:
+            qCDebug(lcPaste) << "pasting with Shift+Insert into a window of class" << *targetClass;
+            // Terminals that paste PRIMARY on Shift+Insert get the same text there.
+            if (m_pasteboard != nullptr) {
+                if (const auto text = m_pasteboard->string()) m_pasteboard->setPrimaryString(*text);
+            }
+            m_keyboard.postKey(insertKeyCode, true, EventFlag::shift);
+            m_keyboard.postKey(insertKeyCode, false, EventFlag::shift);
+            break;
+        case PasteChord::controlShiftV:
+            qCDebug(lcPaste) << "pasting with Ctrl+Shift+V into a window of class" << *targetClass;
+            m_keyboard.postKey(vKeyCode, true, EventFlag::command | EventFlag::shift);
+            m_keyboard.postKey(vKeyCode, false, EventFlag::command | EventFlag::shift);
+            break;
+        case PasteChord::controlV:
+            m_keyboard.postKey(vKeyCode, true, EventFlag::command);
+            m_keyboard.postKey(vKeyCode, false, EventFlag::command);
+            break;
     }
     m_log << "DEBUG: PasteActionService - Events posted" << Qt::endl;
 }

@@ -30,8 +30,8 @@ public:
     }
 
     // Checks the permission, then posts the paste chord for a window of `targetClass`: V with
-    // the command flag (the platform's paste modifier) for most, Shift+Insert for terminals.
-    // Prints what it does.
+    // the command flag (the platform's paste modifier) for most, the session's terminal chord
+    // for terminals (see PasteChords). Prints what it does.
     void performPaste(const std::optional<QString>& targetClass = std::nullopt);
     // Waits until no key is held (the key that chose an entry, a hot key's modifiers) so the
     // release cannot reach the target together with our chord, then pastes. Gives up waiting

@@ -6,8 +6,8 @@
 
 namespace quillet {
 
-PasteChords::PasteChords() {
-    // WM_CLASS class names of the common terminals.
+PasteChords::PasteChords(PasteChord terminalChord) {
+    // WM_CLASS class names and Wayland app ids of the common terminals.
     for (const char* terminal : {"xterm",
                                  "uxterm",
                                  "urxvt",
@@ -47,19 +47,20 @@ PasteChords::PasteChords() {
                                  "org.gnome.ptyxis",
                                  "deepin-terminal",
                                  "eterm"})
-        m_byClass.insert(QString::fromLatin1(terminal), PasteChord::shiftInsert);
+        m_byClass.insert(QString::fromLatin1(terminal), terminalChord);
 }
 
-PasteChords PasteChords::fromSettings(QSettings& settings) {
-    PasteChords chords;
+PasteChords PasteChords::fromSettings(QSettings& settings, PasteChord terminalChord) {
+    PasteChords chords(terminalChord);
     settings.beginGroup(QStringLiteral("pasteChords"));
     for (const QString& windowClass : settings.childKeys()) {
         const QString value = settings.value(windowClass).toString();
         if (const auto chord = parse(value)) {
             chords.set(windowClass, *chord);
         } else {
-            qCWarning(lcPaste) << "pasteChords:" << windowClass << "=" << value
-                               << "names no chord (use ctrl+v or shift+insert); ignored";
+            qCWarning(lcPaste)
+                << "pasteChords:" << windowClass << "=" << value
+                << "names no chord (use ctrl+v, shift+insert or ctrl+shift+v); ignored";
         }
     }
     settings.endGroup();
@@ -70,6 +71,8 @@ std::optional<PasteChord> PasteChords::parse(const QString& text) {
     const QString chord = text.simplified().remove(u' ').toLower();
     if (chord == QLatin1String("ctrl+v")) return PasteChord::controlV;
     if (chord == QLatin1String("shift+insert")) return PasteChord::shiftInsert;
+    if (chord == QLatin1String("ctrl+shift+v") || chord == QLatin1String("shift+ctrl+v"))
+        return PasteChord::controlShiftV;
     return std::nullopt;
 }
 

@@ -13,6 +13,8 @@ BackendChoice chooseBackends(const SessionFacts& facts) {
         return choice;
     choice.virtualKeyboard =
         facts.waylandGlobals.contains(QLatin1String("zwp_virtual_keyboard_manager_v1"));
+    choice.foreignToplevels =
+        facts.waylandGlobals.contains(QLatin1String("zwlr_foreign_toplevel_manager_v1"));
     if (facts.waylandGlobals.contains(QLatin1String("ext_data_control_manager_v1"))) {
         choice.clipboard = ClipboardBackend::wayland;
         choice.clipboardProtocol = QStringLiteral("ext-data-control-v1");

@@ -25,6 +25,9 @@ struct BackendChoice {
     // X11 services (workspace, key events, key grabs) through Qt's own connection.
     bool x11Services = false;
     bool virtualKeyboard = false;  // the compositor offers zwp_virtual_keyboard_manager_v1
+    // The compositor lists its windows (zwlr_foreign_toplevel_manager_v1), so the focused
+    // window's program, and with it the paste chord, can be known.
+    bool foreignToplevels = false;
     // A Wayland session without data-control: the user is told once what is missing.
     bool missingDataControl = false;
 };

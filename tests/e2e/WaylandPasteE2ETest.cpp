@@ -118,4 +118,61 @@ TEST_F(WaylandPaste, EscapeClosesTheMenuAndTheSearchPanelOpensFromTheCommandLine
         << qPrintable(received());
 }
 
+// A terminal gets Ctrl+Shift+V, the chord that pastes the clipboard there (foot pastes
+// PRIMARY on Shift+Insert, and Ctrl+V would reach the shell as ^V). The Qt window beside it
+// still gets Ctrl+V afterwards: the chord follows the window that had the focus each time.
+TEST_F(WaylandPaste, ATerminalGetsItsClipboardChordAndTheWindowBesideItCtrlV) {
+    QByteArray status;
+    ASSERT_EQ(quillet.command("--status", &status), 0);
+    EXPECT_TRUE(status.contains("chord chosen per application")) << status.constData();
+
+    const QString lineFile = quillet.home().path() + QStringLiteral("/line.txt");
+    ChildProcess terminal;
+    // Empty lines are skipped, so a Return that arrives before the pasted text does no harm;
+    // every line read is also kept for the failure message.
+    ASSERT_TRUE(terminal.start(
+        {"foot", "sh", "-c",
+         "while IFS= read -r line; do printf '%s\\n' \"$line\" >> \"$1.all\"; [ -n \"$line\" ] && "
+         "{ printf %s \"$line\" > \"$1.part\"; mv \"$1.part\" \"$1\"; exit; }; done",
+         "sh", lineFile},
+        clientOptions()));
+    const auto footFocused = [] { return focused().appId == QLatin1String("foot"); };
+    ASSERT_TRUE(waitFor(footFocused, 10s)) << "foot never got the focus";
+
+    const QString text = QStringLiteral("echo 'from the menu' | wc -c");
+    copy(text);
+    ASSERT_EQ(quillet.command("--history-menu"), 0);
+    ASSERT_TRUE(waitFor(quilletFloatsFocused, 5s));
+    const auto pastes = [&] { return quillet.process().output().count("Events posted"); };
+    const qsizetype before = pastes();
+    ASSERT_TRUE(wtype({"1"}));
+    ASSERT_TRUE(waitFor([&] { return pastes() > before; }, 5s)) << "no paste was posted";
+    ASSERT_TRUE(waitFor(footFocused, 5s));
+    QString line;
+    const auto readLine = [&] {
+        QFile file(lineFile);
+        if (!file.open(QIODevice::ReadOnly)) return false;
+        line = QString::fromUtf8(file.readAll());
+        return true;
+    };
+    for (int attempt = 0; attempt < 10 && !readLine(); ++attempt) {
+        ASSERT_TRUE(wtype({"-k", "Return"}));
+        waitFor(readLine, 500ms);
+    }
+    QFile lines(lineFile + ".all");  // every line the shell read, empty ones too
+    EXPECT_EQ(line.toStdString(), text.toStdString())
+        << "the shell read (hex) "
+        << (lines.open(QIODevice::ReadOnly) ? lines.readAll().toHex(' ') : QByteArray("nothing"))
+               .constData();
+
+    ASSERT_EQ(
+        runCommand({"swaymsg", "[app_id=quillet-target] focus"}, 5s, clientOptions()).exitCode, 0);
+    ASSERT_TRUE(waitFor(targetFocused, 5s));
+    ASSERT_EQ(quillet.command("--history-menu"), 0);
+    ASSERT_TRUE(waitFor(quilletFloatsFocused, 5s));
+    ASSERT_TRUE(wtype({"1"}));
+    EXPECT_TRUE(waitFor([&] { return received() == text; }, 5s)) << qPrintable(received());
+    terminal.stop();
+}
+
 }  // namespace quillet::test

@@ -132,11 +132,32 @@ TEST(PasteChordsTest, TheSettingsOverrideAndExtendTheTerminalList) {
     settings.setValue("pasteChords/XTerm", "Ctrl+V");
     settings.setValue("pasteChords/MyEditor", "shift + insert");
     settings.setValue("pasteChords/Broken", "alt+f4");
+    settings.setValue("pasteChords/MyShell", "Shift+Ctrl+V");
     const PasteChords chords = PasteChords::fromSettings(settings);
     EXPECT_EQ(chords.chordFor(QString("xterm")), PasteChord::controlV);
     EXPECT_EQ(chords.chordFor(QString("myeditor")), PasteChord::shiftInsert);
     EXPECT_EQ(chords.chordFor(QString("Broken")), PasteChord::controlV);
     EXPECT_EQ(chords.chordFor(QString("Alacritty")), PasteChord::shiftInsert);
+    EXPECT_EQ(chords.chordFor(QString("myshell")), PasteChord::controlShiftV);
+
+    // A Wayland session's terminals get its chord; the user's choices still win.
+    const PasteChords wayland = PasteChords::fromSettings(settings, PasteChord::controlShiftV);
+    EXPECT_EQ(wayland.chordFor(QString("foot")), PasteChord::controlShiftV);
+    EXPECT_EQ(wayland.chordFor(QString("xterm")), PasteChord::controlV);
+    EXPECT_EQ(wayland.chordFor(QString("myeditor")), PasteChord::shiftInsert);
+    EXPECT_EQ(wayland.chordFor(QString("firefox")), PasteChord::controlV);
+}
+
+TEST_F(PasteTest, CtrlShiftVLeavesPrimaryAlone) {
+    FakePasteboard pasteboard;
+    pasteboard.setString("ls -l");
+    paste.setPrimarySelection(&pasteboard);
+    paste.setChords(PasteChords(PasteChord::controlShiftV));
+    paste.performPaste(QString("kitty"));
+    using Key = FakeKeyboardEvents::PostedKey;
+    constexpr quint64 flags = EventFlag::command | EventFlag::shift;
+    EXPECT_EQ(keyboard.posted, (std::vector<Key>{{9, true, flags}, {9, false, flags}}));
+    EXPECT_FALSE(pasteboard.primary);
 }
 
 TEST_F(PasteTest, WaitsForHeldKeysToBeReleasedButNotForever) {
