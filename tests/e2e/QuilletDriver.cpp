@@ -96,6 +96,7 @@ bool QuilletDriver::start(QString* error) {
     ChildProcess::Options options;
     options.environment = environment();
     options.captureOutput = true;
+    options.keepErrors = m_keepErrors;
     if (!m_process->start({quilletBinary()}, options)) {
         *error = "quillet did not start";
         return false;

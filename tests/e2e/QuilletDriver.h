@@ -46,6 +46,8 @@ public:
     // test serves one: no run ever reaches beyond this machine.
     QStringList environment() const;
     void setUpdateFeed(const QUrl& url) { m_updateFeed = url; }
+    // Standard error (warnings, debug lines) kept in process().output() too.
+    void keepErrors() { m_keepErrors = true; }
     const TempDir& home() const { return m_home; }
     // Milliseconds for one "ping" over the command socket from this process (no process
     // start in between); -1 when it got no answer within `timeoutMs`.
@@ -58,6 +60,7 @@ private:
     QStringList m_sessionEnvironment;
     TempDir m_home;
     std::unique_ptr<ChildProcess> m_process;
+    bool m_keepErrors = false;
     QUrl m_updateFeed{QStringLiteral("http://127.0.0.1:9/app/quilletbox/appcast.xml")};
 };
 

@@ -72,12 +72,15 @@ bool ChildProcess::start(const QStringList& arguments, const Options& options) {
         posix_spawn_file_actions_adddup2(&actions, inputFd, 0);
     }
     int outputPipe[2] = {-1, -1};
-    if (options.captureOutput && ::pipe2(outputPipe, O_CLOEXEC) == 0) {
+    const bool captured = options.captureOutput && ::pipe2(outputPipe, O_CLOEXEC) == 0;
+    if (captured) {
         posix_spawn_file_actions_adddup2(&actions, outputPipe[1], 1);
     } else {
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     }
-    if (!options.showErrors)
+    if (captured && options.keepErrors)
+        posix_spawn_file_actions_adddup2(&actions, outputPipe[1], 2);
+    else if (!options.showErrors)
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     for (const auto& [ours, theirs] : options.passFds)
         posix_spawn_file_actions_adddup2(&actions, ours, theirs);

@@ -21,6 +21,7 @@ public:
         QByteArray input;           // the whole standard input; empty gives /dev/null
         bool captureOutput = true;  // standard output kept for output(); else discarded
         bool showErrors = true;     // standard error shared with ours; else discarded
+        bool keepErrors = false;    // standard error kept with the output instead
         std::vector<std::pair<int, int>> passFds;  // our descriptor -> the child's number
     };
 

@@ -35,13 +35,25 @@ void WaylandPasteboard::onChangeRead(const ClipboardSnapshot& snapshot) {
 }
 
 void WaylandPasteboard::clearContents() {
-    m_reader->writeText(std::nullopt);
+    // Clearing and then writing is one change here: the write that follows in the same turn
+    // replaces the selection in one step. Two (an empty selection, then ours) left some
+    // clients on sway asking the emptied one for the text when they pasted.
     m_snapshot = {};
     m_sawChange = true;
     ++m_changeCount;
+    m_clearPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_clearPending) return;
+            m_clearPending = false;
+            m_reader->writeText(std::nullopt);
+        },
+        Qt::QueuedConnection);
 }
 
 bool WaylandPasteboard::setString(const QString& text) {
+    m_clearPending = false;
     m_reader->writeText(text);
     m_snapshot = {QStringList{PasteboardType::string}, text};
     m_sawChange = true;

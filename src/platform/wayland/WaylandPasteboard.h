@@ -35,6 +35,7 @@ private:
     ClipboardSnapshot m_snapshot;
     qint64 m_changeCount = 0;
     bool m_sawChange = false;
+    bool m_clearPending = false;  // a clear not yet replaced by a write
     static constexpr quint64 initialTicket = 1;
 };
 
