@@ -8,6 +8,7 @@
 
 #include "app/AppIcon.h"
 #include "app/CommandLine.h"
+#include "app/FastRequest.h"
 #include "app/InstanceChannel.h"
 #include "app/PlatformServices.h"
 #include "app/QuilletboxApp.h"
@@ -19,10 +20,8 @@ using namespace quillet;
 
 namespace {
 
-// `quillet --history-menu` and friends ask the running instance and exit.
-int sendToRunningInstance(const QString& command) {
-    QString reply, details;
-    const bool done = InstanceChannel::send(command, &reply, 3000, &details);
+// What a request's answer means to the user: the status lines, or why nothing happened.
+int reportAnswer(const QString& command, bool done, const QString& reply, const QString& details) {
     if (done && command == QLatin1String("status")) {
         std::printf("Quillet is running.\n%s", qPrintable(details));
     } else if (!done && reply.isEmpty()) {
@@ -41,11 +40,27 @@ int sendToRunningInstance(const QString& command) {
     return done ? 0 : 1;
 }
 
+// `quillet --history-menu` and friends ask the running instance and exit.
+int sendToRunningInstance(const QString& command) {
+    QString reply, details;
+    const bool done = InstanceChannel::send(command, &reply, 3000, &details);
+    return reportAnswer(command, done, reply, details);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // Warnings name their subsystem ("quillet.store: save failed ..."); QT_MESSAGE_PATTERN
     // still overrides this.
+    // A plain request to a running instance needs none of Qt's set-up: answered first.
+    if (const auto request = FastRequest::requestIn(argc, argv)) {
+        if (const auto answer = FastRequest::send(*request, FastRequest::socketPath(), 3000)) {
+            if (answer->done && *request != "status") return 0;
+            return reportAnswer(QString::fromStdString(*request), answer->done,
+                                QString::fromStdString(answer->reply),
+                                QString::fromStdString(answer->details));
+        }
+    }
     qSetMessagePattern(QStringLiteral("%{if-category}%{category}: %{endif}%{message}"));
     {
         // The arguments are read before the GUI exists: a request for the running instance
