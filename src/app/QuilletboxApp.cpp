@@ -87,6 +87,12 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
             return m_menuHotkeys->replacePair(m_settingsViewModel->historyHotkey(),
                                               m_settingsViewModel->phraseHotkey(), history, phrase);
         });
+    // The pop-ups are made once start-up has settled, so that a request later only maps
+    // and paints them.
+    QTimer::singleShot(prepareDelayMs, this, [this] {
+        m_quickMenuService->prepare();
+        m_panelCoordinator->prepareSearchPanel();
+    });
     // 13. The update check, once, a moment after start-up; a newer version not announced
     // before opens the settings window, whose sheet shows it.
     // A build whose site is not configured points at a reserved .example name that never

@@ -36,6 +36,8 @@ public:
     ~QuilletboxApp() override;
 
     static constexpr int startupUpdateCheckDelayMs = 2000;
+    // When the pop-ups are made ahead of their first request.
+    static constexpr int prepareDelayMs = 1000;
 
 private:
     std::optional<QString> handleCommand(const QString& command);

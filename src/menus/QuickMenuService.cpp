@@ -15,7 +15,16 @@ namespace quillet {
 QuickMenuService::QuickMenuService(HistoryViewModel& viewModel, PasteActionService& paste,
                                    AppFocusService& focus, PanelCoordinator& panels,
                                    QObject* parent)
-    : QObject(parent), m_viewModel(viewModel), m_paste(paste), m_focus(focus), m_panels(panels) {}
+    : QObject(parent), m_viewModel(viewModel), m_paste(paste), m_focus(focus), m_panels(panels) {
+    m_rebuild.setSingleShot(true);
+    m_rebuild.setInterval(rebuildDelayMs);
+    connect(&m_rebuild, &QTimer::timeout, this, &QuickMenuService::rebuildIfStale);
+    connect(&m_viewModel, &HistoryViewModel::itemsChanged, this, [this] {
+        m_stale = true;
+        // A search step changes the list many times a second: the rebuild waits for a pause.
+        if (m_prepared) m_rebuild.start();
+    });
+}
 
 QuickMenuService::~QuickMenuService() = default;
 
@@ -76,6 +85,7 @@ KeyedMenu* QuickMenuService::buildMenu() {
     menu->addKeyedAction(search, Qt::Key_F, QStringLiteral("F"));
 
     m_menu = std::move(menu);
+    m_stale = false;
     return m_menu.get();
 }
 
@@ -99,10 +109,27 @@ void QuickMenuService::addBlocks(QMenu* into, qsizetype firstBlock, qsizetype en
     }
 }
 
+void QuickMenuService::prepare() {
+    m_prepared = true;
+    rebuildIfStale();
+}
+
+void QuickMenuService::rebuildIfStale() {
+    if (m_menu && (!m_stale || m_menu->isVisible())) return;
+    KeyedMenu* menu = buildMenu();
+    // Creating the window and rendering once (fonts, glyphs, style) leaves nothing for the
+    // show but the mapping and a paint.
+    menu->ensurePolished();
+    menu->adjustSize();
+    menu->winId();
+    menu->grab();
+}
+
 void QuickMenuService::showMenu() {
     m_focus.captureFrontmostApp();
     m_viewModel.scheduleLoad();  // not awaited: the menu shows the list as it stands
-    buildMenu()->popup(QCursor::pos());
+    KeyedMenu* menu = m_menu && !m_stale ? m_menu.get() : buildMenu();
+    menu->popup(QCursor::pos());
 }
 
 void QuickMenuService::menuItemAction(QAction* action) {
