@@ -13,8 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/InstanceChannel.h"
-
 namespace quillet {
 
 namespace {
@@ -24,6 +22,9 @@ const char* const kRequests[] = {"history-menu", "phrase-menu", "search", "manag
                                  "settings",     "status",      "quit"};
 
 using Clock = std::chrono::steady_clock;
+
+// As InstanceChannel::maxReplyBytes; no Qt header may come in here.
+constexpr size_t kMaxReplyBytes = 64 * 1024;
 
 int millisLeft(Clock::time_point deadline) {
     const auto left =
@@ -104,10 +105,9 @@ std::optional<FastRequest::Answer> FastRequest::send(const std::string& request,
     // wait as long as the time-out.
     std::string received;
     char buffer[4096];
-    while (received.size() < size_t(InstanceChannel::maxReplyBytes)) {
+    while (received.size() < kMaxReplyBytes) {
         if (!waitFor(fd, POLLIN, timeoutMs)) break;
-        const size_t room =
-            std::min(sizeof buffer, size_t(InstanceChannel::maxReplyBytes) - received.size());
+        const size_t room = std::min(sizeof buffer, kMaxReplyBytes - received.size());
         const ssize_t n = ::read(fd, buffer, room);
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
         if (n <= 0) break;

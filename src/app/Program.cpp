@@ -8,7 +8,6 @@
 
 #include "app/AppIcon.h"
 #include "app/CommandLine.h"
-#include "app/FastRequest.h"
 #include "app/InstanceChannel.h"
 #include "app/PlatformServices.h"
 #include "app/QuilletboxApp.h"
@@ -17,6 +16,8 @@
 #include "store/StorageService.h"
 
 using namespace quillet;
+
+#define QUILLET_EXPORT __attribute__((visibility("default")))
 
 namespace {
 
@@ -49,18 +50,16 @@ int sendToRunningInstance(const QString& command) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    // Warnings name their subsystem ("quillet.store: save failed ..."); QT_MESSAGE_PATTERN
-    // still overrides this.
-    // A plain request to a running instance needs none of Qt's set-up: answered first.
-    if (const auto request = FastRequest::requestIn(argc, argv)) {
-        if (const auto answer = FastRequest::send(*request, FastRequest::socketPath(), 3000)) {
-            if (answer->done && *request != "status") return 0;
-            return reportAnswer(QString::fromStdString(*request), answer->done,
-                                QString::fromStdString(answer->reply),
-                                QString::fromStdString(answer->details));
-        }
-    }
+// How the launcher tells a failed request: only this side knows who holds the lock.
+extern "C" QUILLET_EXPORT int quilletReportAnswer(const char* request, int done, const char* reply,
+                                                  const char* details) {
+    return reportAnswer(QString::fromUtf8(request), done != 0, QString::fromUtf8(reply),
+                        QString::fromUtf8(details));
+}
+
+// The program proper, loaded by the launcher (Launcher.cpp) when the command line is more
+// than a request the launcher could send itself.
+extern "C" QUILLET_EXPORT int quilletMain(int argc, char** argv) {
     qSetMessagePattern(QStringLiteral("%{if-category}%{category}: %{endif}%{message}"));
     {
         // The arguments are read before the GUI exists: a request for the running instance
