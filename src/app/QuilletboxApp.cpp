@@ -34,6 +34,9 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     // 3. The history list becomes the monitor's delegate and queues its first load.
     m_viewModel =
         std::make_unique<HistoryViewModel>(*m_storageService, *m_clipboardMonitor, *platform.clock);
+    // Reading a long history's order takes a while (about 0.4 s at a million clips): the tray
+    // icon and the first requests come first, and a menu asked for before reads it then.
+    m_viewModel->deferFirstLoad(firstLoadDelayMs);
     // 4-9. Settings, hot keys, focus and paste, panels, the two pop-up menus.
     m_updateCheckService =
         std::make_unique<UpdateCheckService>(UpdateCheckService::defaultAppcastURL());

@@ -48,6 +48,7 @@ void PanelCoordinator::showHistoryPanel() {
 
     // The first screen comes from rows already loaded: a search left over is cleared before
     // the panel shows rather than after. The history is read again all the same, afterwards.
+    m_viewModel.ensureLoaded();
     if (!m_viewModel.searchText().isEmpty()) {
         m_viewModel.setSearchText(QString());
         m_viewModel.loadItems();

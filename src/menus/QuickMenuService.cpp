@@ -116,6 +116,7 @@ void QuickMenuService::prepare() {
 
 void QuickMenuService::rebuildIfStale() {
     if (m_menu && (!m_stale || m_menu->isVisible())) return;
+    m_viewModel.ensureLoaded();
     KeyedMenu* menu = buildMenu();
     // Creating the window and rendering once (fonts, glyphs, style) leaves nothing for the
     // show but the mapping and a paint.
@@ -127,6 +128,7 @@ void QuickMenuService::rebuildIfStale() {
 
 void QuickMenuService::showMenu() {
     m_focus.captureFrontmostApp();
+    m_viewModel.ensureLoaded();
     m_viewModel.scheduleLoad();  // not awaited: the menu shows the list as it stands
     KeyedMenu* menu = m_menu && !m_stale ? m_menu.get() : buildMenu();
     menu->popup(QCursor::pos());
