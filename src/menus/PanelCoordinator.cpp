@@ -204,6 +204,17 @@ bool PanelCoordinator::eventFilter(QObject* watched, QEvent* event) {
             case QEvent::WindowActivate:
                 m_panelActivated = true;
                 break;
+            case QEvent::Hide:
+                // The search is cleared as the panel goes, so the next show finds the whole
+                // history already loaded; the reload runs when the loop is idle.
+                QMetaObject::invokeMethod(
+                    this,
+                    [this] {
+                        if (m_searchPanel && !m_searchPanel->isVisible())
+                            m_viewModel.setSearchText(QString());
+                    },
+                    Qt::QueuedConnection);
+                break;
             default:
                 break;
         }

@@ -21,8 +21,9 @@ QuickMenuService::QuickMenuService(HistoryViewModel& viewModel, PasteActionServi
     connect(&m_rebuild, &QTimer::timeout, this, &QuickMenuService::rebuildIfStale);
     connect(&m_viewModel, &HistoryViewModel::itemsChanged, this, [this] {
         m_stale = true;
-        // A search step changes the list many times a second: the rebuild waits for a pause.
-        if (m_prepared) m_rebuild.start();
+        // Rebuilt for the whole history only, not while the panel searches (its steps change
+        // the list many times a second; a search left in the list is built for on request).
+        if (m_prepared && m_viewModel.searchText().isEmpty()) m_rebuild.start();
     });
 }
 
