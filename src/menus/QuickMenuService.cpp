@@ -115,9 +115,15 @@ void QuickMenuService::prepare() {
     rebuildIfStale();
 }
 
+bool QuickMenuService::isCurrent() {
+    // A search that ends where it began (the panel cleared) gives back the same list.
+    if (m_stale && m_menu && m_menuItems == m_viewModel.items()) m_stale = false;
+    return m_menu && !m_stale;
+}
+
 void QuickMenuService::rebuildIfStale() {
-    if (m_menu && (!m_stale || m_menu->isVisible())) return;
     m_viewModel.ensureLoaded();
+    if (isCurrent() || (m_menu && m_menu->isVisible())) return;
     KeyedMenu* menu = buildMenu();
     // Creating the window and rendering once (fonts, glyphs, style) leaves nothing for the
     // show but the mapping and a paint.
@@ -131,7 +137,7 @@ void QuickMenuService::showMenu() {
     m_focus.captureFrontmostApp();
     m_viewModel.ensureLoaded();
     m_viewModel.scheduleLoad();  // not awaited: the menu shows the list as it stands
-    KeyedMenu* menu = m_menu && !m_stale ? m_menu.get() : buildMenu();
+    KeyedMenu* menu = isCurrent() ? m_menu.get() : buildMenu();
     menu->popup(QCursor::pos());
 }
 

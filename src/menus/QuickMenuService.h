@@ -57,6 +57,8 @@ private:
     AppFocusService& m_focus;
     PanelCoordinator& m_panels;
     void rebuildIfStale();
+    // Whether the menu shows the list as it stands.
+    bool isCurrent();
 
     std::unique_ptr<KeyedMenu> m_menu;
     // The history changed since the menu was built.
