@@ -182,6 +182,15 @@ void HistorySearchView::itemsChanged() {
     m_stack->setCurrentWidget(empty ? static_cast<QWidget*>(m_emptyLabel) : m_list);
     if (!empty) m_list->scrollToTop();
     m_delegate->forgetPaintedTimes();  // rows now hold other clips
+    // A hidden list lays out its rows only when shown, and that is a walk over every row (a
+    // million of them in a long history): it is done now, while nobody waits for it.
+    if (!isVisible())
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!isVisible()) m_list->doItemsLayout();
+            },
+            Qt::QueuedConnection);
 }
 
 int HistorySearchView::refreshTimes() {
