@@ -33,7 +33,7 @@ public:
     // showing it is mapping and painting only. From then on it is rebuilt a moment after the
     // history changes, while it is hidden.
     void prepare();
-    static constexpr int rebuildDelayMs = 300;
+    static constexpr int rebuildDelayMs = 1000;
     KeyedMenu* menu() const { return m_menu.get(); }
 
     // A clip's one-line title: line feeds become spaces, at most 50 user-perceived characters.
