@@ -271,6 +271,9 @@ void handle(xcb_generic_event_t* event, Time at) {
         const bool overrideRedirect =
             mapped && reinterpret_cast<xcb_map_notify_event_t*>(event)->override_redirect;
         g_x.maps.push_back({clientOf(window), at, mapped, overrideRedirect});
+        if (std::getenv("OUTSIDE_BENCH_VERBOSE"))
+            std::fprintf(stderr, "#%zu %s %x (client %x) override %d\n", g_x.maps.size() - 1,
+                         mapped ? "map" : "unmap", window, clientOf(window), int(overrideRedirect));
     } else if (g_x.damageEvent && type == g_x.damageEvent + XCB_DAMAGE_NOTIFY) {
         auto* e = reinterpret_cast<xcb_damage_notify_event_t*>(event);
         g_x.damages.push_back(
@@ -487,8 +490,17 @@ void endSession(Session& session) {
 
 Options g_options;
 
+// Quillet's windows: named by their _NET_WM_PID, or made on the same X connection as one
+// that was (Qt leaves the property off some pop-up windows).
+uint32_t g_quilletIdBase = 0;
+
 bool isQuillets(xcb_window_t window, const Session& session) {
-    return windowPid(window) == session.quillet;
+    const uint32_t mask = xcb_get_setup(g_x.c)->resource_id_mask;
+    if (windowPid(window) == session.quillet) {
+        g_quilletIdBase = window & ~mask;
+        return true;
+    }
+    return g_quilletIdBase && (window & ~mask) == g_quilletIdBase;
 }
 
 // Starts quillet; with `result`, notes how long until its tray icon docks (trayer reparents
@@ -497,6 +509,7 @@ void startQuillet(Session& session, SizeResult* result) {
     const size_t reparentsBefore = g_x.reparents.size();
     session.started = Clock::now();
     session.quillet = spawn({g_options.quillet});
+    g_quilletIdBase = 0;
     // The socket is polled from a thread so the X events keep their own times meanwhile.
     double answered = NAN;
     std::thread asker([&] {
@@ -566,7 +579,12 @@ Shown waitForWindow(const Session& session, Time from, size_t mapsBefore, bool m
             for (size_t i = mapsBefore; i < g_x.maps.size(); ++i) {
                 const Mapping& m = g_x.maps[i];
                 if (!m.mapped || (menu && !m.overrideRedirect)) continue;
-                if (!isQuillets(m.window, session)) continue;
+                if (!isQuillets(m.window, session)) {
+                    if (std::getenv("OUTSIDE_BENCH_VERBOSE"))
+                        std::fprintf(stderr, "not ours: %x pid %ld\n", m.window,
+                                     windowPid(m.window));
+                    continue;
+                }
                 shown.window = m.window;
                 mappedAt = m.at;
                 shown.mapped = msBetween(from, m.at);
@@ -575,7 +593,12 @@ Shown waitForWindow(const Session& session, Time from, size_t mapsBefore, bool m
             return false;
         },
         5000);
-    if (!shown.window) return shown;
+    if (!shown.window) {
+        if (std::getenv("OUTSIDE_BENCH_VERBOSE"))
+            std::fprintf(stderr, "no window mapped after %zu (now %zu maps)\n", mapsBefore,
+                         g_x.maps.size());
+        return shown;
+    }
     pump([&] { return !damagesOf(shown.window, mappedAt).empty(); }, 3000);
     const auto painted = damagesOf(shown.window, mappedAt);
     if (!painted.empty()) shown.painted = msBetween(from, painted.front().at);
