@@ -16,7 +16,7 @@ namespace {
 constexpr const char* kProgramLibrary = "libquillet-program.so";
 
 void* program() {
-    void* library = ::dlopen(kProgramLibrary, RTLD_NOW | RTLD_LOCAL);
+    void* library = ::dlopen(kProgramLibrary, RTLD_LAZY | RTLD_LOCAL);
     if (!library) std::fprintf(stderr, "quillet: cannot load the program: %s\n", ::dlerror());
     return library;
 }
