@@ -9,6 +9,7 @@
 // Each store size gets its own X server and a copy of the generated store; start-up is
 // measured over `runs` fresh starts, everything else over `runs` repetitions in one instance
 // once it has settled. Times are milliseconds from the action (spawn, key press) to the event.
+// OUTSIDE_BENCH_VERBOSE=1 lets the children's errors through and traces the events used.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
