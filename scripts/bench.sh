@@ -4,7 +4,8 @@
 # The generated stores are kept in <build dir>/bench-data and reused; the full results go to
 # <build dir>/bench-results.json (the store), <build dir>/bench-ui-results.json (menus and
 # panel, on the offscreen platform) and <build dir>/bench-phrase-results.json (the phrase
-# library; it makes its own stores and takes no store sizes).
+# library; it makes its own stores and takes no store sizes); the outside benchmark writes
+# <build dir>/bench-results/outside.json.
 set -euo pipefail
 
 build=${1:-build}
@@ -40,4 +41,14 @@ if [[ -x $phrases ]]; then
     --benchmark_report_aggregates_only=true \
     --benchmark_out="$build/bench-phrase-results.json" \
     --benchmark_out_format=json | grep -Ev '_(mean|stddev|cv) '
+fi
+# The user's view from outside: the real binary on a private X server (stores as above).
+outside="$build/bench/outside_bench"
+if [[ -x $outside ]]; then
+  sizes=()
+  for arg in "$@"; do
+    [[ $arg == --store_sizes=* ]] && sizes=(--sizes="${arg#--store_sizes=}")
+  done
+  "$outside" --quillet="$build/src/app/quillet" --data="$build/bench-data" \
+    --out="$build/bench-results/outside.json" "${sizes[@]}"
 fi

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libsqlite3-dev sqlite3
   librsvg2-bin
-  libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-xfixes0-dev x11proto-dev
+  libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-xfixes0-dev libxcb-damage0-dev x11proto-dev
   libwayland-dev libwayland-bin libxkbcommon-dev qt6-wayland
   libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
   xvfb openbox xclip xsel xdotool trayer imagemagick x11-utils xterm

@@ -15,6 +15,9 @@
 
 namespace quillet {
 
+// The launcher reads answers without Qt, with its own copy of this bound.
+static_assert(InstanceChannel::maxReplyBytes == 64 * 1024, "update FastRequest.cpp too");
+
 InstanceChannel::InstanceChannel(QObject* parent) : QObject(parent) {
     connect(&m_server, &QLocalServer::newConnection, this, &InstanceChannel::onConnection);
 }

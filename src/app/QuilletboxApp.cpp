@@ -34,6 +34,9 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     // 3. The history list becomes the monitor's delegate and queues its first load.
     m_viewModel =
         std::make_unique<HistoryViewModel>(*m_storageService, *m_clipboardMonitor, *platform.clock);
+    // Reading a long history's order takes a while (about 0.4 s at a million clips): the tray
+    // icon and the first requests come first, and a menu asked for before reads it then.
+    m_viewModel->deferFirstLoad(firstLoadDelayMs);
     // 4-9. Settings, hot keys, focus and paste, panels, the two pop-up menus.
     m_updateCheckService =
         std::make_unique<UpdateCheckService>(UpdateCheckService::defaultAppcastURL());
@@ -104,6 +107,12 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
             return m_menuHotkeys->replacePair(m_settingsViewModel->historyHotkey(),
                                               m_settingsViewModel->phraseHotkey(), history, phrase);
         });
+    // The pop-ups are made once start-up has settled, so that a request later only maps
+    // and paints them.
+    QTimer::singleShot(prepareDelayMs, this, [this] {
+        m_quickMenuService->prepare();
+        m_panelCoordinator->prepareSearchPanel();
+    });
     // 13. The update check, once, a moment after start-up; a newer version not announced
     // before opens the settings window, whose sheet shows it.
     // A build whose site is not configured points at a reserved .example name that never

@@ -36,6 +36,10 @@ public:
     ~QuilletboxApp() override;
 
     static constexpr int startupUpdateCheckDelayMs = 2000;
+    // When the pop-ups are made ahead of their first request.
+    static constexpr int prepareDelayMs = 1000;
+    // When the history is first read, unless something needs it sooner.
+    static constexpr int firstLoadDelayMs = 250;
 
 private:
     std::optional<QString> handleCommand(const QString& command);

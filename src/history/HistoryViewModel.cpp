@@ -1,5 +1,7 @@
 #include "history/HistoryViewModel.h"
 
+#include <QTimer>
+
 #include "history/ClipboardMonitor.h"
 #include "platform/Clock.h"
 #include "store/ClipItem.h"
@@ -39,8 +41,21 @@ void HistoryViewModel::scheduleLoad() {
         Qt::QueuedConnection);
 }
 
+void HistoryViewModel::deferFirstLoad(int delayMs) {
+    if (m_loaded) return;
+    m_loadScheduled = false;  // the queued load finds nothing to do
+    QTimer::singleShot(delayMs, this, [this] {
+        if (!m_loaded) scheduleLoad();
+    });
+}
+
+void HistoryViewModel::ensureLoaded() {
+    if (!m_loaded) loadItems();
+}
+
 void HistoryViewModel::loadItems() {
     m_loadScheduled = false;
+    m_loaded = true;
     ++m_generation;  // a scan still running for an earlier load stops
     m_scanning = false;
     m_cursor.reset();

@@ -38,6 +38,12 @@ public:
     // reads the search text when it runs, so the result is the same.
     void scheduleLoad();
     bool isLoadScheduled() const { return m_loadScheduled; }
+    // The first load, queued by the constructor, waits `delayMs` instead: a long history takes
+    // a while to read, and start-up (the tray icon, the first requests) comes first. Whatever
+    // needs the list before then calls ensureLoaded().
+    void deferFirstLoad(int delayMs);
+    // Loads now unless a load has run before.
+    void ensureLoaded();
 
     // Puts the clip's text on the clipboard and makes it the newest clip.
     void selectItem(const std::shared_ptr<ClipItem>& item);
@@ -75,6 +81,7 @@ private:
     QString m_searchText;
     qint64 m_selectedIndex = 0;
     bool m_loadScheduled = false;
+    bool m_loaded = false;
     quint64 m_generation = 0;
     bool m_scanning = false;
     int m_scanStep = 4000;

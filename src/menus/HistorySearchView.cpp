@@ -118,6 +118,10 @@ HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, 
         m_list->viewport()->update();
     });
     connect(&m_viewModel, &HistoryViewModel::itemsChanged, this, &HistorySearchView::itemsChanged);
+    m_hiddenLayout.setSingleShot(true);
+    connect(&m_hiddenLayout, &QTimer::timeout, this, [this] {
+        if (!isVisible()) m_list->doItemsLayout();
+    });
     connect(&m_viewModel, &HistoryViewModel::selectedIndexChanged, this,
             &HistorySearchView::scrollToSelection);
     connect(m_list, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
@@ -182,6 +186,13 @@ void HistorySearchView::itemsChanged() {
     m_stack->setCurrentWidget(empty ? static_cast<QWidget*>(m_emptyLabel) : m_list);
     if (!empty) m_list->scrollToTop();
     m_delegate->forgetPaintedTimes();  // rows now hold other clips
+    // A hidden list lays out its rows only when shown, and that is a walk over every row (a
+    // million of them in a long history): it is done ahead. The list that replaces the search
+    // as the panel hides is laid out at once; copies meanwhile once they pause.
+    if (!isVisible()) {
+        m_hiddenLayout.start(m_justHidden ? 0 : hiddenLayoutDelayMs);
+        m_justHidden = false;
+    }
 }
 
 int HistorySearchView::refreshTimes() {
@@ -218,6 +229,7 @@ void HistorySearchView::showEvent(QShowEvent* event) {
 
 void HistorySearchView::hideEvent(QHideEvent* event) {
     m_timeRefresh.stop();
+    m_justHidden = true;
     QWidget::hideEvent(event);
 }
 

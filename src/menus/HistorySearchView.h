@@ -37,6 +37,8 @@ public:
     // painted, and only those; returns how many. Runs every `timeRefreshMs` while shown.
     int refreshTimes();
     static constexpr int timeRefreshMs = 1000;
+    // How long the history must stay unchanged before a hidden panel lays out its list.
+    static constexpr int hiddenLayoutDelayMs = 1000;
     // The smallest the panel gets, unless the screen is smaller still.
     static constexpr QSize preferredMinimumSize{400, 500};
 
@@ -65,6 +67,8 @@ private:
     QListView* m_list;
     QLabel* m_emptyLabel;
     QTimer m_timeRefresh;
+    QTimer m_hiddenLayout;
+    bool m_justHidden = false;  // no change of the list since the panel hid
     bool m_focusedOnce = false;
 };
 

@@ -46,7 +46,13 @@ void PanelCoordinator::showHistoryPanel() {
     m_appFocusService.captureFrontmostApp();
     if (!m_searchPanel) createSearchPanel();
 
-    m_viewModel.setSearchText(QString());
+    // The first screen comes from rows already loaded: a search left over is cleared before
+    // the panel shows rather than after. The history is read again all the same, afterwards.
+    m_viewModel.ensureLoaded();
+    if (!m_viewModel.searchText().isEmpty()) {
+        m_viewModel.setSearchText(QString());
+        m_viewModel.loadItems();
+    }
     m_viewModel.scheduleLoad();
 
     centreOnPointerScreen();
@@ -55,6 +61,17 @@ void PanelCoordinator::showHistoryPanel() {
     m_searchPanel->raise();
     m_searchPanel->activateWindow();
     m_searchView->focusSearchField();
+}
+
+void PanelCoordinator::prepareSearchPanel() {
+    if (m_searchPanel) return;
+    createSearchPanel();
+    m_searchPanel->ensurePolished();
+    m_searchPanel->layout()->activate();
+    m_searchPanel->winId();
+    // Rendering once loads what the first paint needs (glyphs, style pixmaps, the delegate's
+    // layout of the first rows); the picture itself is dropped.
+    m_searchPanel->grab();
 }
 
 void PanelCoordinator::handleSelection(const std::shared_ptr<ClipItem>& clip) {
@@ -196,6 +213,17 @@ bool PanelCoordinator::eventFilter(QObject* watched, QEvent* event) {
             }
             case QEvent::WindowActivate:
                 m_panelActivated = true;
+                break;
+            case QEvent::Hide:
+                // The search is cleared as the panel goes, so the next show finds the whole
+                // history already loaded; the reload runs when the loop is idle.
+                QMetaObject::invokeMethod(
+                    this,
+                    [this] {
+                        if (m_searchPanel && !m_searchPanel->isVisible())
+                            m_viewModel.setSearchText(QString());
+                    },
+                    Qt::QueuedConnection);
                 break;
             default:
                 break;

@@ -38,6 +38,9 @@ public:
     ~PanelCoordinator() override;
 
     void showHistoryPanel();
+    // Makes the search panel ahead of time (window, layout, a first rendering), so that
+    // showing it is mapping and painting only.
+    void prepareSearchPanel();
     void handleSelection(const std::shared_ptr<ClipItem>& clip);
     void showSettingsWindow();
     void showManagementWindow();

@@ -14,7 +14,17 @@ namespace quillet {
 QuickMenuService::QuickMenuService(HistoryViewModel& viewModel, PasteActionService& paste,
                                    AppFocusService& focus, PanelCoordinator& panels,
                                    QObject* parent)
-    : QObject(parent), m_viewModel(viewModel), m_paste(paste), m_focus(focus), m_panels(panels) {}
+    : QObject(parent), m_viewModel(viewModel), m_paste(paste), m_focus(focus), m_panels(panels) {
+    m_rebuild.setSingleShot(true);
+    m_rebuild.setInterval(rebuildDelayMs);
+    connect(&m_rebuild, &QTimer::timeout, this, &QuickMenuService::rebuildIfStale);
+    connect(&m_viewModel, &HistoryViewModel::itemsChanged, this, [this] {
+        m_stale = true;
+        // Rebuilt for the whole history only, not while the panel searches (its steps change
+        // the list many times a second; a search left in the list is built for on request).
+        if (m_prepared && m_viewModel.searchText().isEmpty()) m_rebuild.start();
+    });
+}
 
 QuickMenuService::~QuickMenuService() = default;
 
@@ -75,6 +85,7 @@ KeyedMenu* QuickMenuService::buildMenu() {
     menu->addKeyedAction(search, Qt::Key_F, QStringLiteral("F"));
 
     m_menu = std::move(menu);
+    m_stale = false;
     return m_menu.get();
 }
 
@@ -98,10 +109,35 @@ void QuickMenuService::addBlocks(QMenu* into, qsizetype firstBlock, qsizetype en
     }
 }
 
+void QuickMenuService::prepare() {
+    m_prepared = true;
+    rebuildIfStale();
+}
+
+bool QuickMenuService::isCurrent() {
+    // A search that ends where it began (the panel cleared) gives back the same list.
+    if (m_stale && m_menu && m_menuItems == m_viewModel.items()) m_stale = false;
+    return m_menu && !m_stale;
+}
+
+void QuickMenuService::rebuildIfStale() {
+    m_viewModel.ensureLoaded();
+    if (isCurrent() || (m_menu && m_menu->isVisible())) return;
+    KeyedMenu* menu = buildMenu();
+    // Creating the window and rendering once (fonts, glyphs, style) leaves nothing for the
+    // show but the mapping and a paint.
+    menu->ensurePolished();
+    menu->adjustSize();
+    menu->winId();
+    menu->grab();
+}
+
 void QuickMenuService::showMenu() {
     m_focus.captureFrontmostApp();
+    m_viewModel.ensureLoaded();
     m_viewModel.scheduleLoad();  // not awaited: the menu shows the list as it stands
-    popupForUser(buildMenu());
+    KeyedMenu* menu = isCurrent() ? m_menu.get() : buildMenu();
+    popupForUser(menu);
 }
 
 void QuickMenuService::menuItemAction(QAction* action) {

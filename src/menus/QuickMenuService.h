@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <memory>
 
 #include "menus/KeyedMenu.h"
@@ -28,6 +29,11 @@ public:
     void showMenu();
     // Builds the menu as showMenu does, without showing it.
     KeyedMenu* buildMenu();
+    // Builds the menu ahead of time, with its window and its first rendering, so that
+    // showing it is mapping and painting only. From then on it is rebuilt a moment after the
+    // history changes, while it is hidden.
+    void prepare();
+    static constexpr int rebuildDelayMs = 1000;
     KeyedMenu* menu() const { return m_menu.get(); }
 
     // A clip's one-line title: line feeds become spaces, at most 50 user-perceived characters.
@@ -50,7 +56,15 @@ private:
     PasteActionService& m_paste;
     AppFocusService& m_focus;
     PanelCoordinator& m_panels;
+    void rebuildIfStale();
+    // Whether the menu shows the list as it stands.
+    bool isCurrent();
+
     std::unique_ptr<KeyedMenu> m_menu;
+    // The history changed since the menu was built.
+    bool m_stale = true;
+    bool m_prepared = false;
+    QTimer m_rebuild;
     // The list the current menu was built from; entries carry their index into it.
     ClipList m_menuItems;
 };

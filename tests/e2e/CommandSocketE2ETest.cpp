@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLocalSocket>
 #include <algorithm>
+#include <csignal>
 #include <memory>
 #include <vector>
 
@@ -89,6 +90,18 @@ TEST_F(CommandSocketE2E, ADeletedSocketFileIsMadeAgain) {
     EXPECT_NE(quillet.command("--status", &output), 0);
     // The listener is checked every few seconds.
     EXPECT_TRUE(waitFor([&] { return quillet.command("--status") == 0; }, 15s));
+}
+
+TEST_F(CommandSocketE2E, AStoppedInstanceIsToldFromOneThatIsNotRunning) {
+    // The kernel accepts the connection, but no answer ever comes: the client gives up after
+    // its time-out and says so on standard error, where "not running" would be on the output.
+    quillet.process().sendSignal(SIGSTOP);
+    QByteArray output;
+    EXPECT_EQ(quillet.command("--status", &output), 1);
+    EXPECT_EQ(output, "");
+    quillet.process().sendSignal(SIGCONT);
+    EXPECT_EQ(quillet.command("--status", &output), 0);
+    EXPECT_TRUE(output.startsWith("Quillet is running.\n")) << output.constData();
 }
 
 }  // namespace

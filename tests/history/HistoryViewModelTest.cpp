@@ -46,6 +46,23 @@ TEST_F(HistoryViewModelTest, LoadsOnTheMainLoopAndAnnouncesOnlyRealChanges) {
     EXPECT_EQ(changed.count(), 1);
 }
 
+TEST_F(HistoryViewModelTest, ADeferredFirstLoadRunsWhenNeededOrAfterItsDelay) {
+    addClip("stored before start-up", 0);
+    model.deferFirstLoad(50);
+    test::drainEvents();
+    EXPECT_EQ(shown(), QStringList{}) << "not read while start-up goes on";
+    model.ensureLoaded();
+    EXPECT_EQ(shown(), QStringList{"stored before start-up"});
+
+    HistoryViewModel later{*storage, monitor, clock};
+    later.deferFirstLoad(50);
+    EXPECT_TRUE(test::waitUntil([&] { return !later.items().isEmpty(); }));
+    // Once loaded, ensureLoaded does not read again.
+    addClip("not read by ensureLoaded", 1);
+    later.ensureLoaded();
+    EXPECT_EQ(texts(later.items()), QStringList{"stored before start-up"});
+}
+
 TEST_F(HistoryViewModelTest, SelectionStopsAtBothEndsAndNeverWraps) {
     test::drainEvents();
     model.moveSelection(1);

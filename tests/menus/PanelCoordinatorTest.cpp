@@ -84,6 +84,9 @@ TEST_F(PanelCoordinatorTest, ShowingAgainReusesThePanelClearsTheSearchAndRecentr
     QTest::keyClick(field(), Qt::Key_Escape);
     ASSERT_FALSE(first->isVisible());
     first->move(3, 7);
+    // Cleared as the panel goes, so the next show has the whole history ready.
+    test::drainEvents();
+    EXPECT_EQ(shown(), (QStringList{"a", "b", "c"}));
 
     show();
     EXPECT_EQ(panel(), first);

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMenu>
+#include <QTest>
 
 #include "fakes/FakeFileChooser.h"
 #include "fakes/FakeKeyboardEvents.h"
@@ -180,6 +181,31 @@ TEST_F(MenuTest, ADigitChoosesItsClipWhichIsPastedIntoThePreviousApplication) {
     EXPECT_EQ(keyboard.posted.size(), 2u);
     test::drainEvents();
     EXPECT_EQ(texts(model.items()), (QStringList{"clip 2", "clip 3", "clip 1"}));
+}
+
+TEST_F(MenuTest, APreparedMenuFollowsTheHistoryWhetherOrNotItsRebuildHasRun) {
+    addClips(2);
+    history.prepare();
+    const QMenu* prepared = history.menu();
+    ASSERT_NE(prepared, nullptr);
+    history.showMenu();
+    EXPECT_EQ(history.menu(), prepared) << "an unchanged history reuses the menu";
+    history.menu()->hide();
+    // A copy, and the menu asked for before the rebuild's pause is over.
+    addClips(3);
+    history.showMenu();
+    EXPECT_EQ(describe(history.menu()).first(), "clip 3\t1");
+    history.menu()->hide();
+    // A change while it is open waits for it to close.
+    history.showMenu();
+    storage->context().insert(std::make_shared<ClipItem>(QString("newest"), start.addSecs(99)));
+    ASSERT_TRUE(storage->context().save());
+    model.loadItems();
+    QTest::qWait(QuickMenuService::rebuildDelayMs + 50);
+    EXPECT_EQ(describe(history.menu()).first(), "clip 3\t1");
+    history.menu()->hide();
+    history.showMenu();
+    EXPECT_EQ(describe(history.menu()).first(), "newest\t1");
 }
 
 TEST_F(MenuTest, ASearchLeftInTheModelRestrictsTheMenu) {

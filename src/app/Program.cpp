@@ -17,12 +17,12 @@
 
 using namespace quillet;
 
+#define QUILLET_EXPORT __attribute__((visibility("default")))
+
 namespace {
 
-// `quillet --history-menu` and friends ask the running instance and exit.
-int sendToRunningInstance(const QString& command) {
-    QString reply, details;
-    const bool done = InstanceChannel::send(command, &reply, 3000, &details);
+// What a request's answer means to the user: the status lines, or why nothing happened.
+int reportAnswer(const QString& command, bool done, const QString& reply, const QString& details) {
     if (done && command == QLatin1String("status")) {
         std::printf("Quillet is running.\n%s", qPrintable(details));
     } else if (!done && reply.isEmpty()) {
@@ -41,11 +41,25 @@ int sendToRunningInstance(const QString& command) {
     return done ? 0 : 1;
 }
 
+// `quillet --history-menu` and friends ask the running instance and exit.
+int sendToRunningInstance(const QString& command) {
+    QString reply, details;
+    const bool done = InstanceChannel::send(command, &reply, 3000, &details);
+    return reportAnswer(command, done, reply, details);
+}
+
 }  // namespace
 
-int main(int argc, char** argv) {
-    // Warnings name their subsystem ("quillet.store: save failed ..."); QT_MESSAGE_PATTERN
-    // still overrides this.
+// How the launcher tells a failed request: only this side knows who holds the lock.
+extern "C" QUILLET_EXPORT int quilletReportAnswer(const char* request, int done, const char* reply,
+                                                  const char* details) {
+    return reportAnswer(QString::fromUtf8(request), done != 0, QString::fromUtf8(reply),
+                        QString::fromUtf8(details));
+}
+
+// The program proper, loaded by the launcher (Launcher.cpp) when the command line is more
+// than a request the launcher could send itself.
+extern "C" QUILLET_EXPORT int quilletMain(int argc, char** argv) {
     qSetMessagePattern(QStringLiteral("%{if-category}%{category}: %{endif}%{message}"));
     {
         // The arguments are read before the GUI exists: a request for the running instance
