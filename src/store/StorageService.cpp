@@ -308,9 +308,9 @@ private:
     size_t m_next = 0;
 };
 
-// The newest clips examined before a text of one or two characters is looked up in the
-// index, and the matches among them that make it a common text, which is faster to scan for
-// (its first screenful is near) than to look up (the index lists every clip holding it).
+// The newest clips examined before a text is looked up in the index, and the matches among
+// them that make it a common text, which is faster to scan for (its first screenful is near)
+// than to look up (the index lists every clip holding it).
 // (At most a step; one in 250 is common.)
 constexpr int kShortTextSample = 2000;
 constexpr int kShortTextCommonShare = 250;
@@ -571,17 +571,12 @@ std::unique_ptr<SearchCursor> StorageService::search(const QString& searchText, 
     // so a text found in more than a tenth of the clips is faster to scan for.
     const qsizetype limit = qsizetype(order()->size()) / 10;
     const int candidateStep = std::max(1, stepSize / 8);
-    if (indexed && searchText.toUcs4().size() >= 3) {
-        if (auto candidates = indexCandidates(searchText, limit)) {
-            return std::make_unique<CandidateCursor>(m_db, searchText, std::move(*candidates),
-                                                     candidateStep);
-        }
-    }
     auto scan = std::make_unique<ScanCursor>(m_db, searchText, stepSize);
-    if (!indexed || searchText.toUcs4().size() >= 3) return scan;
+    if (!indexed) return scan;
 
-    // One or two characters: the newest clips tell a common text (scanned for, its first
-    // matches are near) from a rare one (looked up, past the clips already examined).
+    // The newest clips tell a common text (scanned for: its first screenful is near, while
+    // the index would list every clip holding it) from a rare one (looked up, past the clips
+    // already examined).
     std::vector<qint64> found;
     const int sample = std::min(kShortTextSample, stepSize);
     if (!scan->stepRows(found, sample))

@@ -169,11 +169,11 @@ TEST_F(HistoryViewModelTest, ANewLoadStopsARunningScan) {
     model.setSearchText("x");
     model.loadItems();
     ASSERT_TRUE(model.isScanning());
-    model.setSearchText("x59");
+    model.setSearchText("x10");  // none among the newest: looked up at once
     test::drainEvents();
     ASSERT_FALSE(model.isScanning());
-    EXPECT_EQ(shown(), (QStringList{"x599", "x598", "x597", "x596", "x595", "x594", "x593", "x592",
-                                    "x591", "x590", "x59"}));
+    EXPECT_EQ(shown(), (QStringList{"x109", "x108", "x107", "x106", "x105", "x104", "x103", "x102",
+                                    "x101", "x100", "x10"}));
 }
 
 }  // namespace
