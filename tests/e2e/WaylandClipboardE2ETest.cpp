@@ -12,12 +12,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-ChildProcess::Options clientOptions() {
-    ChildProcess::Options options;
-    options.environment = e2eCompositor->environment();
-    return options;
-}
-
 bool wlCopy(const QString& text) {
     return runCommand({"wl-copy", text}, 5s, clientOptions()).exitCode == 0;
 }

@@ -16,9 +16,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-ChildProcess::Options clientOptions() {
-    ChildProcess::Options options;
-    options.environment = e2eCompositor->environment();
+// Clients here include Qt windows, which must take the Wayland platform too.
+ChildProcess::Options qtClientOptions() {
+    ChildProcess::Options options = clientOptions();
     options.environment << QStringLiteral("QT_QPA_PLATFORM=wayland");
     return options;
 }
@@ -42,12 +42,12 @@ std::optional<Focus> focusedIn(const QJsonObject& node, bool floating) {
 }
 
 Focus focused() {
-    const CommandResult tree = runCommand({"swaymsg", "-t", "get_tree"}, 5s, clientOptions());
+    const CommandResult tree = runCommand({"swaymsg", "-t", "get_tree"}, 5s, qtClientOptions());
     return focusedIn(QJsonDocument::fromJson(tree.output).object(), false).value_or(Focus{});
 }
 
 bool wtype(const QStringList& arguments) {
-    return runCommand(QStringList{QStringLiteral("wtype")} + arguments, 5s, clientOptions())
+    return runCommand(QStringList{QStringLiteral("wtype")} + arguments, 5s, qtClientOptions())
                .exitCode == 0;
 }
 
@@ -59,7 +59,7 @@ protected:
         quillet.keepErrors();
         QString error;
         ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
-        ASSERT_TRUE(target.start({QStringLiteral(TARGET_BINARY), targetFile}, clientOptions()));
+        ASSERT_TRUE(target.start({QStringLiteral(TARGET_BINARY), targetFile}, qtClientOptions()));
         ASSERT_TRUE(waitFor([] { return focused().appId == QLatin1String("quillet-target"); }, 10s))
             << "the target window never got the focus";
     }
@@ -68,7 +68,7 @@ protected:
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
     void copy(const QString& text) {
-        ASSERT_EQ(runCommand({"wl-copy", text}, 5s, clientOptions()).exitCode, 0);
+        ASSERT_EQ(runCommand({"wl-copy", text}, 5s, qtClientOptions()).exitCode, 0);
         ASSERT_TRUE(waitFor([&] { return quillet.clips().value(0) == text; }, 5s));
     }
     // Our window holds the keyboard, floating (centred by sway) rather than tiled.
@@ -139,7 +139,7 @@ TEST_F(WaylandPaste, ATerminalGetsItsClipboardChordAndTheWindowBesideItCtrlV) {
          "while IFS= read -r line; do printf '%s\\n' \"$line\" >> \"$1.all\"; [ -n \"$line\" ] && "
          "{ printf %s \"$line\" > \"$1.part\"; mv \"$1.part\" \"$1\"; exit; }; done",
          "sh", lineFile},
-        clientOptions()));
+        qtClientOptions()));
     const auto footFocused = [] { return focused().appId == QLatin1String("foot"); };
     ASSERT_TRUE(waitFor(footFocused, 10s)) << "foot never got the focus";
 
@@ -182,7 +182,8 @@ TEST_F(WaylandPaste, ATerminalGetsItsClipboardChordAndTheWindowBesideItCtrlV) {
     if (line.isEmpty()) std::printf("note: foot dropped every paste this run\n");
 
     ASSERT_EQ(
-        runCommand({"swaymsg", "[app_id=quillet-target] focus"}, 5s, clientOptions()).exitCode, 0);
+        runCommand({"swaymsg", "[app_id=quillet-target] focus"}, 5s, qtClientOptions()).exitCode,
+        0);
     ASSERT_TRUE(waitFor(targetFocused, 5s));
     ASSERT_EQ(quillet.command("--history-menu"), 0);
     ASSERT_TRUE(waitFor(quilletFloatsFocused, 5s));

@@ -12,12 +12,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-ChildProcess::Options clientOptions() {
-    ChildProcess::Options options;
-    options.environment = e2eCompositor->environment();
-    return options;
-}
-
 QByteArray wlPaste() {
     return runCommand({"wl-paste", "--no-newline"}, 5s, clientOptions()).output;
 }
