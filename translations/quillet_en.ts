@@ -190,7 +190,7 @@
     </message>
     <message id="RELEASE_NOTES_HEADER">
         <source>更新内容:</source>
-        <translation>What&apos;s new:</translation>
+        <translation>What's new:</translation>
     </message>
     <message id="CLOSE_BUTTON">
         <source>閉じる</source>
@@ -293,8 +293,8 @@
         <translation>Another Quillet (process %1) already uses %2.</translation>
     </message>
     <message id="NO_SYSTEM_TRAY">
-        <source>There is no system tray: Quillet runs without its icon. Its hot keys work, and so do quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit (bind them to keys in your desktop&apos;s settings).</source>
-        <translation>There is no system tray: Quillet runs without its icon. Its hot keys work, and so do quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit (bind them to keys in your desktop&apos;s settings).</translation>
+        <source>There is no system tray: Quillet runs without its icon. Its hot keys work, and so do quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit (bind them to keys in your desktop's settings).</source>
+        <translation>There is no system tray: Quillet runs without its icon. Its hot keys work, and so do quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit (bind them to keys in your desktop's settings).</translation>
     </message>
     <message id="CLI_DESCRIPTION">
         <source>Quillet keeps every text you copy and a library of phrases, and pastes them back into the window you were working in.
@@ -302,13 +302,13 @@
 Started without options it runs in the system tray. Shift+Super+V opens the history menu, Shift+Super+C the phrase menu (change them in the settings window). With one of the options below it asks the running Quillet and exits.
 
 Files: $XDG_DATA_HOME/quillet/history.sqlite (history and phrases), $XDG_CONFIG_HOME/quillet/quillet.ini (settings).
-Environment: LANG and LANGUAGE choose English or Japanese; QT_LOGGING_RULES tunes the warnings on standard error (&quot;quillet.*.debug=true&quot; for more).</source>
+Environment: LANG and LANGUAGE choose English or Japanese; QT_LOGGING_RULES tunes the warnings on standard error ("quillet.*.debug=true" for more).</source>
         <translation>Quillet keeps every text you copy and a library of phrases, and pastes them back into the window you were working in.
 
 Started without options it runs in the system tray. Shift+Super+V opens the history menu, Shift+Super+C the phrase menu (change them in the settings window). With one of the options below it asks the running Quillet and exits.
 
 Files: $XDG_DATA_HOME/quillet/history.sqlite (history and phrases), $XDG_CONFIG_HOME/quillet/quillet.ini (settings).
-Environment: LANG and LANGUAGE choose English or Japanese; QT_LOGGING_RULES tunes the warnings on standard error (&quot;quillet.*.debug=true&quot; for more).</translation>
+Environment: LANG and LANGUAGE choose English or Japanese; QT_LOGGING_RULES tunes the warnings on standard error ("quillet.*.debug=true" for more).</translation>
     </message>
     <message id="CLI_HISTORY_MENU">
         <source>Show the history menu of the running Quillet at the pointer.</source>
@@ -391,8 +391,8 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <translation>Paste: %1</translation>
     </message>
     <message id="STATUS_KEY_INACTIVE">
-        <source>not active; bind %1 to a key in the desktop&apos;s keyboard settings</source>
-        <translation>not active; bind %1 to a key in the desktop&apos;s keyboard settings</translation>
+        <source>not active; bind %1 to a key in the desktop's keyboard settings</source>
+        <translation>not active; bind %1 to a key in the desktop's keyboard settings</translation>
     </message>
     <message id="STATUS_HISTORY_KEY">
         <source>History menu key %1: %2</source>
@@ -423,28 +423,32 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <translation>Waiting for the desktop to confirm this key.</translation>
     </message>
     <message id="HOTKEY_REFUSED_NOTICE">
-        <source>The desktop did not give this key to Quillet. Bind this command to a key in the desktop&apos;s keyboard settings instead:</source>
-        <translation>The desktop did not give this key to Quillet. Bind this command to a key in the desktop&apos;s keyboard settings instead:</translation>
+        <source>The desktop did not give this key to Quillet. Bind this command to a key in the desktop's keyboard settings instead:</source>
+        <translation>The desktop did not give this key to Quillet. Bind this command to a key in the desktop's keyboard settings instead:</translation>
     </message>
     <message id="HOTKEY_UNAVAILABLE_NOTICE">
-        <source>This desktop offers Quillet no global hot keys. Bind this command to a key in the desktop&apos;s keyboard settings instead:</source>
-        <translation>This desktop offers Quillet no global hot keys. Bind this command to a key in the desktop&apos;s keyboard settings instead:</translation>
+        <source>This desktop offers Quillet no global hot keys. Bind this command to a key in the desktop's keyboard settings instead:</source>
+        <translation>This desktop offers Quillet no global hot keys. Bind this command to a key in the desktop's keyboard settings instead:</translation>
     </message>
     <message id="STATUS_KEY_PENDING">
         <source>waiting for the desktop to confirm it (%1); meanwhile %2 opens the menu</source>
         <translation>waiting for the desktop to confirm it (%1); meanwhile %2 opens the menu</translation>
     </message>
     <message id="PORTAL_HISTORY_SHORTCUT">
-        <source>Show Quillet&apos;s clipboard history menu</source>
-        <translation>Show Quillet&apos;s clipboard history menu</translation>
+        <source>Show Quillet's clipboard history menu</source>
+        <translation>Show Quillet's clipboard history menu</translation>
     </message>
     <message id="PORTAL_PHRASE_SHORTCUT">
-        <source>Show Quillet&apos;s phrase menu</source>
-        <translation>Show Quillet&apos;s phrase menu</translation>
+        <source>Show Quillet's phrase menu</source>
+        <translation>Show Quillet's phrase menu</translation>
     </message>
     <message id="STATUS_INDEX_MIGRATING">
         <source>Search index: bringing the history up to date, %1 of %2 clips (%3%); searches are slower until then</source>
         <translation>Search index: bringing the history up to date, %1 of %2 clips (%3%); searches are slower until then</translation>
+    </message>
+    <message id="STATUS_INDEX_MIGRATION_STARTING">
+        <source>Search index: bringing the history up to date; searches are slower until then</source>
+        <translation>Search index: bringing the history up to date; searches are slower until then</translation>
     </message>
 </context>
 </TS>

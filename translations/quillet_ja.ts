@@ -286,7 +286,7 @@
         <translation>別のクイレット（プロセス %1）が %2 を使用中です。</translation>
     </message>
     <message id="NO_SYSTEM_TRAY">
-        <source>There is no system tray: Quillet runs without its icon. Its hot keys work, and so do quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit (bind them to keys in your desktop&apos;s settings).</source>
+        <source>There is no system tray: Quillet runs without its icon. Its hot keys work, and so do quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit (bind them to keys in your desktop's settings).</source>
         <translation>システムトレイがありません。クイレットはアイコンなしで動作します。ホットキーと quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings, --quit は使えます（デスクトップの設定でキーに割り当ててください）。</translation>
     </message>
     <message id="CLI_DESCRIPTION">
@@ -295,13 +295,13 @@
 Started without options it runs in the system tray. Shift+Super+V opens the history menu, Shift+Super+C the phrase menu (change them in the settings window). With one of the options below it asks the running Quillet and exits.
 
 Files: $XDG_DATA_HOME/quillet/history.sqlite (history and phrases), $XDG_CONFIG_HOME/quillet/quillet.ini (settings).
-Environment: LANG and LANGUAGE choose English or Japanese; QT_LOGGING_RULES tunes the warnings on standard error (&quot;quillet.*.debug=true&quot; for more).</source>
+Environment: LANG and LANGUAGE choose English or Japanese; QT_LOGGING_RULES tunes the warnings on standard error ("quillet.*.debug=true" for more).</source>
         <translation>クイレットはコピーしたテキストをすべて記録し、定型文のライブラリとともに、作業中のウィンドウへ貼り付けます。
 
 オプションなしで起動するとシステムトレイに常駐します。Shift+Super+V で履歴メニュー、Shift+Super+C で定型文メニューが開きます（設定ウィンドウで変更できます）。下のオプションを付けると、実行中のクイレットに依頼して終了します。
 
 ファイル: $XDG_DATA_HOME/quillet/history.sqlite（履歴と定型文）、$XDG_CONFIG_HOME/quillet/quillet.ini（設定）。
-環境変数: LANG と LANGUAGE で英語か日本語かを選びます。QT_LOGGING_RULES で標準エラー出力の警告を調整できます（詳しく出すには &quot;quillet.*.debug=true&quot;）。</translation>
+環境変数: LANG と LANGUAGE で英語か日本語かを選びます。QT_LOGGING_RULES で標準エラー出力の警告を調整できます（詳しく出すには "quillet.*.debug=true"）。</translation>
     </message>
     <message id="CLI_HISTORY_MENU">
         <source>Show the history menu of the running Quillet at the pointer.</source>
@@ -384,7 +384,7 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <translation>ペースト: %1</translation>
     </message>
     <message id="STATUS_KEY_INACTIVE">
-        <source>not active; bind %1 to a key in the desktop&apos;s keyboard settings</source>
+        <source>not active; bind %1 to a key in the desktop's keyboard settings</source>
         <translation>無効。デスクトップのキーボード設定で %1 をキーに割り当ててください</translation>
     </message>
     <message id="STATUS_HISTORY_KEY">
@@ -416,11 +416,11 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <translation>デスクトップがこのキーを確認するのを待っています。</translation>
     </message>
     <message id="HOTKEY_REFUSED_NOTICE">
-        <source>The desktop did not give this key to Quillet. Bind this command to a key in the desktop&apos;s keyboard settings instead:</source>
+        <source>The desktop did not give this key to Quillet. Bind this command to a key in the desktop's keyboard settings instead:</source>
         <translation>デスクトップはこのキーを Quillet に割り当てませんでした。代わりにデスクトップのキーボード設定で次のコマンドをキーに割り当ててください:</translation>
     </message>
     <message id="HOTKEY_UNAVAILABLE_NOTICE">
-        <source>This desktop offers Quillet no global hot keys. Bind this command to a key in the desktop&apos;s keyboard settings instead:</source>
+        <source>This desktop offers Quillet no global hot keys. Bind this command to a key in the desktop's keyboard settings instead:</source>
         <translation>このデスクトップでは Quillet のグローバルホットキーを使えません。代わりにデスクトップのキーボード設定で次のコマンドをキーに割り当ててください:</translation>
     </message>
     <message id="STATUS_KEY_PENDING">
@@ -428,16 +428,20 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <translation>デスクトップの確認待ち (%1)。その間は %2 でメニューを開けます</translation>
     </message>
     <message id="PORTAL_HISTORY_SHORTCUT">
-        <source>Show Quillet&apos;s clipboard history menu</source>
+        <source>Show Quillet's clipboard history menu</source>
         <translation>Quillet のクリップボード履歴メニューを表示</translation>
     </message>
     <message id="PORTAL_PHRASE_SHORTCUT">
-        <source>Show Quillet&apos;s phrase menu</source>
+        <source>Show Quillet's phrase menu</source>
         <translation>Quillet の定型文メニューを表示</translation>
     </message>
     <message id="STATUS_INDEX_MIGRATING">
         <source>Search index: bringing the history up to date, %1 of %2 clips (%3%); searches are slower until then</source>
         <translation>検索インデックス: 履歴を更新中 (%2 件中 %1 件、%3%)。完了までは検索が遅くなります</translation>
+    </message>
+    <message id="STATUS_INDEX_MIGRATION_STARTING">
+        <source>Search index: bringing the history up to date; searches are slower until then</source>
+        <translation>検索インデックス: 履歴を更新中。完了までは検索が遅くなります</translation>
     </message>
 </context>
 </TS>

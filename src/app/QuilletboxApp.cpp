@@ -165,12 +165,17 @@ QString QuilletboxApp::statusText() const {
         // A history from an earlier version is indexed in the background; searches scan
         // meanwhile, so they are slower but complete.
         const SearchIndexProgress progress = m_storageService->migrationProgress();
-        //% "Search index: bringing the history up to date, %1 of %2 clips (%3%); "
-        //% "searches are slower until then"
-        lines << qtTrId("STATUS_INDEX_MIGRATING")
-                     .arg(progress.done)
-                     .arg(progress.total)
-                     .arg(progress.total > 0 ? progress.done * 100 / progress.total : 0);
+        if (progress.total == 0) {
+            //% "Search index: bringing the history up to date; searches are slower until then"
+            lines << qtTrId("STATUS_INDEX_MIGRATION_STARTING");
+        } else {
+            //% "Search index: bringing the history up to date, %1 of %2 clips (%3%); "
+            //% "searches are slower until then"
+            lines << qtTrId("STATUS_INDEX_MIGRATING")
+                         .arg(progress.done)
+                         .arg(progress.total)
+                         .arg(progress.done * 100 / progress.total);
+        }
     }
     auto keyLine = [&](const QString& label, quint32 id, const HotkeyConfig& key,
                        const char* request) {
