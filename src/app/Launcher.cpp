@@ -4,18 +4,41 @@
 // for a running instance is sent from here; anything else, or a request that went wrong, is
 // handed to the program proper, a library loaded now.
 #include <dlfcn.h>
+#include <limits.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <string>
 
 #include "app/FastRequest.h"
 
 namespace {
 
-// Found through the executable's run path: next to it in the build tree, in the private
-// library folder once installed.
 constexpr const char* kProgramLibrary = "libquillet-program.so";
 
+// The folder of this executable, from the kernel (empty if it cannot say).
+std::string ownFolder() {
+    char path[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) return {};
+    const std::string self(path, size_t(length));
+    return self.substr(0, self.rfind('/'));
+}
+
+// Next to the executable in the build tree, in the private library folder once installed.
+// The paths are spelled out rather than left to the run path, which a dlopen made through an
+// interposed one (a sanitizer's) does not consult.
 void* program() {
+    const std::string folder = ownFolder();
+    for (const std::string& candidate :
+         {folder + "/" + kProgramLibrary,
+          folder + "/../" + QUILLET_PRIVATE_LIBDIR + "/" + kProgramLibrary}) {
+        if (folder.empty()) break;
+        if (::access(candidate.c_str(), F_OK) != 0) continue;
+        if (void* library = ::dlopen(candidate.c_str(), RTLD_LAZY | RTLD_LOCAL)) return library;
+        std::fprintf(stderr, "quillet: cannot load the program: %s\n", ::dlerror());
+        return nullptr;
+    }
     void* library = ::dlopen(kProgramLibrary, RTLD_LAZY | RTLD_LOCAL);
     if (!library) std::fprintf(stderr, "quillet: cannot load the program: %s\n", ::dlerror());
     return library;

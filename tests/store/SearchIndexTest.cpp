@@ -131,12 +131,15 @@ protected:
         sqlite3* db = nullptr;
         bool ok = sqlite3_open(qPrintable(path), &db) == SQLITE_OK &&
                   execSql(db, kVersion2Layout) && execSql(db, "BEGIN");
-        SqlStatement insert(db, "INSERT INTO ClipItem (id, content, timestamp) VALUES (?, ?, ?)");
-        for (qsizetype i = 0; ok && i < oldestFirst.size(); ++i) {
-            insert.reset();
-            ok = insert.bindAll({QUuid::createUuid(), oldestFirst[i],
-                                 qint64(1'700'000'000'000LL + i * 1000)}) &&
-                 insert.run();
+        {  // finalized before the close, which otherwise leaves the connection open
+            SqlStatement insert(db,
+                                "INSERT INTO ClipItem (id, content, timestamp) VALUES (?, ?, ?)");
+            for (qsizetype i = 0; ok && i < oldestFirst.size(); ++i) {
+                insert.reset();
+                ok = insert.bindAll({QUuid::createUuid(), oldestFirst[i],
+                                     qint64(1'700'000'000'000LL + i * 1000)}) &&
+                     insert.run();
+            }
         }
         ok = ok && execSql(db, "COMMIT");
         sqlite3_close(db);
