@@ -53,19 +53,21 @@ xdotool mousemove 300 200
 "$quillet" --history-menu; sleep 0.5
 import -window root "$out/history-menu-empty.png"
 xdotool key Escape; sleep 0.3
+# 130 clips, copied as a user would (the store's search index is Quillet's own, so clips are
+# not written into the file from outside), so the history menu has its ten keyed entries and
+# two blocks; then two categories of phrases.
+for i in $(seq 1 130); do
+  printf 'Clip number %d: the quick brown fox jumps over the lazy dog\nsecond line %d' "$i" "$i" |
+    xclip -selection clipboard -loops 1 2>/dev/null &
+  for _ in $(seq 100); do
+    [[ $(sqlite3 -readonly "$XDG_DATA_HOME/quillet/history.sqlite" 'SELECT count(*) FROM ClipItem') -ge $i ]] && break
+    sleep 0.02
+  done
+done
 "$quillet" --quit
 for _ in $(seq 50); do "$quillet" --status >/dev/null 2>&1 || break; sleep 0.1; done
+pkill -x xclip 2>/dev/null || true
 
-# 130 clips a minute apart, so the history menu has its ten keyed entries and two blocks, and
-# two categories of phrases.
-{
-  echo 'BEGIN;'
-  for i in $(seq 1 130); do
-    printf "INSERT INTO ClipItem (id, content, timestamp) VALUES ('%s', 'Clip number %d: the quick brown fox jumps over the lazy dog' || char(10) || 'second line %d', %d);\n" \
-      "$(cat /proc/sys/kernel/random/uuid)" "$i" "$i" "$(( ($(date +%s) - (130 - i) * 60) * 1000 ))"
-  done
-  echo 'COMMIT;'
-} | sqlite3 "$XDG_DATA_HOME/quillet/history.sqlite"
 sqlite3 "$XDG_DATA_HOME/quillet/history.sqlite" <<'SQL'
 INSERT INTO PhraseCategory VALUES ('6a1f0c1e-0000-4000-8000-000000000001', 'Greetings', 0);
 INSERT INTO PhraseCategory VALUES ('6a1f0c1e-0000-4000-8000-000000000002', 'Signatures', 1);
