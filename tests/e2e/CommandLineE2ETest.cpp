@@ -47,6 +47,7 @@ TEST_F(CommandLineE2E, AMistakeIsNamedWithTheOptionMeantAndStartsNothing) {
                 << result.output.constData();
         }
     }
+    EXPECT_EQ(quillet.command("--history-menu"), 1);
     QByteArray status;
     EXPECT_EQ(quillet.command("--status", &status), 1);
     EXPECT_EQ(status, "Quillet is not running.\n");

@@ -119,31 +119,6 @@ TEST_F(HistoryE2E, HistorySurvivesARestart) {
     ASSERT_TRUE(recorded({"second run", "first run"}));
 }
 
-TEST_F(HistoryE2E, ASecondInstanceRefusesToStart) {
-    QString error;
-    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
-    ChildProcess second;
-    ChildProcess::Options options;
-    options.environment = quillet.environment();
-    options.captureOutput = false;
-    ASSERT_TRUE(second.start({quilletBinary()}, options));
-    ASSERT_TRUE(second.waitForExit(10s));
-    EXPECT_NE(second.exitCode().value_or(0), 0);
-    EXPECT_TRUE(quillet.process().isRunning());
-
-    copyWithXclip(x, "once");
-    ASSERT_TRUE(recorded({"once"}));
-    EXPECT_TRUE(staysTrue([&] { return quillet.clips().size() == 1; }, kUnrecordedWindow))
-        << "one copy is recorded once";
-}
-
-TEST_F(HistoryE2E, CommandsWithoutARunningInstanceFail) {
-    EXPECT_EQ(quillet.command("--history-menu"), 1);
-    QByteArray output;
-    EXPECT_EQ(quillet.command("--status", &output), 1);
-    EXPECT_EQ(output, "Quillet is not running.\n");
-}
-
 TEST_F(HistoryE2E, AStoreThatCannotBeOpenedEndsTheProgramWithAMessage) {
     QDir().mkpath(QFileInfo(quillet.storePath()).absolutePath());
     QFile garbage(quillet.storePath());
