@@ -18,16 +18,6 @@ protected:
     }
 };
 
-TEST_F(PasteE2E, HistoryMenuDigitPastesThatClipIntoTheActiveWindow) {
-    copyAll({"alpha", "bravo", "charlie"});
-    openedByCommand("--history-menu");
-    xdotool(x, {"key", "2"});
-    ASSERT_TRUE(targetReceives("bravo")) << "got: " << qPrintable(targetText());
-    EXPECT_FALSE(quilletWindowVisible(x));
-    EXPECT_TRUE(staysTrue([&] { return quillet.clips().size() == 3; }, kUnrecordedWindow))
-        << "our own clipboard write is not recorded";
-}
-
 TEST_F(PasteE2E, SearchPanelFiltersAndPastesTheHighlightedClip) {
     copyAll({"red apple", "green pear", "green apple", "blue plum"});
     openedByCommand("--search");
