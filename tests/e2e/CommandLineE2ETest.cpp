@@ -54,8 +54,7 @@ TEST_F(CommandLineE2E, AMistakeIsNamedWithTheOptionMeantAndStartsNothing) {
 }
 
 TEST_F(CommandLineE2E, ASecondInstanceOnTheSameStoreIsRefusedWhateverItsRuntimeFolder) {
-    QString error;
-    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    ASSERT_TRUE(started(quillet));
     QStringList otherRuntime = quillet.environment();
     const QString elsewhere = quillet.home().file("run2");
     QDir().mkpath(elsewhere);

@@ -43,11 +43,8 @@ protected:
         QStringList steps{QStringLiteral("stty raw -echo")};
         for (qsizetype i = 0; i < sizes.size(); ++i)
             steps << QStringLiteral("head -c %1 > '%2'").arg(sizes[i]).arg(output(i));
-        ChildProcess::Options options;
-        options.environment = {x.displayVariable()};
-        options.captureOutput = false;
-        options.showErrors = false;
-        ASSERT_TRUE(terminal.start({"xterm", "-e", "sh", "-c", steps.join("; ")}, options));
+        ASSERT_TRUE(terminal.start({"xterm", "-e", "sh", "-c", steps.join("; ")},
+                                   ChildProcess::silent({x.displayVariable()})));
         ASSERT_TRUE(waitFor(
             [&] {
                 const QByteArray active = xdotool(x, {"getactivewindow"});
@@ -73,8 +70,7 @@ protected:
 };
 
 TEST_F(TerminalPasteE2E, ClipsFromMenuAndPanelArriveInTheTerminalByteForByte) {
-    QString error;
-    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    ASSERT_TRUE(started(quillet));
     const QByteArray first = "echo 'a  b' | tr a-z A-Z";
     const QByteArray second = "ls -la ~/.config";
     copyAll({QString::fromUtf8(first), QString::fromUtf8(second)});
