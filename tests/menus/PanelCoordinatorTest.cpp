@@ -5,41 +5,20 @@
 #include <QPointer>
 #include <QScreen>
 #include <QTest>
-#include <QTextStream>
 #include <functional>
 
-#include "fakes/FakeFileChooser.h"
-#include "fakes/FakeKeyboardEvents.h"
-#include "fakes/FakePasteboard.h"
-#include "fakes/FakeWorkspace.h"
-#include "fakes/ManualClock.h"
-#include "fakes/TestSettings.h"
-#include "history/ClipboardMonitor.h"
-#include "history/HistoryViewModel.h"
+#include "fakes/MenuFixture.h"
 #include "menus/HistorySearchView.h"
-#include "menus/PanelCoordinator.h"
-#include "paste/AppFocusService.h"
-#include "paste/PasteActionService.h"
 #include "settings/SettingsView.h"
-#include "store/StoreFixture.h"
 
 namespace quillet {
 namespace {
 
-const RunningApplication editor{42, 4242, QStringLiteral("editor")};
-
-class PanelCoordinatorTest : public test::StoreFixture {
+class PanelCoordinatorTest : public test::MenuFixture {
 protected:
-    PanelCoordinatorTest()
-        : monitor(pasteboard),
-          model(*storage, monitor, clock),
-          focus(workspace, clock),
-          paste(keyboard, clock, log),
-          coordinator(std::make_unique<PanelCoordinator>(model, settings.model, focus, paste, clock,
-                                                         storage->context(), chooser)) {
+    PanelCoordinatorTest() {
         qint64 second = 0;
         for (const char* text : {"c", "b", "a"}) addClip(text, ++second);
-        workspace.frontmost = editor;
     }
 
     QWidget* panel() { return coordinator->searchPanel(); }
@@ -49,20 +28,6 @@ protected:
         test::drainEvents();
     }
     QStringList shown() { return texts(model.items()); }
-
-    test::FakePasteboard pasteboard;
-    test::ManualClock clock;
-    test::TestSettings settings;
-    test::FakeWorkspace workspace;
-    test::FakeKeyboardEvents keyboard;
-    test::FakeFileChooser chooser;
-    QString logText;
-    QTextStream log{&logText};
-    ClipboardMonitor monitor;
-    HistoryViewModel model;
-    AppFocusService focus;
-    PasteActionService paste;
-    std::unique_ptr<PanelCoordinator> coordinator;
 };
 
 TEST_F(PanelCoordinatorTest, TheFirstShowMakesAPanelOverTheFullHistoryWithTheSearchFocused) {
