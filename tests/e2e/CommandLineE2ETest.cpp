@@ -47,14 +47,14 @@ TEST_F(CommandLineE2E, AMistakeIsNamedWithTheOptionMeantAndStartsNothing) {
                 << result.output.constData();
         }
     }
+    EXPECT_EQ(quillet.command("--history-menu"), 1);
     QByteArray status;
     EXPECT_EQ(quillet.command("--status", &status), 1);
     EXPECT_EQ(status, "Quillet is not running.\n");
 }
 
 TEST_F(CommandLineE2E, ASecondInstanceOnTheSameStoreIsRefusedWhateverItsRuntimeFolder) {
-    QString error;
-    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    ASSERT_TRUE(started(quillet));
     QStringList otherRuntime = quillet.environment();
     const QString elsewhere = quillet.home().file("run2");
     QDir().mkpath(elsewhere);

@@ -35,8 +35,7 @@ protected:
 
 TEST_F(HistoryE2E, RecordsEachNewTextCopyOnce) {
     copyWithXclip(x, "already there at start");
-    QString error;
-    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    ASSERT_TRUE(started(quillet));
     EXPECT_TRUE(staysTrue([&] { return quillet.clips().isEmpty(); }, kUnrecordedWindow))
         << "the text present at start is not a copy";
 
@@ -53,8 +52,7 @@ TEST_F(HistoryE2E, RecordsEachNewTextCopyOnce) {
 }
 
 TEST_F(HistoryE2E, RapidCopiesAreAllRecordedInOrder) {
-    QString error;
-    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    ASSERT_TRUE(started(quillet));
     // Each xclip gives up the clipboard, and exits, as soon as the next one takes it: a copy
     // that is not read at once is gone.
     QStringList newestFirst;
@@ -67,8 +65,7 @@ TEST_F(HistoryE2E, RapidCopiesAreAllRecordedInOrder) {
 }
 
 TEST_F(HistoryE2E, ALongClipIsStoredOffTheEventLoopAndListedOnceWritten) {
-    QString error;
-    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    ASSERT_TRUE(started(quillet));
     QByteArray random(6 << 20, Qt::Uninitialized);
     for (char& c : random) c = char('A' + QRandomGenerator::global()->bounded(26));
     const QString longText = QString::fromLatin1(random);
@@ -80,17 +77,13 @@ TEST_F(HistoryE2E, ALongClipIsStoredOffTheEventLoopAndListedOnceWritten) {
 }
 
 TEST_F(HistoryE2E, AClipboardOwnerThatNeverAnswersDoesNotFreezeTheProgram) {
-    QString error;
-    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    ASSERT_TRUE(started(quillet));
     copyWithXclip(x, "before");
     ASSERT_TRUE(recorded({"before"}));
 
     ChildProcess hung;
-    ChildProcess::Options options;
-    options.environment = {x.displayVariable(), "QT_QPA_PLATFORM=xcb"};
-    options.captureOutput = false;
-    options.showErrors = false;
-    ASSERT_TRUE(hung.start({targetBinary(), "--offer-and-hang", "never read"}, options));
+    ASSERT_TRUE(hung.start({targetBinary(), "--offer-and-hang", "never read"},
+                           ChildProcess::silent({x.displayVariable(), "QT_QPA_PLATFORM=xcb"})));
     ASSERT_TRUE(waitFor([&] { return processState(hung.pid()) == 'T'; }, 5s))
         << "the owner took the clipboard and stopped";
     // While the owner is stopped, the program keeps answering, again and again, sooner than
@@ -107,41 +100,15 @@ TEST_F(HistoryE2E, AClipboardOwnerThatNeverAnswersDoesNotFreezeTheProgram) {
 }
 
 TEST_F(HistoryE2E, HistorySurvivesARestart) {
-    QString error;
-    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    ASSERT_TRUE(started(quillet));
     copyWithXclip(x, "first run");
     ASSERT_TRUE(recorded({"first run"}));
     ASSERT_TRUE(quillet.quit());
 
     copyWithXclip(x, "copied while not running");
-    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    ASSERT_TRUE(started(quillet));
     copyWithXclip(x, "second run");
     ASSERT_TRUE(recorded({"second run", "first run"}));
-}
-
-TEST_F(HistoryE2E, ASecondInstanceRefusesToStart) {
-    QString error;
-    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
-    ChildProcess second;
-    ChildProcess::Options options;
-    options.environment = quillet.environment();
-    options.captureOutput = false;
-    ASSERT_TRUE(second.start({quilletBinary()}, options));
-    ASSERT_TRUE(second.waitForExit(10s));
-    EXPECT_NE(second.exitCode().value_or(0), 0);
-    EXPECT_TRUE(quillet.process().isRunning());
-
-    copyWithXclip(x, "once");
-    ASSERT_TRUE(recorded({"once"}));
-    EXPECT_TRUE(staysTrue([&] { return quillet.clips().size() == 1; }, kUnrecordedWindow))
-        << "one copy is recorded once";
-}
-
-TEST_F(HistoryE2E, CommandsWithoutARunningInstanceFail) {
-    EXPECT_EQ(quillet.command("--history-menu"), 1);
-    QByteArray output;
-    EXPECT_EQ(quillet.command("--status", &output), 1);
-    EXPECT_EQ(output, "Quillet is not running.\n");
 }
 
 TEST_F(HistoryE2E, AStoreThatCannotBeOpenedEndsTheProgramWithAMessage) {

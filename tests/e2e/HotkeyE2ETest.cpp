@@ -21,6 +21,8 @@ TEST_F(HotkeyE2E, DefaultHotKeysOpenBothMenusAndPaste) {
     ASSERT_TRUE(menuOpens("super+shift+v")) << "the history menu opened";
     xdotool(x, {"key", "2"});
     ASSERT_TRUE(targetReceives("one")) << qPrintable(targetText());
+    EXPECT_TRUE(staysTrue([&] { return quillet.clips().size() == 2; }, kUnrecordedWindow))
+        << "our own clipboard write is not recorded";
 
     ASSERT_TRUE(menuOpens("super+shift+c")) << "the phrase menu opened";
     chooseInFirstSubmenu(x, {"Return"});

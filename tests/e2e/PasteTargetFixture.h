@@ -19,13 +19,10 @@ protected:
     }
 
     void startQuilletAndTarget() {
-        QString error;
-        ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
-        ChildProcess::Options options;
-        options.environment = {x.displayVariable(), "QT_QPA_PLATFORM=xcb"};
-        options.captureOutput = false;
-        options.showErrors = false;
-        ASSERT_TRUE(target.start({targetBinary(), targetFile}, options));
+        ASSERT_TRUE(started(quillet));
+        ASSERT_TRUE(
+            target.start({targetBinary(), targetFile},
+                         ChildProcess::silent({x.displayVariable(), "QT_QPA_PLATFORM=xcb"})));
         ASSERT_TRUE(waitFor([&] { return targetIsActive(x); }, std::chrono::seconds(10)))
             << "the target window became active";
     }

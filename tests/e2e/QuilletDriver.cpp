@@ -15,11 +15,7 @@ namespace quillet::test {
 namespace {
 
 ChildProcess::Options optionsFor(const XvfbSession& x, const QStringList& extra = {}) {
-    ChildProcess::Options options;
-    options.environment = QStringList{x.displayVariable(), "QT_QPA_PLATFORM=xcb"} + extra;
-    options.captureOutput = false;
-    options.showErrors = false;
-    return options;
+    return ChildProcess::silent(QStringList{x.displayVariable(), "QT_QPA_PLATFORM=xcb"} + extra);
 }
 
 // The rows of a read-only query on the store file, every column as text; none when the file

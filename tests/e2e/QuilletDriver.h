@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -89,6 +91,13 @@ void chooseInFirstSubmenu(const XvfbSession& x, const QStringList& keys);
 bool targetIsActive(const XvfbSession& x);
 // Whether the active window is one of quillet's.
 bool quilletIsActive(const XvfbSession& x);
+
+// ASSERT_TRUE(started(quillet)): starts it, failing with the reason when it would not.
+inline ::testing::AssertionResult started(QuilletDriver& quillet) {
+    QString error;
+    if (quillet.start(&error)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << qPrintable(error);
+}
 
 QString quilletBinary();
 QString targetBinary();

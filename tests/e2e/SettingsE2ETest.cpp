@@ -27,10 +27,6 @@ protected:
         quillet.setUpdateFeed(feed.url());
     }
 
-    void startQuillet() {
-        QString error;
-        ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
-    }
     // The settings window and its sheet are quillet's only windows here.
     bool windowsShown(int count, std::chrono::milliseconds within) {
         return waitFor([&] { return visibleQuilletWindows(x) == count; }, within);
@@ -40,13 +36,13 @@ protected:
 };
 
 TEST_F(SettingsE2E, ANewerVersionOpensTheSettingsWithTheSheetOnceOnly) {
-    startQuillet();
+    ASSERT_TRUE(started(quillet));
     ASSERT_TRUE(windowsShown(2, 10s)) << "the settings window and the update sheet";
     EXPECT_EQ(feed.requests, 1);
     EXPECT_TRUE(QFile(quillet.home().file("config/quillet/quillet.ini")).exists());
     ASSERT_TRUE(quillet.quit());
 
-    startQuillet();
+    ASSERT_TRUE(started(quillet));
     ASSERT_TRUE(waitFor([&] { return feed.requests == 2; }, 10s)) << "the second start checked";
     EXPECT_TRUE(staysTrue([&] { return visibleQuilletWindows(x) == 0; }, 1500ms))
         << "the version was announced before";
@@ -56,7 +52,7 @@ TEST_F(SettingsE2E, AStalledFeedLeavesTheProgramAnswering) {
     FeedServer::Response stall;
     stall.stall = true;
     feed.serve(stall);
-    startQuillet();
+    ASSERT_TRUE(started(quillet));
     ASSERT_TRUE(waitFor([&] { return feed.requests == 1; }, 10s));
     EXPECT_GE(quillet.socketRoundTripMs(3000), 0) << "the command socket still answers";
     EXPECT_EQ(quillet.command("--settings"), 0);

@@ -2,16 +2,12 @@
 
 #include <QSignalSpy>
 
-#include "fakes/FakePasteboard.h"
-#include "fakes/ManualClock.h"
-#include "history/ClipboardMonitor.h"
-#include "history/HistoryViewModel.h"
-#include "store/StoreFixture.h"
+#include "fakes/HistoryFixture.h"
 
 namespace quillet {
 namespace {
 
-class HistoryViewModelTest : public test::StoreFixture {
+class HistoryViewModelTest : public test::HistoryFixture {
 protected:
     // A copy by another program, seen by the next poll, then the queued load.
     void copy(const QString& text) {
@@ -28,11 +24,6 @@ protected:
         EXPECT_TRUE(test::waitUntil([&] { return !model.isScanning(); }));
         return shown();
     }
-
-    test::FakePasteboard pasteboard;
-    test::ManualClock clock;
-    ClipboardMonitor monitor{pasteboard};
-    HistoryViewModel model{*storage, monitor, clock};
 };
 
 TEST_F(HistoryViewModelTest, LoadsOnTheMainLoopAndAnnouncesOnlyRealChanges) {

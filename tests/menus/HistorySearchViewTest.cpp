@@ -6,21 +6,15 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "fakes/FakePasteboard.h"
-#include "fakes/ManualClock.h"
-#include "history/ClipboardMonitor.h"
-#include "history/HistoryViewModel.h"
+#include "fakes/HistoryFixture.h"
 #include "menus/HistoryListModel.h"
 #include "menus/HistorySearchView.h"
-#include "store/StoreFixture.h"
 
 namespace quillet {
 namespace {
 
-class SearchViewFixture : public test::StoreFixture {
+class SearchViewFixture : public test::HistoryFixture {
 protected:
-    SearchViewFixture() : monitor(pasteboard), model(*storage, monitor, clock) {}
-
     // Clips stored oldest first, so the list shows them in reverse order.
     void store(const QStringList& oldestFirst) {
         qint64 second = 0;
@@ -30,11 +24,6 @@ protected:
     QString contentAt(const QAbstractItemModel& items, int row) {
         return items.data(items.index(row, 0), HistoryListModel::ContentRole).toString();
     }
-
-    test::FakePasteboard pasteboard;
-    test::ManualClock clock;
-    ClipboardMonitor monitor;
-    HistoryViewModel model;
 };
 
 // --- the item model ----------------------------------------------------------------------

@@ -4,22 +4,11 @@
 #include <QMenu>
 #include <QTest>
 
-#include "fakes/FakeFileChooser.h"
-#include "fakes/FakeKeyboardEvents.h"
-#include "fakes/FakePasteboard.h"
-#include "fakes/FakeWorkspace.h"
-#include "fakes/ManualClock.h"
-#include "fakes/TestSettings.h"
-#include "history/ClipboardMonitor.h"
-#include "history/HistoryViewModel.h"
-#include "menus/PanelCoordinator.h"
+#include "fakes/MenuFixture.h"
 #include "menus/QuickMenuService.h"
 #include "menus/QuickPhraseMenuService.h"
-#include "paste/AppFocusService.h"
-#include "paste/PasteActionService.h"
 #include "store/PhraseCategory.h"
 #include "store/PhraseItem.h"
-#include "store/StoreFixture.h"
 
 namespace quillet {
 namespace {
@@ -46,10 +35,8 @@ QMenu* opened(QMenu* submenu) {
     return submenu;
 }
 
-class MenuTest : public test::StoreFixture {
+class MenuTest : public test::MenuFixture {
 protected:
-    MenuTest() { workspace.frontmost = RunningApplication{7, 70, QStringLiteral("editor")}; }
-
     void addClips(int count) {
         for (int i = 1; i <= count; ++i) {
             storage->context().insert(
@@ -59,21 +46,7 @@ protected:
         model.loadItems();
     }
 
-    test::FakePasteboard pasteboard;
-    test::ManualClock clock;
-    test::FakeWorkspace workspace;
-    test::FakeKeyboardEvents keyboard;
-    test::FakeFileChooser chooser;
-    QString log;
-    QTextStream logStream{&log};
-    ClipboardMonitor monitor{pasteboard};
-    HistoryViewModel model{*storage, monitor, clock};
-    AppFocusService focus{workspace, clock};
-    PasteActionService paste{keyboard, clock, logStream};
-    test::TestSettings settings;
-    PanelCoordinator panels{model, settings.model,     focus,  paste,
-                            clock, storage->context(), chooser};
-    QuickMenuService history{model, paste, focus, panels};
+    QuickMenuService history{model, paste, focus, *coordinator};
     QuickPhraseMenuService phrases{*storage, paste, focus, monitor};
 };
 
@@ -103,7 +76,7 @@ TEST_F(MenuTest, RemainingClipsAreGroupedInBlocksOfAHundred) {
                           Case{250, {"Items 11-110", "Items 111-210", "Items 211-250"}}}) {
         recreate();
         HistoryViewModel fresh(*storage, monitor, clock);
-        QuickMenuService menus(fresh, paste, focus, panels);
+        QuickMenuService menus(fresh, paste, focus, *coordinator);
         for (int i = 1; i <= c.clips; ++i)
             storage->context().insert(
                 std::make_shared<ClipItem>(QString::number(i), start.addSecs(i)));

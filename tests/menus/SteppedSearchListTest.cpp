@@ -3,22 +3,14 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
-#include "fakes/FakePasteboard.h"
-#include "fakes/ManualClock.h"
-#include "history/ClipboardMonitor.h"
-#include "history/HistoryViewModel.h"
+#include "fakes/HistoryFixture.h"
 #include "menus/HistoryListModel.h"
-#include "store/StoreFixture.h"
 
 namespace quillet {
 namespace {
 
-class SteppedSearchListTest : public test::StoreFixture {
+class SteppedSearchListTest : public test::HistoryFixture {
 protected:
-    test::FakePasteboard pasteboard;
-    test::ManualClock clock;
-    ClipboardMonitor monitor{pasteboard};
-    HistoryViewModel model{*storage, monitor, clock};
     HistoryListModel list{model};
     // Fails the test on any inconsistent signal or count the model reports.
     QAbstractItemModelTester tester{&list, QAbstractItemModelTester::FailureReportingMode::Fatal};

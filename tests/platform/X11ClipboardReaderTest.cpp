@@ -55,11 +55,8 @@ protected:
     // Starts `xclip` as the CLIPBOARD owner (in the foreground, so it is the process we
     // hold) and waits until it owns the selection.
     ChildProcess* startXclip(const QStringList& arguments, const QByteArray& input) {
-        ChildProcess::Options options;
-        options.environment = {x11Session().displayVariable()};
+        auto options = ChildProcess::silent({x11Session().displayVariable()});
         options.input = input;
-        options.captureOutput = false;
-        options.showErrors = false;
         auto owner = std::make_unique<ChildProcess>();
         if (!owner->start(QStringList{"xclip", "-quiet", "-selection", "clipboard"} + arguments,
                           options))

@@ -164,22 +164,6 @@ TEST_F(SettingsViewModelTest, WithoutAHookEveryChangeFails) {
     EXPECT_TRUE(openSettings()->allKeys().isEmpty());
 }
 
-TEST_F(SettingsViewModelTest, ASuccessfulChangeClearsTheError) {
-    SettingsViewModel model = makeModel();
-    installHook(model, true);
-    QSignalSpy errorChanged(&model, &SettingsViewModel::errorMessageChanged);
-
-    model.updateHistoryHotkey(8, 0x0300);
-    model.updateHistoryHotkey(8, 0x0300);  // the same text again is no change
-    EXPECT_EQ(errorChanged.count(), 1);
-    model.updateHistoryHotkey(49, 0);
-    EXPECT_EQ(errorChanged.count(), 2);
-
-    model.updateHistoryHotkey(11, 0x0100);
-    EXPECT_TRUE(model.errorMessage().isEmpty());
-    EXPECT_EQ(errorChanged.count(), 3);
-}
-
 TEST_F(SettingsViewModelTest, ChangesSurviveIntoAFreshStore) {
     {
         SettingsViewModel model = makeModel();

@@ -24,6 +24,13 @@ public:
         bool keepErrors = false;    // standard error kept with the output instead
         std::vector<std::pair<int, int>> passFds;  // our descriptor -> the child's number
     };
+    // A helper whose output and errors nobody reads.
+    static Options silent(QStringList environment) {
+        Options options;
+        options.environment = std::move(environment);
+        options.captureOutput = options.showErrors = false;
+        return options;
+    }
 
     ChildProcess() = default;
     ~ChildProcess();

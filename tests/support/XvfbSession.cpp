@@ -114,10 +114,7 @@ void XvfbSession::exportDisplay() const {
 }
 
 bool XvfbSession::startWindowManager(std::chrono::milliseconds timeout, QString* error) {
-    ChildProcess::Options options;
-    options.environment = {displayVariable()};
-    options.captureOutput = false;
-    options.showErrors = false;
+    const ChildProcess::Options options = ChildProcess::silent({displayVariable()});
     m_windowManager = std::make_unique<ChildProcess>();
     if (!m_windowManager->start({QStringLiteral("openbox"), QStringLiteral("--sm-disable")},
                                 options)) {
