@@ -293,8 +293,8 @@
         <translation>Another Quillet (process %1) already uses %2.</translation>
     </message>
     <message id="NO_SYSTEM_TRAY">
-        <source>There is no system tray: Quillet runs without its icon. Its hot keys work, and so do quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit (bind them to keys in your desktop's settings).</source>
-        <translation>There is no system tray: Quillet runs without its icon. Its hot keys work, and so do quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit (bind them to keys in your desktop's settings).</translation>
+        <source>There is no system tray: Quillet runs without its icon. quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit work (bind them to keys in your desktop's settings); quillet --status tells whether its own hot keys do.</source>
+        <translation>There is no system tray: Quillet runs without its icon. quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit work (bind them to keys in your desktop's settings); quillet --status tells whether its own hot keys do.</translation>
     </message>
     <message id="CLI_DESCRIPTION">
         <source>Quillet keeps every text you copy and a library of phrases, and pastes them back into the window you were working in.

@@ -286,8 +286,8 @@
         <translation>別のクイレット（プロセス %1）が %2 を使用中です。</translation>
     </message>
     <message id="NO_SYSTEM_TRAY">
-        <source>There is no system tray: Quillet runs without its icon. Its hot keys work, and so do quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit (bind them to keys in your desktop's settings).</source>
-        <translation>システムトレイがありません。クイレットはアイコンなしで動作します。ホットキーと quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings, --quit は使えます（デスクトップの設定でキーに割り当ててください）。</translation>
+        <source>There is no system tray: Quillet runs without its icon. quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit work (bind them to keys in your desktop's settings); quillet --status tells whether its own hot keys do.</source>
+        <translation>システムトレイがありません。クイレットはアイコンなしで動作します。quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings, --quit は使えます（デスクトップの設定でキーに割り当ててください）。ホットキーが使えるかどうかは quillet --status でわかります。</translation>
     </message>
     <message id="CLI_DESCRIPTION">
         <source>Quillet keeps every text you copy and a library of phrases, and pastes them back into the window you were working in.

@@ -121,9 +121,10 @@ extern "C" QUILLET_EXPORT int quilletMain(int argc, char** argv) {
                        QStringLiteral("quillet"));
     QuilletboxApp quillet(std::move(storage), platform, channel, settings);
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        //% "There is no system tray: Quillet runs without its icon. Its hot keys work, and so "
-        //% "do quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings "
-        //% "and --quit (bind them to keys in your desktop's settings)."
+        //% "There is no system tray: Quillet runs without its icon. quillet --history-menu, "
+        //% "--phrase-menu, --search, --manage-phrases, --settings and --quit work (bind them "
+        //% "to keys in your desktop's settings); quillet --status tells whether its own hot "
+        //% "keys do."
         qCWarning(lcApp).noquote() << qtTrId("NO_SYSTEM_TRAY");
     }
     return app.exec();
