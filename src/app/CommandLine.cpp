@@ -6,13 +6,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/FastRequest.h"
+
 namespace quillet {
 
 namespace {
-
-// The requests a running instance answers, in the order --help lists them.
-const char* const kRequests[] = {"history-menu", "phrase-menu", "search", "manage-phrases",
-                                 "settings",     "status",      "quit"};
 
 int editDistance(const QString& a, const QString& b) {
     std::vector<int> row(size_t(b.size()) + 1);
@@ -38,7 +36,7 @@ std::optional<QString> CommandLine::nearestOption(const QString& argument) {
     bare = bare.section(u'=', 0, 0).toLower();
     std::optional<QString> best;
     int bestDistance = 4;  // further than that is a different word
-    for (const char* request : kRequests) {
+    for (const char* request : FastRequest::requests) {
         const int distance = editDistance(bare, QString::fromLatin1(request));
         if (distance < bestDistance) {
             bestDistance = distance;
@@ -107,7 +105,7 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
     // Qt's own handling prints help (with Qt's options for --help-all) or the version and exits.
     for (const char* option : {"help", "help-all", "version"})
         if (parser.isSet(QString::fromLatin1(option))) parser.process(app);
-    for (const char* request : kRequests) {
+    for (const char* request : FastRequest::requests) {
         if (!parser.isSet(QString::fromLatin1(request))) continue;
         return {QString::fromLatin1(request), {}};
     }

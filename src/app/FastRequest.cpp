@@ -17,13 +17,9 @@ namespace quillet {
 
 namespace {
 
-// The requests a running instance answers; the full parser knows the same ones.
-const char* const kRequests[] = {"history-menu", "phrase-menu", "search", "manage-phrases",
-                                 "settings",     "status",      "quit"};
-
 using Clock = std::chrono::steady_clock;
 
-// As InstanceChannel::maxReplyBytes; no Qt header may come in here.
+// What is read of an answer at most.
 constexpr size_t kMaxReplyBytes = 64 * 1024;
 
 int millisLeft(Clock::time_point deadline) {
@@ -52,7 +48,7 @@ std::string trimmed(const std::string& text) {
 
 std::optional<std::string> FastRequest::requestIn(int argc, char** argv) {
     if (argc != 2 || std::strncmp(argv[1], "--", 2) != 0) return std::nullopt;
-    for (const char* request : kRequests)
+    for (const char* request : requests)
         if (std::strcmp(argv[1] + 2, request) == 0) return std::string(request);
     return std::nullopt;
 }

@@ -5,11 +5,10 @@
 
 namespace quillet {
 
-// `quillet --history-menu` and the other single requests, sent before Qt is set up: a key
-// bound to a request should open its menu at once, and a Qt application object, its
-// catalogues and its command-line parser cost more than the request itself. Speaks the
-// socket's protocol as InstanceChannel::send does (one line; "ok" or a refusal, then detail
-// lines until the instance closes), with the same bounds.
+// The client side of the command socket (see InstanceChannel): one request line; "ok" or a
+// refusal, then detail lines until the instance closes. It needs no Qt, so the launcher sends
+// `quillet --history-menu` and the other single requests with it before Qt is set up (a key
+// bound to a request should open its menu at once); the program proper uses it too.
 class FastRequest {
 public:
     struct Answer {
@@ -17,6 +16,10 @@ public:
         std::string reply;  // its first line; empty when no whole line came
         std::string details;
     };
+
+    // The requests a running instance answers, in the order --help lists them.
+    static constexpr const char* requests[] = {
+        "history-menu", "phrase-menu", "search", "manage-phrases", "settings", "status", "quit"};
 
     // The request named by a command line of exactly one known option ("--status"), else
     // nullopt: everything else goes through the full parser.

@@ -15,9 +15,6 @@
 
 namespace quillet {
 
-// The launcher reads answers without Qt, with its own copy of this bound.
-static_assert(InstanceChannel::maxReplyBytes == 64 * 1024, "update FastRequest.cpp too");
-
 InstanceChannel::InstanceChannel(QObject* parent) : QObject(parent) {
     connect(&m_server, &QLocalServer::newConnection, this, &InstanceChannel::onConnection);
 }
@@ -183,27 +180,6 @@ std::optional<qint64> InstanceChannel::lockHolder() {
     if (!lock.getLockInfo(&pid, &host, &application) || pid <= 0) return std::nullopt;
     if (::kill(pid_t(pid), 0) != 0 && errno != EPERM) return std::nullopt;  // a stale lock
     return pid;
-}
-
-bool InstanceChannel::send(const QString& command, QString* reply, int timeoutMs,
-                           QString* details) {
-    QLocalSocket socket;
-    socket.connectToServer(socketPath());
-    if (!socket.waitForConnected(timeoutMs)) return false;
-    socket.write(command.toUtf8() + '\n');
-    if (!socket.waitForBytesWritten(timeoutMs)) return false;
-    // The instance closes the connection after its answer; a bounded amount is read.
-    QByteArray answer;
-    while (socket.state() == QLocalSocket::ConnectedState && answer.size() < maxReplyBytes &&
-           socket.waitForReadyRead(timeoutMs))
-        answer += socket.read(maxReplyBytes - answer.size());
-    answer += socket.read(maxReplyBytes - answer.size());
-    if (!answer.contains('\n')) return false;
-    const qsizetype end = answer.indexOf('\n');
-    const QString first = QString::fromUtf8(answer.left(end)).trimmed();
-    if (reply) *reply = first;
-    if (details) *details = QString::fromUtf8(answer.mid(end + 1));
-    return first == QLatin1String("ok");
 }
 
 }  // namespace quillet

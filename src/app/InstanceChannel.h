@@ -37,11 +37,6 @@ public:
     bool claim(QString* error);
     void setHandler(Handler handler) { m_handler = std::move(handler); }
 
-    // From a second process: delivers `command` to the running instance. Returns false when
-    // none runs or it refused; `reply` receives its first line, `details` the lines after it.
-    static bool send(const QString& command, QString* reply, int timeoutMs = 3000,
-                     QString* details = nullptr);
-
     static QString runtimeFolder();
     static QString socketPath();
     static QString lockPath();
@@ -52,8 +47,6 @@ public:
     static constexpr int maxConnections = 8;
     static constexpr int idleTimeoutMs = 2000;
     static constexpr qint64 maxRequestBytes = 256;
-    // What a client reads of an answer at most.
-    static constexpr qint64 maxReplyBytes = 64 * 1024;
 
 private:
     void onConnection();

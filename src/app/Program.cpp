@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QLockFile>
@@ -8,6 +9,7 @@
 
 #include "app/AppIcon.h"
 #include "app/CommandLine.h"
+#include "app/FastRequest.h"
 #include "app/InstanceChannel.h"
 #include "app/PlatformServices.h"
 #include "app/QuilletboxApp.h"
@@ -43,9 +45,12 @@ int reportAnswer(const QString& command, bool done, const QString& reply, const 
 
 // `quillet --history-menu` and friends ask the running instance and exit.
 int sendToRunningInstance(const QString& command) {
-    QString reply, details;
-    const bool done = InstanceChannel::send(command, &reply, 3000, &details);
-    return reportAnswer(command, done, reply, details);
+    const std::optional<FastRequest::Answer> answer =
+        FastRequest::send(command.toStdString(),
+                          QFile::encodeName(InstanceChannel::socketPath()).toStdString(), 3000);
+    if (!answer) return reportAnswer(command, false, QString(), QString());
+    return reportAnswer(command, answer->done, QString::fromStdString(answer->reply),
+                        QString::fromStdString(answer->details));
 }
 
 }  // namespace
