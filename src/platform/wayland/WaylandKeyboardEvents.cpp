@@ -1,7 +1,6 @@
 #include "platform/wayland/WaylandKeyboardEvents.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/mman.h>
 #include <unistd.h>
 #include <virtual-keyboard-unstable-v1-client-protocol.h>
@@ -9,16 +8,17 @@
 #include <xkbcommon/xkbcommon-keysyms.h>
 #include <xkbcommon/xkbcommon-names.h>
 
-#include <QDeadlineTimer>
 #include <QList>
 #include <QSocketNotifier>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <ctime>
 
 #include "platform/KeyCodes.h"
 #include "platform/Logging.h"
 #include "platform/wayland/VirtualKeymap.h"
+#include "platform/wayland/WaylandSupport.h"
 
 namespace quillet {
 
@@ -136,26 +136,9 @@ void WaylandKeyboardEvents::registryGlobalRemove(void*, wl_registry*, uint32_t) 
 }
 
 bool WaylandKeyboardEvents::roundtrip(int timeoutMs) {
-    bool done = false;
-    static const wl_callback_listener listener{
-        [](void* flag, wl_callback*, uint32_t) { *static_cast<bool*>(flag) = true; }};
-    wl_callback* callback = wl_display_sync(m_display);
-    wl_callback_add_listener(callback, &listener, &done);
-    const QDeadlineTimer deadline(timeoutMs);
     // wl_display_roundtrip would wait for ever on a compositor that stops answering.
-    while (!done) {
-        if (wl_display_dispatch_pending(m_display) < 0 || done) break;
-        if (wl_display_flush(m_display) < 0 && errno != EAGAIN) break;
-        if (wl_display_prepare_read(m_display) != 0) continue;  // queued events come first
-        pollfd pfd{wl_display_get_fd(m_display), POLLIN, 0};
-        if (poll(&pfd, 1, int(deadline.remainingTime())) <= 0) {
-            wl_display_cancel_read(m_display);
-            break;
-        }
-        if (wl_display_read_events(m_display) < 0) break;
-    }
-    wl_callback_destroy(callback);
-    return done;
+    return wayland::roundtrip(
+        m_display, std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs));
 }
 
 void WaylandKeyboardEvents::readEvents() {
