@@ -165,7 +165,7 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
                               "texts stay on the clipboard";
     services.backend =
         facts.waylandDisplay.isEmpty()
-            ? QGuiApplication::platformName()
+            ? facts.qtPlatform
             : QStringLiteral("Wayland (%1)").arg(compositorName(facts.waylandDisplay));
     if (services.keyboard->isTrusted())
         services.pasteMethod =
@@ -182,7 +182,7 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
     else
         services.pasteMethod = QStringLiteral("none: texts stay on the clipboard");
     services.hotkeyMethod = QStringLiteral("none");
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+    if (facts.qtPlatform.startsWith(QLatin1String("wayland"))) {
         // The desktop binds global keys for us through its portal, where it has one; the
         // settings window says when it does not.
         services.hotkeys = makePortalHotkeys(QDBusConnection::sessionBus(), menuShortcuts());
