@@ -166,14 +166,18 @@ void sendKey(QWidget* target, Qt::Key key, const QString& text) {
     QCoreApplication::sendEvent(target, &release);
 }
 
-// From the hot key's request to the menu painted on screen.
-void historyMenu(benchmark::State& state, const StoreInfo& store) {
+// The UI over `store`, or nullptr once the benchmark is marked as skipped with the reason.
+Ui* uiOrSkip(benchmark::State& state, const StoreInfo& store) {
     QString error;
     Ui* ui = uiFor(store, &error);
-    if (!ui) {
-        state.SkipWithError(qPrintable(error));
-        return;
-    }
+    if (!ui) state.SkipWithError(qPrintable(error));
+    return ui;
+}
+
+// From the hot key's request to the menu painted on screen.
+void historyMenu(benchmark::State& state, const StoreInfo& store) {
+    Ui* ui = uiOrSkip(state, store);
+    if (!ui) return;
     ui->hidePanel();
     std::vector<qint64> times;
     qint64 callNs = 0;
@@ -208,12 +212,8 @@ void historyMenu(benchmark::State& state, const StoreInfo& store) {
 // left without choosing: the show goes back to the whole history.
 void searchPanel(benchmark::State& state, const StoreInfo& store, const QString& lastSearch,
                  qint64 lastMatches) {
-    QString error;
-    Ui* ui = uiFor(store, &error);
-    if (!ui) {
-        state.SkipWithError(qPrintable(error));
-        return;
-    }
+    Ui* ui = uiOrSkip(state, store);
+    if (!ui) return;
     QListView* list = ui->panels->searchView()->listView();
     std::vector<qint64> times;
     qint64 callNs = 0;
@@ -256,12 +256,8 @@ void searchPanel(benchmark::State& state, const StoreInfo& store, const QString&
 // fit). A search that goes on in steps after that reports its end as scan_done_ms.
 void keystroke(benchmark::State& state, const StoreInfo& store, const QString& prefix, Qt::Key key,
                const QString& keyText, qint64 expected) {
-    QString error;
-    Ui* ui = uiFor(store, &error);
-    if (!ui) {
-        state.SkipWithError(qPrintable(error));
-        return;
-    }
+    Ui* ui = uiOrSkip(state, store);
+    if (!ui) return;
     const QString term = prefix + keyText;
     const int firstRows = int(std::min<qint64>(ui->screenful, expected));
     ui->panels->showHistoryPanel();
@@ -327,12 +323,8 @@ void keystroke(benchmark::State& state, const StoreInfo& store, const QString& p
 // From the request to a fresh settings window painted on screen (each iteration closes the
 // window first, so every show builds it anew, as after the user closed it).
 void settingsWindow(benchmark::State& state, const StoreInfo& store) {
-    QString error;
-    Ui* ui = uiFor(store, &error);
-    if (!ui) {
-        state.SkipWithError(qPrintable(error));
-        return;
-    }
+    Ui* ui = uiOrSkip(state, store);
+    if (!ui) return;
     ui->hidePanel();
     std::vector<qint64> times;
     for (auto _ : state) {
