@@ -217,6 +217,9 @@ void QuilletboxApp::watchStoreHealth() {
 
     // Damage is looked for once, after start-up has settled, on a thread of its own.
     m_storeCheck = std::make_unique<StoreCheck>(m_storageService->filePath());
+    // A damaged index is rebuilt from the clips, which lose nothing: a log line says so.
+    connect(m_storeCheck.get(), &StoreCheck::indexDamaged, this,
+            [this](const QString& problem) { m_storageService->replaceSearchIndex(problem); });
     connect(m_storeCheck.get(), &StoreCheck::finished, this,
             [this](bool sound, const QString& problems) {
                 if (sound) return;

@@ -8,6 +8,7 @@
 
 #include "platform/Logging.h"
 #include "store/SqlStatement.h"
+#include "store/StoreSchema.h"
 #include "store/TrigramTokenizer.h"
 
 namespace quillet {
@@ -27,29 +28,28 @@ void SearchIndexBuilder::start() {
     m_thread = std::thread([this] { run(); });
 }
 
-// The index of the earlier version goes first, a few hundred of its blocks a transaction, so
-// its pages are free for the new index and the file does not grow.
+// Indexes no longer in use (an earlier version's, or one found damaged) go first, a few
+// hundred of their blocks a transaction, so their pages are free for the new index and the
+// file does not grow.
 bool SearchIndexBuilder::removeOldIndex(sqlite3* db, bool* done, QString* why) {
-    bool exists = false;
-    {
-        SqlStatement query(db, "SELECT 1 FROM sqlite_schema WHERE name = 'ClipSearch'");
-        exists = query.step() == SQLITE_ROW;
-    }
-    if (!exists) {
+    const QStringList retired = StoreSchema::retiredIndexes(db);
+    if (retired.isEmpty()) {
         *done = true;
         return true;
     }
+    const QString name = retired.first();
     // Its segments only: dropping the table reads its first records (rowid 1 to 10).
-    SqlStatement remove(db,
-                        "DELETE FROM ClipSearch_data WHERE rowid IN "
-                        "(SELECT rowid FROM ClipSearch_data WHERE rowid > 10 LIMIT 500)");
+    SqlStatement remove(db, QStringLiteral("DELETE FROM \"%1_data\" WHERE rowid IN "
+                                           "(SELECT rowid FROM \"%1_data\" WHERE rowid > 10 "
+                                           "LIMIT 500)")
+                                .arg(name));
     if (!remove.run()) {
         *why = remove.error();
         return false;
     }
     const bool removed = sqlite3_changes(db) > 0;
     remove.reset();
-    return removed || execSql(db, "DROP TABLE ClipSearch", why);
+    return removed || execSql(db, QStringLiteral("DROP TABLE \"%1\"").arg(name).toUtf8(), why);
 }
 
 // Indexes the next clips below the covered range, newest first.

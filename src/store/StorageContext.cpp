@@ -175,21 +175,13 @@ bool StorageContext::deleteRecord(const std::shared_ptr<Record>& record) {
     return true;
 }
 
-bool StorageContext::save(QString* error) {
-    if (!hasChanges()) return true;
-    if (m_held) return false;
-    auto fail = [&](const QString& reason) {
-        // The changes stay pending: the next save writes them, for instance once the disk has
-        // room again.
-        qCWarning(lcStore) << "save failed, changes kept for the next save:" << reason;
-        m_lastError = reason;
-        emit saveFailed(reason);
-        if (error != nullptr) *error = reason;
-        return false;
-    };
+bool StorageContext::writePending(int* errorCode) {
     QString reason;
-    if (!execSql(m_db, "BEGIN IMMEDIATE", &reason)) return fail(reason);
-
+    if (!execSql(m_db, "BEGIN IMMEDIATE", &reason)) {
+        *errorCode = sqlite3_extended_errcode(m_db);
+        m_lastError = reason;
+        return false;
+    }
     std::vector<std::shared_ptr<Record>> inserts = m_inserted;
     std::stable_sort(inserts.begin(), inserts.end(),
                      [](const auto& a, const auto& b) { return entityRank(a) < entityRank(b); });
@@ -202,9 +194,36 @@ bool StorageContext::save(QString* error) {
         ok = false;
     }
     if (!ok) {
+        *errorCode = sqlite3_extended_errcode(m_db);
         execSql(m_db, "ROLLBACK");
         for (const auto& record : m_inserted) record->m_rowId = 0;
-        return fail(m_lastError);
+    }
+    return ok;
+}
+
+bool StorageContext::save(QString* error) {
+    if (!hasChanges()) return true;
+    if (m_held) return false;
+    int code = SQLITE_OK;
+    bool ok = writePending(&code);
+    // A damaged search index fails every write of a clip; it is replaced by an empty one
+    // (rebuilt in the background) and the same changes are written again, once.
+    if (!ok && (code & 0xff) == SQLITE_CORRUPT && m_damageRepair) {
+        qCWarning(lcStore) << "a save failed on damage:" << m_lastError
+                           << "- replacing the search index and saving again";
+        QString why;
+        if (m_damageRepair(&why))
+            ok = writePending(&code);
+        else
+            qCWarning(lcStore) << "replacing the search index failed:" << why;
+    }
+    if (!ok) {
+        // The changes stay pending: the next save writes them, for instance once the disk has
+        // room again.
+        qCWarning(lcStore) << "save failed, changes kept for the next save:" << m_lastError;
+        emit saveFailed(m_lastError);
+        if (error != nullptr) *error = m_lastError;
+        return false;
     }
 
     SaveSummary summary;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QUuid>
 #include <QVariant>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -78,6 +79,11 @@ public:
     // Writes every pending change in one transaction. On failure nothing is written and the
     // changes stay pending for the next save; `error` receives the reason.
     bool save(QString* error = nullptr);
+    // Called when a save fails on a damaged file: it may replace what was damaged (true) so
+    // that the save is tried once more.
+    void setDamageRepair(std::function<bool(QString* why)> repair) {
+        m_damageRepair = std::move(repair);
+    }
 
     // Fetches stored records; a failing fetch (for instance an unknown attribute) is empty.
     std::vector<std::shared_ptr<PhraseCategory>> fetchCategories(const FetchDescriptor& descriptor);
@@ -104,6 +110,9 @@ private:
                                               Make make);
     std::optional<QString> buildQuery(Record::Entity entity, const FetchDescriptor& descriptor,
                                       QVariantList& args);
+    // One transaction with every pending change; rolled back on failure, with SQLite's
+    // extended result code in `errorCode`.
+    bool writePending(int* errorCode);
     bool writeRecord(const std::shared_ptr<Record>& record, bool isInsert);
     bool deleteRecord(const std::shared_ptr<Record>& record);
     void pruneIdentityMap();
@@ -117,8 +126,9 @@ private:
     // The write statements, prepared once: a save of thousands of rows prepares none again.
     std::map<QString, std::unique_ptr<SqlStatement>> m_writeStatements;
     std::vector<std::shared_ptr<Record>> m_deleted;
-    QString m_lastError;
-    bool m_held = false;  // why the last statement failed, for save's caller
+    QString m_lastError;  // why the last statement failed, for save's caller
+    bool m_held = false;
+    std::function<bool(QString*)> m_damageRepair;
 };
 
 }  // namespace quillet

@@ -14,145 +14,12 @@
 #include "store/ClipWriter.h"
 #include "store/PhraseCategory.h"
 #include "store/SqlStatement.h"
+#include "store/StoreSchema.h"
 #include "store/TrigramTokenizer.h"
 
 namespace quillet {
 
 namespace {
-
-// Version 1: the three record tables and a trigram index that makes substring search fast.
-// The index stores no positions (detail=none), so it only narrows the candidates; every
-// match is confirmed with instr().
-const char* const kSchemaV1 = R"sql(
-CREATE TABLE ClipItem (
-    pk INTEGER PRIMARY KEY,
-    id TEXT NOT NULL UNIQUE,
-    content TEXT NOT NULL,
-    timestamp INTEGER NOT NULL
-);
-CREATE INDEX ClipItem_timestamp ON ClipItem (timestamp, pk);
-CREATE TABLE PhraseCategory (
-    id TEXT NOT NULL UNIQUE,
-    name TEXT NOT NULL,
-    sortOrder INTEGER NOT NULL
-);
-CREATE TABLE PhraseItem (
-    id TEXT NOT NULL UNIQUE,
-    title TEXT NOT NULL,
-    body TEXT NOT NULL,
-    sortOrder INTEGER NOT NULL,
-    category TEXT REFERENCES PhraseCategory (id) ON DELETE CASCADE
-);
-CREATE INDEX PhraseItem_category ON PhraseItem (category);
-CREATE VIRTUAL TABLE ClipSearch USING fts5 (
-    content, content = 'ClipItem', content_rowid = 'pk',
-    tokenize = 'trigram case_sensitive 1', detail = none
-);
-CREATE TRIGGER ClipItem_ai AFTER INSERT ON ClipItem BEGIN
-    INSERT INTO ClipSearch (rowid, content) VALUES (new.pk, new.content);
-END;
-CREATE TRIGGER ClipItem_ad AFTER DELETE ON ClipItem BEGIN
-    INSERT INTO ClipSearch (ClipSearch, rowid, content) VALUES ('delete', old.pk, old.content);
-END;
-CREATE TRIGGER ClipItem_au AFTER UPDATE OF content ON ClipItem BEGIN
-    INSERT INTO ClipSearch (ClipSearch, rowid, content) VALUES ('delete', old.pk, old.content);
-    INSERT INTO ClipSearch (rowid, content) VALUES (new.pk, new.content);
-END;
-PRAGMA user_version = 1;
-)sql";
-
-// Version 2: long clips stay out of the trigram index, whose cost grows with the distinct
-// trigrams of a text (a megabyte of random text took seconds to index, on the event loop).
-// LargeClip lists them; searches confirm them by scanning. A clip's place in the index is
-// decided by that list, never by recomputing its length, so index and list always agree.
-const char* const kSchemaV2 = R"sql(
-CREATE TABLE LargeClip (pk INTEGER PRIMARY KEY);
-DROP TRIGGER ClipItem_ai;
-DROP TRIGGER ClipItem_ad;
-DROP TRIGGER ClipItem_au;
-CREATE TRIGGER ClipItem_ai AFTER INSERT ON ClipItem BEGIN
-    INSERT INTO ClipSearch (rowid, content)
-        SELECT new.pk, new.content WHERE length(new.content) <= 16384;
-    INSERT INTO LargeClip (pk) SELECT new.pk WHERE length(new.content) > 16384;
-END;
-CREATE TRIGGER ClipItem_ad AFTER DELETE ON ClipItem BEGIN
-    INSERT INTO ClipSearch (ClipSearch, rowid, content)
-        SELECT 'delete', old.pk, old.content
-        WHERE NOT EXISTS (SELECT 1 FROM LargeClip WHERE pk = old.pk);
-    DELETE FROM LargeClip WHERE pk = old.pk;
-END;
-CREATE TRIGGER ClipItem_au AFTER UPDATE OF content ON ClipItem BEGIN
-    INSERT INTO ClipSearch (ClipSearch, rowid, content)
-        SELECT 'delete', old.pk, old.content
-        WHERE NOT EXISTS (SELECT 1 FROM LargeClip WHERE pk = old.pk);
-    DELETE FROM LargeClip WHERE pk = old.pk;
-    INSERT INTO ClipSearch (rowid, content)
-        SELECT new.pk, new.content WHERE length(new.content) <= 16384;
-    INSERT INTO LargeClip (pk) SELECT new.pk WHERE length(new.content) > 16384;
-END;
-INSERT INTO LargeClip (pk) SELECT pk FROM ClipItem WHERE length(content) > 16384;
-INSERT INTO ClipSearch (ClipSearch, rowid, content)
-    SELECT 'delete', pk, content FROM ClipItem WHERE pk IN (SELECT pk FROM LargeClip);
-PRAGMA user_version = 2;
-)sql";
-
-// Version 3: a new clip index, ClipTrigram, whose tokenizer also lets texts of one or two
-// characters be looked up (see TrigramTokenizer), and which keeps no per-clip sizes
-// (columnsize=0: only ranking would read them). The clips already stored are indexed in the
-// background, newest first (SearchIndexBuilder): the index covers the clips from
-// SearchIndexState.indexedFrom up, new clips included; 0 when it covers all. The old index is
-// left to the builder, which takes it apart in small steps.
-const char* const kSchemaV3 = R"sql(
-DROP TRIGGER ClipItem_ai;
-DROP TRIGGER ClipItem_ad;
-DROP TRIGGER ClipItem_au;
-CREATE TABLE SearchIndexState (indexedFrom INTEGER NOT NULL);
-INSERT INTO SearchIndexState (indexedFrom) SELECT coalesce(max(pk) + 1, 0) FROM ClipItem;
-CREATE VIRTUAL TABLE ClipTrigram USING fts5 (
-    content, content = 'ClipItem', content_rowid = 'pk',
-    tokenize = 'quillet_trigram', detail = none, columnsize = 0
-);
-CREATE TRIGGER ClipItem_ai AFTER INSERT ON ClipItem BEGIN
-    INSERT INTO ClipTrigram (rowid, content)
-        SELECT new.pk, new.content WHERE length(new.content) <= 16384
-            AND new.pk >= (SELECT indexedFrom FROM SearchIndexState);
-    INSERT INTO LargeClip (pk) SELECT new.pk WHERE length(new.content) > 16384;
-END;
-CREATE TRIGGER ClipItem_ad AFTER DELETE ON ClipItem BEGIN
-    INSERT INTO ClipTrigram (ClipTrigram, rowid, content)
-        SELECT 'delete', old.pk, old.content
-        WHERE NOT EXISTS (SELECT 1 FROM LargeClip WHERE pk = old.pk)
-            AND old.pk >= (SELECT indexedFrom FROM SearchIndexState);
-    DELETE FROM LargeClip WHERE pk = old.pk;
-END;
-CREATE TRIGGER ClipItem_au AFTER UPDATE OF content ON ClipItem BEGIN
-    INSERT INTO ClipTrigram (ClipTrigram, rowid, content)
-        SELECT 'delete', old.pk, old.content
-        WHERE NOT EXISTS (SELECT 1 FROM LargeClip WHERE pk = old.pk)
-            AND old.pk >= (SELECT indexedFrom FROM SearchIndexState);
-    DELETE FROM LargeClip WHERE pk = old.pk;
-    INSERT INTO ClipTrigram (rowid, content)
-        SELECT new.pk, new.content WHERE length(new.content) <= 16384
-            AND new.pk >= (SELECT indexedFrom FROM SearchIndexState);
-    INSERT INTO LargeClip (pk) SELECT new.pk WHERE length(new.content) > 16384;
-END;
-PRAGMA user_version = 3;
-)sql";
-
-// Tables and triggers the program needs, whatever the version number says.
-const char* const kRequiredObjects[] = {"ClipItem",    "PhraseCategory",   "PhraseItem",
-                                        "ClipTrigram", "SearchIndexState", "LargeClip",
-                                        "ClipItem_ai", "ClipItem_ad",      "ClipItem_au"};
-
-// Runs one migration step in its own transaction.
-bool migrate(sqlite3* db, const char* sql, QString* why) {
-    if (!execSql(db, "BEGIN IMMEDIATE", why)) return false;
-    if (!execSql(db, sql, why)) {
-        execSql(db, "ROLLBACK");
-        return false;
-    }
-    return execSql(db, "COMMIT", why);
-}
 
 // The file is made private before SQLite ever writes to it; the journal files SQLite creates
 // next to it copy its permissions.
@@ -167,6 +34,15 @@ bool preparePrivateFile(const QString& path, QString* error) {
     }
     const QByteArray folderPath = QFile::encodeName(folder);
     const QByteArray filePath = QFile::encodeName(path);
+    // Opening a pipe or a device in its place would wait for a writer for ever.
+    struct stat status {};
+    if (::stat(filePath.constData(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        *error = QStringLiteral("%1 is not a regular file (%2); it is left untouched")
+                     .arg(path, S_ISFIFO(status.st_mode)  ? QStringLiteral("a named pipe")
+                                : S_ISDIR(status.st_mode) ? QStringLiteral("a folder")
+                                                          : QStringLiteral("a special file"));
+        return false;
+    }
     if (!folderExisted) ::chmod(folderPath.constData(), 0700);
     int fd = ::open(filePath.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0) {
@@ -388,30 +264,22 @@ std::unique_ptr<StorageService> StorageService::open(const QString& path, QStrin
         version = versionQuery.int64(0);
     }
     if (!reason.isEmpty()) return fail(path + QStringLiteral(": ") + reason);
-    if (version > schemaVersion)
+    if (version > StoreSchema::version)
         return fail(
             QStringLiteral("%1 was written by a newer version (schema %2)").arg(path).arg(version));
     if (version < 1 && objects > 0)
         return fail(QStringLiteral("%1 is a database of another program (it has tables, none of "
                                    "them ours); it is left untouched")
                         .arg(path));
-    // A store whose version is right but whose tables are gone would drop every clip.
-    auto missingObjects = [db] {
-        QStringList missing;
-        for (const char* name : kRequiredObjects) {
-            SqlStatement object(db, "SELECT 1 FROM sqlite_schema WHERE name = ?");
-            object.bind(1, QString::fromLatin1(name));
-            if (object.step() != SQLITE_ROW) missing << QString::fromLatin1(name);
-        }
-        return missing.join(QStringLiteral(", "));
-    };
-    auto damaged = [&](const QString& missing) {
-        return fail(QStringLiteral("%1 lacks %2 although it says it is complete; it is left "
-                                   "untouched (move it away to start with an empty history)")
-                        .arg(path, missing));
-    };
-    if (version == schemaVersion) {
-        if (const QString missing = missingObjects(); !missing.isEmpty()) return damaged(missing);
+    // A store whose tables are gone would lose every clip on the first migration or save.
+    if (version >= 1) {
+        if (const QString missing = StoreSchema::missingObjects(db, version); !missing.isEmpty())
+            return fail(QStringLiteral("%1 is not a complete history: it says it is of version "
+                                       "%2, but it lacks %3. It is left untouched; move it "
+                                       "away to start with an empty history")
+                            .arg(path)
+                            .arg(version)
+                            .arg(missing));
     }
 
     if (!execSql(db,
@@ -419,32 +287,39 @@ std::unique_ptr<StorageService> StorageService::open(const QString& path, QStrin
                  "PRAGMA foreign_keys = ON;",
                  &reason))
         return fail(reason);
-    if (version < 1 && !migrate(db, kSchemaV1, &reason)) return fail(reason);
-    if (version < 2 && !migrate(db, kSchemaV2, &reason)) return fail(reason);
-    if (version < 3) {
-        if (!migrate(db, kSchemaV3, &reason)) return fail(reason);
-        // An empty history's old index is gone at once; a full one is left to the builder.
-        bool empty = false;
-        {
-            SqlStatement query(db, "SELECT NOT EXISTS (SELECT 1 FROM ClipItem)");
-            empty = query.step() == SQLITE_ROW && query.int64(0) != 0;
-        }
-        if (empty && !execSql(db, "DROP TABLE ClipSearch", &reason)) return fail(reason);
-    }
-    if (const QString missing = missingObjects(); !missing.isEmpty()) return damaged(missing);
+    if (!StoreSchema::migrate(db, version, &reason))
+        return fail(QStringLiteral("%1 could not be brought up to date: %2").arg(path, reason));
     auto storage = std::unique_ptr<StorageService>(new StorageService(db));
-    bool hasOldIndex = false;
-    {
-        SqlStatement oldIndex(db, "SELECT 1 FROM sqlite_schema WHERE name = 'ClipSearch'");
-        hasOldIndex = oldIndex.step() == SQLITE_ROW;
-    }
-    if (hasOldIndex || !storage->isIndexComplete()) storage->buildIndex();
+    if (!StoreSchema::retiredIndexes(db).isEmpty() || !storage->isIndexComplete())
+        storage->buildIndex();
     return storage;
 }
 
 StorageService::StorageService(sqlite3* db)
     : m_db(db), m_context(std::make_unique<StorageContext>(db)) {
     connect(m_context.get(), &StorageContext::didSave, this, &StorageService::applySave);
+    // One replacement per streak of failing saves: if a fresh index does not help, the damage
+    // is elsewhere, and the user hears of the failing saves.
+    connect(m_context.get(), &StorageContext::didSave, this, [this] { m_mayRepair = true; });
+    m_context->setDamageRepair([this](QString* why) {
+        if (!m_mayRepair) return false;
+        m_mayRepair = false;
+        return replaceSearchIndex(QStringLiteral("a save failed on it"), why);
+    });
+}
+
+bool StorageService::replaceSearchIndex(const QString& finding, QString* why) {
+    qCWarning(lcStore) << "the search index is damaged (" << finding
+                       << "); it is rebuilt in the background, searches scan meanwhile";
+    m_indexBuilder.reset();  // a build under way stops after its batch; the new one resumes
+    QString reason;
+    if (!StoreSchema::replaceIndex(m_db, &reason)) {
+        qCWarning(lcStore) << "replacing the search index failed:" << reason;
+        if (why) *why = reason;
+        return false;
+    }
+    buildIndex();
+    return true;
 }
 
 void StorageService::buildIndex() {
@@ -565,8 +440,8 @@ bool StorageService::isIndexComplete() {
 
 std::unique_ptr<SearchCursor> StorageService::search(const QString& searchText, int stepSize) {
     // While the index is being built it covers only part of the history: every clip is
-    // scanned instead.
-    const bool indexed = isIndexComplete();
+    // scanned instead. So is a text holding NUL, which an index query cannot spell.
+    const bool indexed = isIndexComplete() && !searchText.contains(QChar(0));
     // Looking candidates up one by one costs about ten times a row of the sequential scan,
     // so a text found in more than a tenth of the clips is faster to scan for.
     const qsizetype limit = qsizetype(order()->size()) / 10;

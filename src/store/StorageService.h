@@ -63,8 +63,10 @@ public:
     // The index is being built (false again once it is complete, or its build failed: then
     // searches keep scanning and the next start tries again).
     bool isMigrating() const;
-
-    static constexpr int schemaVersion = 3;
+    // Puts an empty search index in place of a damaged one (`finding` says how it was found)
+    // and rebuilds it in the background, as for a store of an earlier version; saves go on
+    // meanwhile and searches scan. False with `why` set when the file cannot be changed.
+    bool replaceSearchIndex(const QString& finding, QString* why = nullptr);
 
 signals:
     void clipWrittenInBackground();
@@ -92,6 +94,7 @@ private:
     std::shared_ptr<std::vector<ClipOrderEntry>> m_order;
     std::unique_ptr<ClipWriter> m_clipWriter;            // made on first use
     std::unique_ptr<SearchIndexBuilder> m_indexBuilder;  // while an earlier store is brought up
+    bool m_mayRepair = true;  // no index replacement since the last save that succeeded
 };
 
 }  // namespace quillet

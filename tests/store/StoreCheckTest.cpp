@@ -13,12 +13,17 @@ namespace {
 
 class StoreCheckTest : public StoreFixture {
 protected:
-    // Runs a check of the fixture's file and returns (sound, problems).
-    std::pair<bool, QString> check() {
+    // Runs a check of the fixture's file and returns (sound, problems); `indexProblem`
+    // receives what it found wrong with the search index, if anything.
+    std::pair<bool, QString> check(QString* indexProblem = nullptr) {
         StoreCheck check(dir.file("store/history.sqlite"));
         QSignalSpy finished(&check, &StoreCheck::finished);
+        QSignalSpy indexDamaged(&check, &StoreCheck::indexDamaged);
         check.start();
         if (!finished.wait(20000)) return {false, QStringLiteral("no answer")};
+        if (indexProblem)
+            *indexProblem =
+                indexDamaged.isEmpty() ? QString() : indexDamaged.at(0).at(0).toString();
         return {finished.at(0).at(0).toBool(), finished.at(0).at(1).toString()};
     }
 };
@@ -29,7 +34,9 @@ TEST_F(StoreCheckTest, ASoundStorePassesAndDamagedPagesAreFound) {
             std::make_shared<ClipItem>(QString("clip %1 ").arg(i).repeated(20), start.addSecs(i)));
     ASSERT_TRUE(storage->context().save());
     storage.reset();  // everything checkpointed into the file
-    EXPECT_EQ(check(), std::make_pair(true, QString()));
+    QString indexProblem;
+    EXPECT_EQ(check(&indexProblem), std::make_pair(true, QString()));
+    EXPECT_EQ(indexProblem, QString());
 
     QFile file(dir.file("store/history.sqlite"));
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
@@ -40,6 +47,26 @@ TEST_F(StoreCheckTest, ASoundStorePassesAndDamagedPagesAreFound) {
     const auto [sound, problems] = check();
     EXPECT_FALSE(sound);
     EXPECT_FALSE(problems.isEmpty());
+}
+
+TEST_F(StoreCheckTest, ADamagedIndexInASoundFileIsFoundAndReplacedWithoutLoss) {
+    addClips(3000, "clip %1 of the history");
+    ASSERT_EQ(sqlite3_exec(storage->context().handle(),
+                           "UPDATE ClipTrigram_data SET block = randomblob(length(block)) "
+                           "WHERE id > 10",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    QString indexProblem;
+    EXPECT_EQ(check(&indexProblem), std::make_pair(true, QString())) << "the pages are sound";
+    ASSERT_FALSE(indexProblem.isEmpty());
+
+    ASSERT_TRUE(storage->replaceSearchIndex(indexProblem));
+    addClip("a copy while the index is rebuilt", 4000);
+    ASSERT_TRUE(waitForIndex());
+    EXPECT_EQ(storage->fetchItems("").size(), 3001);
+    EXPECT_EQ(storage->fetchItems("clip 2500 ").size(), 1);
+    EXPECT_EQ(check(&indexProblem), std::make_pair(true, QString()));
+    EXPECT_EQ(indexProblem, QString());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -113,6 +114,7 @@ TEST_F(StoreSchemaTest, FilesThatAreNotOursAreRefusedUntouched) {
         {"another program's database",
          "CREATE TABLE notes (body TEXT); INSERT INTO notes VALUES ('x');", "another program"},
         {"our version with a table gone", "", "ClipItem"},
+        {"a first version without tables", "PRAGMA user_version = 1;", "lacks ClipItem"},
     };
     storage.reset();
     for (const Case& c : cases) {
@@ -136,6 +138,16 @@ TEST_F(StoreSchemaTest, FilesThatAreNotOursAreRefusedUntouched) {
         EXPECT_TRUE(error.contains(path)) << c.name << ": the message names the file";
         EXPECT_EQ(hashOf(path), before) << c.name << ": the file was changed";
     }
+}
+
+TEST_F(StoreSchemaTest, APipeInPlaceOfTheStoreIsRefusedWithoutWaiting) {
+    storage.reset();
+    const QString path = dir.file("pipe.sqlite");
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    QString error;
+    EXPECT_FALSE(StorageService::open(path, &error));
+    EXPECT_TRUE(error.contains("not a regular file")) << qPrintable(error);
+    EXPECT_TRUE(error.contains(path)) << qPrintable(error);
 }
 
 }  // namespace
