@@ -443,5 +443,9 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <source>Search index: bringing the history up to date; searches are slower until then</source>
         <translation>検索インデックス: 履歴を更新中。完了までは検索が遅くなります</translation>
     </message>
+    <message id="RELEASE_NOTES_MORE_LINK">
+        <source>Read the full notes on the download page</source>
+        <translation>更新内容の全文はダウンロードページで</translation>
+    </message>
 </context>
 </TS>
