@@ -128,7 +128,8 @@ QWidget* UpdateResultView::buildUpdateFace() {
         m_notesBox->setObjectName(QStringLiteral("notesBox"));
         m_notesBox->setWidget(notes);
         m_notesBox->setWidgetResizable(true);
-        m_notesBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        // Word wrap never breaks a word: a long one scrolls sideways instead of being cut off.
+        m_notesBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         m_notesBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         m_notesBox->setFrameShape(QFrame::NoFrame);
         m_notesBox->setStyleSheet(
