@@ -450,5 +450,17 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <source>Search index: bringing the history up to date; searches are slower until then</source>
         <translation>Search index: bringing the history up to date; searches are slower until then</translation>
     </message>
+    <message id="AUTO_LAUNCH_ENABLE_FAILED">
+        <source>Start at login could not be turned on: the autostart entry could not be written.</source>
+        <translation>Start at login could not be turned on: the autostart entry could not be written.</translation>
+    </message>
+    <message id="AUTO_LAUNCH_DISABLE_FAILED">
+        <source>Start at login could not be turned off: the autostart entry could not be changed.</source>
+        <translation>Start at login could not be turned off: the autostart entry could not be changed.</translation>
+    </message>
+    <message id="RELEASE_NOTES_MORE_LINK">
+        <source>Read the full notes on the download page</source>
+        <translation>Read the full notes on the download page</translation>
+    </message>
 </context>
 </TS>

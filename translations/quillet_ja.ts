@@ -443,5 +443,17 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <source>Search index: bringing the history up to date; searches are slower until then</source>
         <translation>検索インデックス: 履歴を更新中。完了までは検索が遅くなります</translation>
     </message>
+    <message id="AUTO_LAUNCH_ENABLE_FAILED">
+        <source>Start at login could not be turned on: the autostart entry could not be written.</source>
+        <translation>ログイン時の自動起動をオンにできませんでした。自動起動エントリを書き込めません。</translation>
+    </message>
+    <message id="AUTO_LAUNCH_DISABLE_FAILED">
+        <source>Start at login could not be turned off: the autostart entry could not be changed.</source>
+        <translation>ログイン時の自動起動をオフにできませんでした。自動起動エントリを変更できません。</translation>
+    </message>
+    <message id="RELEASE_NOTES_MORE_LINK">
+        <source>Read the full notes on the download page</source>
+        <translation>更新内容の全文はダウンロードページで</translation>
+    </message>
 </context>
 </TS>

@@ -18,7 +18,7 @@ public:
 
     virtual Status status() const = 0;
     // Registers (true) or unregisters (false) the item. On refusal returns false and puts the
-    // system's own description of the failure in `error`.
+    // system's own description of the failure in `error`, with the file it concerns if any.
     virtual bool setEnabled(bool enabled, QString* error) = 0;
 };
 

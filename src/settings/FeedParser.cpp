@@ -1,6 +1,22 @@
 #include "settings/FeedParser.h"
 
+#include <algorithm>
+
+#include "platform/Logging.h"
+
 namespace quillet {
+
+namespace {
+
+// Appends as much of `text` as fits under `limit`; false when some of it did not fit.
+bool appendCapped(std::optional<QString>& target, QStringView text, qsizetype limit) {
+    if (!target) target.emplace();
+    const qsizetype room = limit - target->size();
+    target->append(text.left(std::max<qsizetype>(room, 0)));
+    return text.size() <= room;
+}
+
+}  // namespace
 
 void FeedParser::startElement(const QString& name, const QHash<QString, QString>& attributes) {
     if (m_hasFinishedCapturingLatestItem) return;
@@ -23,14 +39,20 @@ void FeedParser::startElement(const QString& name, const QHash<QString, QString>
     if (version != attributes.cend()) m_latestVersion = *version;
 }
 
-void FeedParser::characters(const QString& text) {
+void FeedParser::characters(QStringView text) {
     if (m_hasFinishedCapturingLatestItem || !m_isInsideItem) return;
     // End tags leave the current element as it is, so white space after a closing
     // description joins it; the final trim removes it.
+    bool fits = true;
     if (m_currentElement == QLatin1String("description")) {
-        m_releaseNotes = m_releaseNotes.value_or(QString()) + text;
+        fits = appendCapped(m_releaseNotes, text, maxReleaseNotesLength);
     } else if (m_currentElement == QLatin1String("pubDate")) {
-        m_pubDate = m_pubDate.value_or(QString()) + text;
+        fits = appendCapped(m_pubDate, text, maxPublishedAtLength);
+    }
+    if (!fits && !m_hasWarnedOfLongText) {
+        m_hasWarnedOfLongText = true;
+        qCWarning(lcUpdate) << "the update feed's" << m_currentElement
+                            << "is longer than is kept; the rest is dropped";
     }
 }
 

@@ -12,11 +12,16 @@ namespace quillet {
 // Reads the update feed's events in document order and keeps the first item whose enclosure
 // has both a valid "url" and a "sparkle:shortVersionString". Names are compared as written,
 // prefix included. One parser serves one fetch, so overlapping checks never share state.
+// What it keeps of the feed's text is capped: the rest is dropped with a warning.
 class FeedParser {
 public:
+    // Far more than the sheet shows; the rest of a longer text is on the download page.
+    static constexpr qsizetype maxReleaseNotesLength = 32 * 1024;
+    static constexpr qsizetype maxPublishedAtLength = 256;
+
     void startElement(const QString& name, const QHash<QString, QString>& attributes);
     // Character data, possibly one of several pieces of the same text.
-    void characters(const QString& text);
+    void characters(QStringView text);
     void endElement(const QString& name);
 
     // The captured entry, or none when no item was complete.
@@ -30,6 +35,7 @@ private:
     std::optional<QUrl> m_downloadURL;
     std::optional<QString> m_releaseNotes;
     std::optional<QString> m_pubDate;
+    bool m_hasWarnedOfLongText = false;
 };
 
 }  // namespace quillet

@@ -16,6 +16,18 @@ namespace quillet {
 
 namespace {
 
+// Small red text under the control it concerns.
+QLabel* errorText() {
+    auto* label = new QLabel;
+    QFont caption = label->font();
+    caption.setPointSizeF(caption.pointSizeF() * 0.85);
+    label->setFont(caption);
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    label->setStyleSheet(QStringLiteral("color: #d70015;"));
+    return label;
+}
+
 QGroupBox* section(const QString& title, QLayout* content) {
     auto* box = new QGroupBox(title);
     box->setLayout(content);
@@ -37,9 +49,10 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
           [&model](quint32 key, quint32 modifiers) { model.updatePhraseHotkey(key, modifiers); })),
       //% "既定値に戻す"
       m_resetButton(new QPushButton(qtTrId("RESET_TO_DEFAULTS"))),
-      m_errorLabel(new QLabel),
+      m_errorLabel(errorText()),
       //% "Mac起動時に自動起動"
       m_autoLaunchToggle(new QCheckBox(qtTrId("AUTO_LAUNCH_LABEL"))),
+      m_autoLaunchErrorLabel(errorText()),
       m_versionLabel(new QLabel(model.versionDisplayString())),
       m_checkButton(new QPushButton) {
     setFixedSize(width, height);
@@ -49,15 +62,11 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
     hotkeys->addWidget(m_phraseRow);
     hotkeys->addSpacing(4);
     hotkeys->addWidget(m_resetButton, 0, Qt::AlignLeft);
-    QFont caption = m_errorLabel->font();
-    caption.setPointSizeF(caption.pointSizeF() * 0.85);
-    m_errorLabel->setFont(caption);
-    m_errorLabel->setWordWrap(true);
-    m_errorLabel->setStyleSheet(QStringLiteral("color: #d70015;"));
     hotkeys->addWidget(m_errorLabel);
 
     auto* general = new QVBoxLayout;
     general->addWidget(m_autoLaunchToggle);
+    general->addWidget(m_autoLaunchErrorLabel);
 
     auto* about = new QVBoxLayout;
     auto* versionRow = new QHBoxLayout;
@@ -93,6 +102,8 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
         // Whatever the system settled on, also when that is no change of the model.
         m_autoLaunchToggle->setChecked(m_model.isAutoLaunchEnabled());
     });
+    connect(&model, &SettingsViewModel::autoLaunchErrorChanged, this,
+            &SettingsView::showAutoLaunchError);
     connect(&model, &SettingsViewModel::isAutoLaunchEnabledChanged, this,
             [this] { m_autoLaunchToggle->setChecked(m_model.isAutoLaunchEnabled()); });
 
@@ -105,6 +116,7 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
             &SettingsView::presentResultIfAsked);
 
     showError();
+    showAutoLaunchError();
     showNotices();
     showChecking();
 }
@@ -126,6 +138,11 @@ void SettingsView::closeEvent(QCloseEvent* event) {
 void SettingsView::showError() {
     m_errorLabel->setText(m_model.errorMessage());
     m_errorLabel->setVisible(!m_model.errorMessage().isEmpty());
+}
+
+void SettingsView::showAutoLaunchError() {
+    m_autoLaunchErrorLabel->setText(m_model.autoLaunchError());
+    m_autoLaunchErrorLabel->setVisible(!m_model.autoLaunchError().isEmpty());
 }
 
 void SettingsView::showNotices() {

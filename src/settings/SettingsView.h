@@ -31,6 +31,8 @@ public:
     QPushButton* resetButton() const { return m_resetButton; }
     QLabel* errorLabel() const { return m_errorLabel; }
     QCheckBox* autoLaunchToggle() const { return m_autoLaunchToggle; }
+    // Under the toggle: why the last change of it failed.
+    QLabel* autoLaunchErrorLabel() const { return m_autoLaunchErrorLabel; }
     QLabel* versionLabel() const { return m_versionLabel; }
     QPushButton* checkButton() const { return m_checkButton; }
     // The update result sheet while it is up.
@@ -42,6 +44,7 @@ protected:
 
 private:
     void showError();
+    void showAutoLaunchError();
     void showNotices();
     void showChecking();
     void presentResultIfAsked();
@@ -53,6 +56,7 @@ private:
     QPushButton* m_resetButton;
     QLabel* m_errorLabel;
     QCheckBox* m_autoLaunchToggle;
+    QLabel* m_autoLaunchErrorLabel;
     QLabel* m_versionLabel;
     QPushButton* m_checkButton;
     QTimer m_spinner;

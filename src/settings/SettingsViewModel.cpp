@@ -140,9 +140,13 @@ void SettingsViewModel::setHotkeyStates(std::optional<HotkeyState> history,
 void SettingsViewModel::setAutoLaunchEnabled(bool enabled) {
     QString error;
     if (m_launchService.setEnabled(enabled, &error)) {
-        setErrorMessage(QString());
+        setAutoLaunchError(QString());
+    } else if (enabled) {
+        //% "Start at login could not be turned on: the autostart entry could not be written."
+        setAutoLaunchError(qtTrId("AUTO_LAUNCH_ENABLE_FAILED") + u'\n' + error);
     } else {
-        setErrorMessage(error);
+        //% "Start at login could not be turned off: the autostart entry could not be changed."
+        setAutoLaunchError(qtTrId("AUTO_LAUNCH_DISABLE_FAILED") + u'\n' + error);
     }
     // The system may have left the item off (or waiting for approval) without an error.
     setIsAutoLaunchEnabled(m_launchService.isEnabled());
@@ -224,6 +228,12 @@ void SettingsViewModel::setIsAutoLaunchEnabled(bool enabled) {
     if (m_isAutoLaunchEnabled == enabled) return;
     m_isAutoLaunchEnabled = enabled;
     emit isAutoLaunchEnabledChanged();
+}
+
+void SettingsViewModel::setAutoLaunchError(const QString& message) {
+    if (m_autoLaunchError == message) return;
+    m_autoLaunchError = message;
+    emit autoLaunchErrorChanged();
 }
 
 void SettingsViewModel::setIsCheckingForUpdates(bool checking) {

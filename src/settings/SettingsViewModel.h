@@ -35,6 +35,7 @@ class SettingsViewModel : public QObject {
     Q_PROPERTY(QString historyHotkeyNotice READ historyHotkeyNotice NOTIFY hotkeyNoticesChanged)
     Q_PROPERTY(QString phraseHotkeyNotice READ phraseHotkeyNotice NOTIFY hotkeyNoticesChanged)
     Q_PROPERTY(bool isAutoLaunchEnabled READ isAutoLaunchEnabled NOTIFY isAutoLaunchEnabledChanged)
+    Q_PROPERTY(QString autoLaunchError READ autoLaunchError NOTIFY autoLaunchErrorChanged)
     Q_PROPERTY(
         bool isCheckingForUpdates READ isCheckingForUpdates NOTIFY isCheckingForUpdatesChanged)
     Q_PROPERTY(std::optional<UpdateInfo> updateInfo READ updateInfo NOTIFY updateInfoChanged)
@@ -60,7 +61,7 @@ public:
 
     HotkeyConfig historyHotkey() const { return m_historyHotkey; }
     HotkeyConfig phraseHotkey() const { return m_phraseHotkey; }
-    // The last hot-key or login-item error; empty when there is none.
+    // The last hot-key error; empty when there is none.
     QString errorMessage() const { return m_errorMessage; }
     // What the user should know about an accepted hot key that does not work (yet): the
     // desktop is still to confirm it, refused it, or offers no global hot keys, and then which
@@ -70,6 +71,8 @@ public:
     // Where each hot key stands with the system; empty for a key that was not asked for.
     void setHotkeyStates(std::optional<HotkeyState> history, std::optional<HotkeyState> phrase);
     bool isAutoLaunchEnabled() const { return m_isAutoLaunchEnabled; }
+    // Why the last change of the login item failed, naming its file; empty when it did not.
+    QString autoLaunchError() const { return m_autoLaunchError; }
     bool isCheckingForUpdates() const { return m_isCheckingForUpdates; }
     // A newer version that a check found.
     std::optional<UpdateInfo> updateInfo() const { return m_updateInfo; }
@@ -108,6 +111,7 @@ signals:
     void errorMessageChanged();
     void hotkeyNoticesChanged();
     void isAutoLaunchEnabledChanged();
+    void autoLaunchErrorChanged();
     void isCheckingForUpdatesChanged();
     void updateInfoChanged();
     void updateCheckMessageChanged();
@@ -124,6 +128,7 @@ private:
     void setPhraseHotkey(const HotkeyConfig& value);
     void setErrorMessage(const QString& message);
     void setIsAutoLaunchEnabled(bool enabled);
+    void setAutoLaunchError(const QString& message);
     void setIsCheckingForUpdates(bool checking);
     void setUpdateInfo(const std::optional<UpdateInfo>& info);
     void setUpdateCheckMessage(const QString& message);
@@ -139,6 +144,7 @@ private:
     QString m_historyNotice;
     QString m_phraseNotice;
     bool m_isAutoLaunchEnabled = false;
+    QString m_autoLaunchError;
     bool m_isCheckingForUpdates = false;
     std::optional<UpdateInfo> m_updateInfo;
     QString m_updateCheckMessage;

@@ -5,18 +5,18 @@
 #include <QNetworkRequest>
 #include <QPointer>
 #include <QTimer>
-#include <QXmlStreamReader>
+#include <memory>
 #include <utility>
 
 #include "platform/Logging.h"
-#include "settings/FeedParser.h"
+#include "settings/FeedReader.h"
 
 namespace quillet {
 
 namespace {
 
-// Tokens parsed before the event loop gets its turn again.
-constexpr int tokensPerSlice = 2000;
+// Parse time before the event loop gets its turn again.
+constexpr std::chrono::milliseconds parseSliceBudget(10);
 constexpr int maxRedirects = 5;
 
 // One fetch from request to result: the transfer, the body and its own parser.
@@ -90,50 +90,18 @@ private:
         if (m_finished) return;
         m_reply->deleteLater();
         m_reply = nullptr;
-        m_xml.addData(m_body);
+        m_reader = std::make_unique<FeedReader>(m_body);
         m_body.clear();
-        // A complete body: the reader's errors are final, none waits for more data.
-        m_xml.setNamespaceProcessing(false);
         parseSlice();
     }
 
     void parseSlice() {
         if (m_finished) return;
-        for (int n = 0; n < tokensPerSlice && !m_xml.atEnd(); ++n) {
-            switch (m_xml.readNext()) {
-                case QXmlStreamReader::DTD:
-                    m_xml.raiseError(QStringLiteral("Document type declarations are not accepted"));
-                    break;
-                case QXmlStreamReader::StartElement: {
-                    QHash<QString, QString> attributes;
-                    for (const QXmlStreamAttribute& attribute : m_xml.attributes())
-                        attributes.insert(attribute.qualifiedName().toString(),
-                                          attribute.value().toString());
-                    m_parser.startElement(m_xml.qualifiedName().toString(), attributes);
-                    break;
-                }
-                case QXmlStreamReader::Characters:
-                    // CDATA sections are not release notes.
-                    if (!m_xml.isCDATA()) m_parser.characters(m_xml.text().toString());
-                    break;
-                case QXmlStreamReader::EndElement:
-                    m_parser.endElement(m_xml.qualifiedName().toString());
-                    break;
-                default:
-                    break;
-            }
-        }
-        if (!m_xml.atEnd()) {
+        if (!m_reader->readFor(parseSliceBudget)) {
             QTimer::singleShot(0, this, [this] { parseSlice(); });
             return;
         }
-        if (m_xml.hasError()) {
-            finish(UpdateCheckError::parseError(m_xml.errorString()));
-        } else if (const auto info = m_parser.result()) {
-            finish(*info);
-        } else {
-            finish(UpdateCheckError::noUpdateFound());
-        }
+        finish(m_reader->result());
     }
 
     void failTooLarge() {
@@ -161,8 +129,7 @@ private:
     QNetworkReply* m_reply = nullptr;  // owned
     QTimer m_deadline;
     QByteArray m_body;
-    QXmlStreamReader m_xml;
-    FeedParser m_parser;
+    std::unique_ptr<FeedReader> m_reader;
     bool m_finished = false;
 };
 

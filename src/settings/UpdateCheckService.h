@@ -5,13 +5,10 @@
 #include <QUrl>
 #include <chrono>
 #include <functional>
-#include <variant>
 
 #include "settings/UpdateInfo.h"
 
 namespace quillet {
-
-using UpdateResult = std::variant<UpdateInfo, UpdateCheckError>;
 
 // Fetches the update feed and reads its newest entry. The network wait and the parse never
 // hold up the event loop: the body arrives asynchronously and is parsed in slices. Every

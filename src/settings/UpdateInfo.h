@@ -3,6 +3,7 @@
 #include <QString>
 #include <QUrl>
 #include <optional>
+#include <variant>
 
 namespace quillet {
 
@@ -44,5 +45,18 @@ private:
     int m_status;
     QString m_underlying;
 };
+
+// The part of the release notes the update sheet shows. Notes come from the feed and may be
+// of any length; the sheet lays out only this much, the rest is on the download page.
+struct NotesExcerpt {
+    static constexpr qsizetype maxLength = 1500;
+    static constexpr int maxLines = 20;
+
+    QString text;        // ends with "…" where the notes were cut
+    bool isCut = false;  // whether the notes go on beyond the text
+};
+NotesExcerpt releaseNotesExcerpt(QStringView notes);
+
+using UpdateResult = std::variant<UpdateInfo, UpdateCheckError>;
 
 }  // namespace quillet

@@ -78,6 +78,7 @@ void UpdateResultView::rebuild() {
     }
     m_downloadButton = nullptr;
     m_notesBox = nullptr;
+    m_notesMoreLink = nullptr;
     m_body = m_model.updateInfo() ? buildUpdateFace() : buildMessageFace();
     m_body->setFixedWidth(width);
     m_layout->addWidget(m_body);
@@ -116,7 +117,9 @@ QWidget* UpdateResultView::buildUpdateFace() {
         versions->addSpacing(4);
         //% "更新内容:"
         versions->addWidget(label(qtTrId("RELEASE_NOTES_HEADER"), captionScale, true));
-        QLabel* notes = label(*info.releaseNotes, captionScale);
+        // Laid out in full, so only as much as the sheet can show.
+        const NotesExcerpt excerpt = releaseNotesExcerpt(*info.releaseNotes);
+        QLabel* notes = label(excerpt.text, captionScale);
         notes->setWordWrap(true);
         notes->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         notes->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -125,7 +128,8 @@ QWidget* UpdateResultView::buildUpdateFace() {
         m_notesBox->setObjectName(QStringLiteral("notesBox"));
         m_notesBox->setWidget(notes);
         m_notesBox->setWidgetResizable(true);
-        m_notesBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        // Word wrap never breaks a word: a long one scrolls sideways instead of being cut off.
+        m_notesBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         m_notesBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         m_notesBox->setFrameShape(QFrame::NoFrame);
         m_notesBox->setStyleSheet(
@@ -134,6 +138,21 @@ QWidget* UpdateResultView::buildUpdateFace() {
         m_notesBox->viewport()->setAutoFillBackground(false);
         m_notesBox->setMaximumHeight(notesMaxHeight);
         versions->addWidget(m_notesBox);
+        if (excerpt.isCut) {
+            m_notesMoreLink = new QLabel(QStringLiteral("<a href=\"%1\">%2</a>")
+                                             .arg(m_model.appDownloadPageURL().toString(
+                                                      QUrl::FullyEncoded),
+                                                  //% "Read the full notes on the download page"
+                                                  qtTrId("RELEASE_NOTES_MORE_LINK").toHtmlEscaped()));
+            m_notesMoreLink->setObjectName(QStringLiteral("notesMoreLink"));
+            m_notesMoreLink->setTextFormat(Qt::RichText);
+            QFont font = m_notesMoreLink->font();
+            font.setPointSizeF(font.pointSizeF() * captionScale);
+            m_notesMoreLink->setFont(font);
+            connect(m_notesMoreLink, &QLabel::linkActivated, this,
+                    &UpdateResultView::openDownloadPage);
+            versions->addWidget(m_notesMoreLink, 0, Qt::AlignRight);
+        }
     }
     column->addLayout(versions);
 

@@ -28,6 +28,8 @@ public:
     // Null in the message face.
     QPushButton* downloadButton() const { return m_downloadButton; }
     QScrollArea* notesBox() const { return m_notesBox; }
+    // The way to the full notes, while the sheet shows only their beginning; else null.
+    QLabel* notesMoreLink() const { return m_notesMoreLink; }
     QLabel* iconLabel() const { return m_iconLabel; }
 
 private:
@@ -43,6 +45,7 @@ private:
     QPushButton* m_closeButton = nullptr;
     QPushButton* m_downloadButton = nullptr;
     QScrollArea* m_notesBox = nullptr;
+    QLabel* m_notesMoreLink = nullptr;
 };
 
 }  // namespace quillet

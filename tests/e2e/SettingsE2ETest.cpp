@@ -1,4 +1,5 @@
 #include <QFile>
+#include <algorithm>
 
 #include "e2e/PasteTargetFixture.h"
 #include "support/FeedServer.h"
@@ -57,6 +58,62 @@ TEST_F(SettingsE2E, AStalledFeedLeavesTheProgramAnswering) {
     EXPECT_GE(quillet.socketRoundTripMs(3000), 0) << "the command socket still answers";
     EXPECT_EQ(quillet.command("--settings"), 0);
     EXPECT_TRUE(windowsShown(1, 5s));
+}
+
+// Feeds under the size cap that each once held the program's loop for seconds: notes too
+// long or too tall to lay out, and one start tag with a quadratic attribute check.
+TEST_F(SettingsE2E, HostileFeedsNeverKeepTheProgramFromAnswering) {
+    const auto item = [](const QByteArray& version, const QByteArray& inside,
+                         const QByteArray& attributes = {}) {
+        return feedWithItems("<item>" + inside +
+                             "<enclosure url=\"https://quillet.example.org/q.tgz\" "
+                             "sparkle:shortVersionString=\"" +
+                             version + "\"" + attributes + "/></item>");
+    };
+    QByteArray attributes;
+    for (int i = 0; i < 90'000; ++i) attributes += " a" + QByteArray::number(i) + "=\"\"";
+    struct Feed {
+        const char* name;
+        QByteArray body;
+        bool showsSheet;  // else the check fails, which only the log tells at start-up
+    };
+    const Feed feeds[] = {
+        {"a million characters of notes",
+         item("97.0", "<description>" + QByteArray(1'000'000, 'x') + "</description>"), true},
+        {"200,000 lines of notes",
+         item("98.0", "<description>" + QByteArray("-\n").repeated(200'000) + "</description>"),
+         true},
+        {"an enclosure with 90,000 attributes", item("99.0", {}, attributes), false},
+    };
+    quillet.keepErrors();
+    for (const Feed& hostile : feeds) {
+        SCOPED_TRACE(hostile.name);
+        ASSERT_LT(hostile.body.size(), 1024 * 1024);
+        FeedServer::Response response;
+        response.body = hostile.body;
+        feed.serve(response);
+        feed.requests = 0;
+        ASSERT_TRUE(started(quillet));
+        qint64 worst = 0;
+        const auto answers = [&] {
+            const qint64 ms = quillet.socketRoundTripMs(5000);
+            worst = std::max(worst, ms < 0 ? 5000 : ms);
+            return ms >= 0;
+        };
+        const bool handled = waitFor(
+            [&] {
+                answers();
+                if (feed.requests == 0) return false;
+                return hostile.showsSheet ? visibleQuilletWindows(x) == 2
+                                          : quillet.process().output().contains("attributes");
+            },
+            30s);
+        EXPECT_TRUE(handled) << "the feed was fetched and its outcome shown or logged";
+        // The sheet's first paint and any layout after it.
+        staysTrue(answers, 1s);
+        EXPECT_LT(worst, 500) << "the slowest answer to a ping, in ms";
+        ASSERT_TRUE(quillet.quit());
+    }
 }
 
 TEST_F(SettingsE2E, AHotKeyRecordedInTheWindowReplacesTheOldOne) {

@@ -87,20 +87,20 @@ TEST_F(XdgAutostartItemTest, ASystemWideEntryIsHiddenRatherThanRemoved) {
     EXPECT_EQ(item.status(), Status::enabled);
 }
 
-TEST_F(XdgAutostartItemTest, RefusalsCarryTheSystemsMessage) {
+TEST_F(XdgAutostartItemTest, RefusalsNameTheFileWithTheSystemsMessage) {
     // A file where the folder should be, and a folder where the entry should be: both fail
     // whatever the user's privileges.
     writeFile(dir.file("config/autostart"), "not a folder");
     XdgAutostartItem item("quillet.desktop", program);
     QString error;
     EXPECT_FALSE(item.setEnabled(true, &error));
-    EXPECT_EQ(error, QString::fromLocal8Bit(std::strerror(ENOTDIR)));
+    EXPECT_EQ(error, userEntry() + ": " + QString::fromLocal8Bit(std::strerror(ENOTDIR)));
     EXPECT_EQ(item.status(), Status::notRegistered);
 
     QFile::remove(dir.file("config/autostart"));
     QDir().mkpath(userEntry() + "/inside");
     EXPECT_FALSE(item.setEnabled(false, &error));
-    EXPECT_EQ(error, QString::fromLocal8Bit(std::strerror(EISDIR)));
+    EXPECT_EQ(error, userEntry() + ": " + QString::fromLocal8Bit(std::strerror(EISDIR)));
 }
 
 }  // namespace

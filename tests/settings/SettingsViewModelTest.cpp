@@ -206,21 +206,23 @@ TEST_F(SettingsViewModelTest, TheToggleShowsWhatTheSystemSettledOn) {
     SettingsViewModel model = makeModel();
     EXPECT_TRUE(model.isAutoLaunchEnabled());
 
-    loginItem.refusal = "Permission denied";
+    loginItem.refusal = "/home/u/.config/autostart/quillet.desktop: Permission denied";
     model.setAutoLaunchEnabled(false);
-    EXPECT_EQ(model.errorMessage(), "Permission denied");
+    EXPECT_EQ(model.autoLaunchError(),
+              qtTrId("AUTO_LAUNCH_DISABLE_FAILED") + '\n' + loginItem.refusal);
+    EXPECT_TRUE(model.errorMessage().isEmpty()) << "the hot keys' error is not the login item's";
     EXPECT_TRUE(model.isAutoLaunchEnabled()) << "the refused change left the item on";
 
     loginItem.refusal.clear();
     model.setAutoLaunchEnabled(false);
-    EXPECT_TRUE(model.errorMessage().isEmpty());
+    EXPECT_TRUE(model.autoLaunchError().isEmpty());
     EXPECT_FALSE(model.isAutoLaunchEnabled());
 
     // Accepted but held for approval: off, without an error.
     loginItem.statusAfterEnabling = LoginItem::Status::requiresApproval;
     model.setAutoLaunchEnabled(true);
     EXPECT_FALSE(model.isAutoLaunchEnabled());
-    EXPECT_TRUE(model.errorMessage().isEmpty());
+    EXPECT_TRUE(model.autoLaunchError().isEmpty());
 
     loginItem.current = LoginItem::Status::enabled;  // changed in the desktop's own settings
     EXPECT_FALSE(model.isAutoLaunchEnabled());

@@ -9,6 +9,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <cstdlib>
 #include <vector>
 
 #include "fakes/ManualClock.h"
@@ -101,17 +102,25 @@ TEST_F(SettingsViewTest, EscapeOrAnotherRowsRecordingCancelsWithoutAChange) {
     EXPECT_FALSE(view.errorLabel()->isVisible());
 }
 
-TEST_F(SettingsViewTest, ARefusedLoginItemLeavesTheToggleOffWithTheSystemsMessage) {
-    settings.loginItem.refusal = "Permission denied";
+TEST_F(SettingsViewTest, ARefusedLoginItemLeavesTheToggleOffWithItsMessageBesideIt) {
+    settings.loginItem.refusal = "/home/u/.config/autostart/quillet.desktop: Permission denied";
     view.autoLaunchToggle()->click();
     EXPECT_FALSE(view.autoLaunchToggle()->isChecked());
-    EXPECT_EQ(view.errorLabel()->text(), "Permission denied");
-    EXPECT_TRUE(view.errorLabel()->isVisible());
+    QLabel* message = view.autoLaunchErrorLabel();
+    EXPECT_TRUE(message->isVisible());
+    EXPECT_TRUE(message->text().startsWith(qtTrId("AUTO_LAUNCH_ENABLE_FAILED")));
+    EXPECT_TRUE(message->text().endsWith(settings.loginItem.refusal));
+    EXPECT_EQ(message->parentWidget(), view.autoLaunchToggle()->parentWidget())
+        << "in the toggle's group";
+    EXPECT_LT(std::abs(message->geometry().top() - view.autoLaunchToggle()->geometry().bottom()),
+              message->fontMetrics().height())
+        << "right under the toggle";
+    EXPECT_FALSE(view.errorLabel()->isVisible()) << "not under the hot keys";
 
     settings.loginItem.refusal.clear();
     view.autoLaunchToggle()->click();
     EXPECT_TRUE(view.autoLaunchToggle()->isChecked());
-    EXPECT_FALSE(view.errorLabel()->isVisible());
+    EXPECT_FALSE(message->isVisible());
 }
 
 TEST_F(SettingsViewTest, ACheckDisablesItsButtonThenTheMessageSheetClosesOnReturn) {
@@ -148,11 +157,29 @@ TEST_F(SettingsViewTest, TheUpdateFaceShowsBothVersionsAndOpensTheDownloadPage) 
     ASSERT_NE(shown->notesBox(), nullptr);
     EXPECT_LE(shown->notesBox()->height(), UpdateResultView::notesMaxHeight);
     EXPECT_TRUE(shown->notesBox()->verticalScrollBar()->maximum() > 0) << "long notes scroll";
+    ASSERT_NE(shown->notesMoreLink(), nullptr) << "40 lines are more than the sheet shows";
+    EXPECT_TRUE(shown->notesMoreLink()->text().contains(
+        SettingsViewModel::appDownloadPageURL().toString(QUrl::FullyEncoded)));
+    shown->notesMoreLink()->linkActivated(shown->notesMoreLink()->text());
+    ASSERT_EQ(catcher.opened.size(), 1u);
+    catcher.opened.clear();
+    settings.model.checkForUpdates();
+    settings.updates.answer(test::release("1.3.0", QString("line\n").repeated(40)));
+    shown = sheet();
+    ASSERT_NE(shown, nullptr);
 
     QTest::mouseClick(shown->downloadButton(), Qt::LeftButton);
     QDesktopServices::unsetUrlHandler("https");
     ASSERT_EQ(catcher.opened.size(), 1u);
     EXPECT_EQ(catcher.opened[0], SettingsViewModel::appDownloadPageURL());
+    EXPECT_TRUE(test::waitUntil([this] { return !settings.model.isShowingUpdateResult(); }));
+
+    // Notes that fit are shown whole, with no link to the rest.
+    settings.model.checkForUpdates();
+    settings.updates.answer(test::release("1.3.0", "Fixes."));
+    ASSERT_NE(sheet(), nullptr);
+    EXPECT_EQ(sheet()->notesMoreLink(), nullptr);
+    sheet()->reject();
     EXPECT_TRUE(test::waitUntil([this] { return !settings.model.isShowingUpdateResult(); }));
 
     // No description: no notes box.

@@ -21,8 +21,9 @@ namespace {
 // A desktop entry is a few hundred bytes; anything bigger is not ours to read in full.
 constexpr qint64 maxEntrySize = 64 * 1024;
 
-QString systemMessage(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
+// "<path>: <the system's message>", so the user knows which file to look at.
+QString systemMessage(const QString& path, int error) {
+    return path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
 }
 
 QString configHome() {
@@ -139,7 +140,7 @@ bool makePath(const QString& path, QString* error) {
         partial += u'/' + part;
         const QByteArray native = QFile::encodeName(partial);
         if (::mkdir(native.constData(), 0700) == 0 || errno == EEXIST) continue;
-        if (error) *error = systemMessage(errno);
+        if (error) *error = systemMessage(partial, errno);
         return false;
     }
     return true;
@@ -181,7 +182,7 @@ bool XdgAutostartItem::setEnabled(bool enabled, QString* error) {
     if (!systemEntryPath().isEmpty()) return writeEntry(true, error);
     const QByteArray path = QFile::encodeName(userEntryPath());
     if (::unlink(path.constData()) == 0 || errno == ENOENT) return true;
-    if (error) *error = systemMessage(errno);
+    if (error) *error = systemMessage(userEntryPath(), errno);
     return false;
 }
 
@@ -202,8 +203,9 @@ bool XdgAutostartItem::writeEntry(bool hidden, QString* error) {
     const QByteArray target = QFile::encodeName(userEntryPath());
     const QByteArray temporary = target + ".tmp";
     const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // Failures name the entry, not the temporary file the user never sees.
     if (fd < 0) {
-        if (error) *error = systemMessage(errno);
+        if (error) *error = systemMessage(userEntryPath(), errno);
         return false;
     }
     int failure = 0;
@@ -214,7 +216,7 @@ bool XdgAutostartItem::writeEntry(bool hidden, QString* error) {
     if (failure == 0 && ::rename(temporary.constData(), target.constData()) != 0) failure = errno;
     if (failure == 0) return true;
     ::unlink(temporary.constData());
-    if (error) *error = systemMessage(failure);
+    if (error) *error = systemMessage(userEntryPath(), failure);
     return false;
 }
 
