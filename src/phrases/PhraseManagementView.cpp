@@ -90,7 +90,7 @@ PhraseManagementView::PhraseManagementView(StorageContext& context, FileChooser&
     splitter->setSizes({220, 580});
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(splitter);
+    layout->addWidget(splitter, 1);
     m_importBar = new PhraseImportBar(this);
     layout->addWidget(m_importBar);
 
