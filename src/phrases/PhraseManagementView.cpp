@@ -313,12 +313,18 @@ void PhraseManagementView::startImport(const std::shared_ptr<PhraseCategory>& ca
     // leaves half a file imported nor keeps the window alive.
     StorageContext& context = m_library->context();
     auto* import = new PhraseImport(context, category, path, {}, &context);
-    connect(import, &PhraseImport::stageChanged, import, [import](PhraseImport::Stage stage) {
-        if (stage == PhraseImport::Stage::Done) import->deleteLater();
-    });
-    connect(import, &QObject::destroyed, this, [this] {
+    // The list shows the imported rows by the time the progress strip goes.
+    auto ended = [this] {
         m_importAction->setEnabled(true);
         m_phrases->setRefreshHeld(false);
+    };
+    connect(import, &PhraseImport::stageChanged, this, [ended](PhraseImport::Stage stage) {
+        if (stage == PhraseImport::Stage::Done) ended();
+    });
+    connect(import, &QObject::destroyed, this, ended);
+    // Also when this window has gone.
+    connect(import, &PhraseImport::stageChanged, import, [import](PhraseImport::Stage stage) {
+        if (stage == PhraseImport::Stage::Done) import->deleteLater();
     });
     connect(import, &PhraseImport::failed, this, [this](const QString& message) {
         showMessage(message);
