@@ -461,6 +461,33 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
     <message id="RELEASE_NOTES_MORE_LINK">
         <source>Read the full notes on the download page</source>
         <translation>Read the full notes on the download page</translation>
+    <message id="PHRASE_CSV_TOO_MANY_ROWS">
+        <source>「%1」には %L2 件を超える定型文があるため取り込めません。何も取り込んでいません。</source>
+        <translation>“%1” holds more than %L2 phrases, more than one import takes; nothing was imported.</translation>
+    </message>
+    <message id="PHRASE_CSV_FIELD_TOO_LONG">
+        <source>「%1」の %L2 行目の項目が %3 MiB を超えているため取り込めません。何も取り込んでいません。</source>
+        <translation>A field of the record on line %L2 of “%1” is longer than %3 MiB, the most a phrase may hold; nothing was imported.</translation>
+    </message>
+    <message id="PHRASE_CSV_UNCLOSED_QUOTE">
+        <source>「%1」の %L2 行目で始まる引用符 (") が閉じられていません。何も取り込んでいません。</source>
+        <translation>The quote (") that opens on line %L2 of “%1” is never closed; nothing was imported.</translation>
+    </message>
+    <message id="PHRASE_CSV_NO_ROWS">
+        <source>「%1」には取り込める定型文がありません。1 行目に「title,body」、2 行目から 1 行に 1 件ずつ書いてください。</source>
+        <translation>“%1” holds no phrases to import. Write “title,body” on the first line, then one phrase per line.</translation>
+    </message>
+    <message id="PHRASE_IMPORT_READING">
+        <source>「%1」を読み込んでいます…</source>
+        <translation>Reading “%1”…</translation>
+    </message>
+    <message id="PHRASE_IMPORT_WRITING">
+        <source>定型文を取り込んでいます (%L1 / %L2 件)…</source>
+        <translation>Importing phrases (%L1 of %L2)…</translation>
+    </message>
+    <message id="QUICK_PHRASE_MORE">
+        <source>さらに表示…</source>
+        <translation>More…</translation>
     </message>
 </context>
 </TS>

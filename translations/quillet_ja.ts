@@ -454,6 +454,33 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
     <message id="RELEASE_NOTES_MORE_LINK">
         <source>Read the full notes on the download page</source>
         <translation>更新内容の全文はダウンロードページで</translation>
+    <message id="PHRASE_CSV_TOO_MANY_ROWS">
+        <source>「%1」には %L2 件を超える定型文があるため取り込めません。何も取り込んでいません。</source>
+        <translation>「%1」には %L2 件を超える定型文があるため取り込めません。何も取り込んでいません。</translation>
+    </message>
+    <message id="PHRASE_CSV_FIELD_TOO_LONG">
+        <source>「%1」の %L2 行目の項目が %3 MiB を超えているため取り込めません。何も取り込んでいません。</source>
+        <translation>「%1」の %L2 行目の項目が %3 MiB を超えているため取り込めません。何も取り込んでいません。</translation>
+    </message>
+    <message id="PHRASE_CSV_UNCLOSED_QUOTE">
+        <source>「%1」の %L2 行目で始まる引用符 (") が閉じられていません。何も取り込んでいません。</source>
+        <translation>「%1」の %L2 行目で始まる引用符 (") が閉じられていません。何も取り込んでいません。</translation>
+    </message>
+    <message id="PHRASE_CSV_NO_ROWS">
+        <source>「%1」には取り込める定型文がありません。1 行目に「title,body」、2 行目から 1 行に 1 件ずつ書いてください。</source>
+        <translation>「%1」には取り込める定型文がありません。1 行目に「title,body」、2 行目から 1 行に 1 件ずつ書いてください。</translation>
+    </message>
+    <message id="PHRASE_IMPORT_READING">
+        <source>「%1」を読み込んでいます…</source>
+        <translation>「%1」を読み込んでいます…</translation>
+    </message>
+    <message id="PHRASE_IMPORT_WRITING">
+        <source>定型文を取り込んでいます (%L1 / %L2 件)…</source>
+        <translation>定型文を取り込んでいます (%L1 / %L2 件)…</translation>
+    </message>
+    <message id="QUICK_PHRASE_MORE">
+        <source>さらに表示…</source>
+        <translation>さらに表示…</translation>
     </message>
 </context>
 </TS>

@@ -56,7 +56,8 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     m_quickMenuService = std::make_unique<QuickMenuService>(
         *m_viewModel, *m_pasteActionService, *m_appFocusService, *m_panelCoordinator);
     m_quickPhraseMenuService = std::make_unique<QuickPhraseMenuService>(
-        *m_storageService, *m_pasteActionService, *m_appFocusService, *m_clipboardMonitor);
+        *m_storageService, *m_pasteActionService, *m_appFocusService, *m_clipboardMonitor,
+        [this](const QUuid& category) { m_panelCoordinator->showManagementWindow(category); });
 
     m_tray = std::make_unique<TrayMenu>(TrayMenu::Actions{
         .showQuickMenu = [this] { m_quickMenuService->showMenu(); },

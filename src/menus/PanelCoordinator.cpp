@@ -97,7 +97,7 @@ void PanelCoordinator::showSettingsWindow() {
     m_settingsWindow->activateWindow();
 }
 
-void PanelCoordinator::showManagementWindow() {
+void PanelCoordinator::showManagementWindow(const QUuid& category) {
     if (!m_managementWindow) {
         auto* window = new PhraseManagementView(m_phraseContext, m_fileChooser);
         window->setAttribute(Qt::WA_DeleteOnClose);
@@ -108,6 +108,9 @@ void PanelCoordinator::showManagementWindow() {
         window->installEventFilter(this);
         m_managementWindow = window;
     }
+    if (auto* view = qobject_cast<PhraseManagementView*>(m_managementWindow.data());
+        view && !category.isNull())
+        view->selectCategory(category);
     m_managementWindow->show();
     m_managementWindow->raise();
     m_managementWindow->activateWindow();

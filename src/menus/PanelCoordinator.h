@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <QUuid>
 #include <QWidget>
 #include <memory>
 #include <optional>
@@ -43,7 +44,8 @@ public:
     void prepareSearchPanel();
     void handleSelection(const std::shared_ptr<ClipItem>& clip);
     void showSettingsWindow();
-    void showManagementWindow();
+    // With a category, the window shows that one.
+    void showManagementWindow(const QUuid& category = {});
 
     // The panel window, or null before the first show.
     QWidget* searchPanel() const { return m_searchPanel.get(); }

@@ -7,14 +7,20 @@
 #include "paste/PasteSequence.h"
 #include "store/PhraseCategory.h"
 #include "store/PhraseItem.h"
+#include "store/StorageContext.h"
 #include "store/StorageService.h"
 
 namespace quillet {
 
 QuickPhraseMenuService::QuickPhraseMenuService(StorageService& storage, PasteActionService& paste,
                                                AppFocusService& focus, ClipboardMonitor& monitor,
-                                               QObject* parent)
-    : QObject(parent), m_storage(storage), m_paste(paste), m_focus(focus), m_monitor(monitor) {}
+                                               ShowCategory showCategory, QObject* parent)
+    : QObject(parent),
+      m_storage(storage),
+      m_paste(paste),
+      m_focus(focus),
+      m_monitor(monitor),
+      m_showCategory(std::move(showCategory)) {}
 
 QuickPhraseMenuService::~QuickPhraseMenuService() = default;
 
@@ -43,7 +49,14 @@ QMenu* QuickPhraseMenuService::buildMenu() {
 void QuickPhraseMenuService::fillSubmenu(QMenu* submenu,
                                          const std::shared_ptr<PhraseCategory>& category) {
     if (!submenu->isEmpty()) return;
-    const auto phrases = category->sortedItems();
+    // Only the phrases shown are read: one more tells whether there are more.
+    const FetchDescriptor firstPhrases{
+        Predicate::equals(QStringLiteral("category"), category->id().toString(QUuid::WithoutBraces)),
+        {SortKey{QStringLiteral("sortOrder")}, SortKey{QStringLiteral("rowid")}},
+        maxPhrasesPerCategory + 1};
+    auto phrases = m_storage.context().fetchPhrases(firstPhrases);
+    const bool hasMore = phrases.size() > size_t(maxPhrasesPerCategory);
+    if (hasMore) phrases.resize(size_t(maxPhrasesPerCategory));
     if (phrases.empty()) {
         //% "項目なし"
         submenu->addAction(qtTrId("EMPTY_CATEGORY"))->setEnabled(false);
@@ -59,6 +72,14 @@ void QuickPhraseMenuService::fillSubmenu(QMenu* submenu,
         actions.append(action);
     }
     submenu->addActions(actions);
+    if (hasMore && m_showCategory) {
+        submenu->addSeparator();
+        //% "さらに表示…"
+        QAction* more = submenu->addAction(qtTrId("QUICK_PHRASE_MORE"));
+        more->setObjectName(QStringLiteral("morePhrases"));
+        connect(more, &QAction::triggered, this,
+                [this, id = category->id()] { m_showCategory(id); });
+    }
 }
 
 void QuickPhraseMenuService::showMenu() {

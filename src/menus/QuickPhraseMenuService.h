@@ -2,6 +2,8 @@
 
 #include <QMenu>
 #include <QObject>
+#include <QUuid>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -21,9 +23,15 @@ class StorageService;
 class QuickPhraseMenuService : public QObject {
     Q_OBJECT
 public:
+    // Opens the phrase window on a category: where "More…" leads.
+    using ShowCategory = std::function<void(const QUuid& category)>;
+    // A menu of thousands of entries takes seconds to lay out and fills more than a screen:
+    // past this, a category's submenu ends in "More…" instead.
+    static constexpr int maxPhrasesPerCategory = 300;
+
     QuickPhraseMenuService(StorageService& storage, PasteActionService& paste,
                            AppFocusService& focus, ClipboardMonitor& monitor,
-                           QObject* parent = nullptr);
+                           ShowCategory showCategory = {}, QObject* parent = nullptr);
     ~QuickPhraseMenuService() override;
 
     void showMenu();
@@ -38,6 +46,7 @@ private:
     PasteActionService& m_paste;
     AppFocusService& m_focus;
     ClipboardMonitor& m_monitor;
+    ShowCategory m_showCategory;
     std::unique_ptr<QMenu> m_menu;
     // The phrases of the current menu's opened submenus; entries carry their index into it.
     std::vector<std::shared_ptr<PhraseItem>> m_phrases;

@@ -6,20 +6,79 @@
 
 namespace quillet::PhraseCSVFile {
 
-ReadResult read(const QString& path, qint64 limit) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {ReadResult::Status::Unreadable, {}, file.errorString()};
-    // Read one byte past the limit: the size of a pipe or special file is not known before.
-    const QByteArray bytes = file.read(limit + 1);
-    if (file.error() != QFileDevice::NoError)
-        return {ReadResult::Status::Unreadable, {}, file.errorString()};
-    if (bytes.size() > limit) return {ReadResult::Status::TooLarge, {}, {}};
+namespace {
 
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError()) return {ReadResult::Status::NotUtf8, {}, {}};
-    return {ReadResult::Status::Ok, std::move(text), {}};
+// Small enough that a cancel or a limit is noticed at once, large enough to read quickly.
+constexpr qint64 pieceBytes = 256 * 1024;
+
+// The length of `bytes` without a UTF-8 sequence cut off at its end.
+qsizetype completeLength(QByteArrayView bytes) {
+    const qsizetype size = bytes.size();
+    for (qsizetype back = 1; back <= 4 && back <= size; ++back) {
+        const auto byte = uchar(bytes[size - back]);
+        if ((byte & 0xC0) == 0x80) continue;  // a continuation byte: look further back
+        const qsizetype length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return length > back ? size - back : size;
+    }
+    return size;
+}
+
+ParseResult failure(ParseResult::Status status, qsizetype line = 0) {
+    return {status, {}, {}, line};
+}
+
+}  // namespace
+
+ParseResult parse(const QString& path, const Limits& limits, Progress* progress) {
+    using Status = ParseResult::Status;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {Status::Unreadable, {}, file.errorString(), 0};
+    if (!file.isSequential()) {
+        if (file.size() > limits.maxBytes) return failure(Status::TooLarge);
+        if (progress) progress->totalBytes = file.size();
+    }
+
+    PhraseCSVParser parser(limits.parser);
+    // Pieces are decoded alone; a sequence cut at the end of one waits for the next. A
+    // byte-order mark is left to the parser, which drops it at the very start only.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInitialBom);
+    QByteArray buffer;
+    qint64 total = 0;
+    for (;;) {
+        if (progress && progress->cancelled) return failure(Status::Cancelled);
+        const qsizetype carried = buffer.size();
+        buffer.resize(carried + pieceBytes);
+        const qint64 got = file.read(buffer.data() + carried, pieceBytes);
+        if (got < 0) return {Status::Unreadable, {}, file.errorString(), 0};
+        buffer.resize(carried + got);
+        if (got == 0) break;
+        // The size of a pipe or special file is not known before: count what it gives.
+        total += got;
+        if (total > limits.maxBytes) return failure(Status::TooLarge);
+        if (progress) progress->bytesRead = total;
+        const qsizetype complete = completeLength(buffer);
+        const QString text = decoder.decode(QByteArrayView(buffer.constData(), complete));
+        if (decoder.hasError()) return failure(Status::NotUtf8);
+        buffer.remove(0, complete);
+        if (!parser.feed(text)) break;
+    }
+    if (parser.error() == PhraseCSVParser::Error::None) {
+        if (!buffer.isEmpty()) return failure(Status::NotUtf8);  // cut off by the end
+        parser.finish();
+    }
+    switch (parser.error()) {
+        case PhraseCSVParser::Error::None:
+            break;
+        case PhraseCSVParser::Error::TooManyRows:
+            return failure(Status::TooManyRows, parser.errorLine());
+        case PhraseCSVParser::Error::FieldTooLong:
+            return failure(Status::FieldTooLong, parser.errorLine());
+        case PhraseCSVParser::Error::UnclosedQuote:
+            return failure(Status::UnclosedQuote, parser.errorLine());
+    }
+    if (parser.rows().empty()) return failure(Status::NoRows);
+    return {Status::Ok, parser.takeRows(), {}, 0};
 }
 
 QString write(const QString& path, const QString& text) {

@@ -1,23 +1,57 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
+#include <vector>
+
+#include "phrases/PhraseCSVParser.h"
+#include "phrases/PhraseCSVService.h"
 
 namespace quillet {
 
-// Whole-file reads and atomic writes of phrase files, with the reason when they fail.
+// Reads and atomic writes of phrase files, with the reason when they fail.
 namespace PhraseCSVFile {
 
-// Phrase files are read whole; anything larger is refused rather than loaded.
+// No phrase file is read past this; a larger one is refused, unread when its size is known.
 constexpr qint64 maxBytes = 64LL * 1024 * 1024;
+// A file of more phrases, or with a longer field, is refused whole.
+constexpr qsizetype maxRows = 100'000;
+constexpr qsizetype maxFieldBytes = 1024 * 1024;
 
-struct ReadResult {
-    enum class Status { Ok, Unreadable, TooLarge, NotUtf8 };
-    Status status = Status::Ok;
-    QString text;    // the decoded text when Ok
-    QString reason;  // the system's reason when Unreadable
+struct Limits {
+    qint64 maxBytes = PhraseCSVFile::maxBytes;
+    PhraseCSVParser::Limits parser{maxRows, maxFieldBytes};
 };
 
-ReadResult read(const QString& path, qint64 limit = maxBytes);
+struct ParseResult {
+    enum class Status {
+        Ok,
+        Unreadable,
+        TooLarge,
+        NotUtf8,
+        TooManyRows,
+        FieldTooLong,
+        UnclosedQuote,
+        NoRows,  // empty, or a header alone
+        Cancelled
+    };
+    Status status = Status::Ok;
+    std::vector<PhraseRow> rows;  // every row when Ok, none otherwise
+    QString reason;               // the system's reason when Unreadable
+    qsizetype line = 0;           // where a field too long or an unclosed quote begins
+};
+
+// What a reader reports while it works; both may be read from another thread.
+struct Progress {
+    std::atomic<qint64> bytesRead{0};
+    std::atomic<qint64> totalBytes{-1};  // -1 while unknown (a pipe)
+    std::atomic<bool> cancelled{false};
+};
+
+// Reads and parses the file piece by piece, stopping at the first limit passed, so that
+// neither a huge file nor a huge field is ever held whole. Safe on any thread.
+ParseResult parse(const QString& path, const Limits& limits = {}, Progress* progress = nullptr);
+
 // Encodes `text` as UTF-8 and replaces the file in one step: on failure an existing file is
 // left as it was. Returns the system's reason on failure, an empty text on success.
 QString write(const QString& path, const QString& text);

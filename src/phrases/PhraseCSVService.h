@@ -33,7 +33,8 @@ public:
     QString generateTemplate() const;
     // The rows of `text` that qualify for import, in file order. LF, CR and CR LF end a
     // record; a first row titled "title" is the header and skipped; a leading byte-order
-    // mark is ignored.
+    // mark is ignored. A record whose quote is never closed is left out (PhraseCSVParser
+    // tells why).
     static std::vector<PhraseRow> parseCSV(const QString& text);
 };
 

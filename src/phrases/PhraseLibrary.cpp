@@ -74,10 +74,18 @@ void PhraseLibrary::reorderPhrases(const std::vector<std::shared_ptr<PhraseItem>
 void PhraseLibrary::importRows(const std::shared_ptr<PhraseCategory>& category,
                                const std::vector<PhraseRow>& rows) {
     if (!category) return;
-    const auto orders =
-        PhraseOrdering::importedSortOrders(category->items(), qsizetype(rows.size()));
-    for (size_t i = 0; i < rows.size(); ++i) {
-        auto phrase = std::make_shared<PhraseItem>(rows[i].title, rows[i].body, orders[i]);
+    appendRows(category, rows.data(), qsizetype(rows.size()), firstImportedSortOrder(category));
+}
+
+qint64 PhraseLibrary::firstImportedSortOrder(const std::shared_ptr<PhraseCategory>& category) {
+    return category ? PhraseOrdering::importedSortOrders(category->items(), 1).front() : 0;
+}
+
+void PhraseLibrary::appendRows(const std::shared_ptr<PhraseCategory>& category,
+                               const PhraseRow* rows, qsizetype count, qint64 firstSortOrder) {
+    if (!category) return;
+    for (qsizetype i = 0; i < count; ++i) {
+        auto phrase = std::make_shared<PhraseItem>(rows[i].title, rows[i].body, firstSortOrder + i);
         phrase->setCategory(category);
         m_context.insert(phrase);
     }

@@ -44,6 +44,11 @@ public:
     // Appends the rows after the category's phrases, in file order, in one save.
     void importRows(const std::shared_ptr<PhraseCategory>& category,
                     const std::vector<PhraseRow>& rows);
+    // The sortOrder the first of a file's rows gets in that category.
+    qint64 firstImportedSortOrder(const std::shared_ptr<PhraseCategory>& category);
+    // Appends `count` rows numbered from `firstSortOrder`, in one save: one slice of an import.
+    void appendRows(const std::shared_ptr<PhraseCategory>& category, const PhraseRow* rows,
+                    qsizetype count, qint64 firstSortOrder);
 
     // `list` with the entries at `rows` moved before `destination`, as a list view's drag does.
     template <class T>

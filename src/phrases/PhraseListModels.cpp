@@ -107,7 +107,14 @@ void PhraseListModel::setCategory(std::shared_ptr<PhraseCategory> category) {
     refresh();
 }
 
+void PhraseListModel::setRefreshHeld(bool held) {
+    if (held == m_refreshHeld) return;
+    m_refreshHeld = held;
+    if (!held) refresh();
+}
+
 void PhraseListModel::refresh() {
+    if (m_refreshHeld) return;
     replaceEntries(m_phrases,
                    m_category && !m_category->isDeleted()
                        ? m_category->sortedItems()

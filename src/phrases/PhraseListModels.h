@@ -81,9 +81,13 @@ public:
 
     std::shared_ptr<PhraseItem> phrase(int row) const;
     void refresh();
+    // While held, saves do not reload the list (an import saves in many small slices, and
+    // each reload reads the whole category); letting go reloads once.
+    void setRefreshHeld(bool held);
 
 private:
     PhraseLibrary& m_library;
+    bool m_refreshHeld = false;
     std::shared_ptr<PhraseCategory> m_category;
     std::vector<std::shared_ptr<PhraseItem>> m_phrases;
 };

@@ -17,6 +17,8 @@
 #include "phrases/PhraseCSVFile.h"
 #include "phrases/PhraseCSVService.h"
 #include "phrases/PhraseEditors.h"
+#include "phrases/PhraseImport.h"
+#include "phrases/PhraseImportBar.h"
 #include "phrases/PhraseLibrary.h"
 #include "phrases/PhraseListModels.h"
 #include "phrases/PhraseRowDelegate.h"
@@ -24,6 +26,7 @@
 #include "platform/Logging.h"
 #include "store/PhraseCategory.h"
 #include "store/PhraseItem.h"
+#include "store/StorageContext.h"
 
 namespace quillet {
 
@@ -87,7 +90,9 @@ PhraseManagementView::PhraseManagementView(StorageContext& context, FileChooser&
     splitter->setSizes({220, 580});
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(splitter);
+    layout->addWidget(splitter, 1);
+    m_importBar = new PhraseImportBar(this);
+    layout->addWidget(m_importBar);
 
     connect(m_categories, &QAbstractItemModel::modelReset, this,
             &PhraseManagementView::categoriesReset);
@@ -152,7 +157,7 @@ QWidget* PhraseManagementView::buildDetail() {
     m_csvMenu = new QMenu(this);
     m_csvMenu->setObjectName(QStringLiteral("csvMenu"));
     //% "CSVインポート..."
-    m_csvMenu->addAction(qtTrId("PHRASE_CSV_IMPORT"), this, &PhraseManagementView::importPhrases);
+    m_importAction = m_csvMenu->addAction(qtTrId("PHRASE_CSV_IMPORT"), this, &PhraseManagementView::importPhrases);
     //% "CSVエクスポート..."
     m_csvMenu->addAction(qtTrId("PHRASE_CSV_EXPORT"), this, &PhraseManagementView::exportPhrases);
     m_csvMenu->addSeparator();
@@ -293,34 +298,41 @@ void PhraseManagementView::popUp(QMenu* menu, QListView* list, const QPoint& pos
 
 void PhraseManagementView::importPhrases() {
     const auto category = selectedCategory();
-    if (!category) return;
+    if (!category || m_importBar->isFollowing()) return;
     QPointer<PhraseManagementView> self(this);
     m_fileChooser.chooseCSVToOpen(
         this, dialogCaption(qtTrId("PHRASE_CSV_IMPORT")), [self, category](const QString& path) {
-            if (!self || category->isDeleted()) return;
-            const auto file = PhraseCSVFile::read(path);
-            using Status = PhraseCSVFile::ReadResult::Status;
-            switch (file.status) {
-                case Status::Ok:
-                    self->m_library->importRows(category, PhraseCSVService::parseCSV(file.text));
-                    return;
-                case Status::Unreadable:
-                    //% "「%1」を読み込めませんでした: %2"
-                    self->showFailure(
-                        qtTrId("PHRASE_CSV_READ_FAILED").arg(shownPath(path), file.reason));
-                    return;
-                case Status::TooLarge:
-                    //% "「%1」は %2 MB を超えているため読み込めません。何も取り込んでいません。"
-                    self->showFailure(qtTrId("PHRASE_CSV_TOO_LARGE")
-                                          .arg(shownPath(path))
-                                          .arg(PhraseCSVFile::maxBytes / (1024 * 1024)));
-                    return;
-                case Status::NotUtf8:
-                    //% "「%1」は UTF-8 のテキストではありません。何も取り込んでいません。"
-                    self->showFailure(qtTrId("PHRASE_CSV_NOT_UTF8").arg(shownPath(path)));
-                    return;
-            }
+            if (!self || category->isDeleted() || self->m_importBar->isFollowing()) return;
+            self->startImport(category, path);
         });
+}
+
+void PhraseManagementView::startImport(const std::shared_ptr<PhraseCategory>& category,
+                                       const QString& path) {
+    // The import belongs to the store, not the window: closing the window midway neither
+    // leaves half a file imported nor keeps the window alive.
+    StorageContext& context = m_library->context();
+    auto* import = new PhraseImport(context, category, path, {}, &context);
+    // The list shows the imported rows by the time the progress strip goes.
+    auto ended = [this] {
+        m_importAction->setEnabled(true);
+        m_phrases->setRefreshHeld(false);
+    };
+    connect(import, &PhraseImport::stageChanged, this, [ended](PhraseImport::Stage stage) {
+        if (stage == PhraseImport::Stage::Done) ended();
+    });
+    connect(import, &QObject::destroyed, this, ended);
+    // Also when this window has gone.
+    connect(import, &PhraseImport::stageChanged, import, [import](PhraseImport::Stage stage) {
+        if (stage == PhraseImport::Stage::Done) import->deleteLater();
+    });
+    connect(import, &PhraseImport::failed, this, [this](const QString& message) {
+        showMessage(message);
+    });
+    m_importAction->setEnabled(false);
+    m_phrases->setRefreshHeld(true);
+    m_importBar->follow(import);
+    import->start();
 }
 
 void PhraseManagementView::exportPhrases() {
@@ -354,6 +366,10 @@ void PhraseManagementView::saveTemplate() {
 
 void PhraseManagementView::showFailure(const QString& message) {
     qCWarning(lcPhrases).noquote() << message;
+    showMessage(message);
+}
+
+void PhraseManagementView::showMessage(const QString& message) {
     auto* box = new QMessageBox(QMessageBox::Warning, window()->windowTitle(), message,
                                 QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("csvFailure"));

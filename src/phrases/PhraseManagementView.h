@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <memory>
 
+class QAction;
 class QLabel;
 class QListView;
 class QMenu;
@@ -17,6 +18,7 @@ namespace quillet {
 class CategoryListModel;
 class FileChooser;
 class PhraseCategory;
+class PhraseImportBar;
 class PhraseLibrary;
 class PhraseListModel;
 class StorageContext;
@@ -70,7 +72,11 @@ private:
     void updateDetail();
     void openSheet(QDialog* sheet);
     void popUp(QMenu* menu, QListView* list, const QPoint& pos);
+    void startImport(const std::shared_ptr<PhraseCategory>& category, const QString& path);
+    // Logged and shown.
     void showFailure(const QString& message);
+    // Shown only: for failures already logged where they happened.
+    void showMessage(const QString& message);
 
     std::unique_ptr<PhraseLibrary> m_library;
     FileChooser& m_fileChooser;
@@ -85,6 +91,8 @@ private:
     QToolButton* m_csvButton = nullptr;
     QToolButton* m_newPhraseButton = nullptr;
     QMenu* m_csvMenu = nullptr;
+    QAction* m_importAction = nullptr;
+    PhraseImportBar* m_importBar = nullptr;
     QStackedWidget* m_detail = nullptr;
     QLabel* m_detailTitle = nullptr;
 };

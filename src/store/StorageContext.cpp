@@ -282,7 +282,9 @@ std::optional<QString> StorageContext::buildQuery(Record::Entity entity,
     }
     QStringList order;
     for (const SortKey& key : descriptor.sortBy) {
-        if (!info.attributes.contains(key.attribute)) return std::nullopt;
+        // The row number breaks ties in the order records were stored.
+        if (!info.attributes.contains(key.attribute) && key.attribute != QLatin1String("rowid"))
+            return std::nullopt;
         order << QString("\"%1\" %2").arg(key.attribute, key.ascending ? "ASC" : "DESC");
     }
     if (!order.isEmpty()) sql += " ORDER BY " + order.join(", ");

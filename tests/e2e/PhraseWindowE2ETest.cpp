@@ -1,4 +1,5 @@
 #include <QFile>
+#include <functional>
 
 #include "e2e/PasteTargetFixture.h"
 
@@ -79,6 +80,74 @@ TEST_F(PhraseWindowE2E, APhraseTypedInTheWindowPastesAndCSVFilesGoInAndOut) {
     ASSERT_TRUE(waitFor([&] { return quilletWindowVisible(x); }, 5s));
     chooseInFirstSubmenu(x, {"Return"});
     ASSERT_TRUE(targetReceives("Hello there")) << "got: " << qPrintable(targetText());
+}
+
+// A file of `rows` phrases, written in large pieces.
+void writeRows(const QString& path, int rows) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QByteArray piece = "title,body\n";
+    for (int i = 0; i < rows; ++i) {
+        piece += "phrase " + QByteArray::number(i) + ",body of phrase " + QByteArray::number(i) + "\n";
+        if (piece.size() > (1 << 20)) {
+            file.write(piece);
+            piece.clear();
+        }
+    }
+    file.write(piece);
+}
+
+TEST_F(PhraseWindowE2E, HugeFilesAreRefusedOrImportedWhileTheProgramKeepsAnsweringAndTheMenuOpens) {
+    startQuilletAndTarget();
+    const QString huge = quillet.home().file("huge.csv");
+    writeRows(huge, 1'000'000);
+    const QString atCap = quillet.home().file("cap.csv");
+    writeRows(atCap, 100'000);
+    ASSERT_EQ(quillet.command("--manage-phrases"), 0);
+    ASSERT_TRUE(windowsBecome(1));
+    keys({"Tab", "space"});
+    ASSERT_TRUE(windowsBecome(2)) << "the category editor opened";
+    type("Big");
+    keys({"Tab", "Tab", "space"});
+    ASSERT_TRUE(windowsBecome(1));
+    keys({"shift+Tab", "space"});  // the new category, selected
+
+    // Every request gets its answer within a second while the file is read or saved.
+    auto answersUntil = [&](const std::function<bool()>& done) {
+        int requests = 0;
+        while (!done()) {
+            if (quillet.socketRoundTripMs(1000) < 0) return ::testing::AssertionFailure()
+                                                             << "no answer after " << requests;
+            if (++requests > 5000) return ::testing::AssertionFailure() << "never done";
+        }
+        return ::testing::AssertionSuccess() << requests;
+    };
+    auto importThroughTheMenu = [&](const QString& path) {
+        keys({"Tab", "Tab", "space", "Down", "Return"});
+        ASSERT_TRUE(windowsBecome(2)) << "the open dialog came up";
+        type(path);
+        keys({"Return"});
+    };
+
+    importThroughTheMenu(huge);
+    // Refused at the first row past the cap: a message over the window, nothing imported.
+    EXPECT_TRUE(answersUntil([&] { return visibleQuilletWindows(x) == 2; }));
+    EXPECT_EQ(quillet.phraseCount("Big"), 0);
+    keys({"Return"});
+    ASSERT_TRUE(windowsBecome(1));
+
+    keys({"shift+Tab", "shift+Tab"});  // back to the category list, as after the editor
+    importThroughTheMenu(atCap);
+    EXPECT_TRUE(answersUntil([&] { return quillet.phraseCount("Big") == 100'000; }));
+
+    keys({"alt+F4"});
+    ASSERT_TRUE(waitFor([&] { return visibleQuilletWindows(x) == 0; }, 5s));
+    ASSERT_EQ(quillet.command("--phrase-menu"), 0);
+    ASSERT_TRUE(waitFor([&] { return quilletWindowVisible(x); }, 5s));
+    keys({"Down", "Right"});
+    EXPECT_TRUE(waitFor([&] { return visibleQuilletWindows(x) == 2; }, 5s))
+        << "the category of 100,000 phrases opens as a submenu";
+    keys({"Escape", "Escape"});
 }
 
 }  // namespace

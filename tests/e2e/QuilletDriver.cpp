@@ -183,6 +183,14 @@ QList<QPair<QString, QString>> QuilletDriver::phrases(const QString& category) c
     return result;
 }
 
+qsizetype QuilletDriver::phraseCount(const QString& category) const {
+    const auto rows = readRows(storePath(),
+                               "SELECT count(*) FROM PhraseItem WHERE category = (SELECT id FROM "
+                               "PhraseCategory WHERE name = ? LIMIT 1)",
+                               category);
+    return rows.isEmpty() ? 0 : rows.first().first().toLongLong();
+}
+
 void QuilletDriver::storeSetting(const QString& key, const QByteArray& value) {
     QSettings settings(m_home.file("config/quillet/quillet.ini"), QSettings::IniFormat);
     settings.setValue(key, value);

@@ -40,6 +40,8 @@ public:
                            const QList<QPair<QString, QString>>& phrases);
     // The phrases (title, body) of the first category of that name, by sortOrder.
     QList<QPair<QString, QString>> phrases(const QString& category) const;
+    // How many phrases that category holds, without reading them.
+    qsizetype phraseCount(const QString& category) const;
     // Writes a raw settings value as the program stores it.
     void storeSetting(const QString& key, const QByteArray& value);
 

@@ -47,7 +47,9 @@ protected:
     }
 
     QuickMenuService history{model, paste, focus, *coordinator};
-    QuickPhraseMenuService phrases{*storage, paste, focus, monitor};
+    QList<QUuid> shownCategories;
+    QuickPhraseMenuService phrases{*storage, paste, focus, monitor,
+                                   [this](const QUuid& id) { shownCategories << id; }};
 };
 
 TEST_F(MenuTest, EmptyHistoryShowsADisabledEntryAndSearch) {
@@ -234,6 +236,44 @@ TEST_F(MenuTest, ChoosingAPhrasePastesItsBodyAndLeavesTheHistoryAlone) {
     monitor.checkForChanges();
     test::drainEvents();
     EXPECT_TRUE(model.items().isEmpty()) << "a phrase never enters the history";
+}
+
+TEST_F(MenuTest, ALargeCategoryShowsItsFirstPhrasesThenMoreWhichOpensTheWindowOnIt) {
+    const int cap = QuickPhraseMenuService::maxPhrasesPerCategory;
+    auto& context = storage->context();
+    auto full = std::make_shared<PhraseCategory>("Full", 0);
+    auto large = std::make_shared<PhraseCategory>("Large", 1);
+    context.insert(full);
+    context.insert(large);
+    // Stored out of order, with ties, so the cut must follow sortOrder then the stored order.
+    for (int i = cap; i >= 0; --i) {
+        auto p = std::make_shared<PhraseItem>(QString("p%1").arg(i), "b", i / 2);
+        p->setCategory(large);
+        context.insert(p);
+    }
+    for (int i = 0; i < cap; ++i) {
+        auto p = std::make_shared<PhraseItem>(QString("f%1").arg(i), "b", i);
+        p->setCategory(full);
+        context.insert(p);
+    }
+    ASSERT_TRUE(context.save());
+
+    QMenu* menu = phrases.buildMenu();
+    const QStringList fullEntries = describe(opened(menu->actions()[0]->menu()));
+    EXPECT_EQ(fullEntries.size(), cap) << "exactly the cap: every phrase and no More";
+    EXPECT_EQ(fullEntries.last(), QString("f%1").arg(cap - 1));
+
+    QMenu* largeMenu = opened(menu->actions()[1]->menu());
+    const QStringList entries = describe(largeMenu);
+    ASSERT_EQ(entries.size(), cap + 2);
+    // Pairs share a sortOrder (p1 and p0 at 0, ...) and keep the order they were stored in.
+    EXPECT_EQ(entries.mid(0, 4), (QStringList{"p1", "p0", "p3", "p2"}));
+    EXPECT_EQ(entries[cap - 1], QString("p%1").arg(cap - 2));
+    EXPECT_EQ(entries.mid(cap), (QStringList{"---", "More…"}));
+
+    largeMenu->actions().last()->trigger();
+    EXPECT_EQ(shownCategories, QList<QUuid>{large->id()});
+    EXPECT_FALSE(pasteboard.string().has_value()) << "More pastes nothing";
 }
 
 }  // namespace

@@ -75,7 +75,7 @@ TEST(PhraseCSVServiceTest, ParsingFollowsTheQuotingAndLineBreakRules) {
         {"CR LF inside quotes stays", "t,\"x\r\ny\"", {{"t", "x\r\ny"}}},
         {"doubled quotes read as one", "\"a \"\"q\"\"\",\"b,c\"", {{"a \"q\"", "b,c"}}},
         {"a quote anywhere opens quoting and is dropped", "ab\"c,d\"e,f", {{"abc,de", "f"}}},
-        {"unterminated quote keeps the text read", "t,\"open\nstill", {{"t", "open\nstill"}}},
+        {"a record whose quote never closes is left out", "a,b\nt,\"open\nstill", {{"a", "b"}}},
         {"closing quote at the very end", "t,\"b\"", {{"t", "b"}}},
         {"only the title is trimmed", "  ,  ", {{"", "  "}}},
         {"tabs and ideographic spaces trimmed", "\t\u3000 t \u00a0,b", {{"t", "b"}}},

@@ -132,9 +132,11 @@ TEST_F(PhraseLibraryTest, AFileOverTheLimitIsRefusedUnread) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("title,body\nt,b");  // 14 bytes
     file.close();
-    using Status = PhraseCSVFile::ReadResult::Status;
-    EXPECT_EQ(PhraseCSVFile::read(path, 13).status, Status::TooLarge);
-    EXPECT_EQ(PhraseCSVFile::read(path, 14).status, Status::Ok);
+    using Status = PhraseCSVFile::ParseResult::Status;
+    PhraseCSVFile::Progress progress;
+    EXPECT_EQ(PhraseCSVFile::parse(path, {13}, &progress).status, Status::TooLarge);
+    EXPECT_EQ(progress.bytesRead, 0) << "its size alone refuses it";
+    EXPECT_EQ(PhraseCSVFile::parse(path, {14}).status, Status::Ok);
 }
 
 }  // namespace

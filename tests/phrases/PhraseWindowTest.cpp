@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QLocale>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -21,6 +22,7 @@
 #include "store/PhraseCategory.h"
 #include "store/PhraseItem.h"
 #include "store/StoreFixture.h"
+#include "support/TempDir.h"
 
 namespace quillet {
 namespace {
@@ -40,6 +42,12 @@ protected:
         for (int row = 0; row < view.phraseModel()->rowCount(); ++row)
             titles << view.phraseModel()->index(row).data().toString();
         return titles;
+    }
+    QWidget* importBar() { return view.findChild<QWidget*>("importProgress"); }
+    QAction* importAction() { return view.csvMenu()->actions().first(); }
+    // Imports run on a worker and then in slices of the event loop.
+    bool importEnds() {
+        return test::waitUntil([&] { return importBar()->isHidden(); }, std::chrono::seconds(60));
     }
     bool placeholderShown() { return view.detail()->currentIndex() == 0; }
     QMessageBox* failure() { return view.findChild<QMessageBox*>("csvFailure"); }
@@ -196,6 +204,7 @@ TEST_F(PhraseWindowTest, CSVActionsImportExportAndSaveTheTemplateThroughTheChoos
     writeFile(in, "\xef\xbb\xbftitle,body\r\nA,\"1,2\"\r\nB,\"line\nbreak\"");
     chooser.answer = in;
     view.importPhrases();
+    ASSERT_TRUE(importEnds());
     EXPECT_EQ(shownTitles(), (QStringList{"Old", "A", "B"}));
 
     const QString out = dir.file("out.csv");
@@ -222,15 +231,16 @@ TEST_F(PhraseWindowTest, CSVFailuresAreShownAndChangeNothing) {
     writeFile(latin1, "title,body\ncaf\xe9,x");
     chooser.answer = latin1;
     view.importPhrases();
-    ASSERT_NE(failure(), nullptr);
+    ASSERT_TRUE(test::waitUntil([&] { return failure() != nullptr; }));
     EXPECT_TRUE(failure()->text().contains(latin1));
     EXPECT_TRUE(failure()->text().contains("UTF-8"));
     delete failure();
     EXPECT_EQ(storage->context().fetchPhrases({}).size(), 1u);
 
+    ASSERT_TRUE(importEnds());
     chooser.answer = dir.file("missing.csv");
     view.importPhrases();
-    ASSERT_NE(failure(), nullptr);
+    ASSERT_TRUE(test::waitUntil([&] { return failure() != nullptr; }));
     EXPECT_TRUE(failure()->text().contains("missing.csv"));
     delete failure();
 
@@ -241,6 +251,66 @@ TEST_F(PhraseWindowTest, CSVFailuresAreShownAndChangeNothing) {
     ASSERT_NE(failure(), nullptr);
     EXPECT_TRUE(failure()->text().contains("below.csv"));
     EXPECT_EQ(fileBytes(existing), "keep me");
+}
+
+TEST_F(PhraseWindowTest, AnImportShowsItsProgressAndItsRowsArriveWholeAndInOrder) {
+    auto work = category("Work", {{"Old", "old"}});
+    view.selectCategory(work->id());
+    QByteArray bytes = "title,body\n";
+    for (int i = 0; i < 20'000; ++i) bytes += "t" + QByteArray::number(i) + ",body\n";
+    const QString in = dir.file("many.csv");
+    writeFile(in, bytes);
+    int resets = 0;
+    QObject::connect(view.phraseModel(), &QAbstractItemModel::modelReset, [&] { ++resets; });
+
+    chooser.answer = in;
+    view.importPhrases();
+    ASSERT_FALSE(importBar()->isHidden());
+    EXPECT_TRUE(view.findChild<QLabel*>("importStatus")->text().contains("many.csv"));
+    EXPECT_FALSE(importAction()->isEnabled()) << "one import at a time";
+    ASSERT_TRUE(importEnds());
+
+    const QStringList titles = shownTitles();
+    ASSERT_EQ(titles.size(), 20'001);
+    EXPECT_EQ(titles[0], "Old");
+    EXPECT_EQ(titles[1], "t0");
+    EXPECT_EQ(titles.last(), "t19999");
+    EXPECT_EQ(resets, 1) << "the list is read again once, not after every slice";
+    EXPECT_TRUE(importAction()->isEnabled());
+    EXPECT_EQ(failure(), nullptr);
+}
+
+TEST_F(PhraseWindowTest, ARefusedFileIsNamedWithTheRuleItBreaksAndImportsNothing) {
+    auto work = category("Work", {{"Old", "old"}});
+    view.selectCategory(work->id());
+    QByteArray manyRows = "title,body\n";
+    for (int i = 0; i <= 100'000; ++i) manyRows += "t,b\n";
+    const struct {
+        const char* file;
+        QByteArray bytes;
+        QStringList said;
+    } cases[] = {
+        {"open.csv", "title,body\na,1\nb,\"open\nc,3\n", {"open.csv", "line 3", "never closed"}},
+        {"empty.csv", "", {"empty.csv", "no phrases"}},
+        {"header.csv", "title,body\r\n", {"header.csv", "title,body"}},
+        {"rows.csv", manyRows, {"rows.csv", QLocale().toString(100'000)}},
+        {"field.csv",
+         "title,body\nt,\"" + QByteArray(1024 * 1024 + 1, 'x') + "\"",
+         {"field.csv", "line 2", "1 MiB"}},
+    };
+    for (const auto& c : cases) {
+        const QString path = dir.file(c.file);
+        writeFile(path, c.bytes);
+        chooser.answer = path;
+        view.importPhrases();
+        ASSERT_TRUE(test::waitUntil([&] { return failure() != nullptr; })) << c.file;
+        for (const QString& part : c.said)
+            EXPECT_TRUE(failure()->text().contains(part)) << qPrintable(failure()->text());
+        delete failure();
+        ASSERT_TRUE(importEnds());
+        EXPECT_EQ(shownTitles(), QStringList{"Old"}) << c.file;
+    }
+    EXPECT_EQ(storage->context().fetchPhrases({}).size(), 1u);
 }
 
 }  // namespace
