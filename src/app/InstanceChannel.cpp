@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -23,6 +24,7 @@ InstanceChannel::InstanceChannel(QObject* parent) : QObject(parent) {}
 InstanceChannel::~InstanceChannel() {
     closeListener();
     m_resume.stop();
+    m_grace.stop();
     // The connections go while the list they report to still exists.
     qDeleteAll(findChildren<QLocalSocket*>(Qt::FindDirectChildrenOnly));
 }
@@ -103,11 +105,13 @@ bool InstanceChannel::claim(QString* error) {
         return false;
     }
     if (!listen(error)) return false;
-    m_resume.setSingleShot(true);
-    connect(&m_resume, &QTimer::timeout, this, [this] {
-        if (m_notifier) m_notifier->setEnabled(true);
-        acceptWaiting();
-    });
+    for (QTimer* pause : {&m_resume, &m_grace}) {
+        pause->setSingleShot(true);
+        connect(pause, &QTimer::timeout, this, [this] {
+            if (m_notifier) m_notifier->setEnabled(true);
+            acceptWaiting();
+        });
+    }
     // A socket file deleted by a cleaner of the runtime folder, or replaced, is noticed here.
     m_watch.setInterval(5000);
     connect(&m_watch, &QTimer::timeout, this, &InstanceChannel::checkListener);
@@ -172,21 +176,33 @@ void InstanceChannel::pauseAccepting(int ms) {
     if (!m_resume.isActive()) m_resume.start(ms);
 }
 
-// Cuts the oldest connection that has had its grace without sending a whole line; false when
-// every one is still within it (accepting then waits until the first one's grace is over).
+// Cuts the connections that have had their grace without sending a whole line (a line already
+// in the kernel's buffer is served on the next turn of the event loop); false when none could
+// go, and accepting waits until a connection ends or the first grace is over.
 bool InstanceChannel::makeRoom() {
     std::erase_if(m_clients, [](const Client& client) { return !client.socket; });
     if (qsizetype(m_clients.size()) < maxConnections) return true;
-    Client& oldest = m_clients.front();
-    const qint64 waited = oldest.age.elapsed();
-    if (waited < graceMs) {
-        pauseAccepting(int(graceMs - waited) + 1);
-        return false;
+    bool cut = false;
+    qint64 soonest = graceMs;
+    for (auto it = m_clients.begin(); it != m_clients.end();) {
+        char next = 0;
+        const bool unread = ::recv(int(it->socket->socketDescriptor()), &next, 1,
+                                   MSG_PEEK | MSG_DONTWAIT) > 0;
+        const qint64 age = it->age.elapsed();
+        if (unread || age < graceMs) {
+            if (!unread) soonest = std::min(soonest, graceMs - age);
+            ++it;
+            continue;
+        }
+        it->socket->abort();
+        it->socket->deleteLater();
+        it = m_clients.erase(it);
+        cut = true;
     }
-    oldest.socket->abort();
-    oldest.socket->deleteLater();
-    m_clients.pop_front();
-    return true;
+    if (cut) return true;
+    if (m_notifier) m_notifier->setEnabled(false);
+    m_grace.start(int(soonest) + 1);
+    return false;
 }
 
 void InstanceChannel::acceptWaiting() {
@@ -231,6 +247,7 @@ void InstanceChannel::release(QLocalSocket* socket) {
                   [socket](const Client& client) { return !client.socket || client.socket == socket; });
     // A slot is free: connections that waited for one may come in.
     if (m_notifier && !m_resume.isActive()) {
+        m_grace.stop();
         m_notifier->setEnabled(true);
         QMetaObject::invokeMethod(this, &InstanceChannel::acceptWaiting, Qt::QueuedConnection);
     }

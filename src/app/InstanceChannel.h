@@ -48,10 +48,10 @@ public:
     // running" from "running but not answering".
     static std::optional<qint64> lockHolder();
 
-    static constexpr int maxConnections = 16;
+    static constexpr int maxConnections = 64;
     static constexpr int idleTimeoutMs = 2000;
     // A connection without a whole line this long may be cut when others wait.
-    static constexpr int graceMs = 250;
+    static constexpr int graceMs = 50;
     static constexpr qint64 maxRequestBytes = 256;
     // The kernel caps it (net.core.somaxconn); a burst of clients waits there, not in memory
     // of ours.
@@ -76,7 +76,8 @@ private:
     int m_listenFd = -1;
     quint64 m_listenInode = 0;  // tells our socket file from one put in its place
     std::unique_ptr<QSocketNotifier> m_notifier;
-    QTimer m_resume;  // accepting again after a pause
+    QTimer m_resume;  // accepting again after a pause for descriptors
+    QTimer m_grace;   // accepting again once a connection without a line may be cut
     QTimer m_watch;
     bool m_shortOfDescriptors = false;  // warned once per shortage
     std::deque<Client> m_clients;       // without an answer yet, oldest first

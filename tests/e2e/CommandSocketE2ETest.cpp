@@ -197,9 +197,9 @@ TEST_F(CommandSocketE2E, EveryRequestOfABurstOfTwoThousandIsAnsweredAndTheComman
     EXPECT_TRUE(quillet.process().isRunning());
 }
 
-TEST(LowDescriptorLimitE2E, AFloodUnderTwentyOneDescriptorsLeavesTheProgramServing) {
+TEST(LowDescriptorLimitE2E, AFloodUnderThirtyTwoDescriptorsLeavesTheProgramServing) {
     QuilletDriver quillet{*e2eDisplay};
-    quillet.setDescriptorLimits(21, 21);
+    quillet.setDescriptorLimits(32, 32);
     ASSERT_TRUE(started(quillet));
     const QString socket = quillet.home().file("run") + "/quillet.sock";
     for (int round = 0; round < 3; ++round) burst(socket, 500, 10s);
