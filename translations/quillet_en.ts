@@ -292,6 +292,14 @@
         <source>Another Quillet (process %1) already uses %2.</source>
         <translation>Another Quillet (process %1) already uses %2.</translation>
     </message>
+    <message id="LOCK_NOT_A_FILE">
+        <source>Quillet cannot start: %1 is not a regular file; remove it.</source>
+        <translation>Quillet cannot start: %1 is not a regular file; remove it.</translation>
+    </message>
+    <message id="SETTINGS_NOT_A_FILE">
+        <source>The settings file %1 is not a regular file (%2): Quillet runs with default settings and keeps no changes to them. Remove it to have settings saved again.</source>
+        <translation>The settings file %1 is not a regular file (%2): Quillet runs with default settings and keeps no changes to them. Remove it to have settings saved again.</translation>
+    </message>
     <message id="NO_SYSTEM_TRAY">
         <source>There is no system tray: Quillet runs without its icon. quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit work (bind them to keys in your desktop's settings); quillet --status tells whether its own hot keys do.</source>
         <translation>There is no system tray: Quillet runs without its icon. quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit work (bind them to keys in your desktop's settings); quillet --status tells whether its own hot keys do.</translation>

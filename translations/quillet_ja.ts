@@ -285,6 +285,14 @@
         <source>Another Quillet (process %1) already uses %2.</source>
         <translation>別のクイレット（プロセス %1）が %2 を使用中です。</translation>
     </message>
+    <message id="LOCK_NOT_A_FILE">
+        <source>Quillet cannot start: %1 is not a regular file; remove it.</source>
+        <translation>クイレットを起動できません。%1 は通常のファイルではありません。削除してください。</translation>
+    </message>
+    <message id="SETTINGS_NOT_A_FILE">
+        <source>The settings file %1 is not a regular file (%2): Quillet runs with default settings and keeps no changes to them. Remove it to have settings saved again.</source>
+        <translation>設定ファイル %1 は通常のファイルではありません（%2）。クイレットは既定の設定で動作し、設定の変更は保存されません。設定を保存できるようにするには、このファイルを削除してください。</translation>
+    </message>
     <message id="NO_SYSTEM_TRAY">
         <source>There is no system tray: Quillet runs without its icon. quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings and --quit work (bind them to keys in your desktop's settings); quillet --status tells whether its own hot keys do.</source>
         <translation>システムトレイがありません。クイレットはアイコンなしで動作します。quillet --history-menu, --phrase-menu, --search, --manage-phrases, --settings, --quit は使えます（デスクトップの設定でキーに割り当ててください）。ホットキーが使えるかどうかは quillet --status でわかります。</translation>

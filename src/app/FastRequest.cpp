@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -34,6 +35,25 @@ bool waitFor(int fd, short events, int timeoutMs) {
         const int n = ::poll(&p, 1, timeoutMs);
         if (n > 0) return true;
         if (n == 0 || errno != EINTR) return false;
+    }
+}
+
+// How long a connection may wait in a full listen queue: a burst of other clients fills it for
+// a moment, an instance that stopped serving for good.
+constexpr int kConnectMs = 2000;
+
+// A blocking connect waits while the instance's listen queue is full (a non-blocking one would
+// fail at once); the send time-out bounds that wait.
+bool connectWithin(int fd, const sockaddr_un& address, int timeoutMs) {
+    const auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const int left = millisLeft(until);
+        if (left <= 0) return false;
+        const timeval wait{left / 1000, (left % 1000) * 1000};
+        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+            return true;
+        if (errno != EINTR) return false;
     }
 }
 
@@ -72,15 +92,14 @@ std::optional<FastRequest::Answer> FastRequest::send(const std::string& request,
     address.sun_family = AF_UNIX;
     if (socketPath.empty() || socketPath.size() >= sizeof address.sun_path) return std::nullopt;
     std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return std::nullopt;
     const auto deadline = [&] { return Clock::now() + std::chrono::milliseconds(timeoutMs); };
-    // A full backlog makes a non-blocking connect say EAGAIN: that is an instance that does
-    // not keep up, which the full path reports as such.
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    if (!connectWithin(fd, address, std::min(timeoutMs, kConnectMs))) {
         ::close(fd);
         return std::nullopt;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     Answer answer;
     const std::string line = request + '\n';
     size_t written = 0;

@@ -1,25 +1,33 @@
 #include "app/InstanceChannel.h"
 
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include "app/Descriptors.h"
 #include "platform/Logging.h"
 
 namespace quillet {
 
-InstanceChannel::InstanceChannel(QObject* parent) : QObject(parent) {
-    connect(&m_server, &QLocalServer::newConnection, this, &InstanceChannel::onConnection);
-}
+InstanceChannel::InstanceChannel(QObject* parent) : QObject(parent) {}
 
-InstanceChannel::~InstanceChannel() = default;
+InstanceChannel::~InstanceChannel() {
+    closeListener();
+    m_resume.stop();
+    m_grace.stop();
+    // The connections go while the list they report to still exists.
+    qDeleteAll(findChildren<QLocalSocket*>(Qt::FindDirectChildrenOnly));
+}
 
 QString InstanceChannel::runtimeFolder() {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -67,6 +75,13 @@ bool isPrivateFolder(const QString& folder, QString* why) {
     return false;
 }
 
+// Whether `path` is missing or (through links) a regular file: anything else could block an
+// open or a read for good.
+bool isPlainFileOrMissing(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISREG(info.st_mode);
+}
+
 }  // namespace
 
 bool InstanceChannel::claim(QString* error) {
@@ -76,6 +91,13 @@ bool InstanceChannel::claim(QString* error) {
         if (error) *error = QStringLiteral("Quillet cannot start: ") + why + u'.';
         return false;
     }
+    // QLockFile reads a lock it cannot take: a FIFO in its place would hang that read.
+    if (!isPlainFileOrMissing(lockPath())) {
+        if (error)
+            //% "Quillet cannot start: %1 is not a regular file; remove it."
+            *error = qtTrId("LOCK_NOT_A_FILE").arg(lockPath());
+        return false;
+    }
     m_lock = std::make_unique<QLockFile>(lockPath());
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0)) {
@@ -83,8 +105,14 @@ bool InstanceChannel::claim(QString* error) {
         return false;
     }
     if (!listen(error)) return false;
-    // A listener that went away (closed by Qt after a failed accept, or its file deleted by
-    // a cleaner of the runtime folder) is noticed here and after every connection.
+    for (QTimer* pause : {&m_resume, &m_grace}) {
+        pause->setSingleShot(true);
+        connect(pause, &QTimer::timeout, this, [this] {
+            if (m_notifier) m_notifier->setEnabled(true);
+            acceptWaiting();
+        });
+    }
+    // A socket file deleted by a cleaner of the runtime folder, or replaced, is noticed here.
     m_watch.setInterval(5000);
     connect(&m_watch, &QTimer::timeout, this, &InstanceChannel::checkListener);
     m_watch.start();
@@ -92,44 +120,142 @@ bool InstanceChannel::claim(QString* error) {
 }
 
 bool InstanceChannel::listen(QString* error) {
-    // We hold the lock, so a socket left behind by a crashed instance is stale.
-    m_server.close();
-    QLocalServer::removeServer(socketPath());
-    m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server.listen(socketPath())) {
-        if (error) *error = socketPath() + QStringLiteral(": ") + m_server.errorString();
+    closeListener();
+    const QByteArray path = QFile::encodeName(socketPath());
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    auto fail = [&](const char* what) {
+        if (error)
+            *error = QStringLiteral("%1: %2: %3")
+                         .arg(socketPath(), QLatin1String(what),
+                              QString::fromLocal8Bit(strerror(errno)));
+        closeListener();
         return false;
+    };
+    if (size_t(path.size()) >= sizeof address.sun_path) {
+        errno = ENAMETOOLONG;
+        return fail("cannot listen");
     }
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()) + 1);
+    m_listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (m_listenFd < 0) return fail("cannot make a socket");
+    // We hold the lock, so a socket left behind by a crashed instance is stale.
+    ::unlink(path.constData());
+    if (::bind(m_listenFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return fail("cannot bind");
+    struct stat info {};
+    if (::chmod(path.constData(), 0600) != 0 || ::stat(path.constData(), &info) != 0)
+        return fail("cannot make it private");
+    m_listenInode = info.st_ino;
+    if (::listen(m_listenFd, listenBacklog) != 0) return fail("cannot listen");
+    m_notifier = std::make_unique<QSocketNotifier>(m_listenFd, QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &InstanceChannel::acceptWaiting);
     return true;
 }
 
-void InstanceChannel::checkListener() {
-    if (m_server.isListening() && QFile::exists(m_server.fullServerName())) return;
-    qCWarning(lcApp) << "the command socket" << socketPath()
-                     << "was closed or removed:" << m_server.errorString() << "- listening again";
-    QString error;
-    if (!listen(&error)) qCWarning(lcApp) << "cannot listen again:" << error;
+void InstanceChannel::closeListener() {
+    m_notifier.reset();
+    if (m_listenFd >= 0) ::close(m_listenFd);
+    m_listenFd = -1;
 }
 
-void InstanceChannel::onConnection() {
-    while (QLocalSocket* socket = m_server.nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        std::erase_if(m_clients, [](const QPointer<QLocalSocket>& client) { return !client; });
-        if (qsizetype(m_clients.size()) >= maxConnections) {
-            // The oldest has had the longest to send its line: it makes room.
-            if (QLocalSocket* oldest = m_clients.front()) {
-                oldest->abort();
-                oldest->deleteLater();
-            }
-            m_clients.pop_front();
+void InstanceChannel::checkListener() {
+    struct stat info {};
+    const QByteArray path = QFile::encodeName(socketPath());
+    if (m_listenFd >= 0 && ::stat(path.constData(), &info) == 0 && S_ISSOCK(info.st_mode) &&
+        info.st_ino == m_listenInode)
+        return;
+    qCWarning(lcApp) << "the command socket" << socketPath()
+                     << "was removed or replaced - listening again";
+    QString error;
+    if (!listen(&error)) qCWarning(lcApp).noquote() << "cannot listen again:" << error;
+}
+
+void InstanceChannel::pauseAccepting(int ms) {
+    if (m_notifier) m_notifier->setEnabled(false);
+    if (!m_resume.isActive()) m_resume.start(ms);
+}
+
+// Cuts the connections that have had their grace without sending a whole line (a line already
+// in the kernel's buffer is served on the next turn of the event loop); false when none could
+// go, and accepting waits until a connection ends or the first grace is over.
+bool InstanceChannel::makeRoom() {
+    std::erase_if(m_clients, [](const Client& client) { return !client.socket; });
+    if (qsizetype(m_clients.size()) < maxConnections) return true;
+    bool cut = false;
+    qint64 soonest = graceMs;
+    for (auto it = m_clients.begin(); it != m_clients.end();) {
+        char next = 0;
+        const bool unread = ::recv(int(it->socket->socketDescriptor()), &next, 1,
+                                   MSG_PEEK | MSG_DONTWAIT) > 0;
+        const qint64 age = it->age.elapsed();
+        if (unread || age < graceMs) {
+            if (!unread) soonest = std::min(soonest, graceMs - age);
+            ++it;
+            continue;
         }
-        m_clients.emplace_back(socket);
+        it->socket->abort();
+        it->socket->deleteLater();
+        it = m_clients.erase(it);
+        cut = true;
+    }
+    if (cut) return true;
+    if (m_notifier) m_notifier->setEnabled(false);
+    m_grace.start(int(soonest) + 1);
+    return false;
+}
+
+void InstanceChannel::acceptWaiting() {
+    long left = Descriptors::left();
+    const long reserve = Descriptors::reserve();
+    while (m_listenFd >= 0) {
+        if (left <= reserve) {
+            if (!m_shortOfDescriptors)
+                qCWarning(lcApp) << "running short of file descriptors: new connections on the "
+                                    "command socket wait until some are free";
+            m_shortOfDescriptors = true;
+            pauseAccepting(100);
+            return;
+        }
+        if (!makeRoom()) return;
+        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            // Out of descriptors or memory: the waiting connections stay queued for later.
+            qCWarning(lcApp) << "cannot accept on the command socket:" << strerror(errno);
+            pauseAccepting(100);
+            return;
+        }
+        --left;
+        auto* socket = new QLocalSocket(this);
+        if (!socket->setSocketDescriptor(fd)) {
+            qCWarning(lcApp) << "cannot use a command socket connection:" << socket->errorString();
+            ::close(fd);
+            delete socket;
+            continue;
+        }
+        m_clients.push_back(Client{socket, {}});
+        m_clients.back().age.start();
         serve(socket);
     }
-    if (!m_server.isListening()) checkListener();
+    m_shortOfDescriptors = false;
+}
+
+void InstanceChannel::release(QLocalSocket* socket) {
+    std::erase_if(m_clients,
+                  [socket](const Client& client) { return !client.socket || client.socket == socket; });
+    // A slot is free: connections that waited for one may come in.
+    if (m_notifier && !m_resume.isActive()) {
+        m_grace.stop();
+        m_notifier->setEnabled(true);
+        QMetaObject::invokeMethod(this, &InstanceChannel::acceptWaiting, Qt::QueuedConnection);
+    }
 }
 
 void InstanceChannel::serve(QLocalSocket* socket) {
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QObject::destroyed, this, [this, socket] { release(socket); });
     socket->setReadBufferSize(maxRequestBytes + 1);
     auto* idle = new QTimer(socket);
     idle->setSingleShot(true);
@@ -143,13 +269,14 @@ void InstanceChannel::serve(QLocalSocket* socket) {
                 if (error != QLocalSocket::PeerClosedError)
                     qCWarning(lcApp) << "command socket:" << socket->errorString();
             });
-    // One answer per request, and the connection ends.
-    auto answer = [socket](const QByteArray& reply) {
+    // One answer per request, and the connection ends; it no longer counts against the limit.
+    auto answer = [this, socket](const QByteArray& reply) {
         socket->write(reply);
         socket->flush();
         socket->disconnectFromServer();
+        release(socket);
     };
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket, answer] {
+    auto readRequest = [this, socket, answer] {
         if (!socket->canReadLine()) {
             if (socket->bytesAvailable() > maxRequestBytes) {
                 qCWarning(lcApp) << "refused a request longer than" << maxRequestBytes
@@ -169,11 +296,13 @@ void InstanceChannel::serve(QLocalSocket* socket) {
         QByteArray reply = "ok\n" + details->toUtf8();
         if (!reply.endsWith('\n')) reply += '\n';
         answer(reply);
-    });
+    };
+    connect(socket, &QLocalSocket::readyRead, this, readRequest);
 }
 
 std::optional<qint64> InstanceChannel::lockHolder() {
     // Only looks: taking the lock, even for a moment, could turn away an instance starting now.
+    if (!isPlainFileOrMissing(lockPath())) return std::nullopt;
     QLockFile lock(lockPath());
     qint64 pid = 0;
     QString host, application;

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QLocalServer>
+#include <QElapsedTimer>
 #include <QLockFile>
 #include <QObject>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QString>
 #include <QTimer>
 #include <deque>
@@ -19,10 +20,13 @@ namespace quillet {
 // listens on a local socket there (readable by the user alone) for commands such as
 // "history-menu" from `quillet --history-menu`.
 //
-// What arrives on the socket is bounded: a few connections at a time (a new one pushes out
-// the oldest, so idle clients can't lock the others out), a short line each, a short time
-// to send it. The listener is re-created if it closes (Qt closes it when accept
-// fails, for instance when descriptors run out) or its file is removed.
+// What arrives on the socket is bounded: a few connections at a time, a short line each, a
+// short time to send it. Connections beyond that wait in the kernel's listen queue rather than
+// being cut: a request that arrived is always answered, and only a connection that has sent
+// no whole line for a while makes room for a waiting one. The channel accepts by itself so
+// that it can stop accepting while descriptors run short (Qt would close the listener, and
+// GLib aborts the program when it cannot make a wake-up pipe). The listener is re-created if
+// its file is removed or replaced.
 class InstanceChannel : public QObject {
     Q_OBJECT
 public:
@@ -44,20 +48,39 @@ public:
     // running" from "running but not answering".
     static std::optional<qint64> lockHolder();
 
-    static constexpr int maxConnections = 8;
+    static constexpr int maxConnections = 64;
     static constexpr int idleTimeoutMs = 2000;
+    // A connection without a whole line this long may be cut when others wait.
+    static constexpr int graceMs = 50;
     static constexpr qint64 maxRequestBytes = 256;
+    // The kernel caps it (net.core.somaxconn); a burst of clients waits there, not in memory
+    // of ours.
+    static constexpr int listenBacklog = 4096;
 
 private:
-    void onConnection();
+    struct Client {
+        QPointer<QLocalSocket> socket;
+        QElapsedTimer age;
+    };
+
+    void acceptWaiting();
     void serve(QLocalSocket* socket);
+    void release(QLocalSocket* socket);
+    bool makeRoom();
+    void pauseAccepting(int ms);
     bool listen(QString* error);
+    void closeListener();
     void checkListener();
 
     std::unique_ptr<QLockFile> m_lock;
-    QLocalServer m_server;
+    int m_listenFd = -1;
+    quint64 m_listenInode = 0;  // tells our socket file from one put in its place
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    QTimer m_resume;  // accepting again after a pause for descriptors
+    QTimer m_grace;   // accepting again once a connection without a line may be cut
     QTimer m_watch;
-    std::deque<QPointer<QLocalSocket>> m_clients;  // oldest first
+    bool m_shortOfDescriptors = false;  // warned once per shortage
+    std::deque<Client> m_clients;       // without an answer yet, oldest first
     Handler m_handler;
 };
 

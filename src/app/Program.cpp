@@ -3,16 +3,17 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QLockFile>
-#include <QSettings>
 #include <QSystemTrayIcon>
 #include <cstdio>
 
 #include "app/AppIcon.h"
 #include "app/CommandLine.h"
+#include "app/Descriptors.h"
 #include "app/FastRequest.h"
 #include "app/InstanceChannel.h"
 #include "app/PlatformServices.h"
 #include "app/QuilletboxApp.h"
+#include "app/SettingsFile.h"
 #include "platform/Catalogue.h"
 #include "platform/Logging.h"
 #include "store/StorageService.h"
@@ -65,6 +66,8 @@ extern "C" QUILLET_EXPORT int quilletReportAnswer(const char* request, int done,
 // The program proper, loaded by the launcher (Launcher.cpp) when the command line is more
 // than a request the launcher could send itself.
 extern "C" QUILLET_EXPORT int quilletMain(int argc, char** argv) {
+    // A shell's `ulimit -n` may leave us few descriptors; the hard limit is ours to take.
+    const long descriptorLimit = Descriptors::raiseLimit();
     qSetMessagePattern(QStringLiteral("%{if-category}%{category}: %{endif}%{message}"));
     {
         // The arguments are read before the GUI exists: a request for the running instance
@@ -80,6 +83,7 @@ extern "C" QUILLET_EXPORT int quilletMain(int argc, char** argv) {
     QApplication app(argc, argv);
     const QString language = Catalogue::languageFor(QLocale::system().uiLanguages());
     const bool translated = Catalogue::install(app, language);
+    qCDebug(lcApp) << "up to" << descriptorLimit << "file descriptors";
     qCDebug(lcApp).noquote() << "texts in" << language
                              << (translated ? "from the built-in catalogue" : "as in the source");
     // The tray and every window show it.
@@ -110,7 +114,14 @@ extern "C" QUILLET_EXPORT int quilletMain(int argc, char** argv) {
     }
     // One Quillet per store, whatever runtime folder it was started with: two on one store
     // would record every copy twice.
-    QLockFile storeLock(QFileInfo(storePath).absolutePath() + QStringLiteral("/quillet.lock"));
+    const QString storeLockPath =
+        QFileInfo(storePath).absolutePath() + QStringLiteral("/quillet.lock");
+    // QLockFile reads a lock it cannot take, and a FIFO in its place would block that for good.
+    if (QFileInfo info(storeLockPath); info.exists() && !info.isFile()) {
+        std::fprintf(stderr, "%s\n", qPrintable(qtTrId("LOCK_NOT_A_FILE").arg(storeLockPath)));
+        return 1;
+    }
+    QLockFile storeLock(storeLockPath);
     storeLock.setStaleLockTime(0);
     if (!storeLock.tryLock(0) && storeLock.error() == QLockFile::LockFailedError) {
         qint64 pid = 0;
@@ -122,9 +133,8 @@ extern "C" QUILLET_EXPORT int quilletMain(int argc, char** argv) {
     }
 
     PlatformServices platform = PlatformServices::create(app);
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("quillet"),
-                       QStringLiteral("quillet"));
-    QuilletboxApp quillet(std::move(storage), platform, channel, settings);
+    SettingsFile settings;
+    QuilletboxApp quillet(std::move(storage), platform, channel, settings.settings());
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         //% "There is no system tray: Quillet runs without its icon. quillet --history-menu, "
         //% "--phrase-menu, --search, --manage-phrases, --settings and --quit work (bind them "

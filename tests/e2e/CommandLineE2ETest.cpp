@@ -1,7 +1,9 @@
 // The command line as a newcomer meets it: mistakes are named and never start a second tray
-// program, and one store is never shared by two running instances.
+// program, one store is never shared by two running instances, and a FIFO in place of one of
+// its files never hangs the start.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QRegularExpression>
@@ -65,6 +67,31 @@ TEST_F(CommandLineE2E, ASecondInstanceOnTheSameStoreIsRefusedWhateverItsRuntimeF
     ASSERT_TRUE(second.finished) << "a second instance kept running on the same store";
     EXPECT_EQ(second.exitCode, 1);
     EXPECT_TRUE(second.output.contains(quillet.storePath().toUtf8())) << second.output.constData();
+}
+
+TEST_F(CommandLineE2E, AFifoAsTheSettingsFileStartsWithDefaultsAndSaysSo) {
+    const QString settingsFile = quillet.home().file("config/quillet/quillet.ini");
+    QDir().mkpath(quillet.home().file("config/quillet"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(settingsFile).constData(), 0600), 0);
+    quillet.keepErrors();
+    ASSERT_TRUE(started(quillet));
+    const QByteArray output = quillet.process().output();
+    EXPECT_TRUE(output.contains(settingsFile.toUtf8() + " is not a regular file (FIFO)"))
+        << output.constData();
+    struct stat info {};
+    ASSERT_EQ(stat(QFile::encodeName(settingsFile).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "the user's FIFO was replaced";
+}
+
+TEST_F(CommandLineE2E, AFifoAsALockFileStopsTheStartWithItsName) {
+    const QString storeLock = quillet.home().file("data/quillet/quillet.lock");
+    QDir().mkpath(quillet.home().file("data/quillet"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(storeLock).constData(), 0600), 0);
+    const CommandResult result = run({}, quillet.environment() << "LANGUAGE=en");
+    ASSERT_TRUE(result.finished) << "the start hung on the FIFO";
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.output.contains(storeLock.toUtf8() + " is not a regular file"))
+        << result.output.constData();
 }
 
 }  // namespace

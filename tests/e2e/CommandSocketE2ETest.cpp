@@ -1,14 +1,22 @@
-// The command socket under abuse: more idle connections than quillet may have descriptors, an
-// endless line, the socket file deleted. Each time `quillet --status` must keep working.
+// The command socket under abuse: many idle connections, an endless line, the socket file
+// deleted, a burst of thousands of requests, a flood under a tiny descriptor limit. Each time
+// `quillet --status` must keep working, and a request that arrived is answered.
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <QElapsedTimer>
 #include <algorithm>
 #include <csignal>
+#include <cstring>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -19,6 +27,78 @@ namespace quillet::test {
 namespace {
 
 using namespace std::chrono_literals;
+
+// Opens `count` connections at once, sends "status" on each and reads every answer; returns
+// how many answered "ok". A connection the full listen queue turns away is tried again, as
+// the launcher does.
+int burst(const QString& socketPath, int count, std::chrono::milliseconds within) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(socketPath);
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()) + 1);
+    struct Client {
+        int fd = -1;
+        bool finished = false;
+        QByteArray answer;
+    };
+    std::vector<Client> clients(static_cast<size_t>(count));
+    int finished = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (finished < count && clock.elapsed() < within.count()) {
+        std::vector<pollfd> waiting;
+        std::vector<Client*> owners;
+        for (Client& client : clients) {
+            if (client.finished) continue;
+            if (client.fd < 0) {
+                client.fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+                if (::connect(client.fd, reinterpret_cast<const sockaddr*>(&address),
+                              sizeof address) != 0) {
+                    const bool queueFull = errno == EAGAIN;
+                    ::close(client.fd);
+                    client.fd = -1;
+                    if (!queueFull) {
+                        client.finished = true;
+                        ++finished;
+                    }
+                    continue;
+                }
+                ::send(client.fd, "status\n", 7, MSG_NOSIGNAL);
+            }
+            waiting.push_back(pollfd{client.fd, POLLIN, 0});
+            owners.push_back(&client);
+        }
+        ::poll(waiting.data(), waiting.size(), 20);
+        for (size_t i = 0; i < waiting.size(); ++i) {
+            if (!(waiting[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+            char buffer[4096];
+            const ssize_t n = ::read(waiting[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                owners[i]->answer.append(buffer, n);
+                continue;
+            }
+            ::close(owners[i]->fd);
+            owners[i]->finished = true;
+            ++finished;
+        }
+    }
+    int answered = 0;
+    for (const Client& client : clients) {
+        if (client.fd >= 0 && !client.finished) ::close(client.fd);
+        answered += client.answer.startsWith("ok\n") ? 1 : 0;
+    }
+    return answered;
+}
+
+// The soft descriptor limit of a running process, from /proc.
+qint64 softDescriptorLimit(qint64 pid) {
+    QFile limits(QStringLiteral("/proc/%1/limits").arg(pid));
+    if (!limits.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : limits.readAll().split('\n'))
+        if (line.startsWith("Max open files"))
+            return line.mid(14).simplified().split(' ').first().toLongLong();
+    return -1;
+}
 
 class CommandSocketE2E : public ::testing::Test {
 protected:
@@ -102,6 +182,37 @@ TEST_F(CommandSocketE2E, AStoppedInstanceIsToldFromOneThatIsNotRunning) {
     quillet.process().sendSignal(SIGCONT);
     EXPECT_EQ(quillet.command("--status", &output), 0);
     EXPECT_TRUE(output.startsWith("Quillet is running.\n")) << output.constData();
+}
+
+TEST_F(CommandSocketE2E, EveryRequestOfABurstOfTwoThousandIsAnsweredAndTheCommandLineToo) {
+    constexpr int kBurst = 2000;
+    rlimit limit{};
+    getrlimit(RLIMIT_NOFILE, &limit);
+    if (limit.rlim_cur < rlim_t(kBurst + 100)) GTEST_SKIP() << "too few descriptors here";
+    auto answered = std::async(std::launch::async,
+                               [&] { return burst(socketPath(), kBurst, 60s); });
+    // The command line waits its turn in the queue rather than giving up.
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(quillet.command("--status"), 0) << "call " << i;
+    EXPECT_EQ(answered.get(), kBurst);
+    EXPECT_TRUE(quillet.process().isRunning());
+}
+
+TEST(LowDescriptorLimitE2E, AFloodUnderThirtyTwoDescriptorsLeavesTheProgramServing) {
+    QuilletDriver quillet{*e2eDisplay};
+    quillet.setDescriptorLimits(32, 32);
+    ASSERT_TRUE(started(quillet));
+    const QString socket = quillet.home().file("run") + "/quillet.sock";
+    for (int round = 0; round < 3; ++round) burst(socket, 500, 10s);
+    ASSERT_TRUE(quillet.process().isRunning()) << quillet.process().output().constData();
+    EXPECT_TRUE(waitFor([&] { return quillet.command("--status") == 0; }, 10s));
+    EXPECT_EQ(burst(socket, 20, 10s), 20) << "requests one after another are all served";
+}
+
+TEST(LowDescriptorLimitE2E, ALoweredSoftLimitIsRaisedToTheHardOne) {
+    QuilletDriver quillet{*e2eDisplay};
+    quillet.setDescriptorLimits(21, 4096);
+    ASSERT_TRUE(started(quillet));
+    EXPECT_EQ(softDescriptorLimit(quillet.process().pid()), 4096);
 }
 
 }  // namespace

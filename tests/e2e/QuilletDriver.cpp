@@ -93,7 +93,15 @@ bool QuilletDriver::start(QString* error) {
     options.environment = environment();
     options.captureOutput = true;
     options.keepErrors = m_keepErrors;
-    if (!m_process->start({quilletBinary()}, options)) {
+    QStringList launch{quilletBinary()};
+    if (m_descriptorLimits)
+        launch = QStringList{"prlimit",
+                              QStringLiteral("--nofile=%1:%2")
+                                  .arg(m_descriptorLimits->first)
+                                  .arg(m_descriptorLimits->second),
+                              "--"} +
+                 launch;
+    if (!m_process->start(launch, options)) {
         *error = "quillet did not start";
         return false;
     }

@@ -7,6 +7,8 @@
 #include <QUrl>
 #include <chrono>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "history/ClipboardMonitor.h"
 #include "support/ChildProcess.h"
@@ -50,6 +52,8 @@ public:
     // test serves one: no run ever reaches beyond this machine.
     QStringList environment() const;
     void setUpdateFeed(const QUrl& url) { m_updateFeed = url; }
+    // Starts the program under these descriptor limits (as `ulimit -n` would leave them).
+    void setDescriptorLimits(int soft, int hard) { m_descriptorLimits = {soft, hard}; }
     // Standard error (warnings, debug lines) kept in process().output() too.
     void keepErrors() { m_keepErrors = true; }
     const TempDir& home() const { return m_home; }
@@ -65,6 +69,7 @@ private:
     TempDir m_home;
     std::unique_ptr<ChildProcess> m_process;
     bool m_keepErrors = false;
+    std::optional<std::pair<int, int>> m_descriptorLimits;
     QUrl m_updateFeed{QStringLiteral("http://127.0.0.1:9/app/quilletbox/appcast.xml")};
 };
 

@@ -3,7 +3,8 @@
 // reader deletes each one, and never ends the transfer. It prints "owner" once it owns the
 // selection and exits when it loses it. With the argument "die" it exits after the first
 // chunk instead, in the middle of the transfer; with "slow" it sends a small chunk every 80 ms,
-// always in time for the reader's wait but never done.
+// always in time for the reader's wait but never done; with "targets" it offers a list of
+// 4,000,000 formats instead (16 MB, as much as one request to the server may carry).
 #include <unistd.h>
 #include <xcb/xcb.h>
 
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -41,6 +43,7 @@ void notify(xcb_connection_t* c, const xcb_selection_request_event_t* request,
 int main(int argc, char** argv) {
     const bool dies = argc > 1 && std::strcmp(argv[1], "die") == 0;
     const bool slow = argc > 1 && std::strcmp(argv[1], "slow") == 0;
+    const bool manyTargets = argc > 1 && std::strcmp(argv[1], "targets") == 0;
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c)) return 1;
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
@@ -65,9 +68,10 @@ int main(int argc, char** argv) {
         if (type == XCB_SELECTION_REQUEST) {
             const auto* request = reinterpret_cast<xcb_selection_request_event_t*>(event);
             if (request->target == targets) {
-                const xcb_atom_t offered[] = {targets, utf8};
+                std::vector<xcb_atom_t> offered{targets, utf8};
+                if (manyTargets) offered.resize(4'000'000, utf8);
                 xcb_change_property(c, XCB_PROP_MODE_REPLACE, request->requestor, request->property,
-                                    XCB_ATOM_ATOM, 32, 2, offered);
+                                    XCB_ATOM_ATOM, 32, uint32_t(offered.size()), offered.data());
                 notify(c, request, request->property);
             } else if (request->target == utf8) {
                 const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;

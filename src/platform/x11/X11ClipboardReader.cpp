@@ -1,5 +1,6 @@
 #include "platform/x11/X11ClipboardReader.h"
 
+#include <malloc.h>
 #include <poll.h>
 #include <pthread.h>
 #include <sys/eventfd.h>
@@ -37,6 +38,17 @@ constexpr quint32 kPropertyChunkUnits = 1u << 20;
 // A whole incremental transfer may take this many owner timeouts (a 64 MiB text from xclip
 // takes a few seconds), checked on every chunk however fast the owner answers.
 constexpr int kIncrementalTransferLimit = 20;
+// Owners offer a few dozen formats; a list far longer only costs time and memory to name.
+constexpr qsizetype kMaxTargets = 4096;
+// A password manager's hint is a word or two.
+constexpr qsizetype kMaxHintBytes = 1024;
+// Names of atoms kept for the next reads; more is forgotten (an owner can make new ones forever).
+constexpr qsizetype kMaxCachedAtomNames = 4 * kMaxTargets;
+
+// A read that moved more than this hands the memory back to the system once idle.
+constexpr qsizetype kLargeTransferBytes = qsizetype(1) << 20;
+// Idle this long after a large transfer, the copies of it elsewhere are gone too.
+constexpr int kTrimDelayMs = 1000;
 
 // Text targets in order of preference, with whether they carry UTF-8 (else Latin-1).
 struct TextTarget {
@@ -84,19 +96,24 @@ public:
 
     bool watchesOwner() const { return m_xfixesEvent != 0; }
 
+    // Whether a read since the last call moved a large value; clears the mark.
+    bool takeLargeTransfer() { return std::exchange(m_largeTransfer, false); }
+
     // Whether the owner changed since the last read began; clears the mark.
     bool takeOwnerChange() { return std::exchange(m_ownerChanged, false); }
 
-    // Sleeps until the owner changes, `requestFd` is signalled (and is then reset) or the
-    // reader is being destroyed.
-    void waitIdle(int requestFd) {
+    // Sleeps until the owner changes, `requestFd` is signalled (and is then reset), the reader
+    // is being destroyed or `timeoutMs` passed (-1: no limit); false in the last case.
+    bool waitIdle(int requestFd, int timeoutMs) {
         while (XcbPtr<xcb_generic_event_t> event{pollEvent()}) noteOwnerChange(event.get());
-        if (m_ownerChanged) return;
+        if (m_ownerChanged) return true;
         const bool connected = m_usable && !xcb_connection_has_error(m_connection);
         std::array<pollfd, 3> fds{
             pollfd{requestFd, POLLIN, 0}, pollfd{m_wakeFd, POLLIN, 0},
             pollfd{connected ? xcb_get_file_descriptor(m_connection) : -1, POLLIN, 0}};
-        if (::poll(fds.data(), fds.size(), -1) < 0) return;
+        const int ready = ::poll(fds.data(), fds.size(), timeoutMs);
+        if (ready == 0) return false;
+        if (ready < 0) return true;
         if (fds[0].revents & POLLIN) {
             quint64 count = 0;
             if (::read(requestFd, &count, sizeof count) < 0) {
@@ -104,6 +121,7 @@ public:
             }
         }
         while (XcbPtr<xcb_generic_event_t> event{pollEvent()}) noteOwnerChange(event.get());
+        return true;
     }
 
     Session(const Session&) = delete;
@@ -119,7 +137,12 @@ public:
             m_connection, xcb_get_selection_owner(m_connection, m_clipboard), nullptr)};
         if (!owner || owner->owner == XCB_WINDOW_NONE) return {};
 
-        const Transfer targets = convert(m_targets);
+        const Transfer targets = convert(m_targets, kMaxTargets * 4);
+        if (targets.outcome == Outcome::tooLarge) {
+            qCWarning(lcClipboard) << "the clipboard owner offers more than" << kMaxTargets
+                                   << "formats; this copy is not recorded";
+            return {};
+        }
         if (targets.outcome != Outcome::delivered || targets.format != 32) {
             if (targets.outcome == Outcome::timedOut) abandoned("its list of formats");
             return {};
@@ -136,7 +159,7 @@ public:
         QByteArray passwordHint;
         for (const char* name : {"text/uri-list", "x-special/gnome-copied-files"}) {
             if (const xcb_atom_t atom = atomOf(name)) {
-                const Transfer list = convert(atom);
+                const Transfer list = convert(atom, X11ClipboardReader::maxTransferBytes);
                 if (list.outcome == Outcome::timedOut || list.outcome == Outcome::tooLarge)
                     return abandoned(name);
                 uriList = list.data;
@@ -144,7 +167,7 @@ public:
             }
         }
         if (const xcb_atom_t atom = atomOf("x-kde-passwordManagerHint")) {
-            const Transfer hint = convert(atom);
+            const Transfer hint = convert(atom, kMaxHintBytes);
             if (hint.outcome == Outcome::timedOut || hint.outcome == Outcome::tooLarge)
                 return abandoned("its password-manager hint");
             passwordHint = hint.data;
@@ -160,7 +183,7 @@ public:
         for (const TextTarget& target : kTextTargets) {
             const xcb_atom_t atom = atomOf(target.name);
             if (atom == XCB_ATOM_NONE) continue;
-            const Transfer text = convert(atom);
+            const Transfer text = convert(atom, X11ClipboardReader::maxTransferBytes);
             if (text.outcome == Outcome::timedOut) return abandoned(target.name);
             if (text.outcome == Outcome::tooLarge) {
                 qCWarning(lcClipboard).nospace()
@@ -233,7 +256,8 @@ private:
     xcb_atom_t intern(const char* name) { return xcb::internAtom(m_connection, name); }
 
     QStringList atomNames(const std::vector<xcb_atom_t>& atoms) {
-        // Atoms are never freed by the server, so their names can be cached for good.
+        // Atoms are never freed by the server, so their names stay valid; the cache is bounded.
+        if (m_atomNames.size() > kMaxCachedAtomNames) m_atomNames.clear();
         std::vector<std::pair<xcb_atom_t, xcb_get_atom_name_cookie_t>> pending;
         for (xcb_atom_t atom : atoms) {
             if (!m_atomNames.contains(atom))
@@ -279,15 +303,17 @@ private:
         }
     }
 
-    // Reads and deletes `property`, stopping once it holds more than `budget` bytes.
+    // Reads and deletes `property`, stopping once it holds more than `budget` bytes (the first
+    // request asks for no more than that, so an oversized value is refused before it is sent).
     std::optional<Property> readProperty(xcb_atom_t property, qsizetype budget) {
         Property result;
         quint32 offset = 0;
+        const auto units = quint32(std::min<qsizetype>(kPropertyChunkUnits, budget / 4 + 1));
         for (;;) {
             XcbPtr<xcb_get_property_reply_t> reply{xcb_get_property_reply(
                 m_connection,
                 xcb_get_property(m_connection, 0, m_window, property, XCB_GET_PROPERTY_TYPE_ANY,
-                                 offset, kPropertyChunkUnits),
+                                 offset, units),
                 nullptr)};
             if (!reply) return std::nullopt;
             result.type = reply->type;
@@ -300,6 +326,7 @@ private:
             }
             result.data.append(static_cast<const char*>(xcb_get_property_value(reply.get())),
                                length);
+            if (result.data.size() > kLargeTransferBytes) m_largeTransfer = true;
             if (reply->bytes_after == 0 || length <= 0) break;
             offset += static_cast<quint32>(length) / 4;
         }
@@ -308,7 +335,7 @@ private:
         return result;
     }
 
-    Transfer convert(xcb_atom_t target) {
+    Transfer convert(xcb_atom_t target, qsizetype budget) {
         const xcb_atom_t property = m_properties[m_nextProperty];
         m_nextProperty = (m_nextProperty + 1) % m_properties.size();
         xcb_delete_property(m_connection, m_window, property);
@@ -330,19 +357,18 @@ private:
             XCB_ATOM_NONE)
             return {Outcome::refused, {}, 0};
 
-        std::optional<Property> value =
-            readProperty(property, X11ClipboardReader::maxTransferBytes);
+        std::optional<Property> value = readProperty(property, budget);
         if (!value) return {};
         if (value->tooLarge) return {Outcome::tooLarge, {}, 0};
         if (value->type != m_incr) return {Outcome::delivered, value->data, value->format};
-        return receiveIncrementally(property);
+        return receiveIncrementally(property, budget);
     }
 
     // INCR: the owner writes the value in chunks, each after we deleted the previous one, and
     // ends with an empty chunk. Reading the INCR property above already deleted it. Each chunk
     // has the usual deadline; an owner that trickles for too long in all, or sends more than
     // the transfer limit, is dropped as well (it then waits for a deletion that never comes).
-    Transfer receiveIncrementally(xcb_atom_t property) {
+    Transfer receiveIncrementally(xcb_atom_t property, qsizetype budget) {
         Transfer transfer{Outcome::delivered, {}, 8};
         const auto transferDeadline = SteadyClock::now() + kIncrementalTransferLimit * m_timeout;
         for (;;) {
@@ -355,13 +381,13 @@ private:
                 },
                 std::min(SteadyClock::now() + m_timeout, transferDeadline));
             if (!event || SteadyClock::now() >= transferDeadline) return {};
-            std::optional<Property> chunk =
-                readProperty(property, X11ClipboardReader::maxTransferBytes - transfer.data.size());
+            std::optional<Property> chunk = readProperty(property, budget - transfer.data.size());
             if (!chunk) return {};
             if (chunk->tooLarge) return {Outcome::tooLarge, {}, 0};
             if (chunk->data.isEmpty()) return transfer;
             transfer.format = chunk->format;
             transfer.data.append(chunk->data);
+            if (transfer.data.size() > kLargeTransferBytes) m_largeTransfer = true;
         }
     }
 
@@ -379,6 +405,7 @@ private:
     bool m_usable = false;
     quint8 m_xfixesEvent = 0;  // response type of XFixes selection notices; 0 without XFixes
     bool m_ownerChanged = false;
+    bool m_largeTransfer = false;  // since the last takeLargeTransfer()
 };
 
 X11ClipboardReader::X11ClipboardReader(const QByteArray& displayName,
@@ -429,6 +456,7 @@ void X11ClipboardReader::run() {
     pthread_setname_np(pthread_self(), "quillet-clip");  // findable in ps, gdb and tests
     Session session(m_displayName, m_wakeFd, m_ownerTimeout);
     m_watchesOwner = session.watchesOwner();
+    bool trimPending = false;
     for (;;) {
         std::optional<quint64> ticket;
         {
@@ -438,7 +466,12 @@ void X11ClipboardReader::run() {
         }
         const bool ownerChanged = session.takeOwnerChange();
         if (!ticket && !ownerChanged) {
-            session.waitIdle(m_requestFd);
+            // The buffers of a large transfer are freed, but glibc keeps the pages: once the
+            // text was stored and dropped, they go back to the system.
+            if (!session.waitIdle(m_requestFd, trimPending ? kTrimDelayMs : -1)) {
+                ::malloc_trim(0);
+                trimPending = false;
+            }
             continue;
         }
         const ClipboardSnapshot snapshot = session.read();
@@ -447,6 +480,7 @@ void X11ClipboardReader::run() {
             if (m_stopping) return;
         }
         deliver(ticket, snapshot);
+        trimPending = trimPending || session.takeLargeTransfer();
     }
 }
 

@@ -74,6 +74,8 @@ QString unescapeValue(QStringView value) {
 // Keys of the [Desktop Entry] group; later groups (actions) are not read.
 QHash<QString, QString> readEntry(const QString& path) {
     QHash<QString, QString> keys;
+    // A FIFO in its place would block the open for good.
+    if (!QFileInfo(path).isFile()) return keys;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return keys;
     const QList<QByteArray> lines = file.read(maxEntrySize).split('\n');
