@@ -56,14 +56,15 @@ HeldChanges::Restored HeldChanges::restore() {
 HeldChanges::Outcome HeldChanges::secure() {
     Outcome outcome;
     if (!m_context.hasChanges()) return outcome;
+    // The copy comes first: a failing save on a full disk may take the last free bytes.
+    const bool copied = writeCopy();
     QString error;
     if (m_context.save(&error)) return outcome;
-    // A held context (a large clip still being written) fails without saying why, and
-    // without a copy.
-    if (error.isEmpty()) {
-        error = QStringLiteral("the store is busy writing another clip");
-        writeCopy();
-    }
+    // A held context (a large clip still being written) fails without saying why.
+    if (error.isEmpty()) error = QStringLiteral("the store is busy writing another clip");
+    // A failed save leaves the same changes pending: the first copy holds them all, even if
+    // rewriting it after the failure found no room.
+    if (copied) m_copyError.clear();
     outcome.changes = m_context.pendingCount();
     for (const auto& record : m_context.pendingInserts())
         if (record->entity() == Record::Entity::Clip) ++outcome.newClips;
@@ -78,8 +79,9 @@ HeldChanges::Outcome HeldChanges::secure() {
     } else {
         outcome.safety = Safety::Lost;
         qCCritical(lcStore).noquote()
-            << QStringLiteral("%1 changes (%2 new clips) are lost: saving them failed (%3) and so "
-                              "did keeping them in %4 (%5)")
+            << QStringLiteral(
+                   "%1 changes (%2 new clips) are lost: saving them failed (%3) and so "
+                   "did keeping them in %4 (%5)")
                    .arg(outcome.changes)
                    .arg(outcome.newClips)
                    .arg(error, m_path, m_copyError);

@@ -27,9 +27,9 @@ public:
     struct Restored {
         bool found = false;  // there was a file to replay
         RecoveryFile::Replay replay;
-        bool saved = false;     // the replayed changes are in the store and the file is gone
-        QString saveError;      // why not, when not
-        QString setAsideAs;     // a damaged file kept under this name; empty otherwise
+        bool saved = false;  // the replayed changes are in the store and the file is gone
+        QString saveError;   // why not, when not
+        QString setAsideAs;  // a damaged file kept under this name; empty otherwise
     };
     // At start, once the store is open: replays and saves a file left by an earlier run.
     Restored restore();

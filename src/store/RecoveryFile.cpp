@@ -48,8 +48,8 @@ std::optional<Record::Entity> kindOf(const QString& name) {
 }
 
 QByteArray line(const char* op, const Record& record) {
-    QJsonObject entry{{"op", op}, {"kind", kindName(record.entity())},
-                      {"id", uuidText(record.id())}};
+    QJsonObject entry{
+        {"op", op}, {"kind", kindName(record.entity())}, {"id", uuidText(record.id())}};
     if (std::strcmp(op, "delete") != 0) {
         switch (record.entity()) {
             case Record::Entity::Clip: {
@@ -135,7 +135,8 @@ QString apply(const QJsonObject& entry, StorageContext& context, RecoveryFile::R
             const auto sortOrder = integer(entry, "sortOrder");
             if (!name || !sortOrder) return QStringLiteral("category without name or order");
             if (auto category = std::static_pointer_cast<PhraseCategory>(live)) {
-                const bool differs = category->name() != *name || category->sortOrder() != *sortOrder;
+                const bool differs =
+                    category->name() != *name || category->sortOrder() != *sortOrder;
                 category->setName(*name);
                 category->setSortOrder(*sortOrder);
                 counted(differs);
@@ -195,7 +196,8 @@ bool writeAll(int fd, const QByteArray& data) {
 
 QByteArray RecoveryFile::encode(const StorageContext& context) {
     if (context.pendingCount() == 0) return {};
-    QByteArray out = QJsonDocument(QJsonObject{{kHeaderKey, kVersion}}).toJson(QJsonDocument::Compact);
+    QByteArray out =
+        QJsonDocument(QJsonObject{{kHeaderKey, kVersion}}).toJson(QJsonDocument::Compact);
     out += '\n';
     // Categories first, so a replay finds the category of each new phrase.
     std::vector<std::shared_ptr<Record>> inserts = context.pendingInserts();
@@ -215,7 +217,8 @@ bool RecoveryFile::write(const QString& path, const QByteArray& data, QString* e
         const int code = errno;
         if (fd >= 0) ::close(fd);
         ::unlink(temporary.constData());
-        if (error) *error = QStringLiteral("%1: %2").arg(step, QString::fromLocal8Bit(strerror(code)));
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(step, QString::fromLocal8Bit(strerror(code)));
         return false;
     };
     const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
@@ -261,17 +264,18 @@ RecoveryFile::Replay RecoveryFile::replay(const QString& path, StorageContext& c
     for (qsizetype i = 1; i < lines.size(); ++i) {
         if (lines[i].trimmed().isEmpty()) continue;
         if (i > maxEntries) {
-            result.problems << QStringLiteral("more than %1 entries; the rest was not read")
-                                   .arg(maxEntries);
+            result.problems
+                << QStringLiteral("more than %1 entries; the rest was not read").arg(maxEntries);
             break;
         }
         QJsonParseError parseError;
         const QJsonDocument document = QJsonDocument::fromJson(lines[i], &parseError);
-        const QString problem = document.isObject()
-                                    ? apply(document.object(), context, result)
-                                    : QStringLiteral("not a JSON object: %1")
-                                          .arg(parseError.errorString());
-        if (!problem.isEmpty()) result.problems << QStringLiteral("line %1: %2").arg(i + 1).arg(problem);
+        const QString problem =
+            document.isObject()
+                ? apply(document.object(), context, result)
+                : QStringLiteral("not a JSON object: %1").arg(parseError.errorString());
+        if (!problem.isEmpty())
+            result.problems << QStringLiteral("line %1: %2").arg(i + 1).arg(problem);
     }
     return result;
 }

@@ -25,9 +25,9 @@ public:
     static bool write(const QString& path, const QByteArray& data, QString* error);
 
     struct Replay {
-        int applied = 0;       // entries that changed something
-        int alreadyThere = 0;  // entries the store held already (an earlier replay)
-        QStringList problems;  // entries that could not be used, and why
+        int applied = 0;          // entries that changed something
+        int alreadyThere = 0;     // entries the store held already (an earlier replay)
+        QStringList problems;     // entries that could not be used, and why
         bool unreadable = false;  // too large, or not this kind of file: nothing was used
     };
     // Applies the file's changes to the context as pending changes (the caller saves):

@@ -82,7 +82,8 @@ TEST_F(HeldChangesTest, ChangesOfAFailedSaveComeBackAtTheNextStart) {
     const HeldChanges::Restored restored = restart();
     EXPECT_TRUE(restored.found);
     EXPECT_TRUE(restored.saved) << qPrintable(restored.saveError);
-    EXPECT_TRUE(restored.replay.problems.isEmpty()) << qPrintable(restored.replay.problems.join('\n'));
+    EXPECT_TRUE(restored.replay.problems.isEmpty())
+        << qPrintable(restored.replay.problems.join('\n'));
     EXPECT_EQ(restored.replay.applied, 6);
     EXPECT_FALSE(QFileInfo::exists(recoveryPath())) << "removed once saved";
     EXPECT_EQ(texts(storage->fetchItems("")), (QStringList{"used again", "copied while full"}));
@@ -145,9 +146,12 @@ TEST_F(HeldChangesTest, QuittingKeepsWhatCannotBeSavedOrSaysItIsLost) {
 }
 
 TEST_F(HeldChangesTest, AForeignOrOversizedFileIsSetAsideUnread) {
-    static const char binary[] = "\x7f" "ELF\x02\x01\x01\0\0\0 not ours\n{\"op\":\"insert\"}\n";
+    static const char binary[] =
+        "\x7f"
+        "ELF\x02\x01\x01\0\0\0 not ours\n{\"op\":\"insert\"}\n";
     const QByteArray garbage(binary, sizeof binary - 1);
-    for (const QByteArray& content : {garbage, QByteArray(), QByteArray("{\"quilletHeldChanges\":9}\n")}) {
+    for (const QByteArray& content :
+         {garbage, QByteArray(), QByteArray("{\"quilletHeldChanges\":9}\n")}) {
         writeRecoveryFile(content);
         const HeldChanges::Restored restored = restart();
         EXPECT_TRUE(restored.replay.unreadable);
@@ -174,10 +178,14 @@ TEST_F(HeldChangesTest, DamagedLinesAreSkippedAndTheRestIsRestored) {
                             "\",\"content\":\"survivor\",\"timestamp\":1700000000000}";
     writeRecoveryFile("{\"quilletHeldChanges\":1}\n" + good.left(good.size() / 2) + "\n" +
                       "{\"op\":\"insert\",\"kind\":\"clip\",\"id\":\"not-a-uuid\"}\n"
-                      "{\"op\":\"insert\",\"kind\":\"clip\",\"id\":\"" + id +
+                      "{\"op\":\"insert\",\"kind\":\"clip\",\"id\":\"" +
+                      id +
                       "\",\"content\":7,\"timestamp\":\"soon\"}\n"
-                      "{\"op\":\"drop\",\"kind\":\"clip\",\"id\":\"" + id + "\"}\n"
-                      "{\"op\":\"insert\",\"kind\":\"clip\",\"id\":\"" + id +
+                      "{\"op\":\"drop\",\"kind\":\"clip\",\"id\":\"" +
+                      id +
+                      "\"}\n"
+                      "{\"op\":\"insert\",\"kind\":\"clip\",\"id\":\"" +
+                      id +
                       "\",\"content\":\"x\",\"timestamp\":1e300}\n"
                       "{\"op\":\"insert\",\"kind\":\"phrase\",\"id\":\"" +
                       QUuid::createUuid().toString(QUuid::WithoutBraces).toUtf8() +
@@ -185,7 +193,8 @@ TEST_F(HeldChangesTest, DamagedLinesAreSkippedAndTheRestIsRestored) {
                       "\"}\n[1,2,3]\n" + good + "\n");
     const HeldChanges::Restored restored = restart();
     EXPECT_FALSE(restored.replay.unreadable);
-    EXPECT_EQ(restored.replay.problems.size(), 7) << qPrintable(restored.replay.problems.join('\n'));
+    EXPECT_EQ(restored.replay.problems.size(), 7)
+        << qPrintable(restored.replay.problems.join('\n'));
     EXPECT_EQ(restored.replay.applied, 1);
     EXPECT_TRUE(restored.saved);
     EXPECT_EQ(texts(storage->fetchItems("")), QStringList{"survivor"});
