@@ -123,9 +123,13 @@ bool HeldChanges::writeCopy() {
 }
 
 QString HeldChanges::setAside() {
-    const QString aside =
+    const QString stem =
         m_path + QStringLiteral(".damaged-") +
         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+    // Never over an earlier one: each may hold something of its own.
+    QString aside = stem;
+    for (int n = 1; QFileInfo::exists(aside) && n < 100; ++n)
+        aside = stem + QStringLiteral("-%1").arg(n);
     if (QFile::rename(m_path, aside)) return aside;
     qCWarning(lcStore) << "cannot set" << m_path << "aside as" << aside;
     return {};
