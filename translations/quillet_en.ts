@@ -496,6 +496,29 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
     <message id="QUICK_PHRASE_MORE">
         <source>さらに表示…</source>
         <translation>More…</translation>
+    <message id="STATUS_SAVE_FAILING">
+        <source>Saving: failing since %1 (%2); %3 changes kept in memory and in %4</source>
+        <translation>Saving: failing since %1 (%2); %3 changes kept in memory and in %4</translation>
+    </message>
+    <message id="STATUS_SAVE_FAILING_NO_COPY">
+        <source>Saving: failing since %1 (%2); %3 changes kept in memory only, no copy on disk (%4): they are lost if Quillet ends</source>
+        <translation>Saving: failing since %1 (%2); %3 changes kept in memory only, no copy on disk (%4): they are lost if Quillet ends</translation>
+    </message>
+    <message id="HELD_CHANGES_DAMAGED_TITLE">
+        <source>Unsaved changes from the last run were damaged</source>
+        <translation>Unsaved changes from the last run were damaged</translation>
+    </message>
+    <message id="HELD_CHANGES_DAMAGED_MESSAGE">
+        <source>%1 of them were restored; the file is kept as %2.</source>
+        <translation>%1 of them were restored; the file is kept as %2.</translation>
+    </message>
+    <message id="QUIT_CHANGES_KEPT">
+        <source>%1 changes could not be saved to %2 (%3). They are kept in %4 and restored at the next start.</source>
+        <translation>%1 changes could not be saved to %2 (%3). They are kept in %4 and restored at the next start.</translation>
+    </message>
+    <message id="QUIT_CHANGES_LOST">
+        <source>%1 changes (%2 new clips among them) could not be saved to %3 (%4), nor kept in %5 (%6): they are lost.</source>
+        <translation>%1 changes (%2 new clips among them) could not be saved to %3 (%4), nor kept in %5 (%6): they are lost.</translation>
     </message>
 </context>
 </TS>

@@ -489,6 +489,29 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
     <message id="QUICK_PHRASE_MORE">
         <source>さらに表示…</source>
         <translation>さらに表示…</translation>
+    <message id="STATUS_SAVE_FAILING">
+        <source>Saving: failing since %1 (%2); %3 changes kept in memory and in %4</source>
+        <translation>保存: %1 から失敗しています (%2)。%3 件の変更をメモリと %4 に保持しています</translation>
+    </message>
+    <message id="STATUS_SAVE_FAILING_NO_COPY">
+        <source>Saving: failing since %1 (%2); %3 changes kept in memory only, no copy on disk (%4): they are lost if Quillet ends</source>
+        <translation>保存: %1 から失敗しています (%2)。%3 件の変更はメモリにのみ保持され、ディスクに控えを書けません (%4)。Quillet が終了すると失われます</translation>
+    </message>
+    <message id="HELD_CHANGES_DAMAGED_TITLE">
+        <source>Unsaved changes from the last run were damaged</source>
+        <translation>前回保存できなかった変更が破損していました</translation>
+    </message>
+    <message id="HELD_CHANGES_DAMAGED_MESSAGE">
+        <source>%1 of them were restored; the file is kept as %2.</source>
+        <translation>%1 件を復元しました。ファイルは %2 として残してあります。</translation>
+    </message>
+    <message id="QUIT_CHANGES_KEPT">
+        <source>%1 changes could not be saved to %2 (%3). They are kept in %4 and restored at the next start.</source>
+        <translation>%1 件の変更を %2 に保存できませんでした (%3)。%4 に保持し、次回の起動時に復元します。</translation>
+    </message>
+    <message id="QUIT_CHANGES_LOST">
+        <source>%1 changes (%2 new clips among them) could not be saved to %3 (%4), nor kept in %5 (%6): they are lost.</source>
+        <translation>%1 件の変更 (うち新しいクリップ %2 件) を %3 に保存できず (%4)、%5 にも保持できませんでした (%6)。これらの変更は失われます。</translation>
     </message>
 </context>
 </TS>

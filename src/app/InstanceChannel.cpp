@@ -286,14 +286,13 @@ void InstanceChannel::serve(QLocalSocket* socket) {
             return;
         }
         const QString command = QString::fromUtf8(socket->readLine(maxRequestBytes + 1)).trimmed();
-        const std::optional<QString> details =
-            m_handler ? m_handler(command) : std::optional<QString>();
+        const std::optional<Reply> details = m_handler ? m_handler(command) : std::nullopt;
         if (!details) {
             qCWarning(lcApp) << "refused an unknown command on the socket:" << command.left(80);
             answer("unknown command\n");
             return;
         }
-        QByteArray reply = "ok\n" + details->toUtf8();
+        QByteArray reply = (details->failed ? "failed\n" : "ok\n") + details->details.toUtf8();
         if (!reply.endsWith('\n')) reply += '\n';
         answer(reply);
     };

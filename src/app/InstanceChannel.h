@@ -30,9 +30,17 @@ namespace quillet {
 class InstanceChannel : public QObject {
     Q_OBJECT
 public:
-    // The answer to one command: nullopt refuses it; otherwise the (possibly empty) lines that
-    // follow the "ok" line.
-    using Handler = std::function<std::optional<QString>(const QString& command)>;
+    // The answer to a command carried out: the (possibly empty) lines that follow its "ok"
+    // line, or with `failed` its "failed" line (done, but something went wrong that the
+    // client must report).
+    struct Reply {
+        Reply(QString details = {}, bool failed = false)
+            : details(std::move(details)), failed(failed) {}
+        QString details;
+        bool failed;
+    };
+    // Nullopt refuses the command.
+    using Handler = std::function<std::optional<Reply>(const QString& command)>;
 
     explicit InstanceChannel(QObject* parent = nullptr);
     ~InstanceChannel() override;

@@ -60,6 +60,8 @@ int main(int argc, char** argv) {
     if (request) answer = FastRequest::send(*request, FastRequest::socketPath(), 3000);
     if (answer && answer->done) {
         if (*request == "status") std::printf("Quillet is running.\n%s", answer->details.c_str());
+        // A request's remarks, such as changes kept for the next start by --quit.
+        else std::fputs(answer->details.c_str(), stderr);
         return 0;
     }
 

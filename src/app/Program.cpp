@@ -28,6 +28,9 @@ namespace {
 int reportAnswer(const QString& command, bool done, const QString& reply, const QString& details) {
     if (done && command == QLatin1String("status")) {
         std::printf("Quillet is running.\n%s", qPrintable(details));
+    } else if (done) {
+        // A request's remarks, such as changes kept for the next start by --quit.
+        std::fprintf(stderr, "%s", qPrintable(details));
     } else if (!done && reply.isEmpty()) {
         // No answer: tell "not running" from "running but its socket is gone or stuck".
         if (const auto pid = InstanceChannel::lockHolder()) {
@@ -38,6 +41,9 @@ int reportAnswer(const QString& command, bool done, const QString& reply, const 
         } else {
             std::fprintf(stderr, "Quillet is not running.\n");
         }
+    } else if (!done && reply == QLatin1String("failed")) {
+        // Carried out, but with a loss the instance describes.
+        std::fprintf(stderr, "%s", qPrintable(details));
     } else if (!done) {
         std::fprintf(stderr, "Quillet refused the request: %s\n", qPrintable(reply));
     }
@@ -142,5 +148,6 @@ extern "C" QUILLET_EXPORT int quilletMain(int argc, char** argv) {
         //% "keys do."
         qCWarning(lcApp).noquote() << qtTrId("NO_SYSTEM_TRAY");
     }
-    return app.exec();
+    const int status = app.exec();
+    return status != 0 ? status : quillet.shutDown();
 }

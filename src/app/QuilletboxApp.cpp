@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
 
 #include "app/InstanceChannel.h"
 #include "app/PlatformServices.h"
@@ -20,6 +21,7 @@
 #include "platform/Logging.h"
 #include "settings/SettingsViewModel.h"
 #include "settings/UpdateCheckService.h"
+#include "store/HeldChanges.h"
 #include "store/StorageService.h"
 #include "store/StoreCheck.h"
 
@@ -29,6 +31,8 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
                              InstanceChannel& channel, QSettings& settings, QObject* parent)
     : QObject(parent), m_log(stdout), m_platform(platform), m_storageService(std::move(storage)) {
     // 1. The store is open (opening it is the one fatal step, done by the caller).
+    // Changes an earlier run could not save come back before anything reads the history.
+    restoreHeldChanges();
     // 2. The monitor notes the clipboard's change count; it does not poll yet.
     m_clipboardMonitor = std::make_unique<ClipboardMonitor>(*platform.pasteboard);
     // 3. The history list becomes the monitor's delegate and queues its first load.
@@ -64,7 +68,7 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
         .showPhraseMenu = [this] { m_quickPhraseMenuService->showMenu(); },
         .showManagementWindow = [this] { m_panelCoordinator->showManagementWindow(); },
         .showSettings = [this] { m_panelCoordinator->showSettingsWindow(); },
-        .quit = [] { QApplication::quit(); },
+        .quit = [this] { quit(); },
     });
     m_pasteActionService->setManualPasteNotice([this] {
         //% "Copied — paste with Ctrl+V"
@@ -131,7 +135,7 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
 
 QuilletboxApp::~QuilletboxApp() = default;
 
-std::optional<QString> QuilletboxApp::handleCommand(const QString& command) {
+std::optional<InstanceChannel::Reply> QuilletboxApp::handleCommand(const QString& command) {
     if (command == QLatin1String("history-menu")) {
         m_quickMenuService->showMenu();
     } else if (command == QLatin1String("phrase-menu")) {
@@ -143,7 +147,8 @@ std::optional<QString> QuilletboxApp::handleCommand(const QString& command) {
     } else if (command == QLatin1String("settings")) {
         m_panelCoordinator->showSettingsWindow();
     } else if (command == QLatin1String("quit")) {
-        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        // Answered once the changes are safe, or known to be lost: the client says which.
+        return quit();
     } else if (command == QLatin1String("status")) {
         // Answered once start-up is complete: the event loop runs only after it.
         return statusText();
@@ -162,6 +167,20 @@ QString QuilletboxApp::statusText() const {
     lines << qtTrId("STATUS_CLIPBOARD").arg(m_platform.clipboardMethod);
     //% "Paste: %1"
     lines << qtTrId("STATUS_PASTE").arg(m_platform.pasteMethod);
+    if (m_heldChanges->isFailing()) {
+        const QString since = m_heldChanges->failingSince().toString(QStringLiteral("HH:mm"));
+        const QString count = QString::number(m_heldChanges->pendingCount());
+        if (m_heldChanges->copyError().isEmpty()) {
+            //% "Saving: failing since %1 (%2); %3 changes kept in memory and in %4"
+            lines << qtTrId("STATUS_SAVE_FAILING")
+                         .arg(since, m_heldChanges->saveError(), count, m_heldChanges->path());
+        } else {
+            //% "Saving: failing since %1 (%2); %3 changes kept in memory only, no copy on "
+            //% "disk (%4): they are lost if Quillet ends"
+            lines << qtTrId("STATUS_SAVE_FAILING_NO_COPY")
+                         .arg(since, m_heldChanges->saveError(), count, m_heldChanges->copyError());
+        }
+    }
     if (m_storageService->isMigrating()) {
         // A history from an earlier version is indexed in the background; searches scan
         // meanwhile, so they are slower but complete.
@@ -234,6 +253,65 @@ void QuilletboxApp::watchStoreHealth() {
                 m_tray->notify(qtTrId("STORE_DAMAGED_TITLE"), message);
             });
     QTimer::singleShot(5000, m_storeCheck.get(), &StoreCheck::start);
+}
+
+void QuilletboxApp::restoreHeldChanges() {
+    m_heldChanges = std::make_unique<HeldChanges>(
+        m_storageService->context(), HeldChanges::pathBeside(m_storageService->filePath()));
+    const HeldChanges::Restored restored = m_heldChanges->restore();
+    if (restored.setAsideAs.isEmpty() && restored.replay.problems.isEmpty()) return;
+    // The tray exists once the constructor is done.
+    const QString kept =
+        restored.setAsideAs.isEmpty() ? m_heldChanges->path() : restored.setAsideAs;
+    const int applied = restored.replay.applied;
+    QMetaObject::invokeMethod(
+        this,
+        [this, kept, applied] {
+            //% "Unsaved changes from the last run were damaged"
+            m_tray->notify(qtTrId("HELD_CHANGES_DAMAGED_TITLE"),
+                           //% "%1 of them were restored; the file is kept as %2."
+                           qtTrId("HELD_CHANGES_DAMAGED_MESSAGE").arg(applied).arg(kept));
+        },
+        Qt::QueuedConnection);
+}
+
+InstanceChannel::Reply QuilletboxApp::secureChanges() {
+    const HeldChanges::Outcome outcome = m_heldChanges->secure();
+    const QString store = m_storageService->filePath();
+    switch (outcome.safety) {
+        case HeldChanges::Safety::Saved:
+            return {};
+        case HeldChanges::Safety::KeptInFile:
+            //% "%1 changes could not be saved to %2 (%3). They are kept in %4 and restored "
+            //% "at the next start."
+            return {qtTrId("QUIT_CHANGES_KEPT")
+                        .arg(QString::number(outcome.changes), store, outcome.saveError,
+                             m_heldChanges->path())};
+        case HeldChanges::Safety::Lost:
+            break;
+    }
+    m_lostChanges = true;
+    //% "%1 changes (%2 new clips among them) could not be saved to %3 (%4), nor kept in %5 "
+    //% "(%6): they are lost."
+    const QString lost =
+        qtTrId("QUIT_CHANGES_LOST")
+            .arg(QString::number(outcome.changes), QString::number(outcome.newClips), store,
+                 outcome.saveError, m_heldChanges->path(), outcome.copyError);
+    // Said here too: the tray's Quit has no client to tell.
+    std::fprintf(stderr, "%s\n", qPrintable(lost));
+    return {lost, true};
+}
+
+InstanceChannel::Reply QuilletboxApp::quit() {
+    InstanceChannel::Reply reply = secureChanges();
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    return reply;
+}
+
+int QuilletboxApp::shutDown() {
+    // Changes made after the quit request, or a quit from elsewhere (the session ending).
+    secureChanges();
+    return m_lostChanges ? 1 : 0;
 }
 
 }  // namespace quillet

@@ -6,14 +6,16 @@
 #include <memory>
 #include <optional>
 
+#include "app/InstanceChannel.h"
+
 namespace quillet {
 
 class AppFocusService;
 class ClipboardMonitor;
 class FileChooser;
+class HeldChanges;
 class HistoryViewModel;
 class HotkeyService;
-class InstanceChannel;
 class MenuHotkeys;
 class PanelCoordinator;
 class PasteActionService;
@@ -41,14 +43,24 @@ public:
     // When the history is first read, unless something needs it sooner.
     static constexpr int firstLoadDelayMs = 250;
 
+    // After the event loop has ended, however it was asked to: saves or keeps what is still
+    // pending and returns the process's exit code (1 when changes were lost).
+    int shutDown();
+
 private:
-    std::optional<QString> handleCommand(const QString& command);
+    std::optional<InstanceChannel::Reply> handleCommand(const QString& command);
+    // Secures the pending changes and ends the event loop; the reply tells what could not be
+    // saved.
+    InstanceChannel::Reply quit();
+    InstanceChannel::Reply secureChanges();
+    void restoreHeldChanges();
     QString statusText() const;
     void watchStoreHealth();
 
     QTextStream m_log;
     const PlatformServices& m_platform;
     std::unique_ptr<StorageService> m_storageService;
+    std::unique_ptr<HeldChanges> m_heldChanges;
     std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;
     std::unique_ptr<HistoryViewModel> m_viewModel;
     std::unique_ptr<UpdateCheckService> m_updateCheckService;
@@ -64,6 +76,7 @@ private:
     std::unique_ptr<TrayMenu> m_tray;
     std::unique_ptr<StoreCheck> m_storeCheck;
     bool m_saveFailing = false;  // the user heard of this streak of failed saves
+    bool m_lostChanges = false;  // quitting could not keep every change
 };
 
 }  // namespace quillet

@@ -388,6 +388,32 @@ std::vector<std::shared_ptr<PhraseItem>> StorageContext::fetchPhrases(
     return phrases;
 }
 
+std::shared_ptr<Record> StorageContext::recordWithId(Record::Entity entity, const QUuid& id) {
+    if (id.isNull()) return nullptr;
+    if (auto live = m_identity.value(id).lock())
+        return live->entity() == entity && !live->m_deleted ? live : nullptr;
+    const FetchDescriptor byId{Predicate::equals("id", uuidText(id)), {}, 1};
+    switch (entity) {
+        case Record::Entity::Clip: {
+            QVariantList args;
+            const auto sql = buildQuery(entity, byId, args);
+            auto found = fetchRows<ClipItem>(*sql, args, makeClip);
+            if (found.empty()) return nullptr;
+            auto& clip = *found.front();
+            if (!clip.m_storedTimestamp.isValid()) clip.m_storedTimestamp = clip.m_timestamp;
+            return found.front();
+        }
+        case Record::Entity::Category: {
+            auto found = fetchCategories(byId);
+            return found.empty() ? nullptr : found.front();
+        }
+        case Record::Entity::Phrase:
+            break;
+    }
+    auto found = fetchPhrases(byId);
+    return found.empty() ? nullptr : found.front();
+}
+
 std::vector<std::shared_ptr<PhraseItem>> StorageContext::phrasesOf(const QUuid& categoryId) {
     FetchDescriptor descriptor{
         Predicate::equals("category", categoryId.toString(QUuid::WithoutBraces)), {}, {}};

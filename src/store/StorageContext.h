@@ -91,6 +91,17 @@ public:
     // Clips by row number, in the order given; rows that no longer exist are skipped.
     std::vector<std::shared_ptr<ClipItem>> clipsWithRowIds(const std::vector<qint64>& rowIds);
     std::vector<std::shared_ptr<PhraseItem>> phrasesOf(const QUuid& categoryId);
+    // The live record of that kind with this id, stored or pending; null when there is none
+    // (or it is deleted).
+    std::shared_ptr<Record> recordWithId(Record::Entity entity, const QUuid& id);
+
+    // What the next save would write, so that it can be kept elsewhere while saves fail.
+    const std::vector<std::shared_ptr<Record>>& pendingInserts() const { return m_inserted; }
+    const std::vector<std::shared_ptr<Record>>& pendingChanges() const { return m_changed; }
+    const std::vector<std::shared_ptr<Record>>& pendingDeletes() const { return m_deleted; }
+    qsizetype pendingCount() const {
+        return qsizetype(m_inserted.size() + m_changed.size() + m_deleted.size());
+    }
 
     sqlite3* handle() const { return m_db; }
 

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QSignalSpy>
 
@@ -10,27 +9,12 @@ namespace {
 
 class StorageContextTest : public test::StoreFixture {
 protected:
-    ~StorageContextTest() override { sqlite3_close(m_other); }
-
-    // Another connection holding the write lock makes our saves fail (busy); closing it
-    // rolls its transaction back.
-    void lockFromOutside() {
-        ASSERT_EQ(sqlite3_open(qPrintable(dir.file("store/history.sqlite")), &m_other), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(m_other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-    }
-    void unlock() {
-        sqlite3_close(m_other);
-        m_other = nullptr;
-    }
     // What the file holds, read by a second service of its own.
     QStringList storedTexts() {
         QString error;
         const auto other = StorageService::open(dir.file("store/history.sqlite"), &error);
         return other ? texts(other->fetchItems("")) : QStringList{error};
     }
-
-private:
-    sqlite3* m_other = nullptr;
 };
 
 TEST_F(StorageContextTest, OneObjectPerStoredRecord) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -17,6 +18,7 @@ namespace quillet::test {
 class StoreFixture : public ::testing::Test {
 protected:
     StoreFixture() { reopen(); }
+    ~StoreFixture() override { unlock(); }
 
     void reopen() {
         storage.reset();
@@ -56,6 +58,17 @@ protected:
         return !storage->isMigrating();
     }
 
+    // Another connection holding the write lock makes our saves fail (busy); unlocking
+    // closes it, which rolls its transaction back.
+    void lockFromOutside() {
+        ASSERT_EQ(sqlite3_open(qPrintable(dir.file("store/history.sqlite")), &m_other), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(m_other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    }
+    void unlock() {
+        sqlite3_close(m_other);
+        m_other = nullptr;
+    }
+
     static QStringList texts(const ClipList& list) {
         QStringList result;
         for (qsizetype i = 0; i < list.size(); ++i) result << list.at(i)->content();
@@ -65,6 +78,9 @@ protected:
     TempDir dir;
     std::unique_ptr<StorageService> storage;
     const QDateTime start = QDateTime::fromMSecsSinceEpoch(1'700'000'000'000LL, Qt::UTC);
+
+private:
+    sqlite3* m_other = nullptr;
 };
 
 }  // namespace quillet::test
