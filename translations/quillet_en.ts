@@ -469,6 +469,7 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
     <message id="RELEASE_NOTES_MORE_LINK">
         <source>Read the full notes on the download page</source>
         <translation>Read the full notes on the download page</translation>
+    </message>
     <message id="PHRASE_CSV_TOO_MANY_ROWS">
         <source>「%1」には %L2 件を超える定型文があるため取り込めません。何も取り込んでいません。</source>
         <translation>“%1” holds more than %L2 phrases, more than one import takes; nothing was imported.</translation>
@@ -496,6 +497,7 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
     <message id="QUICK_PHRASE_MORE">
         <source>さらに表示…</source>
         <translation>More…</translation>
+    </message>
     <message id="STATUS_SAVE_FAILING">
         <source>Saving: failing since %1 (%2); %3 changes kept in memory and in %4</source>
         <translation>Saving: failing since %1 (%2); %3 changes kept in memory and in %4</translation>

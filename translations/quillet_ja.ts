@@ -462,6 +462,7 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
     <message id="RELEASE_NOTES_MORE_LINK">
         <source>Read the full notes on the download page</source>
         <translation>更新内容の全文はダウンロードページで</translation>
+    </message>
     <message id="PHRASE_CSV_TOO_MANY_ROWS">
         <source>「%1」には %L2 件を超える定型文があるため取り込めません。何も取り込んでいません。</source>
         <translation>「%1」には %L2 件を超える定型文があるため取り込めません。何も取り込んでいません。</translation>
@@ -489,6 +490,7 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
     <message id="QUICK_PHRASE_MORE">
         <source>さらに表示…</source>
         <translation>さらに表示…</translation>
+    </message>
     <message id="STATUS_SAVE_FAILING">
         <source>Saving: failing since %1 (%2); %3 changes kept in memory and in %4</source>
         <translation>保存: %1 から失敗しています (%2)。%3 件の変更をメモリと %4 に保持しています</translation>
