@@ -111,6 +111,33 @@ TEST_F(HistoryE2E, HistorySurvivesARestart) {
     ASSERT_TRUE(recorded({"second run", "first run"}));
 }
 
+TEST_F(HistoryE2E, TextsHoldingNulBytesLoseNoLaterCopyAlsoAfterARestart) {
+    ASSERT_TRUE(started(quillet));
+    // Two NULs close together, then text offered as UTF-16 read as bytes.
+    const QStringList hostile{QString::fromUtf8("before-nul\0after\0\0end-nul-marker", 32),
+                              QString::fromUtf8("h\0e\0l\0l\0o\0", 10)};
+    QStringList newestFirst;
+    for (const QString& text : hostile) {
+        copyWithXclip(x, text);
+        newestFirst.prepend(text);
+        ASSERT_TRUE(recorded(newestFirst)) << "a text holding NUL is kept byte for byte";
+    }
+    for (int i = 1; i <= 20; ++i) {
+        copyWithXclip(x, QStringLiteral("after the NULs %1").arg(i));
+        newestFirst.prepend(QStringLiteral("after the NULs %1").arg(i));
+    }
+    ASSERT_TRUE(recorded(newestFirst)) << "every later copy is saved";
+    ASSERT_TRUE(quillet.quit());
+
+    ASSERT_TRUE(started(quillet));
+    copyWithXclip(x, "after the restart");
+    newestFirst.prepend("after the restart");
+    ASSERT_TRUE(recorded(newestFirst));
+    QByteArray found;
+    ASSERT_EQ(quillet.command("--status", &found), 0);
+    EXPECT_FALSE(found.contains("Saving:")) << "no save is failing:\n" << found.constData();
+}
+
 TEST_F(HistoryE2E, AStoreThatCannotBeOpenedEndsTheProgramWithAMessage) {
     QDir().mkpath(QFileInfo(quillet.storePath()).absolutePath());
     QFile garbage(quillet.storePath());
