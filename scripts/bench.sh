@@ -4,7 +4,8 @@
 # The generated stores are kept in <build dir>/bench-data and reused; the full results go to
 # <build dir>/bench-results.json (the store), <build dir>/bench-ui-results.json (menus and
 # panel, on the offscreen platform) and <build dir>/bench-phrase-results.json (the phrase
-# library; it makes its own stores and takes no store sizes); the outside benchmark writes
+# library; it makes its own stores and takes no store sizes), <build dir>/bench-feed-results.json
+# (hostile update feeds); the outside benchmark writes
 # <build dir>/bench-results/outside.json.
 set -euo pipefail
 
@@ -40,6 +41,15 @@ if [[ -x $phrases ]]; then
     --benchmark_repetitions=5 \
     --benchmark_report_aggregates_only=true \
     --benchmark_out="$build/bench-phrase-results.json" \
+    --benchmark_out_format=json | grep -Ev '_(mean|stddev|cv) '
+fi
+# The longest event-loop stall a hostile update feed can cause (it makes its own feeds).
+feeds="$build/bench/feed_bench"
+if [[ -x $feeds ]]; then
+  QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$feeds" \
+    --benchmark_repetitions=5 \
+    --benchmark_report_aggregates_only=true \
+    --benchmark_out="$build/bench-feed-results.json" \
     --benchmark_out_format=json | grep -Ev '_(mean|stddev|cv) '
 fi
 # The user's view from outside: the real binary on a private X server (stores as above).
