@@ -72,37 +72,30 @@ std::map<quint32, PortalShortcut> menuShortcuts() {
     };
 }
 
-}  // namespace
+// Qt runs on X11 (an X11 session, or XWayland): every service goes through Qt's own
+// connection, the clipboard reader through one of its own.
+void createX11Services(PlatformServices& services, QGuiApplication& app) {
+    auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
+    const QByteArray display = qgetenv("DISPLAY");
+    services.pasteboard = std::make_unique<QtPasteboard>(
+        QGuiApplication::clipboard(), std::make_unique<X11ClipboardReader>(display));
+    services.workspace =
+        std::make_unique<X11Workspace>(x11->connection(), QGuiApplication::applicationName());
+    services.keyboard = std::make_unique<X11KeyboardEvents>(x11->connection());
+    services.hotkeys = std::make_unique<X11SystemHotkeys>(x11->connection());
+    services.backend = QStringLiteral("X11 (%1)").arg(QString::fromLocal8Bit(display));
+    services.clipboardMethod = QStringLiteral("XFixes selection events");
+    services.pasteMethod = services.keyboard->isTrusted()
+                               ? QStringLiteral("XTest key events")
+                               : QStringLiteral("none (no XTest): texts stay on the clipboard");
+    services.hotkeyMethod = QStringLiteral("X11 key grab");
+}
 
-PlatformServices PlatformServices::create(QGuiApplication& app) {
-    PlatformServices services;
-    services.clock = std::make_unique<SystemClock>();
-    // Autostart entries are the freedesktop way on X11 and Wayland sessions alike.
-    services.loginItem =
-        std::make_unique<XdgAutostartItem>(QStringLiteral("quillet.desktop"), autostartProgram());
+// A Wayland session's clipboard: data-control where the compositor offers it, else XWayland's
+// selection, else Qt's clipboard; the user hears once what is missing.
+void createWaylandClipboard(PlatformServices& services, const SessionFacts& facts,
+                            const BackendChoice& choice) {
     QClipboard* clipboard = QGuiApplication::clipboard();
-
-    const SessionFacts facts = sessionFacts(app);
-    const BackendChoice choice = chooseBackends(facts);
-    if (choice.x11Services) {
-        auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
-        const QByteArray display = qgetenv("DISPLAY");
-        services.pasteboard = std::make_unique<QtPasteboard>(
-            clipboard, std::make_unique<X11ClipboardReader>(display));
-        services.workspace =
-            std::make_unique<X11Workspace>(x11->connection(), QGuiApplication::applicationName());
-        services.keyboard = std::make_unique<X11KeyboardEvents>(x11->connection());
-        services.hotkeys = std::make_unique<X11SystemHotkeys>(x11->connection());
-        services.backend = QStringLiteral("X11 (%1)").arg(QString::fromLocal8Bit(display));
-        services.clipboardMethod = QStringLiteral("XFixes selection events");
-        services.pasteMethod = services.keyboard->isTrusted()
-                                   ? QStringLiteral("XTest key events")
-                                   : QStringLiteral("none (no XTest): texts stay on the clipboard");
-        services.hotkeyMethod = QStringLiteral("X11 key grab");
-        return services;
-    }
-    if (facts.waylandDisplay.isEmpty() && !facts.qtPlatform.startsWith(QLatin1String("wayland")))
-        qCWarning(lcApp) << "this session has no X11 display; global hot keys are unavailable";
     switch (choice.clipboard) {
         case ClipboardBackend::wayland:
             services.pasteboard = std::make_unique<WaylandPasteboard>(
@@ -120,29 +113,33 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
             services.clipboardMethod = QStringLiteral("Qt clipboard");
             break;
     }
-    if (choice.missingDataControl) {
-        qCWarning(lcClipboard)
-            << "this Wayland compositor offers no data-control protocol "
-               "(ext-data-control-v1 or wlr-data-control-unstable-v1);"
-            << (choice.clipboard == ClipboardBackend::x11
-                    ? "copies are followed through XWayland and may miss native Wayland programs"
-                    : "copies are seen only while a Quillet window has the focus");
-        //% "Clipboard history is limited"
-        services.noticeTitle = qtTrId("WAYLAND_NO_DATA_CONTROL_TITLE");
-        if (choice.clipboard == ClipboardBackend::x11) {
-            //% "This desktop does not let clipboard managers follow copies (no data-control "
-            //% "protocol). Quillet follows them through XWayland, so copies from some "
-            //% "programs may be missed."
-            services.notice = qtTrId("WAYLAND_NO_DATA_CONTROL_XWAYLAND");
-        } else {
-            //% "This desktop does not let clipboard managers follow copies (no data-control "
-            //% "protocol). Quillet sees a copy only while one of its windows is active."
-            services.notice = qtTrId("WAYLAND_NO_DATA_CONTROL_QT");
-        }
+    if (!choice.missingDataControl) return;
+    qCWarning(lcClipboard)
+        << "this Wayland compositor offers no data-control protocol "
+           "(ext-data-control-v1 or wlr-data-control-unstable-v1);"
+        << (choice.clipboard == ClipboardBackend::x11
+                ? "copies are followed through XWayland and may miss native Wayland programs"
+                : "copies are seen only while a Quillet window has the focus");
+    //% "Clipboard history is limited"
+    services.noticeTitle = qtTrId("WAYLAND_NO_DATA_CONTROL_TITLE");
+    if (choice.clipboard == ClipboardBackend::x11) {
+        //% "This desktop does not let clipboard managers follow copies (no data-control "
+        //% "protocol). Quillet follows them through XWayland, so copies from some "
+        //% "programs may be missed."
+        services.notice = qtTrId("WAYLAND_NO_DATA_CONTROL_XWAYLAND");
+    } else {
+        //% "This desktop does not let clipboard managers follow copies (no data-control "
+        //% "protocol). Quillet sees a copy only while one of its windows is active."
+        services.notice = qtTrId("WAYLAND_NO_DATA_CONTROL_QT");
     }
+}
+
+// How a chosen text reaches the focused window on Wayland, and which window that is. Nothing
+// is re-activated: the compositor gives the focus back when our menu closes.
+void createWaylandPaste(PlatformServices& services, const SessionFacts& facts,
+                        const BackendChoice& choice) {
     // Where the compositor lists its windows, the focused one's app id chooses the chord;
-    // elsewhere every paste is Ctrl+V. Nothing is re-activated either way: the compositor
-    // gives the focus back when our menu closes.
+    // elsewhere every paste is Ctrl+V.
     bool chordPerApplication = false;
     if (choice.foreignToplevels) {
         auto workspace = std::make_unique<WaylandWorkspace>(facts.waylandDisplay.toLocal8Bit(),
@@ -159,14 +156,9 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
             std::make_unique<WaylandKeyboardEvents>(facts.waylandDisplay.toLocal8Bit());
     else
         services.keyboard = std::make_unique<NullKeyboardEvents>();
-    services.hotkeys = std::make_unique<NullSystemHotkeys>();
     if (!services.keyboard->isTrusted())
         qCWarning(lcPaste) << "automatic paste is unavailable (no virtual keyboard); chosen "
                               "texts stay on the clipboard";
-    services.backend =
-        facts.waylandDisplay.isEmpty()
-            ? facts.qtPlatform
-            : QStringLiteral("Wayland (%1)").arg(compositorName(facts.waylandDisplay));
     if (services.keyboard->isTrusted())
         services.pasteMethod =
             chordPerApplication
@@ -181,13 +173,43 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
             "none (no virtual keyboard): texts stay on the clipboard, with a notice");
     else
         services.pasteMethod = QStringLiteral("none: texts stay on the clipboard");
+}
+
+// Global keys on Wayland: the desktop binds them for us through its portal, where it has
+// one; the settings window says when it does not.
+void createWaylandHotkeys(PlatformServices& services, const SessionFacts& facts) {
+    services.hotkeys = std::make_unique<NullSystemHotkeys>();
     services.hotkeyMethod = QStringLiteral("none");
     if (facts.qtPlatform.startsWith(QLatin1String("wayland"))) {
-        // The desktop binds global keys for us through its portal, where it has one; the
-        // settings window says when it does not.
         services.hotkeys = makePortalHotkeys(QDBusConnection::sessionBus(), menuShortcuts());
         services.hotkeyMethod = QStringLiteral("desktop portal (GlobalShortcuts)");
     }
+}
+
+}  // namespace
+
+PlatformServices PlatformServices::create(QGuiApplication& app) {
+    PlatformServices services;
+    services.clock = std::make_unique<SystemClock>();
+    // Autostart entries are the freedesktop way on X11 and Wayland sessions alike.
+    services.loginItem =
+        std::make_unique<XdgAutostartItem>(QStringLiteral("quillet.desktop"), autostartProgram());
+
+    const SessionFacts facts = sessionFacts(app);
+    const BackendChoice choice = chooseBackends(facts);
+    if (choice.x11Services) {
+        createX11Services(services, app);
+        return services;
+    }
+    if (facts.waylandDisplay.isEmpty() && !facts.qtPlatform.startsWith(QLatin1String("wayland")))
+        qCWarning(lcApp) << "this session has no X11 display; global hot keys are unavailable";
+    createWaylandClipboard(services, facts, choice);
+    createWaylandPaste(services, facts, choice);
+    createWaylandHotkeys(services, facts);
+    services.backend =
+        facts.waylandDisplay.isEmpty()
+            ? facts.qtPlatform
+            : QStringLiteral("Wayland (%1)").arg(compositorName(facts.waylandDisplay));
     return services;
 }
 
