@@ -16,6 +16,7 @@ packages=(
   fonts-dejavu-core fonts-ipafont-gothic adwaita-icon-theme hicolor-icon-theme
   desktop-file-utils appstream man-db
   dbus-daemon
+  kwin-wayland libkf5service-bin mutter gnome-settings-daemon-common libglib2.0-dev
 )
 
 missing=()
