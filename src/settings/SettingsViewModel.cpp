@@ -158,7 +158,8 @@ void SettingsViewModel::refreshAutoLaunchStatus() {
 
 std::optional<UpdateInfo> SettingsViewModel::newerVersion(const UpdateResult& result) const {
     const auto* info = std::get_if<UpdateInfo>(&result);
-    if (!info || compareVersions(m_version.shortVersion, info->latestVersion) >= 0)
+    if (!info || !isVersionNumber(info->latestVersion) ||
+        compareVersions(m_version.shortVersion, info->latestVersion) >= 0)
         return std::nullopt;
     return *info;
 }

@@ -1,5 +1,7 @@
 #include "settings/VersionOrder.h"
 
+#include <algorithm>
+
 namespace quillet {
 
 namespace {
@@ -36,6 +38,10 @@ std::strong_ordering compareVersions(QStringView a, QStringView b) {
         ++j;
     }
     return (a.size() - i != 0) <=> (b.size() - j != 0);
+}
+
+bool isVersionNumber(QStringView text) {
+    return std::any_of(text.begin(), text.end(), isDigit);
 }
 
 }  // namespace quillet

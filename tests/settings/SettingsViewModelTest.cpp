@@ -293,5 +293,19 @@ TEST_F(SettingsViewModelTest, TheAutomaticCheckAnnouncesEachVersionOnce) {
     EXPECT_EQ(again.updateInfo()->latestVersion, "1.3.0");
 }
 
+TEST_F(SettingsViewModelTest, AVersionWithoutANumberIsNeverAnUpdate) {
+    SettingsViewModel model = makeModel({"1.2.0", "1"});
+    for (const char* version : {"garbage", "", "v", "latest", "\u00b2"}) {
+        bool shown = true;
+        model.checkForUpdatesAutomatically([&](bool show) { shown = show; });
+        updates.answer(test::release(QString::fromUtf8(version)));
+        EXPECT_FALSE(shown) << version;
+        EXPECT_FALSE(model.isShowingUpdateResult()) << version;
+    }
+    model.checkForUpdates();
+    updates.answer(test::release("1.2.1"));
+    EXPECT_TRUE(model.isShowingUpdateResult()) << "a real version still counts";
+}
+
 }  // namespace
 }  // namespace quillet
