@@ -522,5 +522,25 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <source>%1 changes (%2 new clips among them) could not be saved to %3 (%4), nor kept in %5 (%6): they are lost.</source>
         <translation>%1 changes (%2 new clips among them) could not be saved to %3 (%4), nor kept in %5 (%6): they are lost.</translation>
     </message>
+    <message id="STATUS_RUNNING">
+        <source>クイレットは実行中です。</source>
+        <translation>Quillet is running.</translation>
+    </message>
+    <message id="STATUS_NOT_ANSWERING">
+        <source>クイレットは実行中です（プロセス %1）が、%2 で応答しません。</source>
+        <translation>Quillet is running (process %1) but does not answer on %2.</translation>
+    </message>
+    <message id="STATUS_NOT_RUNNING">
+        <source>クイレットは実行されていません。</source>
+        <translation>Quillet is not running.</translation>
+    </message>
+    <message id="REQUEST_REFUSED">
+        <source>クイレットは要求を受け付けませんでした: %1</source>
+        <translation>Quillet refused the request: %1</translation>
+    </message>
+    <message id="CLI_HELP">
+        <source>このヘルプを表示して終了します。</source>
+        <translation>Show this help and exit.</translation>
+    </message>
 </context>
 </TS>

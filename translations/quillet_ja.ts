@@ -515,5 +515,25 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <source>%1 changes (%2 new clips among them) could not be saved to %3 (%4), nor kept in %5 (%6): they are lost.</source>
         <translation>%1 件の変更 (うち新しいクリップ %2 件) を %3 に保存できず (%4)、%5 にも保持できませんでした (%6)。これらの変更は失われます。</translation>
     </message>
+    <message id="STATUS_RUNNING">
+        <source>クイレットは実行中です。</source>
+        <translation>クイレットは実行中です。</translation>
+    </message>
+    <message id="STATUS_NOT_ANSWERING">
+        <source>クイレットは実行中です（プロセス %1）が、%2 で応答しません。</source>
+        <translation>クイレットは実行中です（プロセス %1）が、%2 で応答しません。</translation>
+    </message>
+    <message id="STATUS_NOT_RUNNING">
+        <source>クイレットは実行されていません。</source>
+        <translation>クイレットは実行されていません。</translation>
+    </message>
+    <message id="REQUEST_REFUSED">
+        <source>クイレットは要求を受け付けませんでした: %1</source>
+        <translation>クイレットは要求を受け付けませんでした: %1</translation>
+    </message>
+    <message id="CLI_HELP">
+        <source>このヘルプを表示して終了します。</source>
+        <translation>このヘルプを表示して終了します。</translation>
+    </message>
 </context>
 </TS>

@@ -57,7 +57,11 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
     //% "Environment: LANG and LANGUAGE choose English or Japanese; QT_LOGGING_RULES tunes "
     //% "the warnings on standard error (\"quillet.*.debug=true\" for more)."
     parser.setApplicationDescription(qtTrId("CLI_DESCRIPTION"));
-    parser.addHelpOption();
+    // Our own help option: Qt's catalogues do not word its description in every language.
+    //% "Show this help and exit."
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  qtTrId("CLI_HELP"));
+    parser.addOption(help);
     parser.addVersionOption();
     //% "Show the history menu of the running Quillet at the pointer."
     parser.addOption({QStringLiteral("history-menu"), qtTrId("CLI_HISTORY_MENU")});
@@ -102,9 +106,9 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
         //% "unexpected argument %1"
         return mistake(qtTrId("CLI_UNEXPECTED_ARGUMENT").arg(stray), stray);
     }
-    // Qt's own handling prints help (with Qt's options for --help-all) or the version and exits.
-    for (const char* option : {"help", "help-all", "version"})
-        if (parser.isSet(QString::fromLatin1(option))) parser.process(app);
+    if (parser.isSet(help)) parser.showHelp(0);
+    // Qt's own handling prints the version and exits.
+    if (parser.isSet(QStringLiteral("version"))) parser.process(app);
     for (const char* request : FastRequest::requests) {
         if (!parser.isSet(QString::fromLatin1(request))) continue;
         return {QString::fromLatin1(request), {}};

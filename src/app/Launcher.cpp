@@ -59,9 +59,11 @@ int main(int argc, char** argv) {
     const std::optional<std::string> request = FastRequest::requestIn(argc, argv);
     if (request) answer = FastRequest::send(*request, FastRequest::socketPath(), 3000);
     if (answer && answer->done) {
-        if (*request == "status") std::printf("Quillet is running.\n%s", answer->details.c_str());
+        // The running instance words its status in the user's language.
+        if (*request == "status") std::fputs(answer->details.c_str(), stdout);
         // A request's remarks, such as changes kept for the next start by --quit.
-        else std::fputs(answer->details.c_str(), stderr);
+        else
+            std::fputs(answer->details.c_str(), stderr);
         return 0;
     }
 

@@ -27,25 +27,29 @@ namespace {
 // What a request's answer means to the user: the status lines, or why nothing happened.
 int reportAnswer(const QString& command, bool done, const QString& reply, const QString& details) {
     if (done && command == QLatin1String("status")) {
-        std::printf("Quillet is running.\n%s", qPrintable(details));
+        std::printf("%s", qPrintable(details));
     } else if (done) {
         // A request's remarks, such as changes kept for the next start by --quit.
         std::fprintf(stderr, "%s", qPrintable(details));
     } else if (!done && reply.isEmpty()) {
         // No answer: tell "not running" from "running but its socket is gone or stuck".
         if (const auto pid = InstanceChannel::lockHolder()) {
-            std::fprintf(stderr, "Quillet is running (process %lld) but does not answer on %s.\n",
-                         static_cast<long long>(*pid), qPrintable(InstanceChannel::socketPath()));
-        } else if (command == QLatin1String("status")) {
-            std::printf("Quillet is not running.\n");
+            //% "Quillet is running (process %1) but does not answer on %2."
+            std::fprintf(
+                stderr, "%s\n",
+                qPrintable(
+                    qtTrId("STATUS_NOT_ANSWERING").arg(*pid).arg(InstanceChannel::socketPath())));
         } else {
-            std::fprintf(stderr, "Quillet is not running.\n");
+            //% "Quillet is not running."
+            const QByteArray line = qtTrId("STATUS_NOT_RUNNING").toLocal8Bit() + '\n';
+            std::fputs(line.constData(), command == QLatin1String("status") ? stdout : stderr);
         }
     } else if (!done && reply == QLatin1String("failed")) {
         // Carried out, but with a loss the instance describes.
         std::fprintf(stderr, "%s", qPrintable(details));
     } else if (!done) {
-        std::fprintf(stderr, "Quillet refused the request: %s\n", qPrintable(reply));
+        //% "Quillet refused the request: %1"
+        std::fprintf(stderr, "%s\n", qPrintable(qtTrId("REQUEST_REFUSED").arg(reply)));
     }
     return done ? 0 : 1;
 }
@@ -62,9 +66,15 @@ int sendToRunningInstance(const QString& command) {
 
 }  // namespace
 
-// How the launcher tells a failed request: only this side knows who holds the lock.
+// How the launcher tells a failed request: only this side knows who holds the lock, and only
+// this side has the catalogues.
 extern "C" QUILLET_EXPORT int quilletReportAnswer(const char* request, int done, const char* reply,
                                                   const char* details) {
+    int argc = 1;
+    char name[] = "quillet";
+    char* argv[] = {name, nullptr};
+    QCoreApplication probe(argc, argv);
+    Catalogue::install(probe, Catalogue::languageFor(QLocale::system().uiLanguages()));
     return reportAnswer(QString::fromUtf8(request), done != 0, QString::fromUtf8(reply),
                         QString::fromUtf8(details));
 }

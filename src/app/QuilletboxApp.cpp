@@ -161,6 +161,9 @@ std::optional<InstanceChannel::Reply> QuilletboxApp::handleCommand(const QString
 
 QString QuilletboxApp::statusText() const {
     QStringList lines;
+    // The first line is ours too, so it is in the user's language whoever prints it.
+    //% "Quillet is running."
+    lines << qtTrId("STATUS_RUNNING");
     //% "Desktop: %1"
     lines << qtTrId("STATUS_BACKEND").arg(m_platform.backend);
     //% "Clipboard: %1"

@@ -1,7 +1,10 @@
 #include "platform/Catalogue.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QTranslator>
+
+#include "platform/Logging.h"
 
 namespace quillet::Catalogue {
 
@@ -15,6 +18,19 @@ QString languageFor(const QStringList& uiLanguages) {
 }
 
 bool install(QCoreApplication& app, const QString& language) {
+    // Qt's own texts (file dialogs, a text field's menu, the command line's "Usage:") come
+    // from Qt's catalogue, where the system has one; English is Qt's own language.
+    if (language != QLatin1String("en")) {
+        auto* qtTexts = new QTranslator(&app);
+        const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+        if (qtTexts->load(QStringLiteral("qtbase_%1").arg(language), folder))
+            QCoreApplication::installTranslator(qtTexts);
+        else {
+            qCWarning(lcApp) << "Qt's own texts stay in English: no qtbase_" << language
+                             << "catalogue in" << folder;
+            delete qtTexts;
+        }
+    }
     auto* translator = new QTranslator(&app);
     if (!translator->load(QStringLiteral(":/i18n/quillet_%1.qm").arg(language))) {
         delete translator;

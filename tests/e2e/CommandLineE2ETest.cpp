@@ -55,6 +55,25 @@ TEST_F(CommandLineE2E, AMistakeIsNamedWithTheOptionMeantAndStartsNothing) {
     EXPECT_EQ(status, "Quillet is not running.\n");
 }
 
+TEST_F(CommandLineE2E, JapaneseUsersReadNoEnglishSentence) {
+    quillet.addEnvironment({"LANG=ja_JP.UTF-8", "LANGUAGE=ja"});
+    const QStringList japanese = quillet.environment();
+    const CommandResult help = run({"--help"}, japanese);
+    ASSERT_TRUE(help.finished);
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* english : {"Usage:", "Options:", "Displays ", "Show ", " the "})
+        EXPECT_FALSE(help.output.contains(english)) << english << " in:\n"
+                                                    << help.output.constData();
+    const CommandResult notRunning = run({"--status"}, japanese);
+    EXPECT_EQ(notRunning.output, "クイレットは実行されていません。\n");
+
+    ASSERT_TRUE(started(quillet));
+    const CommandResult status = run({"--status"}, japanese);
+    EXPECT_EQ(status.exitCode, 0);
+    EXPECT_TRUE(status.output.startsWith("クイレットは実行中です。\n"))
+        << status.output.constData();
+}
+
 TEST_F(CommandLineE2E, ASecondInstanceOnTheSameStoreIsRefusedWhateverItsRuntimeFolder) {
     ASSERT_TRUE(started(quillet));
     QStringList otherRuntime = quillet.environment();

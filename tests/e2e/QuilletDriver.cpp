@@ -75,12 +75,14 @@ QuilletDriver::~QuilletDriver() {
 }
 
 QStringList QuilletDriver::environment() const {
-    return m_sessionEnvironment + QStringList{"HOME=" + m_home.path(),
-                                              "XDG_CONFIG_HOME=" + m_home.file("config"),
-                                              "XDG_DATA_HOME=" + m_home.file("data"),
-                                              "XDG_CACHE_HOME=" + m_home.file("cache"),
-                                              "XDG_RUNTIME_DIR=" + m_home.file("run"),
-                                              "QUILLET_UPDATE_FEED_URL=" + m_updateFeed.toString()};
+    return m_sessionEnvironment +
+           QStringList{"HOME=" + m_home.path(),
+                       "XDG_CONFIG_HOME=" + m_home.file("config"),
+                       "XDG_DATA_HOME=" + m_home.file("data"),
+                       "XDG_CACHE_HOME=" + m_home.file("cache"),
+                       "XDG_RUNTIME_DIR=" + m_home.file("run"),
+                       "QUILLET_UPDATE_FEED_URL=" + m_updateFeed.toString()} +
+           m_extraEnvironment;
 }
 
 QString QuilletDriver::storePath() const {
@@ -96,10 +98,10 @@ bool QuilletDriver::start(QString* error) {
     QStringList launch{quilletBinary()};
     if (m_descriptorLimits)
         launch = QStringList{"prlimit",
-                              QStringLiteral("--nofile=%1:%2")
-                                  .arg(m_descriptorLimits->first)
-                                  .arg(m_descriptorLimits->second),
-                              "--"} +
+                             QStringLiteral("--nofile=%1:%2")
+                                 .arg(m_descriptorLimits->first)
+                                 .arg(m_descriptorLimits->second),
+                             "--"} +
                  launch;
     if (!m_process->start(launch, options)) {
         *error = "quillet did not start";

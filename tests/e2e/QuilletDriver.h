@@ -52,6 +52,8 @@ public:
     // test serves one: no run ever reaches beyond this machine.
     QStringList environment() const;
     void setUpdateFeed(const QUrl& url) { m_updateFeed = url; }
+    // More variables for the program and every command (e.g. its language).
+    void addEnvironment(const QStringList& variables) { m_extraEnvironment += variables; }
     // Starts the program under these descriptor limits (as `ulimit -n` would leave them).
     void setDescriptorLimits(int soft, int hard) { m_descriptorLimits = {soft, hard}; }
     // Standard error (warnings, debug lines) kept in process().output() too.
@@ -70,6 +72,7 @@ private:
     std::unique_ptr<ChildProcess> m_process;
     bool m_keepErrors = false;
     std::optional<std::pair<int, int>> m_descriptorLimits;
+    QStringList m_extraEnvironment;
     QUrl m_updateFeed{QStringLiteral("http://127.0.0.1:9/app/quilletbox/appcast.xml")};
 };
 
