@@ -105,15 +105,15 @@
         <translation>No items</translation>
     </message>
     <message id="HOTKEY_DUPLICATE_ERROR">
-        <source>重複エラー</source>
+        <source>このホットキーはもう一方の操作で使われています。</source>
         <translation>This hot key is already used by the other action.</translation>
     </message>
     <message id="HOTKEY_NO_MODIFIER_ERROR">
-        <source>修飾キーなしエラー</source>
+        <source>ホットキーには修飾キーが少なくとも 1 つ必要です。</source>
         <translation>A hot key needs at least one modifier key.</translation>
     </message>
     <message id="HOTKEY_REGISTRATION_FAILED">
-        <source>登録失敗</source>
+        <source>システムがこのホットキーを受け付けませんでした。別のプログラムが使っている可能性があります。</source>
         <translation>The system refused this hot key; another program may be using it.</translation>
     </message>
     <message id="UPDATE_NOT_AVAILABLE_MESSAGE">
@@ -121,7 +121,7 @@
         <translation>Quillet is up to date.</translation>
     </message>
     <message id="UPDATE_CHECK_FAILED_MESSAGE">
-        <source>取得失敗</source>
+        <source>アップデートを確認できませんでした。</source>
         <translation>Could not check for updates.</translation>
     </message>
     <message id="SETTINGS_TITLE">

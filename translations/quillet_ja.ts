@@ -94,16 +94,16 @@
         <translation>定型文がありません</translation>
     </message>
     <message id="HOTKEY_DUPLICATE_ERROR">
-        <source>重複エラー</source>
-        <translation>重複エラー</translation>
+        <source>このホットキーはもう一方の操作で使われています。</source>
+        <translation>このホットキーはもう一方の操作で使われています。</translation>
     </message>
     <message id="HOTKEY_NO_MODIFIER_ERROR">
-        <source>修飾キーなしエラー</source>
-        <translation>修飾キーなしエラー</translation>
+        <source>ホットキーには修飾キーが少なくとも 1 つ必要です。</source>
+        <translation>ホットキーには修飾キーが少なくとも 1 つ必要です。</translation>
     </message>
     <message id="HOTKEY_REGISTRATION_FAILED">
-        <source>登録失敗</source>
-        <translation>登録失敗</translation>
+        <source>システムがこのホットキーを受け付けませんでした。別のプログラムが使っている可能性があります。</source>
+        <translation>システムがこのホットキーを受け付けませんでした。別のプログラムが使っている可能性があります。</translation>
     </message>
     <message id="EMPTY_CATEGORY">
         <source>項目なし</source>
@@ -114,8 +114,8 @@
         <translation>最新です</translation>
     </message>
     <message id="UPDATE_CHECK_FAILED_MESSAGE">
-        <source>取得失敗</source>
-        <translation>取得失敗</translation>
+        <source>アップデートを確認できませんでした。</source>
+        <translation>アップデートを確認できませんでした。</translation>
     </message>
     <message id="SETTINGS_TITLE">
         <source>設定</source>
