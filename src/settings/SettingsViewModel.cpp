@@ -99,12 +99,12 @@ void SettingsViewModel::applyHotkeyChange(HotkeyConfig candidate, bool changesHi
     const HotkeyConfig other = changesHistory ? m_phraseHotkey : m_historyHotkey;
     // The duplicate test comes first: a duplicate without modifiers reports the duplicate.
     if (candidate == other) {
-        //% "重複エラー"
+        //% "このホットキーはもう一方の操作で使われています。"
         setErrorMessage(qtTrId("HOTKEY_DUPLICATE_ERROR"));
         return;
     }
     if (candidate.modifierFlags == 0) {
-        //% "修飾キーなしエラー"
+        //% "ホットキーには修飾キーが少なくとも 1 つ必要です。"
         setErrorMessage(qtTrId("HOTKEY_NO_MODIFIER_ERROR"));
         return;
     }
@@ -115,7 +115,7 @@ void SettingsViewModel::applyHotkeyChange(HotkeyConfig candidate, bool changesHi
 
 bool SettingsViewModel::registerPair(const HotkeyConfig& history, const HotkeyConfig& phrase) {
     if (m_requestRegistration && m_requestRegistration(history, phrase)) return true;
-    //% "登録失敗"
+    //% "システムがこのホットキーを受け付けませんでした。別のプログラムが使っている可能性があります。"
     setErrorMessage(qtTrId("HOTKEY_REGISTRATION_FAILED"));
     return false;
 }
@@ -178,7 +178,7 @@ void SettingsViewModel::checkForUpdates() {
             //% "最新です"
             setUpdateCheckMessage(qtTrId("UPDATE_NOT_AVAILABLE_MESSAGE"));
         } else {
-            //% "取得失敗"
+            //% "アップデートを確認できませんでした。"
             setUpdateCheckMessage(qtTrId("UPDATE_CHECK_FAILED_MESSAGE"));
         }
         setIsShowingUpdateResult(true);
