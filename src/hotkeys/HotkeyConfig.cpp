@@ -21,13 +21,13 @@ constexpr std::array<const char*, 127> keyNames = [] {
         "\u00A7",                                                      // 10
         "B", "Q", "W", "E", "R", "Y", "T",                             // 11-17
         "1", "2", "3", "4", "6", "5", "=", "9", "7", "-", "8", "0",   // 18-29
-        "]", "O", "U", "[", "I", "P", "\u23CE", "L", "J", "'", "K",   // 30-40
-        ";", "\\", ",", "/", "N", "M", ".", "\u21E5", "Space", "`",  // 41-50
-        "\u232B",                                                      // 51
+        "]", "O", "U", "[", "I", "P", "Return", "L", "J", "'", "K",    // 30-40
+        ";", "\\", ",", "/", "N", "M", ".", "Tab", "Space", "`",     // 41-50
+        "Backspace",                                                   // 51
     };
     // clang-format on
     for (std::size_t i = 0; i < std::size(mainKeys); ++i) names[i] = mainKeys[i];
-    names[53] = "\u238B";
+    names[53] = "Escape";
     names[65] = ".";
     names[67] = "*";
     names[69] = "+";
@@ -40,10 +40,10 @@ constexpr std::array<const char*, 127> keyNames = [] {
     for (std::size_t i = 0; i < std::size(keypadDigits); ++i) names[82 + i] = keypadDigits[i];
     names[91] = "8";
     names[92] = "9";
-    names[123] = "\u2190";
-    names[124] = "\u2192";
-    names[125] = "\u2193";
-    names[126] = "\u2191";
+    names[123] = "Left";
+    names[124] = "Right";
+    names[125] = "Down";
+    names[126] = "Up";
     return names;
 }();
 
@@ -64,12 +64,14 @@ std::optional<quint32> unsigned32Member(const QJsonObject& object, const char* n
 }  // namespace
 
 QString HotkeyConfig::displayString() const {
-    QString text;
-    if (modifierFlags & HotkeyModifier::control) text += QChar(0x2303);
-    if (modifierFlags & HotkeyModifier::option) text += QChar(0x2325);
-    if (modifierFlags & HotkeyModifier::shift) text += QChar(0x21E7);
-    if (modifierFlags & HotkeyModifier::command) text += QChar(0x2318);
-    return text + keyName(keyCode);
+    // Words and order as the Linux desktops' shortcut settings show them (Shift+Super+V).
+    QStringList parts;
+    if (modifierFlags & HotkeyModifier::shift) parts << QStringLiteral("Shift");
+    if (modifierFlags & HotkeyModifier::control) parts << QStringLiteral("Ctrl");
+    if (modifierFlags & HotkeyModifier::option) parts << QStringLiteral("Alt");
+    if (modifierFlags & HotkeyModifier::command) parts << QStringLiteral("Super");
+    parts << keyName(keyCode);
+    return parts.join(u'+');
 }
 
 QString HotkeyConfig::keyName(quint32 keyCode) {

@@ -20,7 +20,8 @@ public:
     quint32 keyCode = 0;
     quint32 modifierFlags = 0;
 
-    // Modifier symbols in the fixed order ⌃⌥⇧⌘, then the key's name, e.g. "⇧⌘V".
+    // The modifiers in the fixed order Shift, Ctrl, Alt, Super, then the key's name, joined by
+    // "+": "Shift+Super+V", as the Linux desktops write shortcuts.
     QString displayString() const;
 
     // Name of one key; keypad keys read like their main-keyboard twins. Unnamed codes give

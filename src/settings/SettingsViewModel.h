@@ -51,8 +51,8 @@ public:
     static constexpr const char* historyHotkeyKey = "historyHotkey";
     static constexpr const char* phraseHotkeyKey = "phraseHotkey";
     static constexpr const char* lastPresentedUpdateVersionKey = "lastPresentedUpdateVersion";
-    static constexpr HotkeyConfig defaultHistoryHotkey{9, 0x0300};  // ⇧⌘V
-    static constexpr HotkeyConfig defaultPhraseHotkey{8, 0x0300};   // ⇧⌘C
+    static constexpr HotkeyConfig defaultHistoryHotkey{9, 0x0300};  // Shift+Super+V
+    static constexpr HotkeyConfig defaultPhraseHotkey{8, 0x0300};   // Shift+Super+C
 
     // `settings`, `loginItem` and `updateService` must outlive the model. The stored hot keys
     // are loaded and the login item is read at once; nothing is registered here.

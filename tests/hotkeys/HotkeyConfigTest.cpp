@@ -13,13 +13,16 @@ std::string display(quint32 keyCode, quint32 modifiers) {
     return HotkeyConfig(keyCode, modifiers).displayString().toStdString();
 }
 
-TEST(HotkeyConfigDisplay, ModifierSymbolsPrecedeTheKeyInFixedOrder) {
-    EXPECT_EQ(display(9, 0x0300), "⇧⌘V");
-    EXPECT_EQ(display(0, 0x1B00), "⌃⌥⇧⌘A");
-    EXPECT_EQ(display(8, 0x1900), "⌃⌥⌘C");
-    EXPECT_EQ(display(9, 0x0300 | 0x0400 | 0x0001), "⇧⌘V") << "other bits show nothing";
-    EXPECT_EQ(display(122, 0x0100), "⌘Key 122") << "unnamed codes";
+TEST(HotkeyConfigDisplay, ModifierNamesPrecedeTheKeyAsLinuxDesktopsWriteThem) {
+    EXPECT_EQ(display(9, 0x0300), "Shift+Super+V");
+    EXPECT_EQ(display(0, 0x1B00), "Shift+Ctrl+Alt+Super+A");
+    EXPECT_EQ(display(4, 0x1800), "Ctrl+Alt+H");
+    EXPECT_EQ(display(9, 0x0300 | 0x0400 | 0x0001), "Shift+Super+V") << "other bits show nothing";
+    EXPECT_EQ(display(122, 0x0100), "Super+Key 122") << "unnamed codes";
     EXPECT_EQ(display(49, 0), "Space");
+    EXPECT_EQ(display(36, 0x1000), "Ctrl+Return");
+    EXPECT_EQ(display(53, 0x0800), "Alt+Escape");
+    EXPECT_EQ(display(126, 0x0200), "Shift+Up");
 }
 
 TEST(HotkeyConfigDisplay, KeypadKeysReadLikeTheirMainKeyboardTwins) {

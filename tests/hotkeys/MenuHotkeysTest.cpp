@@ -55,7 +55,7 @@ TEST_F(MenuHotkeysTest, AKeyRefusedAtStartStaysInactiveWhileTheOtherWorks) {
 TEST_F(MenuHotkeysTest, ANewKeyIsRegisteredSavedAndTheOldOneReleased) {
     ASSERT_TRUE(start());
     EXPECT_EQ(opens(9, shiftCommand), "history");
-    settings.updateHistoryHotkey(3, 0x1100);  // ⌃⌘F
+    settings.updateHistoryHotkey(3, 0x1100);  // Ctrl+Super+F
     EXPECT_TRUE(settings.errorMessage().isEmpty());
     EXPECT_EQ(settings.historyHotkey(), HotkeyConfig(3, 0x1100));
     EXPECT_TRUE(store.contains(SettingsViewModel::historyHotkeyKey));
