@@ -17,7 +17,7 @@ packages=(
   desktop-file-utils appstream man-db
   dbus-daemon
   kwin-wayland libkf5service-bin mutter gnome-settings-daemon-common libglib2.0-dev
-  qt6-translations-l10n
+  qt6-translations-l10n plasma-wayland-protocols
 )
 
 missing=()
