@@ -414,6 +414,14 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <source>Copied — paste with Ctrl+V</source>
         <translation>Copied — paste with Ctrl+V</translation>
     </message>
+    <message id="CLIPBOARD_WRITE_FAILED_TITLE">
+        <source>テキストをクリップボードに置けませんでした</source>
+        <translation>Could not put the text on the clipboard</translation>
+    </message>
+    <message id="CLIPBOARD_WRITE_FAILED_MESSAGE">
+        <source>デスクトップが選んだテキストを受け取らなかったため、何も貼り付けていません。クリップボードには以前の内容が残っています。もう一度試すか、検索パネルからテキストをコピーしてください。</source>
+        <translation>The desktop did not take the chosen text, so nothing was pasted and the clipboard still holds what it held before. Try again, or copy the text from the search panel.</translation>
+    </message>
     <message id="WAYLAND_NO_DATA_CONTROL_TITLE">
         <source>Clipboard history is limited</source>
         <translation>Clipboard history is limited</translation>

@@ -407,6 +407,14 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <source>Copied — paste with Ctrl+V</source>
         <translation>コピーしました — Ctrl+V で貼り付けてください</translation>
     </message>
+    <message id="CLIPBOARD_WRITE_FAILED_TITLE">
+        <source>テキストをクリップボードに置けませんでした</source>
+        <translation>テキストをクリップボードに置けませんでした</translation>
+    </message>
+    <message id="CLIPBOARD_WRITE_FAILED_MESSAGE">
+        <source>デスクトップが選んだテキストを受け取らなかったため、何も貼り付けていません。クリップボードには以前の内容が残っています。もう一度試すか、検索パネルからテキストをコピーしてください。</source>
+        <translation>デスクトップが選んだテキストを受け取らなかったため、何も貼り付けていません。クリップボードには以前の内容が残っています。もう一度試すか、検索パネルからテキストをコピーしてください。</translation>
+    </message>
     <message id="WAYLAND_NO_DATA_CONTROL_TITLE">
         <source>Clipboard history is limited</source>
         <translation>クリップボード履歴が制限されています</translation>

@@ -19,6 +19,8 @@
 #include "platform/wayland/WaylandWorkspace.h"
 #include "platform/x11/X11ClipboardReader.h"
 #include "platform/x11/X11KeyboardEvents.h"
+#include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/X11SelectionOwner.h"
 #include "platform/x11/X11SystemHotkeys.h"
 #include "platform/x11/X11Workspace.h"
 #include "platform/xdg/XdgAutostartItem.h"
@@ -103,9 +105,14 @@ void createWaylandClipboard(PlatformServices& services, const SessionFacts& fact
             services.clipboardMethod = choice.clipboardProtocol;
             break;
         case ClipboardBackend::x11:
-            services.pasteboard = std::make_unique<QtPasteboard>(
-                clipboard, std::make_unique<X11ClipboardReader>(qgetenv("DISPLAY")));
-            services.clipboardMethod = QStringLiteral("XWayland (XFixes selection events)");
+            // Read and written through XWayland's selection: GNOME ignores a Wayland client's
+            // selection while it lacks the keyboard focus, but follows XWayland's at any time.
+            services.pasteboard = std::make_unique<X11Pasteboard>(
+                std::make_unique<X11ClipboardReader>(qgetenv("DISPLAY")),
+                std::make_unique<X11SelectionOwner>(qgetenv("DISPLAY")));
+            services.clipboardMethod =
+                QStringLiteral("XWayland (XFixes selection events; texts offered as the X11 "
+                               "selection)");
             break;
         case ClipboardBackend::qt:
             services.pasteboard = std::make_unique<QtPasteboard>(

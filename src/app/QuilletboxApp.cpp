@@ -49,10 +49,10 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     m_hotkeyService = std::make_unique<HotkeyService>(*platform.hotkeys);
     m_appFocusService = std::make_unique<AppFocusService>(*platform.workspace, *platform.clock);
     m_pasteActionService =
-        std::make_unique<PasteActionService>(*platform.keyboard, *platform.clock, m_log);
+        std::make_unique<PasteActionService>(*platform.keyboard, *platform.pasteboard,
+                                             *platform.clock, m_log);
     m_pasteActionService->setChords(
         PasteChords::fromSettings(settings, platform.terminalPasteChord));
-    m_pasteActionService->setPrimarySelection(platform.pasteboard.get());
     m_fileChooser = std::make_unique<DialogFileChooser>();
     m_panelCoordinator = std::make_unique<PanelCoordinator>(
         *m_viewModel, *m_settingsViewModel, *m_appFocusService, *m_pasteActionService,
@@ -73,6 +73,14 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     m_pasteActionService->setManualPasteNotice([this] {
         //% "Copied — paste with Ctrl+V"
         m_tray->inform(qtTrId("PASTE_MANUALLY_NOTICE"));
+    });
+    m_pasteActionService->setWriteFailedNotice([this] {
+        //% "Could not put the text on the clipboard"
+        m_tray->notify(qtTrId("CLIPBOARD_WRITE_FAILED_TITLE"),
+                       //% "The desktop did not take the chosen text, so nothing was pasted "
+                       //% "and the clipboard still holds what it held before. Try again, or "
+                       //% "copy the text from the search panel."
+                       qtTrId("CLIPBOARD_WRITE_FAILED_MESSAGE"));
     });
     channel.setHandler([this](const QString& command) { return handleCommand(command); });
     watchStoreHealth();

@@ -7,10 +7,23 @@
 
 namespace quillet {
 
-PasteActionService::PasteActionService(KeyboardEvents& keyboard, Clock& clock, QTextStream& log)
-    : m_keyboard(keyboard), m_clock(clock), m_log(log) {}
+PasteActionService::PasteActionService(KeyboardEvents& keyboard, Pasteboard& pasteboard,
+                                       Clock& clock, QTextStream& log)
+    : m_keyboard(keyboard), m_clock(clock), m_log(log), m_pasteboard(pasteboard) {}
 
 PasteActionService::~PasteActionService() = default;
+
+void PasteActionService::whenOnClipboard(std::function<void()> then) {
+    // The service lives for the whole run, so the answer cannot outlive it.
+    m_pasteboard.confirmWrite([this, then = std::move(then)](bool onClipboard) {
+        if (onClipboard) {
+            then();
+            return;
+        }
+        qCWarning(lcPaste) << "the chosen text did not reach the clipboard; nothing is pasted";
+        if (m_writeFailedNotice) m_writeFailedNotice();
+    });
+}
 
 void PasteActionService::performPaste(const std::optional<QString>& targetClass) {
     const bool trusted = m_keyboard.isTrusted();
@@ -26,9 +39,7 @@ void PasteActionService::performPaste(const std::optional<QString>& targetClass)
         case PasteChord::shiftInsert:
             qCDebug(lcPaste) << "pasting with Shift+Insert into a window of class" << *targetClass;
             // Terminals that paste PRIMARY on Shift+Insert get the same text there.
-            if (m_pasteboard != nullptr) {
-                if (const auto text = m_pasteboard->string()) m_pasteboard->setPrimaryString(*text);
-            }
+            if (const auto text = m_pasteboard.string()) m_pasteboard.setPrimaryString(*text);
             m_keyboard.postKey(insertKeyCode, true, EventFlag::shift);
             m_keyboard.postKey(insertKeyCode, false, EventFlag::shift);
             break;

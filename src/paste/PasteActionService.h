@@ -15,19 +15,29 @@ class Pasteboard;
 // Posts the paste keystroke into the frontmost application, when the platform lets us.
 class PasteActionService {
 public:
-    PasteActionService(KeyboardEvents& keyboard, Clock& clock, QTextStream& log);
+    // `pasteboard` is where the chosen texts are written: a paste waits until it holds them.
+    PasteActionService(KeyboardEvents& keyboard, Pasteboard& pasteboard, Clock& clock,
+                       QTextStream& log);
     ~PasteActionService();
 
     // Which chord each window class gets; the built-in list of terminals until set.
     void setChords(PasteChords chords) { m_chords = std::move(chords); }
-    // Non-owning: where a Shift+Insert paste puts the clipboard's text into PRIMARY too, for
-    // the terminals that paste from there. Lives as long as this service.
-    void setPrimarySelection(Pasteboard* pasteboard) { m_pasteboard = pasteboard; }
     // Called when a paste cannot be posted (no permission, no virtual keyboard): the text is
     // on the clipboard and the user should be told to paste it.
     void setManualPasteNotice(std::function<void()> notice) {
         m_manualPasteNotice = std::move(notice);
     }
+
+    // Called when a chosen text did not reach the clipboard: nothing was pasted, and the user
+    // should hear that the clipboard still holds something else.
+    void setWriteFailedNotice(std::function<void()> notice) {
+        m_writeFailedNotice = std::move(notice);
+    }
+
+    // Runs `then` once the clipboard is known to hold the text just written; if it does not
+    // (refused, or not seen in time), logs a warning, gives the write-failed notice and drops
+    // `then`, so nothing says "copied" or pastes the wrong text.
+    void whenOnClipboard(std::function<void()> then);
 
     // Checks the permission, then posts the paste chord for a window of `targetClass`: V with
     // the command flag (the platform's paste modifier) for most, the session's terminal chord
@@ -58,8 +68,11 @@ private:
     Clock& m_clock;
     QTextStream& m_log;
     PasteChords m_chords;
-    Pasteboard* m_pasteboard = nullptr;
+    // Also where a Shift+Insert paste puts the text into PRIMARY, for the terminals that
+    // paste from there.
+    Pasteboard& m_pasteboard;
     std::function<void()> m_manualPasteNotice;
+    std::function<void()> m_writeFailedNotice;
 };
 
 }  // namespace quillet

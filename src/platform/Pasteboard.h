@@ -31,13 +31,23 @@ public:
     virtual QStringList types() const = 0;
     virtual std::optional<QString> string() const = 0;
     virtual void clearContents() = 0;
+    // False when the platform refused the text at once; a true result is not yet proof that
+    // the system clipboard holds it (see confirmWrite).
     virtual bool setString(const QString& text) = 0;
+    // Calls `done` on this thread once it is known whether the system clipboard holds the text
+    // of the latest setString: true when it was seen there, false when the write was refused or
+    // not seen within `writeConfirmTimeoutMs`. Never blocks; `done` runs exactly once.
+    virtual void confirmWrite(std::function<void(bool)> done) = 0;
     // The X11 PRIMARY selection (what a middle click pastes), where the platform has one.
     virtual void setPrimaryString(const QString& text) { Q_UNUSED(text); }
 
     // True when every change is announced through the change handler, so nobody needs to
     // look for changes on a timer.
     virtual bool announcesChanges() const { return false; }
+
+    // Our own text normally comes back within milliseconds; this leaves room for a reader busy
+    // with a slow owner (one conversion may take a second) without leaving the user waiting.
+    static constexpr int writeConfirmTimeoutMs = 1500;
 
     // Called each time a foreign change raised the change count, so a poller can look at
     // once; backends without such notice never call it. Cleared with an empty function.

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocalSocket>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QThread>
 #include <QUuid>
@@ -62,8 +63,15 @@ QuilletDriver::QuilletDriver(const SwaySession& sway)
                                 QStringLiteral("DISPLAY="),
                                 QStringLiteral("QT_QPA_PLATFORM=wayland")}) {}
 
-QuilletDriver::QuilletDriver(QStringList sessionEnvironment)
-    : m_sessionEnvironment(std::move(sessionEnvironment)) {
+QuilletDriver::QuilletDriver(const MutterSession& mutter)
+    : QuilletDriver(
+          mutter.environment().filter(QRegularExpression("^(?!XDG_RUNTIME_DIR=)")) +
+              QStringList{QStringLiteral("QT_QPA_PLATFORM=wayland")},
+          [&mutter](QStringList arguments) { return mutter.command(arguments); }) {}
+
+QuilletDriver::QuilletDriver(QStringList sessionEnvironment,
+                             std::function<QStringList(QStringList)> launch)
+    : m_sessionEnvironment(std::move(sessionEnvironment)), m_launch(std::move(launch)) {
     for (const char* folder : {"config", "data", "cache", "run"})
         QDir(m_home.path()).mkpath(folder);
     QFile::setPermissions(m_home.file("run"),
@@ -103,6 +111,7 @@ bool QuilletDriver::start(QString* error) {
                                  .arg(m_descriptorLimits->second),
                              "--"} +
                  launch;
+    if (m_launch) launch = m_launch(launch);
     if (!m_process->start(launch, options)) {
         *error = "quillet did not start";
         return false;

@@ -12,6 +12,7 @@
 
 #include "history/ClipboardMonitor.h"
 #include "support/ChildProcess.h"
+#include "support/MutterSession.h"
 #include "support/SwaySession.h"
 #include "support/TempDir.h"
 #include "support/XvfbSession.h"
@@ -24,6 +25,9 @@ class QuilletDriver {
 public:
     explicit QuilletDriver(const XvfbSession& x);
     explicit QuilletDriver(const SwaySession& sway);
+    // On GNOME quillet is a Wayland client that also reaches XWayland, so it runs inside the
+    // compositor's namespaces.
+    explicit QuilletDriver(const MutterSession& mutter);
     ~QuilletDriver();
 
     // Starts quillet and waits until it answers; false with the reason in `error`.
@@ -64,10 +68,13 @@ public:
     qint64 socketRoundTripMs(int timeoutMs);
 
 private:
-    explicit QuilletDriver(QStringList sessionEnvironment);
+    explicit QuilletDriver(QStringList sessionEnvironment,
+                           std::function<QStringList(QStringList)> launch = {});
 
     // Where the program's windows go: the display and the Qt platform that reaches it.
     QStringList m_sessionEnvironment;
+    // Wraps the program's command line (to run it where its display is); none runs it as is.
+    std::function<QStringList(QStringList)> m_launch;
     TempDir m_home;
     std::unique_ptr<ChildProcess> m_process;
     bool m_keepErrors = false;

@@ -1,7 +1,10 @@
 // A stand-in for the user's application in end-to-end runs: a text window that writes what it
 // holds to a file after every change, so the test can see what a paste delivered.
 //
-//   quillet-target <output file>                 a focused text window
+//   quillet-target <output file>                 a focused text window; each change of the
+//                                                keyboard focus is appended to <output>.focus
+//                                                ("in" or "out"), so a test sees a menu of ours
+//                                                take the keyboard
 //   quillet-target --offer-and-hang <text>       owns the clipboard, then stops itself: an
 //                                                owner that never answers
 #include <QApplication>
@@ -9,6 +12,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QSaveFile>
+#include <QWindow>
 #include <csignal>
 
 int main(int argc, char** argv) {
@@ -32,6 +36,10 @@ int main(int argc, char** argv) {
         if (!file.open(QIODevice::WriteOnly)) return;
         file.write(editor.toPlainText().toUtf8());
         file.commit();
+    });
+    QObject::connect(&app, &QGuiApplication::focusWindowChanged, [&](QWindow* window) {
+        QFile file(outputPath + QStringLiteral(".focus"));
+        if (file.open(QIODevice::Append)) file.write(window ? "in\n" : "out\n");
     });
     editor.show();
     editor.activateWindow();

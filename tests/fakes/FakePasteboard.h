@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <vector>
+
 #include "platform/Pasteboard.h"
 
 namespace quillet::test {
@@ -23,6 +26,13 @@ public:
         return true;
     }
 
+    void confirmWrite(std::function<void(bool)> done) override {
+        if (confirms)
+            done(*confirms);
+        else
+            unanswered.push_back(std::move(done));
+    }
+
     void setPrimaryString(const QString& text) override { primary = text; }
 
     void copyText(const QString& text) { copy({PasteboardType::string}, text); }
@@ -33,6 +43,9 @@ public:
     }
 
     int writes = 0;
+    // What confirmWrite answers; none keeps the question in `unanswered` for the test.
+    std::optional<bool> confirms = true;
+    std::vector<std::function<void(bool)>> unanswered;
     std::optional<QString> primary;
 
 private:

@@ -28,7 +28,7 @@ protected:
     QString logText;
     QTextStream log{&logText};
     AppFocusService focus{workspace, clock};
-    PasteActionService paste{keyboard, clock, log};
+    PasteActionService paste{keyboard, pasteboard, clock, log};
     std::unique_ptr<PanelCoordinator> coordinator = std::make_unique<PanelCoordinator>(
         model, settings.model, focus, paste, clock, storage->context(), chooser);
 };

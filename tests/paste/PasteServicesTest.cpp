@@ -9,6 +9,7 @@
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
 #include "paste/PasteChords.h"
+#include "paste/PasteSequence.h"
 #include "support/TempDir.h"
 
 namespace quillet {
@@ -80,8 +81,9 @@ protected:
     QString output;
     QTextStream log{&output};
     FakeKeyboardEvents keyboard;
+    FakePasteboard pasteboard;
     ManualClock clock;
-    PasteActionService paste{keyboard, clock, log};
+    PasteActionService paste{keyboard, pasteboard, clock, log};
 };
 
 TEST_F(PasteTest, PostsTheChordDownThenUpOnlyWithPermissionAndSaysSo) {
@@ -102,9 +104,7 @@ TEST_F(PasteTest, PostsTheChordDownThenUpOnlyWithPermissionAndSaysSo) {
 }
 
 TEST_F(PasteTest, TerminalsGetShiftInsertWithTheTextInPrimaryToo) {
-    FakePasteboard pasteboard;
     pasteboard.setString("ls -l");
-    paste.setPrimarySelection(&pasteboard);
     using Key = FakeKeyboardEvents::PostedKey;
     const std::vector<Key> controlV{{9, true, EventFlag::command}, {9, false, EventFlag::command}};
     const std::vector<Key> shiftInsert{{114, true, EventFlag::shift},
@@ -149,9 +149,7 @@ TEST(PasteChordsTest, TheSettingsOverrideAndExtendTheTerminalList) {
 }
 
 TEST_F(PasteTest, CtrlShiftVLeavesPrimaryAlone) {
-    FakePasteboard pasteboard;
     pasteboard.setString("ls -l");
-    paste.setPrimarySelection(&pasteboard);
     paste.setChords(PasteChords(PasteChord::controlShiftV));
     paste.performPaste(QString("kitty"));
     using Key = FakeKeyboardEvents::PostedKey;
@@ -199,6 +197,80 @@ TEST_F(PasteTest, TellsTheUserToPasteOnlyWhenItCannotPostTheChord) {
     paste.performPaste();
     EXPECT_EQ(notices, 1);
     EXPECT_TRUE(keyboard.posted.size() == 2u) << "only the trusted paste posted keys";
+}
+
+// The sequence every chooser runs after writing its text: nothing is said or pasted until the
+// clipboard is known to hold the text, and a text that never got there is never pasted.
+class PasteSequenceTest : public PasteTest {
+protected:
+    PasteSequenceTest() {
+        workspace.frontmost = app("editor", 1);
+        focus.captureFrontmostApp();
+        workspace.frontmost.reset();
+        pasteboard.confirms.reset();  // each test answers the confirmation itself
+        paste.setManualPasteNotice([this] { ++manualNotices; });
+        paste.setWriteFailedNotice([this] { ++failureNotices; });
+        pasteboard.setString("chosen");
+    }
+
+    // Runs the sequence, then lets every delay it may start run out.
+    void choose(QObject* owner, std::optional<bool> answer) {
+        const auto activations = workspace.activations.size();
+        const auto posted = keyboard.posted.size();
+        finishPaste(focus, paste, owner);
+        ASSERT_EQ(pasteboard.unanswered.size(), 1u) << "the sequence asks the clipboard first";
+        clock.advance(AppFocusService::activationDelayMs + PasteActionService::keyReleaseTimeoutMs);
+        EXPECT_EQ(workspace.activations.size(), activations) << "nothing before the answer";
+        EXPECT_EQ(keyboard.posted.size(), posted);
+        if (!answer) return;
+        std::exchange(pasteboard.unanswered, {}).front()(*answer);
+        clock.advance(AppFocusService::activationDelayMs + PasteActionService::keyReleaseTimeoutMs);
+    }
+
+    FakeWorkspace workspace;
+    AppFocusService focus{workspace, clock};
+    QObject owner;
+    int manualNotices = 0;
+    int failureNotices = 0;
+};
+
+TEST_F(PasteSequenceTest, PastesOnceTheClipboardIsKnownToHoldTheText) {
+    choose(&owner, true);
+    EXPECT_EQ(workspace.activations, std::vector{app("editor", 1)});
+    EXPECT_EQ(keyboard.posted.size(), 2u);
+    EXPECT_EQ(failureNotices, 0);
+
+    // Without permission to post keys, "copied, paste by hand" is said only after the check.
+    keyboard.trusted = false;
+    choose(&owner, true);
+    EXPECT_EQ(manualNotices, 1);
+    EXPECT_EQ(failureNotices, 0);
+}
+
+TEST_F(PasteSequenceTest, AnUnconfirmedWriteIsNeitherPastedNorCalledCopied) {
+    choose(&owner, false);
+    EXPECT_TRUE(workspace.activations.empty());
+    EXPECT_TRUE(keyboard.posted.empty());
+    EXPECT_EQ(failureNotices, 1);
+    EXPECT_EQ(manualNotices, 0);
+
+    // Where the user would paste by hand, "copied" would be a lie too.
+    keyboard.trusted = false;
+    choose(&owner, false);
+    EXPECT_EQ(failureNotices, 2);
+    EXPECT_EQ(manualNotices, 0);
+    EXPECT_FALSE(output.contains("Posting")) << output.toStdString();
+}
+
+TEST_F(PasteSequenceTest, NothingIsPastedForAChooserGoneBeforeTheAnswer) {
+    auto chooser = std::make_unique<QObject>();
+    choose(chooser.get(), std::nullopt);
+    chooser.reset();
+    std::exchange(pasteboard.unanswered, {}).front()(true);
+    clock.advance(AppFocusService::activationDelayMs + PasteActionService::keyReleaseTimeoutMs);
+    EXPECT_TRUE(workspace.activations.empty());
+    EXPECT_TRUE(keyboard.posted.empty());
+    EXPECT_EQ(failureNotices + manualNotices, 0);
 }
 
 }  // namespace

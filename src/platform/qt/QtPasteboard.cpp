@@ -30,13 +30,20 @@ void QtPasteboard::onClipboardChanged() {
 
 void QtPasteboard::onSnapshotRead(quint64 ticket, const ClipboardSnapshot& snapshot) {
     if (ticket < m_firstCurrentTicket) return;
+    if (ticket == m_initialTicket) {
+        m_snapshot = snapshot;
+        return;
+    }
+    m_confirmation.observe(snapshot.text);
+    // Our own write read back, or the same contents offered again: nothing new to see.
+    if (snapshot == m_snapshot) return;
     m_snapshot = snapshot;
-    if (ticket == m_initialTicket) return;
     ++m_changeCount;
     notifyChange();
 }
 
 void QtPasteboard::onChangeRead(const ClipboardSnapshot& snapshot) {
+    m_confirmation.observe(snapshot.text);
     // Our own write read back, or the same contents offered again: nothing new to see.
     if (snapshot == m_snapshot) return;
     m_snapshot = snapshot;
@@ -54,12 +61,15 @@ void QtPasteboard::clearContents() {
 }
 
 bool QtPasteboard::setString(const QString& text) {
+    m_confirmation.expect(text);
     m_writing = true;
     m_clipboard->setText(text, QClipboard::Clipboard);
     m_writing = false;
     m_snapshot = {QStringList{PasteboardType::string}, text};
     m_firstCurrentTicket = m_nextTicket;
     ++m_changeCount;
+    // A reader that follows the owner reads our write back by itself; any other is asked.
+    if (!m_reader->watchesOwner()) m_reader->requestRead(m_nextTicket++);
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/ClipboardReader.h"
 #include "platform/Pasteboard.h"
+#include "platform/WriteConfirmation.h"
 
 class QClipboard;
 
@@ -13,7 +14,8 @@ namespace quillet {
 // The system clipboard through QClipboard. Foreign changes are read ahead by a
 // ClipboardReader, off the caller's path, and only a completed read raises the change count,
 // so the monitor's reads are answered from memory and never wait for a slow owner. Each
-// completed read is announced through the change handler at once.
+// completed read is announced through the change handler at once. Our own writes are read
+// back the same way before they count as done.
 class QtPasteboard final : public QObject, public Pasteboard {
     Q_OBJECT
 public:
@@ -26,6 +28,7 @@ public:
     std::optional<QString> string() const override { return m_snapshot.text; }
     void clearContents() override;
     bool setString(const QString& text) override;
+    void confirmWrite(std::function<void(bool)> done) override { m_confirmation.wait(std::move(done)); }
     void setPrimaryString(const QString& text) override;
 
 private:
@@ -42,6 +45,9 @@ private:
     quint64 m_firstCurrentTicket = 1;
     quint64 m_initialTicket = 0;
     bool m_writing = false;
+    // Our write counts once the reader has read it back: on XWayland a write through Qt's
+    // Wayland clipboard may never reach the selection the reader follows.
+    WriteConfirmation m_confirmation{writeConfirmTimeoutMs};
 };
 
 }  // namespace quillet

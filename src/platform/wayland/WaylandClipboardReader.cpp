@@ -639,7 +639,7 @@ void WaylandClipboardReader::requestRead(quint64 ticket) {
     wake(m_requestFd);
 }
 
-void WaylandClipboardReader::writeText(const std::optional<QString>& text) {
+bool WaylandClipboardReader::writeText(const std::optional<QString>& text) {
     std::unique_lock lock(m_mutex);
     m_pendingWrite = text;
     const quint64 serial = ++m_writesAsked;
@@ -649,8 +649,11 @@ void WaylandClipboardReader::writeText(const std::optional<QString>& text) {
     // The thread only sends two requests: this wait is short unless the thread is stuck, and a
     // stuck thread costs the caller no more than this bound.
     if (!m_writeSent.wait_for(lock, std::chrono::milliseconds(200),
-                              [&] { return m_writesSent >= serial || m_stopping; }))
+                              [&] { return m_writesSent >= serial || m_stopping; })) {
         qCWarning(lcClipboard) << "the clipboard thread did not take our text in time";
+        return false;
+    }
+    return m_writesSent >= serial;
 }
 
 void WaylandClipboardReader::run() {

@@ -45,8 +45,8 @@ public:
 
     // Makes `text` the selection (none: clears it). The reading thread offers it and serves it
     // to whoever pastes; this waits (briefly, bounded) until the compositor has been told, so a
-    // paste that follows finds it.
-    void writeText(const std::optional<QString>& text);
+    // paste that follows finds it. False when the thread did not take it in time.
+    bool writeText(const std::optional<QString>& text);
 
 private:
     class Session;

@@ -27,6 +27,7 @@ void WaylandPasteboard::onSnapshotRead(quint64 ticket, const ClipboardSnapshot& 
 
 void WaylandPasteboard::onChangeRead(const ClipboardSnapshot& snapshot) {
     m_sawChange = true;
+    m_confirmation.observe(snapshot.text);
     // Our own write read back, or the same contents offered again: nothing new to see.
     if (snapshot == m_snapshot) return;
     m_snapshot = snapshot;
@@ -54,7 +55,8 @@ void WaylandPasteboard::clearContents() {
 
 bool WaylandPasteboard::setString(const QString& text) {
     m_clearPending = false;
-    m_reader->writeText(text);
+    m_confirmation.expect(text);
+    if (!m_reader->writeText(text)) m_confirmation.refuse("the clipboard thread did not take it");
     m_snapshot = {QStringList{PasteboardType::string}, text};
     m_sawChange = true;
     ++m_changeCount;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/Pasteboard.h"
+#include "platform/WriteConfirmation.h"
 #include "platform/wayland/WaylandClipboardReader.h"
 
 namespace quillet {
@@ -24,6 +25,7 @@ public:
     std::optional<QString> string() const override { return m_snapshot.text; }
     void clearContents() override;
     bool setString(const QString& text) override;
+    void confirmWrite(std::function<void(bool)> done) override { m_confirmation.wait(std::move(done)); }
     // The reader follows every selection the compositor announces.
     bool announcesChanges() const override { return true; }
 
@@ -36,6 +38,8 @@ private:
     qint64 m_changeCount = 0;
     bool m_sawChange = false;
     bool m_clearPending = false;  // a clear not yet replaced by a write
+    // Our write counts once the compositor has announced it back to us and it was read.
+    WriteConfirmation m_confirmation{writeConfirmTimeoutMs};
     static constexpr quint64 initialTicket = 1;
 };
 
