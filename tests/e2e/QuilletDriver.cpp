@@ -62,6 +62,12 @@ QuilletDriver::QuilletDriver(const SwaySession& sway)
                                 QStringLiteral("DISPLAY="),
                                 QStringLiteral("QT_QPA_PLATFORM=wayland")}) {}
 
+QuilletDriver::QuilletDriver(const KWinSession& kwin)
+    : QuilletDriver(kwin.environment() + QStringList{QStringLiteral("QT_QPA_PLATFORM=wayland")}) {
+    m_launchPrefix = kwin.runAsSessionUser();
+    kwin.giveToSessionUser(m_home.path());
+}
+
 QuilletDriver::QuilletDriver(QStringList sessionEnvironment)
     : m_sessionEnvironment(std::move(sessionEnvironment)) {
     for (const char* folder : {"config", "data", "cache", "run"})
@@ -93,7 +99,7 @@ bool QuilletDriver::start(QString* error) {
     options.environment = environment();
     options.captureOutput = true;
     options.keepErrors = m_keepErrors;
-    QStringList launch{quilletBinary()};
+    QStringList launch = m_launchPrefix + QStringList{quilletBinary()};
     if (m_descriptorLimits)
         launch = QStringList{"prlimit",
                               QStringLiteral("--nofile=%1:%2")
@@ -138,7 +144,8 @@ int QuilletDriver::command(const QString& argument, QByteArray* output) {
     ChildProcess::Options options;
     options.environment = environment();
     const CommandResult result =
-        runCommand({quilletBinary(), argument}, std::chrono::seconds(10), options);
+        runCommand(m_launchPrefix + QStringList{quilletBinary(), argument},
+                   std::chrono::seconds(10), options);
     if (output) *output = result.output;
     return result.finished ? result.exitCode : -1;
 }

@@ -12,6 +12,7 @@
 
 #include "history/ClipboardMonitor.h"
 #include "support/ChildProcess.h"
+#include "support/KWinSession.h"
 #include "support/SwaySession.h"
 #include "support/TempDir.h"
 #include "support/XvfbSession.h"
@@ -24,6 +25,8 @@ class QuilletDriver {
 public:
     explicit QuilletDriver(const XvfbSession& x);
     explicit QuilletDriver(const SwaySession& sway);
+    // On KWin the program runs as KWin's user, which is how KWin can tell it is quillet.
+    explicit QuilletDriver(const KWinSession& kwin);
     ~QuilletDriver();
 
     // Starts quillet and waits until it answers; false with the reason in `error`.
@@ -67,6 +70,7 @@ private:
     // Where the program's windows go: the display and the Qt platform that reaches it.
     QStringList m_sessionEnvironment;
     TempDir m_home;
+    QStringList m_launchPrefix;  // runs the program as another user
     std::unique_ptr<ChildProcess> m_process;
     bool m_keepErrors = false;
     std::optional<std::pair<int, int>> m_descriptorLimits;
