@@ -5,7 +5,28 @@
 set -euo pipefail
 binary=${1:?usage: run.sh <path to quillet>}
 
+# KWin lets a program paste (fake input) and see the focused window only when a desktop entry
+# for its executable asks for that; an uninstalled build gets an entry of its own.
+kde_entry() {
+  local applications=${XDG_DATA_HOME:-$HOME/.local/share}/applications
+  local program sycoca
+  program=$(readlink -f "$binary")
+  mkdir -p "$applications"
+  cat >"$applications/quillet-build.desktop" <<EOF
+[Desktop Entry]
+Type=Application
+Name=Quillet (build)
+Exec=$program
+NoDisplay=true
+X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input,org_kde_plasma_window_management
+EOF
+  for sycoca in kbuildsycoca6 kbuildsycoca5; do
+    if command -v "$sycoca" >/dev/null; then "$sycoca" >/dev/null 2>&1 || true; break; fi
+  done
+}
+
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
+  if [[ ":${XDG_CURRENT_DESKTOP:-}:" == *:KDE:* ]]; then kde_entry; fi
   exec "$binary"
 fi
 

@@ -1,6 +1,7 @@
 #include "app/PlatformServices.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QStandardPaths>
@@ -8,10 +9,13 @@
 #include "hotkeys/MenuHotkeys.h"
 #include "platform/BackendChoice.h"
 #include "platform/Logging.h"
+#include "platform/kde/KGlobalAccelHotkeys.h"
 #include "platform/null/NullPlatform.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
 #include "platform/qt/QtClipboardReader.h"
 #include "platform/qt/QtPasteboard.h"
+#include "platform/wayland/KwinFakeInputKeyboard.h"
+#include "platform/wayland/PlasmaWorkspace.h"
 #include "platform/wayland/WaylandClipboardReader.h"
 #include "platform/wayland/WaylandKeyboardEvents.h"
 #include "platform/wayland/WaylandPasteboard.h"
@@ -59,6 +63,15 @@ SessionFacts sessionFacts(QGuiApplication& app) {
         facts.waylandGlobals = probeWaylandGlobals({}, std::chrono::seconds(2)).interfaces;
         facts.x11DisplayUsable = X11ClipboardReader::canConnect(qgetenv("DISPLAY"));
     }
+    facts.currentDesktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+    // Asked of the bus daemon alone, and only on KDE.
+    if (facts.currentDesktop.contains(QLatin1String("KDE"), Qt::CaseInsensitive)) {
+        const QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+        const QString name = QLatin1String(KGlobalAccelHotkeys::service);
+        facts.kglobalaccelOnBus =
+            bus != nullptr && (bus->isServiceRegistered(name).value() ||
+                               bus->activatableServiceNames().value().contains(name));
+    }
     return facts;
 }
 
@@ -74,9 +87,16 @@ std::map<quint32, PortalShortcut> menuShortcuts() {
     };
 }
 
+// KDE Plasma's global keys: its shortcut service, on X11 and Wayland alike.
+void createKdeHotkeys(PlatformServices& services) {
+    services.hotkeys = makeKGlobalAccelHotkeys(QDBusConnection::sessionBus(), menuShortcuts());
+    services.hotkeyMethod = QStringLiteral("KDE global shortcuts (org.kde.kglobalaccel)");
+}
+
 // Qt runs on X11 (an X11 session, or XWayland): every service goes through Qt's own
 // connection, the clipboard reader through one of its own.
-void createX11Services(PlatformServices& services, QGuiApplication& app) {
+void createX11Services(PlatformServices& services, QGuiApplication& app,
+                       const BackendChoice& choice) {
     auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
     const QByteArray display = qgetenv("DISPLAY");
     services.pasteboard = std::make_unique<QtPasteboard>(
@@ -91,6 +111,7 @@ void createX11Services(PlatformServices& services, QGuiApplication& app) {
                                ? QStringLiteral("XTest key events")
                                : QStringLiteral("none (no XTest): texts stay on the clipboard");
     services.hotkeyMethod = QStringLiteral("X11 key grab");
+    if (choice.kdeGlobalShortcuts) createKdeHotkeys(services);
 }
 
 // A Wayland session's clipboard: data-control where the compositor offers it, else XWayland's
@@ -148,33 +169,45 @@ void createWaylandPaste(PlatformServices& services, const SessionFacts& facts,
     // Where the compositor lists its windows, the focused one's app id chooses the chord;
     // elsewhere every paste is Ctrl+V.
     bool chordPerApplication = false;
+    QString windowList;
+    const QByteArray display = facts.waylandDisplay.toLocal8Bit();
     if (choice.foreignToplevels) {
-        auto workspace = std::make_unique<WaylandWorkspace>(facts.waylandDisplay.toLocal8Bit(),
-                                                            QGuiApplication::applicationName());
+        auto workspace =
+            std::make_unique<WaylandWorkspace>(display, QGuiApplication::applicationName());
         chordPerApplication = workspace->isAvailable();
         if (chordPerApplication) services.workspace = std::move(workspace);
+        windowList = QStringLiteral("zwlr_foreign_toplevel_manager_v1");
+    } else if (choice.plasmaWindows) {
+        auto workspace =
+            std::make_unique<PlasmaWorkspace>(display, QGuiApplication::applicationName());
+        chordPerApplication = workspace->isAvailable();
+        if (chordPerApplication) services.workspace = std::move(workspace);
+        windowList = QStringLiteral("org_kde_plasma_window_management");
     }
     if (!services.workspace) services.workspace = std::make_unique<NullWorkspace>();
     // Our clipboard backends leave PRIMARY alone here, and Shift+Insert pastes PRIMARY in
     // several Wayland terminals; Ctrl+Shift+V pastes the clipboard in all the common ones.
     services.terminalPasteChord = PasteChord::controlShiftV;
-    if (choice.virtualKeyboard)
-        services.keyboard =
-            std::make_unique<WaylandKeyboardEvents>(facts.waylandDisplay.toLocal8Bit());
-    else
+    QString keys;
+    if (choice.virtualKeyboard) {
+        services.keyboard = std::make_unique<WaylandKeyboardEvents>(display);
+        keys = QStringLiteral("virtual keyboard (zwp_virtual_keyboard_v1)");
+    } else if (choice.kdeFakeInput) {
+        services.keyboard = std::make_unique<KwinFakeInputKeyboard>(display);
+        keys = QStringLiteral("KWin fake input (org_kde_kwin_fake_input)");
+    } else {
         services.keyboard = std::make_unique<NullKeyboardEvents>();
+    }
     if (!services.keyboard->isTrusted())
         qCWarning(lcPaste) << "automatic paste is unavailable (no virtual keyboard); chosen "
                               "texts stay on the clipboard";
     if (services.keyboard->isTrusted())
         services.pasteMethod =
             chordPerApplication
-                ? QStringLiteral(
-                      "virtual keyboard (zwp_virtual_keyboard_v1), chord chosen per "
-                      "application (zwlr_foreign_toplevel_manager_v1)")
-                : QStringLiteral(
-                      "virtual keyboard (zwp_virtual_keyboard_v1), Ctrl+V in every "
-                      "window (the compositor does not list its windows)");
+                ? QStringLiteral("%1, chord chosen per application (%2)").arg(keys, windowList)
+                : QStringLiteral("%1, Ctrl+V in every window (the compositor does not list "
+                                 "its windows)")
+                      .arg(keys);
     else if (!facts.waylandDisplay.isEmpty())
         services.pasteMethod = QStringLiteral(
             "none (no virtual keyboard): texts stay on the clipboard, with a notice");
@@ -184,9 +217,15 @@ void createWaylandPaste(PlatformServices& services, const SessionFacts& facts,
 
 // Global keys on Wayland: the desktop binds them for us through its portal, where it has
 // one; the settings window says when it does not.
-void createWaylandHotkeys(PlatformServices& services, const SessionFacts& facts) {
+void createWaylandHotkeys(PlatformServices& services, const SessionFacts& facts,
+                          const BackendChoice& choice) {
     services.hotkeys = std::make_unique<NullSystemHotkeys>();
     services.hotkeyMethod = QStringLiteral("none");
+    // KDE's portal (5.27) binds nothing; its shortcut service is what Plasma's programs use.
+    if (choice.kdeGlobalShortcuts) {
+        createKdeHotkeys(services);
+        return;
+    }
     if (facts.qtPlatform.startsWith(QLatin1String("wayland"))) {
         services.hotkeys = makePortalHotkeys(QDBusConnection::sessionBus(), menuShortcuts());
         services.hotkeyMethod = QStringLiteral("desktop portal (GlobalShortcuts)");
@@ -205,14 +244,14 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
     const SessionFacts facts = sessionFacts(app);
     const BackendChoice choice = chooseBackends(facts);
     if (choice.x11Services) {
-        createX11Services(services, app);
+        createX11Services(services, app, choice);
         return services;
     }
     if (facts.waylandDisplay.isEmpty() && !facts.qtPlatform.startsWith(QLatin1String("wayland")))
         qCWarning(lcApp) << "this session has no X11 display; global hot keys are unavailable";
     createWaylandClipboard(services, facts, choice);
     createWaylandPaste(services, facts, choice);
-    createWaylandHotkeys(services, facts);
+    createWaylandHotkeys(services, facts, choice);
     services.backend =
         facts.waylandDisplay.isEmpty()
             ? facts.qtPlatform

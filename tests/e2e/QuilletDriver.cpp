@@ -69,6 +69,12 @@ QuilletDriver::QuilletDriver(const MutterSession& mutter)
               QStringList{QStringLiteral("QT_QPA_PLATFORM=wayland")},
           [&mutter](QStringList arguments) { return mutter.command(arguments); }) {}
 
+QuilletDriver::QuilletDriver(const KWinSession& kwin)
+    : QuilletDriver(kwin.environment() + QStringList{QStringLiteral("QT_QPA_PLATFORM=wayland")}) {
+    m_launchPrefix = kwin.runAsSessionUser();
+    kwin.giveToSessionUser(m_home.path());
+}
+
 QuilletDriver::QuilletDriver(QStringList sessionEnvironment,
                              std::function<QStringList(QStringList)> launch)
     : m_sessionEnvironment(std::move(sessionEnvironment)), m_launch(std::move(launch)) {
@@ -103,7 +109,7 @@ bool QuilletDriver::start(QString* error) {
     options.environment = environment();
     options.captureOutput = true;
     options.keepErrors = m_keepErrors;
-    QStringList launch{quilletBinary()};
+    QStringList launch = m_launchPrefix + QStringList{quilletBinary()};
     if (m_descriptorLimits)
         launch = QStringList{"prlimit",
                              QStringLiteral("--nofile=%1:%2")
@@ -149,7 +155,8 @@ int QuilletDriver::command(const QString& argument, QByteArray* output) {
     ChildProcess::Options options;
     options.environment = environment();
     const CommandResult result =
-        runCommand({quilletBinary(), argument}, std::chrono::seconds(10), options);
+        runCommand(m_launchPrefix + QStringList{quilletBinary(), argument},
+                   std::chrono::seconds(10), options);
     if (output) *output = result.output;
     return result.finished ? result.exitCode : -1;
 }

@@ -12,6 +12,7 @@
 
 #include "history/ClipboardMonitor.h"
 #include "support/ChildProcess.h"
+#include "support/KWinSession.h"
 #include "support/MutterSession.h"
 #include "support/SwaySession.h"
 #include "support/TempDir.h"
@@ -28,6 +29,8 @@ public:
     // On GNOME quillet is a Wayland client that also reaches XWayland, so it runs inside the
     // compositor's namespaces.
     explicit QuilletDriver(const MutterSession& mutter);
+    // On KWin the program runs as KWin's user, which is how KWin can tell it is quillet.
+    explicit QuilletDriver(const KWinSession& kwin);
     ~QuilletDriver();
 
     // Starts quillet and waits until it answers; false with the reason in `error`.
@@ -76,6 +79,7 @@ private:
     // Wraps the program's command line (to run it where its display is); none runs it as is.
     std::function<QStringList(QStringList)> m_launch;
     TempDir m_home;
+    QStringList m_launchPrefix;  // runs the program as another user
     std::unique_ptr<ChildProcess> m_process;
     bool m_keepErrors = false;
     std::optional<std::pair<int, int>> m_descriptorLimits;

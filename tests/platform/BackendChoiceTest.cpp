@@ -56,5 +56,49 @@ TEST(BackendChoice, NoDisplayAtAllUsesQtQuietly) {
     EXPECT_FALSE(choice.missingDataControl);
 }
 
+// KWin 5.27 offers no virtual keyboard nor wlroots' window list; its own protocols stand in,
+// and only where KWin granted them (they are missing from its list otherwise).
+TEST(BackendChoice, KWinPastesThroughFakeInputAndFollowsWindowsThroughItsOwnList) {
+    const QString fakeInput = QStringLiteral("org_kde_kwin_fake_input");
+    const QString plasmaWindows = QStringLiteral("org_kde_plasma_window_management");
+    const BackendChoice kwin = chooseBackends(wayland({kWlr, fakeInput, plasmaWindows}));
+    EXPECT_TRUE(kwin.kdeFakeInput);
+    EXPECT_TRUE(kwin.plasmaWindows);
+    EXPECT_FALSE(kwin.virtualKeyboard);
+
+    const BackendChoice both = chooseBackends(wayland(
+        {kWlr, fakeInput, plasmaWindows, kKeyboard,
+         QStringLiteral("zwlr_foreign_toplevel_manager_v1")}));
+    EXPECT_TRUE(both.virtualKeyboard) << "the standard protocol wins where both are offered";
+    EXPECT_FALSE(both.kdeFakeInput);
+    EXPECT_TRUE(both.foreignToplevels);
+    EXPECT_FALSE(both.plasmaWindows);
+
+    EXPECT_FALSE(chooseBackends(wayland({kWlr})).kdeFakeInput);
+}
+
+TEST(BackendChoice, KdeShortcutServiceTakesTheHotKeysOnPlasmaOnly) {
+    SessionFacts plasmaWayland = wayland({kWlr});
+    plasmaWayland.currentDesktop = QStringLiteral("KDE");
+    plasmaWayland.kglobalaccelOnBus = true;
+    EXPECT_TRUE(chooseBackends(plasmaWayland).kdeGlobalShortcuts);
+
+    SessionFacts plasmaX11{QString(), QStringLiteral("xcb"), true, true, {}};
+    plasmaX11.currentDesktop = QStringLiteral("KDE");
+    plasmaX11.kglobalaccelOnBus = true;
+    const BackendChoice x11 = chooseBackends(plasmaX11);
+    EXPECT_TRUE(x11.x11Services);
+    EXPECT_TRUE(x11.kdeGlobalShortcuts);
+
+    SessionFacts notRunning = plasmaWayland;
+    notRunning.kglobalaccelOnBus = false;
+    EXPECT_FALSE(chooseBackends(notRunning).kdeGlobalShortcuts);
+
+    // The service on another desktop's bus (a KDE program left it running) is not the desktop's.
+    SessionFacts gnome = plasmaWayland;
+    gnome.currentDesktop = QStringLiteral("GNOME");
+    EXPECT_FALSE(chooseBackends(gnome).kdeGlobalShortcuts);
+}
+
 }  // namespace
 }  // namespace quillet

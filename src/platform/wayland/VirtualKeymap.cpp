@@ -1,7 +1,9 @@
 #include "platform/wayland/VirtualKeymap.h"
 
+#include <xkbcommon/xkbcommon-keysyms.h>
 #include <xkbcommon/xkbcommon.h>
 
+#include "platform/KeyCodes.h"
 #include "platform/Logging.h"
 
 namespace quillet {
@@ -61,6 +63,18 @@ std::optional<quint32> VirtualKeymap::evdevCodeFor(quint32 keysym) const {
             if (syms[i] == keysym && code >= 8) return code - 8;
         }
     }
+    return std::nullopt;
+}
+
+std::optional<quint32> VirtualKeymap::evdevCodeForMacKey(quint16 macKeyCode) const {
+    xkb_keysym_t keysym = XKB_KEY_NoSymbol;
+    if (macKeyCode == 9) keysym = XKB_KEY_v;
+    if (macKeyCode == 114) keysym = XKB_KEY_Insert;
+    if (keysym != XKB_KEY_NoSymbol) {
+        if (const auto code = evdevCodeFor(keysym)) return code;
+    }
+    const std::optional<quint32> x11 = KeyCodes::x11KeycodeFromMac(macKeyCode);
+    if (x11 && *x11 >= 8) return *x11 - 8;
     return std::nullopt;
 }
 

@@ -15,7 +15,6 @@
 #include <cstring>
 #include <ctime>
 
-#include "platform/KeyCodes.h"
 #include "platform/Logging.h"
 #include "platform/wayland/VirtualKeymap.h"
 #include "platform/wayland/WaylandSupport.h"
@@ -23,19 +22,6 @@
 namespace quillet {
 
 namespace {
-
-// The keys a paste posts, by macOS virtual key code, with the symbol they stand for. Other
-// keys go by their physical position.
-quint32 keysymForMacCode(quint16 code) {
-    switch (code) {
-        case 9:
-            return XKB_KEY_v;
-        case 114:
-            return XKB_KEY_Insert;
-        default:
-            return XKB_KEY_NoSymbol;
-    }
-}
 
 // Milliseconds on the monotonic clock, the clock every request on one keyboard shares.
 quint32 nowMs() {
@@ -182,13 +168,7 @@ void WaylandKeyboardEvents::sendKey(quint32 evdevCode, bool down) {
 
 void WaylandKeyboardEvents::postKey(quint16 virtualKeyCode, bool keyDown, quint64 flags) {
     if (!isTrusted()) return;
-    std::optional<quint32> key;
-    if (const quint32 keysym = keysymForMacCode(virtualKeyCode); keysym != XKB_KEY_NoSymbol)
-        key = m_keymap->evdevCodeFor(keysym);
-    if (!key) {
-        const std::optional<quint32> x11 = KeyCodes::x11KeycodeFromMac(virtualKeyCode);
-        if (x11 && *x11 >= 8) key = *x11 - 8;
-    }
+    const std::optional<quint32> key = m_keymap->evdevCodeForMacKey(virtualKeyCode);
     if (!key) {
         qCWarning(lcPaste) << "no key for virtual key code" << virtualKeyCode;
         return;

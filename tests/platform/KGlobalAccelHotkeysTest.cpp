@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QElapsedTimer>
+#include <QKeyCombination>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+#include "fakes/FakeKGlobalAccel.h"
+#include "fakes/TestSettings.h"
+#include "hotkeys/HotkeyService.h"
+#include "hotkeys/MenuHotkeys.h"
+#include "platform/kde/KGlobalAccelHotkeys.h"
+#include "settings/HotkeySettingRow.h"
+#include "settings/SettingsView.h"
+
+// Runs on a private session bus (dbus-run-session, from CTest): KDE's shortcut service here is
+// a fake that owns its name on a second connection of this process.
+namespace quillet {
+namespace {
+
+using test::FakeKGlobalAccel;
+
+const HotkeyConfig shiftCommandV(9, 0x0300);
+const HotkeyConfig shiftCommandC(8, 0x0300);
+const HotkeyConfig controlOptionF5(96, 0x1800);
+
+int combined(Qt::KeyboardModifiers modifiers, Qt::Key key) {
+    return QKeyCombination(modifiers, key).toCombined();
+}
+
+const int metaShiftV = combined(Qt::MetaModifier | Qt::ShiftModifier, Qt::Key_V);
+const int metaShiftC = combined(Qt::MetaModifier | Qt::ShiftModifier, Qt::Key_C);
+const int controlAltF5 = combined(Qt::ControlModifier | Qt::AltModifier, Qt::Key_F5);
+
+TEST(KdeShortcutKey, StoredChordsBecomeTheKeysKdeStores) {
+    EXPECT_EQ(kdeShortcutKey(9, 0x0300), metaShiftV);
+    EXPECT_EQ(kdeShortcutKey(96, 0x1800), controlAltF5);
+    // A digit is the digit's key, not the symbol Shift gives it.
+    EXPECT_EQ(kdeShortcutKey(18, 0x0200), combined(Qt::ShiftModifier, Qt::Key_1));
+    EXPECT_EQ(kdeShortcutKey(114, 0x1000), combined(Qt::ControlModifier, Qt::Key_Insert));
+    EXPECT_EQ(kdeShortcutKey(49, 0x0800), combined(Qt::AltModifier, Qt::Key_Space));
+    // The keypad's keys are told apart from the main ones.
+    EXPECT_EQ(kdeShortcutKey(83, 0x1000),
+              combined(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_1));
+    EXPECT_EQ(kdeShortcutKey(65, 0), combined(Qt::KeypadModifier, Qt::Key_Period));
+    EXPECT_EQ(kdeShortcutKey(47, 0), combined(Qt::NoModifier, Qt::Key_Period));
+    EXPECT_EQ(kdeShortcutKey(500, 0x0100), std::nullopt);
+}
+
+class KGlobalAccelHotkeysTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()); }
+
+    // The KDE backend under the services the program puts over it, and its settings window.
+    void start(KGlobalAccelHotkeys::Timeouts timeouts = {}) {
+        kde = std::make_unique<KGlobalAccelHotkeys>(
+            QDBusConnection::sessionBus(),
+            std::map<quint32, PortalShortcut>{
+                {MenuHotkeys::historyId, {QStringLiteral("history-menu"), "History menu"}},
+                {MenuHotkeys::phraseId, {QStringLiteral("phrase-menu"), "Phrase menu"}}},
+            timeouts);
+        service = std::make_unique<HotkeyService>(*kde);
+        menus = std::make_unique<MenuHotkeys>(
+            *service, [this] { opened.push_back("history"); },
+            [this] { opened.push_back("phrase"); });
+        service->setStateListener([this](quint32) {
+            settings.model.setHotkeyStates(service->state(MenuHotkeys::historyId),
+                                           service->state(MenuHotkeys::phraseId));
+        });
+        view = std::make_unique<SettingsView>(settings.model);
+    }
+
+    void stop() {
+        view.reset();
+        menus.reset();
+        service.reset();
+        kde.reset();
+    }
+
+    bool settlesTo(std::optional<HotkeyState> history, std::optional<HotkeyState> phrase,
+                   int ms = 3000) {
+        return QTest::qWaitFor(
+            [&] {
+                return service->state(MenuHotkeys::historyId) == history &&
+                       service->state(MenuHotkeys::phraseId) == phrase;
+            },
+            ms);
+    }
+
+    // Presses these actions in order and returns the menus that opened.
+    std::vector<QString> pressed(FakeKGlobalAccel& kglobalaccel,
+                                 const std::vector<std::pair<QString, QString>>& presses,
+                                 std::size_t expected) {
+        opened.clear();
+        for (const auto& [action, component] : presses) kglobalaccel.press(action, component);
+        // Fewer menus than expected show in the result.
+        (void)QTest::qWaitFor([&] { return opened.size() >= expected; }, 3000);
+        QTest::qWait(50);  // anything wrongly delivered arrives by now
+        return opened;
+    }
+
+    static QString notice(HotkeySettingRow* row) {
+        return row->noticeLabel()->isHidden() ? QString() : row->noticeLabel()->text();
+    }
+
+    test::TestSettings settings;
+    std::unique_ptr<KGlobalAccelHotkeys> kde;
+    std::unique_ptr<HotkeyService> service;
+    std::unique_ptr<MenuHotkeys> menus;
+    std::unique_ptr<SettingsView> view;
+    std::vector<QString> opened;
+};
+
+TEST_F(KGlobalAccelHotkeysTest, TheStoredKeysAreSetAndTheirPressesOpenTheMenus) {
+    FakeKGlobalAccel kglobalaccel(QStringLiteral("kde-bound"));
+    ASSERT_TRUE(kglobalaccel.registered);
+    start();
+    ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
+    EXPECT_EQ(service->state(MenuHotkeys::historyId), HotkeyState::pending);
+    ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
+    EXPECT_TRUE(notice(view->historyRow()).isEmpty());
+    EXPECT_EQ(kglobalaccel.keys["history-menu"], QList<int>{metaShiftV});
+    EXPECT_EQ(kglobalaccel.keys["phrase-menu"], QList<int>{metaShiftC});
+    EXPECT_EQ(kglobalaccel.actions["phrase-menu"],
+              (QStringList{"quillet", "phrase-menu", "Quillet", "Phrase menu"}));
+
+    const QString quillet = QStringLiteral("quillet");
+    EXPECT_EQ(pressed(kglobalaccel,
+                      {{"phrase-menu", quillet},
+                       {"history-menu", "kwin"},
+                       {"unknown", quillet},
+                       {"history-menu", quillet}},
+                      2),
+              (std::vector<QString>{"phrase", "history"}));
+
+    // A key recorded in the settings replaces the old one in KDE.
+    ASSERT_TRUE(menus->replacePair(shiftCommandV, shiftCommandC, controlOptionF5, shiftCommandC));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return kglobalaccel.keys["history-menu"] == QList<int>{controlAltF5}; }, 3000));
+    ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
+    EXPECT_EQ(pressed(kglobalaccel, {{"history-menu", quillet}}, 1),
+              std::vector<QString>{"history"});
+
+    // Quitting leaves the keys reserved for us, inactive.
+    stop();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return kglobalaccel.inactive.size() == 2; }, 3000));
+}
+
+TEST_F(KGlobalAccelHotkeysTest, AKeyAnotherActionHoldsIsRefusedUntilAnotherIsRecorded) {
+    FakeKGlobalAccel kglobalaccel(QStringLiteral("kde-held"));
+    kglobalaccel.heldByOthers[metaShiftC] = QStringLiteral("plasmashell: clipboard");
+    start();
+    ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
+    ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::refused));
+    EXPECT_TRUE(notice(view->historyRow()).isEmpty());
+    EXPECT_FALSE(notice(view->phraseRow()).isEmpty()) << "the row says the key is not ours";
+    EXPECT_FALSE(service->isActive(MenuHotkeys::phraseId));
+
+    ASSERT_TRUE(menus->replacePair(shiftCommandV, shiftCommandC, shiftCommandV, controlOptionF5));
+    ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
+    EXPECT_TRUE(notice(view->phraseRow()).isEmpty());
+    EXPECT_EQ(kglobalaccel.keys["phrase-menu"], QList<int>{controlAltF5});
+
+    // KDE's settings move our key elsewhere: the stored one no longer opens the menu.
+    kglobalaccel.changeInSettings(QStringLiteral("history-menu"),
+                                  {combined(Qt::MetaModifier, Qt::Key_H)});
+    ASSERT_TRUE(settlesTo(HotkeyState::refused, HotkeyState::active));
+}
+
+TEST_F(KGlobalAccelHotkeysTest, ASilentServiceTimesOutWithoutStoppingTheEventLoop) {
+    FakeKGlobalAccel kglobalaccel(QStringLiteral("kde-silent"));
+    kglobalaccel.neverReturn.insert(QStringLiteral("setShortcut"));
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(10);
+    QElapsedTimer clock;
+    clock.start();
+    start({.callMs = 300});
+    ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
+    EXPECT_LT(clock.elapsed(), 100) << "registering never waits on the bus";
+    ASSERT_TRUE(settlesTo(HotkeyState::unavailable, HotkeyState::unavailable));
+    EXPECT_GT(ticks, 10) << "the event loop ran meanwhile";
+    EXPECT_FALSE(notice(view->historyRow()).isEmpty());
+}
+
+TEST_F(KGlobalAccelHotkeysTest, ARestartedServiceGetsTheKeysAgain) {
+    auto kglobalaccel = std::make_unique<FakeKGlobalAccel>(QStringLiteral("kde-first"));
+    start();
+    ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
+    ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
+
+    kglobalaccel.reset();
+    ASSERT_TRUE(settlesTo(HotkeyState::unavailable, HotkeyState::unavailable));
+    EXPECT_FALSE(kde->isAvailable());
+
+    FakeKGlobalAccel restarted(QStringLiteral("kde-second"));
+    ASSERT_TRUE(restarted.registered);
+    ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
+    EXPECT_TRUE(kde->isAvailable());
+    EXPECT_EQ(restarted.keys["history-menu"], QList<int>{metaShiftV});
+    EXPECT_EQ(pressed(restarted, {{"history-menu", "quillet"}}, 1),
+              std::vector<QString>{"history"});
+}
+
+}  // namespace
+}  // namespace quillet
