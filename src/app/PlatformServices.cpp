@@ -7,6 +7,7 @@
 
 #include "hotkeys/MenuHotkeys.h"
 #include "platform/BackendChoice.h"
+#include "platform/gnome/GnomeShortcuts.h"
 #include "platform/Logging.h"
 #include "platform/null/NullPlatform.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
@@ -21,6 +22,7 @@
 #include "platform/x11/X11KeyboardEvents.h"
 #include "platform/x11/X11SystemHotkeys.h"
 #include "platform/x11/X11Workspace.h"
+#include "platform/xdg/FreedesktopNotifications.h"
 #include "platform/xdg/XdgAutostartItem.h"
 
 namespace quillet {
@@ -35,6 +37,11 @@ QString autostartProgram() {
     if (!installed.isEmpty() && QFileInfo(installed).canonicalFilePath() == self)
         return QStringLiteral("quillet");
     return self;
+}
+
+bool isGnomeSession() {
+    const QStringList desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':');
+    return desktops.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive);
 }
 
 // The compositor's name for --status: the desktop's own word when it gives one.
@@ -194,6 +201,12 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
     // Autostart entries are the freedesktop way on X11 and Wayland sessions alike.
     services.loginItem =
         std::make_unique<XdgAutostartItem>(QStringLiteral("quillet.desktop"), autostartProgram());
+    services.notifications =
+        std::make_unique<FreedesktopNotifications>(QDBusConnection::sessionBus());
+    // GNOME runs commands on keys of the user's choosing; the keys run the same program the
+    // login item starts.
+    if (isGnomeSession())
+        services.desktopShortcuts = std::make_unique<GnomeShortcuts>(autostartProgram());
 
     const SessionFacts facts = sessionFacts(app);
     const BackendChoice choice = chooseBackends(facts);

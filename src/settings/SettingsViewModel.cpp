@@ -44,13 +44,17 @@ QString hotkeyNotice(std::optional<HotkeyState> state, const char* command) {
 
 SettingsViewModel::SettingsViewModel(QSettings& settings, LoginItem& loginItem,
                                      UpdateCheckService& updateService, AppVersion version,
-                                     QObject* parent)
+                                     DesktopShortcuts* desktopShortcuts, QObject* parent)
     : QObject(parent),
       m_settings(settings),
       m_launchService(loginItem),
       m_updateService(updateService),
-      m_version(std::move(version)) {
+      m_version(std::move(version)),
+      m_desktopShortcuts(desktopShortcuts) {
     loadHotkeys();
+    // Keys the desktop runs for us work: the rows stop asking the user to bind them.
+    connect(&m_desktopShortcuts, &DesktopShortcutsOption::isOnChanged, this,
+            &SettingsViewModel::showHotkeyNotices);
     m_isAutoLaunchEnabled = m_launchService.isEnabled();
 }
 
@@ -125,12 +129,29 @@ void SettingsViewModel::acceptPair(const HotkeyConfig& history, const HotkeyConf
     setPhraseHotkey(phrase);
     saveHotkeys();
     setErrorMessage(QString());
+    m_desktopShortcuts.keysChanged(history, phrase);
 }
 
 void SettingsViewModel::setHotkeyStates(std::optional<HotkeyState> history,
                                         std::optional<HotkeyState> phrase) {
-    QString historyNotice = hotkeyNotice(history, "history-menu");
-    QString phraseNotice = hotkeyNotice(phrase, "phrase-menu");
+    m_historyState = history;
+    m_phraseState = phrase;
+    auto missing = [](std::optional<HotkeyState> state) {
+        return state == HotkeyState::refused || state == HotkeyState::unavailable;
+    };
+    m_desktopShortcuts.setHotkeysMissing(missing(history) || missing(phrase));
+    showHotkeyNotices();
+}
+
+void SettingsViewModel::setDesktopShortcutsEnabled(bool enabled) {
+    m_desktopShortcuts.setOn(enabled, m_historyHotkey, m_phraseHotkey);
+}
+
+void SettingsViewModel::showHotkeyNotices() {
+    const bool desktopRunsThem = m_desktopShortcuts.isOn();
+    QString historyNotice =
+        desktopRunsThem ? QString() : hotkeyNotice(m_historyState, "history-menu");
+    QString phraseNotice = desktopRunsThem ? QString() : hotkeyNotice(m_phraseState, "phrase-menu");
     if (historyNotice == m_historyNotice && phraseNotice == m_phraseNotice) return;
     m_historyNotice = std::move(historyNotice);
     m_phraseNotice = std::move(phraseNotice);
