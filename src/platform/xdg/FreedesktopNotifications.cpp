@@ -9,8 +9,9 @@
 
 namespace quillet {
 
-FreedesktopNotifications::FreedesktopNotifications(QDBusConnection bus, QObject* parent)
-    : QObject(parent), m_bus(std::move(bus)) {}
+FreedesktopNotifications::FreedesktopNotifications(QDBusConnection bus, int timeoutMs,
+                                                   QObject* parent)
+    : QObject(parent), m_bus(std::move(bus)), m_timeoutMs(timeoutMs) {}
 
 void FreedesktopNotifications::notify(const QString& title, const QString& body, Done done) {
     if (!m_bus.isConnected()) {
@@ -26,7 +27,7 @@ void FreedesktopNotifications::notify(const QString& title, const QString& body,
     call << QStringLiteral("Quillet") << quint32(0) << QStringLiteral("quillet") << title << body
          << QStringList() << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("quillet")}}
          << qint32(expireNever);
-    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, timeoutMs), this);
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, m_timeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [title, done = std::move(done)](QDBusPendingCallWatcher* finished) {
                 finished->deleteLater();
