@@ -562,5 +562,9 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <source>Its history menu opens with %1 and its phrase menu with %2, where the desktop lets Quillet have these keys (the settings window tells). Starting Quillet again, from the application grid or with the quillet command, opens the history search.</source>
         <translation>Its history menu opens with %1 and its phrase menu with %2, where the desktop lets Quillet have these keys (the settings window tells). Starting Quillet again, from the application grid or with the quillet command, opens the history search.</translation>
     </message>
+    <message id="STATUS_KEY_DESKTOP">
+        <source>GNOME's keyboard shortcuts run %1 on it</source>
+        <translation>GNOME's keyboard shortcuts run %1 on it</translation>
+    </message>
 </context>
 </TS>

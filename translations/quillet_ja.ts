@@ -555,5 +555,9 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <source>Its history menu opens with %1 and its phrase menu with %2, where the desktop lets Quillet have these keys (the settings window tells). Starting Quillet again, from the application grid or with the quillet command, opens the history search.</source>
         <translation>履歴メニューは %1、定型文メニューは %2 で開きます (デスクトップがこれらのキーを Quillet に割り当てている場合。設定ウインドウで確認できます)。アプリケーション一覧や quillet コマンドで Quillet をもう一度起動すると、履歴の検索が開きます。</translation>
     </message>
+    <message id="STATUS_KEY_DESKTOP">
+        <source>GNOME's keyboard shortcuts run %1 on it</source>
+        <translation>GNOME のキーボードショートカットがこのキーで %1 を実行します</translation>
+    </message>
 </context>
 </TS>

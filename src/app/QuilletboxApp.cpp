@@ -207,6 +207,9 @@ QString QuilletboxApp::statusText() const {
         QString how;
         if (m_hotkeyService->isActive(id)) {
             how = m_platform.hotkeyMethod;
+        } else if (m_settingsViewModel->desktopShortcuts().isOn()) {
+            //% "GNOME's keyboard shortcuts run %1 on it"
+            how = qtTrId("STATUS_KEY_DESKTOP").arg(command);
         } else if (m_hotkeyService->state(id) == HotkeyState::pending) {
             //% "waiting for the desktop to confirm it (%1); meanwhile %2 opens the menu"
             how = qtTrId("STATUS_KEY_PENDING").arg(m_platform.hotkeyMethod, command);

@@ -119,6 +119,9 @@ void SettingsViewModel::applyHotkeyChange(HotkeyConfig candidate, bool changesHi
 
 bool SettingsViewModel::registerPair(const HotkeyConfig& history, const HotkeyConfig& phrase) {
     if (m_requestRegistration && m_requestRegistration(history, phrase)) return true;
+    // The desktop runs these keys itself and holds them against our own grab (GNOME on X11):
+    // its refusal of ours is no reason to keep the old pair.
+    if (m_desktopShortcuts.isOn()) return true;
     //% "登録失敗"
     setErrorMessage(qtTrId("HOTKEY_REGISTRATION_FAILED"));
     return false;

@@ -245,6 +245,29 @@ TEST_F(SettingsViewTest, TheGnomeOptionWritesFollowsAndRemovesOurKeys) {
     EXPECT_TRUE(toggle->isVisible()) << "still offered: the keys still are not ours";
 }
 
+TEST_F(SettingsViewTest, WhileGnomeRunsOurKeysARefusedGrabStillChangesTheChord) {
+    settings.desktopShortcuts.available = true;
+    settings.model.setHotkeyStates(HotkeyState::refused, HotkeyState::refused);
+    view.desktopShortcutsToggle()->click();
+    ASSERT_TRUE(view.desktopShortcutsToggle()->isChecked());
+    // GNOME holds the keys it runs for us, so the system refuses our own grab of them.
+    settings.model.setRequestRegistration([](HotkeyConfig, HotkeyConfig) { return false; });
+
+    HotkeySettingRow* row = view.phraseRow();
+    QTest::mouseClick(row->changeButton(), Qt::LeftButton);
+    press(row->recorder(), Qt::Key_P, Qt::ShiftModifier | Qt::MetaModifier);
+    EXPECT_EQ(settings.model.phraseHotkey(), HotkeyConfig(35, 0x0300));
+    EXPECT_EQ(settings.desktopShortcuts.held["phrase-menu"].keyCode, 35u);
+    EXPECT_FALSE(view.errorLabel()->isVisible());
+
+    // Without the desktop's help the refusal stands.
+    view.desktopShortcutsToggle()->click();
+    QTest::mouseClick(row->changeButton(), Qt::LeftButton);
+    press(row->recorder(), Qt::Key_O, Qt::ShiftModifier | Qt::MetaModifier);
+    EXPECT_EQ(settings.model.phraseHotkey(), HotkeyConfig(35, 0x0300));
+    EXPECT_EQ(view.errorLabel()->text(), qtTrId("HOTKEY_REGISTRATION_FAILED"));
+}
+
 TEST_F(SettingsViewTest, AGnomeSettingsFailureIsShownBesideTheOption) {
     settings.desktopShortcuts.available = true;
     settings.desktopShortcuts.refusal = "custom-keybindings is locked";
