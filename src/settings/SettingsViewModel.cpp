@@ -148,6 +148,10 @@ void SettingsViewModel::setHotkeyStates(std::optional<HotkeyState> history,
 
 void SettingsViewModel::setDesktopShortcutsEnabled(bool enabled) {
     m_desktopShortcuts.setOn(enabled, m_historyHotkey, m_phraseHotkey);
+    // Our own grab of the stored keys again: a chord recorded while the desktop ran them may
+    // never have been ours, and the desktop lets go of them now. The states tell the outcome.
+    if (!enabled && !m_desktopShortcuts.isOn() && m_requestRegistration)
+        m_requestRegistration(m_historyHotkey, m_phraseHotkey);
 }
 
 void SettingsViewModel::showHotkeyNotices() {

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "fakes/ManualClock.h"
@@ -260,8 +261,17 @@ TEST_F(SettingsViewTest, WhileGnomeRunsOurKeysARefusedGrabStillChangesTheChord) 
     EXPECT_EQ(settings.desktopShortcuts.held["phrase-menu"].keyCode, 35u);
     EXPECT_FALSE(view.errorLabel()->isVisible());
 
-    // Without the desktop's help the refusal stands.
+    // Turned off, the stored keys are asked for again as our own.
+    std::vector<std::pair<HotkeyConfig, HotkeyConfig>> asked;
+    settings.model.setRequestRegistration([&asked](HotkeyConfig history, HotkeyConfig phrase) {
+        asked.emplace_back(history, phrase);
+        return false;
+    });
     view.desktopShortcutsToggle()->click();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].second, HotkeyConfig(35, 0x0300));
+
+    // Without the desktop's help the refusal stands.
     QTest::mouseClick(row->changeButton(), Qt::LeftButton);
     press(row->recorder(), Qt::Key_O, Qt::ShiftModifier | Qt::MetaModifier);
     EXPECT_EQ(settings.model.phraseHotkey(), HotkeyConfig(35, 0x0300));
