@@ -7,8 +7,8 @@
 
 #include "hotkeys/MenuHotkeys.h"
 #include "platform/BackendChoice.h"
-#include "platform/gnome/GnomeShortcuts.h"
 #include "platform/Logging.h"
+#include "platform/gnome/GnomeShortcuts.h"
 #include "platform/null/NullPlatform.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
 #include "platform/qt/QtClipboardReader.h"

@@ -46,9 +46,9 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     // 4-9. Settings, hot keys, focus and paste, panels, the two pop-up menus.
     m_updateCheckService =
         std::make_unique<UpdateCheckService>(UpdateCheckService::defaultAppcastURL());
-    m_settingsViewModel = std::make_unique<SettingsViewModel>(
-        settings, *platform.loginItem, *m_updateCheckService, AppVersion{},
-        platform.desktopShortcuts.get());
+    m_settingsViewModel =
+        std::make_unique<SettingsViewModel>(settings, *platform.loginItem, *m_updateCheckService,
+                                            AppVersion{}, platform.desktopShortcuts.get());
     m_hotkeyService = std::make_unique<HotkeyService>(*platform.hotkeys);
     m_appFocusService = std::make_unique<AppFocusService>(*platform.workspace, *platform.clock);
     m_pasteActionService =
@@ -269,7 +269,8 @@ void QuilletboxApp::tellHowToReachWithoutTray(QSettings& settings) {
         this,
         [this] {
             //% "Quillet runs without a tray icon"
-            m_noTrayNotice->show(QStringLiteral("noTrayNoticeShown"), qtTrId("NO_TRAY_NOTICE_TITLE"),
+            m_noTrayNotice->show(QStringLiteral("noTrayNoticeShown"),
+                                 qtTrId("NO_TRAY_NOTICE_TITLE"),
                                  //% "Its history menu opens with %1 and its phrase menu with "
                                  //% "%2, where the desktop lets Quillet have these keys (the "
                                  //% "settings window tells). Starting Quillet again, from the "

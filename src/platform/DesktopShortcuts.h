@@ -14,9 +14,9 @@ namespace quillet {
 class DesktopShortcuts {
 public:
     struct Shortcut {
-        QString id;       // ours, kept across versions: the desktop stores the key under it
-        QString name;     // as the desktop's keyboard settings list it
-        QString request;  // the program's option the key runs, "history-menu"
+        QString id;             // ours, kept across versions: the desktop stores the key under it
+        QString name;           // as the desktop's keyboard settings list it
+        QString request;        // the program's option the key runs, "history-menu"
         quint32 keyCode = 0;    // a macOS virtual key code
         quint32 modifiers = 0;  // HotkeyModifier bits
     };

@@ -107,8 +107,9 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
         // What the desktop holds now, also when the change failed.
         showDesktopShortcuts();
     });
-    for (auto change : {&DesktopShortcutsOption::isOfferedChanged,
-                        &DesktopShortcutsOption::isOnChanged, &DesktopShortcutsOption::errorChanged})
+    for (auto change :
+         {&DesktopShortcutsOption::isOfferedChanged, &DesktopShortcutsOption::isOnChanged,
+          &DesktopShortcutsOption::errorChanged})
         connect(&desktop, change, this, &SettingsView::showDesktopShortcuts);
 
     m_autoLaunchToggle->setChecked(model.isAutoLaunchEnabled());

@@ -77,8 +77,7 @@ TEST_F(CommandLineE2E, StartingItAgainOpensTheSearchPanelAndEnds) {
     const CommandResult second = run({}, quillet.environment() << "LANGUAGE=en");
     ASSERT_TRUE(second.finished) << "the second start kept running";
     EXPECT_EQ(second.exitCode, 0) << second.output.constData();
-    EXPECT_TRUE(waitFor([] { return quilletWindowVisible(*e2eDisplay); }, 5s))
-        << "no search panel";
+    EXPECT_TRUE(waitFor([] { return quilletWindowVisible(*e2eDisplay); }, 5s)) << "no search panel";
     EXPECT_EQ(quillet.command("--status"), 0) << "the first instance still runs";
 }
 

@@ -37,9 +37,10 @@ public:
         if (message.member() != QLatin1String("Notify")) return false;
         const QVariantList a = message.arguments();
         if (a.size() != 8) return false;
-        received.push_back({a[0].toString(), a[2].toString(), a[3].toString(), a[4].toString(),
-                            a[7].toInt()});
-        if (!silent) connection.send(message.createReply(QVariant::fromValue(quint32(received.size()))));
+        received.push_back(
+            {a[0].toString(), a[2].toString(), a[3].toString(), a[4].toString(), a[7].toInt()});
+        if (!silent)
+            connection.send(message.createReply(QVariant::fromValue(quint32(received.size()))));
         return true;
     }
 

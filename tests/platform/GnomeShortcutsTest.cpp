@@ -135,8 +135,8 @@ TEST_F(GnomeShortcutsTest, AKeyWithoutAKeysymNameIsRefusedBeforeAnythingIsWritte
 }
 
 TEST_F(GnomeShortcutsTest, WithoutTheSchemaNothingIsOfferedOrWritten) {
-    GnomeShortcuts missing(QStringLiteral("quillet"),
-                           {QStringLiteral("org.example.no-such-schema"), QString::fromLatin1(kBinding)});
+    GnomeShortcuts missing(QStringLiteral("quillet"), {QStringLiteral("org.example.no-such-schema"),
+                                                       QString::fromLatin1(kBinding)});
     EXPECT_FALSE(missing.isAvailable());
     EXPECT_FALSE(missing.contains({"history-menu"}));
     QString error;
@@ -150,12 +150,9 @@ TEST(GnomeAccelerator, ModifiersInGtksNamesThenTheKeysym) {
         quint32 key, modifiers;
         const char* expected;
     } cases[] = {
-        {9, 0x0300, "<Shift><Super>v"},
-        {8, 0x1000, "<Control>c"},
-        {96, 0x1800, "<Control><Alt>F5"},
-        {49, 0x1b00, "<Control><Alt><Shift><Super>space"},
-        {126, 0x0800, "<Alt>Up"},
-        {43, 0x0100, "<Super>comma"},
+        {9, 0x0300, "<Shift><Super>v"},   {8, 0x1000, "<Control>c"},
+        {96, 0x1800, "<Control><Alt>F5"}, {49, 0x1b00, "<Control><Alt><Shift><Super>space"},
+        {126, 0x0800, "<Alt>Up"},         {43, 0x0100, "<Super>comma"},
         {82, 0x1000, "<Control>KP_0"},
     };
     for (const auto& c : cases)

@@ -289,8 +289,8 @@ TEST_F(SettingsViewTest, AGnomeSettingsFailureIsShownBesideTheOption) {
     EXPECT_FALSE(toggle->isChecked());
     QLabel* message = view.desktopShortcutsErrorLabel();
     EXPECT_TRUE(message->isVisible());
-    EXPECT_EQ(message->text(), qtTrId("DESKTOP_SHORTCUTS_WRITE_FAILED")
-                                   .arg(settings.desktopShortcuts.refusal));
+    EXPECT_EQ(message->text(),
+              qtTrId("DESKTOP_SHORTCUTS_WRITE_FAILED").arg(settings.desktopShortcuts.refusal));
     EXPECT_LT(std::abs(message->geometry().top() - toggle->geometry().bottom()),
               message->fontMetrics().height())
         << "right under the option";

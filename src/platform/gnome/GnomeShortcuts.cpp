@@ -79,7 +79,9 @@ GnomeShortcuts::~GnomeShortcuts() {
     if (m_bindingSchema) g_settings_schema_unref(m_bindingSchema);
 }
 
-bool GnomeShortcuts::isAvailable() const { return m_listSchema && m_bindingSchema; }
+bool GnomeShortcuts::isAvailable() const {
+    return m_listSchema && m_bindingSchema;
+}
 
 QString GnomeShortcuts::pathFor(const QString& id) {
     return QLatin1String(kBasePath) + QStringLiteral("quillet-") + id + u'/';
@@ -94,10 +96,14 @@ std::optional<QString> GnomeShortcuts::accelerator(quint32 macKeyCode, quint32 m
     const QString key = parts.takeLast();
     QString result;
     for (const QString& modifier : parts) {
-        if (modifier == QLatin1String("CTRL")) result += QStringLiteral("<Control>");
-        else if (modifier == QLatin1String("ALT")) result += QStringLiteral("<Alt>");
-        else if (modifier == QLatin1String("SHIFT")) result += QStringLiteral("<Shift>");
-        else if (modifier == QLatin1String("LOGO")) result += QStringLiteral("<Super>");
+        if (modifier == QLatin1String("CTRL"))
+            result += QStringLiteral("<Control>");
+        else if (modifier == QLatin1String("ALT"))
+            result += QStringLiteral("<Alt>");
+        else if (modifier == QLatin1String("SHIFT"))
+            result += QStringLiteral("<Shift>");
+        else if (modifier == QLatin1String("LOGO"))
+            result += QStringLiteral("<Super>");
     }
     return result + key;
 }

@@ -25,7 +25,8 @@ void FreedesktopNotifications::notify(const QString& title, const QString& body,
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     // app name, replaces id, icon, summary, body, actions, hints, expiry
     call << QStringLiteral("Quillet") << quint32(0) << QStringLiteral("quillet") << title << body
-         << QStringList() << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("quillet")}}
+         << QStringList()
+         << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("quillet")}}
          << qint32(expireNever);
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, m_timeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
