@@ -550,5 +550,49 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <source>このヘルプを表示して終了します。</source>
         <translation>Show this help and exit.</translation>
     </message>
+    <message id="GNOME_SHORTCUTS_NOT_WRITABLE">
+        <source>GNOME's settings do not let %1 be changed (it may be locked by the administrator).</source>
+        <translation>GNOME's settings do not let %1 be changed (it may be locked by the administrator).</translation>
+    </message>
+    <message id="GNOME_SHORTCUTS_MISSING">
+        <source>GNOME's custom keyboard shortcuts are not installed.</source>
+        <translation>GNOME's custom keyboard shortcuts are not installed.</translation>
+    </message>
+    <message id="GNOME_SHORTCUTS_NO_KEY_NAME">
+        <source>GNOME has no name for the key of &quot;%1&quot;.</source>
+        <translation>GNOME has no name for the key of &quot;%1&quot;.</translation>
+    </message>
+    <message id="DESKTOP_SHORTCUTS_REMOVE_FAILED">
+        <source>Quillet's keys could not be removed from GNOME's keyboard shortcuts: %1</source>
+        <translation>Quillet's keys could not be removed from GNOME's keyboard shortcuts: %1</translation>
+    </message>
+    <message id="DESKTOP_SHORTCUT_HISTORY">
+        <source>Quillet: clipboard history menu</source>
+        <translation>Quillet: clipboard history menu</translation>
+    </message>
+    <message id="DESKTOP_SHORTCUT_PHRASE">
+        <source>Quillet: phrase menu</source>
+        <translation>Quillet: phrase menu</translation>
+    </message>
+    <message id="DESKTOP_SHORTCUTS_WRITE_FAILED">
+        <source>GNOME's keyboard shortcuts could not be changed: %1</source>
+        <translation>GNOME's keyboard shortcuts could not be changed: %1</translation>
+    </message>
+    <message id="DESKTOP_SHORTCUTS_TOGGLE">
+        <source>Add to GNOME's keyboard shortcuts</source>
+        <translation>Add to GNOME's keyboard shortcuts</translation>
+    </message>
+    <message id="NO_TRAY_NOTICE_TITLE">
+        <source>Quillet runs without a tray icon</source>
+        <translation>Quillet runs without a tray icon</translation>
+    </message>
+    <message id="NO_TRAY_NOTICE_MESSAGE">
+        <source>Its history menu opens with %1 and its phrase menu with %2, where the desktop lets Quillet have these keys (the settings window tells). Starting Quillet again, from the application grid or with the quillet command, opens the history search.</source>
+        <translation>Its history menu opens with %1 and its phrase menu with %2, where the desktop lets Quillet have these keys (the settings window tells). Starting Quillet again, from the application grid or with the quillet command, opens the history search.</translation>
+    </message>
+    <message id="STATUS_KEY_DESKTOP">
+        <source>GNOME's keyboard shortcuts run %1 on it</source>
+        <translation>GNOME's keyboard shortcuts run %1 on it</translation>
+    </message>
 </context>
 </TS>

@@ -543,5 +543,49 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <source>このヘルプを表示して終了します。</source>
         <translation>このヘルプを表示して終了します。</translation>
     </message>
+    <message id="GNOME_SHORTCUTS_NOT_WRITABLE">
+        <source>GNOME's settings do not let %1 be changed (it may be locked by the administrator).</source>
+        <translation>GNOME の設定では %1 を変更できません (管理者がロックしている可能性があります)。</translation>
+    </message>
+    <message id="GNOME_SHORTCUTS_MISSING">
+        <source>GNOME's custom keyboard shortcuts are not installed.</source>
+        <translation>GNOME のカスタムキーボードショートカットがインストールされていません。</translation>
+    </message>
+    <message id="GNOME_SHORTCUTS_NO_KEY_NAME">
+        <source>GNOME has no name for the key of &quot;%1&quot;.</source>
+        <translation>「%1」のキーは GNOME で名前を付けられません。</translation>
+    </message>
+    <message id="DESKTOP_SHORTCUTS_REMOVE_FAILED">
+        <source>Quillet's keys could not be removed from GNOME's keyboard shortcuts: %1</source>
+        <translation>GNOME のキーボードショートカットから Quillet のキーを削除できませんでした: %1</translation>
+    </message>
+    <message id="DESKTOP_SHORTCUT_HISTORY">
+        <source>Quillet: clipboard history menu</source>
+        <translation>Quillet: クリップ履歴メニュー</translation>
+    </message>
+    <message id="DESKTOP_SHORTCUT_PHRASE">
+        <source>Quillet: phrase menu</source>
+        <translation>Quillet: 定型文メニュー</translation>
+    </message>
+    <message id="DESKTOP_SHORTCUTS_WRITE_FAILED">
+        <source>GNOME's keyboard shortcuts could not be changed: %1</source>
+        <translation>GNOME のキーボードショートカットを変更できませんでした: %1</translation>
+    </message>
+    <message id="DESKTOP_SHORTCUTS_TOGGLE">
+        <source>Add to GNOME's keyboard shortcuts</source>
+        <translation>GNOME のキーボードショートカットに追加</translation>
+    </message>
+    <message id="NO_TRAY_NOTICE_TITLE">
+        <source>Quillet runs without a tray icon</source>
+        <translation>Quillet はトレイアイコンなしで動作しています</translation>
+    </message>
+    <message id="NO_TRAY_NOTICE_MESSAGE">
+        <source>Its history menu opens with %1 and its phrase menu with %2, where the desktop lets Quillet have these keys (the settings window tells). Starting Quillet again, from the application grid or with the quillet command, opens the history search.</source>
+        <translation>履歴メニューは %1、定型文メニューは %2 で開きます (デスクトップがこれらのキーを Quillet に割り当てている場合。設定ウインドウで確認できます)。アプリケーション一覧や quillet コマンドで Quillet をもう一度起動すると、履歴の検索が開きます。</translation>
+    </message>
+    <message id="STATUS_KEY_DESKTOP">
+        <source>GNOME's keyboard shortcuts run %1 on it</source>
+        <translation>GNOME のキーボードショートカットがこのキーで %1 を実行します</translation>
+    </message>
 </context>
 </TS>

@@ -10,6 +10,7 @@
 #include "platform/BackendChoice.h"
 #include "platform/Logging.h"
 #include "platform/kde/KGlobalAccelHotkeys.h"
+#include "platform/gnome/GnomeShortcuts.h"
 #include "platform/null/NullPlatform.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
 #include "platform/qt/QtClipboardReader.h"
@@ -27,6 +28,7 @@
 #include "platform/x11/X11SelectionOwner.h"
 #include "platform/x11/X11SystemHotkeys.h"
 #include "platform/x11/X11Workspace.h"
+#include "platform/xdg/FreedesktopNotifications.h"
 #include "platform/xdg/XdgAutostartItem.h"
 
 namespace quillet {
@@ -41,6 +43,11 @@ QString autostartProgram() {
     if (!installed.isEmpty() && QFileInfo(installed).canonicalFilePath() == self)
         return QStringLiteral("quillet");
     return self;
+}
+
+bool isGnomeSession() {
+    const QStringList desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':');
+    return desktops.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive);
 }
 
 // The compositor's name for --status: the desktop's own word when it gives one.
@@ -240,6 +247,12 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
     // Autostart entries are the freedesktop way on X11 and Wayland sessions alike.
     services.loginItem =
         std::make_unique<XdgAutostartItem>(QStringLiteral("quillet.desktop"), autostartProgram());
+    services.notifications =
+        std::make_unique<FreedesktopNotifications>(QDBusConnection::sessionBus());
+    // GNOME runs commands on keys of the user's choosing; the keys run the same program the
+    // login item starts.
+    if (isGnomeSession())
+        services.desktopShortcuts = std::make_unique<GnomeShortcuts>(autostartProgram());
 
     const SessionFacts facts = sessionFacts(app);
     const BackendChoice choice = chooseBackends(facts);

@@ -5,8 +5,10 @@
 
 #include "paste/PasteChords.h"
 #include "platform/Clock.h"
+#include "platform/DesktopShortcuts.h"
 #include "platform/KeyboardEvents.h"
 #include "platform/LoginItem.h"
+#include "platform/Notifications.h"
 #include "platform/Pasteboard.h"
 #include "platform/SystemHotkeys.h"
 #include "platform/Workspace.h"
@@ -23,6 +25,9 @@ struct PlatformServices {
     std::unique_ptr<KeyboardEvents> keyboard;
     std::unique_ptr<SystemHotkeys> hotkeys;
     std::unique_ptr<LoginItem> loginItem;
+    // The desktop's own keys that run a command (GNOME); null on other desktops.
+    std::unique_ptr<DesktopShortcuts> desktopShortcuts;
+    std::unique_ptr<Notifications> notifications;
     // The chord that pastes the clipboard in a terminal of this session.
     PasteChord terminalPasteChord = PasteChord::shiftInsert;
 

@@ -94,6 +94,13 @@ extern "C" QUILLET_EXPORT int quilletMain(int argc, char** argv) {
         const CommandLine commandLine = CommandLine::read(probe);
         if (commandLine.exitCode) return *commandLine.exitCode;
         if (!commandLine.request.isEmpty()) return sendToRunningInstance(commandLine.request);
+        // Started again (the application grid, a menu, a terminal) while it runs: the user
+        // wants a window, and without a tray icon there is no other to reach.
+        if (InstanceChannel::lockHolder()) {
+            const std::optional<FastRequest::Answer> answer = FastRequest::send(
+                "search", QFile::encodeName(InstanceChannel::socketPath()).toStdString(), 3000);
+            if (answer && answer->done) return 0;
+        }
     }
 
     QApplication app(argc, argv);

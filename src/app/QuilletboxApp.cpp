@@ -1,6 +1,7 @@
 #include "app/QuilletboxApp.h"
 
 #include <QApplication>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdio>
 
@@ -19,6 +20,7 @@
 #include "paste/PasteActionService.h"
 #include "phrases/FileChooser.h"
 #include "platform/Logging.h"
+#include "settings/OneTimeNotice.h"
 #include "settings/SettingsViewModel.h"
 #include "settings/UpdateCheckService.h"
 #include "store/HeldChanges.h"
@@ -45,7 +47,8 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     m_updateCheckService =
         std::make_unique<UpdateCheckService>(UpdateCheckService::defaultAppcastURL());
     m_settingsViewModel =
-        std::make_unique<SettingsViewModel>(settings, *platform.loginItem, *m_updateCheckService);
+        std::make_unique<SettingsViewModel>(settings, *platform.loginItem, *m_updateCheckService,
+                                            AppVersion{}, platform.desktopShortcuts.get());
     m_hotkeyService = std::make_unique<HotkeyService>(*platform.hotkeys);
     m_appFocusService = std::make_unique<AppFocusService>(*platform.workspace, *platform.clock);
     m_pasteActionService =
@@ -84,6 +87,7 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     });
     channel.setHandler([this](const QString& command) { return handleCommand(command); });
     watchStoreHealth();
+    tellHowToReachWithoutTray(settings);
     // What the session lacks for the clipboard is said once, when the tray can show it.
     if (!m_platform.notice.isEmpty()) {
         QMetaObject::invokeMethod(
@@ -214,6 +218,9 @@ QString QuilletboxApp::statusText() const {
         QString how;
         if (m_hotkeyService->isActive(id)) {
             how = m_platform.hotkeyMethod;
+        } else if (m_settingsViewModel->desktopShortcuts().isOn()) {
+            //% "GNOME's keyboard shortcuts run %1 on it"
+            how = qtTrId("STATUS_KEY_DESKTOP").arg(command);
         } else if (m_hotkeyService->state(id) == HotkeyState::pending) {
             //% "waiting for the desktop to confirm it (%1); meanwhile %2 opens the menu"
             how = qtTrId("STATUS_KEY_PENDING").arg(m_platform.hotkeyMethod, command);
@@ -264,6 +271,27 @@ void QuilletboxApp::watchStoreHealth() {
                 m_tray->notify(qtTrId("STORE_DAMAGED_TITLE"), message);
             });
     QTimer::singleShot(5000, m_storeCheck.get(), &StoreCheck::start);
+}
+
+void QuilletboxApp::tellHowToReachWithoutTray(QSettings& settings) {
+    if (QSystemTrayIcon::isSystemTrayAvailable() || !m_platform.notifications) return;
+    m_noTrayNotice = std::make_unique<OneTimeNotice>(settings, *m_platform.notifications);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            //% "Quillet runs without a tray icon"
+            m_noTrayNotice->show(QStringLiteral("noTrayNoticeShown"),
+                                 qtTrId("NO_TRAY_NOTICE_TITLE"),
+                                 //% "Its history menu opens with %1 and its phrase menu with "
+                                 //% "%2, where the desktop lets Quillet have these keys (the "
+                                 //% "settings window tells). Starting Quillet again, from the "
+                                 //% "application grid or with the quillet command, opens the "
+                                 //% "history search."
+                                 qtTrId("NO_TRAY_NOTICE_MESSAGE")
+                                     .arg(m_settingsViewModel->historyHotkey().displayString(),
+                                          m_settingsViewModel->phraseHotkey().displayString()));
+        },
+        Qt::QueuedConnection);
 }
 
 void QuilletboxApp::restoreHeldChanges() {

@@ -17,6 +17,7 @@ class HeldChanges;
 class HistoryViewModel;
 class HotkeyService;
 class MenuHotkeys;
+class OneTimeNotice;
 class PanelCoordinator;
 class PasteActionService;
 class QuickMenuService;
@@ -56,6 +57,8 @@ private:
     void restoreHeldChanges();
     QString statusText() const;
     void watchStoreHealth();
+    // Without a tray icon the user is told once how to reach the program.
+    void tellHowToReachWithoutTray(QSettings& settings);
 
     QTextStream m_log;
     const PlatformServices& m_platform;
@@ -75,6 +78,7 @@ private:
     std::unique_ptr<QuickPhraseMenuService> m_quickPhraseMenuService;
     std::unique_ptr<TrayMenu> m_tray;
     std::unique_ptr<StoreCheck> m_storeCheck;
+    std::unique_ptr<OneTimeNotice> m_noTrayNotice;
     bool m_saveFailing = false;  // the user heard of this streak of failed saves
     bool m_lostChanges = false;  // quitting could not keep every change
 };

@@ -50,6 +50,9 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
       //% "既定値に戻す"
       m_resetButton(new QPushButton(qtTrId("RESET_TO_DEFAULTS"))),
       m_errorLabel(errorText()),
+      //% "Add to GNOME's keyboard shortcuts"
+      m_desktopShortcutsToggle(new QCheckBox(qtTrId("DESKTOP_SHORTCUTS_TOGGLE"))),
+      m_desktopShortcutsErrorLabel(errorText()),
       //% "Mac起動時に自動起動"
       m_autoLaunchToggle(new QCheckBox(qtTrId("AUTO_LAUNCH_LABEL"))),
       m_autoLaunchErrorLabel(errorText()),
@@ -63,6 +66,8 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
     hotkeys->addSpacing(4);
     hotkeys->addWidget(m_resetButton, 0, Qt::AlignLeft);
     hotkeys->addWidget(m_errorLabel);
+    hotkeys->addWidget(m_desktopShortcutsToggle);
+    hotkeys->addWidget(m_desktopShortcutsErrorLabel);
 
     auto* general = new QVBoxLayout;
     general->addWidget(m_autoLaunchToggle);
@@ -96,6 +101,17 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
     connect(m_resetButton, &QPushButton::clicked, this, [this] { m_model.resetToDefaults(); });
     connect(&model, &SettingsViewModel::errorMessageChanged, this, &SettingsView::showError);
 
+    DesktopShortcutsOption& desktop = model.desktopShortcuts();
+    connect(m_desktopShortcutsToggle, &QCheckBox::clicked, this, [this](bool on) {
+        m_model.setDesktopShortcutsEnabled(on);
+        // What the desktop holds now, also when the change failed.
+        showDesktopShortcuts();
+    });
+    for (auto change :
+         {&DesktopShortcutsOption::isOfferedChanged, &DesktopShortcutsOption::isOnChanged,
+          &DesktopShortcutsOption::errorChanged})
+        connect(&desktop, change, this, &SettingsView::showDesktopShortcuts);
+
     m_autoLaunchToggle->setChecked(model.isAutoLaunchEnabled());
     connect(m_autoLaunchToggle, &QCheckBox::clicked, this, [this](bool on) {
         m_model.setAutoLaunchEnabled(on);
@@ -118,6 +134,7 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
     showError();
     showAutoLaunchError();
     showNotices();
+    showDesktopShortcuts();
     showChecking();
 }
 
@@ -125,6 +142,7 @@ void SettingsView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous()) return;
     m_model.refreshAutoLaunchStatus();
+    m_model.desktopShortcuts().refresh();
     // After the window is up, so the sheet has a window to sit on.
     QMetaObject::invokeMethod(this, &SettingsView::presentResultIfAsked, Qt::QueuedConnection);
 }
@@ -148,6 +166,14 @@ void SettingsView::showAutoLaunchError() {
 void SettingsView::showNotices() {
     m_historyRow->setNotice(m_model.historyHotkeyNotice());
     m_phraseRow->setNotice(m_model.phraseHotkeyNotice());
+}
+
+void SettingsView::showDesktopShortcuts() {
+    const DesktopShortcutsOption& option = m_model.desktopShortcuts();
+    m_desktopShortcutsToggle->setVisible(option.isOffered());
+    m_desktopShortcutsToggle->setChecked(option.isOn());
+    m_desktopShortcutsErrorLabel->setText(option.error());
+    m_desktopShortcutsErrorLabel->setVisible(option.isOffered() && !option.error().isEmpty());
 }
 
 void SettingsView::showChecking() {

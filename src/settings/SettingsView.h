@@ -30,6 +30,10 @@ public:
     HotkeySettingRow* phraseRow() const { return m_phraseRow; }
     QPushButton* resetButton() const { return m_resetButton; }
     QLabel* errorLabel() const { return m_errorLabel; }
+    // "Add to GNOME's keyboard shortcuts", shown where the model offers it, and why the
+    // last change of it failed.
+    QCheckBox* desktopShortcutsToggle() const { return m_desktopShortcutsToggle; }
+    QLabel* desktopShortcutsErrorLabel() const { return m_desktopShortcutsErrorLabel; }
     QCheckBox* autoLaunchToggle() const { return m_autoLaunchToggle; }
     // Under the toggle: why the last change of it failed.
     QLabel* autoLaunchErrorLabel() const { return m_autoLaunchErrorLabel; }
@@ -46,6 +50,7 @@ private:
     void showError();
     void showAutoLaunchError();
     void showNotices();
+    void showDesktopShortcuts();
     void showChecking();
     void presentResultIfAsked();
     void drawSpinner();
@@ -55,6 +60,8 @@ private:
     HotkeySettingRow* m_phraseRow;
     QPushButton* m_resetButton;
     QLabel* m_errorLabel;
+    QCheckBox* m_desktopShortcutsToggle;
+    QLabel* m_desktopShortcutsErrorLabel;
     QCheckBox* m_autoLaunchToggle;
     QLabel* m_autoLaunchErrorLabel;
     QLabel* m_versionLabel;

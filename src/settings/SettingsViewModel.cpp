@@ -44,13 +44,17 @@ QString hotkeyNotice(std::optional<HotkeyState> state, const char* command) {
 
 SettingsViewModel::SettingsViewModel(QSettings& settings, LoginItem& loginItem,
                                      UpdateCheckService& updateService, AppVersion version,
-                                     QObject* parent)
+                                     DesktopShortcuts* desktopShortcuts, QObject* parent)
     : QObject(parent),
       m_settings(settings),
       m_launchService(loginItem),
       m_updateService(updateService),
-      m_version(std::move(version)) {
+      m_version(std::move(version)),
+      m_desktopShortcuts(desktopShortcuts) {
     loadHotkeys();
+    // Keys the desktop runs for us work: the rows stop asking the user to bind them.
+    connect(&m_desktopShortcuts, &DesktopShortcutsOption::isOnChanged, this,
+            &SettingsViewModel::showHotkeyNotices);
     m_isAutoLaunchEnabled = m_launchService.isEnabled();
 }
 
@@ -115,6 +119,9 @@ void SettingsViewModel::applyHotkeyChange(HotkeyConfig candidate, bool changesHi
 
 bool SettingsViewModel::registerPair(const HotkeyConfig& history, const HotkeyConfig& phrase) {
     if (m_requestRegistration && m_requestRegistration(history, phrase)) return true;
+    // The desktop runs these keys itself and holds them against our own grab (GNOME on X11):
+    // its refusal of ours is no reason to keep the old pair.
+    if (m_desktopShortcuts.isOn()) return true;
     //% "システムがこのホットキーを受け付けませんでした。別のプログラムが使っている可能性があります。"
     setErrorMessage(qtTrId("HOTKEY_REGISTRATION_FAILED"));
     return false;
@@ -125,12 +132,33 @@ void SettingsViewModel::acceptPair(const HotkeyConfig& history, const HotkeyConf
     setPhraseHotkey(phrase);
     saveHotkeys();
     setErrorMessage(QString());
+    m_desktopShortcuts.keysChanged(history, phrase);
 }
 
 void SettingsViewModel::setHotkeyStates(std::optional<HotkeyState> history,
                                         std::optional<HotkeyState> phrase) {
-    QString historyNotice = hotkeyNotice(history, "history-menu");
-    QString phraseNotice = hotkeyNotice(phrase, "phrase-menu");
+    m_historyState = history;
+    m_phraseState = phrase;
+    auto missing = [](std::optional<HotkeyState> state) {
+        return state == HotkeyState::refused || state == HotkeyState::unavailable;
+    };
+    m_desktopShortcuts.setHotkeysMissing(missing(history) || missing(phrase));
+    showHotkeyNotices();
+}
+
+void SettingsViewModel::setDesktopShortcutsEnabled(bool enabled) {
+    m_desktopShortcuts.setOn(enabled, m_historyHotkey, m_phraseHotkey);
+    // Our own grab of the stored keys again: a chord recorded while the desktop ran them may
+    // never have been ours, and the desktop lets go of them now. The states tell the outcome.
+    if (!enabled && !m_desktopShortcuts.isOn() && m_requestRegistration)
+        m_requestRegistration(m_historyHotkey, m_phraseHotkey);
+}
+
+void SettingsViewModel::showHotkeyNotices() {
+    const bool desktopRunsThem = m_desktopShortcuts.isOn();
+    QString historyNotice =
+        desktopRunsThem ? QString() : hotkeyNotice(m_historyState, "history-menu");
+    QString phraseNotice = desktopRunsThem ? QString() : hotkeyNotice(m_phraseState, "phrase-menu");
     if (historyNotice == m_historyNotice && phraseNotice == m_phraseNotice) return;
     m_historyNotice = std::move(historyNotice);
     m_phraseNotice = std::move(phraseNotice);

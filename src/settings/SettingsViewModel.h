@@ -8,6 +8,7 @@
 
 #include "hotkeys/HotkeyConfig.h"
 #include "platform/SystemHotkeys.h"
+#include "settings/DesktopShortcutsOption.h"
 #include "settings/LaunchAtLoginService.h"
 #include "settings/UpdateCheckService.h"
 
@@ -15,6 +16,7 @@ class QSettings;
 
 namespace quillet {
 
+class DesktopShortcuts;
 class LoginItem;
 
 // The running program's version as the build names it.
@@ -54,10 +56,12 @@ public:
     static constexpr HotkeyConfig defaultHistoryHotkey{9, 0x0300};  // Shift+Super+V
     static constexpr HotkeyConfig defaultPhraseHotkey{8, 0x0300};   // Shift+Super+C
 
-    // `settings`, `loginItem` and `updateService` must outlive the model. The stored hot keys
-    // are loaded and the login item is read at once; nothing is registered here.
+    // `settings`, `loginItem`, `updateService` and `desktopShortcuts` (null where the desktop
+    // runs no commands on keys) must outlive the model. The stored hot keys are loaded and
+    // the login item is read at once; nothing is registered here.
     SettingsViewModel(QSettings& settings, LoginItem& loginItem, UpdateCheckService& updateService,
-                      AppVersion version = {}, QObject* parent = nullptr);
+                      AppVersion version = {}, DesktopShortcuts* desktopShortcuts = nullptr,
+                      QObject* parent = nullptr);
 
     HotkeyConfig historyHotkey() const { return m_historyHotkey; }
     HotkeyConfig phraseHotkey() const { return m_phraseHotkey; }
@@ -70,6 +74,9 @@ public:
     QString phraseHotkeyNotice() const { return m_phraseNotice; }
     // Where each hot key stands with the system; empty for a key that was not asked for.
     void setHotkeyStates(std::optional<HotkeyState> history, std::optional<HotkeyState> phrase);
+    // Our keys in the desktop's own shortcuts, for when its hot keys are not ours to have.
+    DesktopShortcutsOption& desktopShortcuts() { return m_desktopShortcuts; }
+    void setDesktopShortcutsEnabled(bool enabled);
     bool isAutoLaunchEnabled() const { return m_isAutoLaunchEnabled; }
     // Why the last change of the login item failed, naming its file; empty when it did not.
     QString autoLaunchError() const { return m_autoLaunchError; }
@@ -127,6 +134,7 @@ private:
     void setHistoryHotkey(const HotkeyConfig& value);
     void setPhraseHotkey(const HotkeyConfig& value);
     void setErrorMessage(const QString& message);
+    void showHotkeyNotices();
     void setIsAutoLaunchEnabled(bool enabled);
     void setAutoLaunchError(const QString& message);
     void setIsCheckingForUpdates(bool checking);
@@ -141,8 +149,11 @@ private:
     HotkeyConfig m_historyHotkey = defaultHistoryHotkey;
     HotkeyConfig m_phraseHotkey = defaultPhraseHotkey;
     QString m_errorMessage;
+    std::optional<HotkeyState> m_historyState;
+    std::optional<HotkeyState> m_phraseState;
     QString m_historyNotice;
     QString m_phraseNotice;
+    DesktopShortcutsOption m_desktopShortcuts;
     bool m_isAutoLaunchEnabled = false;
     QString m_autoLaunchError;
     bool m_isCheckingForUpdates = false;

@@ -88,6 +88,18 @@ TEST_F(CommandLineE2E, ASecondInstanceOnTheSameStoreIsRefusedWhateverItsRuntimeF
     EXPECT_TRUE(second.output.contains(quillet.storePath().toUtf8())) << second.output.constData();
 }
 
+// This display has no tray: starting Quillet again (as the application grid does) is how the
+// user reaches it.
+TEST_F(CommandLineE2E, StartingItAgainOpensTheSearchPanelAndEnds) {
+    ASSERT_TRUE(started(quillet));
+    ASSERT_FALSE(quilletWindowVisible(*e2eDisplay));
+    const CommandResult second = run({}, quillet.environment() << "LANGUAGE=en");
+    ASSERT_TRUE(second.finished) << "the second start kept running";
+    EXPECT_EQ(second.exitCode, 0) << second.output.constData();
+    EXPECT_TRUE(waitFor([] { return quilletWindowVisible(*e2eDisplay); }, 5s)) << "no search panel";
+    EXPECT_EQ(quillet.command("--status"), 0) << "the first instance still runs";
+}
+
 TEST_F(CommandLineE2E, AFifoAsTheSettingsFileStartsWithDefaultsAndSaysSo) {
     const QString settingsFile = quillet.home().file("config/quillet/quillet.ini");
     QDir().mkpath(quillet.home().file("config/quillet"));

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "fakes/ManualClock.h"
@@ -198,6 +199,106 @@ TEST_F(SettingsViewTest, TheUpdateFaceShowsBothVersionsAndOpensTheDownloadPage) 
                                       [](QLabel* l) { return l->text() == "<img src=x>9"; });
     ASSERT_NE(version, labels.end());
     EXPECT_EQ((*version)->textFormat(), Qt::PlainText);
+}
+
+TEST_F(SettingsViewTest, TheGnomeOptionIsHiddenWithoutTheDesktopsShortcuts) {
+    settings.model.setHotkeyStates(HotkeyState::unavailable, HotkeyState::unavailable);
+    EXPECT_FALSE(view.desktopShortcutsToggle()->isVisible());
+    EXPECT_FALSE(view.desktopShortcutsErrorLabel()->isVisible());
+    EXPECT_TRUE(view.historyRow()->noticeLabel()->isVisible())
+        << "the row still says which command to bind by hand";
+    EXPECT_EQ(settings.desktopShortcuts.writes, 0);
+}
+
+TEST_F(SettingsViewTest, TheGnomeOptionWritesFollowsAndRemovesOurKeys) {
+    settings.desktopShortcuts.available = true;
+    settings.model.setHotkeyStates(HotkeyState::active, HotkeyState::active);
+    EXPECT_FALSE(view.desktopShortcutsToggle()->isVisible()) << "not offered while keys work";
+
+    settings.model.setHotkeyStates(HotkeyState::unavailable, HotkeyState::unavailable);
+    QCheckBox* toggle = view.desktopShortcutsToggle();
+    ASSERT_TRUE(toggle->isVisible());
+    EXPECT_FALSE(toggle->isChecked());
+    EXPECT_TRUE(view.historyRow()->noticeLabel()->isVisible());
+
+    toggle->click();
+    EXPECT_TRUE(toggle->isChecked());
+    auto& held = settings.desktopShortcuts.held;
+    ASSERT_EQ(held.size(), 2u);
+    EXPECT_EQ(held["history-menu"].request, "history-menu");
+    EXPECT_EQ(HotkeyConfig(held["history-menu"].keyCode, held["history-menu"].modifiers),
+              settings.model.historyHotkey());
+    EXPECT_EQ(held["phrase-menu"].request, "phrase-menu");
+    EXPECT_FALSE(view.historyRow()->noticeLabel()->isVisible()) << "the desktop runs the key";
+    EXPECT_FALSE(view.phraseRow()->noticeLabel()->isVisible());
+
+    // A newly recorded chord goes to the desktop too.
+    HotkeySettingRow* row = view.historyRow();
+    QTest::mouseClick(row->changeButton(), Qt::LeftButton);
+    press(row->recorder(), Qt::Key_F, Qt::ControlModifier | Qt::MetaModifier);
+    EXPECT_EQ(held["history-menu"].keyCode, 3u);
+    EXPECT_EQ(held["history-menu"].modifiers, 0x1100u);
+
+    toggle->click();
+    EXPECT_FALSE(toggle->isChecked());
+    EXPECT_TRUE(held.empty());
+    EXPECT_TRUE(view.historyRow()->noticeLabel()->isVisible());
+    EXPECT_TRUE(toggle->isVisible()) << "still offered: the keys still are not ours";
+}
+
+TEST_F(SettingsViewTest, WhileGnomeRunsOurKeysARefusedGrabStillChangesTheChord) {
+    settings.desktopShortcuts.available = true;
+    settings.model.setHotkeyStates(HotkeyState::refused, HotkeyState::refused);
+    view.desktopShortcutsToggle()->click();
+    ASSERT_TRUE(view.desktopShortcutsToggle()->isChecked());
+    // GNOME holds the keys it runs for us, so the system refuses our own grab of them.
+    settings.model.setRequestRegistration([](HotkeyConfig, HotkeyConfig) { return false; });
+
+    HotkeySettingRow* row = view.phraseRow();
+    QTest::mouseClick(row->changeButton(), Qt::LeftButton);
+    press(row->recorder(), Qt::Key_P, Qt::ShiftModifier | Qt::MetaModifier);
+    EXPECT_EQ(settings.model.phraseHotkey(), HotkeyConfig(35, 0x0300));
+    EXPECT_EQ(settings.desktopShortcuts.held["phrase-menu"].keyCode, 35u);
+    EXPECT_FALSE(view.errorLabel()->isVisible());
+
+    // Turned off, the stored keys are asked for again as our own.
+    std::vector<std::pair<HotkeyConfig, HotkeyConfig>> asked;
+    settings.model.setRequestRegistration([&asked](HotkeyConfig history, HotkeyConfig phrase) {
+        asked.emplace_back(history, phrase);
+        return false;
+    });
+    view.desktopShortcutsToggle()->click();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].second, HotkeyConfig(35, 0x0300));
+
+    // Without the desktop's help the refusal stands.
+    QTest::mouseClick(row->changeButton(), Qt::LeftButton);
+    press(row->recorder(), Qt::Key_O, Qt::ShiftModifier | Qt::MetaModifier);
+    EXPECT_EQ(settings.model.phraseHotkey(), HotkeyConfig(35, 0x0300));
+    EXPECT_EQ(view.errorLabel()->text(), qtTrId("HOTKEY_REGISTRATION_FAILED"));
+}
+
+TEST_F(SettingsViewTest, AGnomeSettingsFailureIsShownBesideTheOption) {
+    settings.desktopShortcuts.available = true;
+    settings.desktopShortcuts.refusal = "custom-keybindings is locked";
+    settings.model.setHotkeyStates(HotkeyState::refused, HotkeyState::active);
+    QCheckBox* toggle = view.desktopShortcutsToggle();
+    ASSERT_TRUE(toggle->isVisible());
+
+    toggle->click();
+    EXPECT_FALSE(toggle->isChecked());
+    QLabel* message = view.desktopShortcutsErrorLabel();
+    EXPECT_TRUE(message->isVisible());
+    EXPECT_EQ(message->text(),
+              qtTrId("DESKTOP_SHORTCUTS_WRITE_FAILED").arg(settings.desktopShortcuts.refusal));
+    EXPECT_LT(std::abs(message->geometry().top() - toggle->geometry().bottom()),
+              message->fontMetrics().height())
+        << "right under the option";
+
+    settings.desktopShortcuts.refusal.clear();
+    toggle->click();
+    EXPECT_TRUE(toggle->isChecked());
+    EXPECT_FALSE(message->isVisible()) << "the success cleared the message";
 }
 
 }  // namespace
