@@ -47,6 +47,7 @@ public:
     bool hasRegistry = true;          // false: a portal older than the host registry
     std::set<QString> neverReturn;    // methods (Get included) that never return
     bool sendResponses = true;        // false: requests never answer
+    std::set<QString> unanswered;     // methods whose requests never answer
 
     // What it saw.
     bool registered = false;
@@ -107,7 +108,7 @@ protected:
                                                               .value(QStringLiteral("handle_token"))
                                                               .toString());
         m_bus.send(message.createReply(QVariant::fromValue(QDBusObjectPath(request))));
-        if (!sendResponses) return;
+        if (!sendResponses || unanswered.contains(message.member())) return;
         QDBusMessage signal = QDBusMessage::createSignal(
             request, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
         signal << code << results;
