@@ -94,11 +94,22 @@ TEST_F(PortalRemoteKeyboardTest, AnAllowedSessionTypesThePasteChordInOrder) {
     // The desktop ends the session: pastes fall back to the clipboard and the notice.
     desktop.closeSession();
     ASSERT_TRUE(settlesTo(State::ended));
+    EXPECT_TRUE(keyboard->statusText().contains("ended"));
     desktop.keys.clear();
     paste->performPaste();
     EXPECT_EQ(notices, 1);
     QTest::qWait(50);
     EXPECT_TRUE(desktop.keys.empty());
+}
+
+TEST_F(PortalRemoteKeyboardTest, APortalThatEndsTakesTheSessionWithIt) {
+    auto desktop = std::make_unique<FakeRemoteDesktopPortal>(QStringLiteral("remote-ending"));
+    start();
+    ASSERT_TRUE(settlesTo(State::ready));
+    desktop->stop();
+    ASSERT_TRUE(settlesTo(State::ended));
+    paste->performPaste();
+    EXPECT_EQ(notices, 1) << "no key is sent into a session that is gone";
 }
 
 TEST_F(PortalRemoteKeyboardTest, ARefusalSendsNoKeysAndTheStatusSaysSo) {

@@ -3,6 +3,7 @@
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QList>
 
@@ -50,6 +51,17 @@ PortalRemoteKeyboard::PortalRemoteKeyboard(QDBusConnection bus,
         fail(State::unavailable, QStringLiteral("no session bus"));
         return;
     }
+    // A portal that ends takes our session with it, without a Closed signal.
+    auto* watcher = new QDBusServiceWatcher(portal::service, m_bus,
+                                            QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString&, const QString& owner) {
+                m_registration->portalOwnerChanged(owner);
+                if (m_state == State::unavailable || m_state == State::refused) return;
+                m_requests->abandonAll();
+                m_session.clear();
+                fail(State::ended, QStringLiteral("the desktop portal restarted"));
+            });
     m_registration->whenRegistered(this, [this] { probe(); });
 }
 
