@@ -594,5 +594,29 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <source>GNOME's keyboard shortcuts run %1 on it</source>
         <translation>GNOME's keyboard shortcuts run %1 on it</translation>
     </message>
+    <message id="STATUS_REMOTE_DESKTOP_OPENING">
+        <source>リモートデスクトップポータル: セッションを開いています</source>
+        <translation>remote desktop portal: opening a session</translation>
+    </message>
+    <message id="STATUS_REMOTE_DESKTOP_PENDING">
+        <source>リモートデスクトップポータル: デスクトップのダイアログでの許可を待っています。許可されるまで、選んだテキストはクリップボードに残ります</source>
+        <translation>remote desktop portal: waiting for you to allow it in the desktop's dialog; until then chosen texts stay on the clipboard</translation>
+    </message>
+    <message id="STATUS_REMOTE_DESKTOP_READY">
+        <source>リモートデスクトップポータル (キーボード)、すべてのウィンドウで Ctrl+V</source>
+        <translation>remote desktop portal (keyboard), Ctrl+V in every window</translation>
+    </message>
+    <message id="STATUS_REMOTE_DESKTOP_REFUSED">
+        <source>リモートデスクトップポータル: 許可されませんでした。選んだテキストはクリップボードに残ります (もう一度尋ねるには Quillet を再起動してください)</source>
+        <translation>remote desktop portal: not allowed; chosen texts stay on the clipboard (restart Quillet to be asked again)</translation>
+    </message>
+    <message id="STATUS_REMOTE_DESKTOP_ENDED">
+        <source>リモートデスクトップポータル: デスクトップがセッションを終了しました。選んだテキストはクリップボードに残ります (もう一度尋ねるには Quillet を再起動してください)</source>
+        <translation>remote desktop portal: the desktop ended the session; chosen texts stay on the clipboard (restart Quillet to be asked again)</translation>
+    </message>
+    <message id="STATUS_REMOTE_DESKTOP_UNAVAILABLE">
+        <source>なし (仮想キーボードもリモートデスクトップポータルもありません): テキストはクリップボードに残り、通知が表示されます</source>
+        <translation>none (no virtual keyboard, no remote desktop portal): texts stay on the clipboard, with a notice</translation>
+    </message>
 </context>
 </TS>

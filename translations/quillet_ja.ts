@@ -587,5 +587,29 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <source>GNOME's keyboard shortcuts run %1 on it</source>
         <translation>GNOME のキーボードショートカットがこのキーで %1 を実行します</translation>
     </message>
+    <message id="STATUS_REMOTE_DESKTOP_OPENING">
+        <source>リモートデスクトップポータル: セッションを開いています</source>
+        <translation>リモートデスクトップポータル: セッションを開いています</translation>
+    </message>
+    <message id="STATUS_REMOTE_DESKTOP_PENDING">
+        <source>リモートデスクトップポータル: デスクトップのダイアログでの許可を待っています。許可されるまで、選んだテキストはクリップボードに残ります</source>
+        <translation>リモートデスクトップポータル: デスクトップのダイアログでの許可を待っています。許可されるまで、選んだテキストはクリップボードに残ります</translation>
+    </message>
+    <message id="STATUS_REMOTE_DESKTOP_READY">
+        <source>リモートデスクトップポータル (キーボード)、すべてのウィンドウで Ctrl+V</source>
+        <translation>リモートデスクトップポータル (キーボード)、すべてのウィンドウで Ctrl+V</translation>
+    </message>
+    <message id="STATUS_REMOTE_DESKTOP_REFUSED">
+        <source>リモートデスクトップポータル: 許可されませんでした。選んだテキストはクリップボードに残ります (もう一度尋ねるには Quillet を再起動してください)</source>
+        <translation>リモートデスクトップポータル: 許可されませんでした。選んだテキストはクリップボードに残ります (もう一度尋ねるには Quillet を再起動してください)</translation>
+    </message>
+    <message id="STATUS_REMOTE_DESKTOP_ENDED">
+        <source>リモートデスクトップポータル: デスクトップがセッションを終了しました。選んだテキストはクリップボードに残ります (もう一度尋ねるには Quillet を再起動してください)</source>
+        <translation>リモートデスクトップポータル: デスクトップがセッションを終了しました。選んだテキストはクリップボードに残ります (もう一度尋ねるには Quillet を再起動してください)</translation>
+    </message>
+    <message id="STATUS_REMOTE_DESKTOP_UNAVAILABLE">
+        <source>なし (仮想キーボードもリモートデスクトップポータルもありません): テキストはクリップボードに残り、通知が表示されます</source>
+        <translation>なし (仮想キーボードもリモートデスクトップポータルもありません): テキストはクリップボードに残り、通知が表示されます</translation>
+    </message>
 </context>
 </TS>

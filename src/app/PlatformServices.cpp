@@ -4,6 +4,7 @@
 #include <QDBusConnectionInterface>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QSettings>
 #include <QStandardPaths>
 
 #include "hotkeys/MenuHotkeys.h"
@@ -13,6 +14,8 @@
 #include "platform/gnome/GnomeShortcuts.h"
 #include "platform/null/NullPlatform.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
+#include "platform/portal/PortalRegistration.h"
+#include "platform/portal/PortalRemoteKeyboard.h"
 #include "platform/qt/QtClipboardReader.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/wayland/KwinFakeInputKeyboard.h"
@@ -169,10 +172,33 @@ void createWaylandClipboard(PlatformServices& services, const SessionFacts& fact
     }
 }
 
+// Who we are to the desktop portals: our desktop entry's name, asked for once per run.
+std::shared_ptr<PortalRegistration> portalRegistration(PlatformServices& services) {
+    if (!services.portalRegistration)
+        services.portalRegistration = std::make_shared<PortalRegistration>(
+            QDBusConnection::sessionBus(), QStringLiteral("quillet"));
+    return services.portalRegistration;
+}
+
+// Paste through the RemoteDesktop portal (GNOME): the desktop asks the user once per session,
+// or once for good where it can remember the answer under a restore token kept in `settings`.
+void createPortalPaste(PlatformServices& services, QSettings& settings) {
+    const QString tokenKey = QStringLiteral("portal/remoteDesktopRestoreToken");
+    RestoreTokenStore tokens{
+        [&settings, tokenKey] { return settings.value(tokenKey).toString(); },
+        [&settings, tokenKey](const QString& token) { settings.setValue(tokenKey, token); }};
+    auto keyboard = std::make_unique<PortalRemoteKeyboard>(
+        QDBusConnection::sessionBus(), portalRegistration(services), std::move(tokens),
+        PortalRemoteKeyboard::Timeouts{});
+    services.pasteStatus = [keyboard = keyboard.get()] { return keyboard->statusText(); };
+    services.pasteMethod = QStringLiteral("remote desktop portal");
+    services.keyboard = std::move(keyboard);
+}
+
 // How a chosen text reaches the focused window on Wayland, and which window that is. Nothing
 // is re-activated: the compositor gives the focus back when our menu closes.
 void createWaylandPaste(PlatformServices& services, const SessionFacts& facts,
-                        const BackendChoice& choice) {
+                        const BackendChoice& choice, QSettings& settings) {
     // Where the compositor lists its windows, the focused one's app id chooses the chord;
     // elsewhere every paste is Ctrl+V.
     bool chordPerApplication = false;
@@ -205,6 +231,11 @@ void createWaylandPaste(PlatformServices& services, const SessionFacts& facts,
     } else {
         services.keyboard = std::make_unique<NullKeyboardEvents>();
     }
+    // Without a keyboard of the compositor's own, the desktop portal may type for us (GNOME).
+    if (!services.keyboard->isTrusted() && !facts.waylandDisplay.isEmpty()) {
+        createPortalPaste(services, settings);
+        return;
+    }
     if (!services.keyboard->isTrusted())
         qCWarning(lcPaste) << "automatic paste is unavailable (no virtual keyboard); chosen "
                               "texts stay on the clipboard";
@@ -234,14 +265,15 @@ void createWaylandHotkeys(PlatformServices& services, const SessionFacts& facts,
         return;
     }
     if (facts.qtPlatform.startsWith(QLatin1String("wayland"))) {
-        services.hotkeys = makePortalHotkeys(QDBusConnection::sessionBus(), menuShortcuts());
+        services.hotkeys = makePortalHotkeys(QDBusConnection::sessionBus(),
+                                             portalRegistration(services), menuShortcuts());
         services.hotkeyMethod = QStringLiteral("desktop portal (GlobalShortcuts)");
     }
 }
 
 }  // namespace
 
-PlatformServices PlatformServices::create(QGuiApplication& app) {
+PlatformServices PlatformServices::create(QGuiApplication& app, QSettings& settings) {
     PlatformServices services;
     services.clock = std::make_unique<SystemClock>();
     // Autostart entries are the freedesktop way on X11 and Wayland sessions alike.
@@ -263,7 +295,7 @@ PlatformServices PlatformServices::create(QGuiApplication& app) {
     if (facts.waylandDisplay.isEmpty() && !facts.qtPlatform.startsWith(QLatin1String("wayland")))
         qCWarning(lcApp) << "this session has no X11 display; global hot keys are unavailable";
     createWaylandClipboard(services, facts, choice);
-    createWaylandPaste(services, facts, choice);
+    createWaylandPaste(services, facts, choice, settings);
     createWaylandHotkeys(services, facts, choice);
     services.backend =
         facts.waylandDisplay.isEmpty()

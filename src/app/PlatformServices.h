@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "paste/PasteChords.h"
@@ -14,8 +15,11 @@
 #include "platform/Workspace.h"
 
 class QGuiApplication;
+class QSettings;
 
 namespace quillet {
+
+class PortalRegistration;
 
 // The operating-system services, chosen once at start-up for the session we run in.
 struct PlatformServices {
@@ -28,6 +32,8 @@ struct PlatformServices {
     // The desktop's own keys that run a command (GNOME); null on other desktops.
     std::unique_ptr<DesktopShortcuts> desktopShortcuts;
     std::unique_ptr<Notifications> notifications;
+    // Who we are to the desktop portals, shared by every backend that talks to them.
+    std::shared_ptr<PortalRegistration> portalRegistration;
     // The chord that pastes the clipboard in a terminal of this session.
     PasteChord terminalPasteChord = PasteChord::shiftInsert;
 
@@ -35,6 +41,9 @@ struct PlatformServices {
     QString backend;
     QString clipboardMethod;
     QString pasteMethod;
+    // Where the paste method's state changes while running (a pending approval), its words
+    // now; pasteMethod otherwise.
+    std::function<QString()> pasteStatus;
     QString hotkeyMethod;
     // Said once to the user after start-up (a tray notice) when the session lacks something
     // the clipboard needs; empty otherwise.
@@ -43,7 +52,8 @@ struct PlatformServices {
 
     // X11 backends on an X11 session, the data-control clipboard on a Wayland compositor
     // that offers it, otherwise the null backends (with one warning).
-    static PlatformServices create(QGuiApplication& app);
+    // `settings` keeps what a backend must remember between runs (a portal's restore token).
+    static PlatformServices create(QGuiApplication& app, QSettings& settings);
 };
 
 }  // namespace quillet

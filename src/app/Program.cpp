@@ -155,8 +155,8 @@ extern "C" QUILLET_EXPORT int quilletMain(int argc, char** argv) {
         return 1;
     }
 
-    PlatformServices platform = PlatformServices::create(app);
     SettingsFile settings;
+    PlatformServices platform = PlatformServices::create(app, settings.settings());
     QuilletboxApp quillet(std::move(storage), platform, channel, settings.settings());
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         //% "There is no system tray: Quillet runs without its icon. quillet --history-menu, "

@@ -181,7 +181,8 @@ QString QuilletboxApp::statusText() const {
     //% "Clipboard: %1"
     lines << qtTrId("STATUS_CLIPBOARD").arg(m_platform.clipboardMethod);
     //% "Paste: %1"
-    lines << qtTrId("STATUS_PASTE").arg(m_platform.pasteMethod);
+    lines << qtTrId("STATUS_PASTE").arg(m_platform.pasteStatus ? m_platform.pasteStatus()
+                                                               : m_platform.pasteMethod);
     if (m_heldChanges->isFailing()) {
         const QString since = m_heldChanges->failingSince().toString(QStringLiteral("HH:mm"));
         const QString count = QString::number(m_heldChanges->pendingCount());

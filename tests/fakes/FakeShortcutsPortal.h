@@ -1,17 +1,6 @@
 #pragma once
 
-#include <QDBusArgument>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusMetaType>
-#include <QDBusObjectPath>
-#include <QDBusVariant>
-#include <QDBusVirtualObject>
-#include <QStringList>
-#include <map>
-#include <optional>
-#include <set>
-#include <vector>
+#include "fakes/FakePortal.h"
 
 namespace quillet::test {
 
@@ -40,86 +29,62 @@ Q_DECLARE_METATYPE(quillet::test::FakeShortcutEntry)
 
 namespace quillet::test {
 
-// A desktop's GlobalShortcuts portal on a connection of its own, owning the portal's bus name.
-// It answers as told (or not at all), records what it was asked, and presses shortcuts.
-class FakeShortcutsPortal : public QDBusVirtualObject {
+// A desktop's GlobalShortcuts portal: binds what it is asked (or only some of it), and presses
+// shortcuts or changes them as the user would in the desktop's settings.
+class FakeShortcutsPortal : public FakePortal {
 public:
-    static constexpr const char* path = "/org/freedesktop/portal/desktop";
     static constexpr const char* interface = "org.freedesktop.portal.GlobalShortcuts";
 
     explicit FakeShortcutsPortal(const QString& connectionName)
-        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName)) {
+        : FakePortal(connectionName, QLatin1String(interface)) {
         qDBusRegisterMetaType<FakeShortcutEntry>();
         qDBusRegisterMetaType<QList<FakeShortcutEntry>>();
-        m_bus.registerVirtualObject(QLatin1String(path), this, QDBusConnection::SubPath);
-        registered = m_bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
     }
 
-    ~FakeShortcutsPortal() override {
-        m_bus.unregisterService(QStringLiteral("org.freedesktop.portal.Desktop"));
-        m_bus.unregisterObject(QLatin1String(path), QDBusConnection::UnregisterTree);
-        QDBusConnection::disconnectFromBus(m_bus.name());
-    }
-
-    // How it answers.
-    std::optional<uint> version = 1;            // empty: the interface is not there
-    std::set<QString> neverReturn;              // methods (Get included) that never return
-    bool sendResponses = true;                  // false: requests never answer
     uint createCode = 0;                        // Response code of CreateSession
     uint bindCode = 0;                          // Response code of BindShortcuts
     std::optional<std::set<QString>> bindOnly;  // the ids it binds; all when empty
+    bool bindOnce = false;                      // a session refuses a second BindShortcuts
 
-    // What it saw.
-    bool registered = false;
-    std::vector<QString> sessions;             // created, in order
-    std::vector<QString> closed;               // sessions closed by the client
     std::map<QString, QVariantMap> shortcuts;  // of the latest BindShortcuts
+    std::map<QString, int> bindsPerSession;
 
     // The user presses a shortcut of `session` (the latest when empty).
     void activate(const QString& id, QString session = {}) {
         if (session.isEmpty() && !sessions.empty()) session = sessions.back();
-        QDBusMessage signal = QDBusMessage::createSignal(
-            QLatin1String(path), QLatin1String(interface), QStringLiteral("Activated"));
-        signal << QVariant::fromValue(QDBusObjectPath(session)) << id << quint64(1)
-               << QVariantMap();
-        m_bus.send(signal);
+        emitSignal(QLatin1String(path), QLatin1String(interface), QStringLiteral("Activated"),
+                   {QVariant::fromValue(QDBusObjectPath(session)), id, quint64(1), QVariantMap()});
     }
 
-    QString introspect(const QString&) const override { return {}; }
+    // The user changes the keys in the desktop's settings: only `ids` keep a key.
+    void changeShortcuts(const std::set<QString>& ids) {
+        QList<FakeShortcutEntry> now;
+        for (const auto& [id, properties] : shortcuts) {
+            QVariantMap entry{{QStringLiteral("description"), properties.value("description")}};
+            entry.insert(QStringLiteral("trigger_description"),
+                         ids.contains(id) ? QStringLiteral("Super+V") : QString());
+            now.append(FakeShortcutEntry{id, entry});
+        }
+        emitSignal(
+            QLatin1String(path), QLatin1String(interface), QStringLiteral("ShortcutsChanged"),
+            {QVariant::fromValue(QDBusObjectPath(sessions.back())), QVariant::fromValue(now)});
+    }
 
-    bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override {
+protected:
+    bool handle(const QDBusMessage& message) override {
         const QString member = message.member();
-        if (message.interface() == QLatin1String("org.freedesktop.portal.Session")) {
-            closed.push_back(message.path());
-            return true;
-        }
-        if (message.interface() == QLatin1String("org.freedesktop.DBus.Properties")) {
-            if (!version || message.arguments().value(0).toString() != QLatin1String(interface)) {
-                m_bus.send(message.createErrorReply(
-                    QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface"), "no such"));
-                return true;
-            }
-            if (!neverReturn.contains(member))
-                m_bus.send(message.createReply(QVariant::fromValue(QDBusVariant(*version))));
-            return true;
-        }
-        if (neverReturn.contains(member)) return true;
-        const QString sender = message.service().mid(1).replace(u'.', u'_');
-        const auto options = [&](int index) {
-            return qdbus_cast<QVariantMap>(message.arguments().value(index));
-        };
         if (member == QLatin1String("CreateSession")) {
-            const QString request = requestPath(sender, options(0));
-            const QString session =
-                QStringLiteral("/org/freedesktop/portal/desktop/session/%1/%2")
-                    .arg(sender,
-                         options(0).value(QStringLiteral("session_handle_token")).toString());
-            sessions.push_back(session);
-            m_bus.send(message.createReply(QVariant::fromValue(QDBusObjectPath(request))));
-            respond(request, createCode, {{QStringLiteral("session_handle"), session}});
+            const QString session = newSession(message);
+            answer(message, 0, createCode, {{QStringLiteral("session_handle"), session}});
             return true;
         }
         if (member == QLatin1String("BindShortcuts")) {
+            const QString session = message.arguments().value(0).value<QDBusObjectPath>().path();
+            if (bindsPerSession[session]++ > 0 && bindOnce) {
+                bus().send(message.createErrorReply(
+                    QStringLiteral("org.freedesktop.portal.Error.Failed"), "already bound"));
+                return true;
+            }
             shortcuts.clear();
             QList<FakeShortcutEntry> bound;
             const auto list = message.arguments().value(1).value<QDBusArgument>();
@@ -131,29 +96,12 @@ public:
                 if (!bindOnly || bindOnly->contains(entry.id)) bound.append(entry);
             }
             list.endArray();
-            const QString request = requestPath(sender, options(3));
-            m_bus.send(message.createReply(QVariant::fromValue(QDBusObjectPath(request))));
-            respond(request, bindCode, {{QStringLiteral("shortcuts"), QVariant::fromValue(bound)}});
+            answer(message, 3, bindCode,
+                   {{QStringLiteral("shortcuts"), QVariant::fromValue(bound)}});
             return true;
         }
         return false;
     }
-
-private:
-    static QString requestPath(const QString& sender, const QVariantMap& options) {
-        return QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
-            .arg(sender, options.value(QStringLiteral("handle_token")).toString());
-    }
-
-    void respond(const QString& request, uint code, const QVariantMap& results) {
-        if (!sendResponses) return;
-        QDBusMessage signal = QDBusMessage::createSignal(
-            request, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
-        signal << code << results;
-        m_bus.send(signal);
-    }
-
-    QDBusConnection m_bus;
 };
 
 }  // namespace quillet::test

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <memory>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "hotkeys/HotkeyService.h"
 #include "hotkeys/MenuHotkeys.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
+#include "platform/portal/PortalRegistration.h"
 #include "settings/HotkeySettingRow.h"
 #include "settings/SettingsView.h"
 
@@ -36,6 +38,8 @@ protected:
     void start(PortalGlobalShortcuts::Timeouts timeouts = {}) {
         portal = std::make_unique<PortalGlobalShortcuts>(
             QDBusConnection::sessionBus(),
+            std::make_shared<PortalRegistration>(QDBusConnection::sessionBus(),
+                                                 QStringLiteral("quillet")),
             std::map<quint32, PortalShortcut>{
                 {MenuHotkeys::historyId, {QStringLiteral("history-menu"), "History menu"}},
                 {MenuHotkeys::phraseId, {QStringLiteral("phrase-menu"), "Phrase menu"}}},
@@ -73,7 +77,7 @@ protected:
     std::vector<QString> opened;
 };
 
-TEST_F(PortalGlobalShortcutsTest, BoundKeysOpenTheirMenusAndAChangeBindsAFreshSession) {
+TEST_F(PortalGlobalShortcutsTest, BoundKeysOpenTheirMenusAndAChangeRebindsTheOneSession) {
     FakeShortcutsPortal desktop(QStringLiteral("portal-bound"));
     ASSERT_TRUE(desktop.registered);
     start();
@@ -84,6 +88,10 @@ TEST_F(PortalGlobalShortcutsTest, BoundKeysOpenTheirMenusAndAChangeBindsAFreshSe
     ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
     EXPECT_TRUE(notice(view->historyRow()).isEmpty());
     EXPECT_TRUE(notice(view->phraseRow()).isEmpty());
+    // The program says who it is before anything else: the portal files its keys under it.
+    ASSERT_FALSE(desktop.calls.empty());
+    EXPECT_EQ(desktop.calls.front(), "Register");
+    EXPECT_EQ(desktop.registeredAppId, "quillet");
     ASSERT_EQ(desktop.sessions.size(), 1u) << "both keys in one session";
     EXPECT_EQ(desktop.shortcuts["history-menu"].value("preferred_trigger"), "SHIFT+LOGO+v");
     EXPECT_EQ(desktop.shortcuts["phrase-menu"].value("preferred_trigger"), "SHIFT+LOGO+c");
@@ -97,20 +105,96 @@ TEST_F(PortalGlobalShortcutsTest, BoundKeysOpenTheirMenusAndAChangeBindsAFreshSe
     QTest::qWait(50);  // anything wrongly delivered arrives by now
     EXPECT_EQ(opened, (std::vector<QString>{"phrase", "history"}));
 
-    // A session binds once: a changed key goes to a new one, and the old one is closed.
-    const QString first = desktop.sessions.front();
+    // A changed key is bound again in the same session: the desktop keeps one entry for us.
+    ASSERT_TRUE(menus->replacePair(shiftCommandV, shiftCommandC, controlOptionF5, shiftCommandC));
+    ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
+    EXPECT_EQ(desktop.sessions.size(), 1u);
+    EXPECT_EQ(desktop.bindsPerSession[desktop.sessions.front()], 2);
+    EXPECT_TRUE(desktop.closed.empty());
+    EXPECT_EQ(desktop.shortcuts["history-menu"].value("preferred_trigger"), "CTRL+ALT+F5");
+    opened.clear();
+    desktop.activate(QStringLiteral("history-menu"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, 3000));
+    EXPECT_EQ(opened, std::vector<QString>{"history"});
+}
+
+TEST_F(PortalGlobalShortcutsTest, KeysRegisteredAfterThePortalAnsweredStillOpenOneSession) {
+    FakeShortcutsPortal desktop(QStringLiteral("portal-late-keys"));
+    start();
+    // The program builds its windows before it registers the keys; the portal's answer to
+    // the version query is waiting in the queue by then, ahead of the keys' binding.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.calls.size() >= 2; }, 3000));
+    QThread::msleep(100);  // the reply reaches our queue; not processed yet
+    ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
+    ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
+    QTest::qWait(100);  // a second session would have been asked for by now
+    EXPECT_EQ(desktop.sessions.size(), 1u);
+    EXPECT_TRUE(desktop.closed.empty());
+}
+
+TEST_F(PortalGlobalShortcutsTest, ADesktopThatBindsASessionOnceGetsANewSessionForAChange) {
+    FakeShortcutsPortal desktop(QStringLiteral("portal-bind-once"));
+    desktop.bindOnce = true;
+    desktop.hasRegistry = false;  // an older portal: registering fails and changes nothing
+    start();
+    ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
+    ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
     ASSERT_TRUE(menus->replacePair(shiftCommandV, shiftCommandC, controlOptionF5, shiftCommandC));
     ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
     ASSERT_EQ(desktop.sessions.size(), 2u);
-    EXPECT_EQ(desktop.shortcuts["history-menu"].value("preferred_trigger"), "CTRL+ALT+F5");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !desktop.closed.empty(); }, 3000));
-    EXPECT_EQ(desktop.closed, std::vector<QString>{first});
+    EXPECT_EQ(desktop.closed, std::vector<QString>{desktop.sessions.front()});
+    EXPECT_EQ(desktop.shortcuts["history-menu"].value("preferred_trigger"), "CTRL+ALT+F5");
     opened.clear();
-    desktop.activate(QStringLiteral("history-menu"), first);
+    desktop.activate(QStringLiteral("history-menu"), desktop.sessions.front());
     desktop.activate(QStringLiteral("phrase-menu"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, 3000));
     QTest::qWait(50);
     EXPECT_EQ(opened, std::vector<QString>{"phrase"}) << "the closed session's key is dead";
+}
+
+TEST_F(PortalGlobalShortcutsTest, AKeyTheDesktopTakesAwayLaterIsShownRefused) {
+    FakeShortcutsPortal desktop(QStringLiteral("portal-changed"));
+    start();
+    ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
+    ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
+
+    // The user clears the phrase key in the desktop's settings.
+    desktop.changeShortcuts({QStringLiteral("history-menu")});
+    ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::refused));
+    EXPECT_FALSE(service->isActive(MenuHotkeys::phraseId));
+    EXPECT_TRUE(notice(view->phraseRow()).contains("quillet --phrase-menu"));
+    EXPECT_TRUE(notice(view->historyRow()).isEmpty());
+    desktop.activate(QStringLiteral("phrase-menu"));
+    desktop.activate(QStringLiteral("history-menu"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, 3000));
+    QTest::qWait(50);
+    EXPECT_EQ(opened, std::vector<QString>{"history"}) << "a refused key opens nothing";
+
+    // And gives it a key again.
+    desktop.changeShortcuts({QStringLiteral("history-menu"), QStringLiteral("phrase-menu")});
+    EXPECT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
+}
+
+TEST_F(PortalGlobalShortcutsTest, ARestartedPortalGetsTheKeysAgain) {
+    auto desktop = std::make_unique<FakeShortcutsPortal>(QStringLiteral("portal-first"));
+    start();
+    ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
+    ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
+
+    desktop->stop();
+    ASSERT_TRUE(settlesTo(HotkeyState::unavailable, HotkeyState::unavailable));
+    EXPECT_TRUE(notice(view->historyRow()).contains("quillet --history-menu"));
+
+    desktop = std::make_unique<FakeShortcutsPortal>(QStringLiteral("portal-second"));
+    ASSERT_TRUE(desktop->registered);
+    ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
+    ASSERT_FALSE(desktop->calls.empty());
+    EXPECT_EQ(desktop->calls.front(), "Register") << "the new portal knows nothing of us";
+    EXPECT_EQ(desktop->sessions.size(), 1u);
+    desktop->activate(QStringLiteral("history-menu"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, 3000));
+    EXPECT_EQ(opened, std::vector<QString>{"history"});
 }
 
 TEST_F(PortalGlobalShortcutsTest, ARefusedKeyNamesTheCommandToBindInItsRow) {
@@ -134,9 +218,16 @@ TEST_F(PortalGlobalShortcutsTest, ARefusedKeyNamesTheCommandToBindInItsRow) {
         EXPECT_TRUE(notice(view->historyRow()).contains("quillet --history-menu"));
         EXPECT_TRUE(notice(view->phraseRow()).contains("quillet --phrase-menu"));
     }
+
+    // A desktop that declines the session itself, at the next start.
+    view.reset();
+    menus.reset();
+    service.reset();
+    portal.reset();
     desktop.bindCode = 0;
     desktop.createCode = 2;
-    ASSERT_TRUE(menus->replacePair(shiftCommandV, controlOptionF5, shiftCommandV, shiftCommandC));
+    start();
+    ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
     EXPECT_TRUE(settlesTo(HotkeyState::refused, HotkeyState::refused));
 }
 
