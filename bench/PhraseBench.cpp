@@ -174,7 +174,7 @@ void BM_PhraseMenuOpens(benchmark::State& state) {
     QTextStream logStream(&log);
     ClipboardMonitor monitor(pasteboard);
     AppFocusService focus(workspace, clock);
-    PasteActionService paste(keyboard, clock, logStream);
+    PasteActionService paste(keyboard, pasteboard, clock, logStream);
     QuickPhraseMenuService menus(*lib->storage, paste, focus, monitor);
     for (auto _ : state) {
         lib->paints.clear();

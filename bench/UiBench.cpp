@@ -88,7 +88,7 @@ struct Ui {
         monitor = std::make_unique<ClipboardMonitor>(pasteboard);
         model = std::make_unique<HistoryViewModel>(*storage, *monitor, clock);
         focus = std::make_unique<AppFocusService>(workspace, clock);
-        paste = std::make_unique<PasteActionService>(keyboard, clock, logStream);
+        paste = std::make_unique<PasteActionService>(keyboard, pasteboard, clock, logStream);
         panels = std::make_unique<PanelCoordinator>(*model, settings.model, *focus, *paste, clock,
                                                     storage->context(), chooser);
         menus = std::make_unique<QuickMenuService>(*model, *paste, *focus, *panels);

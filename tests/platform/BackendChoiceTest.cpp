@@ -9,14 +9,24 @@ const QString kExt = QStringLiteral("ext_data_control_manager_v1");
 const QString kWlr = QStringLiteral("zwlr_data_control_manager_v1");
 const QString kKeyboard = QStringLiteral("zwp_virtual_keyboard_manager_v1");
 
+SessionFacts facts(QString qtPlatform, bool qtHasX11Connection, bool xwayland,
+                   QStringList globals) {
+    SessionFacts result;
+    result.waylandDisplay = QStringLiteral("wayland-0");
+    result.qtPlatform = std::move(qtPlatform);
+    result.qtHasX11Connection = qtHasX11Connection;
+    result.x11DisplayUsable = xwayland;
+    result.waylandGlobals = std::move(globals);
+    return result;
+}
+
 SessionFacts wayland(QStringList globals, bool xwayland = false) {
-    return {QStringLiteral("wayland-0"), QStringLiteral("wayland"), false, xwayland,
-            std::move(globals)};
+    return facts(QStringLiteral("wayland"), false, xwayland, std::move(globals));
 }
 
 TEST(BackendChoice, QtOnX11UsesX11ThroughoutEvenInsideAWaylandSession) {
     const BackendChoice choice =
-        chooseBackends({QStringLiteral("wayland-0"), QStringLiteral("xcb"), true, true, {kWlr}});
+        chooseBackends(facts(QStringLiteral("xcb"), true, true, {kWlr}));
     EXPECT_EQ(choice.clipboard, ClipboardBackend::x11);
     EXPECT_TRUE(choice.x11Services);
     EXPECT_FALSE(choice.missingDataControl);
@@ -49,8 +59,9 @@ TEST(BackendChoice, WaylandWithoutDataControlUsesXWaylandOrQtAndSaysWhatIsMissin
 }
 
 TEST(BackendChoice, NoDisplayAtAllUsesQtQuietly) {
-    const BackendChoice choice =
-        chooseBackends({QString(), QStringLiteral("offscreen"), false, false, {}});
+    SessionFacts offscreen = facts(QStringLiteral("offscreen"), false, false, {});
+    offscreen.waylandDisplay.clear();
+    const BackendChoice choice = chooseBackends(offscreen);
     EXPECT_EQ(choice.clipboard, ClipboardBackend::qt);
     EXPECT_FALSE(choice.x11Services);
     EXPECT_FALSE(choice.missingDataControl);
@@ -83,7 +94,8 @@ TEST(BackendChoice, KdeShortcutServiceTakesTheHotKeysOnPlasmaOnly) {
     plasmaWayland.kglobalaccelOnBus = true;
     EXPECT_TRUE(chooseBackends(plasmaWayland).kdeGlobalShortcuts);
 
-    SessionFacts plasmaX11{QString(), QStringLiteral("xcb"), true, true, {}};
+    SessionFacts plasmaX11 = facts(QStringLiteral("xcb"), true, true, {});
+    plasmaX11.waylandDisplay.clear();
     plasmaX11.currentDesktop = QStringLiteral("KDE");
     plasmaX11.kglobalaccelOnBus = true;
     const BackendChoice x11 = chooseBackends(plasmaX11);

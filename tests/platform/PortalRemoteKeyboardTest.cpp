@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "fakes/FakePasteboard.h"
 #include "fakes/FakeRemoteDesktopPortal.h"
 #include "fakes/ManualClock.h"
 #include "paste/PasteActionService.h"
@@ -40,7 +41,7 @@ protected:
             RestoreTokenStore{[this] { return storedToken; },
                               [this](const QString& token) { storedToken = token; }},
             timeouts);
-        paste = std::make_unique<PasteActionService>(*keyboard, clock, log);
+        paste = std::make_unique<PasteActionService>(*keyboard, pasteboard, clock, log);
         paste->setManualPasteNotice([this] { ++notices; });
     }
 
@@ -49,6 +50,7 @@ protected:
     }
 
     test::ManualClock clock;
+    test::FakePasteboard pasteboard;
     QString logText;
     QTextStream log{&logText};
     QString storedToken;
