@@ -132,9 +132,9 @@ QString PhraseImport::failureMessage(const QString& path,
         case Status::TooLarge:
             //% "「%1」は %2 MB を超えているため読み込めません。何も取り込んでいません。"
             return qtTrId("PHRASE_CSV_TOO_LARGE").arg(file).arg(limits.maxBytes / (1024 * 1024));
-        case Status::NotUtf8:
-            //% "「%1」は UTF-8 のテキストではありません。何も取り込んでいません。"
-            return qtTrId("PHRASE_CSV_NOT_UTF8").arg(file);
+        case Status::UnknownEncoding:
+            //% "「%1」は UTF-8 でも Shift_JIS でもないテキストのため読み込めません。何も取り込んでいません。"
+            return qtTrId("PHRASE_CSV_UNKNOWN_ENCODING").arg(file);
         case Status::TooManyRows:
             //% "「%1」には %L2 件を超える定型文があるため取り込めません。何も取り込んでいません。"
             return qtTrId("PHRASE_CSV_TOO_MANY_ROWS").arg(file).arg(qint64(limits.parser.maxRows));
