@@ -80,6 +80,10 @@
         <source>検索...</source>
         <translation>Search...</translation>
     </message>
+    <message id="BLANK_TEXT_LABEL">
+        <source>(white space only)</source>
+        <translation>(white space only)</translation>
+    </message>
     <message id="QUICK_MENU_TITLE">
         <source>Quick Paste</source>
         <translation>Quick Paste</translation>

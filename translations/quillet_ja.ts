@@ -73,6 +73,10 @@
         <source>検索...</source>
         <translation>検索...</translation>
     </message>
+    <message id="BLANK_TEXT_LABEL">
+        <source>(white space only)</source>
+        <translation>（空白のみ）</translation>
+    </message>
     <message id="QUICK_MENU_TITLE">
         <source>Quick Paste</source>
         <translation>クイックペースト</translation>
