@@ -80,6 +80,10 @@
         <source>検索...</source>
         <translation>Search...</translation>
     </message>
+    <message id="BLANK_TEXT_LABEL">
+        <source>(white space only)</source>
+        <translation>(white space only)</translation>
+    </message>
     <message id="QUICK_MENU_TITLE">
         <source>Quick Paste</source>
         <translation>Quick Paste</translation>
@@ -272,9 +276,9 @@
         <source>「%1」は %2 MB を超えているため読み込めません。何も取り込んでいません。</source>
         <translation>“%1” is larger than %2 MB, too large for a phrase file; nothing was imported.</translation>
     </message>
-    <message id="PHRASE_CSV_NOT_UTF8">
-        <source>「%1」は UTF-8 のテキストではありません。何も取り込んでいません。</source>
-        <translation>“%1” is not UTF-8 text; nothing was imported.</translation>
+    <message id="PHRASE_CSV_UNKNOWN_ENCODING">
+        <source>「%1」は UTF-8 でも Shift_JIS でもないテキストのため読み込めません。何も取り込んでいません。</source>
+        <translation>“%1” is neither UTF-8 nor Shift_JIS text; nothing was imported.</translation>
     </message>
     <message id="PHRASE_CSV_WRITE_FAILED">
         <source>「%1」に書き込めませんでした: %2</source>

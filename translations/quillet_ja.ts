@@ -73,6 +73,10 @@
         <source>検索...</source>
         <translation>検索...</translation>
     </message>
+    <message id="BLANK_TEXT_LABEL">
+        <source>(white space only)</source>
+        <translation>（空白のみ）</translation>
+    </message>
     <message id="QUICK_MENU_TITLE">
         <source>Quick Paste</source>
         <translation>クイックペースト</translation>
@@ -265,9 +269,9 @@
         <source>「%1」は %2 MB を超えているため読み込めません。何も取り込んでいません。</source>
         <translation>「%1」は %2 MB を超えているため読み込めません。何も取り込んでいません。</translation>
     </message>
-    <message id="PHRASE_CSV_NOT_UTF8">
-        <source>「%1」は UTF-8 のテキストではありません。何も取り込んでいません。</source>
-        <translation>「%1」は UTF-8 のテキストではありません。何も取り込んでいません。</translation>
+    <message id="PHRASE_CSV_UNKNOWN_ENCODING">
+        <source>「%1」は UTF-8 でも Shift_JIS でもないテキストのため読み込めません。何も取り込んでいません。</source>
+        <translation>「%1」は UTF-8 でも Shift_JIS でもないテキストのため読み込めません。何も取り込んでいません。</translation>
     </message>
     <message id="PHRASE_CSV_WRITE_FAILED">
         <source>「%1」に書き込めませんでした: %2</source>

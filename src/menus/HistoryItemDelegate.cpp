@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "menus/BlankTextMarker.h"
 #include "menus/HistoryListModel.h"
 #include "platform/Clock.h"
 
@@ -178,20 +179,25 @@ void HistoryItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     const int textWidth = inner.right() + 1 - textLeft;
     const QFontMetrics contentMetrics(m_contentFont);
     const QFontMetrics timeMetrics(m_timeFont);
-    const QStringList lines = previewLines(index.data(HistoryListModel::ContentRole).toString(),
-                                           m_contentFont, textWidth);
+    const QString content = index.data(HistoryListModel::ContentRole).toString();
+    // White space alone would leave the row empty: its marker is shown, dimmed, instead.
+    const bool blank = isBlankText(content);
+    const QStringList lines =
+        blank ? QStringList{contentMetrics.elidedText(blankTextMarker(content), Qt::ElideRight,
+                                                      textWidth)}
+              : previewLines(content, m_contentFont, textWidth);
     const int blockHeight =
         int(lines.size()) * contentMetrics.lineSpacing() + lineGap + timeMetrics.height();
     int y = inner.top() + std::max(0, (inner.height() - blockHeight) / 2);
 
     painter->setFont(m_contentFont);
-    painter->setPen(palette.color(QPalette::WindowText));
+    painter->setPen(palette.color(blank ? QPalette::PlaceholderText : QPalette::WindowText));
     QColor mark = palette.color(QPalette::Highlight);
     mark.setAlphaF(0.35);
     for (const QString& line : lines) {
         // What the search matched, marked behind the text (a match cut by a wrap or the
         // ellipsis is not marked; the tooltip shows the whole line).
-        for (const auto& [start, length] : matchSpans(line, m_highlight)) {
+        for (const auto& [start, length] : matchSpans(line, blank ? QString() : m_highlight)) {
             const int x = textLeft + contentMetrics.horizontalAdvance(line.left(start));
             const int w = contentMetrics.horizontalAdvance(line.mid(start, length));
             painter->fillRect(QRect(x, y, w, contentMetrics.height()), mark);

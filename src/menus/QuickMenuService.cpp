@@ -3,6 +3,7 @@
 #include <QTextBoundaryFinder>
 
 #include "history/HistoryViewModel.h"
+#include "menus/BlankTextMarker.h"
 #include "menus/PanelCoordinator.h"
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
@@ -29,6 +30,7 @@ QuickMenuService::QuickMenuService(HistoryViewModel& viewModel, PasteActionServi
 QuickMenuService::~QuickMenuService() = default;
 
 QString QuickMenuService::titleFor(const QString& content) {
+    if (isBlankText(content)) return blankTextMarker(content);
     QString flat = content;
     flat.replace(u'\n', u' ');
     QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, flat);

@@ -36,7 +36,8 @@ public:
     static constexpr int rebuildDelayMs = 1000;
     KeyedMenu* menu() const { return m_menu.get(); }
 
-    // A clip's one-line title: line feeds become spaces, at most 50 user-perceived characters.
+    // A clip's one-line title: line feeds become spaces, at most 50 user-perceived characters;
+    // a clip of white space only shows its marker.
     static QString titleFor(const QString& content);
     static constexpr int titleLength = 50;
     static constexpr qsizetype topLevelCount = 10;

@@ -1,6 +1,7 @@
 #include "menus/QuickPhraseMenuService.h"
 
 #include "history/ClipboardMonitor.h"
+#include "menus/BlankTextMarker.h"
 #include "menus/KeyedMenu.h"
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
@@ -65,7 +66,10 @@ void QuickPhraseMenuService::fillSubmenu(QMenu* submenu,
     QList<QAction*> actions;
     actions.reserve(qsizetype(phrases.size()));
     for (const auto& phrase : phrases) {
-        auto* action = new QAction(menuText(phrase->title()), submenu);
+        // A title of line breaks only (a quoted one, imported) would be an empty row.
+        const QString& title = phrase->title();
+        auto* action =
+            new QAction(menuText(isBlankText(title) ? blankTextMarker(title) : title), submenu);
         action->setData(QVariant::fromValue<qint64>(qint64(m_phrases.size())));
         m_phrases.push_back(phrase);
         connect(action, &QAction::triggered, this, [this, action] { phraseItemAction(action); });

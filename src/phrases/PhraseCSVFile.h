@@ -23,12 +23,16 @@ struct Limits {
     PhraseCSVParser::Limits parser{maxRows, maxFieldBytes};
 };
 
+// How the text of a file was encoded: UTF-8 (what this program writes) or, for a file that is
+// not valid UTF-8, Shift_JIS in its Windows form (CP932), which spreadsheets in Japan write.
+enum class Encoding { Utf8, ShiftJis };
+
 struct ParseResult {
     enum class Status {
         Ok,
         Unreadable,
         TooLarge,
-        NotUtf8,
+        UnknownEncoding,  // valid in neither encoding
         TooManyRows,
         FieldTooLong,
         UnclosedQuote,
@@ -39,6 +43,7 @@ struct ParseResult {
     std::vector<PhraseRow> rows;  // every row when Ok, none otherwise
     QString reason;               // the system's reason when Unreadable
     qsizetype line = 0;           // where a field too long or an unclosed quote begins
+    Encoding encoding = Encoding::Utf8;
 };
 
 // What a reader reports while it works; both may be read from another thread.
@@ -49,11 +54,13 @@ struct Progress {
 };
 
 // Reads and parses the file piece by piece, stopping at the first limit passed, so that
-// neither a huge file nor a huge field is ever held whole. Safe on any thread.
+// neither a huge file nor a huge field is ever held whole. A file that is not UTF-8 is read
+// again from the start as Shift_JIS; either decoding is strict, a byte it cannot take refuses
+// the file. Safe on any thread.
 ParseResult parse(const QString& path, const Limits& limits = {}, Progress* progress = nullptr);
 
-// Encodes `text` as UTF-8 and replaces the file in one step: on failure an existing file is
-// left as it was. Returns the system's reason on failure, an empty text on success.
+// Encodes `text` as UTF-8, whatever a file read in was, and replaces the file in one step: on
+// failure an existing file is left as it was. Returns the system's reason on failure, an empty text on success.
 QString write(const QString& path, const QString& text);
 
 }  // namespace PhraseCSVFile

@@ -1,5 +1,6 @@
 #include "phrases/PhraseEditors.h"
 
+#include <QAction>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -15,8 +16,8 @@ namespace quillet {
 
 namespace {
 
-// "キャンセル" at the leading end, "保存" at the trailing end. Neither is a default button:
-// no key is bound to them, so Return in a field never saves by accident.
+// "キャンセル" at the leading end, "保存" at the trailing end. Neither is a default button,
+// so Return in the body is a line break; the keys that save are bound by bindSaveKeys.
 QHBoxLayout* buttonRow(QDialog* dialog, QPushButton*& cancel, QPushButton*& save) {
     //% "キャンセル"
     cancel = new QPushButton(qtTrId("PHRASE_CANCEL"), dialog);
@@ -32,6 +33,19 @@ QHBoxLayout* buttonRow(QDialog* dialog, QPushButton*& cancel, QPushButton*& save
     row->addStretch(1);
     row->addWidget(save);
     return row;
+}
+
+// Return in the one-line field saves; Ctrl+Return saves from anywhere in the editor.
+template <class Editor>
+void bindSaveKeys(Editor* editor, QLineEdit* field, void (Editor::*onReturn)(),
+                  void (Editor::*save)()) {
+    QObject::connect(field, &QLineEdit::returnPressed, editor, onReturn);
+    auto* saveKey = new QAction(editor);
+    saveKey->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return),
+                           QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    saveKey->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(saveKey, &QAction::triggered, editor, save);
+    editor->addAction(saveKey);
 }
 
 void makeSheet(QDialog* dialog) {
@@ -53,6 +67,7 @@ CategoryEditor::CategoryEditor(PhraseLibrary& library, std::shared_ptr<PhraseCat
     setObjectName(QStringLiteral("categoryEditor"));
     makeSheet(this);
     m_name = new QLineEdit(this);
+    m_name->setObjectName(QStringLiteral("categoryName"));
     auto* form = new QFormLayout;
     //% "カテゴリ名"
     form->addRow(qtTrId("PHRASE_CATEGORY_NAME"), m_name);
@@ -64,17 +79,20 @@ CategoryEditor::CategoryEditor(PhraseLibrary& library, std::shared_ptr<PhraseCat
     connect(m_name, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_save->setEnabled(hasVisibleText(text)); });
     connect(m_save, &QPushButton::clicked, this, &CategoryEditor::save);
+    bindSaveKeys(this, m_name, &CategoryEditor::save, &CategoryEditor::save);
     m_name->setText(m_category ? m_category->name() : QString());
     m_save->setEnabled(hasVisibleText(m_name->text()));
     m_name->setFocus();
 }
 
 void CategoryEditor::save() {
-    if (!hasVisibleText(m_name->text())) return;
-    if (m_category)
+    if (!m_save->isEnabled()) return;
+    m_save->setEnabled(false);  // saved once, whichever key or click came first
+    if (m_category) {
         m_library.renameCategory(m_category, m_name->text());
-    else
-        m_library.createCategory(m_name->text());
+    } else if (auto created = m_library.createCategory(m_name->text())) {
+        emit categoryCreated(created->id());
+    }
     accept();
 }
 
@@ -87,6 +105,7 @@ PhraseEditor::PhraseEditor(PhraseLibrary& library, std::shared_ptr<PhraseCategor
     setObjectName(QStringLiteral("phraseEditor"));
     makeSheet(this);
     m_title = new QLineEdit(this);
+    m_title->setObjectName(QStringLiteral("phraseTitle"));
     m_body = new QPlainTextEdit(this);
     m_body->setObjectName(QStringLiteral("phraseBody"));
     m_body->setFixedHeight(bodyHeight);
@@ -108,6 +127,7 @@ PhraseEditor::PhraseEditor(PhraseLibrary& library, std::shared_ptr<PhraseCategor
     connect(m_title, &QLineEdit::textChanged, this, &PhraseEditor::updateSaveButton);
     connect(m_body, &QPlainTextEdit::textChanged, this, &PhraseEditor::updateSaveButton);
     connect(m_save, &QPushButton::clicked, this, &PhraseEditor::save);
+    bindSaveKeys(this, m_title, &PhraseEditor::titleEntered, &PhraseEditor::save);
     if (m_phrase) {
         m_title->setText(m_phrase->title());
         m_body->setPlainText(m_phrase->body());
@@ -128,8 +148,17 @@ QString PhraseEditor::typedBody() const {
     return m_phrase && shown == m_bodyAsShown ? m_phrase->body() : shown;
 }
 
+void PhraseEditor::titleEntered() {
+    // Without a body yet, Return goes on to it.
+    if (m_save->isEnabled())
+        save();
+    else if (hasVisibleText(m_title->text()))
+        m_body->setFocus();
+}
+
 void PhraseEditor::save() {
     if (!m_save->isEnabled()) return;
+    m_save->setEnabled(false);
     if (m_phrase)
         m_library.updatePhrase(m_phrase, m_title->text(), typedBody());
     else if (m_category)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QUuid>
 #include <memory>
 
 class QLineEdit;
@@ -18,7 +19,7 @@ class PhraseLibrary;
 bool hasVisibleText(const QString& text);
 
 // Creates a category (none given) or renames one. Window-modal over the phrase window; the
-// record is written only by "保存".
+// record is written only by "保存" (or Return in the name).
 class CategoryEditor : public QDialog {
     Q_OBJECT
 public:
@@ -28,6 +29,9 @@ public:
     QLineEdit* nameField() const { return m_name; }
     QPushButton* saveButton() const { return m_save; }
     QPushButton* cancelButton() const { return m_cancel; }
+
+signals:
+    void categoryCreated(const QUuid& id);
 
 private:
     void save();
@@ -40,6 +44,7 @@ private:
 };
 
 // Creates a phrase in `category` (no phrase given) or changes a phrase's title and body.
+// Return in the title saves (or goes on to an empty body); Ctrl+Return saves from the body.
 class PhraseEditor : public QDialog {
     Q_OBJECT
 public:
@@ -55,6 +60,7 @@ public:
 
 private:
     void updateSaveButton();
+    void titleEntered();
     void save();
     QString typedBody() const;
 

@@ -94,12 +94,14 @@ void PhraseImport::writeSlice() {
         qCWarning(lcPhrases) << "The category was deleted while" << m_path
                              << "was imported; the import stopped";
         m_written = 0;
+        m_ids.clear();
     } else {
         QElapsedTimer timer;
         timer.start();
         const qsizetype count = std::min(m_sliceRows, total - m_written);
-        m_library.appendRows(m_category, m_rows.data() + m_written, count,
-                             m_firstSortOrder + m_written);
+        const auto ids = m_library.appendRows(m_category, m_rows.data() + m_written, count,
+                                              m_firstSortOrder + m_written);
+        m_ids.insert(m_ids.end(), ids.begin(), ids.end());
         m_written += count;
         // Rows differ in size and disks in speed: size the next slice on what this one took.
         const qint64 took = std::max<qint64>(timer.elapsed(), 1);
@@ -111,8 +113,15 @@ void PhraseImport::writeSlice() {
             return;
         }
     }
-    m_rows.clear();
-    m_rows.shrink_to_fit();
+    // What was written is kept as it was saved, to be taken out and put back again.
+    m_imported.reserve(m_ids.size());
+    for (size_t i = 0; i < m_ids.size(); ++i) {
+        PhraseRow& row = m_rows[i];
+        m_imported.push_back({m_ids[i], std::move(row.title), std::move(row.body),
+                              m_firstSortOrder + qint64(i)});
+    }
+    m_ids = {};
+    m_rows = {};
     setStage(Stage::Done);
     emit finished(m_written);
 }
@@ -132,9 +141,9 @@ QString PhraseImport::failureMessage(const QString& path,
         case Status::TooLarge:
             //% "「%1」は %2 MB を超えているため読み込めません。何も取り込んでいません。"
             return qtTrId("PHRASE_CSV_TOO_LARGE").arg(file).arg(limits.maxBytes / (1024 * 1024));
-        case Status::NotUtf8:
-            //% "「%1」は UTF-8 のテキストではありません。何も取り込んでいません。"
-            return qtTrId("PHRASE_CSV_NOT_UTF8").arg(file);
+        case Status::UnknownEncoding:
+            //% "「%1」は UTF-8 でも Shift_JIS でもないテキストのため読み込めません。何も取り込んでいません。"
+            return qtTrId("PHRASE_CSV_UNKNOWN_ENCODING").arg(file);
         case Status::TooManyRows:
             //% "「%1」には %L2 件を超える定型文があるため取り込めません。何も取り込んでいません。"
             return qtTrId("PHRASE_CSV_TOO_MANY_ROWS").arg(file).arg(qint64(limits.parser.maxRows));

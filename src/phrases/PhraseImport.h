@@ -33,6 +33,8 @@ public:
     Stage stage() const { return m_stage; }
     const QString& path() const { return m_path; }
     const std::shared_ptr<PhraseCategory>& category() const { return m_category; }
+    // The phrases written, in file order, once Done.
+    std::vector<PhraseState> takeImported() { return std::move(m_imported); }
 
     // What the user is told when the file was refused: the file, and the rule it broke.
     static QString failureMessage(const QString& path, const PhraseCSVFile::ParseResult& result,
@@ -63,6 +65,8 @@ private:
     QTimer m_poll;
 
     std::vector<PhraseRow> m_rows;
+    std::vector<QUuid> m_ids;  // of the rows written so far
+    std::vector<PhraseState> m_imported;
     qsizetype m_written = 0;
     qint64 m_firstSortOrder = 0;
     qsizetype m_sliceRows = 64;

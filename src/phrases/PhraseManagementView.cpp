@@ -1,27 +1,26 @@
 #include "phrases/PhraseManagementView.h"
 
 #include <QDialog>
-#include <QDir>
 #include <QHBoxLayout>
+#include <QAction>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
-#include <QMessageBox>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "phrases/FileChooser.h"
-#include "phrases/PhraseCSVFile.h"
-#include "phrases/PhraseCSVService.h"
 #include "phrases/PhraseEditors.h"
+#include "phrases/PhraseFileActions.h"
 #include "phrases/PhraseImport.h"
 #include "phrases/PhraseImportBar.h"
 #include "phrases/PhraseLibrary.h"
 #include "phrases/PhraseListModels.h"
 #include "phrases/PhraseRowDelegate.h"
+#include "phrases/PhraseUndoStack.h"
 #include "phrases/SymbolIcons.h"
 #include "platform/Logging.h"
 #include "store/PhraseCategory.h"
@@ -60,14 +59,16 @@ void makeReorderable(QListView* list) {
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
 
-QString shownPath(const QString& path) {
-    return QDir::toNativeSeparators(path);
-}
-
-// A dialog is titled by the menu entry that opened it, without the entry's trailing dots.
-QString dialogCaption(QString entry) {
-    while (entry.endsWith(u'.') || entry.endsWith(QChar(0x2026))) entry.chop(1);
-    return entry;
+// A key that acts on the list's current row while the list has the focus.
+void addRowKey(QListView* list, const QList<QKeySequence>& keys,
+               const std::function<void(int row)>& act) {
+    auto* action = new QAction(list);
+    action->setShortcuts(keys);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    QObject::connect(action, &QAction::triggered, list, [list, act] {
+        if (list->currentIndex().isValid()) act(list->currentIndex().row());
+    });
+    list->addAction(action);
 }
 
 }  // namespace
@@ -78,7 +79,8 @@ PhraseManagementView::PhraseManagementView(StorageContext& context, FileChooser&
       m_library(std::make_unique<PhraseLibrary>(context)),
       m_fileChooser(fileChooser),
       m_categories(new CategoryListModel(*m_library, this)),
-      m_phrases(new PhraseListModel(*m_library, this)) {
+      m_phrases(new PhraseListModel(*m_library, this)),
+      m_undoStack(new PhraseUndoStack(*m_library, this)) {
     setObjectName(QStringLiteral("phraseManagementView"));
     setMinimumSize(600, 400);
     auto* splitter = new QSplitter(Qt::Horizontal, this);
@@ -104,6 +106,7 @@ PhraseManagementView::PhraseManagementView(StorageContext& context, FileChooser&
     setTabOrder(m_newCategoryButton, m_csvButton);
     setTabOrder(m_csvButton, m_newPhraseButton);
     setTabOrder(m_newPhraseButton, m_phraseList);
+    m_undoStack->bindKeys(this);
     m_categoryList->setFocus();
     updateDetail();
 }
@@ -133,6 +136,10 @@ QWidget* PhraseManagementView::buildSidebar() {
         const QModelIndex index = m_categoryList->indexAt(pos);
         if (index.isValid()) popUp(categoryMenu(index.row()), m_categoryList, pos);
     });
+    // The keys of the row menus: the selection stays on a deleted category, as with its menu.
+    addRowKey(m_categoryList, {Qt::Key_F2}, [this](int row) { showCategoryEditor(row); });
+    addRowKey(m_categoryList, {QKeySequence::Delete},
+              [this](int row) { m_library->deleteCategory(m_categories->category(row)); });
 
     auto* layout = new QVBoxLayout(sidebar);
     layout->setContentsMargins(8, 8, 0, 8);
@@ -195,6 +202,14 @@ QWidget* PhraseManagementView::buildDetail() {
         const QModelIndex index = m_phraseList->indexAt(pos);
         if (index.isValid()) popUp(phraseMenu(index.row()), m_phraseList, pos);
     });
+    addRowKey(m_phraseList, {Qt::Key_Return, Qt::Key_Enter, Qt::Key_F2},
+              [this](int row) { showPhraseEditor(row); });
+    addRowKey(m_phraseList, {QKeySequence::Delete}, [this](int row) {
+        m_library->deletePhrase(m_phrases->phrase(row));
+        // The next phrase takes the place, so Delete can be pressed again.
+        const int left = m_phrases->rowCount();
+        if (left > 0) m_phraseList->setCurrentIndex(m_phrases->index(std::min(row, left - 1)));
+    });
 
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 8, 8, 8);
@@ -250,7 +265,15 @@ void PhraseManagementView::openSheet(QDialog* sheet) {
 }
 
 void PhraseManagementView::showNewCategoryEditor() {
-    openSheet(new CategoryEditor(*m_library, nullptr, this));
+    auto* editor = new CategoryEditor(*m_library, nullptr, this);
+    // The new category is shown at once, with the "+" for its first phrase.
+    connect(editor, &CategoryEditor::categoryCreated, this, &PhraseManagementView::selectCategory);
+    openSheet(editor);
+}
+
+void PhraseManagementView::showCategoryEditor(int row) {
+    if (auto category = m_categories->category(row))
+        openSheet(new CategoryEditor(*m_library, category, this));
 }
 
 void PhraseManagementView::showNewPhraseEditor() {
@@ -301,7 +324,7 @@ void PhraseManagementView::importPhrases() {
     if (!category || m_importBar->isFollowing()) return;
     QPointer<PhraseManagementView> self(this);
     m_fileChooser.chooseCSVToOpen(
-        this, dialogCaption(qtTrId("PHRASE_CSV_IMPORT")), [self, category](const QString& path) {
+        this, PhraseFileActions::dialogCaption(qtTrId("PHRASE_CSV_IMPORT")), [self, category](const QString& path) {
             if (!self || category->isDeleted() || self->m_importBar->isFollowing()) return;
             self->startImport(category, path);
         });
@@ -318,8 +341,10 @@ void PhraseManagementView::startImport(const std::shared_ptr<PhraseCategory>& ca
         m_importAction->setEnabled(true);
         m_phrases->setRefreshHeld(false);
     };
-    connect(import, &PhraseImport::stageChanged, this, [ended](PhraseImport::Stage stage) {
-        if (stage == PhraseImport::Stage::Done) ended();
+    connect(import, &PhraseImport::stageChanged, this, [this, import, ended](PhraseImport::Stage stage) {
+        if (stage != PhraseImport::Stage::Done) return;
+        m_library->noteAppended(import->category()->id(), import->takeImported());
+        ended();
     });
     connect(import, &QObject::destroyed, this, ended);
     // Also when this window has gone.
@@ -327,7 +352,7 @@ void PhraseManagementView::startImport(const std::shared_ptr<PhraseCategory>& ca
         if (stage == PhraseImport::Stage::Done) import->deleteLater();
     });
     connect(import, &PhraseImport::failed, this, [this](const QString& message) {
-        showMessage(message);
+        PhraseFileActions::showMessage(this, message);
     });
     m_importAction->setEnabled(false);
     m_phrases->setRefreshHeld(true);
@@ -336,46 +361,11 @@ void PhraseManagementView::startImport(const std::shared_ptr<PhraseCategory>& ca
 }
 
 void PhraseManagementView::exportPhrases() {
-    const auto category = selectedCategory();
-    if (!category) return;
-    QPointer<PhraseManagementView> self(this);
-    m_fileChooser.chooseCSVToSave(
-        this, dialogCaption(qtTrId("PHRASE_CSV_EXPORT")), category->name() + QStringLiteral(".csv"),
-        [self, category](const QString& path) {
-            if (!self || category->isDeleted()) return;
-            const QString reason =
-                PhraseCSVFile::write(path, PhraseCSVService().exportCSV(category->items()));
-            //% "「%1」に書き込めませんでした: %2"
-            if (!reason.isEmpty())
-                self->showFailure(qtTrId("PHRASE_CSV_WRITE_FAILED").arg(shownPath(path), reason));
-        });
+    PhraseFileActions::exportCategory(this, m_fileChooser, selectedCategory());
 }
 
 void PhraseManagementView::saveTemplate() {
-    QPointer<PhraseManagementView> self(this);
-    m_fileChooser.chooseCSVToSave(
-        this, dialogCaption(qtTrId("PHRASE_CSV_SAVE_TEMPLATE")),
-        QStringLiteral("phrase_template.csv"), [self](const QString& path) {
-            if (!self) return;
-            const QString reason =
-                PhraseCSVFile::write(path, PhraseCSVService().generateTemplate());
-            if (!reason.isEmpty())
-                self->showFailure(qtTrId("PHRASE_CSV_WRITE_FAILED").arg(shownPath(path), reason));
-        });
-}
-
-void PhraseManagementView::showFailure(const QString& message) {
-    qCWarning(lcPhrases).noquote() << message;
-    showMessage(message);
-}
-
-void PhraseManagementView::showMessage(const QString& message) {
-    auto* box = new QMessageBox(QMessageBox::Warning, window()->windowTitle(), message,
-                                QMessageBox::Ok, this);
-    box->setObjectName(QStringLiteral("csvFailure"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
-    box->open();
+    PhraseFileActions::saveTemplate(this, m_fileChooser);
 }
 
 }  // namespace quillet

@@ -21,11 +21,12 @@ class PhraseCategory;
 class PhraseImportBar;
 class PhraseLibrary;
 class PhraseListModel;
+class PhraseUndoStack;
 class StorageContext;
 
 // The phrase library window: categories on the left, the selected category's phrases on the
 // right, editors as sheets over it, CSV import, export and template from the "CSV" menu.
-// Both lists are live models over the store.
+// Both lists are live models over the store. Changes made here can be undone while it is open.
 class PhraseManagementView : public QWidget {
     Q_OBJECT
 public:
@@ -40,6 +41,7 @@ public:
     void selectCategory(const QUuid& id);
 
     void showNewCategoryEditor();
+    void showCategoryEditor(int row);
     void showNewPhraseEditor();
     void showPhraseEditor(int row);
 
@@ -73,15 +75,12 @@ private:
     void openSheet(QDialog* sheet);
     void popUp(QMenu* menu, QListView* list, const QPoint& pos);
     void startImport(const std::shared_ptr<PhraseCategory>& category, const QString& path);
-    // Logged and shown.
-    void showFailure(const QString& message);
-    // Shown only: for failures already logged where they happened.
-    void showMessage(const QString& message);
 
     std::unique_ptr<PhraseLibrary> m_library;
     FileChooser& m_fileChooser;
     CategoryListModel* m_categories;
     PhraseListModel* m_phrases;
+    PhraseUndoStack* m_undoStack;
     QUuid m_selectedCategoryId;
     QPointer<QDialog> m_sheet;
 

@@ -32,17 +32,25 @@ TEST_F(PhraseWindowE2E, APhraseTypedInTheWindowPastesAndCSVFilesGoInAndOut) {
     keys({"Tab", "space"});
     ASSERT_TRUE(windowsBecome(2)) << "the category editor opened";
     type("Greetings");
-    keys({"Tab", "Tab", "space"});
+    keys({"Return"});
     ASSERT_TRUE(windowsBecome(1));
 
-    keys({"shift+Tab", "space", "Tab", "Tab", "Tab", "space"});
-    ASSERT_TRUE(windowsBecome(2)) << "the phrase editor opened for the selected category";
-    type("Hi");
-    keys({"Tab"});
-    type("Hello there");
+    // The new category is selected: its "+" follows the CSV menu at once.
     keys({"Tab", "Tab", "space"});
+    ASSERT_TRUE(windowsBecome(2)) << "the phrase editor opened for the new category";
+    type("Hi");
+    keys({"Return"});  // on to the body
+    type("Hello there");
+    keys({"ctrl+Return"});
     ASSERT_TRUE(storeHas("Greetings", {{"Hi", "Hello there"}}));
     ASSERT_TRUE(windowsBecome(1));
+
+    // Deleted from the list by its key, and back with Ctrl+Z.
+    keys({"Tab", "Delete"});
+    ASSERT_TRUE(storeHas("Greetings", {}));
+    keys({"ctrl+z"});
+    ASSERT_TRUE(storeHas("Greetings", {{"Hi", "Hello there"}}));
+    keys({"shift+Tab"});
 
     const QString in = quillet.home().file("in.csv");
     QFile file(in);

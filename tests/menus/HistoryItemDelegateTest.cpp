@@ -2,11 +2,15 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
 #include <QStandardItemModel>
 #include <QStyleOptionViewItem>
 
 #include "fakes/ManualClock.h"
+#include "menus/BlankTextMarker.h"
 #include "menus/HistoryItemDelegate.h"
+#include "menus/HistoryListModel.h"
 
 namespace quillet {
 namespace {
@@ -73,6 +77,52 @@ TEST_F(PreviewLinesTest, LongLinesWrapIntoTwoCutToTheRow) {
         EXPECT_TRUE(shown[1].endsWith(QChar(0x2026))) << qPrintable(shown[1]);
         for (const QString& part : shown) EXPECT_LE(metrics.horizontalAdvance(part), width);
     }
+}
+
+// --- white space only ----------------------------------------------------------------
+
+TEST(BlankTextMarker, WhiteSpaceAloneIsShownAsSymbolsAndALabel) {
+    EXPECT_TRUE(isBlankText("   "));
+    EXPECT_TRUE(isBlankText("\u3000\u00a0\n"));
+    EXPECT_FALSE(isBlankText(""));
+    EXPECT_FALSE(isBlankText(" a "));
+    EXPECT_EQ(blankTextSymbols("  \t\r\n\r\n"), "␣␣⇥↵↵") << "CR LF is one line break";
+    EXPECT_EQ(blankTextSymbols(QString(30, ' '), 5), "␣␣␣␣␣…");
+    EXPECT_EQ(blankTextMarker(" "), "␣  (white space only)");
+    EXPECT_EQ(blankTextMarker("x"), "");
+}
+
+TEST(HistoryItemDelegateTest, ARowOfWhiteSpaceOnlyDrawsItsMarker) {
+    test::ManualClock clock;
+    HistoryItemDelegate delegate(clock);
+    QStyleOptionViewItem option;
+    option.rect = QRect(0, 0, 400, 10);
+    option.rect.setHeight(delegate.sizeHint(option, {}).height());
+    option.palette.setColor(QPalette::Base, Qt::white);
+    // Ink in the rows' text lines (not the icon, not the time below), for a clip's text.
+    auto inkInText = [&](const QString& content) {
+        QStandardItemModel model;
+        auto* item = new QStandardItem;
+        item->setData(content, HistoryListModel::ContentRole);
+        model.appendRow(item);
+        QImage image(option.rect.size(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        delegate.paint(&painter, option, model.index(0, 0));
+        painter.end();
+        const int left = HistoryItemDelegate::horizontalPadding +
+                         HistoryItemDelegate::iconColumnWidth + HistoryItemDelegate::spacing;
+        const int bottom = option.rect.height() - HistoryItemDelegate::verticalPadding -
+                           QFontMetrics(delegate.timeFont()).height() -
+                           HistoryItemDelegate::lineGap;
+        int ink = 0;
+        for (int y = 0; y < bottom; ++y)
+            for (int x = left; x < image.width(); ++x) ink += image.pixel(x, y) != qRgb(255, 255, 255);
+        return ink;
+    };
+    EXPECT_EQ(inkInText(""), 0) << "nothing to show draws nothing";
+    EXPECT_GT(inkInText("   "), 0);
+    EXPECT_GT(inkInText("\n\t"), 0);
 }
 
 // --- row size ----------------------------------------------------------------------------

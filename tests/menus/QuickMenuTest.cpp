@@ -141,6 +141,33 @@ TEST_F(MenuTest, TitlesAreOneLineAndAtMostFiftyCharacters) {
     EXPECT_EQ(menuText("Tom & Jerry"), "Tom && Jerry");
 }
 
+TEST_F(MenuTest, AClipOfWhiteSpaceOnlyShowsWhatItHoldsAndPastesUnchanged) {
+    const QString blank = " \t\r\n\u3000";
+    storage->context().insert(std::make_shared<ClipItem>(blank, start.addSecs(1)));
+    storage->context().insert(std::make_shared<ClipItem>(QString("word "), start.addSecs(2)));
+    ASSERT_TRUE(storage->context().save());
+    model.loadItems();
+
+    history.showMenu();
+    EXPECT_EQ(describe(history.menu()),
+              (QStringList{"word \t1", "␣⇥↵␣  (white space only)\t2", "---", "Search...\tF"}));
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_2, Qt::NoModifier, "2");
+    QCoreApplication::sendEvent(history.menu(), &press);
+    EXPECT_EQ(pasteboard.string(), blank) << "the marker is only shown";
+
+    // A phrase title of line breaks alone (a quoted one, imported) is marked the same way.
+    auto category = std::make_shared<PhraseCategory>("C", 0);
+    storage->context().insert(category);
+    for (const char* title : {"\n\n", ""}) {
+        auto phrase = std::make_shared<PhraseItem>(title, "body", 0);
+        phrase->setCategory(category);
+        storage->context().insert(phrase);
+    }
+    ASSERT_TRUE(storage->context().save());
+    EXPECT_EQ(describe(opened(phrases.buildMenu()->actions()[0]->menu())),
+              (QStringList{"↵↵  (white space only)", ""}));
+}
+
 TEST_F(MenuTest, ADigitChoosesItsClipWhichIsPastedIntoThePreviousApplication) {
     addClips(3);
     history.showMenu();

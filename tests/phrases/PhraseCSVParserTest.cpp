@@ -113,7 +113,7 @@ TEST_F(PhraseCSVFileTest, EmptyAndHeaderOnlyFilesHaveNoRows) {
     EXPECT_EQ(PhraseCSVFile::parse(write("title,body\nt,b")).rows, (Rows{{"t", "b"}}));
 }
 
-TEST_F(PhraseCSVFileTest, CharactersCutBetweenPiecesDecodeAndACutEndIsNotUtf8) {
+TEST_F(PhraseCSVFileTest, CharactersCutBetweenPiecesDecodeAndACutEndIsRefused) {
     // The file is read in pieces of 256 KiB: put a three-byte character across the boundary.
     QByteArray bytes = "title,body\nt,";
     bytes += QByteArray(256 * 1024 - bytes.size() - 1, 'x');
@@ -123,8 +123,37 @@ TEST_F(PhraseCSVFileTest, CharactersCutBetweenPiecesDecodeAndACutEndIsNotUtf8) {
     ASSERT_EQ(result.rows.size(), 1u);
     EXPECT_TRUE(result.rows[0].body.endsWith(u'日'));
 
-    EXPECT_EQ(PhraseCSVFile::parse(write("t,\xe6\x97")).status, Status::NotUtf8);
-    EXPECT_EQ(PhraseCSVFile::parse(write("t,\xff\n")).status, Status::NotUtf8);
+    EXPECT_EQ(result.encoding, PhraseCSVFile::Encoding::Utf8);
+
+    // Cut or broken in UTF-8 and in Shift_JIS alike.
+    for (const QByteArray& bytes : {QByteArray("t,\xe6\x97\xa5\xe6"), QByteArray("t,\xff\n"),
+                                    QByteArray("title,body\ncaf\xe9,x")})
+        EXPECT_EQ(PhraseCSVFile::parse(write(bytes)).status, Status::UnknownEncoding) << bytes.data();
+}
+
+TEST_F(PhraseCSVFileTest, AFileThatIsNotUtf8IsReadAsShiftJisInItsWindowsForm) {
+    // As a spreadsheet saves it: CR LF, second bytes equal to a backslash (表, ソ), NEC and
+    // IBM extensions (①, 髙), half-width kana, 0x8160 as the full-width tilde and a plain
+    // backslash in a path.
+    const QByteArray bytes = "title,body\r\n"
+                             "\x95\x5c\x8e\xa6,\"\x83\x5c\x83\x74\x83\x67\x87\x40\x81\x60\"\r\n"
+                             "\xb1\x93\xfa\x96\x7b\xee\xe0,C:\\temp\r\n";
+    const auto result = PhraseCSVFile::parse(write(bytes));
+    ASSERT_EQ(result.status, Status::Ok);
+    EXPECT_EQ(result.encoding, PhraseCSVFile::Encoding::ShiftJis);
+    EXPECT_EQ(result.rows, (Rows{{"表示", "ソフト①～"}, {"ｱ日本髙", "C:\\temp"}}));
+
+    // A two-byte character across the boundary of the pieces the file is read in.
+    QByteArray across = "title,body\nt,";
+    across += QByteArray(256 * 1024 - across.size() - 1, 'x');
+    across += "\x93\xfa\n";
+    const auto cut = PhraseCSVFile::parse(write(across));
+    ASSERT_EQ(cut.status, Status::Ok);
+    ASSERT_EQ(cut.rows.size(), 1u);
+    EXPECT_TRUE(cut.rows[0].body.endsWith(u'日'));
+
+    // A lead byte whose second byte is not one of Shift_JIS's.
+    EXPECT_EQ(PhraseCSVFile::parse(write("t,\x95\n")).status, Status::UnknownEncoding);
 }
 
 TEST_F(PhraseCSVFileTest, AFileIsReadNoFurtherThanTheFirstBrokenLimit) {

@@ -10,61 +10,23 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStringEncoder>
 #include <QTest>
 #include <QToolButton>
 
-#include "fakes/FakeFileChooser.h"
 #include "phrases/PhraseCSVService.h"
+#include "phrases/PhraseWindowFixture.h"
 #include "phrases/PhraseEditors.h"
 #include "phrases/PhraseLibrary.h"
 #include "phrases/PhraseListModels.h"
 #include "phrases/PhraseManagementView.h"
 #include "store/PhraseCategory.h"
 #include "store/PhraseItem.h"
-#include "store/StoreFixture.h"
-#include "support/TempDir.h"
 
 namespace quillet {
 namespace {
 
-class PhraseWindowTest : public test::StoreFixture {
-protected:
-    PhraseWindowTest() { view.resize(800, 500); }
-
-    std::shared_ptr<PhraseCategory> category(const QString& name,
-                                             const QList<QPair<QString, QString>>& phrases = {}) {
-        auto made = library.createCategory(name);
-        for (const auto& [title, body] : phrases) library.createPhrase(made, title, body);
-        return made;
-    }
-    QStringList shownTitles() {
-        QStringList titles;
-        for (int row = 0; row < view.phraseModel()->rowCount(); ++row)
-            titles << view.phraseModel()->index(row).data().toString();
-        return titles;
-    }
-    QWidget* importBar() { return view.findChild<QWidget*>("importProgress"); }
-    QAction* importAction() { return view.csvMenu()->actions().first(); }
-    // Imports run on a worker and then in slices of the event loop.
-    bool importEnds() {
-        return test::waitUntil([&] { return importBar()->isHidden(); }, std::chrono::seconds(60));
-    }
-    bool placeholderShown() { return view.detail()->currentIndex() == 0; }
-    QMessageBox* failure() { return view.findChild<QMessageBox*>("csvFailure"); }
-    QByteArray fileBytes(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    void writeFile(const QString& path, const QByteArray& bytes) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-
-    PhraseLibrary library{storage->context()};
-    test::FakeFileChooser chooser;
-    PhraseManagementView view{storage->context(), chooser};
-};
+using PhraseWindowTest = test::PhraseWindowFixture;
 
 TEST(PhraseEditorRules, SaveNeedsVisibleTextAfterTrimmingSpacesAndLineBreaks) {
     const struct {
@@ -234,6 +196,7 @@ TEST_F(PhraseWindowTest, CSVFailuresAreShownAndChangeNothing) {
     ASSERT_TRUE(test::waitUntil([&] { return failure() != nullptr; }));
     EXPECT_TRUE(failure()->text().contains(latin1));
     EXPECT_TRUE(failure()->text().contains("UTF-8"));
+    EXPECT_TRUE(failure()->text().contains("Shift_JIS")) << "neither encoding takes it";
     delete failure();
     EXPECT_EQ(storage->context().fetchPhrases({}).size(), 1u);
 
@@ -311,6 +274,31 @@ TEST_F(PhraseWindowTest, ARefusedFileIsNamedWithTheRuleItBreaksAndImportsNothing
         EXPECT_EQ(shownTitles(), QStringList{"Old"}) << c.file;
     }
     EXPECT_EQ(storage->context().fetchPhrases({}).size(), 1u);
+}
+
+TEST_F(PhraseWindowTest, AShiftJisFileFromASpreadsheetImportsItsJapaneseExactly) {
+    auto work = category("仕事");
+    view.selectCategory(work->id());
+    const QString text = "title,body\r\n挨拶,お世話になっております。\r\n表示,\"ソフト①～\r\n髙橋\"\r\n";
+    QStringEncoder cp932("Shift_JIS");
+    const QByteArray bytes = cp932.encode(text);
+    ASSERT_FALSE(cp932.hasError());
+    ASSERT_NE(QString::fromUtf8(bytes), text) << "not UTF-8 as well";
+    const QString in = dir.file("sjis.csv");
+    writeFile(in, bytes);
+    chooser.answer = in;
+    view.importPhrases();
+    ASSERT_TRUE(importEnds());
+    EXPECT_EQ(failure(), nullptr);
+    EXPECT_EQ(shownTitles(), (QStringList{"挨拶", "表示"}));
+    EXPECT_EQ(work->sortedItems()[1]->body(), "ソフト①～\r\n髙橋");
+
+    // Written back as UTF-8.
+    const QString out = dir.file("out.csv");
+    chooser.answer = out;
+    view.exportPhrases();
+    EXPECT_EQ(QString::fromUtf8(fileBytes(out)),
+              "title,body\n挨拶,お世話になっております。\n表示,\"ソフト①～\r\n髙橋\"");
 }
 
 }  // namespace
