@@ -607,8 +607,8 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <translation>remote desktop portal: waiting for you to allow it in the desktop's dialog; until then chosen texts stay on the clipboard</translation>
     </message>
     <message id="STATUS_REMOTE_DESKTOP_READY">
-        <source>リモートデスクトップポータル (キーボード)、すべてのウィンドウで Ctrl+V</source>
-        <translation>remote desktop portal (keyboard), Ctrl+V in every window</translation>
+        <source>リモートデスクトップポータル (キーボード): 準備完了、すべてのウィンドウで Ctrl+V</source>
+        <translation>remote desktop portal (keyboard): ready, Ctrl+V in every window</translation>
     </message>
     <message id="STATUS_REMOTE_DESKTOP_REFUSED">
         <source>リモートデスクトップポータル: 許可されませんでした。選んだテキストはクリップボードに残ります (もう一度尋ねるには Quillet を再起動してください)</source>

@@ -600,8 +600,8 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <translation>リモートデスクトップポータル: デスクトップのダイアログでの許可を待っています。許可されるまで、選んだテキストはクリップボードに残ります</translation>
     </message>
     <message id="STATUS_REMOTE_DESKTOP_READY">
-        <source>リモートデスクトップポータル (キーボード)、すべてのウィンドウで Ctrl+V</source>
-        <translation>リモートデスクトップポータル (キーボード)、すべてのウィンドウで Ctrl+V</translation>
+        <source>リモートデスクトップポータル (キーボード): 準備完了、すべてのウィンドウで Ctrl+V</source>
+        <translation>リモートデスクトップポータル (キーボード): 準備完了、すべてのウィンドウで Ctrl+V</translation>
     </message>
     <message id="STATUS_REMOTE_DESKTOP_REFUSED">
         <source>リモートデスクトップポータル: 許可されませんでした。選んだテキストはクリップボードに残ります (もう一度尋ねるには Quillet を再起動してください)</source>

@@ -4,16 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusReply>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QUuid>
 
 #include "support/XvfbSession.h"
 
@@ -39,8 +33,6 @@ const QByteArray kBusConfig =
     "  <auth>EXTERNAL</auth>\n  <policy context=\"default\">\n"
     "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n    <allow eavesdrop=\"true\"/>\n"
     "    <allow own=\"*\"/>\n  </policy>\n</busconfig>\n";
-
-const QString kRemoteDesktop = QStringLiteral("org.gnome.Mutter.RemoteDesktop");
 
 }  // namespace
 
@@ -141,34 +133,8 @@ std::unique_ptr<MutterSession> MutterSession::start(const Options& options, QStr
 }
 
 bool MutterSession::startRemoteKeyboard(QString* error) {
-    m_connectionName = QStringLiteral("mutter-") + QUuid::createUuid().toString(QUuid::Id128);
-    QDBusConnection bus = QDBusConnection::connectToBus(m_busAddress, m_connectionName);
-    const bool owned = waitFor(
-        [&] {
-            return bus.isConnected() &&
-                   bus.interface()->isServiceRegistered(kRemoteDesktop).value();
-        },
-        std::chrono::seconds(10));
-    if (!owned) {
-        setError(error, QStringLiteral("mutter offers no remote desktop interface on its bus"));
-        return false;
-    }
-    const QDBusReply<QDBusObjectPath> created = bus.call(QDBusMessage::createMethodCall(
-        kRemoteDesktop, QStringLiteral("/org/gnome/Mutter/RemoteDesktop"), kRemoteDesktop,
-        QStringLiteral("CreateSession")));
-    if (!created.isValid()) {
-        setError(error, QStringLiteral("no remote desktop session: ") + created.error().message());
-        return false;
-    }
-    m_remoteSession = created.value().path();
-    const QDBusMessage started = bus.call(QDBusMessage::createMethodCall(
-        kRemoteDesktop, m_remoteSession, kRemoteDesktop + QStringLiteral(".Session"),
-        QStringLiteral("Start")));
-    if (started.type() == QDBusMessage::ErrorMessage) {
-        setError(error, QStringLiteral("the remote desktop session did not start: ") +
-                            started.errorMessage());
-        return false;
-    }
+    m_keyboard = MutterRemoteKeyboard::open(m_busAddress, error);
+    if (!m_keyboard) return false;
     // Until a key arrives the seat has no keyboard, and clients (wl-paste among them) find none.
     if (!tapKey(keyShift)) {
         setError(error, QStringLiteral("the virtual keyboard did not take a key"));
@@ -178,19 +144,11 @@ bool MutterSession::startRemoteKeyboard(QString* error) {
 }
 
 bool MutterSession::tapKey(quint32 evdevCode) {
-    QDBusConnection bus(m_connectionName);
-    for (const bool pressed : {true, false}) {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            kRemoteDesktop, m_remoteSession, kRemoteDesktop + QStringLiteral(".Session"),
-            QStringLiteral("NotifyKeyboardKeycode"));
-        call << evdevCode << pressed;
-        if (bus.call(call).type() == QDBusMessage::ErrorMessage) return false;
-    }
-    return true;
+    return m_keyboard && m_keyboard->tap(evdevCode);
 }
 
 MutterSession::~MutterSession() {
-    if (!m_connectionName.isEmpty()) QDBusConnection::disconnectFromBus(m_connectionName);
+    m_keyboard.reset();
     if (m_mutter) {
         const pid_t group = m_mutter->pid();
         m_mutter->stop();

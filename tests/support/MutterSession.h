@@ -7,8 +7,7 @@
 #include <memory>
 
 #include "support/ChildProcess.h"
-
-class QDBusConnection;
+#include "support/MutterRemoteKeyboard.h"
 
 namespace quillet::test {
 
@@ -65,10 +64,9 @@ private:
     QString m_x11Display;
     QString m_xauthority;
     QString m_busAddress;
-    QString m_connectionName;
-    QString m_remoteSession;  // object path of our remote desktop session
     std::unique_ptr<ChildProcess> m_bus;
     std::unique_ptr<ChildProcess> m_mutter;
+    std::unique_ptr<MutterRemoteKeyboard> m_keyboard;
 };
 
 }  // namespace quillet::test

@@ -257,7 +257,7 @@ QString PortalRemoteKeyboard::statusText() const {
             //% "until then chosen texts stay on the clipboard"
             return qtTrId("STATUS_REMOTE_DESKTOP_PENDING");
         case State::ready:
-            //% "remote desktop portal (keyboard), Ctrl+V in every window"
+            //% "remote desktop portal (keyboard): ready, Ctrl+V in every window"
             return qtTrId("STATUS_REMOTE_DESKTOP_READY");
         case State::refused:
             //% "remote desktop portal: not allowed; chosen texts stay on the clipboard "
