@@ -28,6 +28,7 @@
 #include "platform/x11/X11ClipboardReader.h"
 #include "platform/x11/X11KeyboardEvents.h"
 #include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/X11PrimaryLoan.h"
 #include "platform/x11/X11SelectionOwner.h"
 #include "platform/x11/X11SystemHotkeys.h"
 #include "platform/x11/X11Workspace.h"
@@ -110,7 +111,8 @@ void createX11Services(PlatformServices& services, QGuiApplication& app,
     auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
     const QByteArray display = qgetenv("DISPLAY");
     services.pasteboard = std::make_unique<QtPasteboard>(
-        QGuiApplication::clipboard(), std::make_unique<X11ClipboardReader>(display));
+        QGuiApplication::clipboard(), std::make_unique<X11ClipboardReader>(display),
+        std::make_unique<X11PrimaryLoan>(display));
     services.workspace =
         std::make_unique<X11Workspace>(x11->connection(), QGuiApplication::applicationName());
     services.keyboard = std::make_unique<X11KeyboardEvents>(x11->connection());
@@ -140,7 +142,8 @@ void createWaylandClipboard(PlatformServices& services, const SessionFacts& fact
             // selection while it lacks the keyboard focus, but follows XWayland's at any time.
             services.pasteboard = std::make_unique<X11Pasteboard>(
                 std::make_unique<X11ClipboardReader>(qgetenv("DISPLAY")),
-                std::make_unique<X11SelectionOwner>(qgetenv("DISPLAY")));
+                std::make_unique<X11SelectionOwner>(qgetenv("DISPLAY")),
+                std::make_unique<X11PrimaryLoan>(qgetenv("DISPLAY")));
             services.clipboardMethod =
                 QStringLiteral("XWayland (XFixes selection events; texts offered as the X11 "
                                "selection)");

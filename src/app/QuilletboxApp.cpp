@@ -16,6 +16,7 @@
 #include "menus/PanelCoordinator.h"
 #include "menus/QuickMenuService.h"
 #include "menus/QuickPhraseMenuService.h"
+#include "menus/ScreenFit.h"
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
 #include "phrases/FileChooser.h"
@@ -57,6 +58,9 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     m_pasteActionService->setChords(
         PasteChords::fromSettings(settings, platform.terminalPasteChord));
     m_fileChooser = std::make_unique<DialogFileChooser>();
+    // Every window of ours, the file dialogs too, opens within its screen.
+    m_screenFit = std::make_unique<ScreenFit>();
+    m_screenFit->watch(qApp);
     m_panelCoordinator = std::make_unique<PanelCoordinator>(
         *m_viewModel, *m_settingsViewModel, *m_appFocusService, *m_pasteActionService,
         *platform.clock, m_storageService->context(), *m_fileChooser);

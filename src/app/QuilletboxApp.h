@@ -22,6 +22,7 @@ class PanelCoordinator;
 class PasteActionService;
 class QuickMenuService;
 class QuickPhraseMenuService;
+class ScreenFit;
 class SettingsViewModel;
 class StorageService;
 class TrayMenu;
@@ -74,6 +75,7 @@ private:
     std::unique_ptr<PasteActionService> m_pasteActionService;
     std::unique_ptr<FileChooser> m_fileChooser;
     std::unique_ptr<PanelCoordinator> m_panelCoordinator;
+    std::unique_ptr<ScreenFit> m_screenFit;
     std::unique_ptr<QuickMenuService> m_quickMenuService;
     std::unique_ptr<QuickPhraseMenuService> m_quickPhraseMenuService;
     std::unique_ptr<TrayMenu> m_tray;

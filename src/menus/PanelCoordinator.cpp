@@ -143,8 +143,11 @@ void PanelCoordinator::createSearchPanel() {
 void PanelCoordinator::centreOnPointerScreen() {
     const std::optional<QRect> area = pointerScreenArea();
     if (!area) return;
-    // The list's minimum size yields to a screen smaller than it (a large scale factor).
+    // The list's minimum size yields to a screen smaller than it (a large scale factor). A
+    // panel made ahead of time already took the full minimum from its layout: the layout
+    // passes the smaller one on now, before the panel is fitted, or the old one blocks it.
     m_searchView->setMinimumSize(HistorySearchView::preferredMinimumSize.boundedTo(area->size()));
+    m_searchPanel->layout()->activate();
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
         // A Wayland window cannot place itself; tiling compositors float (and centre) one
         // whose size is fixed, instead of tiling a panel across half the screen.

@@ -35,11 +35,31 @@ void PasteActionService::performPaste(const std::optional<QString>& targetClass)
         return;
     }
     m_log << "DEBUG: PasteActionService - Posting CGEvent (Cmd+V)" << Qt::endl;
-    switch (m_chords.chordFor(targetClass)) {
+    const PasteChord chord = m_chords.chordFor(targetClass);
+    const std::optional<QString> text = m_pasteboard.string();
+    if (chord != PasteChord::shiftInsert || !text) {
+        postChord(chord, targetClass);
+        return;
+    }
+    // Terminals that paste PRIMARY on Shift+Insert get the same text there, for this paste
+    // only: the user's own selection comes back afterwards. The service lives for the whole
+    // run, so the answer cannot outlive it.
+    m_pasteboard.lendPrimary(*text, [this, targetClass](bool lent) {
+        if (lent) {
+            postChord(PasteChord::shiftInsert, targetClass);
+            return;
+        }
+        // The terminal would paste whatever PRIMARY holds, perhaps a command: nothing is sent,
+        // and the user pastes the clipboard, which does hold the text.
+        qCWarning(lcPaste) << "PRIMARY did not take the chosen text; nothing is pasted";
+        if (m_manualPasteNotice) m_manualPasteNotice();
+    });
+}
+
+void PasteActionService::postChord(PasteChord chord, const std::optional<QString>& targetClass) {
+    switch (chord) {
         case PasteChord::shiftInsert:
             qCDebug(lcPaste) << "pasting with Shift+Insert into a window of class" << *targetClass;
-            // Terminals that paste PRIMARY on Shift+Insert get the same text there.
-            if (const auto text = m_pasteboard.string()) m_pasteboard.setPrimaryString(*text);
             m_keyboard.postKey(insertKeyCode, true, EventFlag::shift);
             m_keyboard.postKey(insertKeyCode, false, EventFlag::shift);
             break;

@@ -41,7 +41,8 @@ public:
 
     // Checks the permission, then posts the paste chord for a window of `targetClass`: V with
     // the command flag (the platform's paste modifier) for most, the session's terminal chord
-    // for terminals (see PasteChords). Prints what it does.
+    // for terminals (see PasteChords); Shift+Insert once PRIMARY holds the text too (it is given
+    // back afterwards). Prints what it does.
     void performPaste(const std::optional<QString>& targetClass = std::nullopt);
     // Waits until no key is held (the key that chose an entry, a hot key's modifiers) so the
     // release cannot reach the target together with our chord, then pastes. Gives up waiting
@@ -63,13 +64,13 @@ public:
 
 private:
     void waitForRelease(int remainingMs, const std::optional<QString>& targetClass);
+    void postChord(PasteChord chord, const std::optional<QString>& targetClass);
 
     KeyboardEvents& m_keyboard;
     Clock& m_clock;
     QTextStream& m_log;
     PasteChords m_chords;
-    // Also where a Shift+Insert paste puts the text into PRIMARY, for the terminals that
-    // paste from there.
+    // Also what lends PRIMARY to a Shift+Insert paste, for the terminals that paste from there.
     Pasteboard& m_pasteboard;
     std::function<void()> m_manualPasteNotice;
     std::function<void()> m_writeFailedNotice;

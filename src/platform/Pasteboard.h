@@ -38,8 +38,12 @@ public:
     // of the latest setString: true when it was seen there, false when the write was refused or
     // not seen within `writeConfirmTimeoutMs`. Never blocks; `done` runs exactly once.
     virtual void confirmWrite(std::function<void(bool)> done) = 0;
-    // The X11 PRIMARY selection (what a middle click pastes), where the platform has one.
-    virtual void setPrimaryString(const QString& text) { Q_UNUSED(text); }
+    // Lends the X11 PRIMARY selection to `text` for one paste, where the platform has one, and
+    // calls `ready` as PrimarySelection::lend does; without PRIMARY it is ready at once.
+    virtual void lendPrimary(const QString& text, std::function<void(bool)> ready) {
+        Q_UNUSED(text);
+        ready(true);
+    }
 
     // True when every change is announced through the change handler, so nobody needs to
     // look for changes on a timer.

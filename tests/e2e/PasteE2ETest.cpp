@@ -8,10 +8,12 @@ using namespace std::chrono_literals;
 // A real xterm as the target: Ctrl+V would type ^V into it; our paste must deliver the text.
 class TerminalPasteE2E : public PasteTargetFixture {
 protected:
-    // Starts an xterm that writes what it receives, raw, into one file per expected paste:
-    // the first `sizes[0]` bytes into output(0), the next `sizes[1]` into output(1)...
-    void startTerminal(const QList<qsizetype>& sizes) {
-        QStringList steps{QStringLiteral("stty raw -echo")};
+    // Starts an xterm that shows `shown` on its first line, then writes what it receives, raw,
+    // into one file per expected paste: the first `sizes[0]` bytes into output(0), the next
+    // `sizes[1]` into output(1)...
+    void startTerminal(const QList<qsizetype>& sizes, const QString& shown = {}) {
+        QStringList steps{QStringLiteral("printf '%s\\n' '%1'").arg(shown),
+                          QStringLiteral("stty raw -echo")};
         for (qsizetype i = 0; i < sizes.size(); ++i)
             steps << QStringLiteral("head -c %1 > '%2'").arg(sizes[i]).arg(output(i));
         ASSERT_TRUE(terminal.start({"xterm", "-e", "sh", "-c", steps.join("; ")},
@@ -37,6 +39,13 @@ protected:
             5s);
     }
 
+    // PRIMARY's text as another program reads it.
+    QByteArray primary() {
+        ChildProcess::Options options;
+        options.environment = {x.displayVariable()};
+        return runCommand({"xclip", "-o", "-selection", "primary"}, 10s, options).output;
+    }
+
     ChildProcess terminal;
 };
 
@@ -58,6 +67,27 @@ TEST_F(TerminalPasteE2E, ClipsFromMenuAndPanelArriveInTheTerminalByteForByte) {
     xdotool(x, {"type", "--delay", "30", "tr a-z"});
     xdotool(x, {"key", "Return"});
     EXPECT_TRUE(receives(1, first));
+}
+
+TEST_F(TerminalPasteE2E, TheUsersSelectionIsPrimaryAgainAfterAPaste) {
+    ASSERT_TRUE(started(quillet));
+    const QByteArray clip = "git status --short";
+    copyAll({QString::fromUtf8(clip)});
+    startTerminal({clip.size()}, QStringLiteral("selectedword"));
+
+    // A double click on the word xterm shows at its top left selects it: xterm owns PRIMARY.
+    const QByteArray window = xdotool(x, {"getactivewindow"}).trimmed();
+    xdotool(x, {"mousemove", "--window", QString::fromLatin1(window), "20", "8", "click",
+                "--repeat", "2", "--delay", "80", "1"});
+    ASSERT_TRUE(waitFor([&] { return primary() == "selectedword"; }, 5s))
+        << "got: " << primary().constData();
+
+    ASSERT_EQ(quillet.command("--history-menu"), 0);
+    ASSERT_TRUE(waitFor([&] { return quilletWindowVisible(x); }, 5s));
+    xdotool(x, {"key", "1"});
+    EXPECT_TRUE(receives(0, clip)) << "xterm pasted PRIMARY, which held the clip";
+    EXPECT_TRUE(waitFor([&] { return primary() == "selectedword"; }, 5s))
+        << "PRIMARY holds: " << primary().constData();
 }
 
 }  // namespace

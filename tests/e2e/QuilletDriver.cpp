@@ -255,6 +255,59 @@ int visibleQuilletWindows(const XvfbSession& x) {
     return ids.isEmpty() ? 0 : int(ids.split('\n').size());
 }
 
+namespace {
+
+// The numbers in `xprop`'s answer for one property ("NAME(CARDINAL) = 1, 2, 3").
+QList<int> xpropNumbers(const XvfbSession& x, const QStringList& arguments) {
+    ChildProcess::Options options = optionsFor(x);
+    options.captureOutput = true;
+    const QByteArray output =
+        runCommand(QStringList{"xprop"} + arguments, std::chrono::seconds(5), options).output;
+    QList<int> numbers;
+    for (const QByteArray& part : output.mid(output.indexOf('=') + 1).split(',')) {
+        bool ok = false;
+        const int value = part.trimmed().toInt(&ok);
+        if (ok) numbers.append(value);
+    }
+    return numbers;
+}
+
+}  // namespace
+
+QList<QRect> quilletWindowFrames(const XvfbSession& x) {
+    QList<QRect> frames;
+    const QByteArray ids = xdotool(x, {"search", "--onlyvisible", "--class", "^quillet$"});
+    for (const QByteArray& id : ids.split('\n')) {
+        if (id.isEmpty()) continue;
+        // xwininfo's absolute corner (xdotool's is off by the frame on some managers).
+        QRect window;
+        ChildProcess::Options options = optionsFor(x);
+        options.captureOutput = true;
+        const QByteArray info = runCommand({"xwininfo", "-id", QString::fromLatin1(id)},
+                                           std::chrono::seconds(5), options)
+                                    .output;
+        for (const QByteArray& line : info.split('\n')) {
+            const int value = line.mid(line.indexOf(':') + 1).trimmed().toInt();
+            if (line.contains("Absolute upper-left X:")) window.moveLeft(value);
+            if (line.contains("Absolute upper-left Y:")) window.moveTop(value);
+            if (line.trimmed().startsWith("Width:")) window.setWidth(value);
+            if (line.trimmed().startsWith("Height:")) window.setHeight(value);
+        }
+        // left, right, top, bottom; none for an undecorated window
+        const QList<int> extents =
+            xpropNumbers(x, {"-id", QString::fromLatin1(id), "_NET_FRAME_EXTENTS"});
+        if (extents.size() == 4)
+            window.adjust(-extents[0], -extents[2], extents[1], extents[3]);
+        frames.append(window);
+    }
+    return frames;
+}
+
+QRect workArea(const XvfbSession& x) {
+    const QList<int> area = xpropNumbers(x, {"-root", "_NET_WORKAREA"});
+    return area.size() >= 4 ? QRect(area[0], area[1], area[2], area[3]) : QRect();
+}
+
 void chooseInFirstSubmenu(const XvfbSession& x, const QStringList& keys) {
     const int before = visibleQuilletWindows(x);
     xdotool(x, {"key", "Down", "Right"});

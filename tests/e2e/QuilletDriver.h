@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -105,6 +106,10 @@ QByteArray xdotool(const XvfbSession& x, const QStringList& arguments);
 // Whether a visible window of quillet (a menu or the panel) is mapped.
 bool quilletWindowVisible(const XvfbSession& x);
 int visibleQuilletWindows(const XvfbSession& x);
+// The outer frames (window-manager decorations included) of quillet's visible windows, and
+// the area the window manager leaves to windows, in the server's pixels.
+QList<QRect> quilletWindowFrames(const XvfbSession& x);
+QRect workArea(const XvfbSession& x);
 // In an open pop-up menu: highlights the first entry, opens its submenu, waits for it, then
 // presses `keys` there.
 void chooseInFirstSubmenu(const XvfbSession& x, const QStringList& keys);

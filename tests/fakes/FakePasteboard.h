@@ -33,7 +33,13 @@ public:
             unanswered.push_back(std::move(done));
     }
 
-    void setPrimaryString(const QString& text) override { primary = text; }
+    void lendPrimary(const QString& text, std::function<void(bool)> ready) override {
+        primary = text;
+        if (lendsPrimary)
+            ready(*lendsPrimary);
+        else
+            unansweredPrimary.push_back(std::move(ready));
+    }
 
     void copyText(const QString& text) { copy({PasteboardType::string}, text); }
     void copy(const QStringList& types, std::optional<QString> text) {
@@ -47,6 +53,9 @@ public:
     std::optional<bool> confirms = true;
     std::vector<std::function<void(bool)>> unanswered;
     std::optional<QString> primary;
+    // What lendPrimary answers; none keeps the question in `unansweredPrimary`.
+    std::optional<bool> lendsPrimary = true;
+    std::vector<std::function<void(bool)>> unansweredPrimary;
 
 private:
     qint64 m_changeCount = 100;

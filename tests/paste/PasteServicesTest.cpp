@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QSettings>
+#include <utility>
 
 #include "fakes/FakeKeyboardEvents.h"
 #include "fakes/FakePasteboard.h"
@@ -124,6 +125,28 @@ TEST_F(PasteTest, TerminalsGetShiftInsertWithTheTextInPrimaryToo) {
         EXPECT_EQ(keyboard.posted, controlV);
     }
     EXPECT_FALSE(pasteboard.primary) << "PRIMARY is left alone outside terminals";
+}
+
+TEST_F(PasteTest, ShiftInsertWaitsForPrimaryAndIsNotSentWhenPrimaryRefusesTheText) {
+    int manualNotices = 0;
+    paste.setManualPasteNotice([&] { ++manualNotices; });
+    pasteboard.setString("rm -i notes");
+    pasteboard.lendsPrimary.reset();
+    paste.performPaste(QString("xterm"));
+    EXPECT_EQ(pasteboard.primary, "rm -i notes");
+    EXPECT_TRUE(keyboard.posted.empty()) << "not before PRIMARY holds the text";
+    ASSERT_EQ(pasteboard.unansweredPrimary.size(), 1u);
+    std::exchange(pasteboard.unansweredPrimary, {}).front()(true);
+    EXPECT_EQ(keyboard.posted.size(), 2u);
+    EXPECT_TRUE(output.endsWith("DEBUG: PasteActionService - Events posted\n"));
+
+    // PRIMARY still holds whatever the user selected: the terminal would paste that instead.
+    keyboard.posted.clear();
+    paste.performPaste(QString("xterm"));
+    ASSERT_EQ(pasteboard.unansweredPrimary.size(), 1u);
+    std::exchange(pasteboard.unansweredPrimary, {}).front()(false);
+    EXPECT_TRUE(keyboard.posted.empty());
+    EXPECT_EQ(manualNotices, 1) << "the clipboard holds the text: the user is told to paste it";
 }
 
 TEST(PasteChordsTest, TheSettingsOverrideAndExtendTheTerminalList) {

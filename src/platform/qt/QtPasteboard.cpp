@@ -6,8 +6,11 @@
 namespace quillet {
 
 QtPasteboard::QtPasteboard(QClipboard* clipboard, std::unique_ptr<ClipboardReader> reader,
-                           QObject* parent)
-    : QObject(parent), m_clipboard(clipboard), m_reader(std::move(reader)) {
+                           std::unique_ptr<PrimarySelection> primary, QObject* parent)
+    : QObject(parent),
+      m_clipboard(clipboard),
+      m_reader(std::move(reader)),
+      m_primary(std::move(primary)) {
     qRegisterMetaType<quillet::ClipboardSnapshot>();
     connect(m_reader.get(), &ClipboardReader::snapshotRead, this, &QtPasteboard::onSnapshotRead,
             Qt::QueuedConnection);
@@ -73,9 +76,14 @@ bool QtPasteboard::setString(const QString& text) {
     return true;
 }
 
-void QtPasteboard::setPrimaryString(const QString& text) {
+void QtPasteboard::lendPrimary(const QString& text, std::function<void(bool)> ready) {
+    if (m_primary) {
+        m_primary->lend(text, std::move(ready));
+        return;
+    }
     // PRIMARY changes are not clipboard changes: the monitor never sees them.
     if (m_clipboard->supportsSelection()) m_clipboard->setText(text, QClipboard::Selection);
+    ready(true);
 }
 
 }  // namespace quillet

@@ -5,6 +5,7 @@
 
 #include "platform/ClipboardReader.h"
 #include "platform/Pasteboard.h"
+#include "platform/PrimarySelection.h"
 #include "platform/WriteConfirmation.h"
 
 class QClipboard;
@@ -19,8 +20,10 @@ namespace quillet {
 class QtPasteboard final : public QObject, public Pasteboard {
     Q_OBJECT
 public:
+    // `primary` lends PRIMARY to terminal pastes and gives it back; without it, PRIMARY is
+    // set through Qt and keeps the pasted text.
     QtPasteboard(QClipboard* clipboard, std::unique_ptr<ClipboardReader> reader,
-                 QObject* parent = nullptr);
+                 std::unique_ptr<PrimarySelection> primary = nullptr, QObject* parent = nullptr);
     ~QtPasteboard() override;
 
     qint64 changeCount() const override { return m_changeCount; }
@@ -29,7 +32,7 @@ public:
     void clearContents() override;
     bool setString(const QString& text) override;
     void confirmWrite(std::function<void(bool)> done) override { m_confirmation.wait(std::move(done)); }
-    void setPrimaryString(const QString& text) override;
+    void lendPrimary(const QString& text, std::function<void(bool)> ready) override;
 
 private:
     void onClipboardChanged();
@@ -38,6 +41,7 @@ private:
 
     QClipboard* m_clipboard;
     std::unique_ptr<ClipboardReader> m_reader;
+    std::unique_ptr<PrimarySelection> m_primary;
     ClipboardSnapshot m_snapshot;
     qint64 m_changeCount = 0;
     quint64 m_nextTicket = 1;

@@ -67,7 +67,8 @@ constexpr std::array kTextTargets{
 // The reading thread's own connection, hidden window and atoms.
 class X11ClipboardReader::Session {
 public:
-    Session(const QByteArray& displayName, int wakeFd, std::chrono::milliseconds timeout)
+    Session(const QByteArray& displayName, X11Selection selection, int wakeFd,
+            std::chrono::milliseconds timeout)
         : m_wakeFd(wakeFd), m_timeout(timeout) {
         int screenNumber = 0;
         m_connection =
@@ -81,15 +82,15 @@ public:
         xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, root, 0, 0, 1, 1, 0,
                           XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
                           &eventMask);
-        m_clipboard = intern("CLIPBOARD");
+        m_selectionAtom = intern(selectionAtomName(selection));
         m_targets = intern("TARGETS");
         m_incr = intern("INCR");
         // Each conversion lands in the next property of a small ring, so an answer that a
         // stopped owner sends late can't be taken for the answer to a later request.
         for (std::size_t i = 0; i < m_properties.size(); ++i)
             m_properties[i] = intern(("QUILLET_READ_" + std::to_string(i)).c_str());
-        m_usable = m_clipboard != XCB_ATOM_NONE && !xcb_connection_has_error(m_connection);
-        if (m_usable) watchOwner();
+        m_usable = m_selectionAtom != XCB_ATOM_NONE && !xcb_connection_has_error(m_connection);
+        if (m_usable && selection == X11Selection::clipboard) watchOwner();
     }
 
     ~Session() { xcb_disconnect(m_connection); }
@@ -134,7 +135,7 @@ public:
         }
         m_ownerChanged = false;
         XcbPtr<xcb_get_selection_owner_reply_t> owner{xcb_get_selection_owner_reply(
-            m_connection, xcb_get_selection_owner(m_connection, m_clipboard), nullptr)};
+            m_connection, xcb_get_selection_owner(m_connection, m_selectionAtom), nullptr)};
         if (!owner || owner->owner == XCB_WINDOW_NONE) return {};
 
         const Transfer targets = convert(m_targets, kMaxTargets * 4);
@@ -213,7 +214,7 @@ private:
             nullptr)};
         if (!version || version->major_version < 1) return;
         const xcb_void_cookie_t cookie = xcb_xfixes_select_selection_input_checked(
-            m_connection, m_window, m_clipboard,
+            m_connection, m_window, m_selectionAtom,
             XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER);
         if (XcbPtr<xcb_generic_error_t> error{xcb_request_check(m_connection, cookie)}) return;
         m_xfixesEvent = extension->first_event + XCB_XFIXES_SELECTION_NOTIFY;
@@ -227,7 +228,7 @@ private:
     void noteOwnerChange(const xcb_generic_event_t* event) {
         if (m_xfixesEvent == 0 || (event->response_type & 0x7f) != m_xfixesEvent) return;
         const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
-        if (notify->selection == m_clipboard && notify->owner != XCB_WINDOW_NONE)
+        if (notify->selection == m_selectionAtom && notify->owner != XCB_WINDOW_NONE)
             m_ownerChanged = true;
     }
 
@@ -339,7 +340,7 @@ private:
         const xcb_atom_t property = m_properties[m_nextProperty];
         m_nextProperty = (m_nextProperty + 1) % m_properties.size();
         xcb_delete_property(m_connection, m_window, property);
-        xcb_convert_selection(m_connection, m_window, m_clipboard, target, property,
+        xcb_convert_selection(m_connection, m_window, m_selectionAtom, target, property,
                               XCB_CURRENT_TIME);
         xcb_flush(m_connection);
 
@@ -347,7 +348,7 @@ private:
             [&](const xcb_generic_event_t* e) {
                 if ((e->response_type & 0x7f) != XCB_SELECTION_NOTIFY) return false;
                 const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(e);
-                return notify->requestor == m_window && notify->selection == m_clipboard &&
+                return notify->requestor == m_window && notify->selection == m_selectionAtom &&
                        notify->target == target &&
                        (notify->property == property || notify->property == XCB_ATOM_NONE);
             },
@@ -396,7 +397,7 @@ private:
     const std::chrono::milliseconds m_timeout;
     xcb_connection_t* m_connection = nullptr;
     xcb_window_t m_window = XCB_WINDOW_NONE;
-    xcb_atom_t m_clipboard = XCB_ATOM_NONE;
+    xcb_atom_t m_selectionAtom = XCB_ATOM_NONE;
     xcb_atom_t m_targets = XCB_ATOM_NONE;
     xcb_atom_t m_incr = XCB_ATOM_NONE;
     std::array<xcb_atom_t, 4> m_properties{};
@@ -409,10 +410,12 @@ private:
 };
 
 X11ClipboardReader::X11ClipboardReader(const QByteArray& displayName,
-                                       std::chrono::milliseconds ownerTimeout, QObject* parent)
+                                       std::chrono::milliseconds ownerTimeout, QObject* parent,
+                                       X11Selection selection)
     : ClipboardReader(parent),
       m_displayName(displayName),
       m_ownerTimeout(ownerTimeout),
+      m_selection(selection),
       m_wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
       m_requestFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
       m_thread([this] { run(); }) {
@@ -454,7 +457,7 @@ void X11ClipboardReader::requestRead(quint64 ticket) {
 
 void X11ClipboardReader::run() {
     pthread_setname_np(pthread_self(), "quillet-clip");  // findable in ps, gdb and tests
-    Session session(m_displayName, m_wakeFd, m_ownerTimeout);
+    Session session(m_displayName, m_selection, m_wakeFd, m_ownerTimeout);
     m_watchesOwner = session.watchesOwner();
     bool trimPending = false;
     for (;;) {

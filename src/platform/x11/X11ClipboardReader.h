@@ -8,10 +8,11 @@
 #include <thread>
 
 #include "platform/ClipboardReader.h"
+#include "platform/x11/X11Selection.h"
 
 namespace quillet {
 
-// Reads the CLIPBOARD selection on a thread of its own, over a connection of its own, so an
+// Reads the CLIPBOARD selection (or PRIMARY, on request only) on a thread of its own, over a connection of its own, so an
 // owner that is slow or stopped can never freeze the GUI thread: every wait on the owner ends
 // at a deadline, and a read that missed one answers with an empty snapshot.
 //
@@ -26,9 +27,12 @@ class X11ClipboardReader final : public ClipboardReader {
 public:
     // `displayName` is what xcb_connect takes (e.g. ":0"); empty means $DISPLAY.
     // `ownerTimeout` bounds each wait for the owner (the answer to a conversion, one INCR chunk).
+    // PRIMARY changes with every selection the user makes, so it is never followed: it is read
+    // when asked.
     explicit X11ClipboardReader(const QByteArray& displayName,
                                 std::chrono::milliseconds ownerTimeout = std::chrono::seconds(1),
-                                QObject* parent = nullptr);
+                                QObject* parent = nullptr,
+                                X11Selection selection = X11Selection::clipboard);
     ~X11ClipboardReader() override;
 
     // One transfer from an owner is read up to this size; a larger text is not recorded.
@@ -48,6 +52,7 @@ private:
 
     const QByteArray m_displayName;
     const std::chrono::milliseconds m_ownerTimeout;
+    const X11Selection m_selection;
     int m_wakeFd = -1;     // eventfd that interrupts a running read when this object goes away
     int m_requestFd = -1;  // eventfd that wakes the idle thread for a request
     std::atomic<bool> m_watchesOwner = false;

@@ -8,8 +8,12 @@
 namespace quillet {
 
 X11Pasteboard::X11Pasteboard(std::unique_ptr<X11ClipboardReader> reader,
-                             std::unique_ptr<X11SelectionOwner> owner, QObject* parent)
-    : QObject(parent), m_reader(std::move(reader)), m_owner(std::move(owner)) {
+                             std::unique_ptr<X11SelectionOwner> owner,
+                             std::unique_ptr<PrimarySelection> primary, QObject* parent)
+    : QObject(parent),
+      m_reader(std::move(reader)),
+      m_owner(std::move(owner)),
+      m_primary(std::move(primary)) {
     qRegisterMetaType<quillet::ClipboardSnapshot>();
     connect(m_reader.get(), &ClipboardReader::snapshotRead, this, &X11Pasteboard::onSnapshotRead,
             Qt::QueuedConnection);
@@ -23,6 +27,13 @@ X11Pasteboard::~X11Pasteboard() = default;
 bool X11Pasteboard::announcesChanges() const {
     // Without XFixes the reader cannot follow owners, and the monitor's timer must ask.
     return m_reader->watchesOwner();
+}
+
+void X11Pasteboard::lendPrimary(const QString& text, std::function<void(bool)> ready) {
+    if (m_primary)
+        m_primary->lend(text, std::move(ready));
+    else
+        ready(true);
 }
 
 void X11Pasteboard::onSnapshotRead(quint64 ticket, const ClipboardSnapshot& snapshot) {

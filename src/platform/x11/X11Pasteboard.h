@@ -5,6 +5,7 @@
 
 #include "platform/ClipboardReader.h"
 #include "platform/Pasteboard.h"
+#include "platform/PrimarySelection.h"
 #include "platform/WriteConfirmation.h"
 
 namespace quillet {
@@ -20,8 +21,10 @@ class X11SelectionOwner;
 class X11Pasteboard final : public QObject, public Pasteboard {
     Q_OBJECT
 public:
+    // `primary`, where given, lends PRIMARY to terminal pastes.
     X11Pasteboard(std::unique_ptr<X11ClipboardReader> reader,
-                  std::unique_ptr<X11SelectionOwner> owner, QObject* parent = nullptr);
+                  std::unique_ptr<X11SelectionOwner> owner,
+                  std::unique_ptr<PrimarySelection> primary = nullptr, QObject* parent = nullptr);
     ~X11Pasteboard() override;
 
     qint64 changeCount() const override { return m_changeCount; }
@@ -33,6 +36,7 @@ public:
         m_confirmation.wait(std::move(done));
     }
     bool announcesChanges() const override;
+    void lendPrimary(const QString& text, std::function<void(bool)> ready) override;
 
 private:
     void onSnapshotRead(quint64 ticket, const ClipboardSnapshot& snapshot);
@@ -40,6 +44,7 @@ private:
 
     std::unique_ptr<X11ClipboardReader> m_reader;
     std::unique_ptr<X11SelectionOwner> m_owner;
+    std::unique_ptr<PrimarySelection> m_primary;
     ClipboardSnapshot m_snapshot;
     qint64 m_changeCount = 0;
     bool m_sawChange = false;

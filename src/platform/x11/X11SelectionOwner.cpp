@@ -49,7 +49,7 @@ public:
                           XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
                           &mask);
         const std::array<std::pair<xcb_atom_t*, const char*>, 8> atoms{{
-            {&m_clipboard, "CLIPBOARD"},
+            {&m_selectionAtom, selectionAtomName(owner.m_selection)},
             {&m_targets, "TARGETS"},
             {&m_timestampAtom, "TIMESTAMP"},
             {&m_utf8, "UTF8_STRING"},
@@ -62,13 +62,15 @@ public:
         // The server caps one request; a chunk stays well under it.
         const qsizetype maxRequest = qsizetype(xcb_get_maximum_request_length(m_c)) * 4;
         m_chunk = std::min(maxChunkBytes, maxRequest - 1024);
-        m_usable = m_clipboard != xcb::noAtom && m_chunk > 0 && !xcb_connection_has_error(m_c);
-        if (!m_usable) qCWarning(lcClipboard) << "cannot own the X11 clipboard on" << name;
+        m_usable = m_selectionAtom != xcb::noAtom && m_chunk > 0 && !xcb_connection_has_error(m_c);
+        if (!m_usable)
+            qCWarning(lcClipboard) << "cannot own the X11 selection"
+                                   << selectionAtomName(owner.m_selection) << "on" << name;
     }
 
     ~Session() {
         if (m_usable && m_owned) {
-            xcb_set_selection_owner(m_c, XCB_WINDOW_NONE, m_clipboard, m_ownedSince);
+            xcb_set_selection_owner(m_c, XCB_WINDOW_NONE, m_selectionAtom, m_ownedSince);
             xcb_flush(m_c);
         }
         xcb_disconnect(m_c);
@@ -98,6 +100,8 @@ public:
                 qCWarning(lcClipboard) << "lost the X11 connection that owns our clipboard texts";
                 m_usable = m_owned = false;
                 m_transfers.clear();
+                std::lock_guard lock(m_owner.m_mutex);
+                m_owner.m_owned = false;
             }
             expire();
         }
@@ -127,6 +131,7 @@ private:
         }
         if (!text) return true;
         const bool owned = m_usable && apply(*text);
+        m_serial = serial;
         {
             std::lock_guard lock(m_owner.m_mutex);
             m_owner.m_done = serial;
@@ -145,16 +150,16 @@ private:
             return false;
         }
         if (!text) {
-            if (m_owned) xcb_set_selection_owner(m_c, XCB_WINDOW_NONE, m_clipboard, *now);
+            if (m_owned) xcb_set_selection_owner(m_c, XCB_WINDOW_NONE, m_selectionAtom, *now);
             m_owned = false;
             xcb_flush(m_c);
             return false;
         }
         m_utf8Text = text->toUtf8();
         m_latin1Text = text->toLatin1();
-        xcb_set_selection_owner(m_c, m_window, m_clipboard, *now);
+        xcb_set_selection_owner(m_c, m_window, m_selectionAtom, *now);
         xcb::Ptr<xcb_get_selection_owner_reply_t> reply{xcb_get_selection_owner_reply(
-            m_c, xcb_get_selection_owner(m_c, m_clipboard), nullptr)};
+            m_c, xcb_get_selection_owner(m_c, m_selectionAtom), nullptr)};
         m_owned = reply && reply->owner == m_window;
         m_ownedSince = *now;
         if (!m_owned) qCWarning(lcClipboard) << "the X server did not make us the clipboard owner";
@@ -201,7 +206,11 @@ private:
                 const auto* clear = reinterpret_cast<const xcb_selection_clear_event_t*>(event);
                 // Someone else copied: their text is the clipboard now. Running transfers
                 // carry their own copy and finish.
-                if (clear->selection == m_clipboard && clear->owner == m_window) m_owned = false;
+                if (clear->selection == m_selectionAtom && clear->owner == m_window) {
+                    m_owned = false;
+                    std::lock_guard lock(m_owner.m_mutex);
+                    m_owner.m_owned = false;
+                }
                 break;
             }
             case XCB_PROPERTY_NOTIFY:
@@ -216,11 +225,13 @@ private:
         // Obsolete clients name no property: the target's name serves as one.
         const xcb_atom_t property =
             request.property == xcb::noAtom ? request.target : request.property;
-        const bool current = m_owned && request.selection == m_clipboard &&
+        const bool current = m_owned && request.selection == m_selectionAtom &&
                              request.owner == m_window &&
                              (request.time == XCB_CURRENT_TIME || request.time >= m_ownedSince);
         bool served = false;
         if (current) served = serve(request.requestor, property, request.target);
+        const bool gaveText = served && request.target != m_targets &&
+                              request.target != m_timestampAtom;
         xcb_selection_notify_event_t notify{};
         notify.response_type = XCB_SELECTION_NOTIFY;
         notify.time = request.time;
@@ -231,6 +242,7 @@ private:
         xcb_send_event(m_c, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
                        reinterpret_cast<const char*>(&notify));
         xcb_flush(m_c);
+        if (gaveText && m_owner.m_served) m_owner.m_served(m_serial);
     }
 
     bool serve(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t target) {
@@ -337,21 +349,25 @@ private:
     X11SelectionOwner& m_owner;
     xcb_connection_t* m_c = nullptr;
     xcb_window_t m_window = xcb::noWindow;
-    xcb_atom_t m_clipboard = xcb::noAtom, m_targets = xcb::noAtom, m_timestampAtom = xcb::noAtom,
+    xcb_atom_t m_selectionAtom = xcb::noAtom, m_targets = xcb::noAtom, m_timestampAtom = xcb::noAtom,
                m_utf8 = xcb::noAtom, m_plainUtf8 = xcb::noAtom, m_text = xcb::noAtom,
                m_incr = xcb::noAtom, m_stamp = xcb::noAtom;
     qsizetype m_chunk = 0;
     bool m_usable = false;
     bool m_owned = false;
     xcb_timestamp_t m_ownedSince = XCB_CURRENT_TIME;
+    quint64 m_serial = 0;  // of the text we hold
     QByteArray m_utf8Text;
     QByteArray m_latin1Text;
     std::vector<Transfer> m_transfers;
     std::deque<xcb::Ptr<xcb_generic_event_t>> m_backlog;
 };
 
-X11SelectionOwner::X11SelectionOwner(const QByteArray& displayName)
+X11SelectionOwner::X11SelectionOwner(const QByteArray& displayName, X11Selection selection,
+                                     Served served)
     : m_displayName(displayName),
+      m_selection(selection),
+      m_served(std::move(served)),
       m_stopFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
       m_requestFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
       m_thread([this] { run(); }) {}
@@ -388,6 +404,16 @@ bool X11SelectionOwner::setText(const std::optional<QString>& text) {
         return false;
     }
     return m_done >= serial && m_owned;
+}
+
+bool X11SelectionOwner::ownsSelection() {
+    std::lock_guard lock(m_mutex);
+    return m_owned;
+}
+
+quint64 X11SelectionOwner::textSerial() {
+    std::lock_guard lock(m_mutex);
+    return m_asked;
 }
 
 void X11SelectionOwner::run() {

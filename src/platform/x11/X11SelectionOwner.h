@@ -4,13 +4,16 @@
 #include <QString>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
 
+#include "platform/x11/X11Selection.h"
+
 namespace quillet {
 
-// Owns the X11 CLIPBOARD selection for the texts we write, on a thread and a connection of
+// Owns the X11 CLIPBOARD selection (or PRIMARY) for the texts we write, on a thread and a connection of
 // its own, so that a requestor that is slow or never reads can't freeze the GUI thread. It is
 // how a text reaches the clipboard where only the X11 selection is ours to set (GNOME on
 // Wayland: Mutter ignores a Wayland client's selection while it has no keyboard focus, but
@@ -21,15 +24,25 @@ namespace quillet {
 // number of transfers at once, and every transfer ends at a deadline.
 class X11SelectionOwner {
 public:
+    // Called on the owner's own thread each time a requestor was given a text (not the list of
+    // targets), with the serial of the setText that put it there.
+    using Served = std::function<void(quint64 serial)>;
+
     // `displayName` is what xcb_connect takes; empty means $DISPLAY.
-    explicit X11SelectionOwner(const QByteArray& displayName);
+    explicit X11SelectionOwner(const QByteArray& displayName,
+                               X11Selection selection = X11Selection::clipboard,
+                               Served served = {});
     ~X11SelectionOwner();
     X11SelectionOwner(const X11SelectionOwner&) = delete;
     X11SelectionOwner& operator=(const X11SelectionOwner&) = delete;
 
-    // Makes `text` the CLIPBOARD selection (none: gives the selection up). Waits briefly
-    // (bounded) for the thread, and returns whether the server names us the owner now.
+    // Makes `text` the selection (none: gives the selection up). Waits briefly (bounded) for
+    // the thread, and returns whether the server names us the owner now.
     bool setText(const std::optional<QString>& text);
+    // False once another client took the selection over (or we gave it up).
+    bool ownsSelection();
+    // The serial of the latest setText.
+    quint64 textSerial();
 
     // A text up to this size goes in one property; a larger one in chunks of it (INCR).
     static constexpr qsizetype maxChunkBytes = qsizetype(256) << 10;
@@ -47,6 +60,8 @@ private:
     void run();
 
     const QByteArray m_displayName;
+    const X11Selection m_selection;
+    const Served m_served;
     int m_stopFd = -1;     // eventfd: the object is going away
     int m_requestFd = -1;  // eventfd: a text is waiting
 
@@ -54,7 +69,7 @@ private:
     std::optional<std::optional<QString>> m_pending;  // guarded by m_mutex
     quint64 m_asked = 0;                              // guarded by m_mutex
     quint64 m_done = 0;                               // guarded by m_mutex
-    bool m_owned = false;                             // guarded by m_mutex: the last outcome
+    bool m_owned = false;  // guarded by m_mutex: the last outcome, until a SelectionClear
     bool m_stopping = false;                          // guarded by m_mutex
     std::condition_variable m_doneChanged;
 
