@@ -82,7 +82,10 @@ PhraseManagementView::PhraseManagementView(StorageContext& context, FileChooser&
       m_phrases(new PhraseListModel(*m_library, this)),
       m_undoStack(new PhraseUndoStack(*m_library, this)) {
     setObjectName(QStringLiteral("phraseManagementView"));
-    setMinimumSize(600, 400);
+    // Opens at 600x400, but may shrink to fit a small screen (1280x800 at scale 2 leaves
+    // less than 400 pixels under a title bar).
+    setMinimumSize(480, 300);
+    resize(600, 400);
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setChildrenCollapsible(false);
     splitter->addWidget(buildSidebar());
