@@ -184,7 +184,19 @@ QWidget* UpdateResultView::buildMessageFace() {
     QLabel* message = label(m_model.updateCheckMessage());
     message->setAlignment(Qt::AlignCenter);
     message->setWordWrap(true);
-    column->addWidget(message);
+    auto* text = new QVBoxLayout;
+    text->setSpacing(6);
+    text->addWidget(message);
+    if (!m_model.updateCheckFailure().isEmpty()) {
+        // Beneath the message, smaller, and selectable so it can be quoted in a report.
+        QLabel* reason = label(m_model.updateCheckFailure(), captionScale);
+        reason->setObjectName(QStringLiteral("updateFailureReason"));
+        reason->setAlignment(Qt::AlignCenter);
+        reason->setWordWrap(true);
+        reason->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        text->addWidget(reason);
+    }
+    column->addLayout(text);
     m_closeButton = new QPushButton(qtTrId("CLOSE_BUTTON"));
     m_closeButton->setDefault(true);
     column->addWidget(m_closeButton, 0, Qt::AlignCenter);
