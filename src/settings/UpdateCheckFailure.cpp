@@ -28,8 +28,7 @@ QString updateFailureReason(const UpdateCheckError& error, const QUrl& feed) {
             return qtTrId("UPDATE_FAILURE_INVALID_FEED").arg(oneLine(error.description()));
         case UpdateCheckError::Kind::invalidURL:
             //% "The feed address is not a valid HTTPS address: %1"
-            return qtTrId("UPDATE_FAILURE_BAD_ADDRESS")
-                .arg(oneLine(feed.toDisplayString()));
+            return qtTrId("UPDATE_FAILURE_BAD_ADDRESS").arg(oneLine(feed.toDisplayString()));
         case UpdateCheckError::Kind::noUpdateFound:
             //% "The feed names no version."
             return qtTrId("UPDATE_FAILURE_NO_VERSION");

@@ -139,11 +139,11 @@ QWidget* UpdateResultView::buildUpdateFace() {
         m_notesBox->setMaximumHeight(notesMaxHeight);
         versions->addWidget(m_notesBox);
         if (excerpt.isCut) {
-            m_notesMoreLink = new QLabel(QStringLiteral("<a href=\"%1\">%2</a>")
-                                             .arg(m_model.appDownloadPageURL().toString(
-                                                      QUrl::FullyEncoded),
-                                                  //% "Read the full notes on the download page"
-                                                  qtTrId("RELEASE_NOTES_MORE_LINK").toHtmlEscaped()));
+            m_notesMoreLink =
+                new QLabel(QStringLiteral("<a href=\"%1\">%2</a>")
+                               .arg(m_model.appDownloadPageURL().toString(QUrl::FullyEncoded),
+                                    //% "Read the full notes on the download page"
+                                    qtTrId("RELEASE_NOTES_MORE_LINK").toHtmlEscaped()));
             m_notesMoreLink->setObjectName(QStringLiteral("notesMoreLink"));
             m_notesMoreLink->setTextFormat(Qt::RichText);
             QFont font = m_notesMoreLink->font();
