@@ -51,8 +51,9 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
                                             AppVersion{}, platform.desktopShortcuts.get());
     m_hotkeyService = std::make_unique<HotkeyService>(*platform.hotkeys);
     m_appFocusService = std::make_unique<AppFocusService>(*platform.workspace, *platform.clock);
-    m_pasteActionService = std::make_unique<PasteActionService>(
-        *platform.keyboard, *platform.pasteboard, *platform.clock, m_log);
+    m_pasteActionService =
+        std::make_unique<PasteActionService>(*platform.keyboard, *platform.pasteboard,
+                                             *platform.clock, m_log);
     m_pasteActionService->setChords(
         PasteChords::fromSettings(settings, platform.terminalPasteChord));
     m_fileChooser = std::make_unique<DialogFileChooser>();
@@ -189,8 +190,8 @@ QString QuilletboxApp::statusText() const {
     //% "Clipboard: %1"
     lines << qtTrId("STATUS_CLIPBOARD").arg(m_platform.clipboardMethod);
     //% "Paste: %1"
-    lines << qtTrId("STATUS_PASTE")
-                 .arg(m_platform.pasteStatus ? m_platform.pasteStatus() : m_platform.pasteMethod);
+    lines << qtTrId("STATUS_PASTE").arg(m_platform.pasteStatus ? m_platform.pasteStatus()
+                                                               : m_platform.pasteMethod);
     if (m_heldChanges->isFailing()) {
         const QString since = m_heldChanges->failingSince().toString(QStringLiteral("HH:mm"));
         const QString count = QString::number(m_heldChanges->pendingCount());
