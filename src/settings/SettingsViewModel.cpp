@@ -137,8 +137,7 @@ bool SettingsViewModel::registerPair(const HotkeyConfig& history, const HotkeyCo
     // The desktop runs these keys itself and holds them against our own grab (GNOME on X11):
     // its refusal of ours is no reason to keep the old pair.
     if (m_desktopShortcuts.isOn()) return true;
-    //%
-    //"システムがこのホットキーを受け付けませんでした。別のプログラムが使っている可能性があります。"
+    //% "システムがこのホットキーを受け付けませんでした。別のプログラムが使っている可能性があります。"
     setErrorMessage(qtTrId("HOTKEY_REGISTRATION_FAILED"));
     return false;
 }
