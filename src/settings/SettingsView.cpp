@@ -160,8 +160,10 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
 }
 
 SettingsView::~SettingsView() {
-    // However the window goes, our own keys work again.
-    m_model.setRecordingHotkey(false);
+    // However the window goes, our own keys work again. Only then: a window hidden earlier
+    // stopped recording already, and may be deleted after the model is gone.
+    if (m_historyRow->isRecording() || m_phraseRow->isRecording())
+        m_model.setRecordingHotkey(false);
 }
 
 void SettingsView::showEvent(QShowEvent* event) {
