@@ -1,6 +1,8 @@
 # Quillet: `make run` builds and starts the tray program, `make test` builds and runs every test,
-# `make package` builds a .deb in the build folder.
+# `make package` builds a .deb in build-package/, a build whose updates come from the package
+# manager (no update check of its own).
 BUILD ?= build
+PACKAGE_BUILD ?= build-package
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
@@ -21,14 +23,16 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure --timeout 300
 
-package: build
-	cmake --build $(BUILD) --target package
+package: setup
+	cmake -S . -B $(PACKAGE_BUILD) $(CMAKE_FLAGS) -DQUILLET_UPDATES_FROM_PACKAGE=ON
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	cmake --build $(PACKAGE_BUILD) --target package
 
 bench: build
 	./scripts/bench.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(PACKAGE_BUILD)
 
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer in a folder of
 # its own. Leaks of system libraries we cannot free are listed in tests/sanitizer-suppressions.

@@ -622,5 +622,37 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <source>なし (仮想キーボードもリモートデスクトップポータルもありません): テキストはクリップボードに残り、通知が表示されます</source>
         <translation>none (no virtual keyboard, no remote desktop portal): texts stay on the clipboard, with a notice</translation>
     </message>
+    <message id="UPDATE_FEED_TIMED_OUT">
+        <source>no answer within %1 s</source>
+        <translation>no answer within %1 s</translation>
+    </message>
+    <message id="UPDATE_FEED_TOO_LARGE">
+        <source>it is larger than %1 KiB</source>
+        <translation>it is larger than %1 KiB</translation>
+    </message>
+    <message id="UPDATE_FAILURE_NO_CONNECTION">
+        <source>No connection to %1: %2</source>
+        <translation>No connection to %1: %2</translation>
+    </message>
+    <message id="UPDATE_FAILURE_STATUS">
+        <source>The server answered %1.</source>
+        <translation>The server answered %1.</translation>
+    </message>
+    <message id="UPDATE_FAILURE_INVALID_FEED">
+        <source>The feed is not valid: %1</source>
+        <translation>The feed is not valid: %1</translation>
+    </message>
+    <message id="UPDATE_FAILURE_BAD_ADDRESS">
+        <source>The feed address is not a valid HTTPS address: %1</source>
+        <translation>The feed address is not a valid HTTPS address: %1</translation>
+    </message>
+    <message id="UPDATE_FAILURE_NO_VERSION">
+        <source>The feed names no version.</source>
+        <translation>The feed names no version.</translation>
+    </message>
+    <message id="UPDATES_FROM_PACKAGE_MANAGER">
+        <source>Updates to Quillet come from your system's package manager.</source>
+        <translation>Updates to Quillet come from your system's package manager.</translation>
+    </message>
 </context>
 </TS>

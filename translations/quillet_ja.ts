@@ -615,5 +615,37 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <source>なし (仮想キーボードもリモートデスクトップポータルもありません): テキストはクリップボードに残り、通知が表示されます</source>
         <translation>なし (仮想キーボードもリモートデスクトップポータルもありません): テキストはクリップボードに残り、通知が表示されます</translation>
     </message>
+    <message id="UPDATE_FEED_TIMED_OUT">
+        <source>no answer within %1 s</source>
+        <translation>%1 秒以内に応答がありませんでした</translation>
+    </message>
+    <message id="UPDATE_FEED_TOO_LARGE">
+        <source>it is larger than %1 KiB</source>
+        <translation>%1 KiB を超えています</translation>
+    </message>
+    <message id="UPDATE_FAILURE_NO_CONNECTION">
+        <source>No connection to %1: %2</source>
+        <translation>%1 に接続できませんでした: %2</translation>
+    </message>
+    <message id="UPDATE_FAILURE_STATUS">
+        <source>The server answered %1.</source>
+        <translation>サーバーがステータス %1 を返しました。</translation>
+    </message>
+    <message id="UPDATE_FAILURE_INVALID_FEED">
+        <source>The feed is not valid: %1</source>
+        <translation>フィードが正しくありません: %1</translation>
+    </message>
+    <message id="UPDATE_FAILURE_BAD_ADDRESS">
+        <source>The feed address is not a valid HTTPS address: %1</source>
+        <translation>フィードのアドレスが有効な HTTPS アドレスではありません: %1</translation>
+    </message>
+    <message id="UPDATE_FAILURE_NO_VERSION">
+        <source>The feed names no version.</source>
+        <translation>フィードにバージョンが記載されていません。</translation>
+    </message>
+    <message id="UPDATES_FROM_PACKAGE_MANAGER">
+        <source>Updates to Quillet come from your system's package manager.</source>
+        <translation>クイレットのアップデートはシステムのパッケージマネージャーから提供されます。</translation>
+    </message>
 </context>
 </TS>

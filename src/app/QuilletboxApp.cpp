@@ -128,6 +128,15 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
             return m_menuHotkeys->replacePair(m_settingsViewModel->historyHotkey(),
                                               m_settingsViewModel->phraseHotkey(), history, phrase);
         });
+    // While the settings record a key, our own keys are recorded rather than obeyed.
+    m_settingsViewModel->setRequestSuspension([this](bool suspended) {
+        if (!suspended) {
+            m_hotkeyService->resume();
+            return;
+        }
+        m_hotkeyService->suspend(
+            [this](const HotkeyConfig& chord) { m_settingsViewModel->ownHotkeyPressed(chord); });
+    });
     // The pop-ups are made once start-up has settled, so that a request later only maps
     // and paints them.
     QTimer::singleShot(prepareDelayMs, this, [this] {
@@ -136,10 +145,10 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     });
     // 13. The update check, once, a moment after start-up; a newer version not announced
     // before opens the settings window, whose sheet shows it.
-    // A build whose site is not configured points at a reserved .example name that never
-    // resolves: it skips the automatic check rather than warn at every start.
-    if (m_updateCheckService->appcastURL().host().endsWith(QLatin1String(".example"))) {
-        qCDebug(lcUpdate) << "no update site configured in this build; no check at start";
+    // A build without a feed of its own (no site configured, or a distribution's package)
+    // has nothing to ask: its updates come from elsewhere.
+    if (!m_settingsViewModel->canCheckForUpdates()) {
+        qCDebug(lcUpdate) << "no update feed in this build; no check at start";
     } else {
         platform.clock->after(startupUpdateCheckDelayMs, [this] {
             m_settingsViewModel->checkForUpdatesAutomatically([this](bool show) {

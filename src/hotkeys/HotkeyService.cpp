@@ -31,7 +31,7 @@ bool HotkeyService::registerHotkey(quint32 id, const HotkeyConfig& config, Actio
         setState(id, m_system.isAvailable() ? HotkeyState::refused : HotkeyState::unavailable);
         return false;
     }
-    m_registrations.emplace(id, HotkeyRegistration{result.ref, std::move(action)});
+    m_registrations.emplace(id, HotkeyRegistration{result.ref, config, std::move(action)});
     setState(id, result.pending ? HotkeyState::pending : HotkeyState::active);
     return true;
 }
@@ -76,10 +76,26 @@ void HotkeyService::setState(quint32 id, std::optional<HotkeyState> state) {
     if (m_stateListener) m_stateListener(id);
 }
 
+void HotkeyService::suspend(SuspendedPress onPress) {
+    m_suspendedPress = std::move(onPress);
+    // Never empty while suspended: that is what tells the two states apart.
+    if (!m_suspendedPress) m_suspendedPress = [](const HotkeyConfig&) {};
+}
+
+void HotkeyService::resume() {
+    m_suspendedPress = nullptr;
+}
+
 int HotkeyService::handleHotkeyEvent(quint32 eventSignature, quint32 id) {
     Q_UNUSED(eventSignature);
     const auto it = m_registrations.find(id);
     if (it == m_registrations.end()) return HotkeyStatus::eventNotHandled;
+    if (m_suspendedPress) {
+        // A copy: the receiver may end the suspension, or re-register, from within.
+        const SuspendedPress onPress = m_suspendedPress;
+        onPress(it->second.config);
+        return HotkeyStatus::noErr;
+    }
     // A copy, so an action that re-registers its own id does not destroy itself mid-call.
     const Action action = it->second.action;
     if (action) action();

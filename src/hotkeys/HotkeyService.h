@@ -22,6 +22,7 @@ class HotkeyService {
 public:
     using Action = std::function<void()>;
     using StateListener = std::function<void(quint32 id)>;
+    using SuspendedPress = std::function<void(const HotkeyConfig& chord)>;
 
     // Every hot key of the program is registered under this signature.
     static constexpr quint32 signature = fourCharCode("QLHK");
@@ -52,9 +53,19 @@ public:
     // Called after each change of an id's state (one listener; replaces the earlier one).
     void setStateListener(StateListener listener) { m_stateListener = std::move(listener); }
 
+    // While a new key is recorded, our own keys must not open their menus: each press goes
+    // to `onPress` with its chord instead, so that it can be recorded like any other key.
+    // The system keeps the keys meanwhile; releasing them would make some desktops ask the
+    // user again when they come back. Registrations made meanwhile stay suspended too.
+    void suspend(SuspendedPress onPress);
+    // The keys run their actions again.
+    void resume();
+    bool isSuspended() const { return bool(m_suspendedPress); }
+
 private:
     struct HotkeyRegistration {
         std::optional<SystemHotkeys::Ref> hotKeyRef;
+        HotkeyConfig config;
         Action action;
     };
 
@@ -64,6 +75,7 @@ private:
     std::map<quint32, HotkeyRegistration> m_registrations;
     std::map<quint32, HotkeyState> m_states;
     StateListener m_stateListener;
+    SuspendedPress m_suspendedPress;
     bool m_hasHandler = false;
 };
 

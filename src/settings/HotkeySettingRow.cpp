@@ -37,6 +37,13 @@ HotkeySettingRow::HotkeySettingRow(const QString& label, HotkeyConfig config, On
       m_changeButton(new QPushButton(qtTrId("CHANGE_HOTKEY"))),
       m_notice(new QLabel),
       m_recorder(new HotkeyRecorder(m_keyBox)) {
+    m_keyBox->setObjectName(QStringLiteral("hotkeyKeyBox"));
+    m_changeButton->setObjectName(QStringLiteral("hotkeyChangeButton"));
+    m_notice->setObjectName(QStringLiteral("hotkeyNotice"));
+    // The prompt takes the button's place; the row keeps the button's room meanwhile.
+    QSizePolicy keepsRoom = m_changeButton->sizePolicy();
+    keepsRoom.setRetainSizeWhenHidden(true);
+    m_changeButton->setSizePolicy(keepsRoom);
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(label));
     row->addStretch();
@@ -59,7 +66,11 @@ HotkeySettingRow::HotkeySettingRow(const QString& label, HotkeyConfig config, On
     m_recorder->hide();
     connect(m_changeButton, &QPushButton::clicked, this, [this] { setRecording(true); });
     connect(m_recorder, &HotkeyRecorder::recorded, this, &HotkeySettingRow::recorded);
-    connect(m_recorder, &HotkeyRecorder::cancelled, this, [this] { setRecording(false); });
+    connect(m_recorder, &HotkeyRecorder::cancelled, this, [this] {
+        if (!m_isRecording) return;
+        setRecording(false);
+        emit cancelled();
+    });
     refresh();
 }
 
@@ -87,17 +98,23 @@ void HotkeySettingRow::setRecording(bool recording) {
         m_recorder->setGeometry(m_keyBox->rect());
         m_recorder->lower();
         m_recorder->show();
-        return;
+    } else {
+        const bool hadFocus = m_recorder->hasFocus();
+        m_recorder->hide();
+        if (hadFocus) m_changeButton->setFocus(Qt::OtherFocusReason);
     }
-    const bool hadFocus = m_recorder->hasFocus();
-    m_recorder->hide();
-    if (hadFocus) m_changeButton->setFocus(Qt::OtherFocusReason);
+    emit recordingChanged(recording);
+}
+
+void HotkeySettingRow::recordChord(HotkeyConfig chord) {
+    if (!m_isRecording) return;
+    // Done recording first: our own keys are back before the new pair is registered.
+    setRecording(false);
+    if (m_onUpdate) m_onUpdate(chord.keyCode, chord.modifierFlags);
 }
 
 void HotkeySettingRow::recorded(quint32 macKeyCode, quint64 eventFlags) {
-    if (!m_isRecording) return;
-    if (m_onUpdate) m_onUpdate(macKeyCode, HotkeyConfig::carbonModifiers(eventFlags));
-    setRecording(false);
+    recordChord(HotkeyConfig(macKeyCode, HotkeyConfig::carbonModifiers(eventFlags)));
 }
 
 void HotkeySettingRow::refresh() {

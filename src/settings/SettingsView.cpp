@@ -57,8 +57,19 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
       m_autoLaunchToggle(new QCheckBox(qtTrId("AUTO_LAUNCH_LABEL"))),
       m_autoLaunchErrorLabel(errorText()),
       m_versionLabel(new QLabel(model.versionDisplayString())),
-      m_checkButton(new QPushButton) {
+      m_checkButton(new QPushButton),
+      //% "Updates to Quillet come from your system's package manager."
+      m_updatesFromPackageLabel(new QLabel(qtTrId("UPDATES_FROM_PACKAGE_MANAGER"))) {
     setFixedSize(width, height);
+    m_errorLabel->setObjectName(QStringLiteral("hotkeyErrorLabel"));
+    // Its lines are kept while empty: an error coming or going moves nothing below it.
+    m_errorLabel->setMinimumHeight(2 * m_errorLabel->fontMetrics().lineSpacing());
+    m_errorLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_checkButton->setObjectName(QStringLiteral("checkForUpdatesButton"));
+    m_updatesFromPackageLabel->setObjectName(QStringLiteral("updatesFromPackageLabel"));
+    m_updatesFromPackageLabel->setWordWrap(true);
+    m_checkButton->setVisible(model.canCheckForUpdates());
+    m_updatesFromPackageLabel->setVisible(!model.canCheckForUpdates());
 
     auto* hotkeys = new QVBoxLayout;
     hotkeys->addWidget(m_historyRow);
@@ -83,6 +94,7 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
     versionRow->addWidget(m_versionLabel);
     about->addLayout(versionRow);
     about->addWidget(m_checkButton, 0, Qt::AlignLeft);
+    about->addWidget(m_updatesFromPackageLabel);
 
     auto* layout = new QVBoxLayout(this);
     //% "ホットキー"
@@ -98,6 +110,15 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
     connect(&model, &SettingsViewModel::phraseHotkeyChanged, this,
             [this] { m_phraseRow->setConfig(m_model.phraseHotkey()); });
     connect(&model, &SettingsViewModel::hotkeyNoticesChanged, this, &SettingsView::showNotices);
+    for (HotkeySettingRow* row : {m_historyRow, m_phraseRow}) {
+        connect(row, &HotkeySettingRow::recordingChanged, this, &SettingsView::recordingChanged);
+        // A cancelled recording takes the error of the last one with it.
+        connect(row, &HotkeySettingRow::cancelled, this, [this] { m_model.dismissError(); });
+    }
+    connect(&model, &SettingsViewModel::ownHotkeyRecorded, this, [this](HotkeyConfig chord) {
+        for (HotkeySettingRow* row : {m_historyRow, m_phraseRow})
+            if (row->isRecording()) row->recordChord(chord);
+    });
     connect(m_resetButton, &QPushButton::clicked, this, [this] { m_model.resetToDefaults(); });
     connect(&model, &SettingsViewModel::errorMessageChanged, this, &SettingsView::showError);
 
@@ -138,6 +159,13 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
     showChecking();
 }
 
+SettingsView::~SettingsView() {
+    // However the window goes, our own keys work again. Only then: a window hidden earlier
+    // stopped recording already, and may be deleted after the model is gone.
+    if (m_historyRow->isRecording() || m_phraseRow->isRecording())
+        m_model.setRecordingHotkey(false);
+}
+
 void SettingsView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous()) return;
@@ -153,9 +181,25 @@ void SettingsView::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
+void SettingsView::hideEvent(QHideEvent* event) {
+    // Nobody records into a window that is not there.
+    stopRecording();
+    QWidget::hideEvent(event);
+}
+
+void SettingsView::stopRecording() {
+    m_historyRow->setRecording(false);
+    m_phraseRow->setRecording(false);
+}
+
+void SettingsView::recordingChanged() {
+    // Suspended while either row records; a click on the other row's button stops the first
+    // before the second starts.
+    m_model.setRecordingHotkey(m_historyRow->isRecording() || m_phraseRow->isRecording());
+}
+
 void SettingsView::showError() {
     m_errorLabel->setText(m_model.errorMessage());
-    m_errorLabel->setVisible(!m_model.errorMessage().isEmpty());
 }
 
 void SettingsView::showAutoLaunchError() {

@@ -25,6 +25,7 @@ public:
     static constexpr int height = 400;
 
     explicit SettingsView(SettingsViewModel& model, QWidget* parent = nullptr);
+    ~SettingsView() override;
 
     HotkeySettingRow* historyRow() const { return m_historyRow; }
     HotkeySettingRow* phraseRow() const { return m_phraseRow; }
@@ -39,15 +40,20 @@ public:
     QLabel* autoLaunchErrorLabel() const { return m_autoLaunchErrorLabel; }
     QLabel* versionLabel() const { return m_versionLabel; }
     QPushButton* checkButton() const { return m_checkButton; }
+    // In place of the button where the build has no feed: updates come from elsewhere.
+    QLabel* updatesFromPackageLabel() const { return m_updatesFromPackageLabel; }
     // The update result sheet while it is up.
     UpdateResultView* resultSheet() const { return m_sheet; }
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void showError();
+    void recordingChanged();
+    void stopRecording();
     void showAutoLaunchError();
     void showNotices();
     void showDesktopShortcuts();
@@ -66,6 +72,7 @@ private:
     QLabel* m_autoLaunchErrorLabel;
     QLabel* m_versionLabel;
     QPushButton* m_checkButton;
+    QLabel* m_updatesFromPackageLabel;
     QTimer m_spinner;
     int m_spinnerAngle = 0;
     QPointer<UpdateResultView> m_sheet;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "settings/UpdateCheckFailure.h"
 #include "settings/VersionOrder.h"
 
 namespace quillet {
@@ -68,6 +69,20 @@ QUrl SettingsViewModel::appDownloadPageURL() {
 
 void SettingsViewModel::setRequestRegistration(RegistrationRequest request) {
     m_requestRegistration = std::move(request);
+}
+
+void SettingsViewModel::setRequestSuspension(SuspensionRequest request) {
+    m_requestSuspension = std::move(request);
+}
+
+void SettingsViewModel::setRecordingHotkey(bool recording) {
+    if (m_isRecordingHotkey == recording) return;
+    m_isRecordingHotkey = recording;
+    if (m_requestSuspension) m_requestSuspension(recording);
+}
+
+void SettingsViewModel::ownHotkeyPressed(const HotkeyConfig& chord) {
+    if (m_isRecordingHotkey) emit ownHotkeyRecorded(chord);
 }
 
 void SettingsViewModel::loadHotkeys() {
@@ -207,13 +222,20 @@ void SettingsViewModel::checkForUpdates() {
             setUpdateCheckMessage(qtTrId("UPDATE_NOT_AVAILABLE_MESSAGE"));
         } else {
             //% "アップデートを確認できませんでした。"
-            setUpdateCheckMessage(qtTrId("UPDATE_CHECK_FAILED_MESSAGE"));
+            setUpdateCheckMessage(qtTrId("UPDATE_CHECK_FAILED_MESSAGE"),
+                                  updateFailureReason(std::get<UpdateCheckError>(result),
+                                                      m_updateService.appcastURL()));
         }
         setIsShowingUpdateResult(true);
     });
 }
 
 void SettingsViewModel::checkForUpdatesAutomatically(std::function<void(bool)> completion) {
+    // Nothing to ask: whoever installed this build brings its updates.
+    if (!canCheckForUpdates()) {
+        completion(false);
+        return;
+    }
     m_updateService.fetchLatestUpdate(
         this, [this, completion = std::move(completion)](const UpdateResult& result) {
             const auto newer = newerVersion(result);
@@ -277,9 +299,10 @@ void SettingsViewModel::setUpdateInfo(const std::optional<UpdateInfo>& info) {
     emit updateInfoChanged();
 }
 
-void SettingsViewModel::setUpdateCheckMessage(const QString& message) {
-    if (m_updateCheckMessage == message) return;
+void SettingsViewModel::setUpdateCheckMessage(const QString& message, const QString& failure) {
+    if (m_updateCheckMessage == message && m_updateCheckFailure == failure) return;
     m_updateCheckMessage = message;
+    m_updateCheckFailure = failure;
     emit updateCheckMessageChanged();
 }
 

@@ -42,6 +42,7 @@ class SettingsViewModel : public QObject {
         bool isCheckingForUpdates READ isCheckingForUpdates NOTIFY isCheckingForUpdatesChanged)
     Q_PROPERTY(std::optional<UpdateInfo> updateInfo READ updateInfo NOTIFY updateInfoChanged)
     Q_PROPERTY(QString updateCheckMessage READ updateCheckMessage NOTIFY updateCheckMessageChanged)
+    Q_PROPERTY(QString updateCheckFailure READ updateCheckFailure NOTIFY updateCheckMessageChanged)
     Q_PROPERTY(bool isShowingUpdateResult READ isShowingUpdateResult WRITE setIsShowingUpdateResult
                    NOTIFY isShowingUpdateResultChanged)
 
@@ -49,6 +50,9 @@ public:
     // Given the desired (history, phrase) pair, swaps the registered hot keys and returns
     // true, or restores the current pair and returns false.
     using RegistrationRequest = std::function<bool(HotkeyConfig history, HotkeyConfig phrase)>;
+    // Holds (true) or gives back (false) the program's own global keys while a key is
+    // recorded; a press of one meanwhile comes back through ownHotkeyPressed.
+    using SuspensionRequest = std::function<void(bool suspended)>;
 
     static constexpr const char* historyHotkeyKey = "historyHotkey";
     static constexpr const char* phraseHotkeyKey = "phraseHotkey";
@@ -67,6 +71,8 @@ public:
     HotkeyConfig phraseHotkey() const { return m_phraseHotkey; }
     // The last hot-key error; empty when there is none.
     QString errorMessage() const { return m_errorMessage; }
+    // The user let the error go (cancelled the recording it came from).
+    void dismissError() { setErrorMessage(QString()); }
     // What the user should know about an accepted hot key that does not work (yet): the
     // desktop is still to confirm it, refused it, or offers no global hot keys, and then which
     // command to bind in the desktop's own settings instead. Empty while the key works.
@@ -85,6 +91,10 @@ public:
     std::optional<UpdateInfo> updateInfo() const { return m_updateInfo; }
     // What a manual check says when it shows no newer version; empty when none.
     QString updateCheckMessage() const { return m_updateCheckMessage; }
+    // Why the last manual check failed, in words; empty unless it failed.
+    QString updateCheckFailure() const { return m_updateCheckFailure; }
+    // False where the build has no feed to ask (updates come with the package manager's).
+    bool canCheckForUpdates() const { return m_updateService.hasFeed(); }
     bool isShowingUpdateResult() const { return m_isShowingUpdateResult; }
     void setIsShowingUpdateResult(bool showing);
 
@@ -94,6 +104,13 @@ public:
     static QUrl appDownloadPageURL();
 
     void setRequestRegistration(RegistrationRequest request);
+    void setRequestSuspension(SuspensionRequest request);
+
+    // Whether a settings row is recording a key: our own keys are suspended meanwhile.
+    void setRecordingHotkey(bool recording);
+    bool isRecordingHotkey() const { return m_isRecordingHotkey; }
+    // One of our own keys was pressed while recording: it is the recorded key.
+    void ownHotkeyPressed(const HotkeyConfig& chord);
 
     void updateHistoryHotkey(quint32 keyCode, quint32 modifierFlags);
     void updatePhraseHotkey(quint32 keyCode, quint32 modifierFlags);
@@ -123,6 +140,8 @@ signals:
     void updateInfoChanged();
     void updateCheckMessageChanged();
     void isShowingUpdateResultChanged();
+    // What ownHotkeyPressed received, for the row that is recording.
+    void ownHotkeyRecorded(HotkeyConfig chord);
 
 private:
     // Validates the new hot key, then registers the pair it forms with the other one.
@@ -139,13 +158,15 @@ private:
     void setAutoLaunchError(const QString& message);
     void setIsCheckingForUpdates(bool checking);
     void setUpdateInfo(const std::optional<UpdateInfo>& info);
-    void setUpdateCheckMessage(const QString& message);
+    void setUpdateCheckMessage(const QString& message, const QString& failure = {});
 
     QSettings& m_settings;
     LaunchAtLoginService m_launchService;
     UpdateCheckService& m_updateService;
     AppVersion m_version;
     RegistrationRequest m_requestRegistration;
+    SuspensionRequest m_requestSuspension;
+    bool m_isRecordingHotkey = false;
     HotkeyConfig m_historyHotkey = defaultHistoryHotkey;
     HotkeyConfig m_phraseHotkey = defaultPhraseHotkey;
     QString m_errorMessage;
@@ -159,6 +180,7 @@ private:
     bool m_isCheckingForUpdates = false;
     std::optional<UpdateInfo> m_updateInfo;
     QString m_updateCheckMessage;
+    QString m_updateCheckFailure;
     bool m_isShowingUpdateResult = false;
 };
 

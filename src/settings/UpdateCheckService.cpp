@@ -46,9 +46,9 @@ public:
         connect(m_reply, &QNetworkReply::finished, this, &FeedFetch::onFinished);
         m_deadline.setSingleShot(true);
         connect(&m_deadline, &QTimer::timeout, this, [this, timeout] {
-            finish(UpdateCheckError::networkError(
-                QStringLiteral("The update feed did not arrive within %1 ms")
-                    .arg(timeout.count())));
+            const auto seconds = std::chrono::ceil<std::chrono::seconds>(timeout).count();
+            //% "no answer within %1 s"
+            finish(UpdateCheckError::networkError(qtTrId("UPDATE_FEED_TIMED_OUT").arg(seconds)));
         });
         m_deadline.start(timeout);
     }
@@ -105,9 +105,9 @@ private:
     }
 
     void failTooLarge() {
-        finish(
-            UpdateCheckError::parseError(QStringLiteral("The update feed is larger than %1 bytes")
-                                             .arg(UpdateCheckService::maxFeedSize)));
+        //% "it is larger than %1 KiB"
+        finish(UpdateCheckError::parseError(
+            qtTrId("UPDATE_FEED_TOO_LARGE").arg(UpdateCheckService::maxFeedSize / 1024)));
     }
 
     void finish(const UpdateResult& result) {
@@ -147,6 +147,7 @@ UpdateCheckService::UpdateCheckService(QUrl appcastURL, QObject* parent)
 QUrl UpdateCheckService::defaultAppcastURL() {
     const QByteArray overridden = qgetenv("QUILLET_UPDATE_FEED_URL");
     if (!overridden.isEmpty()) return QUrl(QString::fromUtf8(overridden), QUrl::StrictMode);
+    // Empty where the build has none.
     return QUrl(QStringLiteral(QUILLET_DEFAULT_FEED_URL));
 }
 

@@ -27,12 +27,16 @@ public:
 
     explicit UpdateCheckService(QUrl appcastURL, QObject* parent = nullptr);
 
-    // QUILLET_UPDATE_FEED_URL from the environment if set, else the one the build names.
+    // QUILLET_UPDATE_FEED_URL from the environment if set, else the one the build names:
+    // none where the build has no feed of its own (its site is a placeholder, or a package
+    // manager brings the updates).
     static QUrl defaultAppcastURL();
     // Where the feed may be fetched from: HTTPS, or plain HTTP to a loopback address.
     static bool isAllowedFeedURL(const QUrl& url);
 
     QUrl appcastURL() const { return m_appcastURL; }
+    // Whether there is a feed to ask at all; a check without one fails as an invalid URL.
+    bool hasFeed() const { return !m_appcastURL.isEmpty(); }
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
 
     // Calls `done` once on the main loop, never from within this call, unless `receiver` is

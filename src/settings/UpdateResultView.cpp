@@ -139,11 +139,11 @@ QWidget* UpdateResultView::buildUpdateFace() {
         m_notesBox->setMaximumHeight(notesMaxHeight);
         versions->addWidget(m_notesBox);
         if (excerpt.isCut) {
-            m_notesMoreLink = new QLabel(QStringLiteral("<a href=\"%1\">%2</a>")
-                                             .arg(m_model.appDownloadPageURL().toString(
-                                                      QUrl::FullyEncoded),
-                                                  //% "Read the full notes on the download page"
-                                                  qtTrId("RELEASE_NOTES_MORE_LINK").toHtmlEscaped()));
+            m_notesMoreLink =
+                new QLabel(QStringLiteral("<a href=\"%1\">%2</a>")
+                               .arg(m_model.appDownloadPageURL().toString(QUrl::FullyEncoded),
+                                    //% "Read the full notes on the download page"
+                                    qtTrId("RELEASE_NOTES_MORE_LINK").toHtmlEscaped()));
             m_notesMoreLink->setObjectName(QStringLiteral("notesMoreLink"));
             m_notesMoreLink->setTextFormat(Qt::RichText);
             QFont font = m_notesMoreLink->font();
@@ -184,7 +184,19 @@ QWidget* UpdateResultView::buildMessageFace() {
     QLabel* message = label(m_model.updateCheckMessage());
     message->setAlignment(Qt::AlignCenter);
     message->setWordWrap(true);
-    column->addWidget(message);
+    auto* text = new QVBoxLayout;
+    text->setSpacing(6);
+    text->addWidget(message);
+    if (!m_model.updateCheckFailure().isEmpty()) {
+        // Beneath the message, smaller, and selectable so it can be quoted in a report.
+        QLabel* reason = label(m_model.updateCheckFailure(), captionScale);
+        reason->setObjectName(QStringLiteral("updateFailureReason"));
+        reason->setAlignment(Qt::AlignCenter);
+        reason->setWordWrap(true);
+        reason->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        text->addWidget(reason);
+    }
+    column->addLayout(text);
     m_closeButton = new QPushButton(qtTrId("CLOSE_BUTTON"));
     m_closeButton->setDefault(true);
     column->addWidget(m_closeButton, 0, Qt::AlignCenter);

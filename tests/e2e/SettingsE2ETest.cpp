@@ -33,6 +33,15 @@ protected:
         return waitFor([&] { return visibleQuilletWindows(x) == count; }, within);
     }
 
+    // The stored history key's line of the settings file; empty before one is stored.
+    QByteArray storedHistoryKey() {
+        QFile file(quillet.home().file("config/quillet/quillet.ini"));
+        if (!file.open(QIODevice::ReadOnly)) return {};
+        for (const QByteArray& line : file.readAll().split('\n'))
+            if (line.startsWith("historyHotkey=")) return line;
+        return {};
+    }
+
     FeedServer feed;
 };
 
@@ -144,6 +153,31 @@ TEST_F(SettingsE2E, AHotKeyRecordedInTheWindowReplacesTheOldOne) {
         << "the new key opens the menu";
     xdotool(x, {"key", "1"});
     EXPECT_TRUE(waitFor([&] { return targetText().endsWith("recorded key"); }, 5s));
+}
+
+TEST_F(SettingsE2E, RecordingTakesOurOwnHistoryKeyInsteadOfOpeningItsMenu) {
+    FeedServer::Response current;
+    current.body = feedAnnouncing("0.0.1");
+    feed.serve(current);
+    startQuilletAndTarget();
+    ASSERT_EQ(quillet.command("--settings"), 0);
+    ASSERT_TRUE(windowsShown(1, 5s));
+    ASSERT_TRUE(storedHistoryKey().isEmpty()) << "nothing stored before";
+    xdotool(x, {"key", "space"});  // the history row's button has the focus
+    xdotool(x, {"key", "super+shift+v"});
+    ASSERT_TRUE(waitFor([&] { return !storedHistoryKey().isEmpty(); }, 5s))
+        << "the key was recorded and registered again";
+    const QByteArray stored = storedHistoryKey();
+    EXPECT_TRUE(stored.contains(":9,") && stored.contains("768")) << stored.constData();
+    EXPECT_TRUE(staysTrue([&] { return visibleQuilletWindows(x) == 1; }, 1s))
+        << "no menu opened over the settings";
+
+    // Recording over, the key opens its menu again.
+    xdotool(x, {"key", "alt+F4"});
+    ASSERT_TRUE(windowsShown(0, 5s));
+    xdotool(x, {"key", "super+shift+v"});
+    EXPECT_TRUE(waitFor([&] { return quilletWindowVisible(x); }, 3s));
+    xdotool(x, {"key", "Escape"});
 }
 
 }  // namespace

@@ -11,7 +11,10 @@ namespace quillet::test {
 // Update checks that wait until the test answers them, oldest first.
 class FakeUpdateCheckService final : public UpdateCheckService {
 public:
-    FakeUpdateCheckService() : UpdateCheckService(QUrl(QStringLiteral("https://127.0.0.1/"))) {}
+    static QUrl someFeed() { return QUrl(QStringLiteral("https://127.0.0.1/")); }
+
+    // An empty `feed` is a build without one.
+    explicit FakeUpdateCheckService(QUrl feed = someFeed()) : UpdateCheckService(std::move(feed)) {}
 
     void fetchLatestUpdate(QObject* receiver, Completion done) override {
         pending.push_back({receiver, std::move(done)});

@@ -11,10 +11,12 @@
 namespace quillet::test {
 
 // A settings model over a private settings file, a fake login item, fake update checks and
-// a desktop without command shortcuts unless a test gives it some.
+// a desktop without command shortcuts unless a test gives it some. Without `hasFeed` the
+// build has no update feed.
 struct TestSettings {
-    explicit TestSettings(AppVersion version = {})
-        : model(settings, loginItem, updates, version, &desktopShortcuts) {}
+    explicit TestSettings(AppVersion version = {}, bool hasFeed = true)
+        : updates(hasFeed ? FakeUpdateCheckService::someFeed() : QUrl()),
+          model(settings, loginItem, updates, version, &desktopShortcuts) {}
 
     QTemporaryDir dir;
     QSettings settings{dir.filePath(QStringLiteral("quillet.ini")), QSettings::IniFormat};

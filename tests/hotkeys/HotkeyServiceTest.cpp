@@ -127,6 +127,39 @@ TEST_F(HotkeyServiceTest, AKeyCountsAsActiveOnlyOnceTheSystemSaysSo) {
     EXPECT_FALSE(service.state(1).has_value());
 }
 
+TEST_F(HotkeyServiceTest, WhileSuspendedAPressIsHandedOverAsItsChord) {
+    ASSERT_TRUE(service.registerHotkey(1, shiftCommandV, record(1)));
+    ASSERT_TRUE(service.registerHotkey(2, shiftCommandC, record(2)));
+    std::vector<HotkeyConfig> handedOver;
+    service.suspend([&](const HotkeyConfig& chord) { handedOver.push_back(chord); });
+    EXPECT_TRUE(service.isSuspended());
+    EXPECT_EQ(system.press(9, 0x0300), HotkeyStatus::noErr) << "still ours, so not passed on";
+    EXPECT_EQ(system.press(8, 0x0300), HotkeyStatus::noErr);
+    EXPECT_TRUE(fired.empty()) << "no menu while recording";
+    EXPECT_EQ(handedOver, (std::vector<HotkeyConfig>{shiftCommandV, shiftCommandC}));
+    EXPECT_EQ(system.active.size(), 2u) << "the system keeps the keys";
+    EXPECT_TRUE(system.released.empty());
+
+    // A key registered meanwhile is suspended with the others.
+    ASSERT_TRUE(service.registerHotkey(1, controlOptionX, record(11)));
+    EXPECT_EQ(system.press(7, 0x1800), HotkeyStatus::noErr);
+    EXPECT_EQ(handedOver.back(), controlOptionX);
+    EXPECT_TRUE(fired.empty());
+
+    service.resume();
+    EXPECT_FALSE(service.isSuspended());
+    system.press(7, 0x1800);
+    system.press(8, 0x0300);
+    EXPECT_EQ(fired, (std::vector<int>{11, 2}));
+    EXPECT_EQ(handedOver.size(), 3u);
+
+    // Suspended with nobody to hand presses to, they are swallowed.
+    service.suspend(nullptr);
+    EXPECT_TRUE(service.isSuspended());
+    EXPECT_EQ(system.press(8, 0x0300), HotkeyStatus::noErr);
+    EXPECT_EQ(fired.size(), 2u);
+}
+
 TEST(HotkeyServiceLifetime, TheHandlersGoWithTheService) {
     FakeSystemHotkeys system;
     HotkeyService(system).registerHotkey(1, shiftCommandV, [] {});

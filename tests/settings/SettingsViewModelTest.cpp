@@ -254,8 +254,15 @@ TEST_F(SettingsViewModelTest, AManualCheckAlwaysEndsWithTheSheet) {
     EXPECT_TRUE(model.updateCheckMessage().isEmpty());
     updates.answer(UpdateCheckError::badStatusCode(500));
     EXPECT_EQ(model.updateCheckMessage(), qtTrId("UPDATE_CHECK_FAILED_MESSAGE"));
+    EXPECT_TRUE(model.updateCheckFailure().contains("500")) << "and why";
     EXPECT_TRUE(model.isShowingUpdateResult());
     EXPECT_FALSE(openSettings()->contains("lastPresentedUpdateVersion"));
+
+    model.setIsShowingUpdateResult(false);
+    model.checkForUpdates();
+    EXPECT_TRUE(model.updateCheckFailure().isEmpty()) << "a new check forgets the old reason";
+    updates.answer(test::release("1.9.5"));
+    EXPECT_TRUE(model.updateCheckFailure().isEmpty());
 }
 
 TEST_F(SettingsViewModelTest, TheAutomaticCheckAnnouncesEachVersionOnce) {

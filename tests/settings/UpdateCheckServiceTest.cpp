@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "settings/UpdateCheckFailure.h"
 #include "settings/UpdateCheckService.h"
 #include "settings/VersionOrder.h"
 #include "support/FeedServer.h"
@@ -175,6 +176,46 @@ TEST_F(UpdateCheckServiceTest, OnlyHttpsOrLoopbackAddressesAreFetched) {
     UpdateCheckService plain(QUrl("http://quillet.example.org/a.xml"));
     EXPECT_EQ(error(fetch(plain)).kind(), Kind::invalidURL);
     EXPECT_EQ(server.requests, 0);
+}
+
+// What the settings window says of each way a real fetch fails: enough to tell a server
+// fault from a network one from a broken feed, naming what the user can look up.
+TEST_F(UpdateCheckServiceTest, EachFailureReadsAsItsReason) {
+    const auto reason = [&](UpdateCheckService& from) {
+        return updateFailureReason(error(fetch(from)), from.appcastURL());
+    };
+    server.serve(status(500, "oops"));
+    EXPECT_EQ(reason(service), qtTrId("UPDATE_FAILURE_STATUS").arg(500));
+
+    UpdateCheckService closed(QUrl("http://127.0.0.1:9/appcast.xml"));
+    const QString refused = reason(closed);
+    EXPECT_TRUE(refused.startsWith(qtTrId("UPDATE_FAILURE_NO_CONNECTION").arg("127.0.0.1", "")))
+        << qPrintable(refused);
+    EXPECT_GT(refused.size(), qtTrId("UPDATE_FAILURE_NO_CONNECTION").arg("127.0.0.1", "").size())
+        << "with what the network said";
+
+    service.setTimeout(std::chrono::milliseconds(200));
+    Response stall;
+    stall.stall = true;
+    server.serve(stall);
+    EXPECT_TRUE(reason(service).endsWith(qtTrId("UPDATE_FEED_TIMED_OUT").arg(1)));
+
+    server.serve(body("<rss><channel><item>"));
+    const QString broken = reason(service);
+    const QString invalidPrefix = qtTrId("UPDATE_FAILURE_INVALID_FEED").arg("");
+    EXPECT_TRUE(broken.startsWith(invalidPrefix) && broken.size() > invalidPrefix.size())
+        << "with the parser's own words: " << qPrintable(broken);
+    server.serve(body(test::feedWithItems("")));
+    EXPECT_EQ(reason(service), qtTrId("UPDATE_FAILURE_NO_VERSION"));
+
+    UpdateCheckService plain(QUrl("http://updates.example.org/a.xml"));
+    EXPECT_EQ(reason(plain),
+              qtTrId("UPDATE_FAILURE_BAD_ADDRESS").arg("http://updates.example.org/a.xml"));
+    // Outside text comes as one bounded line.
+    const QString flood = updateFailureReason(
+        UpdateCheckError::networkError(QString("line\n").repeated(500)), plain.appcastURL());
+    EXPECT_FALSE(flood.contains('\n'));
+    EXPECT_LT(flood.size(), 300);
 }
 
 TEST(VersionOrderTest, DigitRunsCompareByValue) {
