@@ -7,12 +7,13 @@ struct sqlite3;
 namespace quillet {
 
 // The clip index's tokenizer, registered on every connection that writes clips (the index's
-// triggers run on that connection). A text is cut at every character into the (up to) three
-// characters that start there, case kept: the trigrams of the text plus its last two
-// characters as shorter tokens, so that every occurrence of any text of one or two characters
-// is the prefix of some token. A query in prefix mode of one or two characters is one token,
-// so `"ab"*` lists every clip that may contain "ab". The index only narrows the candidates;
-// every match is confirmed on the text itself.
+// triggers run on that connection). A text is case-folded (CaseFolding) and cut at every
+// character into the (up to) three characters that start there: the trigrams of the text plus
+// its last two characters as shorter tokens, so that every occurrence of any text of one or
+// two characters is the prefix of some token. A query in prefix mode of one or two characters
+// is one token, so `"ab"*` lists every clip that may contain "ab", "AB" or "aB". Folded
+// tokens serve searches with and without case alike; the index only narrows the candidates,
+// and every match is confirmed on the text itself.
 class TrigramTokenizer {
 public:
     static constexpr const char* name = "quillet_trigram";
