@@ -42,6 +42,8 @@ class SettingsViewModel : public QObject {
     Q_PROPERTY(QString updateCheckMessage READ updateCheckMessage NOTIFY updateCheckMessageChanged)
     Q_PROPERTY(bool isShowingUpdateResult READ isShowingUpdateResult WRITE setIsShowingUpdateResult
                    NOTIFY isShowingUpdateResultChanged)
+    Q_PROPERTY(bool searchMatchesCase READ searchMatchesCase WRITE setSearchMatchesCase NOTIFY
+                   searchMatchesCaseChanged)
 
 public:
     // Given the desired (history, phrase) pair, swaps the registered hot keys and returns
@@ -51,6 +53,7 @@ public:
     static constexpr const char* historyHotkeyKey = "historyHotkey";
     static constexpr const char* phraseHotkeyKey = "phraseHotkey";
     static constexpr const char* lastPresentedUpdateVersionKey = "lastPresentedUpdateVersion";
+    static constexpr const char* searchMatchesCaseKey = "searchMatchesCase";
     static constexpr HotkeyConfig defaultHistoryHotkey{9, 0x0300};  // ⇧⌘V
     static constexpr HotkeyConfig defaultPhraseHotkey{8, 0x0300};   // ⇧⌘C
 
@@ -80,6 +83,10 @@ public:
     QString updateCheckMessage() const { return m_updateCheckMessage; }
     bool isShowingUpdateResult() const { return m_isShowingUpdateResult; }
     void setIsShowingUpdateResult(bool showing);
+    // The search panel's Match case toggle as the user last left it (on until then); stored
+    // at once.
+    bool searchMatchesCase() const { return m_searchMatchesCase; }
+    void setSearchMatchesCase(bool matches);
 
     QString currentVersion() const { return m_version.shortVersion; }
     // "1.2.0 (15)": the version and the build.
@@ -116,6 +123,7 @@ signals:
     void updateInfoChanged();
     void updateCheckMessageChanged();
     void isShowingUpdateResultChanged();
+    void searchMatchesCaseChanged();
 
 private:
     // Validates the new hot key, then registers the pair it forms with the other one.
@@ -149,6 +157,7 @@ private:
     std::optional<UpdateInfo> m_updateInfo;
     QString m_updateCheckMessage;
     bool m_isShowingUpdateResult = false;
+    bool m_searchMatchesCase = true;
 };
 
 }  // namespace quillet
