@@ -123,6 +123,7 @@ HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, 
     connect(&m_viewModel, &HistoryViewModel::searchTextChanged, this, [this] {
         if (m_searchField->text() != m_viewModel.searchText())
             m_searchField->setText(m_viewModel.searchText());
+        showListOrEmptyState();  // an empty list stays empty, but now for another reason
         m_delegate->setHighlight(m_viewModel.searchText(), caseSensitivity());
         m_list->viewport()->update();
     });
