@@ -9,9 +9,9 @@ namespace quillet {
 
 // Unicode simple case folding over UTF-8, one character at a time (QChar::toCaseFolded, as
 // QString's case-insensitive comparisons use): "Fox" and "FOX" fold to "fox", "Σ" and "ς" to
-// "σ"; "ß" and "İ" have no simple folding and stay. The clip index holds folded tokens, so
-// one index serves searches with and without case; case-insensitive matches are confirmed
-// with the SQL function registered here.
+// "σ"; "ß" and "İ" have no simple folding and stay. The clip index holds folded tokens (see
+// TrigramTokenizer), so one index serves searches with and without case; case-insensitive
+// matches are confirmed with the SQL function registered here.
 class CaseFolding {
 public:
     // The byte just past the character starting at `at`. Bytes that are not valid UTF-8 still

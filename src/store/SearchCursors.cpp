@@ -26,7 +26,12 @@ QString matchExpression(Qt::CaseSensitivity cs) {
 
 }  // namespace
 
-QString indexQuery(const QString& text) {
+QString indexQuery(const QString& searchText, Qt::CaseSensitivity cs) {
+    QString text = searchText;
+    if (cs == Qt::CaseInsensitive) {
+        const QByteArray utf8 = searchText.toUtf8();
+        text = QString::fromStdString(CaseFolding::fold(utf8.constData(), int(utf8.size())));
+    }
     const QList<uint> codePoints = text.toUcs4();
     if (codePoints.size() < 3) return quoted(text) + u'*';
     QStringList terms;

@@ -17,9 +17,9 @@ namespace quillet {
 // text: exactly (instr) with Qt::CaseSensitive, else on the case-folded text (CaseFolding).
 
 // The index query for a text: every trigram of it must be present; a text of one or two
-// characters must begin some token. The index keeps no positions and folds case, so its
-// candidates still need confirming.
-QString indexQuery(const QString& text);
+// characters must begin some token. Without case, the text is folded first (see
+// TrigramTokenizer). The index keeps no positions, so its candidates still need confirming.
+QString indexQuery(const QString& searchText, Qt::CaseSensitivity cs);
 
 // Examines every clip, newest first, a step of rows at a time (keyset paging on the
 // timestamp index, so each step starts where the last one ended).

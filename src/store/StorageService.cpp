@@ -273,10 +273,11 @@ void StorageService::applySave(const SaveSummary& summary) {
 }
 
 std::optional<std::vector<qint64>> StorageService::indexCandidates(
-    const QString& searchText, qsizetype limit, std::optional<ClipOrderEntry> olderThan) {
+    const QString& searchText, Qt::CaseSensitivity cs, qsizetype limit,
+    std::optional<ClipOrderEntry> olderThan) {
     SqlStatement statement(
         m_db, QStringLiteral("SELECT rowid FROM ClipTrigram WHERE ClipTrigram MATCH ? LIMIT ?"));
-    statement.bind(1, indexQuery(searchText));
+    statement.bind(1, indexQuery(searchText, cs));
     statement.bind(2, qint64(limit) + 1);
     std::vector<qint64> found;
     int rc;
@@ -336,7 +337,7 @@ std::unique_ptr<SearchCursor> StorageService::search(const QString& searchText,
     if (!scan->stepRows(found, sample))
         return std::make_unique<PrefixedCursor>(std::move(found), nullptr);
     if (found.size() < size_t(std::max(1, sample / kShortTextCommonShare))) {
-        if (auto candidates = indexCandidates(searchText, limit, scan->examinedDownTo())) {
+        if (auto candidates = indexCandidates(searchText, cs, limit, scan->examinedDownTo())) {
             return std::make_unique<PrefixedCursor>(
                 std::move(found), std::make_unique<CandidateCursor>(
                                       m_db, searchText, cs, std::move(*candidates), candidateStep));

@@ -85,7 +85,7 @@ private:
     // than `limit` of them.
     // With `olderThan`, only the clips before it in the order.
     std::optional<std::vector<qint64>> indexCandidates(
-        const QString& searchText, qsizetype limit,
+        const QString& searchText, Qt::CaseSensitivity cs, qsizetype limit,
         std::optional<ClipOrderEntry> olderThan = std::nullopt);
     bool isIndexComplete();
     void buildIndex();

@@ -237,10 +237,11 @@ bool StoreSchema::migrate(sqlite3* db, qint64 from, QString* why) {
         !runStep(db, QByteArray(kDropIndexTriggers) + kIndexTriggers + "PRAGMA user_version = 4;",
                  why))
         return false;
-    // Version 5: the index holds case-folded tokens (TrigramTokenizer), so one index serves
-    // searches with and without case. An index of version 3 or 4 holds tokens as typed: it is
-    // replaced and rebuilt in the background, as a damaged one is; searches scan meanwhile.
-    // An earlier store's index was made just now, empty, and is already of the new kind.
+    // Version 5: the index holds case-folded tokens beside those as typed (TrigramTokenizer),
+    // so one index serves searches with and without case. An index of version 3 or 4 holds
+    // only tokens as typed: it is replaced and rebuilt in the background, as a damaged one is;
+    // searches scan meanwhile. An earlier store's index was made just now, empty, and is
+    // already of the new kind.
     if (from < 5 && !inTransaction(db, why, [&] {
             return (from < 3 || swapIndex(db, why)) &&
                    execSql(db, "PRAGMA user_version = 5;", why);

@@ -35,50 +35,69 @@ int addMapped(TokenCallback addToken, void* context, const char* token, int size
     return addToken(context, 0, mapped.data(), int(mapped.size()), start, end);
 }
 
-// The text folded (see CaseFolding), with where each of its characters starts in the folded
-// text and in the original (the index is told the original's offsets), plus the ends.
-struct FoldedText {
+// The characters of a text, and for a clip's text their folded forms (see CaseFolding):
+// where each character starts in the text and in the folded text, plus the ends.
+struct Characters {
+    const char* text;
     std::string folded;
     std::vector<int> starts;
-    std::vector<int> sourceStarts;
+    std::vector<int> foldedStarts;
 
-    FoldedText(const char* text, int size) {
-        folded.reserve(size_t(size));
+    Characters(const char* text, int size, bool fold) : text(text) {
+        if (fold) folded.reserve(size_t(size));
         for (int at = 0; at < size;) {
             const int end = CaseFolding::nextCharacter(text, size, at);
-            starts.push_back(int(folded.size()));
-            sourceStarts.push_back(at);
-            CaseFolding::foldCharacter(text, at, end, folded);
+            starts.push_back(at);
+            foldedStarts.push_back(int(folded.size()));
+            if (fold) CaseFolding::foldCharacter(text, at, end, folded);
             at = end;
         }
-        starts.push_back(int(folded.size()));
-        sourceStarts.push_back(size);
+        starts.push_back(size);
+        foldedStarts.push_back(int(folded.size()));
     }
-    int characters() const { return int(starts.size()) - 1; }
-    // Characters [first, last) as one token.
+    int count() const { return int(starts.size()) - 1; }
+
+    // Characters [first, last) as typed.
     int add(TokenCallback addToken, void* context, int first, int last) const {
-        return addMapped(addToken, context, folded.data() + starts[size_t(first)],
-                         starts[size_t(last)] - starts[size_t(first)],
-                         sourceStarts[size_t(first)], sourceStarts[size_t(last)]);
+        const int start = starts[size_t(first)];
+        const int end = starts[size_t(last)];
+        return addMapped(addToken, context, text + start, end - start, start, end);
+    }
+    // Characters [first, last) folded, and as typed as well where that differs.
+    int addFoldedAndCased(TokenCallback addToken, void* context, int first, int last) const {
+        const int start = starts[size_t(first)];
+        const int end = starts[size_t(last)];
+        const int foldedStart = foldedStarts[size_t(first)];
+        const int foldedSize = foldedStarts[size_t(last)] - foldedStart;
+        const int rc =
+            addMapped(addToken, context, folded.data() + foldedStart, foldedSize, start, end);
+        if (rc != SQLITE_OK || (foldedSize == end - start &&
+                                std::memcmp(folded.data() + foldedStart, text + start,
+                                            size_t(foldedSize)) == 0))
+            return rc;
+        return addMapped(addToken, context, text + start, end - start, start, end);
     }
 };
 
 int tokenize(Fts5Tokenizer*, void* context, int flags, const char* text, int size,
              TokenCallback addToken) {
     if (size <= 0) return SQLITE_OK;
+    // Queries are spelled by the caller: folded for a search without case, as typed for one
+    // with case (see StorageService::search).
     const bool query = (flags & FTS5_TOKENIZE_QUERY) != 0;
-    const FoldedText folded(text, size);
-    const int count = folded.characters();
+    const Characters characters(text, size, !query);
+    const int count = characters.count();
     if (query && count <= 2) {
         // One or two characters: a token only as a prefix (for one, two or three characters
         // following); as a whole word it would match just a clip's last characters.
         if ((flags & FTS5_TOKENIZE_PREFIX) == 0) return SQLITE_OK;
-        return folded.add(addToken, context, 0, count);
+        return characters.add(addToken, context, 0, count);
     }
     // A query asks only for whole trigrams: its last two characters are part of them.
-    const int last = query ? count - 2 : count;
-    for (int first = 0; first < last; ++first) {
-        const int rc = folded.add(addToken, context, first, std::min(first + 3, count));
+    for (int first = 0; first < (query ? count - 2 : count); ++first) {
+        const int last = std::min(first + 3, count);
+        const int rc = query ? characters.add(addToken, context, first, last)
+                             : characters.addFoldedAndCased(addToken, context, first, last);
         if (rc != SQLITE_OK) return rc;
     }
     return SQLITE_OK;
