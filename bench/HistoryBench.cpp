@@ -7,8 +7,8 @@
 // and reused; benchmarks that write work on a scratch copy.
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 #include <fcntl.h>
+#include <sqlite3.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -413,8 +413,7 @@ void registerBenchmarks(const StoreInfo& store) {
     for (const auto& [label, term] : anyCase) {
         add(std::string("SearchReload/any_case/") + label + size,
             [store, term](benchmark::State& state) {
-                searchReload(state, store, term, anyCaseMatches(store, term),
-                             Qt::CaseInsensitive);
+                searchReload(state, store, term, anyCaseMatches(store, term), Qt::CaseInsensitive);
             });
     }
     const QString oldStore =

@@ -168,8 +168,7 @@ bool HistorySearchView::eventFilter(QObject* watched, QEvent* event) {
     // Alt+C toggles and typing goes on in the field; only Tab leaves the field for the box.
     if (watched == m_matchCase && event->type() == QEvent::FocusIn &&
         static_cast<QFocusEvent*>(event)->reason() == Qt::ShortcutFocusReason) {
-        QMetaObject::invokeMethod(this, &HistorySearchView::focusSearchField,
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &HistorySearchView::focusSearchField, Qt::QueuedConnection);
     }
     return QWidget::eventFilter(watched, event);
 }

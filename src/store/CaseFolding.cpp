@@ -143,9 +143,9 @@ std::string CaseFolding::fold(const char* text, int size) {
 }
 
 bool CaseFolding::registerWith(sqlite3* db, QString* error) {
-    const int rc = sqlite3_create_function_v2(
-        db, containsFunction, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
-        containsFolded, nullptr, nullptr, nullptr);
+    const int rc = sqlite3_create_function_v2(db, containsFunction, 2,
+                                              SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
+                                              nullptr, containsFolded, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK && error)
         *error = QStringLiteral("cannot register the case-insensitive search: %1")
                      .arg(QString::fromUtf8(sqlite3_errstr(rc)));

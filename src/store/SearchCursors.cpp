@@ -19,9 +19,9 @@ QString quoted(QString text) {
 
 // Whether the clip's content holds the text bound as ?1.
 QString matchExpression(Qt::CaseSensitivity cs) {
-    return cs == Qt::CaseSensitive
-               ? QStringLiteral("instr(content, ?1) > 0")
-               : QStringLiteral("%1(content, ?1)").arg(QLatin1String(CaseFolding::containsFunction));
+    return cs == Qt::CaseSensitive ? QStringLiteral("instr(content, ?1) > 0")
+                                   : QStringLiteral("%1(content, ?1)")
+                                         .arg(QLatin1String(CaseFolding::containsFunction));
 }
 
 }  // namespace
@@ -48,14 +48,14 @@ ScanCursor::ScanCursor(sqlite3* db, QString text, Qt::CaseSensitivity cs, int st
 
 bool ScanCursor::stepRows(std::vector<qint64>& rows, int count) {
     const QString match = matchExpression(m_cs);
-    SqlStatement statement(
-        m_db, m_resume ? QStringLiteral("SELECT timestamp, pk, %1 FROM ClipItem "
-                                        "WHERE (timestamp, pk) < (?2, ?3) "
-                                        "ORDER BY timestamp DESC, pk DESC LIMIT ?4")
-                             .arg(match)
-                       : QStringLiteral("SELECT timestamp, pk, %1 FROM ClipItem "
-                                        "ORDER BY timestamp DESC, pk DESC LIMIT ?4")
-                             .arg(match));
+    SqlStatement statement(m_db, m_resume
+                                     ? QStringLiteral("SELECT timestamp, pk, %1 FROM ClipItem "
+                                                      "WHERE (timestamp, pk) < (?2, ?3) "
+                                                      "ORDER BY timestamp DESC, pk DESC LIMIT ?4")
+                                           .arg(match)
+                                     : QStringLiteral("SELECT timestamp, pk, %1 FROM ClipItem "
+                                                      "ORDER BY timestamp DESC, pk DESC LIMIT ?4")
+                                           .arg(match));
     statement.bind(1, m_text);
     if (m_resume) {
         statement.bind(2, m_resume->timestamp);
@@ -87,8 +87,8 @@ bool PrefixedCursor::step(std::vector<qint64>& rows) {
 
 CandidateCursor::CandidateCursor(sqlite3* db, QString text, Qt::CaseSensitivity cs,
                                  std::vector<qint64> candidates, int stepSize)
-    : m_statement(db, QStringLiteral("SELECT %1 FROM ClipItem WHERE pk = ?2")
-                          .arg(matchExpression(cs))),
+    : m_statement(db,
+                  QStringLiteral("SELECT %1 FROM ClipItem WHERE pk = ?2").arg(matchExpression(cs))),
       m_text(std::move(text)),
       m_candidates(std::move(candidates)),
       m_stepSize(size_t(stepSize)) {}
@@ -103,8 +103,7 @@ bool CandidateCursor::step(std::vector<qint64>& rows) {
         if (rc == SQLITE_ROW && m_statement.int64(0) != 0) {
             rows.push_back(m_candidates[m_next]);
         } else if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-            qCWarning(lcStore) << "search step failed, the list ends here:"
-                               << m_statement.error();
+            qCWarning(lcStore) << "search step failed, the list ends here:" << m_statement.error();
             m_next = m_candidates.size();
             return false;
         }

@@ -243,8 +243,7 @@ bool StoreSchema::migrate(sqlite3* db, qint64 from, QString* why) {
     // searches scan meanwhile. An earlier store's index was made just now, empty, and is
     // already of the new kind.
     if (from < 5 && !inTransaction(db, why, [&] {
-            return (from < 3 || swapIndex(db, why)) &&
-                   execSql(db, "PRAGMA user_version = 5;", why);
+            return (from < 3 || swapIndex(db, why)) && execSql(db, "PRAGMA user_version = 5;", why);
         }))
         return false;
     return true;

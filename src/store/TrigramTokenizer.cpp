@@ -71,9 +71,9 @@ struct Characters {
         const int foldedSize = foldedStarts[size_t(last)] - foldedStart;
         const int rc =
             addMapped(addToken, context, folded.data() + foldedStart, foldedSize, start, end);
-        if (rc != SQLITE_OK || (foldedSize == end - start &&
-                                std::memcmp(folded.data() + foldedStart, text + start,
-                                            size_t(foldedSize)) == 0))
+        if (rc != SQLITE_OK ||
+            (foldedSize == end - start &&
+             std::memcmp(folded.data() + foldedStart, text + start, size_t(foldedSize)) == 0))
             return rc;
         return addMapped(addToken, context, text + start, end - start, start, end);
     }

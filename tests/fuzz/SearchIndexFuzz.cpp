@@ -73,10 +73,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* check = "INSERT INTO ClipTrigram (ClipTrigram) VALUES ('integrity-check')";
     require(run(db, check));
     // Any text folded against any other; an empty text is contained in every clip.
+    require(run(db, "CREATE TEMP TABLE IF NOT EXISTS Found (n); DELETE FROM Found;"));
     require(run(db,
-                "CREATE TEMP TABLE IF NOT EXISTS Found (n); DELETE FROM Found;"));
-    require(run(db, "INSERT INTO Found SELECT count(*) FROM ClipItem "
-                    "WHERE quillet_contains_folded(content, ?1)",
+                "INSERT INTO Found SELECT count(*) FROM ClipItem "
+                "WHERE quillet_contains_folded(content, ?1)",
                 texts.back().first, texts.back().second, 0));
     // Every other clip takes the text of the next one; every third is deleted.
     for (size_t i = 0; i + 1 < texts.size(); i += 2)

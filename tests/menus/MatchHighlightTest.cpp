@@ -33,8 +33,8 @@ TEST(MatchHighlightTest, TheTooltipShowsTheFirstLinesAndTheLineOfAMatchFurtherDo
     EXPECT_TRUE(far.contains("Line 250: the &lt;needle&gt; is here")) << qPrintable(far);
     EXPECT_FALSE(far.contains("<needle>")) << "clip text is never markup";
 
-    EXPECT_TRUE(HistoryListModel::tooltip(content, "<NEEDLE>", Qt::CaseInsensitive)
-                    .contains("Line 250: "))
+    EXPECT_TRUE(
+        HistoryListModel::tooltip(content, "<NEEDLE>", Qt::CaseInsensitive).contains("Line 250: "))
         << "a match in any case is shown too";
     EXPECT_FALSE(HistoryListModel::tooltip(content, "<NEEDLE>").contains("Line 250: "));
 

@@ -79,12 +79,11 @@ int caseKeepingTokenize(Fts5Tokenizer*, void* context, int flags, const char* te
 
 bool registerCaseKeepingTokenizer(sqlite3* db) {
     static char instance;
-    static fts5_tokenizer tokenizer{
-        [](void*, const char**, int, Fts5Tokenizer** out) {
-            *out = reinterpret_cast<Fts5Tokenizer*>(&instance);
-            return SQLITE_OK;
-        },
-        [](Fts5Tokenizer*) {}, caseKeepingTokenize};
+    static fts5_tokenizer tokenizer{[](void*, const char**, int, Fts5Tokenizer** out) {
+                                        *out = reinterpret_cast<Fts5Tokenizer*>(&instance);
+                                        return SQLITE_OK;
+                                    },
+                                    [](Fts5Tokenizer*) {}, caseKeepingTokenize};
     fts5_api* api = nullptr;
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db, "SELECT fts5(?1)", -1, &statement, nullptr) != SQLITE_OK)
@@ -143,10 +142,9 @@ QStringList randomTexts(int count, quint32 seed) {
 // three sigmas, dotted and dotless I, umlauts, the Kelvin sign (folds to k), a letter beyond
 // the BMP and its lower case; and one long clip that only the scan sees.
 QStringList casedTexts(int count, quint32 seed) {
-    QStringList texts =
-        randomTexts(count, seed, {"a", "B", "k", " "},
-                    {"ß", "ẞ", "ss", "Σ", "σ", "ς", "İ", "ı", "I", "i", "Ä", "ä", "K", "𐐀", "𐐨",
-                     "A", "b", "\u212A"});
+    QStringList texts = randomTexts(count, seed, {"a", "B", "k", " "},
+                                    {"ß", "ẞ", "ss", "Σ", "σ", "ς", "İ", "ı", "I", "i", "Ä", "ä",
+                                     "K", "𐐀", "𐐨", "A", "b", "\u212A"});
     texts[count / 3] = QString(20'000, u'a') + "ÄRGER";
     texts[count / 4] = "ärger";
     return texts;
@@ -166,8 +164,8 @@ QStringList searchTerms() {
 }
 
 QStringList casedSearchTerms() {
-    return searchTerms({"a", "A", "b", "B", "k", "K", "\u212A", "ß", "ẞ", "s", "σ", "Σ", "ς", "İ", "i", "I",
-                        "ı", "Ä", "ä", "𐐀", "𐐨", " "},
+    return searchTerms({"a", "A", "b", "B", "k", "K", "\u212A", "ß", "ẞ", "s", "σ",
+                        "Σ", "ς", "İ", "i", "I", "ı", "Ä",      "ä", "𐐀", "𐐨", " "},
                        {"ÄRGER", "ärger", "aRgEr", "ΣσςΣ", "𐐀𐐨𐐀", "ab k", "ẞß", "SS"});
 }
 
@@ -194,8 +192,7 @@ protected:
 
     void store(const QStringList& oldestFirst) {
         for (int i = 0; i < oldestFirst.size(); ++i)
-            storage->context().insert(
-                std::make_shared<ClipItem>(oldestFirst[i], start.addSecs(i)));
+            storage->context().insert(std::make_shared<ClipItem>(oldestFirst[i], start.addSecs(i)));
         ASSERT_TRUE(storage->context().save());
     }
 
@@ -251,8 +248,10 @@ protected:
     static QStringList termsWithoutFoldedTwin(const QString& path) {
         sqlite3* db = nullptr;
         QSet<QString> terms;
-        if (sqlite3_open(qPrintable(path), &db) == SQLITE_OK && TrigramTokenizer::registerWith(db) &&
-            execSql(db, "CREATE VIRTUAL TABLE temp.Terms USING fts5vocab(main, ClipTrigram, row)")) {
+        if (sqlite3_open(qPrintable(path), &db) == SQLITE_OK &&
+            TrigramTokenizer::registerWith(db) &&
+            execSql(db,
+                    "CREATE VIRTUAL TABLE temp.Terms USING fts5vocab(main, ClipTrigram, row)")) {
             SqlStatement query(db, "SELECT term FROM temp.Terms");
             while (query.step() == SQLITE_ROW) terms.insert(query.text(0));
         }
