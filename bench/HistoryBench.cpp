@@ -8,6 +8,7 @@
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <sqlite3.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,6 +33,7 @@
 #include "history/HistoryViewModel.h"
 #include "platform/Clock.h"
 #include "store/ClipItem.h"
+#include "store/SqlStatement.h"
 #include "store/StorageService.h"
 
 namespace quillet::bench {
@@ -202,7 +204,7 @@ void recordCopy(benchmark::State& state, const StoreInfo& store) {
 // the user waits for: the first screenful (the load itself). The search then goes on in steps
 // on the main loop; "complete_ms" is the time until the whole result is in.
 void searchReload(benchmark::State& state, const StoreInfo& store, const QString& term,
-                  qint64 expected) {
+                  qint64 expected, Qt::CaseSensitivity cs = Qt::CaseSensitive) {
     QString error;
     History history;
     // Nothing is written here, so the generated store itself is used.
@@ -211,6 +213,7 @@ void searchReload(benchmark::State& state, const StoreInfo& store, const QString
         return;
     }
     HistoryViewModel& model = *history.model;
+    model.setMatchCase(cs == Qt::CaseSensitive);
     double completeMs = 0;
     for (auto _ : state) {
         model.setSearchText(QString());
@@ -232,12 +235,31 @@ void searchReload(benchmark::State& state, const StoreInfo& store, const QString
         }
     }
     const auto first = model.items().at(0);
-    if (!first || !first->content().contains(term)) {
+    if (!first || !first->content().contains(term, cs)) {
         state.SkipWithError("the first row does not contain the search text");
         return;
     }
     state.counters["complete_ms"] = completeMs / double(state.iterations());
     state.counters["matches"] = double(model.items().size());
+}
+
+// How many clips hold `term` (ASCII) in any case, as SQLite's own LIKE counts them: a truth
+// that shares no code with the search.
+qint64 anyCaseMatches(const StoreInfo& store, const QString& term) {
+    static std::map<std::pair<QString, QString>, qint64> counted;
+    const auto key = std::make_pair(store.path, term);
+    if (const auto known = counted.find(key); known != counted.end()) return known->second;
+    sqlite3* db = nullptr;
+    qint64 count = -1;
+    if (sqlite3_open_v2(QFile::encodeName(store.path).constData(), &db, SQLITE_OPEN_READONLY,
+                        nullptr) == SQLITE_OK) {
+        SqlStatement query(db, QStringLiteral("SELECT count(*) FROM ClipItem WHERE content "
+                                              "LIKE '%' || ?1 || '%'"));
+        query.bind(1, term);
+        if (query.step() == SQLITE_ROW) count = query.int64(0);
+    }
+    sqlite3_close(db);
+    return counted[key] = count;
 }
 
 // Start-up in a fresh process (cold SQLite page cache); with `coldOsCache` the store's pages
@@ -378,6 +400,20 @@ void registerBenchmarks(const StoreInfo& store) {
         add(std::string("SearchReload/") + label + size,
             [store, term, expected](benchmark::State& state) {
                 searchReload(state, store, term, expected);
+            });
+    }
+    // Match case off, typed in lower case as one does then; the same words found through
+    // the same index, each match confirmed on the folded text.
+    const std::pair<const char*, QString> anyCase[] = {
+        {"rare", kRareWord.toLower()},
+        {"common", kCommonWord.toLower()},
+        {"one_char", kOneCharacter},
+        {"two_char_rare", kRareTwoCharacters.toLower()},
+    };
+    for (const auto& [label, term] : anyCase) {
+        add(std::string("SearchReload/any_case/") + label + size,
+            [store, term](benchmark::State& state) {
+                searchReload(state, store, term, anyCaseMatches(store, term), Qt::CaseInsensitive);
             });
     }
     const QString oldStore =

@@ -73,8 +73,16 @@
         </translation>
     </message>
     <message id="NO_HISTORY_MESSAGE">
-        <source>結果なし</source>
+        <source>履歴なし</source>
         <translation>No history</translation>
+    </message>
+    <message id="NO_MATCHES_MESSAGE">
+        <source>一致なし</source>
+        <translation>No matches</translation>
+    </message>
+    <message id="SEARCH_MATCH_CASE">
+        <source>大文字と小文字を区別(&amp;C)</source>
+        <translation>Match &amp;case</translation>
     </message>
     <message id="SEARCH_PLACEHOLDER">
         <source>検索...</source>

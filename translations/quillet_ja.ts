@@ -66,8 +66,16 @@
         </translation>
     </message>
     <message id="NO_HISTORY_MESSAGE">
-        <source>結果なし</source>
-        <translation>結果なし</translation>
+        <source>履歴なし</source>
+        <translation>履歴なし</translation>
+    </message>
+    <message id="NO_MATCHES_MESSAGE">
+        <source>一致なし</source>
+        <translation>一致なし</translation>
+    </message>
+    <message id="SEARCH_MATCH_CASE">
+        <source>大文字と小文字を区別(&amp;C)</source>
+        <translation>大文字と小文字を区別(&amp;C)</translation>
     </message>
     <message id="SEARCH_PLACEHOLDER">
         <source>検索...</source>

@@ -29,6 +29,13 @@ void HistoryViewModel::setSearchText(const QString& text) {
     scheduleLoad();
 }
 
+void HistoryViewModel::setMatchCase(bool matchCase) {
+    if (matchCase == m_matchCase) return;
+    m_matchCase = matchCase;
+    emit matchCaseChanged();
+    if (!m_searchText.isEmpty()) scheduleLoad();
+}
+
 void HistoryViewModel::scheduleLoad() {
     if (m_loadScheduled) return;
     m_loadScheduled = true;
@@ -70,7 +77,8 @@ void HistoryViewModel::loadItems() {
 
 ClipList HistoryViewModel::startScan() {
     m_scanRows = std::make_shared<std::vector<qint64>>();
-    m_cursor = m_storage.search(m_searchText, m_scanStep);
+    m_cursor = m_storage.search(m_searchText, m_matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive,
+                                m_scanStep);
     // A first screenful right away if a few steps find it; the rest follows step by step.
     bool more = true;
     for (int i = 0;

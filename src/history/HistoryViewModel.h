@@ -21,6 +21,7 @@ class HistoryViewModel : public QObject, public ClipboardMonitorDelegate {
     Q_OBJECT
     Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
     Q_PROPERTY(qint64 selectedIndex READ selectedIndex NOTIFY selectedIndexChanged)
+    Q_PROPERTY(bool matchCase READ matchCase WRITE setMatchCase NOTIFY matchCaseChanged)
 public:
     HistoryViewModel(StorageService& storage, ClipboardMonitor& monitor, Clock& clock,
                      QObject* parent = nullptr);
@@ -31,6 +32,10 @@ public:
     // Every assignment reloads the list, an equal one too.
     void setSearchText(const QString& text);
     qint64 selectedIndex() const { return m_selectedIndex; }
+    // Whether the search tells upper from lower case (on by default); a change reloads a
+    // search under way.
+    bool matchCase() const { return m_matchCase; }
+    void setMatchCase(bool matchCase);
 
     // Reads the list for the current search text and puts the selection on the first row.
     void loadItems();
@@ -67,6 +72,7 @@ signals:
     // step that completes the search is announced too, possibly with no rows.
     void itemsAppended(qsizetype first, qsizetype count);
     void searchTextChanged();
+    void matchCaseChanged();
     void selectedIndexChanged();
 
 private:
@@ -79,6 +85,7 @@ private:
     Clock& m_clock;
     ClipList m_items;
     QString m_searchText;
+    bool m_matchCase = true;
     qint64 m_selectedIndex = 0;
     bool m_loadScheduled = false;
     bool m_loaded = false;

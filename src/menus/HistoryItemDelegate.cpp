@@ -125,10 +125,14 @@ QStringList HistoryItemDelegate::previewLines(const QString& text, const QFont& 
 }
 
 QList<QPair<qsizetype, qsizetype>> HistoryItemDelegate::matchSpans(const QString& line,
-                                                                   const QString& query) {
+                                                                   const QString& query,
+                                                                   Qt::CaseSensitivity cs) {
     QList<QPair<qsizetype, qsizetype>> spans;
     if (query.isEmpty()) return spans;
-    for (qsizetype at = line.indexOf(query); at >= 0; at = line.indexOf(query, at + query.size()))
+    // Simple case folding maps a character to one of the same length: a match is as long as
+    // the query either way.
+    for (qsizetype at = line.indexOf(query, 0, cs); at >= 0;
+         at = line.indexOf(query, at + query.size(), cs))
         spans.append({at, query.size()});
     return spans;
 }
@@ -197,7 +201,8 @@ void HistoryItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     for (const QString& line : lines) {
         // What the search matched, marked behind the text (a match cut by a wrap or the
         // ellipsis is not marked; the tooltip shows the whole line).
-        for (const auto& [start, length] : matchSpans(line, blank ? QString() : m_highlight)) {
+        for (const auto& [start, length] :
+             matchSpans(line, blank ? QString() : m_highlight, m_highlightCase)) {
             const int x = textLeft + contentMetrics.horizontalAdvance(line.left(start));
             const int w = contentMetrics.horizontalAdvance(line.mid(start, length));
             painter->fillRect(QRect(x, y, w, contentMetrics.height()), mark);

@@ -37,10 +37,15 @@ public:
     QString paintedTime(int row) const { return m_paintedTimes.value(row); }
     void forgetPaintedTimes() { m_paintedTimes.clear(); }
 
-    // The text whose occurrences are marked in every row (the search), empty for none.
-    void setHighlight(const QString& text) { m_highlight = text; }
+    // The text whose occurrences are marked in every row (the search), empty for none, and
+    // whether case counts in finding them.
+    void setHighlight(const QString& text, Qt::CaseSensitivity cs = Qt::CaseSensitive) {
+        m_highlight = text;
+        m_highlightCase = cs;
+    }
     // Where `query` occurs in `line`, as (start, length) pairs, left to right, not overlapping.
-    static QList<QPair<qsizetype, qsizetype>> matchSpans(const QString& line, const QString& query);
+    static QList<QPair<qsizetype, qsizetype>> matchSpans(
+        const QString& line, const QString& query, Qt::CaseSensitivity cs = Qt::CaseSensitive);
 
     QFont contentFont() const { return m_contentFont; }
     QFont timeFont() const { return m_timeFont; }
@@ -60,6 +65,7 @@ private:
     QFont m_timeFont;
     QIcon m_documentIcon;
     QString m_highlight;
+    Qt::CaseSensitivity m_highlightCase = Qt::CaseSensitive;
     mutable QHash<int, QString> m_paintedTimes;  // row -> the time text it shows
 };
 

@@ -47,7 +47,9 @@ QVariant HistoryListModel::data(const QModelIndex& index, int role) const {
     const std::shared_ptr<ClipItem> clip = m_items.at(index.row());
     if (!clip) return {};
     if (role == TimestampRole) return clip->timestamp();
-    if (role == Qt::ToolTipRole) return tooltip(clip->content(), m_viewModel.searchText());
+    if (role == Qt::ToolTipRole)
+        return tooltip(clip->content(), m_viewModel.searchText(),
+                       m_viewModel.matchCase() ? Qt::CaseSensitive : Qt::CaseInsensitive);
     return clip->content();
 }
 
@@ -93,7 +95,8 @@ void HistoryListModel::selectionMoved() {
     }
 }
 
-QString HistoryListModel::tooltip(const QString& content, const QString& query) {
+QString HistoryListModel::tooltip(const QString& content, const QString& query,
+                                  Qt::CaseSensitivity cs) {
     auto shown = [](QStringView line) {
         QString text = line.left(tooltipLineChars).toString();
         if (line.size() > tooltipLineChars) text += QChar(0x2026);
@@ -110,7 +113,7 @@ QString HistoryListModel::tooltip(const QString& content, const QString& query) 
     }
     if (pos <= content.size()) lines << QString(QChar(0x22EF));  // more lines follow
 
-    const qsizetype match = query.isEmpty() ? -1 : content.indexOf(query);
+    const qsizetype match = query.isEmpty() ? -1 : content.indexOf(query, 0, cs);
     const qsizetype lineStart = match > 0 ? content.lastIndexOf(u'\n', match) + 1 : 0;
     // Shown already: on one of the lines above, within the part of it that is shown.
     const bool shownAbove =

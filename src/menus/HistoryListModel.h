@@ -30,7 +30,8 @@ public:
 
     // A row's tooltip (rich text, everything escaped): the clip's first `tooltipLines` lines
     // and, when the first match of `query` lies further down, the line that holds it.
-    static QString tooltip(const QString& content, const QString& query);
+    static QString tooltip(const QString& content, const QString& query,
+                           Qt::CaseSensitivity cs = Qt::CaseSensitive);
     static constexpr int tooltipLines = 40;
     static constexpr int tooltipLineChars = 200;
     QHash<int, QByteArray> roleNames() const override;

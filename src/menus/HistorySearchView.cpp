@@ -1,5 +1,7 @@
 #include "menus/HistorySearchView.h"
 
+#include <QCheckBox>
+#include <QFocusEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -57,10 +59,11 @@ HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, 
       m_model(new HistoryListModel(viewModel, this)),
       m_delegate(new HistoryItemDelegate(clock, this)),
       m_searchField(new QLineEdit),
+      //% "Match &case"
+      m_matchCase(new QCheckBox(qtTrId("SEARCH_MATCH_CASE"))),
       m_stack(new QStackedWidget),
       m_list(new QListView),
-      //% "結果なし"
-      m_emptyLabel(new QLabel(qtTrId("NO_HISTORY_MESSAGE"))) {
+      m_emptyLabel(new QLabel) {
     setMinimumSize(preferredMinimumSize);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
@@ -80,10 +83,16 @@ HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, 
     m_searchField->setText(m_viewModel.searchText());
     m_searchField->installEventFilter(this);
     rowLayout->addWidget(m_searchField, 1, Qt::AlignVCenter);
+    // Reached by Tab (Space toggles) or by its mnemonic, Alt+C as in editors' find bars.
+    m_matchCase->setObjectName(QStringLiteral("matchCase"));
+    m_matchCase->setFocusPolicy(Qt::TabFocus);
+    m_matchCase->setChecked(m_viewModel.matchCase());
+    m_matchCase->installEventFilter(this);
+    rowLayout->addWidget(m_matchCase, 0, Qt::AlignVCenter);
 
     m_list->setModel(m_model);
     m_list->setItemDelegate(m_delegate);
-    m_delegate->setHighlight(m_viewModel.searchText());
+    m_delegate->setHighlight(m_viewModel.searchText(), caseSensitivity());
     m_list->setUniformItemSizes(true);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -114,10 +123,20 @@ HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, 
     connect(&m_viewModel, &HistoryViewModel::searchTextChanged, this, [this] {
         if (m_searchField->text() != m_viewModel.searchText())
             m_searchField->setText(m_viewModel.searchText());
-        m_delegate->setHighlight(m_viewModel.searchText());
+        showListOrEmptyState();  // an empty list stays empty, but now for another reason
+        m_delegate->setHighlight(m_viewModel.searchText(), caseSensitivity());
+        m_list->viewport()->update();
+    });
+    connect(m_matchCase, &QCheckBox::toggled, this,
+            [this](bool checked) { m_viewModel.setMatchCase(checked); });
+    connect(&m_viewModel, &HistoryViewModel::matchCaseChanged, this, [this] {
+        m_matchCase->setChecked(m_viewModel.matchCase());
+        m_delegate->setHighlight(m_viewModel.searchText(), caseSensitivity());
         m_list->viewport()->update();
     });
     connect(&m_viewModel, &HistoryViewModel::itemsChanged, this, &HistorySearchView::itemsChanged);
+    connect(&m_viewModel, &HistoryViewModel::itemsAppended, this,
+            &HistorySearchView::showListOrEmptyState);
     m_hiddenLayout.setSingleShot(true);
     connect(&m_hiddenLayout, &QTimer::timeout, this, [this] {
         if (!isVisible()) m_list->doItemsLayout();
@@ -142,8 +161,14 @@ void HistorySearchView::focusSearchField() {
 }
 
 bool HistorySearchView::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == m_searchField || watched == m_list) && event->type() == QEvent::KeyPress) {
+    if ((watched == m_searchField || watched == m_list || watched == m_matchCase) &&
+        event->type() == QEvent::KeyPress) {
         if (handleKey(static_cast<QKeyEvent*>(event)->key())) return true;
+    }
+    // Alt+C toggles and typing goes on in the field; only Tab leaves the field for the box.
+    if (watched == m_matchCase && event->type() == QEvent::FocusIn &&
+        static_cast<QFocusEvent*>(event)->reason() == Qt::ShortcutFocusReason) {
+        QMetaObject::invokeMethod(this, &HistorySearchView::focusSearchField, Qt::QueuedConnection);
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -181,10 +206,27 @@ void HistorySearchView::chooseSelected() {
     if (std::shared_ptr<ClipItem> clip = items.at(index)) emit select(clip);
 }
 
-void HistorySearchView::itemsChanged() {
-    const bool empty = m_viewModel.items().isEmpty();
+Qt::CaseSensitivity HistorySearchView::caseSensitivity() const {
+    return m_viewModel.matchCase() ? Qt::CaseSensitive : Qt::CaseInsensitive;
+}
+
+void HistorySearchView::showListOrEmptyState() {
+    // A search still under way may yet find something: its list stays up, empty, until then.
+    const bool empty = m_viewModel.items().isEmpty() && !m_viewModel.isScanning();
+    if (empty) {
+        // A search that hides every clip is not an empty history.
+        m_emptyLabel->setText(m_viewModel.searchText().isEmpty()
+                                  //% "No history"
+                                  ? qtTrId("NO_HISTORY_MESSAGE")
+                                  //% "No matches"
+                                  : qtTrId("NO_MATCHES_MESSAGE"));
+    }
     m_stack->setCurrentWidget(empty ? static_cast<QWidget*>(m_emptyLabel) : m_list);
-    if (!empty) m_list->scrollToTop();
+}
+
+void HistorySearchView::itemsChanged() {
+    showListOrEmptyState();
+    if (!m_viewModel.items().isEmpty()) m_list->scrollToTop();
     m_delegate->forgetPaintedTimes();  // rows now hold other clips
     // A hidden list lays out its rows only when shown, and that is a walk over every row (a
     // million of them in a long history): it is done ahead. The list that replaces the search

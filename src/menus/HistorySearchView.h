@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <memory>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -17,10 +18,12 @@ class HistoryItemDelegate;
 class HistoryListModel;
 class HistoryViewModel;
 
-// The search panel's content: a search field over the list of matching clips. The keyboard
-// drives it while the field keeps the focus: typing filters, Up and Down move the highlight,
-// Return chooses the highlighted clip and Escape hides the window. A click chooses the
-// clicked clip. Everything shown comes from the view model.
+// The search panel's content: a search field and its Match case toggle over the list of
+// matching clips. The keyboard drives it while the field keeps the focus: typing filters, Up
+// and Down move the highlight, Return chooses the highlighted clip, Escape hides the window
+// and Alt+C toggles Match case. A click chooses the clicked clip. An empty list says whether
+// the history is empty or the search matches nothing. Everything shown comes from the view
+// model.
 class HistorySearchView : public QWidget {
     Q_OBJECT
 public:
@@ -57,12 +60,15 @@ private:
     bool handleKey(int key);
     void chooseSelected();
     void itemsChanged();
+    void showListOrEmptyState();
+    Qt::CaseSensitivity caseSensitivity() const;
     void scrollToSelection();
 
     HistoryViewModel& m_viewModel;
     HistoryListModel* m_model;
     HistoryItemDelegate* m_delegate;
     QLineEdit* m_searchField;
+    QCheckBox* m_matchCase;
     QStackedWidget* m_stack;
     QListView* m_list;
     QLabel* m_emptyLabel;

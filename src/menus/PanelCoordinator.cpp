@@ -14,6 +14,7 @@
 #include "paste/PasteSequence.h"
 #include "phrases/PhraseManagementView.h"
 #include "settings/SettingsView.h"
+#include "settings/SettingsViewModel.h"
 #include "store/ClipItem.h"
 
 namespace quillet {
@@ -34,6 +35,12 @@ PanelCoordinator::PanelCoordinator(HistoryViewModel& viewModel,
       m_fileChooser(fileChooser) {
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
             &PanelCoordinator::applicationStateChanged);
+    // The panel's Match case toggle is the user's setting: kept between runs.
+    m_viewModel.setMatchCase(m_settingsViewModel.searchMatchesCase());
+    connect(&m_viewModel, &HistoryViewModel::matchCaseChanged, this,
+            [this] { m_settingsViewModel.setSearchMatchesCase(m_viewModel.matchCase()); });
+    connect(&m_settingsViewModel, &SettingsViewModel::searchMatchesCaseChanged, this,
+            [this] { m_viewModel.setMatchCase(m_settingsViewModel.searchMatchesCase()); });
 }
 
 PanelCoordinator::~PanelCoordinator() {

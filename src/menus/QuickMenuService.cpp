@@ -56,8 +56,13 @@ KeyedMenu* QuickMenuService::buildMenu() {
     const qsizetype n = m_menuItems.size();
 
     if (n == 0) {
-        //% "No history"
-        menu->addAction(qtTrId("NO_HISTORY_MESSAGE"))->setEnabled(false);
+        // The list may still hold the panel's search.
+        const QString empty = m_viewModel.searchText().isEmpty()
+                                  //% "No history"
+                                  ? qtTrId("NO_HISTORY_MESSAGE")
+                                  //% "No matches"
+                                  : qtTrId("NO_MATCHES_MESSAGE");
+        menu->addAction(empty)->setEnabled(false);
     }
     for (qsizetype i = 0; i < std::min(n, topLevelCount); ++i) {
         const int digit = int((i + 1) % 10);

@@ -57,6 +57,7 @@ SettingsViewModel::SettingsViewModel(QSettings& settings, LoginItem& loginItem,
     connect(&m_desktopShortcuts, &DesktopShortcutsOption::isOnChanged, this,
             &SettingsViewModel::showHotkeyNotices);
     m_isAutoLaunchEnabled = m_launchService.isEnabled();
+    m_searchMatchesCase = m_settings.value(QLatin1String(searchMatchesCaseKey), true).toBool();
 }
 
 QString SettingsViewModel::versionDisplayString() const {
@@ -310,6 +311,14 @@ void SettingsViewModel::setIsShowingUpdateResult(bool showing) {
     if (m_isShowingUpdateResult == showing) return;
     m_isShowingUpdateResult = showing;
     emit isShowingUpdateResultChanged();
+}
+
+void SettingsViewModel::setSearchMatchesCase(bool matches) {
+    if (m_searchMatchesCase == matches) return;
+    m_searchMatchesCase = matches;
+    m_settings.setValue(QLatin1String(searchMatchesCaseKey), matches);
+    m_settings.sync();
+    emit searchMatchesCaseChanged();
 }
 
 }  // namespace quillet

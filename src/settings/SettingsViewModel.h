@@ -45,6 +45,8 @@ class SettingsViewModel : public QObject {
     Q_PROPERTY(QString updateCheckFailure READ updateCheckFailure NOTIFY updateCheckMessageChanged)
     Q_PROPERTY(bool isShowingUpdateResult READ isShowingUpdateResult WRITE setIsShowingUpdateResult
                    NOTIFY isShowingUpdateResultChanged)
+    Q_PROPERTY(bool searchMatchesCase READ searchMatchesCase WRITE setSearchMatchesCase NOTIFY
+                   searchMatchesCaseChanged)
 
 public:
     // Given the desired (history, phrase) pair, swaps the registered hot keys and returns
@@ -57,6 +59,7 @@ public:
     static constexpr const char* historyHotkeyKey = "historyHotkey";
     static constexpr const char* phraseHotkeyKey = "phraseHotkey";
     static constexpr const char* lastPresentedUpdateVersionKey = "lastPresentedUpdateVersion";
+    static constexpr const char* searchMatchesCaseKey = "searchMatchesCase";
     static constexpr HotkeyConfig defaultHistoryHotkey{9, 0x0300};  // Shift+Super+V
     static constexpr HotkeyConfig defaultPhraseHotkey{8, 0x0300};   // Shift+Super+C
 
@@ -97,6 +100,10 @@ public:
     bool canCheckForUpdates() const { return m_updateService.hasFeed(); }
     bool isShowingUpdateResult() const { return m_isShowingUpdateResult; }
     void setIsShowingUpdateResult(bool showing);
+    // The search panel's Match case toggle as the user last left it (on until then); stored
+    // at once.
+    bool searchMatchesCase() const { return m_searchMatchesCase; }
+    void setSearchMatchesCase(bool matches);
 
     QString currentVersion() const { return m_version.shortVersion; }
     // "1.2.0 (15)": the version and the build.
@@ -142,6 +149,7 @@ signals:
     void isShowingUpdateResultChanged();
     // What ownHotkeyPressed received, for the row that is recording.
     void ownHotkeyRecorded(HotkeyConfig chord);
+    void searchMatchesCaseChanged();
 
 private:
     // Validates the new hot key, then registers the pair it forms with the other one.
@@ -182,6 +190,7 @@ private:
     QString m_updateCheckMessage;
     QString m_updateCheckFailure;
     bool m_isShowingUpdateResult = false;
+    bool m_searchMatchesCase = true;
 };
 
 }  // namespace quillet

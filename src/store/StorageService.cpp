@@ -11,8 +11,10 @@
 #include <algorithm>
 
 #include "platform/Logging.h"
+#include "store/CaseFolding.h"
 #include "store/ClipWriter.h"
 #include "store/PhraseCategory.h"
+#include "store/SearchCursors.h"
 #include "store/SqlStatement.h"
 #include "store/StoreSchema.h"
 #include "store/TrigramTokenizer.h"
@@ -58,131 +60,6 @@ bool preparePrivateFile(const QString& path, QString* error) {
     ::close(fd);
     return true;
 }
-
-QString quoted(QString text) {
-    text.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + text + u'"';
-}
-
-// The index query for a text: every trigram of it must be present; a text of one or two
-// characters must begin some token. The index keeps no positions, so candidates still need
-// confirming.
-QString indexQuery(const QString& text) {
-    const QList<uint> codePoints = text.toUcs4();
-    if (codePoints.size() < 3) return quoted(text) + u'*';
-    QStringList terms;
-    for (qsizetype i = 0; i + 3 <= codePoints.size(); ++i) {
-        const QString term =
-            quoted(QString::fromUcs4(reinterpret_cast<const char32_t*>(&codePoints[i]), 3));
-        if (!terms.contains(term)) terms << term;
-    }
-    return terms.join(QStringLiteral(" AND "));
-}
-
-// Examines every clip, newest first, a step of rows at a time (keyset paging on the
-// timestamp index, so each step starts where the last one ended).
-class ScanCursor final : public SearchCursor {
-public:
-    ScanCursor(sqlite3* db, QString text, int stepSize)
-        : m_db(db), m_text(std::move(text)), m_stepSize(stepSize) {}
-
-    bool step(std::vector<qint64>& rows) override { return stepRows(rows, m_stepSize); }
-
-    // One step of `count` rows.
-    bool stepRows(std::vector<qint64>& rows, int count) {
-        SqlStatement statement(
-            m_db, m_resume ? QStringLiteral("SELECT timestamp, pk, instr(content, ?1) > 0 "
-                                            "FROM ClipItem WHERE (timestamp, pk) < (?2, ?3) "
-                                            "ORDER BY timestamp DESC, pk DESC LIMIT ?4")
-                           : QStringLiteral("SELECT timestamp, pk, instr(content, ?1) > 0 "
-                                            "FROM ClipItem ORDER BY timestamp DESC, pk DESC "
-                                            "LIMIT ?4"));
-        statement.bind(1, m_text);
-        if (m_resume) {
-            statement.bind(2, m_resume->timestamp);
-            statement.bind(3, m_resume->rowId);
-        }
-        statement.bind(4, count);
-        int examined = 0;
-        int rc;
-        while ((rc = statement.step()) == SQLITE_ROW) {
-            ++examined;
-            m_resume = ClipOrderEntry{statement.int64(0), statement.int64(1)};
-            if (statement.int64(2) != 0) rows.push_back(m_resume->rowId);
-        }
-        if (rc != SQLITE_DONE) {
-            qCWarning(lcStore) << "search step failed, the list ends here:" << statement.error();
-            return false;
-        }
-        return examined == count;
-    }
-
-    // The last clip examined, if any: every clip before it in the order was examined.
-    const std::optional<ClipOrderEntry>& examinedDownTo() const { return m_resume; }
-
-private:
-    sqlite3* m_db;
-    QString m_text;
-    int m_stepSize;
-    std::optional<ClipOrderEntry> m_resume;
-};
-
-// Matches already found, then those of another cursor.
-class PrefixedCursor final : public SearchCursor {
-public:
-    PrefixedCursor(std::vector<qint64> found, std::unique_ptr<SearchCursor> rest)
-        : m_found(std::move(found)), m_rest(std::move(rest)) {}
-
-    bool step(std::vector<qint64>& rows) override {
-        rows.insert(rows.end(), m_found.begin(), m_found.end());
-        m_found.clear();
-        if (!m_rest) return false;
-        if (m_rest->step(rows)) return true;
-        m_rest.reset();
-        return false;
-    }
-
-private:
-    std::vector<qint64> m_found;
-    std::unique_ptr<SearchCursor> m_rest;
-};
-
-// Confirms index candidates, already newest first, against the clips' text.
-class CandidateCursor final : public SearchCursor {
-public:
-    CandidateCursor(sqlite3* db, QString text, std::vector<qint64> candidates, int stepSize)
-        : m_statement(db, QStringLiteral("SELECT instr(content, ?1) > 0 FROM ClipItem "
-                                         "WHERE pk = ?2")),
-          m_text(std::move(text)),
-          m_candidates(std::move(candidates)),
-          m_stepSize(size_t(stepSize)) {}
-
-    bool step(std::vector<qint64>& rows) override {
-        const size_t end = std::min(m_next + m_stepSize, m_candidates.size());
-        for (; m_next < end; ++m_next) {
-            m_statement.reset();
-            m_statement.bind(1, m_text);
-            m_statement.bind(2, m_candidates[m_next]);
-            const int rc = m_statement.step();
-            if (rc == SQLITE_ROW && m_statement.int64(0) != 0) {
-                rows.push_back(m_candidates[m_next]);
-            } else if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-                qCWarning(lcStore)
-                    << "search step failed, the list ends here:" << m_statement.error();
-                m_next = m_candidates.size();
-                return false;
-            }
-        }
-        return m_next < m_candidates.size();
-    }
-
-private:
-    SqlStatement m_statement;
-    QString m_text;
-    std::vector<qint64> m_candidates;
-    size_t m_stepSize;
-    size_t m_next = 0;
-};
 
 // The newest clips examined before a text is looked up in the index, and the matches among
 // them that make it a common text, which is faster to scan for (its first screenful is near)
@@ -249,7 +126,8 @@ std::unique_ptr<StorageService> StorageService::open(const QString& path, QStrin
         return fail(QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
     sqlite3_busy_timeout(db, busyTimeoutMs);
     sqlite3_extended_result_codes(db, 1);
-    if (!TrigramTokenizer::registerWith(db, &reason)) return fail(reason);
+    if (!TrigramTokenizer::registerWith(db, &reason) || !CaseFolding::registerWith(db, &reason))
+        return fail(reason);
 
     // Everything is checked by reading before anything is written, so a file that is not ours
     // is left exactly as it was. A file that is not a database fails on its first real read.
@@ -395,10 +273,11 @@ void StorageService::applySave(const SaveSummary& summary) {
 }
 
 std::optional<std::vector<qint64>> StorageService::indexCandidates(
-    const QString& searchText, qsizetype limit, std::optional<ClipOrderEntry> olderThan) {
+    const QString& searchText, Qt::CaseSensitivity cs, qsizetype limit,
+    std::optional<ClipOrderEntry> olderThan) {
     SqlStatement statement(
         m_db, QStringLiteral("SELECT rowid FROM ClipTrigram WHERE ClipTrigram MATCH ? LIMIT ?"));
-    statement.bind(1, indexQuery(searchText));
+    statement.bind(1, indexQuery(searchText, cs));
     statement.bind(2, qint64(limit) + 1);
     std::vector<qint64> found;
     int rc;
@@ -438,7 +317,8 @@ bool StorageService::isIndexComplete() {
     return state.step() == SQLITE_ROW && state.int64(0) <= 0;
 }
 
-std::unique_ptr<SearchCursor> StorageService::search(const QString& searchText, int stepSize) {
+std::unique_ptr<SearchCursor> StorageService::search(const QString& searchText,
+                                                     Qt::CaseSensitivity cs, int stepSize) {
     // While the index is being built it covers only part of the history: every clip is
     // scanned instead. So is a text holding NUL, which an index query cannot spell.
     const bool indexed = isIndexComplete() && !searchText.contains(QChar(0));
@@ -446,7 +326,7 @@ std::unique_ptr<SearchCursor> StorageService::search(const QString& searchText, 
     // so a text found in more than a tenth of the clips is faster to scan for.
     const qsizetype limit = qsizetype(order()->size()) / 10;
     const int candidateStep = std::max(1, stepSize / 8);
-    auto scan = std::make_unique<ScanCursor>(m_db, searchText, stepSize);
+    auto scan = std::make_unique<ScanCursor>(m_db, searchText, cs, stepSize);
     if (!indexed) return scan;
 
     // The newest clips tell a common text (scanned for: its first screenful is near, while
@@ -457,19 +337,19 @@ std::unique_ptr<SearchCursor> StorageService::search(const QString& searchText, 
     if (!scan->stepRows(found, sample))
         return std::make_unique<PrefixedCursor>(std::move(found), nullptr);
     if (found.size() < size_t(std::max(1, sample / kShortTextCommonShare))) {
-        if (auto candidates = indexCandidates(searchText, limit, scan->examinedDownTo())) {
+        if (auto candidates = indexCandidates(searchText, cs, limit, scan->examinedDownTo())) {
             return std::make_unique<PrefixedCursor>(
                 std::move(found), std::make_unique<CandidateCursor>(
-                                      m_db, searchText, std::move(*candidates), candidateStep));
+                                      m_db, searchText, cs, std::move(*candidates), candidateStep));
         }
     }
     return std::make_unique<PrefixedCursor>(std::move(found), std::move(scan));
 }
 
-ClipList StorageService::fetchItems(const QString& searchText) {
+ClipList StorageService::fetchItems(const QString& searchText, Qt::CaseSensitivity cs) {
     if (searchText.isEmpty()) return ClipList(m_context.get(), order());
     std::vector<qint64> rows;
-    search(searchText)->drain(rows);
+    search(searchText, cs)->drain(rows);
     return ClipList(m_context.get(), std::move(rows));
 }
 

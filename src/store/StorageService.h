@@ -38,15 +38,19 @@ public:
     StorageContext& context() { return *m_context; }
 
     // Every clip whose content contains `searchText` exactly (case, accents and width count;
-    // no trimming), newest first; all clips for an empty text. Empty on a failing fetch.
-    ClipList fetchItems(const QString& searchText);
+    // no trimming), newest first; all clips for an empty text. Empty on a failing fetch. With
+    // Qt::CaseInsensitive, case does not count (as QString::contains has it: simple case
+    // folding, so "fox" finds "Fox" and "ÄRGER" finds "ärger"; accents and width still count).
+    ClipList fetchItems(const QString& searchText, Qt::CaseSensitivity cs = Qt::CaseSensitive);
     // A search for a non-empty text, run step by step. Texts of three characters or more go
     // through the trigram index: its candidates are confirmed newest first. Texts of one or
     // two characters examine the newest clips first; unless they are common there, the index
     // lists the older clips that may hold them. Texts found in more than a tenth of the clips,
     // and every text while the index is being built, examine every clip newest first. Each
-    // step does about `stepSize` rows of work.
-    std::unique_ptr<SearchCursor> search(const QString& searchText, int stepSize = 4000);
+    // step does about `stepSize` rows of work. Case counts as for fetchItems.
+    std::unique_ptr<SearchCursor> search(const QString& searchText,
+                                         Qt::CaseSensitivity cs = Qt::CaseSensitive,
+                                         int stepSize = 4000);
 
     // Stores a clip too long to write on the event loop on a thread of its own (the context's
     // own saves wait until it is written); `clipWrittenInBackground` follows. Clips given
@@ -81,7 +85,7 @@ private:
     // than `limit` of them.
     // With `olderThan`, only the clips before it in the order.
     std::optional<std::vector<qint64>> indexCandidates(
-        const QString& searchText, qsizetype limit,
+        const QString& searchText, Qt::CaseSensitivity cs, qsizetype limit,
         std::optional<ClipOrderEntry> olderThan = std::nullopt);
     bool isIndexComplete();
     void buildIndex();

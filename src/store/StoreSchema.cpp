@@ -198,6 +198,26 @@ bool runStep(sqlite3* db, const QByteArray& sql, QString* why) {
     return inTransaction(db, why, [&] { return execSql(db, sql.constData(), why); });
 }
 
+// Renames the clip index for the builder to take apart and puts an empty one in its place;
+// every stored clip is left to be indexed again.
+bool swapIndex(sqlite3* db, QString* why) {
+    const QStringList retired = StoreSchema::retiredIndexes(db);
+    int number = 1;
+    while (retired.contains(QString::fromLatin1(kRetiredPrefix) + QString::number(number)))
+        ++number;
+    const QByteArray old = kRetiredPrefix + QByteArray::number(number);
+    // The old index keeps its pages until the builder removes them in small steps, but gets
+    // the empty header of the new one: dropping a table reads its header, and a damaged
+    // header could never be dropped.
+    const QByteArray sql = QByteArray(kDropIndexTriggers) + "ALTER TABLE ClipTrigram RENAME TO " +
+                           old + ";" + kCreateIndex + "DELETE FROM " + old +
+                           "_data WHERE id <= 10;" + "INSERT INTO " + old +
+                           "_data SELECT * FROM ClipTrigram_data;" + kIndexTriggers +
+                           "UPDATE SearchIndexState SET indexedFrom = "
+                           "coalesce((SELECT max(pk) + 1 FROM ClipItem), 0);";
+    return execSql(db, sql.constData(), why);
+}
+
 }  // namespace
 
 bool StoreSchema::migrate(sqlite3* db, qint64 from, QString* why) {
@@ -216,6 +236,15 @@ bool StoreSchema::migrate(sqlite3* db, qint64 from, QString* why) {
     if (from < 4 &&
         !runStep(db, QByteArray(kDropIndexTriggers) + kIndexTriggers + "PRAGMA user_version = 4;",
                  why))
+        return false;
+    // Version 5: the index holds case-folded tokens beside those as typed (TrigramTokenizer),
+    // so one index serves searches with and without case. An index of version 3 or 4 holds
+    // only tokens as typed: it is replaced and rebuilt in the background, as a damaged one is;
+    // searches scan meanwhile. An earlier store's index was made just now, empty, and is
+    // already of the new kind.
+    if (from < 5 && !inTransaction(db, why, [&] {
+            return (from < 3 || swapIndex(db, why)) && execSql(db, "PRAGMA user_version = 5;", why);
+        }))
         return false;
     return true;
 }
@@ -244,23 +273,7 @@ QStringList StoreSchema::retiredIndexes(sqlite3* db) {
 }
 
 bool StoreSchema::replaceIndex(sqlite3* db, QString* why) {
-    return inTransaction(db, why, [&] {
-        const QStringList retired = retiredIndexes(db);
-        int number = 1;
-        while (retired.contains(QString::fromLatin1(kRetiredPrefix) + QString::number(number)))
-            ++number;
-        const QByteArray old = kRetiredPrefix + QByteArray::number(number);
-        // The damaged index keeps its pages until the builder removes them in small steps, but
-        // gets the empty header of the new one: dropping a table reads its header, and a
-        // damaged header could never be dropped.
-        const QByteArray sql = QByteArray(kDropIndexTriggers) +
-                               "ALTER TABLE ClipTrigram RENAME TO " + old + ";" + kCreateIndex +
-                               "DELETE FROM " + old + "_data WHERE id <= 10;" + "INSERT INTO " +
-                               old + "_data SELECT * FROM ClipTrigram_data;" + kIndexTriggers +
-                               "UPDATE SearchIndexState SET indexedFrom = "
-                               "coalesce((SELECT max(pk) + 1 FROM ClipItem), 0);";
-        return execSql(db, sql.constData(), why);
-    });
+    return inTransaction(db, why, [&] { return swapIndex(db, why); });
 }
 
 }  // namespace quillet

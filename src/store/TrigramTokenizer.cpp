@@ -4,20 +4,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
+
+#include "store/CaseFolding.h"
 
 namespace quillet {
 
 namespace {
-
-// The byte just past the UTF-8 character starting at `at`. Bytes that are not valid UTF-8
-// still advance deterministically, so a text always yields the same tokens, and a character
-// never spans more than four bytes, so a run of stray continuation bytes is no huge token.
-int nextCharacter(const char* text, int size, int at) {
-    const int limit = std::min(size, at + 4);
-    ++at;
-    while (at < limit && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
-    return at;
-}
 
 using TokenCallback = int (*)(void*, int, const char*, int, int, int);
 
@@ -28,43 +22,83 @@ int addMapped(TokenCallback addToken, void* context, const char* token, int size
               int end) {
     if (std::memchr(token, 0, size_t(size)) == nullptr)
         return addToken(context, 0, token, size, start, end);
-    char mapped[2 * 12];  // three characters of at most four bytes, each byte doubled at most
-    int length = 0;
+    std::string mapped;
+    mapped.reserve(size_t(2 * size));
     for (int i = 0; i < size; ++i) {
         if (token[i] == 0) {
-            mapped[length++] = char(0xC0);
-            mapped[length++] = char(0x80);
+            mapped += char(0xC0);
+            mapped += char(0x80);
         } else {
-            mapped[length++] = token[i];
+            mapped += token[i];
         }
     }
-    return addToken(context, 0, mapped, length, start, end);
+    return addToken(context, 0, mapped.data(), int(mapped.size()), start, end);
 }
+
+// The characters of a text, and for a clip's text their folded forms (see CaseFolding):
+// where each character starts in the text and in the folded text, plus the ends.
+struct Characters {
+    const char* text;
+    std::string folded;
+    std::vector<int> starts;
+    std::vector<int> foldedStarts;
+
+    Characters(const char* text, int size, bool fold) : text(text) {
+        if (fold) folded.reserve(size_t(size));
+        for (int at = 0; at < size;) {
+            const int end = CaseFolding::nextCharacter(text, size, at);
+            starts.push_back(at);
+            foldedStarts.push_back(int(folded.size()));
+            if (fold) CaseFolding::foldCharacter(text, at, end, folded);
+            at = end;
+        }
+        starts.push_back(size);
+        foldedStarts.push_back(int(folded.size()));
+    }
+    int count() const { return int(starts.size()) - 1; }
+
+    // Characters [first, last) as typed.
+    int add(TokenCallback addToken, void* context, int first, int last) const {
+        const int start = starts[size_t(first)];
+        const int end = starts[size_t(last)];
+        return addMapped(addToken, context, text + start, end - start, start, end);
+    }
+    // Characters [first, last) folded, and as typed as well where that differs.
+    int addFoldedAndCased(TokenCallback addToken, void* context, int first, int last) const {
+        const int start = starts[size_t(first)];
+        const int end = starts[size_t(last)];
+        const int foldedStart = foldedStarts[size_t(first)];
+        const int foldedSize = foldedStarts[size_t(last)] - foldedStart;
+        const int rc =
+            addMapped(addToken, context, folded.data() + foldedStart, foldedSize, start, end);
+        if (rc != SQLITE_OK ||
+            (foldedSize == end - start &&
+             std::memcmp(folded.data() + foldedStart, text + start, size_t(foldedSize)) == 0))
+            return rc;
+        return addMapped(addToken, context, text + start, end - start, start, end);
+    }
+};
 
 int tokenize(Fts5Tokenizer*, void* context, int flags, const char* text, int size,
              TokenCallback addToken) {
-    // Ends of the next three characters from the current start.
+    if (size <= 0) return SQLITE_OK;
+    // Queries are spelled by the caller: folded for a search without case, as typed for one
+    // with case (see StorageService::search).
     const bool query = (flags & FTS5_TOKENIZE_QUERY) != 0;
-    int start = 0;
-    int end1 = size > 0 ? nextCharacter(text, size, 0) : 0;
-    int end2 = end1 < size ? nextCharacter(text, size, end1) : size;
-    int end3 = end2 < size ? nextCharacter(text, size, end2) : size;
-    if (query && end2 == size) {
+    const Characters characters(text, size, !query);
+    const int count = characters.count();
+    if (query && count <= 2) {
         // One or two characters: a token only as a prefix (for one, two or three characters
         // following); as a whole word it would match just a clip's last characters.
-        if ((flags & FTS5_TOKENIZE_PREFIX) == 0 || size == 0) return SQLITE_OK;
-        return addMapped(addToken, context, text, size, 0, size);
+        if ((flags & FTS5_TOKENIZE_PREFIX) == 0) return SQLITE_OK;
+        return characters.add(addToken, context, 0, count);
     }
-    while (start < size) {
-        const bool whole = end2 < size;  // three characters start here
-        // A query asks only for whole trigrams: its last two characters are part of them.
-        if (query && !whole) break;
-        const int rc = addMapped(addToken, context, text + start, end3 - start, start, end3);
+    // A query asks only for whole trigrams: its last two characters are part of them.
+    for (int first = 0; first < (query ? count - 2 : count); ++first) {
+        const int last = std::min(first + 3, count);
+        const int rc = query ? characters.add(addToken, context, first, last)
+                             : characters.addFoldedAndCased(addToken, context, first, last);
         if (rc != SQLITE_OK) return rc;
-        start = end1;
-        end1 = end2;
-        end2 = end3;
-        end3 = end3 < size ? nextCharacter(text, size, end3) : size;
     }
     return SQLITE_OK;
 }

@@ -1,6 +1,7 @@
 // libFuzzer target for the clip index: any bytes stored as clip texts (the first byte of the
 // input separates them) keep the index sound through inserts, edits and deletes, whatever
-// NULs, stray UTF-8 bytes or long runs they hold.
+// NULs, stray UTF-8 bytes or long runs they hold; and the case-insensitive match reads them
+// safely.
 
 #include <sqlite3.h>
 
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "store/CaseFolding.h"
 #include "store/StoreSchema.h"
 #include "store/TrigramTokenizer.h"
 
@@ -40,6 +42,7 @@ sqlite3* openStore() {
     require(sqlite3_open(":memory:", &db) == SQLITE_OK);
     QString why;
     require(quillet::TrigramTokenizer::registerWith(db, &why));
+    require(quillet::CaseFolding::registerWith(db, &why));
     require(quillet::StoreSchema::migrate(db, 0, &why));
     return db;
 }
@@ -69,6 +72,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const char* check = "INSERT INTO ClipTrigram (ClipTrigram) VALUES ('integrity-check')";
     require(run(db, check));
+    // Any text folded against any other; an empty text is contained in every clip.
+    require(run(db, "CREATE TEMP TABLE IF NOT EXISTS Found (n); DELETE FROM Found;"));
+    require(run(db,
+                "INSERT INTO Found SELECT count(*) FROM ClipItem "
+                "WHERE quillet_contains_folded(content, ?1)",
+                texts.back().first, texts.back().second, 0));
     // Every other clip takes the text of the next one; every third is deleted.
     for (size_t i = 0; i + 1 < texts.size(); i += 2)
         require(run(db, "UPDATE ClipItem SET content = ?1 WHERE id = 'clip-' || ?2",

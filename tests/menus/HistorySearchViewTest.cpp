@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -69,6 +70,13 @@ protected:
     }
 
     void press(int key) { QTest::keyClick(view.searchField(), Qt::Key(key)); }
+    QCheckBox* matchCase() { return view.findChild<QCheckBox*>("matchCase"); }
+    QStringList shownTexts() {
+        QStringList shown;
+        const QAbstractItemModel& rows = *view.listView()->model();
+        for (int row = 0; row < rows.rowCount(); ++row) shown << contentAt(rows, row);
+        return shown;
+    }
     QString chosenText(int i) { return chosen[i][0].value<std::shared_ptr<ClipItem>>()->content(); }
 
     HistorySearchView view;
@@ -141,18 +149,87 @@ TEST_F(HistorySearchViewTest, TypingEditsTheSearchTextAndFiltersTheList) {
     EXPECT_EQ(view.searchField()->text(), "ban") << "the field follows the model too";
 }
 
-TEST_F(HistorySearchViewTest, ATextMatchingNothingShowsTheEmptyState) {
-    store({"something"});
+TEST_F(HistorySearchViewTest, ASearchMatchingNothingSaysNoMatchesAndAnEmptyHistoryNoHistory) {
     view.show();
+    test::drainEvents();
+    EXPECT_TRUE(view.emptyLabel()->isVisible());
+    EXPECT_EQ(view.emptyLabel()->text(), "No history");
+    QTest::keyClicks(view.searchField(), "x");
+    test::drainEvents();
+    EXPECT_EQ(view.emptyLabel()->text(), "No matches") << "a search in an empty history";
+    QTest::keyClick(view.searchField(), Qt::Key_Backspace);
+    test::drainEvents();
+    EXPECT_EQ(view.emptyLabel()->text(), "No history");
+
+    store({"something"});
+    EXPECT_TRUE(view.emptyLabel()->isHidden());
     QTest::keyClicks(view.searchField(), "nothing like it");
     test::drainEvents();
     EXPECT_TRUE(view.emptyLabel()->isVisible());
     EXPECT_FALSE(view.listView()->isVisible());
+    EXPECT_EQ(view.emptyLabel()->text(), "No matches") << "the history is not lost";
 
     model.setSearchText("");
     test::drainEvents();
     EXPECT_TRUE(view.listView()->isVisible());
     EXPECT_FALSE(view.emptyLabel()->isVisible());
+}
+
+TEST_F(HistorySearchViewTest, ASearchStillLookingShowsItsListUntilItEndsEmpty) {
+    // Every newer clip holds each three letters of "ab ba" but never the text itself: the
+    // index, which only knows the threes, leaves the search to a scan, step by step.
+    addClip("ab ba", -1);
+    addClips(300, "ab b ba %1");
+    model.setScanStep(10);
+    view.show();
+    model.setSearchText("ab ba");
+    model.loadItems();
+    ASSERT_TRUE(model.isScanning());
+    ASSERT_TRUE(model.items().isEmpty());
+    EXPECT_FALSE(view.emptyLabel()->isVisible()) << "nothing is known to be missing yet";
+    ASSERT_TRUE(test::waitUntil([&] { return !model.isScanning(); }));
+    test::drainEvents();
+    EXPECT_EQ(shownTexts(), QStringList{"ab ba"});
+    EXPECT_TRUE(view.listView()->isVisible());
+
+    model.setSearchText("ab bab");
+    model.loadItems();
+    ASSERT_TRUE(test::waitUntil([&] { return !model.isScanning(); }));
+    test::drainEvents();
+    EXPECT_TRUE(view.emptyLabel()->isVisible());
+    EXPECT_EQ(view.emptyLabel()->text(), "No matches");
+}
+
+TEST_F(HistorySearchViewTest, AltCTurnsMatchCaseOffSoFoxFindsFoxInAnyCaseAndTypingGoesOn) {
+    store({"the quick brown fox", "FOX HUNT", "box"});
+    view.show();
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    ASSERT_TRUE(matchCase());
+    EXPECT_TRUE(matchCase()->isChecked()) << "case counts unless the user says otherwise";
+    QTest::keyClicks(view.searchField(), "Fox");
+    test::drainEvents();
+    EXPECT_EQ(view.emptyLabel()->text(), "No matches");
+    EXPECT_TRUE(view.emptyLabel()->isVisible());
+
+    QTest::keyClick(view.searchField(), Qt::Key_C, Qt::AltModifier);
+    // A mnemonic clicks the box as a user would see it clicked: released a moment later.
+    ASSERT_TRUE(test::waitUntil([&] { return !matchCase()->isChecked(); }));
+    test::drainEvents();
+    EXPECT_FALSE(model.matchCase());
+    EXPECT_EQ(shownTexts(), (QStringList{"FOX HUNT", "the quick brown fox"}));
+    EXPECT_EQ(view.focusWidget(), view.searchField()) << "the field keeps the typing";
+    QTest::keyClicks(view.searchField(), " H");
+    test::drainEvents();
+    EXPECT_EQ(shownTexts(), QStringList{"FOX HUNT"});
+
+    // Reached by Tab as well, and Space toggles it back.
+    QTest::keyClick(view.searchField(), Qt::Key_Tab);
+    ASSERT_EQ(view.focusWidget(), matchCase());
+    QTest::keyClick(matchCase(), Qt::Key_Space);
+    test::drainEvents();
+    EXPECT_TRUE(model.matchCase());
+    EXPECT_TRUE(view.emptyLabel()->isVisible());
 }
 
 TEST_F(HistorySearchViewTest, ClickingARowChoosesThatRowNotTheHighlightedOne) {

@@ -13,6 +13,11 @@ TEST(MatchHighlightTest, EveryExactOccurrenceIsMarkedLeftToRight) {
     EXPECT_EQ(HistoryItemDelegate::matchSpans("aaaa", "aa"), (Spans{{0, 2}, {2, 2}}))
         << "occurrences do not overlap";
     EXPECT_TRUE(HistoryItemDelegate::matchSpans("ABC", "abc").isEmpty()) << "case matters";
+    EXPECT_EQ(HistoryItemDelegate::matchSpans("ABC abc ÄBC", "äbc", Qt::CaseInsensitive),
+              (Spans{{8, 3}}))
+        << "unless the search ignores it";
+    EXPECT_EQ(HistoryItemDelegate::matchSpans("Fox fOX", "fox", Qt::CaseInsensitive),
+              (Spans{{0, 3}, {4, 3}}));
     EXPECT_TRUE(HistoryItemDelegate::matchSpans("abc", "").isEmpty());
 }
 
@@ -27,6 +32,11 @@ TEST(MatchHighlightTest, TheTooltipShowsTheFirstLinesAndTheLineOfAMatchFurtherDo
     EXPECT_FALSE(far.contains("line 41<br>"));
     EXPECT_TRUE(far.contains("Line 250: the &lt;needle&gt; is here")) << qPrintable(far);
     EXPECT_FALSE(far.contains("<needle>")) << "clip text is never markup";
+
+    EXPECT_TRUE(
+        HistoryListModel::tooltip(content, "<NEEDLE>", Qt::CaseInsensitive).contains("Line 250: "))
+        << "a match in any case is shown too";
+    EXPECT_FALSE(HistoryListModel::tooltip(content, "<NEEDLE>").contains("Line 250: "));
 
     const QString near = HistoryListModel::tooltip(content, "line 3");
     EXPECT_FALSE(near.contains("Line ")) << "a match among the shown lines adds nothing";

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPointer>
@@ -152,6 +153,30 @@ TEST_F(PanelCoordinatorTest, ASettingsWindowOpenedForAResultShowsItsSheetAtOnce)
     // Closing the window closes the sheet, which the model hears of.
     coordinator->settingsWindow()->close();
     EXPECT_FALSE(settings.model.isShowingUpdateResult());
+}
+
+TEST_F(PanelCoordinatorTest, MatchCaseIsRememberedForTheNextRun) {
+    show();
+    auto* toggle = panel()->findChild<QCheckBox*>("matchCase");
+    ASSERT_TRUE(toggle);
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    ASSERT_FALSE(model.matchCase());
+    EXPECT_FALSE(settings.model.searchMatchesCase());
+
+    // The next run: the settings read from the same file, a new panel, a view model that
+    // starts as every view model does.
+    coordinator.reset();
+    model.setMatchCase(true);
+    SettingsViewModel nextRun(settings.settings, settings.loginItem, settings.updates);
+    EXPECT_FALSE(nextRun.searchMatchesCase());
+    PanelCoordinator panels(model, nextRun, focus, paste, clock, storage->context(), chooser);
+    EXPECT_FALSE(model.matchCase());
+    panels.showHistoryPanel();
+    test::drainEvents();
+    EXPECT_FALSE(panels.searchPanel()->findChild<QCheckBox*>("matchCase")->isChecked());
+    QTest::keyClicks(panels.searchView()->searchField(), "A");
+    test::drainEvents();
+    EXPECT_EQ(shown(), QStringList{"a"}) << "the search ignores case from the start";
 }
 
 }  // namespace

@@ -33,10 +33,11 @@ protected:
     }
 
     // Every clip whose text contains `needle`, newest first, as the truth has it.
-    static QStringList truth(const QStringList& newestFirst, const QString& needle) {
+    static QStringList truth(const QStringList& newestFirst, const QString& needle,
+                             Qt::CaseSensitivity cs = Qt::CaseSensitive) {
         QStringList found;
         for (const QString& text : newestFirst)
-            if (text.contains(needle)) found << text;
+            if (text.contains(needle, cs)) found << text;
         return found;
     }
 
@@ -101,13 +102,19 @@ TEST_F(IndexDamageTest, HostileTextsKeepTheIndexSoundAndEveryLaterCopyIsSaved) {
                               QString(QChar(0xFFFD)),
                               "a",
                               "tail",
-                              "ÿ"};
-    for (const QString& needle : needles) {
-        const QStringList found = texts(storage->fetchItems(needle));
-        const QStringList expected = truth(newestFirst, needle);
-        EXPECT_TRUE(found == expected)
-            << "searching for " << qPrintable(needle.toUtf8().toHex()) << ": " << found.size()
-            << " found, " << expected.size() << " expected";
+                              "ÿ",
+                              QString::fromUtf8("\xC5\xB8"),  // Ÿ, whose folding is ÿ
+                              QString::fromUtf8("\0END", 4),
+                              "HeLLo"};
+    for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+        for (const QString& needle : needles) {
+            const QStringList found = texts(storage->fetchItems(needle, cs));
+            const QStringList expected = truth(newestFirst, needle, cs);
+            EXPECT_TRUE(found == expected)
+                << "searching for " << qPrintable(needle.toUtf8().toHex()) << ": " << found.size()
+                << " found, " << expected.size() << " expected"
+                << (cs == Qt::CaseSensitive ? "" : " (any case)");
+        }
     }
 }
 

@@ -1,16 +1,20 @@
 // The clip index against the plain truth: every search lists exactly the clips whose text
-// contains the search text (QString::contains), newest first, whichever way the store finds
-// them; and a store of the previous version keeps every clip while its index is rebuilt, also
-// when the rebuild is stopped half-way.
+// contains the search text (QString::contains, with and without case), newest first,
+// whichever way the store finds them; and a store of an earlier version keeps every clip
+// while its index is rebuilt, also when the rebuild is stopped half-way.
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <QSet>
 #include <QUuid>
 #include <random>
 
+#include "store/CaseFolding.h"
 #include "store/SqlStatement.h"
 #include "store/StoreFixture.h"
+#include "store/StoreSchema.h"
+#include "store/TrigramTokenizer.h"
 
 namespace quillet::test {
 namespace {
@@ -51,13 +55,52 @@ END;
 PRAGMA user_version = 2;
 )sql";
 
-// Clips of a few frequent letters, with rarer characters (accents, CJK, an emoji as a
-// surrogate pair, CR/LF, quotes) planted in a few of them, often at the very end or as the
-// whole clip; the rarest ones only among the older clips, the others also among the newest.
-QStringList randomTexts(int count, quint32 seed) {
+// The index's tokenizer up to version 4: the same tokens, case kept.
+int caseKeepingTokenize(Fts5Tokenizer*, void* context, int flags, const char* text, int size,
+                        int (*addToken)(void*, int, const char*, int, int, int)) {
+    std::vector<int> starts;
+    for (int at = 0; at < size; at = CaseFolding::nextCharacter(text, size, at))
+        starts.push_back(at);
+    starts.push_back(size);
+    const int count = int(starts.size()) - 1;
+    const bool query = (flags & FTS5_TOKENIZE_QUERY) != 0;
+    if (query && count <= 2)
+        return (flags & FTS5_TOKENIZE_PREFIX) && size > 0
+                   ? addToken(context, 0, text, size, 0, size)
+                   : SQLITE_OK;
+    for (int first = 0; first < (query ? count - 2 : count); ++first) {
+        const int end = starts[size_t(std::min(first + 3, count))];
+        const int rc = addToken(context, 0, text + starts[size_t(first)],
+                                end - starts[size_t(first)], starts[size_t(first)], end);
+        if (rc != SQLITE_OK) return rc;
+    }
+    return SQLITE_OK;
+}
+
+bool registerCaseKeepingTokenizer(sqlite3* db) {
+    static char instance;
+    static fts5_tokenizer tokenizer{[](void*, const char**, int, Fts5Tokenizer** out) {
+                                        *out = reinterpret_cast<Fts5Tokenizer*>(&instance);
+                                        return SQLITE_OK;
+                                    },
+                                    [](Fts5Tokenizer*) {}, caseKeepingTokenize};
+    fts5_api* api = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT fts5(?1)", -1, &statement, nullptr) != SQLITE_OK)
+        return false;
+    sqlite3_bind_pointer(statement, 1, &api, "fts5_api_ptr", nullptr);
+    sqlite3_step(statement);
+    sqlite3_finalize(statement);
+    return api && api->xCreateTokenizer(api, TrigramTokenizer::name, nullptr, &tokenizer,
+                                        nullptr) == SQLITE_OK;
+}
+
+// Clips of a few frequent letters, with rarer characters planted in a few of them, often at
+// the very end or as the whole clip; the rarest ones only among the older clips, the others
+// also among the newest.
+QStringList randomTexts(int count, quint32 seed, const QStringList& frequent,
+                        const QStringList& rare) {
     std::mt19937 random(seed);
-    const QStringList frequent{"a", "b", "c", " "};
-    const QStringList rare{"é", "日", "🦊", "\r\n", "\n", "Ω", "\"", "x", "*"};
     QStringList texts;
     for (int i = 0; i < count; ++i) {
         QString text;
@@ -84,40 +127,73 @@ QStringList randomTexts(int count, quint32 seed) {
             }
         }
     }
-    // One clip too long for the index, holding rare characters too.
+    return texts;
+}
+
+// Accents, CJK, an emoji as a surrogate pair, CR/LF, quotes; one clip too long for the index.
+QStringList randomTexts(int count, quint32 seed) {
+    QStringList texts = randomTexts(count, seed, {"a", "b", "c", " "},
+                                    {"é", "日", "🦊", "\r\n", "\n", "Ω", "\"", "x", "*"});
     texts[count / 2] = QString(20'000, u'b') + "日x\r\n🦊";
     return texts;
 }
 
-// Every text of one and two characters over the alphabet, and a few longer ones.
-QStringList searchTerms() {
-    const QStringList alphabet{"a",  "b", " ",  "é", "日", "🦊", "\r",
-                               "\n", "Ω", "\"", "x", "*",  "z"};
+// Letters whose case folding is not ASCII's: ẞ (folds to ß, which never matches "ss"), the
+// three sigmas, dotted and dotless I, umlauts, the Kelvin sign (folds to k), a letter beyond
+// the BMP and its lower case; and one long clip that only the scan sees.
+QStringList casedTexts(int count, quint32 seed) {
+    QStringList texts = randomTexts(count, seed, {"a", "B", "k", " "},
+                                    {"ß", "ẞ", "ss", "Σ", "σ", "ς", "İ", "ı", "I", "i", "Ä", "ä",
+                                     "K", "𐐀", "𐐨", "A", "b", "\u212A"});
+    texts[count / 3] = QString(20'000, u'a') + "ÄRGER";
+    texts[count / 4] = "ärger";
+    return texts;
+}
+
+// Every text of one and two characters over the alphabet, and `longer` ones.
+QStringList searchTerms(const QStringList& alphabet, const QStringList& longer) {
     QStringList terms = alphabet;
     for (const QString& first : alphabet)
         for (const QString& second : alphabet) terms << first + second;
-    terms << "abc"
-          << "🦊🦊"
-          << "x\r\n"
-          << "bbbb"
-          << "\"Ω";
-    return terms;
+    return terms + longer;
+}
+
+QStringList searchTerms() {
+    return searchTerms({"a", "b", " ", "é", "日", "🦊", "\r", "\n", "Ω", "\"", "x", "*", "z"},
+                       {"abc", "🦊🦊", "x\r\n", "bbbb", "\"Ω"});
+}
+
+QStringList casedSearchTerms() {
+    return searchTerms({"a", "A", "b", "B", "k", "K", "\u212A", "ß", "ẞ", "s", "σ",
+                        "Σ", "ς", "İ", "i", "I", "ı", "Ä",      "ä", "𐐀", "𐐨", " "},
+                       {"ÄRGER", "ärger", "aRgEr", "ΣσςΣ", "𐐀𐐨𐐀", "ab k", "ẞß", "SS"});
 }
 
 class SearchIndexTest : public StoreFixture {
 protected:
     // The clips that contain `term`, newest first (the texts were stored oldest first).
-    static QStringList expectedMatches(const QStringList& oldestFirst, const QString& term) {
+    static QStringList expectedMatches(const QStringList& oldestFirst, const QString& term,
+                                       Qt::CaseSensitivity cs = Qt::CaseSensitive) {
         QStringList matches;
         for (qsizetype i = oldestFirst.size() - 1; i >= 0; --i)
-            if (oldestFirst[i].contains(term)) matches << oldestFirst[i];
+            if (oldestFirst[i].contains(term, cs)) matches << oldestFirst[i];
         return matches;
     }
 
-    void expectSearchesAgree(const QStringList& oldestFirst, const char* when) {
-        for (const QString& term : searchTerms())
-            ASSERT_EQ(texts(storage->fetchItems(term)), expectedMatches(oldestFirst, term))
-                << when << ": \"" << qPrintable(term) << '"';
+    void expectSearchesAgree(const QStringList& oldestFirst, const char* when,
+                             const QStringList& terms = searchTerms()) {
+        for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive})
+            for (const QString& term : terms)
+                ASSERT_EQ(texts(storage->fetchItems(term, cs)),
+                          expectedMatches(oldestFirst, term, cs))
+                    << when << ": \"" << qPrintable(term) << '"'
+                    << (cs == Qt::CaseSensitive ? " (match case)" : " (any case)");
+    }
+
+    void store(const QStringList& oldestFirst) {
+        for (int i = 0; i < oldestFirst.size(); ++i)
+            storage->context().insert(std::make_shared<ClipItem>(oldestFirst[i], start.addSecs(i)));
+        ASSERT_TRUE(storage->context().save());
     }
 
     bool indexIsConsistent() {
@@ -146,6 +222,51 @@ protected:
         return ok;
     }
 
+    // A store file of version 4, its index holding the tokens as that version made them.
+    static bool writeVersion4Store(const QString& path, const QStringList& oldestFirst) {
+        sqlite3* db = nullptr;
+        bool ok = sqlite3_open(qPrintable(path), &db) == SQLITE_OK &&
+                  registerCaseKeepingTokenizer(db) && StoreSchema::migrate(db, 0, nullptr) &&
+                  execSql(db, "BEGIN");
+        {
+            SqlStatement insert(db,
+                                "INSERT INTO ClipItem (id, content, timestamp) VALUES (?, ?, ?)");
+            for (qsizetype i = 0; ok && i < oldestFirst.size(); ++i) {
+                insert.reset();
+                ok = insert.bindAll({QUuid::createUuid(), oldestFirst[i],
+                                     qint64(1'700'000'000'000LL + i * 1000)}) &&
+                     insert.run();
+            }
+        }
+        ok = ok && execSql(db, "COMMIT; PRAGMA user_version = 4;");
+        sqlite3_close(db);
+        return ok;
+    }
+
+    // The index's terms that case folding changes but whose folded form is not a term,
+    // read from the file at `path`. Today's tokenizer indexes every token folded.
+    static QStringList termsWithoutFoldedTwin(const QString& path) {
+        sqlite3* db = nullptr;
+        QSet<QString> terms;
+        if (sqlite3_open(qPrintable(path), &db) == SQLITE_OK &&
+            TrigramTokenizer::registerWith(db) &&
+            execSql(db,
+                    "CREATE VIRTUAL TABLE temp.Terms USING fts5vocab(main, ClipTrigram, row)")) {
+            SqlStatement query(db, "SELECT term FROM temp.Terms");
+            while (query.step() == SQLITE_ROW) terms.insert(query.text(0));
+        }
+        sqlite3_close(db);
+        QStringList lonely;
+        for (const QString& term : terms)
+            if (!terms.contains(term.toCaseFolded())) lonely << term;
+        return lonely;
+    }
+
+    qint64 count(const char* sql) {
+        SqlStatement query(storage->context().handle(), QString::fromLatin1(sql));
+        return query.step() == SQLITE_ROW ? query.int64(0) : -1;
+    }
+
     bool hasOldIndex() {
         SqlStatement old(storage->context().handle(),
                          "SELECT 1 FROM sqlite_schema WHERE name LIKE 'ClipSearch%'");
@@ -155,11 +276,19 @@ protected:
 
 TEST_F(SearchIndexTest, ShortAndLongTextsMatchExactlyAsASubstringTest) {
     const QStringList oldestFirst = randomTexts(3000, 7);
-    for (int i = 0; i < oldestFirst.size(); ++i)
-        storage->context().insert(std::make_shared<ClipItem>(oldestFirst[i], start.addSecs(i)));
-    ASSERT_TRUE(storage->context().save());
+    store(oldestFirst);
     expectSearchesAgree(oldestFirst, "fresh store");
     EXPECT_TRUE(indexIsConsistent());
+}
+
+TEST_F(SearchIndexTest, CaseCountsOnlyWhenMatchingCaseAndFoldsAsQStringDoes) {
+    const QStringList oldestFirst = casedTexts(3000, 13);
+    store(oldestFirst);
+    expectSearchesAgree(oldestFirst, "fresh store", casedSearchTerms());
+    EXPECT_TRUE(indexIsConsistent());
+    // The cases the index must not lose, spelled out.
+    EXPECT_TRUE(texts(storage->fetchItems("ÄRGER", Qt::CaseInsensitive)).contains("ärger"));
+    EXPECT_FALSE(texts(storage->fetchItems("ÄRGER")).contains("ärger"));
 }
 
 TEST_F(SearchIndexTest, AStoreOfThePreviousVersionKeepsEveryClipAndResumesAnInterruptedRebuild) {
@@ -199,6 +328,31 @@ TEST_F(SearchIndexTest, AStoreOfThePreviousVersionKeepsEveryClipAndResumesAnInte
     ASSERT_TRUE(storage->context().save());
     EXPECT_TRUE(indexIsConsistent());
     EXPECT_EQ(texts(storage->fetchItems("Ω ")).value(0), "Ω new");
+}
+
+TEST_F(SearchIndexTest, AStoreOfVersion4IsIndexedAgainWithFoldedTokensAndKeepsEveryClip) {
+    const QStringList oldestFirst = casedTexts(5000, 17);
+    storage.reset();
+    const QString path = dir.file("store/history.sqlite");
+    QFile::remove(path);
+    ASSERT_TRUE(writeVersion4Store(path, oldestFirst));
+    ASSERT_FALSE(termsWithoutFoldedTwin(path).isEmpty()) << "the old index lacks folded tokens";
+
+    reopen();
+    EXPECT_EQ(count("PRAGMA user_version"), 5);
+    // Searches scan while the index is rebuilt, with the same results.
+    EXPECT_EQ(texts(storage->fetchItems("ärger", Qt::CaseInsensitive)),
+              expectedMatches(oldestFirst, "ärger", Qt::CaseInsensitive));
+    ASSERT_TRUE(waitForIndex());
+    EXPECT_EQ(storage->migrationProgress().done, oldestFirst.size());
+    EXPECT_EQ(count("SELECT count(*) FROM sqlite_schema WHERE name LIKE 'ClipTrigramRetired%'"), 0)
+        << "the old index is gone from the file";
+    EXPECT_TRUE(indexIsConsistent());
+    const QStringList lonely = termsWithoutFoldedTwin(path);
+    EXPECT_TRUE(lonely.isEmpty()) << "every clip indexed again, folded; not "
+                                  << qPrintable(lonely.mid(0, 5).join(u'|'));
+    EXPECT_EQ(texts(storage->fetchItems("")), expectedMatches(oldestFirst, ""));
+    expectSearchesAgree(oldestFirst, "migrated", casedSearchTerms());
 }
 
 }  // namespace
