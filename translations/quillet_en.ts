@@ -15,6 +15,34 @@
         <source>終了</source>
         <translation>Quit</translation>
     </message>
+    <message id="PAUSE_RECORDING">
+        <source>記録を一時停止</source>
+        <translation>Pause Recording</translation>
+    </message>
+    <message id="PAUSE_15_MINUTES">
+        <source>15 分間</source>
+        <translation>15 Minutes</translation>
+    </message>
+    <message id="PAUSE_1_HOUR">
+        <source>1 時間</source>
+        <translation>1 Hour</translation>
+    </message>
+    <message id="PAUSE_UNTIL_RESUMED">
+        <source>再開するまで</source>
+        <translation>Until Resumed</translation>
+    </message>
+    <message id="RESUME_RECORDING">
+        <source>記録を再開</source>
+        <translation>Resume Recording</translation>
+    </message>
+    <message id="RECORDING_PAUSED_UNTIL">
+        <source>%1 まで記録を一時停止中</source>
+        <translation>Recording paused until %1</translation>
+    </message>
+    <message id="RECORDING_PAUSED">
+        <source>記録を一時停止中</source>
+        <translation>Recording paused</translation>
+    </message>
     <message id="APP_TITLE">
         <source>クイレット</source>
         <translation>Quillet</translation>
@@ -358,6 +386,26 @@ Environment: LANG and LANGUAGE choose English or Japanese; QT_LOGGING_RULES tune
         <source>Quit the running Quillet.</source>
         <translation>Quit the running Quillet.</translation>
     </message>
+    <message id="CLI_PAUSE">
+        <source>実行中のクイレットで、再開するまで記録を一時停止します。その間にコピーされたものは読み取りません。</source>
+        <translation>Pause recording in the running Quillet until it is resumed: nothing copied meanwhile is read.</translation>
+    </message>
+    <message id="CLI_PAUSE_FOR">
+        <source>実行中のクイレットで、指定した分数 (1〜%1) だけ記録を一時停止します。</source>
+        <translation>Pause recording in the running Quillet for this many minutes (1 to %1).</translation>
+    </message>
+    <message id="CLI_MINUTES">
+        <source>分数</source>
+        <translation>minutes</translation>
+    </message>
+    <message id="CLI_RESUME">
+        <source>実行中のクイレットで記録を再開します。これ以降のコピーが記録されます。</source>
+        <translation>Resume recording in the running Quillet; copies made from now on are kept.</translation>
+    </message>
+    <message id="CLI_BAD_MINUTES">
+        <source>--pause-for には 1 から %1 までの整数 (分) を指定してください (%2 は使えません)</source>
+        <translation>--pause-for takes a whole number of minutes from 1 to %1, not %2</translation>
+    </message>
     <message id="CLI_DID_YOU_MEAN">
         <source>did you mean %1?</source>
         <translation>did you mean %1?</translation>
@@ -545,6 +593,18 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
     <message id="STATUS_RUNNING">
         <source>クイレットは実行中です。</source>
         <translation>Quillet is running.</translation>
+    </message>
+    <message id="STATUS_RECORDING_ON">
+        <source>記録: オン</source>
+        <translation>Recording: on</translation>
+    </message>
+    <message id="STATUS_RECORDING_PAUSED">
+        <source>記録: 一時停止中</source>
+        <translation>Recording: paused</translation>
+    </message>
+    <message id="STATUS_RECORDING_PAUSED_UNTIL">
+        <source>記録: %1 まで一時停止中</source>
+        <translation>Recording: paused until %1</translation>
     </message>
     <message id="STATUS_NOT_ANSWERING">
         <source>クイレットは実行中です（プロセス %1）が、%2 で応答しません。</source>

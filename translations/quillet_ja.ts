@@ -15,6 +15,34 @@
         <source>終了</source>
         <translation>終了</translation>
     </message>
+    <message id="PAUSE_RECORDING">
+        <source>記録を一時停止</source>
+        <translation>記録を一時停止</translation>
+    </message>
+    <message id="PAUSE_15_MINUTES">
+        <source>15 分間</source>
+        <translation>15 分間</translation>
+    </message>
+    <message id="PAUSE_1_HOUR">
+        <source>1 時間</source>
+        <translation>1 時間</translation>
+    </message>
+    <message id="PAUSE_UNTIL_RESUMED">
+        <source>再開するまで</source>
+        <translation>再開するまで</translation>
+    </message>
+    <message id="RESUME_RECORDING">
+        <source>記録を再開</source>
+        <translation>記録を再開</translation>
+    </message>
+    <message id="RECORDING_PAUSED_UNTIL">
+        <source>%1 まで記録を一時停止中</source>
+        <translation>%1 まで記録を一時停止中</translation>
+    </message>
+    <message id="RECORDING_PAUSED">
+        <source>記録を一時停止中</source>
+        <translation>記録を一時停止中</translation>
+    </message>
     <message id="APP_TITLE">
         <source>クイレット</source>
         <translation>クイレット</translation>
@@ -351,6 +379,26 @@ Environment: LANG and LANGUAGE choose English or Japanese; QT_LOGGING_RULES tune
         <source>Quit the running Quillet.</source>
         <translation>実行中のクイレットを終了します。</translation>
     </message>
+    <message id="CLI_PAUSE">
+        <source>実行中のクイレットで、再開するまで記録を一時停止します。その間にコピーされたものは読み取りません。</source>
+        <translation>実行中のクイレットで、再開するまで記録を一時停止します。その間にコピーされたものは読み取りません。</translation>
+    </message>
+    <message id="CLI_PAUSE_FOR">
+        <source>実行中のクイレットで、指定した分数 (1〜%1) だけ記録を一時停止します。</source>
+        <translation>実行中のクイレットで、指定した分数 (1〜%1) だけ記録を一時停止します。</translation>
+    </message>
+    <message id="CLI_MINUTES">
+        <source>分数</source>
+        <translation>分数</translation>
+    </message>
+    <message id="CLI_RESUME">
+        <source>実行中のクイレットで記録を再開します。これ以降のコピーが記録されます。</source>
+        <translation>実行中のクイレットで記録を再開します。これ以降のコピーが記録されます。</translation>
+    </message>
+    <message id="CLI_BAD_MINUTES">
+        <source>--pause-for には 1 から %1 までの整数 (分) を指定してください (%2 は使えません)</source>
+        <translation>--pause-for には 1 から %1 までの整数 (分) を指定してください (%2 は使えません)</translation>
+    </message>
     <message id="CLI_DID_YOU_MEAN">
         <source>did you mean %1?</source>
         <translation>%1 のことですか?</translation>
@@ -538,6 +586,18 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
     <message id="STATUS_RUNNING">
         <source>クイレットは実行中です。</source>
         <translation>クイレットは実行中です。</translation>
+    </message>
+    <message id="STATUS_RECORDING_ON">
+        <source>記録: オン</source>
+        <translation>記録: オン</translation>
+    </message>
+    <message id="STATUS_RECORDING_PAUSED">
+        <source>記録: 一時停止中</source>
+        <translation>記録: 一時停止中</translation>
+    </message>
+    <message id="STATUS_RECORDING_PAUSED_UNTIL">
+        <source>記録: %1 まで一時停止中</source>
+        <translation>記録: %1 まで一時停止中</translation>
     </message>
     <message id="STATUS_NOT_ANSWERING">
         <source>クイレットは実行中です（プロセス %1）が、%2 で応答しません。</source>

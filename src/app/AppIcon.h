@@ -13,4 +13,7 @@ bool inTheme();
 // The icon of the tray and of every window: the theme's, else the one built into the program.
 QIcon icon();
 
+// The same icon faded, with a pause sign: recording is paused.
+QIcon pausedIcon();
+
 }  // namespace quillet::AppIcon

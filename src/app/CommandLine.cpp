@@ -4,9 +4,11 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <vector>
 
 #include "app/FastRequest.h"
+#include "history/RecordingPause.h"
 
 namespace quillet {
 
@@ -36,7 +38,10 @@ std::optional<QString> CommandLine::nearestOption(const QString& argument) {
     bare = bare.section(u'=', 0, 0).toLower();
     std::optional<QString> best;
     int bestDistance = 4;  // further than that is a different word
-    for (const char* request : FastRequest::requests) {
+    std::vector<const char*> candidates(std::begin(FastRequest::requests),
+                                        std::end(FastRequest::requests));
+    candidates.push_back(FastRequest::pauseFor);
+    for (const char* request : candidates) {
         const int distance = editDistance(bare, QString::fromLatin1(request));
         if (distance < bestDistance) {
             bestDistance = distance;
@@ -75,6 +80,18 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
     parser.addOption({QStringLiteral("settings"), qtTrId("CLI_SETTINGS")});
     //% "Say whether Quillet is running (exit status 0 when it is)."
     parser.addOption({QStringLiteral("status"), qtTrId("CLI_STATUS")});
+    //% "Pause recording in the running Quillet until it is resumed: nothing copied "
+    //% "meanwhile is read."
+    parser.addOption({QStringLiteral("pause"), qtTrId("CLI_PAUSE")});
+    const QCommandLineOption pauseFor(
+        QLatin1String(FastRequest::pauseFor),
+        //% "Pause recording in the running Quillet for this many minutes (1 to %1)."
+        qtTrId("CLI_PAUSE_FOR").arg(RecordingPause::maxMinutes),
+        //% "minutes"
+        qtTrId("CLI_MINUTES"));
+    parser.addOption(pauseFor);
+    //% "Resume recording in the running Quillet; copies made from now on are kept."
+    parser.addOption({QStringLiteral("resume"), qtTrId("CLI_RESUME")});
     //% "Quit the running Quillet."
     parser.addOption({QStringLiteral("quit"), qtTrId("CLI_QUIT")});
 
@@ -109,6 +126,20 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
     if (parser.isSet(help)) parser.showHelp(0);
     // Qt's own handling prints the version and exits.
     if (parser.isSet(QStringLiteral("version"))) parser.process(app);
+    if (parser.isSet(pauseFor)) {
+        const QString value = parser.value(pauseFor);
+        bool number = false;
+        const qint64 minutes = value.toLongLong(&number);
+        if (!number || !value.front().isDigit() || !RecordingPause::validMinutes(minutes)) {
+            //% "--pause-for takes a whole number of minutes from 1 to %1, not %2"
+            const QString line = qtTrId("CLI_BAD_MINUTES")
+                                     .arg(RecordingPause::maxMinutes)
+                                     .arg(u'"' + value.left(40) + u'"');
+            std::fprintf(stderr, "quillet: %s\n", qPrintable(line));
+            return {{}, 2};
+        }
+        return {QLatin1String(FastRequest::pauseFor) + u' ' + QString::number(minutes), {}};
+    }
     for (const char* request : FastRequest::requests) {
         if (!parser.isSet(QString::fromLatin1(request))) continue;
         return {QString::fromLatin1(request), {}};

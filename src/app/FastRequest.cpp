@@ -73,6 +73,12 @@ std::optional<std::string> FastRequest::requestIn(int argc, char** argv) {
     return std::nullopt;
 }
 
+bool FastRequest::answerIsOutput(const std::string& request) {
+    // A pause request answers with the status line it leaves.
+    return request == "status" || request == "pause" || request == "resume" ||
+           request.rfind(std::string(pauseFor) + ' ', 0) == 0;
+}
+
 std::string FastRequest::socketPath() {
     // Where QStandardPaths puts the runtime folder when the variable names a usable one; in
     // every other case (unset, someone else's, open to others) Qt's own answer is needed.

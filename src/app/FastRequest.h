@@ -18,8 +18,16 @@ public:
     };
 
     // The requests a running instance answers, in the order --help lists them.
-    static constexpr const char* requests[] = {
-        "history-menu", "phrase-menu", "search", "manage-phrases", "settings", "status", "quit"};
+    static constexpr const char* requests[] = {"history-menu",   "phrase-menu", "search",
+                                               "manage-phrases", "settings",    "status",
+                                               "pause",          "resume",      "quit"};
+    // The one request that takes a value, sent as "pause-for 30". The launcher leaves it to
+    // the full parser, which checks the value.
+    static constexpr const char* pauseFor = "pause-for";
+
+    // Whether the lines of the answer to `request` are what the user asked to read (standard
+    // output) rather than remarks (standard error).
+    static bool answerIsOutput(const std::string& request);
 
     // The request named by a command line of exactly one known option ("--status"), else
     // nullopt: everything else goes through the full parser.

@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     if (request) answer = FastRequest::send(*request, FastRequest::socketPath(), 3000);
     if (answer && answer->done) {
         // The running instance words its status in the user's language.
-        if (*request == "status") std::fputs(answer->details.c_str(), stdout);
+        if (FastRequest::answerIsOutput(*request)) std::fputs(answer->details.c_str(), stdout);
         // A request's remarks, such as changes kept for the next start by --quit.
         else
             std::fputs(answer->details.c_str(), stderr);

@@ -26,7 +26,7 @@ namespace {
 
 // What a request's answer means to the user: the status lines, or why nothing happened.
 int reportAnswer(const QString& command, bool done, const QString& reply, const QString& details) {
-    if (done && command == QLatin1String("status")) {
+    if (done && FastRequest::answerIsOutput(command.toStdString())) {
         std::printf("%s", qPrintable(details));
     } else if (done) {
         // A request's remarks, such as changes kept for the next start by --quit.

@@ -7,9 +7,11 @@
 
 #include "app/InstanceChannel.h"
 #include "app/PlatformServices.h"
+#include "app/RecordingControl.h"
 #include "app/TrayMenu.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
+#include "history/RecordingPause.h"
 #include "hotkeys/HotkeyConfig.h"
 #include "hotkeys/HotkeyService.h"
 #include "hotkeys/MenuHotkeys.h"
@@ -36,8 +38,11 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     // 1. The store is open (opening it is the one fatal step, done by the caller).
     // Changes an earlier run could not save come back before anything reads the history.
     restoreHeldChanges();
-    // 2. The monitor notes the clipboard's change count; it does not poll yet.
-    m_clipboardMonitor = std::make_unique<ClipboardMonitor>(*platform.pasteboard);
+    // 2. The monitor notes the clipboard's change count; it does not poll yet. A pause kept
+    // from the last run holds before anything reads the clipboard.
+    m_recordingPause = std::make_unique<RecordingPause>(settings, *platform.clock);
+    m_clipboardMonitor =
+        std::make_unique<ClipboardMonitor>(*platform.pasteboard, *m_recordingPause);
     // 3. The history list becomes the monitor's delegate and queues its first load.
     m_viewModel =
         std::make_unique<HistoryViewModel>(*m_storageService, *m_clipboardMonitor, *platform.clock);
@@ -75,8 +80,18 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
         .showPhraseMenu = [this] { m_quickPhraseMenuService->showMenu(); },
         .showManagementWindow = [this] { m_panelCoordinator->showManagementWindow(); },
         .showSettings = [this] { m_panelCoordinator->showSettingsWindow(); },
+        .pauseRecording =
+            [this](std::optional<int> minutes) {
+                if (minutes)
+                    m_recordingPause->pauseFor(*minutes);
+                else
+                    m_recordingPause->pauseUntilResumed();
+            },
+        .resumeRecording = [this] { m_recordingPause->resume(); },
         .quit = [this] { quit(); },
     });
+    m_recordingControl =
+        std::make_unique<RecordingControl>(*m_recordingPause, *m_tray, *platform.clock);
     m_pasteActionService->setManualPasteNotice([this] {
         //% "Copied — paste with Ctrl+V"
         m_tray->inform(qtTrId("PASTE_MANUALLY_NOTICE"));
@@ -178,6 +193,8 @@ std::optional<InstanceChannel::Reply> QuilletboxApp::handleCommand(const QString
         // Answered once start-up is complete: the event loop runs only after it.
         return statusText();
     } else if (command == QLatin1String("ping")) {
+    } else if (const std::optional<QString> recording = m_recordingControl->handle(command)) {
+        return *recording;
     } else {
         return std::nullopt;
     }
@@ -193,6 +210,7 @@ QString QuilletboxApp::statusText() const {
     lines << qtTrId("STATUS_BACKEND").arg(m_platform.backend);
     //% "Clipboard: %1"
     lines << qtTrId("STATUS_CLIPBOARD").arg(m_platform.clipboardMethod);
+    lines << m_recordingControl->statusLine();
     //% "Paste: %1"
     lines << qtTrId("STATUS_PASTE").arg(m_platform.pasteStatus ? m_platform.pasteStatus()
                                                                : m_platform.pasteMethod);

@@ -22,6 +22,8 @@ class PanelCoordinator;
 class PasteActionService;
 class QuickMenuService;
 class QuickPhraseMenuService;
+class RecordingControl;
+class RecordingPause;
 class ScreenFit;
 class SettingsViewModel;
 class StorageService;
@@ -65,6 +67,7 @@ private:
     const PlatformServices& m_platform;
     std::unique_ptr<StorageService> m_storageService;
     std::unique_ptr<HeldChanges> m_heldChanges;
+    std::unique_ptr<RecordingPause> m_recordingPause;
     std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;
     std::unique_ptr<HistoryViewModel> m_viewModel;
     std::unique_ptr<UpdateCheckService> m_updateCheckService;
@@ -79,6 +82,7 @@ private:
     std::unique_ptr<QuickMenuService> m_quickMenuService;
     std::unique_ptr<QuickPhraseMenuService> m_quickPhraseMenuService;
     std::unique_ptr<TrayMenu> m_tray;
+    std::unique_ptr<RecordingControl> m_recordingControl;
     std::unique_ptr<StoreCheck> m_storeCheck;
     std::unique_ptr<OneTimeNotice> m_noTrayNotice;
     bool m_saveFailing = false;  // the user heard of this streak of failed saves

@@ -20,6 +20,10 @@ TrayMenu::TrayMenu(Actions actions, QObject* parent)
         m_menu.addAction(qtTrId("SHOW_PHRASE_MENU"), this, [this] { m_actions.showPhraseMenu(); });
     }
     if (!m_menu.isEmpty()) m_menu.addSeparator();
+    if (m_actions.pauseRecording && m_actions.resumeRecording) {
+        addPauseEntries();
+        m_menu.addSeparator();
+    }
     if (m_actions.showManagementWindow) {
         // The key says history, the entry opens the phrase library: the catalogues keep it.
         //% "定型文の管理..."
@@ -46,6 +50,47 @@ TrayMenu::TrayMenu(Actions actions, QObject* parent)
                 if (r == QSystemTrayIcon::Trigger) m_menu.popup(QCursor::pos());
             });
     m_icon.show();
+}
+
+void TrayMenu::addPauseEntries() {
+    //% "記録を一時停止"
+    m_pauseMenu = m_menu.addMenu(qtTrId("PAUSE_RECORDING"));
+    m_pauseMenu->setObjectName(QStringLiteral("pauseRecordingMenu"));
+    //% "15 分間"
+    m_pauseMenu->addAction(qtTrId("PAUSE_15_MINUTES"), this,
+                           [this] { m_actions.pauseRecording(15); });
+    //% "1 時間"
+    m_pauseMenu->addAction(qtTrId("PAUSE_1_HOUR"), this, [this] { m_actions.pauseRecording(60); });
+    //% "再開するまで"
+    m_pauseMenu->addAction(qtTrId("PAUSE_UNTIL_RESUMED"), this,
+                           [this] { m_actions.pauseRecording(std::nullopt); });
+    m_pausedNote = m_menu.addAction(QString());
+    m_pausedNote->setEnabled(false);
+    //% "記録を再開"
+    m_resumeAction =
+        m_menu.addAction(qtTrId("RESUME_RECORDING"), this, [this] { m_actions.resumeRecording(); });
+    m_resumeAction->setObjectName(QStringLiteral("resumeRecording"));
+    showRecordingPaused(false);
+}
+
+void TrayMenu::showRecordingPaused(bool paused, const QString& until) {
+    m_paused = paused;
+    QString note;
+    if (paused && !until.isEmpty())
+        //% "%1 まで記録を一時停止中"
+        note = qtTrId("RECORDING_PAUSED_UNTIL").arg(until);
+    else if (paused)
+        //% "記録を一時停止中"
+        note = qtTrId("RECORDING_PAUSED");
+    if (m_pauseMenu != nullptr) {
+        m_pauseMenu->menuAction()->setVisible(!paused);
+        m_pausedNote->setText(note);
+        m_pausedNote->setVisible(paused);
+        m_resumeAction->setVisible(paused);
+    }
+    m_icon.setIcon(paused ? AppIcon::pausedIcon() : AppIcon::icon());
+    m_icon.setToolTip(paused ? qtTrId("APP_TITLE") + QStringLiteral(" — ") + note
+                             : qtTrId("APP_TITLE"));
 }
 
 void TrayMenu::notify(const QString& title, const QString& message) {

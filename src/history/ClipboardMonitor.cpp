@@ -1,5 +1,6 @@
 #include "history/ClipboardMonitor.h"
 
+#include "history/RecordingPause.h"
 #include "platform/Pasteboard.h"
 
 namespace quillet {
@@ -16,18 +17,44 @@ ClipboardMonitor::ClipboardMonitor(Pasteboard& pasteboard, QObject* parent)
     });
 }
 
+ClipboardMonitor::ClipboardMonitor(Pasteboard& pasteboard, RecordingPause& pause, QObject* parent)
+    : ClipboardMonitor(pasteboard, parent) {
+    m_pause = &pause;
+    connect(&pause, &RecordingPause::changed, this, &ClipboardMonitor::followPause);
+    // Before the pasteboard's first read: a pause kept from the last run covers that too.
+    m_pasteboard.setReadingPaused(isPaused());
+}
+
 ClipboardMonitor::~ClipboardMonitor() {
     m_pasteboard.setChangeHandler({});
 }
 
+bool ClipboardMonitor::isPaused() const {
+    return m_pause != nullptr && m_pause->isPaused();
+}
+
 void ClipboardMonitor::startMonitoring() {
-    m_lastText = m_pasteboard.string();
     m_monitoring = true;
+    if (isPaused()) return;
+    m_lastText = m_pasteboard.string();
     // A pasteboard that announces every change needs no timer: an idle desktop stays idle.
     if (!m_pasteboard.announcesChanges()) m_timer.start();
 }
 
+void ClipboardMonitor::followPause() {
+    const bool paused = isPaused();
+    m_pasteboard.setReadingPaused(paused);
+    if (paused) {
+        m_timer.stop();
+        return;
+    }
+    // Whatever was copied during the pause stays unread: only later copies count.
+    m_lastChangeCount = m_pasteboard.changeCount();
+    if (m_monitoring && !m_pasteboard.announcesChanges()) m_timer.start();
+}
+
 void ClipboardMonitor::checkForChanges() {
+    if (isPaused()) return;
     if (m_pasteboard.changeCount() == m_lastChangeCount) return;
     m_lastChangeCount = m_pasteboard.changeCount();
 

@@ -11,14 +11,21 @@
 namespace quillet {
 
 class Pasteboard;
+class RecordingPause;
 
 // Polls the clipboard, and looks at once when the pasteboard announces a change, and reports
 // each new plain text to its delegate. It is also the only
 // writer of text to the clipboard, and everything it writes counts as already seen.
+//
+// While recording is paused it reads nothing at all, and tells the pasteboard not to read
+// ahead either; on resume only copies made after it are recorded.
 class ClipboardMonitor : public QObject {
     Q_OBJECT
 public:
+    // A monitor without a pause records whenever it monitors.
     explicit ClipboardMonitor(Pasteboard& pasteboard, QObject* parent = nullptr);
+    // `pause` is not owned and outlives the monitor.
+    ClipboardMonitor(Pasteboard& pasteboard, RecordingPause& pause, QObject* parent = nullptr);
     ~ClipboardMonitor() override;
 
     // The text on the clipboard now counts as seen; polling starts.
@@ -34,11 +41,15 @@ public:
     qint64 lastChangeCount() const { return m_lastChangeCount; }
     const std::optional<QString>& lastText() const { return m_lastText; }
     bool isMonitoring() const { return m_monitoring; }
+    bool isPaused() const;
 
     static constexpr int pollIntervalMs = 500;
 
 private:
+    void followPause();
+
     Pasteboard& m_pasteboard;
+    RecordingPause* m_pause = nullptr;
     qint64 m_lastChangeCount;
     std::optional<QString> m_lastText;
     QTimer m_timer;

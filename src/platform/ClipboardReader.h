@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <optional>
 
 namespace quillet {
@@ -30,10 +31,19 @@ public:
     // `changeRead`: then nobody needs to ask it on every change.
     virtual bool watchesOwner() const { return false; }
 
+    // While paused, a change of owner the reader notices by itself is not read at all (and so
+    // not reported); requests are still answered. Lifting the pause reads nothing: the next
+    // change is. Any thread may ask.
+    void setPaused(bool paused) { m_paused = paused; }
+    bool isPaused() const { return m_paused; }
+
 signals:
     void snapshotRead(quint64 ticket, const quillet::ClipboardSnapshot& snapshot);
     // The contents after a change of owner that the reader noticed itself.
     void changeRead(const quillet::ClipboardSnapshot& snapshot);
+
+private:
+    std::atomic<bool> m_paused = false;
 };
 
 }  // namespace quillet

@@ -49,6 +49,12 @@ public:
     // look for changes on a timer.
     virtual bool announcesChanges() const { return false; }
 
+    // While paused, what other programs copy is not read at all: the contents and the change
+    // count stay as they were. Only our own writes are read back, to confirm them. Lifting the
+    // pause reads nothing either: the next change is the first one seen. Backends that read
+    // ahead stop doing so; the others read only when asked and need nothing.
+    virtual void setReadingPaused(bool paused) { Q_UNUSED(paused); }
+
     // Our own text normally comes back within milliseconds; this leaves room for a reader busy
     // with a slow owner (one conversion may take a second) without leaving the user waiting.
     static constexpr int writeConfirmTimeoutMs = 1500;

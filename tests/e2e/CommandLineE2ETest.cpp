@@ -55,6 +55,27 @@ TEST_F(CommandLineE2E, AMistakeIsNamedWithTheOptionMeantAndStartsNothing) {
     EXPECT_EQ(status, "Quillet is not running.\n");
 }
 
+TEST_F(CommandLineE2E, APauseOfNoWholeNumberOfMinutesIsRefusedByName) {
+    ASSERT_TRUE(started(quillet));
+    const QStringList english = quillet.environment() << "LANGUAGE=en";
+    for (const QStringList& arguments :
+         {QStringList{"--pause-for", "0"}, QStringList{"--pause-for", "abc"},
+          QStringList{"--pause-for=10081"}, QStringList{"--pause-for", "-5"},
+          QStringList{"--pause-for", "1.5"}}) {
+        const CommandResult result = run(arguments, english);
+        ASSERT_TRUE(result.finished) << qPrintable(arguments.join(' '));
+        EXPECT_EQ(result.exitCode, 2) << qPrintable(arguments.join(' '));
+        EXPECT_TRUE(result.output.contains(
+            "--pause-for takes a whole number of minutes from 1 to 10080, not \"" +
+            arguments.last().section('=', -1).toUtf8() + '"'))
+            << result.output.constData();
+    }
+    const CommandResult missing = run({"--pause-for"}, english);
+    EXPECT_EQ(missing.exitCode, 2) << missing.output.constData();
+    const CommandResult status = run({"--status"}, english);
+    EXPECT_TRUE(status.output.contains("\nRecording: on\n")) << status.output.constData();
+}
+
 TEST_F(CommandLineE2E, JapaneseUsersReadNoEnglishSentence) {
     quillet.addEnvironment({"LANG=ja_JP.UTF-8", "LANGUAGE=ja"});
     const QStringList japanese = quillet.environment();

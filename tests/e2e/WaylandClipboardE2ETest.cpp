@@ -67,6 +67,21 @@ TEST_F(WaylandClipboard, QuickCopiesAreAllRecordedInOrder) {
         << qPrintable(quillet.clips().mid(0, 20).join(", "));
 }
 
+TEST_F(WaylandClipboard, ASelectionOfferedWhilePausedIsNeverReadNotEvenOnResume) {
+    ASSERT_EQ(quillet.command("--pause"), 0);
+    ChildProcess secret;
+    ASSERT_TRUE(startSource(secret, {"text/plain;charset=utf-8", "copied while paused"}));
+    const auto unread = [&] {
+        return !secret.output().contains("sent") &&
+               quillet.clips().value(0) != "copied while paused";
+    };
+    EXPECT_TRUE(staysTrue(unread, kUnrecordedWindow)) << "read while paused";
+    ASSERT_EQ(quillet.command("--resume"), 0);
+    EXPECT_TRUE(staysTrue(unread, kUnrecordedWindow)) << "read on resume";
+    ASSERT_TRUE(wlCopy("after the pause"));
+    EXPECT_TRUE(recordedFirst("after the pause"));
+}
+
 TEST_F(WaylandClipboard, SecretsFromPasswordManagersAreNotRecorded) {
     ChildProcess secret;
     ASSERT_TRUE(startSource(

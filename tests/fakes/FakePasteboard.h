@@ -11,8 +11,16 @@ namespace quillet::test {
 class FakePasteboard final : public Pasteboard {
 public:
     qint64 changeCount() const override { return m_changeCount; }
-    QStringList types() const override { return m_types; }
-    std::optional<QString> string() const override { return m_text; }
+    QStringList types() const override {
+        ++reads;
+        return m_types;
+    }
+    std::optional<QString> string() const override {
+        ++reads;
+        return m_text;
+    }
+    bool announcesChanges() const override { return announces; }
+    void setReadingPaused(bool paused) override { readingPaused = paused; }
     void clearContents() override {
         m_types.clear();
         m_text.reset();
@@ -46,9 +54,15 @@ public:
         m_types = types;
         m_text = std::move(text);
         ++m_changeCount;
+        if (announces) notifyChange();
     }
 
     int writes = 0;
+    // Every look at the contents (types or text) counts as a read.
+    mutable int reads = 0;
+    // Whether copies are announced through the change handler as they happen.
+    bool announces = false;
+    bool readingPaused = false;
     // What confirmWrite answers; none keeps the question in `unanswered` for the test.
     std::optional<bool> confirms = true;
     std::vector<std::function<void(bool)>> unanswered;

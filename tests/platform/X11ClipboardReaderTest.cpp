@@ -211,6 +211,38 @@ TEST_F(X11ClipboardReaderTest, RequestsDuringAReadAreCoalescedIntoOneForTheLates
     EXPECT_LT(clock.elapsed(), 1400);
 }
 
+// xclip -loops 1 quits once it has handed its text out: while it runs, nobody read it.
+TEST_F(X11ClipboardReaderTest, APausedReaderLetsNewOwnersGoUnreadEvenAfterThePause) {
+    X11ClipboardReader reader(display());
+    std::vector<ClipboardSnapshot> changes;
+    QObject::connect(&reader, &ClipboardReader::changeRead,
+                     [&](const ClipboardSnapshot& snapshot) { changes.push_back(snapshot); });
+    ASSERT_TRUE(read(reader, 1).has_value());
+    ASSERT_TRUE(reader.watchesOwner()) << "this server lacks XFixes";
+
+    ASSERT_TRUE(startXclip({}, "followed"));
+    ASSERT_TRUE(waitFor([&] { return !changes.empty(); }, 5s)) << "the new owner was not read";
+    EXPECT_EQ(changes.back().text, QStringLiteral("followed"));
+    owners.clear();
+    ASSERT_TRUE(noOwner());
+    changes.clear();
+
+    reader.setPaused(true);
+    ChildProcess* secret = startXclip({"-loops", "1"}, "secret");
+    ASSERT_TRUE(secret);
+    EXPECT_FALSE(waitFor([&] { return !changes.empty() || !secret->isRunning(); }, 1s))
+        << "the owner that came during the pause was read";
+    reader.setPaused(false);
+    EXPECT_FALSE(waitFor([&] { return !changes.empty() || !secret->isRunning(); }, 1s))
+        << "lifting the pause read the owner that came during it";
+
+    // Asked for, it is read even while paused: our own writes are confirmed this way.
+    reader.setPaused(true);
+    const auto asked = read(reader, 2);
+    ASSERT_TRUE(asked.has_value());
+    EXPECT_EQ(asked->text, QStringLiteral("secret"));
+}
+
 TEST_F(X11ClipboardReaderTest, DestroyingTheReaderDoesNotWaitForAStoppedOwner) {
     ASSERT_TRUE(startStoppedOwner("stuck"));
     auto reader = std::make_unique<X11ClipboardReader>(display(), 10s);

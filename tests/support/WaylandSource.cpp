@@ -2,6 +2,7 @@
 // wlr-data-control and serves them until another selection replaces it.
 //   quillet-wayland-source [--hang] TYPE CONTENT [TYPE CONTENT...]
 // With --hang it takes every request and never answers (keeps the pipe open, writes nothing).
+// Each type served is reported on standard output ("sent TYPE").
 #include <unistd.h>
 #include <wayland-client.h>
 #include <wlr-data-control-unstable-v1-client-protocol.h>
@@ -47,6 +48,9 @@ void send(void* data, zwlr_data_control_source_v1*, const char* type, int32_t fd
         }
     }
     ::close(fd);
+    // Tests tell from this whether anyone read the selection.
+    std::printf("sent %s\n", type);
+    std::fflush(stdout);
 }
 
 void cancelled(void* data, zwlr_data_control_source_v1*) {

@@ -17,15 +17,23 @@ QtPasteboard::QtPasteboard(QClipboard* clipboard, std::unique_ptr<ClipboardReade
     connect(m_reader.get(), &ClipboardReader::changeRead, this, &QtPasteboard::onChangeRead,
             Qt::QueuedConnection);
     connect(m_clipboard, &QClipboard::dataChanged, this, &QtPasteboard::onClipboardChanged);
-    // What is on the clipboard at start is the initial state, not a change.
+    // What is on the clipboard at start is the initial state, not a change. It is asked for
+    // once the event loop runs, when a pause kept from the last run is known: the contents
+    // then are not read at all.
     m_initialTicket = m_nextTicket++;
-    m_reader->requestRead(m_initialTicket);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_pause.isPaused()) m_reader->requestRead(m_initialTicket);
+        },
+        Qt::QueuedConnection);
 }
 
 QtPasteboard::~QtPasteboard() = default;
 
 void QtPasteboard::onClipboardChanged() {
     if (m_writing) return;  // our own write: setString already took note of it
+    if (m_pause.isPaused()) return;
     // A reader that follows the owner itself has read this change already, or is reading it.
     if (m_reader->watchesOwner()) return;
     m_reader->requestRead(m_nextTicket++);
@@ -65,6 +73,7 @@ void QtPasteboard::clearContents() {
 
 bool QtPasteboard::setString(const QString& text) {
     m_confirmation.expect(text);
+    m_pause.liftFor(m_confirmation);
     m_writing = true;
     m_clipboard->setText(text, QClipboard::Clipboard);
     m_writing = false;

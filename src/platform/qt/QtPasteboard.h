@@ -6,6 +6,7 @@
 #include "platform/ClipboardReader.h"
 #include "platform/Pasteboard.h"
 #include "platform/PrimarySelection.h"
+#include "platform/ReadingPause.h"
 #include "platform/WriteConfirmation.h"
 
 class QClipboard;
@@ -33,6 +34,7 @@ public:
     bool setString(const QString& text) override;
     void confirmWrite(std::function<void(bool)> done) override { m_confirmation.wait(std::move(done)); }
     void lendPrimary(const QString& text, std::function<void(bool)> ready) override;
+    void setReadingPaused(bool paused) override { m_pause.set(paused); }
 
 private:
     void onClipboardChanged();
@@ -49,6 +51,7 @@ private:
     quint64 m_firstCurrentTicket = 1;
     quint64 m_initialTicket = 0;
     bool m_writing = false;
+    ReadingPause m_pause{*m_reader};
     // Our write counts once the reader has read it back: on XWayland a write through Qt's
     // Wayland clipboard may never reach the selection the reader follows.
     WriteConfirmation m_confirmation{writeConfirmTimeoutMs};

@@ -303,7 +303,11 @@ private:
             for (quint64 ticket : tickets) deliver(ticket, {});
             return;
         }
-        startRead(m_started, std::move(tickets));
+        // The selection present at start is read when asked for; one offered while paused is
+        // not read unless a request is waiting for it.
+        const bool isChange = m_started && !m_owner.isPaused();
+        if (!isChange && tickets.empty()) return;
+        startRead(isChange, std::move(tickets));
     }
 
     void onFinished() { breakOff("the compositor withdrew the data device"); }

@@ -18,7 +18,8 @@ namespace quillet {
 //
 // Everything runs on a thread of its own over a connection of its own, driven by poll() on the
 // display, the transfer pipes and two eventfds (requests, shutdown): no timers. Each new
-// selection is read as soon as it is announced and reported through `changeRead`; a read still
+// selection is read as soon as it is announced (unless paused) and reported through
+// `changeRead`; a read still
 // running when a newer selection arrives is dropped for it, and every transfer ends at a
 // deadline, so an owner that never writes can't hold up the next copy. The selection present
 // when the reader starts is the initial state, not a change: it only answers requests.

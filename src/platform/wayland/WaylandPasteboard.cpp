@@ -10,7 +10,14 @@ WaylandPasteboard::WaylandPasteboard(std::unique_ptr<WaylandClipboardReader> rea
             &WaylandPasteboard::onSnapshotRead, Qt::QueuedConnection);
     connect(m_reader.get(), &ClipboardReader::changeRead, this, &WaylandPasteboard::onChangeRead,
             Qt::QueuedConnection);
-    m_reader->requestRead(initialTicket);
+    // Asked once the event loop runs, when a pause kept from the last run is known: the
+    // contents then are not read at all.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_pause.isPaused()) m_reader->requestRead(initialTicket);
+        },
+        Qt::QueuedConnection);
 }
 
 WaylandPasteboard::~WaylandPasteboard() = default;
@@ -56,6 +63,7 @@ void WaylandPasteboard::clearContents() {
 bool WaylandPasteboard::setString(const QString& text) {
     m_clearPending = false;
     m_confirmation.expect(text);
+    m_pause.liftFor(m_confirmation);
     if (!m_reader->writeText(text)) m_confirmation.refuse("the clipboard thread did not take it");
     m_snapshot = {QStringList{PasteboardType::string}, text};
     m_sawChange = true;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/Pasteboard.h"
+#include "platform/ReadingPause.h"
 #include "platform/WriteConfirmation.h"
 #include "platform/wayland/WaylandClipboardReader.h"
 
@@ -28,6 +29,7 @@ public:
     void confirmWrite(std::function<void(bool)> done) override { m_confirmation.wait(std::move(done)); }
     // The reader follows every selection the compositor announces.
     bool announcesChanges() const override { return true; }
+    void setReadingPaused(bool paused) override { m_pause.set(paused); }
 
 private:
     void onSnapshotRead(quint64 ticket, const ClipboardSnapshot& snapshot);
@@ -38,6 +40,7 @@ private:
     qint64 m_changeCount = 0;
     bool m_sawChange = false;
     bool m_clearPending = false;  // a clear not yet replaced by a write
+    ReadingPause m_pause{*m_reader};
     // Our write counts once the compositor has announced it back to us and it was read.
     WriteConfirmation m_confirmation{writeConfirmTimeoutMs};
     static constexpr quint64 initialTicket = 1;

@@ -467,7 +467,8 @@ void X11ClipboardReader::run() {
             if (m_stopping) return;
             ticket = std::exchange(m_pendingTicket, std::nullopt);
         }
-        const bool ownerChanged = session.takeOwnerChange();
+        // A new owner noticed while paused goes unread; a request is still answered.
+        const bool ownerChanged = session.takeOwnerChange() && !isPaused();
         if (!ticket && !ownerChanged) {
             // The buffers of a large transfer are freed, but glibc keeps the pages: once the
             // text was stored and dropped, they go back to the system.

@@ -13,13 +13,21 @@ X11Pasteboard::X11Pasteboard(std::unique_ptr<X11ClipboardReader> reader,
     : QObject(parent),
       m_reader(std::move(reader)),
       m_owner(std::move(owner)),
-      m_primary(std::move(primary)) {
+      m_primary(std::move(primary)),
+      m_pause(*m_reader) {
     qRegisterMetaType<quillet::ClipboardSnapshot>();
     connect(m_reader.get(), &ClipboardReader::snapshotRead, this, &X11Pasteboard::onSnapshotRead,
             Qt::QueuedConnection);
     connect(m_reader.get(), &ClipboardReader::changeRead, this, &X11Pasteboard::onChangeRead,
             Qt::QueuedConnection);
-    m_reader->requestRead(initialTicket);
+    // Asked once the event loop runs, when a pause kept from the last run is known: the
+    // contents then are not read at all.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_pause.isPaused()) m_reader->requestRead(initialTicket);
+        },
+        Qt::QueuedConnection);
 }
 
 X11Pasteboard::~X11Pasteboard() = default;
@@ -27,6 +35,10 @@ X11Pasteboard::~X11Pasteboard() = default;
 bool X11Pasteboard::announcesChanges() const {
     // Without XFixes the reader cannot follow owners, and the monitor's timer must ask.
     return m_reader->watchesOwner();
+}
+
+void X11Pasteboard::setReadingPaused(bool paused) {
+    m_pause.set(paused);
 }
 
 void X11Pasteboard::lendPrimary(const QString& text, std::function<void(bool)> ready) {
@@ -75,6 +87,7 @@ void X11Pasteboard::clearContents() {
 bool X11Pasteboard::setString(const QString& text) {
     m_clearPending = false;
     m_confirmation.expect(text);
+    m_pause.liftFor(m_confirmation);
     const bool owned = m_owner->setText(text);
     if (!owned) m_confirmation.refuse("the X server did not make us its owner");
     m_snapshot = {QStringList{PasteboardType::string}, text};

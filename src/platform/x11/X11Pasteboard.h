@@ -6,6 +6,7 @@
 #include "platform/ClipboardReader.h"
 #include "platform/Pasteboard.h"
 #include "platform/PrimarySelection.h"
+#include "platform/ReadingPause.h"
 #include "platform/WriteConfirmation.h"
 
 namespace quillet {
@@ -36,6 +37,7 @@ public:
         m_confirmation.wait(std::move(done));
     }
     bool announcesChanges() const override;
+    void setReadingPaused(bool paused) override;
     void lendPrimary(const QString& text, std::function<void(bool)> ready) override;
 
 private:
@@ -49,6 +51,7 @@ private:
     qint64 m_changeCount = 0;
     bool m_sawChange = false;
     bool m_clearPending = false;  // a clear not yet replaced by a write
+    ReadingPause m_pause;         // over m_reader
     WriteConfirmation m_confirmation{writeConfirmTimeoutMs};
     static constexpr quint64 initialTicket = 1;
     quint64 m_nextTicket = initialTicket + 1;
