@@ -1,6 +1,7 @@
 #include "menus/HistorySearchView.h"
 
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -173,6 +174,17 @@ bool HistorySearchView::eventFilter(QObject* watched, QEvent* event) {
         event->type() == QEvent::KeyPress) {
         if (handleKey(static_cast<QKeyEvent*>(event)->key())) return true;
     }
+    // The Menu key (a context menu asked for by keyboard) opens the highlighted row's menu,
+    // not the field's editing menu; a right click in the field still gets that one.
+    if (watched == m_searchField && event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        const qint64 row = m_viewModel.selectedIndex();
+        if (row >= 0 && row < m_model->rowCount()) {
+            const QRect rect = m_list->visualRect(m_model->index(int(row)));
+            showRowMenu(int(row), m_list->viewport()->mapToGlobal(rect.center()));
+        }
+        return true;
+    }
     // Alt+C toggles and typing goes on in the field; only Tab leaves the field for the box.
     if (watched == m_matchCase && event->type() == QEvent::FocusIn &&
         static_cast<QFocusEvent*>(event)->reason() == Qt::ShortcutFocusReason) {
@@ -209,13 +221,7 @@ bool HistorySearchView::handleKey(int key) {
                 return false;
             confirmForget(selectedClip());
             return true;
-        case Qt::Key_Menu: {
-            const qint64 row = m_viewModel.selectedIndex();
-            if (row < 0 || row >= m_model->rowCount()) return true;
-            const QRect rect = m_list->visualRect(m_model->index(int(row)));
-            showRowMenu(int(row), m_list->viewport()->mapToGlobal(rect.center()));
-            return true;
-        }
+
         default:
             return false;
     }
