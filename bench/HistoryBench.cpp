@@ -200,6 +200,44 @@ void recordCopy(benchmark::State& state, const StoreInfo& store) {
     state.counters["clips"] = double(model.items().size());
 }
 
+// Forgetting one clip from the middle of the first screenful, as from the panel: the
+// deletion (row, index entries, overwritten pages) and the list reloaded. The log is emptied
+// on a thread of its own; "checkpoint_ms" is the time until the last one ended.
+void forgetClip(benchmark::State& state, const StoreInfo& store) {
+    QString error = QStringLiteral("cannot copy %1").arg(store.path);
+    const ScratchStore scratch(store);
+    History history;
+    if (!scratch.isValid() || !history.open(scratch.path(), &error)) {
+        state.SkipWithError(qPrintable(error));
+        return;
+    }
+    HistoryViewModel& model = *history.model;
+    std::vector<qint64> times;
+    for (auto _ : state) {
+        const qsizetype before = model.items().size();
+        const auto clip = model.items().at(50);
+        const qint64 start = nowNs();
+        model.forgetItem(clip);
+        const qint64 end = nowNs();
+        state.SetIterationTime(seconds(end - start));
+        times.push_back(end - start);
+        dropQueuedLoads(model);
+        if (model.items().size() != before - 1 || model.items().at(50) == clip) {
+            state.SkipWithError("the forgotten clip is still listed");
+            return;
+        }
+    }
+    bool truncated = false;
+    const qint64 waitStart = nowNs();
+    QObject::connect(history.storage.get(), &StorageService::logCheckpointed,
+                     [&truncated](bool done) { truncated = done; });
+    while (!truncated && millis(nowNs() - waitStart) < 30'000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    state.counters["checkpoint_ms"] = truncated ? millis(nowNs() - waitStart) : -1;
+    state.counters["p50_ms"] = percentile(times, 0.5);
+    state.counters["p99_ms"] = percentile(times, 0.99);
+}
+
 // A reload for a search text typed after the full list was shown. The iteration time is what
 // the user waits for: the first screenful (the load itself). The search then goes on in steps
 // on the main loop; "complete_ms" is the time until the whole result is in.
@@ -387,6 +425,11 @@ void registerBenchmarks(const StoreInfo& store) {
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond)
         ->Iterations(100);
+    benchmark::RegisterBenchmark(("ForgetClip" + size).c_str(),
+                                 [store](benchmark::State& state) { forgetClip(state, store); })
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(50);
     const std::pair<const char*, std::pair<QString, qint64>> searches[] = {
         {"rare", {kRareWord, store.rareMatches}},
         {"common", {kCommonWord, store.commonMatches}},

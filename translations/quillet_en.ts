@@ -108,6 +108,22 @@
         <source>一致なし</source>
         <translation>No matches</translation>
     </message>
+    <message id="FORGET_CLIP_ACTION">
+        <source>忘れる…</source>
+        <translation>Forget…</translation>
+    </message>
+    <message id="FORGET_CLIP_TITLE">
+        <source>クリップを忘れる</source>
+        <translation>Forget Clip</translation>
+    </message>
+    <message id="FORGET_CLIP_QUESTION">
+        <source>このクリップを忘れますか？履歴から完全に削除され、元に戻せません。</source>
+        <translation>Forget this clip? It is removed from the history for good.</translation>
+    </message>
+    <message id="FORGET_CLIP_CONFIRM">
+        <source>忘れる</source>
+        <translation>Forget</translation>
+    </message>
     <message id="SEARCH_MATCH_CASE">
         <source>大文字と小文字を区別(&amp;C)</source>
         <translation>Match &amp;case</translation>

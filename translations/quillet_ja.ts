@@ -101,6 +101,22 @@
         <source>一致なし</source>
         <translation>一致なし</translation>
     </message>
+    <message id="FORGET_CLIP_ACTION">
+        <source>忘れる…</source>
+        <translation>忘れる…</translation>
+    </message>
+    <message id="FORGET_CLIP_TITLE">
+        <source>クリップを忘れる</source>
+        <translation>クリップを忘れる</translation>
+    </message>
+    <message id="FORGET_CLIP_QUESTION">
+        <source>このクリップを忘れますか？履歴から完全に削除され、元に戻せません。</source>
+        <translation>このクリップを忘れますか？履歴から完全に削除され、元に戻せません。</translation>
+    </message>
+    <message id="FORGET_CLIP_CONFIRM">
+        <source>忘れる</source>
+        <translation>忘れる</translation>
+    </message>
     <message id="SEARCH_MATCH_CASE">
         <source>大文字と小文字を区別(&amp;C)</source>
         <translation>大文字と小文字を区別(&amp;C)</translation>

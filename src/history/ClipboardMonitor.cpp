@@ -79,4 +79,10 @@ void ClipboardMonitor::copyToPasteboard(const QString& text) {
     m_lastText = text;
 }
 
+void ClipboardMonitor::clearPasteboardIfHolding(const QString& text) {
+    if (m_pasteboard.string() != text) return;
+    m_pasteboard.clearContents();
+    m_lastChangeCount = m_pasteboard.changeCount();
+}
+
 }  // namespace quillet

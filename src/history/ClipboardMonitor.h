@@ -33,6 +33,9 @@ public:
     // One poll: records the clipboard's text if it is new plain text.
     void checkForChanges();
     void copyToPasteboard(const QString& text);
+    // Empties the clipboard if it holds `text` (a forgotten clip). The text still counts as
+    // seen, so a copy of it that another owner keeps is not recorded again.
+    void clearPasteboardIfHolding(const QString& text);
 
     // Non-owning: the delegate outlives the monitor's use of it or is never set.
     void setDelegate(ClipboardMonitorDelegate* delegate) { m_delegate = delegate; }

@@ -1,6 +1,7 @@
 #include "history/HistoryViewModel.h"
 
 #include <QTimer>
+#include <algorithm>
 
 #include "history/ClipboardMonitor.h"
 #include "platform/Clock.h"
@@ -134,6 +135,18 @@ void HistoryViewModel::clipboardDidChange(const QString& text) {
     m_storage.context().insert(std::make_shared<ClipItem>(text, m_clock.now()));
     m_storage.context().save();  // a failed save stays pending and is retried by the next one
     scheduleLoad();
+}
+
+void HistoryViewModel::forgetItem(const std::shared_ptr<ClipItem>& item) {
+    if (!item || item->isDeleted()) return;
+    const QString content = item->content();
+    const qint64 row = m_selectedIndex;
+    m_storage.forgetClip(item);  // a failed save keeps the deletion pending, as for copies
+    m_monitor.clearPasteboardIfHolding(content);
+    // At once, not queued: the row must not be chosen again in the meantime.
+    loadItems();
+    setSelectedIndex(std::max<qint64>(0, std::min<qint64>(row, m_items.size() - 1)));
+    emit itemForgotten();
 }
 
 void HistoryViewModel::selectItem(const std::shared_ptr<ClipItem>& item) {

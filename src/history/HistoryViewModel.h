@@ -52,6 +52,10 @@ public:
 
     // Puts the clip's text on the clipboard and makes it the newest clip.
     void selectItem(const std::shared_ptr<ClipItem>& item);
+    // Removes the clip from the history for good (see StorageService::forgetClip) and
+    // empties the clipboard if it holds the clip's text. The highlight stays on the same row,
+    // now the next clip, or the last row.
+    void forgetItem(const std::shared_ptr<ClipItem>& item);
     // Moves the highlight; it stops at the first and last row and never wraps.
     void moveSelection(qint64 delta);
 
@@ -74,6 +78,8 @@ signals:
     void searchTextChanged();
     void matchCaseChanged();
     void selectedIndexChanged();
+    // A clip was forgotten: whatever shows clips ahead of time builds again.
+    void itemForgotten();
 
 private:
     void setSelectedIndex(qint64 index);

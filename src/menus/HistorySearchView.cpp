@@ -1,6 +1,7 @@
 #include "menus/HistorySearchView.h"
 
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -9,7 +10,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -104,6 +108,11 @@ HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, 
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->viewport()->setBackgroundRole(QPalette::Window);
     m_list->installEventFilter(this);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        const QModelIndex index = m_list->indexAt(pos);
+        if (index.isValid()) showRowMenu(index.row(), m_list->viewport()->mapToGlobal(pos));
+    });
 
     m_emptyLabel->setAlignment(Qt::AlignCenter);
     m_emptyLabel->setForegroundRole(QPalette::PlaceholderText);
@@ -165,6 +174,17 @@ bool HistorySearchView::eventFilter(QObject* watched, QEvent* event) {
         event->type() == QEvent::KeyPress) {
         if (handleKey(static_cast<QKeyEvent*>(event)->key())) return true;
     }
+    // The Menu key (a context menu asked for by keyboard) opens the highlighted row's menu,
+    // not the field's editing menu; a right click in the field still gets that one.
+    if (watched == m_searchField && event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        const qint64 row = m_viewModel.selectedIndex();
+        if (row >= 0 && row < m_model->rowCount()) {
+            const QRect rect = m_list->visualRect(m_model->index(int(row)));
+            showRowMenu(int(row), m_list->viewport()->mapToGlobal(rect.center()));
+        }
+        return true;
+    }
     // Alt+C toggles and typing goes on in the field; only Tab leaves the field for the box.
     if (watched == m_matchCase && event->type() == QEvent::FocusIn &&
         static_cast<QFocusEvent*>(event)->reason() == Qt::ShortcutFocusReason) {
@@ -194,16 +214,69 @@ bool HistorySearchView::handleKey(int key) {
         case Qt::Key_Up:
             m_viewModel.moveSelection(-1);
             return true;
+        case Qt::Key_Delete:
+            // Delete edits the search text while there is text after the cursor to delete.
+            if (m_searchField->hasSelectedText() ||
+                m_searchField->cursorPosition() < m_searchField->text().size())
+                return false;
+            confirmForget(selectedClip());
+            return true;
+
         default:
             return false;
     }
 }
 
-void HistorySearchView::chooseSelected() {
+std::shared_ptr<ClipItem> HistorySearchView::selectedClip() const {
     const ClipList& items = m_viewModel.items();
     const qint64 index = m_viewModel.selectedIndex();
-    if (index < 0 || index >= items.size()) return;
-    if (std::shared_ptr<ClipItem> clip = items.at(index)) emit select(clip);
+    if (index < 0 || index >= items.size()) return nullptr;
+    return items.at(index);
+}
+
+void HistorySearchView::chooseSelected() {
+    if (std::shared_ptr<ClipItem> clip = selectedClip()) emit select(clip);
+}
+
+void HistorySearchView::showRowMenu(int row, const QPoint& globalPos) {
+    const std::shared_ptr<ClipItem> clip = m_model->clipAt(row);
+    if (!clip) return;
+    m_viewModel.moveSelection(row - m_viewModel.selectedIndex());
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("clipMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    //% "Forget…"
+    QAction* forget = menu->addAction(qtTrId("FORGET_CLIP_ACTION"));
+    forget->setObjectName(QStringLiteral("forgetClip"));
+    // Queued: the question opens once the menu is gone.
+    connect(
+        forget, &QAction::triggered, this, [this, clip] { confirmForget(clip); },
+        Qt::QueuedConnection);
+    menu->popup(globalPos);
+}
+
+void HistorySearchView::confirmForget(const std::shared_ptr<ClipItem>& clip) {
+    if (!clip) return;
+    auto* box = new QMessageBox(window());
+    box->setObjectName(QStringLiteral("forgetConfirmation"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    box->setIcon(QMessageBox::Warning);
+    //% "Forget Clip"
+    box->setWindowTitle(qtTrId("FORGET_CLIP_TITLE"));
+    //% "Forget this clip? It is removed from the history for good."
+    box->setText(qtTrId("FORGET_CLIP_QUESTION"));
+    //% "Forget"
+    QPushButton* forget = box->addButton(qtTrId("FORGET_CLIP_CONFIRM"), QMessageBox::AcceptRole);
+    forget->setObjectName(QStringLiteral("forgetButton"));
+    QPushButton* cancel = box->addButton(QMessageBox::Cancel);
+    box->setDefaultButton(forget);
+    box->setEscapeButton(cancel);
+    connect(box, &QMessageBox::buttonClicked, this, [this, clip, forget](QAbstractButton* button) {
+        if (button == forget) m_viewModel.forgetItem(clip);
+        focusSearchField();
+    });
+    box->open();
 }
 
 Qt::CaseSensitivity HistorySearchView::caseSensitivity() const {

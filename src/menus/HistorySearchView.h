@@ -21,9 +21,10 @@ class HistoryViewModel;
 // The search panel's content: a search field and its Match case toggle over the list of
 // matching clips. The keyboard drives it while the field keeps the focus: typing filters, Up
 // and Down move the highlight, Return chooses the highlighted clip, Escape hides the window
-// and Alt+C toggles Match case. A click chooses the clicked clip. An empty list says whether
-// the history is empty or the search matches nothing. Everything shown comes from the view
-// model.
+// and Alt+C toggles Match case. A click chooses the clicked clip. Delete (when the field has
+// nothing after its cursor to delete) and the context menu's Forget… remove a clip from the
+// history for good, once the user confirms. An empty list says whether the history is empty
+// or the search matches nothing. Everything shown comes from the view model.
 class HistorySearchView : public QWidget {
     Q_OBJECT
 public:
@@ -56,9 +57,15 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    // Acts on the four keys the panel answers to; false for every other key.
+    // Acts on the keys the panel answers to; false for every other key.
     bool handleKey(int key);
+    std::shared_ptr<ClipItem> selectedClip() const;
     void chooseSelected();
+    // The row's menu (Forget…) at `globalPos`, for the clip on `row`, which becomes the
+    // highlighted one.
+    void showRowMenu(int row, const QPoint& globalPos);
+    // Asks, window-modal, whether to forget the clip; Forget is the default button.
+    void confirmForget(const std::shared_ptr<ClipItem>& clip);
     void itemsChanged();
     void showListOrEmptyState();
     Qt::CaseSensitivity caseSensitivity() const;

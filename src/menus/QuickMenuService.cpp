@@ -25,6 +25,16 @@ QuickMenuService::QuickMenuService(HistoryViewModel& viewModel, PasteActionServi
         // the list many times a second; a search left in the list is built for on request).
         if (m_prepared && m_viewModel.searchText().isEmpty()) m_rebuild.start();
     });
+    // The menu made ahead may list the forgotten clip's text: it goes at once, and the next
+    // one is made from the history without it (a search in the panel waits until it ends).
+    connect(&m_viewModel, &HistoryViewModel::itemForgotten, this, [this] {
+        m_stale = true;
+        if (m_menu && !m_menu->isVisible()) {
+            m_menu.reset();
+            m_menuItems = ClipList();
+        }
+        if (m_prepared && m_viewModel.searchText().isEmpty()) m_rebuild.start();
+    });
 }
 
 QuickMenuService::~QuickMenuService() = default;

@@ -37,9 +37,11 @@ void ClipWriter::startNext() {
         if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, SQLITE_OPEN_READWRITE,
                             nullptr) == SQLITE_OK) {
             sqlite3_busy_timeout(db, 10000);
-            // The index's trigger tokenizes the clip on this connection.
+            // The index's trigger tokenizes the clip on this connection; the index merges its
+            // segments as it grows, and the pages it frees are overwritten (forgotten clips).
             if (TrigramTokenizer::registerWith(db, &reason) &&
-                execSql(db, "PRAGMA synchronous = FULL; BEGIN IMMEDIATE", &reason)) {
+                execSql(db, "PRAGMA synchronous = FULL; PRAGMA secure_delete = ON; BEGIN IMMEDIATE",
+                        &reason)) {
                 SqlStatement insert(
                     db, "INSERT INTO ClipItem (id, content, timestamp) VALUES (?, ?, ?)");
                 ok = insert.bindAll(

@@ -106,8 +106,10 @@ void SearchIndexBuilder::run() {
         if (m_stopping) sqlite3_interrupt(db);
         sqlite3_busy_timeout(db, 10000);
         // A batch lost in a crash is done again: the progress is in the same transaction.
+        // Index segments merged away and retired indexes hold pieces of clips: their pages
+        // are overwritten as they are freed.
         ok = TrigramTokenizer::registerWith(db, &why) &&
-             execSql(db, "PRAGMA synchronous = NORMAL", &why);
+             execSql(db, "PRAGMA synchronous = NORMAL; PRAGMA secure_delete = ON", &why);
     }
     if (ok) {
         // Progress counts every clip, those indexed by an earlier, interrupted run included.

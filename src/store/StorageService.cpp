@@ -12,12 +12,14 @@
 
 #include "platform/Logging.h"
 #include "store/CaseFolding.h"
+#include "store/ClipItem.h"
 #include "store/ClipWriter.h"
 #include "store/PhraseCategory.h"
 #include "store/SearchCursors.h"
 #include "store/SqlStatement.h"
 #include "store/StoreSchema.h"
 #include "store/TrigramTokenizer.h"
+#include "store/WalCheckpoint.h"
 
 namespace quillet {
 
@@ -162,7 +164,7 @@ std::unique_ptr<StorageService> StorageService::open(const QString& path, QStrin
 
     if (!execSql(db,
                  "PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL; "
-                 "PRAGMA foreign_keys = ON;",
+                 "PRAGMA foreign_keys = ON; PRAGMA secure_delete = ON;",
                  &reason))
         return fail(reason);
     if (!StoreSchema::migrate(db, version, &reason))
@@ -179,11 +181,34 @@ StorageService::StorageService(sqlite3* db)
     // One replacement per streak of failing saves: if a fresh index does not help, the damage
     // is elsewhere, and the user hears of the failing saves.
     connect(m_context.get(), &StorageContext::didSave, this, [this] { m_mayRepair = true; });
+    connect(m_context.get(), &StorageContext::didSave, this, [this](const SaveSummary& summary) {
+        const bool clipDeleted = std::any_of(
+            summary.deleted.begin(), summary.deleted.end(),
+            [](const auto& record) { return record->entity() == Record::Entity::Clip; });
+        if (clipDeleted) emptyLog();
+    });
     m_context->setDamageRepair([this](QString* why) {
         if (!m_mayRepair) return false;
         m_mayRepair = false;
         return replaceSearchIndex(QStringLiteral("a save failed on it"), why);
     });
+}
+
+bool StorageService::forgetClip(const std::shared_ptr<ClipItem>& clip, QString* error) {
+    if (!clip || clip->isDeleted()) return false;
+    m_context->remove(clip);
+    // A save held back or failed keeps the deletion pending: it is written, and the log
+    // emptied, by the save that succeeds.
+    return m_context->save(error);
+}
+
+void StorageService::emptyLog() {
+    if (!m_checkpoint) {
+        m_checkpoint = std::make_unique<WalCheckpoint>(filePath());
+        connect(m_checkpoint.get(), &WalCheckpoint::finished, this,
+                &StorageService::logCheckpointed);
+    }
+    m_checkpoint->request();
 }
 
 bool StorageService::replaceSearchIndex(const QString& finding, QString* why) {
@@ -222,6 +247,7 @@ bool StorageService::isMigrating() const {
 StorageService::~StorageService() {
     m_indexBuilder.reset();  // stops after its current batch; the next start goes on
     m_clipWriter.reset();    // waits for a long clip being written
+    m_checkpoint.reset();    // stops waiting for readers
     m_context.reset();
     sqlite3_close(m_db);
 }

@@ -17,7 +17,9 @@ struct sqlite3;
 namespace quillet {
 
 class PhraseCategory;
+class ClipItem;
 class ClipWriter;
+class WalCheckpoint;
 
 // Owns the one store file (clips and phrases) and its object context, and answers the
 // shared read queries.
@@ -58,6 +60,12 @@ public:
     void insertClipInBackground(const QString& content, const QDateTime& timestamp);
     bool isWritingInBackground() const;
 
+    // Deletes the clip for good: its row, its index entries and, within seconds, every copy
+    // of its text in the store's files (freed pages are overwritten, and the write-ahead log
+    // is emptied on a thread of its own; `logCheckpointed` follows). False when the deletion
+    // is not written now; it stays pending for the next save.
+    bool forgetClip(const std::shared_ptr<ClipItem>& clip, QString* error = nullptr);
+
     // Every category by ascending sortOrder.
     std::vector<std::shared_ptr<PhraseCategory>> fetchCategories();
 
@@ -76,6 +84,9 @@ signals:
     void clipWrittenInBackground();
     // The index covers more clips, or all of them, or its build stopped on an error.
     void migrationProgressChanged();
+    // The write-ahead log was emptied after a clip was deleted (true), or readers kept it in
+    // use for too long (false; a later deletion tries again).
+    void logCheckpointed(bool truncated);
 
 private:
     StorageService(sqlite3* db);
@@ -88,6 +99,7 @@ private:
         const QString& searchText, Qt::CaseSensitivity cs, qsizetype limit,
         std::optional<ClipOrderEntry> olderThan = std::nullopt);
     bool isIndexComplete();
+    void emptyLog();
     void buildIndex();
 
     sqlite3* m_db;
@@ -98,6 +110,7 @@ private:
     std::shared_ptr<std::vector<ClipOrderEntry>> m_order;
     std::unique_ptr<ClipWriter> m_clipWriter;            // made on first use
     std::unique_ptr<SearchIndexBuilder> m_indexBuilder;  // while an earlier store is brought up
+    std::unique_ptr<WalCheckpoint> m_checkpoint;         // made on the first deletion
     bool m_mayRepair = true;  // no index replacement since the last save that succeeded
 };
 

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -263,6 +267,80 @@ TEST_F(HistorySearchViewTest, TheHighlightedRowIsScrolledIntoView) {
     EXPECT_TRUE(list->viewport()->rect().contains(row)) << "row at y " << row.y();
     EXPECT_LE(std::abs(row.center().y() - list->viewport()->rect().center().y()), row.height())
         << "and centred";
+}
+
+// --- forgetting a clip ---------------------------------------------------------------------
+
+class ForgetFromPanelTest : public HistorySearchViewTest {
+protected:
+    ForgetFromPanelTest() {
+        store({"oldest", "my secret password", "newest"});
+        view.show();
+        press(Qt::Key_Down);  // the secret's row
+    }
+    QMessageBox* question() { return view.findChild<QMessageBox*>("forgetConfirmation"); }
+    QStringList stored() { return texts(storage->fetchItems(QString())); }
+};
+
+TEST_F(ForgetFromPanelTest, DeleteAsksFirstAndReturnForgetsTheHighlightedClip) {
+    pasteboard.copyText("my secret password");  // as the program it was copied from holds it
+    press(Qt::Key_Delete);
+    QMessageBox* box = question();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(stored().size(), 3) << "nothing is forgotten before the answer";
+
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(shownTexts(), (QStringList{"newest", "oldest"}));
+    EXPECT_EQ(stored(), (QStringList{"newest", "oldest"}));
+    EXPECT_EQ(model.selectedIndex(), 1) << "the highlight stays on the row, now the next clip";
+    EXPECT_EQ(pasteboard.string(), std::nullopt) << "the clipboard held the text: emptied";
+    EXPECT_TRUE(test::waitUntil([&] { return question() == nullptr; }));
+    EXPECT_EQ(chosen.count(), 0);
+}
+
+TEST_F(ForgetFromPanelTest, EscapeKeepsTheClipAndThePanel) {
+    press(Qt::Key_Delete);
+    ASSERT_NE(question(), nullptr);
+    QTest::keyClick(question(), Qt::Key_Escape);
+    EXPECT_EQ(stored().size(), 3);
+    EXPECT_EQ(shownTexts().size(), 3);
+    EXPECT_TRUE(view.isVisible()) << "Escape answers the question, it does not close the panel";
+}
+
+TEST_F(ForgetFromPanelTest, DeleteEditsTheSearchTextWhileThereIsTextAfterTheCursor) {
+    QTest::keyClicks(view.searchField(), "sec");
+    QTest::keyClick(view.searchField(), Qt::Key_Left);
+    press(Qt::Key_Delete);
+    EXPECT_EQ(view.searchField()->text(), "se");
+    EXPECT_EQ(question(), nullptr);
+}
+
+TEST_F(ForgetFromPanelTest, TheRowMenuForgetsTheClipUnderThePointer) {
+    pasteboard.copyText("something else");
+    QListView* list = view.listView();
+    const QRect row = list->visualRect(list->model()->index(2, 0));  // "oldest"
+    QContextMenuEvent click(QContextMenuEvent::Mouse, row.center(),
+                            list->viewport()->mapToGlobal(row.center()));
+    QApplication::sendEvent(list->viewport(), &click);
+    EXPECT_EQ(model.selectedIndex(), 2) << "the clicked row is the one acted on";
+    auto* menu = view.findChild<QMenu*>("clipMenu");
+    ASSERT_NE(menu, nullptr);
+    menu->findChild<QAction*>("forgetClip")->trigger();
+    ASSERT_TRUE(test::waitUntil([&] { return question() != nullptr; }));
+    question()->findChild<QPushButton*>("forgetButton")->click();
+    EXPECT_EQ(stored(), (QStringList{"newest", "my secret password"}));
+    EXPECT_EQ(pasteboard.string(), "something else") << "another text stays on the clipboard";
+}
+
+TEST_F(ForgetFromPanelTest, TheMenuKeyOpensTheRowMenuOfTheHighlightedRow) {
+    // What the platform makes of the Menu key in the field.
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5));
+    QApplication::sendEvent(view.searchField(), &menuKey);
+    auto* menu = view.findChild<QMenu*>("clipMenu");
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_EQ(model.selectedIndex(), 1);
 }
 
 }  // namespace

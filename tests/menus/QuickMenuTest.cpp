@@ -210,6 +210,17 @@ TEST_F(MenuTest, APreparedMenuFollowsTheHistoryWhetherOrNotItsRebuildHasRun) {
     EXPECT_EQ(describe(history.menu()).first(), "newest\t1");
 }
 
+TEST_F(MenuTest, AForgottenClipLeavesThePreparedMenuAtOnce) {
+    addClips(3);
+    history.prepare();
+    ASSERT_EQ(describe(history.menu()).first(), "clip 3\t1");
+    model.forgetItem(model.items().at(0));
+    EXPECT_EQ(history.menu(), nullptr) << "the menu holding its title is dropped";
+    ASSERT_TRUE(test::waitUntil([&] { return history.menu() != nullptr; }))
+        << "and made again ahead of time";
+    EXPECT_EQ(describe(history.menu()).first(), "clip 2\t1");
+}
+
 TEST_F(MenuTest, ASearchLeftInTheModelRestrictsTheMenu) {
     addClips(12);
     model.setSearchText("clip 1");
