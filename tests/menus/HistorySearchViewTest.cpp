@@ -335,7 +335,8 @@ TEST_F(ForgetFromPanelTest, TheRowMenuForgetsTheClipUnderThePointer) {
 
 TEST_F(ForgetFromPanelTest, TheMenuKeyOpensTheRowMenuOfTheHighlightedRow) {
     // What the platform makes of the Menu key in the field.
-    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5));
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                              view.searchField()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(view.searchField(), &menuKey);
     auto* menu = view.findChild<QMenu*>("clipMenu");
     ASSERT_NE(menu, nullptr);
