@@ -622,5 +622,53 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <source>なし (仮想キーボードもリモートデスクトップポータルもありません): テキストはクリップボードに残り、通知が表示されます</source>
         <translation>none (no virtual keyboard, no remote desktop portal): texts stay on the clipboard, with a notice</translation>
     </message>
+    <message id="PRIVACY_SETTINGS_HEADER">
+        <source>プライバシー</source>
+        <translation>Privacy</translation>
+    </message>
+    <message id="IGNORED_APPS_CAPTION">
+        <source>次のアプリからのコピーは記録しません:</source>
+        <translation>Copies from these applications are never recorded:</translation>
+    </message>
+    <message id="IGNORED_APP_PLACEHOLDER">
+        <source>ウィンドウクラスまたはアプリID</source>
+        <translation>Window class or app id</translation>
+    </message>
+    <message id="IGNORED_APP_ADD">
+        <source>追加</source>
+        <translation>Add</translation>
+    </message>
+    <message id="IGNORED_APP_REMOVE">
+        <source>削除</source>
+        <translation>Remove</translation>
+    </message>
+    <message id="IGNORED_APPS_BY_CLASS">
+        <source>名前は、コピーしたウィンドウのクラス名(WM_CLASS)と照合します。</source>
+        <translation>Names are matched against the window class (WM_CLASS) of the window that copied.</translation>
+    </message>
+    <message id="IGNORED_APPS_BY_APP_ID">
+        <source>名前は、コピーしたときにアクティブだったウィンドウのアプリIDと照合します。</source>
+        <translation>Names are matched against the app id of the window that was active when the copy was made.</translation>
+    </message>
+    <message id="IGNORED_APPS_UNAVAILABLE">
+        <source>このデスクトップはどのアプリがコピーしたかを知らせないため、このリストは適用されません。</source>
+        <translation>This desktop does not say which application copied; the list cannot be applied.</translation>
+    </message>
+    <message id="STATUS_IGNORED_BY_CLASS">
+        <source>by the clipboard owner's window class (X11)</source>
+        <translation>by the clipboard owner's window class (X11)</translation>
+    </message>
+    <message id="STATUS_IGNORED_BY_APP_ID">
+        <source>by the active window's app id</source>
+        <translation>by the active window's app id</translation>
+    </message>
+    <message id="STATUS_IGNORED_UNAVAILABLE">
+        <source>not available here (the desktop does not say which application copied)</source>
+        <translation>not available here (the desktop does not say which application copied)</translation>
+    </message>
+    <message id="STATUS_IGNORED_APPS">
+        <source>Ignored applications: %1, %2</source>
+        <translation>Ignored applications: %1, %2</translation>
+    </message>
 </context>
 </TS>

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <optional>
 
@@ -27,6 +28,10 @@ public:
     void checkForChanges();
     void copyToPasteboard(const QString& text);
 
+    // Copies made by these applications are never recorded; the pasteboard is told too, so
+    // that it does not even read them where it can tell who copied.
+    void setIgnoredApplications(const QStringList& names);
+
     // Non-owning: the delegate outlives the monitor's use of it or is never set.
     void setDelegate(ClipboardMonitorDelegate* delegate) { m_delegate = delegate; }
     ClipboardMonitorDelegate* delegate() const { return m_delegate; }
@@ -44,6 +49,7 @@ private:
     QTimer m_timer;
     bool m_monitoring = false;
     ClipboardMonitorDelegate* m_delegate = nullptr;
+    QStringList m_ignoredApplications;
 };
 
 }  // namespace quillet

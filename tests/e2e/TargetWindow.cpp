@@ -7,6 +7,9 @@
 //                                                take the keyboard
 //   quillet-target --offer-and-hang <text>       owns the clipboard, then stops itself: an
 //                                                owner that never answers
+//   quillet-target --copy-as <app id> <text>     a window of another application (its X11
+//                                                class and Wayland app id are <app id>) that
+//                                                copies <text> once it has the focus
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -23,6 +26,22 @@ int main(int argc, char** argv) {
     if (args.size() == 3 && args[1] == QLatin1String("--offer-and-hang")) {
         QApplication::clipboard()->setText(args[2], QClipboard::Clipboard);
         std::raise(SIGSTOP);
+        return QApplication::exec();
+    }
+    if (args.size() == 4 && args[1] == QLatin1String("--copy-as")) {
+        // Read by the platform when the first window is made: set before it.
+        QApplication::setApplicationName(args[2]);
+        QGuiApplication::setDesktopFileName(args[2]);
+        QPlainTextEdit window;
+        window.setWindowTitle(args[2]);
+        window.resize(300, 200);
+        const QString text = args[3];
+        QObject::connect(&app, &QGuiApplication::focusWindowChanged, [&](QWindow* focused) {
+            if (focused != nullptr && !QApplication::clipboard()->ownsClipboard())
+                QApplication::clipboard()->setText(text, QClipboard::Clipboard);
+        });
+        window.show();
+        window.activateWindow();
         return QApplication::exec();
     }
     if (args.size() != 2) return 2;

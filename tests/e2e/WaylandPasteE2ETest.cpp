@@ -192,4 +192,37 @@ TEST_F(WaylandPaste, ATerminalGetsItsClipboardChordAndTheWindowBesideItCtrlV) {
     terminal.stop();
 }
 
+// No protocol names a selection's owner: a copy is the focused window's, and one made while a
+// window whose app id is on the privacy list has the focus is never recorded.
+TEST(WaylandPrivacy, CopiesWhileAnIgnoredAppHasTheFocusAreNotRecorded) {
+    QuilletDriver quillet{*e2eCompositor};
+    quillet.storeSetting("privacy/ignoredApplications", QStringList{"ORG.EXAMPLE.VAULT"});
+    QString error;
+    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    QByteArray status;
+    ASSERT_EQ(quillet.command("--status", &status), 0);
+    EXPECT_TRUE(status.contains("Ignored applications: 1, by the active window's app id"))
+        << status.constData();
+    const auto clipboard = [] {
+        return runCommand({"wl-paste", "--no-newline"}, 5s, qtClientOptions()).output;
+    };
+
+    ChildProcess vault;
+    ASSERT_TRUE(vault.start(
+        {QStringLiteral(TARGET_BINARY), "--copy-as", "org.example.Vault", "vault secret"},
+        qtClientOptions()));
+    ASSERT_TRUE(waitFor([] { return focused().appId == "org.example.Vault"; }, 10s));
+    ASSERT_TRUE(waitFor([&] { return clipboard() == "vault secret"; }, 10s));
+    // Any client's copy counts as the vault's while the vault has the focus.
+    ASSERT_EQ(runCommand({"wl-copy", "typed into the vault"}, 5s, qtClientOptions()).exitCode, 0);
+    EXPECT_TRUE(staysTrue([&] { return quillet.clips().isEmpty(); }, kUnrecordedWindow))
+        << qPrintable(quillet.clips().join(", "));
+
+    vault.stop();
+    ASSERT_TRUE(waitFor([] { return focused().appId != "org.example.Vault"; }, 5s));
+    ASSERT_EQ(runCommand({"wl-copy", "after the vault"}, 5s, qtClientOptions()).exitCode, 0);
+    EXPECT_TRUE(waitFor([&] { return quillet.clips() == QStringList{"after the vault"}; }, 5s))
+        << qPrintable(quillet.clips().join(", "));
+}
+
 }  // namespace quillet::test

@@ -29,6 +29,14 @@ bool X11Pasteboard::announcesChanges() const {
     return m_reader->watchesOwner();
 }
 
+void X11Pasteboard::setIgnoredApplications(const QStringList& names) {
+    m_reader->setIgnoredApplications(names);
+}
+
+CopyAttribution X11Pasteboard::attribution() const {
+    return m_reader->attribution();
+}
+
 void X11Pasteboard::lendPrimary(const QString& text, std::function<void(bool)> ready) {
     if (m_primary)
         m_primary->lend(text, std::move(ready));
@@ -75,6 +83,7 @@ void X11Pasteboard::clearContents() {
 bool X11Pasteboard::setString(const QString& text) {
     m_clearPending = false;
     m_confirmation.expect(text);
+    m_reader->noteOwnWrite();
     const bool owned = m_owner->setText(text);
     if (!owned) m_confirmation.refuse("the X server did not make us its owner");
     m_snapshot = {QStringList{PasteboardType::string}, text};
