@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QSaveFile>
+#include <QTimer>
 #include <QWindow>
 #include <csignal>
 
@@ -36,10 +37,14 @@ int main(int argc, char** argv) {
         window.setWindowTitle(args[2]);
         window.resize(300, 200);
         const QString text = args[3];
-        QObject::connect(&app, &QGuiApplication::focusWindowChanged, [&](QWindow* focused) {
-            if (focused != nullptr && !QApplication::clipboard()->ownsClipboard())
+        // Copied once the window is active, and again should another copy replace it.
+        QTimer copy;
+        copy.setInterval(200);
+        QObject::connect(&copy, &QTimer::timeout, [&] {
+            if (window.isActiveWindow() && QApplication::clipboard()->text() != text)
                 QApplication::clipboard()->setText(text, QClipboard::Clipboard);
         });
+        copy.start();
         window.show();
         window.activateWindow();
         return QApplication::exec();
