@@ -631,7 +631,7 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <translation>Copies from these applications are never recorded:</translation>
     </message>
     <message id="IGNORED_APP_PLACEHOLDER">
-        <source>ウィンドウクラスまたはアプリID</source>
+        <source>クラス名またはアプリID</source>
         <translation>Window class or app id</translation>
     </message>
     <message id="IGNORED_APP_ADD">

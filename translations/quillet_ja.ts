@@ -624,8 +624,8 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <translation>次のアプリからのコピーは記録しません:</translation>
     </message>
     <message id="IGNORED_APP_PLACEHOLDER">
-        <source>ウィンドウクラスまたはアプリID</source>
-        <translation>ウィンドウクラスまたはアプリID</translation>
+        <source>クラス名またはアプリID</source>
+        <translation>クラス名またはアプリID</translation>
     </message>
     <message id="IGNORED_APP_ADD">
         <source>追加</source>

@@ -31,10 +31,8 @@ PrivacySection::PrivacySection(IgnoredApplications& model, QWidget* parent)
     //% "次のアプリからのコピーは記録しません:"
     auto* caption = new QLabel(qtTrId("IGNORED_APPS_CAPTION"));
     caption->setWordWrap(true);
-    // Four rows show; the list scrolls beyond.
-    m_list->setFixedHeight(m_list->fontMetrics().height() * 4 + 12);
     m_list->installEventFilter(this);
-    //% "ウィンドウクラスまたはアプリID"
+    //% "クラス名またはアプリID"
     m_edit->setPlaceholderText(qtTrId("IGNORED_APP_PLACEHOLDER"));
     m_note->setWordWrap(true);
     m_note->setTextFormat(Qt::PlainText);
@@ -67,6 +65,9 @@ PrivacySection::PrivacySection(IgnoredApplications& model, QWidget* parent)
     m_addButton->setEnabled(false);
     showNames();
     showAttribution();
+    // Four whole rows show; the list scrolls beyond.
+    const int row = m_list->count() > 0 ? m_list->sizeHintForRow(0) : m_list->fontMetrics().height();
+    m_list->setFixedHeight(row * 4 + 2 * m_list->frameWidth());
 }
 
 bool PrivacySection::eventFilter(QObject* watched, QEvent* event) {

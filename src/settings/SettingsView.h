@@ -23,7 +23,7 @@ class SettingsView : public QWidget {
     Q_OBJECT
 public:
     static constexpr int width = 400;
-    static constexpr int height = 600;
+    static constexpr int height = 530;
 
     explicit SettingsView(SettingsViewModel& model, QWidget* parent = nullptr);
 

@@ -7,15 +7,14 @@
 //                                                take the keyboard
 //   quillet-target --offer-and-hang <text>       owns the clipboard, then stops itself: an
 //                                                owner that never answers
-//   quillet-target --copy-as <app id> <text>     a window of another application (its X11
-//                                                class and Wayland app id are <app id>) that
-//                                                copies <text> once it has the focus
+//   quillet-target --copy-as <class> <text>      a window of another application (its X11
+//                                                class is <class>) holding <text>, for the
+//                                                test to select and copy with the keyboard
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QSaveFile>
-#include <QTimer>
 #include <QWindow>
 #include <csignal>
 
@@ -32,19 +31,9 @@ int main(int argc, char** argv) {
     if (args.size() == 4 && args[1] == QLatin1String("--copy-as")) {
         // Read by the platform when the first window is made: set before it.
         QApplication::setApplicationName(args[2]);
-        QGuiApplication::setDesktopFileName(args[2]);
-        QPlainTextEdit window;
+        QPlainTextEdit window(args[3]);
         window.setWindowTitle(args[2]);
         window.resize(300, 200);
-        const QString text = args[3];
-        // Copied once the window is active, and again should another copy replace it.
-        QTimer copy;
-        copy.setInterval(200);
-        QObject::connect(&copy, &QTimer::timeout, [&] {
-            if (window.isActiveWindow() && QApplication::clipboard()->text() != text)
-                QApplication::clipboard()->setText(text, QClipboard::Clipboard);
-        });
-        copy.start();
         window.show();
         window.activateWindow();
         return QApplication::exec();

@@ -40,15 +40,36 @@ X11CopyAttribution::X11CopyAttribution(xcb_connection_t* connection, xcb_window_
       m_activeWindow(xcb::internAtom(connection, "_NET_ACTIVE_WINDOW")) {}
 
 QStringList X11CopyAttribution::applicationOf(xcb_window_t owner) {
-    if (QStringList names = classOf(owner); !names.isEmpty()) {
+    // Whatever the rules may need is asked at once: the owner's successor may be waiting.
+    auto ask = [&](xcb_window_t window, xcb_atom_t property, xcb_atom_t type, quint32 units) {
+        return askProperty(m_connection, window, property, type, units);
+    };
+    const auto classCookie = ask(owner, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, maxClassBytes / 4);
+    const auto leaderCookie = ask(owner, m_clientLeader, XCB_ATOM_WINDOW, 1);
+    const auto pidCookie = ask(owner, m_pid, XCB_ATOM_CARDINAL, 1);
+    const auto listCookie = ask(m_root, m_clientList, XCB_ATOM_WINDOW, maxTopLevels);
+    const auto activeCookie = ask(m_root, m_activeWindow, XCB_ATOM_WINDOW, 1);
+    auto reply = [&](xcb_get_property_cookie_t cookie) {
+        return Ptr<xcb_get_property_reply_t>{
+            xcb_get_property_reply(m_connection, cookie, nullptr)};
+    };
+    const auto classReply = reply(classCookie);
+    const auto leaderReply = reply(leaderCookie);
+    const auto pidReply = reply(pidCookie);
+    const auto listReply = reply(listCookie);
+    const auto activeReply = reply(activeCookie);
+
+    if (QStringList names = classNames(classReply.get()); !names.isEmpty()) {
         qCDebug(lcClipboard) << "copy made by" << names << "(the owner's window)";
         return names;
     }
-    if (QStringList names = sameClient(owner); !names.isEmpty()) {
+    const Client client{owner, singleValue(leaderReply.get(), XCB_ATOM_WINDOW),
+                        singleValue(pidReply.get(), XCB_ATOM_CARDINAL)};
+    if (QStringList names = sameClient(client, topLevels(listReply.get())); !names.isEmpty()) {
         qCDebug(lcClipboard) << "copy made by" << names << "(a window of the owner's client)";
         return names;
     }
-    const std::optional<quint32> active = cardinal(m_root, m_activeWindow, XCB_ATOM_WINDOW);
+    const std::optional<quint32> active = singleValue(activeReply.get(), XCB_ATOM_WINDOW);
     if (active && *active != XCB_WINDOW_NONE) {
         if (QStringList names = classOf(*active); !names.isEmpty()) {
             qCDebug(lcClipboard) << "copy made by" << names << "(the active window)";
@@ -64,9 +85,13 @@ QStringList X11CopyAttribution::classOf(xcb_window_t window) {
         m_connection,
         askProperty(m_connection, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, maxClassBytes / 4),
         nullptr)};
-    if (!reply || reply->format != 8) return {};
-    const auto* data = static_cast<const char*>(xcb_get_property_value(reply.get()));
-    const int length = xcb_get_property_value_length(reply.get());
+    return classNames(reply.get());
+}
+
+QStringList X11CopyAttribution::classNames(const xcb_get_property_reply_t* reply) {
+    if (reply == nullptr || reply->format != 8) return {};
+    const auto* data = static_cast<const char*>(xcb_get_property_value(reply));
+    const int length = xcb_get_property_value_length(reply);
     // "instance\0class\0"; a value without the NULs is one name.
     QStringList names;
     for (const QByteArray& part : QByteArray(data, length).split('\0')) {
@@ -76,24 +101,14 @@ QStringList X11CopyAttribution::classOf(xcb_window_t window) {
     return names;
 }
 
-std::optional<quint32> X11CopyAttribution::cardinal(xcb_window_t window, xcb_atom_t property,
-                                                    xcb_atom_t type) {
-    if (property == XCB_ATOM_NONE) return std::nullopt;
-    Ptr<xcb_get_property_reply_t> reply{xcb_get_property_reply(
-        m_connection, askProperty(m_connection, window, property, type, 1), nullptr)};
-    return singleValue(reply.get(), type);
-}
-
-std::vector<xcb_window_t> X11CopyAttribution::topLevels() {
+std::vector<xcb_window_t> X11CopyAttribution::topLevels(const xcb_get_property_reply_t* list) {
     std::vector<xcb_window_t> windows;
     // The window manager's list names the clients' own windows, not its frames.
-    Ptr<xcb_get_property_reply_t> list{xcb_get_property_reply(
-        m_connection,
-        askProperty(m_connection, m_root, m_clientList, XCB_ATOM_WINDOW, maxTopLevels), nullptr)};
-    if (list && list->format == 32 && xcb_get_property_value_length(list.get()) > 0) {
-        const auto count = std::size_t(xcb_get_property_value_length(list.get())) / 4;
+    if (list != nullptr && list->type == XCB_ATOM_WINDOW && list->format == 32 &&
+        xcb_get_property_value_length(list) > 0) {
+        const auto count = std::size_t(xcb_get_property_value_length(list)) / 4;
         windows.resize(count);
-        std::memcpy(windows.data(), xcb_get_property_value(list.get()), count * 4);
+        std::memcpy(windows.data(), xcb_get_property_value(list), count * 4);
         return windows;
     }
     // Without a window manager the top-levels are the root's children.
@@ -106,15 +121,15 @@ std::vector<xcb_window_t> X11CopyAttribution::topLevels() {
     return windows;
 }
 
-QStringList X11CopyAttribution::sameClient(xcb_window_t owner) {
-    const quint32 client = owner & ~m_resourceMask;
-    const std::optional<quint32> leader = cardinal(owner, m_clientLeader, XCB_ATOM_WINDOW);
-    const std::optional<quint32> pid = cardinal(owner, m_pid, XCB_ATOM_CARDINAL);
-    const std::vector<xcb_window_t> windows = topLevels();
+QStringList X11CopyAttribution::sameClient(const Client& owner,
+                                           const std::vector<xcb_window_t>& windows) {
+    const quint32 client = owner.window & ~m_resourceMask;
+    const std::optional<quint32>& leader = owner.leader;
+    const std::optional<quint32>& pid = owner.pid;
 
     // The same X client first: it needs no further request.
     for (xcb_window_t window : windows) {
-        if (window == owner || (window & ~m_resourceMask) != client) continue;
+        if (window == owner.window || (window & ~m_resourceMask) != client) continue;
         if (QStringList names = classOf(window); !names.isEmpty()) return names;
     }
     if (leader && *leader != XCB_WINDOW_NONE) {

@@ -30,10 +30,18 @@ public:
     static constexpr quint32 maxClassBytes = 512;
 
 private:
+    // What the owner's window says of its program.
+    struct Client {
+        xcb_window_t window;
+        std::optional<quint32> leader;
+        std::optional<quint32> pid;
+    };
+
     QStringList classOf(xcb_window_t window);
-    std::optional<quint32> cardinal(xcb_window_t window, xcb_atom_t property, xcb_atom_t type);
-    std::vector<xcb_window_t> topLevels();
-    QStringList sameClient(xcb_window_t owner);
+    static QStringList classNames(const xcb_get_property_reply_t* reply);
+    // The root's client list when it has one, else its children.
+    std::vector<xcb_window_t> topLevels(const xcb_get_property_reply_t* clientList);
+    QStringList sameClient(const Client& owner, const std::vector<xcb_window_t>& windows);
 
     xcb_connection_t* m_connection;
     xcb_window_t m_root;
