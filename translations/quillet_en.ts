@@ -738,5 +738,53 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <source>Updates to Quillet come from your system's package manager.</source>
         <translation>Updates to Quillet come from your system's package manager.</translation>
     </message>
+    <message id="PRIVACY_SETTINGS_HEADER">
+        <source>プライバシー</source>
+        <translation>Privacy</translation>
+    </message>
+    <message id="IGNORED_APPS_CAPTION">
+        <source>次のアプリからのコピーは記録しません:</source>
+        <translation>Copies from these applications are never recorded:</translation>
+    </message>
+    <message id="IGNORED_APP_PLACEHOLDER">
+        <source>クラス名またはアプリID</source>
+        <translation>Window class or app id</translation>
+    </message>
+    <message id="IGNORED_APP_ADD">
+        <source>追加</source>
+        <translation>Add</translation>
+    </message>
+    <message id="IGNORED_APP_REMOVE">
+        <source>削除</source>
+        <translation>Remove</translation>
+    </message>
+    <message id="IGNORED_APPS_BY_CLASS">
+        <source>名前は、コピーしたウィンドウのクラス名(WM_CLASS)と照合します。</source>
+        <translation>Names are matched against the window class (WM_CLASS) of the window that copied.</translation>
+    </message>
+    <message id="IGNORED_APPS_BY_APP_ID">
+        <source>名前は、コピーしたときにアクティブだったウィンドウのアプリIDと照合します。</source>
+        <translation>Names are matched against the app id of the window that was active when the copy was made.</translation>
+    </message>
+    <message id="IGNORED_APPS_UNAVAILABLE">
+        <source>このデスクトップはどのアプリがコピーしたかを知らせないため、このリストは適用されません。</source>
+        <translation>This desktop does not say which application copied; the list cannot be applied.</translation>
+    </message>
+    <message id="STATUS_IGNORED_BY_CLASS">
+        <source>by the clipboard owner's window class (X11)</source>
+        <translation>by the clipboard owner's window class (X11)</translation>
+    </message>
+    <message id="STATUS_IGNORED_BY_APP_ID">
+        <source>by the active window's app id</source>
+        <translation>by the active window's app id</translation>
+    </message>
+    <message id="STATUS_IGNORED_UNAVAILABLE">
+        <source>not available here (the desktop does not say which application copied)</source>
+        <translation>not available here (the desktop does not say which application copied)</translation>
+    </message>
+    <message id="STATUS_IGNORED_APPS">
+        <source>Ignored applications: %1, %2</source>
+        <translation>Ignored applications: %1, %2</translation>
+    </message>
 </context>
 </TS>

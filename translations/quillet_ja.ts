@@ -731,5 +731,53 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <source>Updates to Quillet come from your system's package manager.</source>
         <translation>クイレットのアップデートはシステムのパッケージマネージャーから提供されます。</translation>
     </message>
+    <message id="PRIVACY_SETTINGS_HEADER">
+        <source>プライバシー</source>
+        <translation>プライバシー</translation>
+    </message>
+    <message id="IGNORED_APPS_CAPTION">
+        <source>次のアプリからのコピーは記録しません:</source>
+        <translation>次のアプリからのコピーは記録しません:</translation>
+    </message>
+    <message id="IGNORED_APP_PLACEHOLDER">
+        <source>クラス名またはアプリID</source>
+        <translation>クラス名またはアプリID</translation>
+    </message>
+    <message id="IGNORED_APP_ADD">
+        <source>追加</source>
+        <translation>追加</translation>
+    </message>
+    <message id="IGNORED_APP_REMOVE">
+        <source>削除</source>
+        <translation>削除</translation>
+    </message>
+    <message id="IGNORED_APPS_BY_CLASS">
+        <source>名前は、コピーしたウィンドウのクラス名(WM_CLASS)と照合します。</source>
+        <translation>名前は、コピーしたウィンドウのクラス名(WM_CLASS)と照合します。</translation>
+    </message>
+    <message id="IGNORED_APPS_BY_APP_ID">
+        <source>名前は、コピーしたときにアクティブだったウィンドウのアプリIDと照合します。</source>
+        <translation>名前は、コピーしたときにアクティブだったウィンドウのアプリIDと照合します。</translation>
+    </message>
+    <message id="IGNORED_APPS_UNAVAILABLE">
+        <source>このデスクトップはどのアプリがコピーしたかを知らせないため、このリストは適用されません。</source>
+        <translation>このデスクトップはどのアプリがコピーしたかを知らせないため、このリストは適用されません。</translation>
+    </message>
+    <message id="STATUS_IGNORED_BY_CLASS">
+        <source>by the clipboard owner's window class (X11)</source>
+        <translation>クリップボード所有者のウィンドウクラスで判定 (X11)</translation>
+    </message>
+    <message id="STATUS_IGNORED_BY_APP_ID">
+        <source>by the active window's app id</source>
+        <translation>アクティブなウィンドウのアプリIDで判定</translation>
+    </message>
+    <message id="STATUS_IGNORED_UNAVAILABLE">
+        <source>not available here (the desktop does not say which application copied)</source>
+        <translation>この環境では使えません (どのアプリがコピーしたかをデスクトップが知らせません)</translation>
+    </message>
+    <message id="STATUS_IGNORED_APPS">
+        <source>Ignored applications: %1, %2</source>
+        <translation>記録しないアプリ: %1 件、%2</translation>
+    </message>
 </context>
 </TS>

@@ -128,13 +128,16 @@ void createX11Services(PlatformServices& services, QGuiApplication& app,
 
 // A Wayland session's clipboard: data-control where the compositor offers it, else XWayland's
 // selection, else Qt's clipboard; the user hears once what is missing.
+// `focus` names the application of each copy where the compositor tells the focused window.
 void createWaylandClipboard(PlatformServices& services, const SessionFacts& facts,
-                            const BackendChoice& choice) {
+                            const BackendChoice& choice,
+                            const std::shared_ptr<FocusedApplication>& focus) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     switch (choice.clipboard) {
         case ClipboardBackend::wayland:
             services.pasteboard = std::make_unique<WaylandPasteboard>(
-                std::make_unique<WaylandClipboardReader>(facts.waylandDisplay.toLocal8Bit()));
+                std::make_unique<WaylandClipboardReader>(facts.waylandDisplay.toLocal8Bit(),
+                                                         std::chrono::seconds(1), nullptr, focus));
             services.clipboardMethod = choice.clipboardProtocol;
             break;
         case ClipboardBackend::x11:
@@ -201,7 +204,8 @@ void createPortalPaste(PlatformServices& services, QSettings& settings) {
 // How a chosen text reaches the focused window on Wayland, and which window that is. Nothing
 // is re-activated: the compositor gives the focus back when our menu closes.
 void createWaylandPaste(PlatformServices& services, const SessionFacts& facts,
-                        const BackendChoice& choice, QSettings& settings) {
+                        const BackendChoice& choice, QSettings& settings,
+                        const std::shared_ptr<FocusedApplication>& focus) {
     // Where the compositor lists its windows, the focused one's app id chooses the chord;
     // elsewhere every paste is Ctrl+V.
     bool chordPerApplication = false;
@@ -211,12 +215,14 @@ void createWaylandPaste(PlatformServices& services, const SessionFacts& facts,
         auto workspace =
             std::make_unique<WaylandWorkspace>(display, QGuiApplication::applicationName());
         chordPerApplication = workspace->isAvailable();
+        workspace->shareFocus(focus);
         if (chordPerApplication) services.workspace = std::move(workspace);
         windowList = QStringLiteral("zwlr_foreign_toplevel_manager_v1");
     } else if (choice.plasmaWindows) {
         auto workspace =
             std::make_unique<PlasmaWorkspace>(display, QGuiApplication::applicationName());
         chordPerApplication = workspace->isAvailable();
+        workspace->shareFocus(focus);
         if (chordPerApplication) services.workspace = std::move(workspace);
         windowList = QStringLiteral("org_kde_plasma_window_management");
     }
@@ -297,8 +303,10 @@ PlatformServices PlatformServices::create(QGuiApplication& app, QSettings& setti
     }
     if (facts.waylandDisplay.isEmpty() && !facts.qtPlatform.startsWith(QLatin1String("wayland")))
         qCWarning(lcApp) << "this session has no X11 display; global hot keys are unavailable";
-    createWaylandClipboard(services, facts, choice);
-    createWaylandPaste(services, facts, choice, settings);
+    // Told by the workspace, read by the clipboard reader's thread.
+    auto focus = std::make_shared<FocusedApplication>();
+    createWaylandClipboard(services, facts, choice, focus);
+    createWaylandPaste(services, facts, choice, settings, focus);
     createWaylandHotkeys(services, facts, choice);
     services.backend =
         facts.waylandDisplay.isEmpty()

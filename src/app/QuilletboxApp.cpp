@@ -55,6 +55,12 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     m_settingsViewModel =
         std::make_unique<SettingsViewModel>(settings, *platform.loginItem, *m_updateCheckService,
                                             AppVersion{}, platform.desktopShortcuts.get());
+    // Copies from the applications on the privacy list are never recorded.
+    IgnoredApplications& ignored = m_settingsViewModel->ignoredApplications();
+    ignored.setAttribution(platform.pasteboard->attribution());
+    m_clipboardMonitor->setIgnoredApplications(ignored.names());
+    connect(&ignored, &IgnoredApplications::namesChanged, this,
+            [this, &ignored] { m_clipboardMonitor->setIgnoredApplications(ignored.names()); });
     m_hotkeyService = std::make_unique<HotkeyService>(*platform.hotkeys);
     m_appFocusService = std::make_unique<AppFocusService>(*platform.workspace, *platform.clock);
     m_pasteActionService =
@@ -214,6 +220,7 @@ QString QuilletboxApp::statusText() const {
     //% "Paste: %1"
     lines << qtTrId("STATUS_PASTE").arg(m_platform.pasteStatus ? m_platform.pasteStatus()
                                                                : m_platform.pasteMethod);
+    lines << ignoredApplicationsLine();
     if (m_heldChanges->isFailing()) {
         const QString since = m_heldChanges->failingSince().toString(QStringLiteral("HH:mm"));
         const QString count = QString::number(m_heldChanges->pendingCount());
@@ -269,6 +276,28 @@ QString QuilletboxApp::statusText() const {
     lines << keyLine(qtTrId("STATUS_PHRASE_KEY"), MenuHotkeys::phraseId,
                      m_settingsViewModel->phraseHotkey(), "phrase-menu");
     return lines.join(u'\n');
+}
+
+QString QuilletboxApp::ignoredApplicationsLine() const {
+    QString how;
+    switch (m_platform.pasteboard->attribution()) {
+        case CopyAttribution::ownerWindowClass:
+            //% "by the clipboard owner's window class (X11)"
+            how = qtTrId("STATUS_IGNORED_BY_CLASS");
+            break;
+        case CopyAttribution::activeAppId:
+            //% "by the active window's app id"
+            how = qtTrId("STATUS_IGNORED_BY_APP_ID");
+            break;
+        case CopyAttribution::none:
+            //% "not available here (the desktop does not say which application copied)"
+            how = qtTrId("STATUS_IGNORED_UNAVAILABLE");
+            break;
+    }
+    //% "Ignored applications: %1, %2"
+    return qtTrId("STATUS_IGNORED_APPS")
+        .arg(m_settingsViewModel->ignoredApplications().names().size())
+        .arg(how);
 }
 
 void QuilletboxApp::watchStoreHealth() {

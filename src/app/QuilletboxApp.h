@@ -59,6 +59,7 @@ private:
     InstanceChannel::Reply secureChanges();
     void restoreHeldChanges();
     QString statusText() const;
+    QString ignoredApplicationsLine() const;
     void watchStoreHealth();
     // Without a tray icon the user is told once how to reach the program.
     void tellHowToReachWithoutTray(QSettings& settings);

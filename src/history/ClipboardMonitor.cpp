@@ -1,6 +1,7 @@
 #include "history/ClipboardMonitor.h"
 
 #include "history/RecordingPause.h"
+#include "platform/Logging.h"
 #include "platform/Pasteboard.h"
 
 namespace quillet {
@@ -58,6 +59,13 @@ void ClipboardMonitor::checkForChanges() {
     if (m_pasteboard.changeCount() == m_lastChangeCount) return;
     m_lastChangeCount = m_pasteboard.changeCount();
 
+    const QStringList application = m_pasteboard.application();
+    if (isIgnoredApplication(m_ignoredApplications, application)) {
+        qCDebug(lcClipboard) << "not recorded: a copy from" << application.join(u'/')
+                             << "(on the list of ignored applications)";
+        return;
+    }
+
     // Files, images and secrets are consumed without being recorded, even with text beside.
     const QStringList types = m_pasteboard.types();
     for (const QString& skipped : {PasteboardType::fileURL, PasteboardType::tiff,
@@ -70,6 +78,11 @@ void ClipboardMonitor::checkForChanges() {
     if (m_lastText && *m_lastText == *text) return;
     m_lastText = text;
     if (m_delegate != nullptr) m_delegate->clipboardDidChange(*text);
+}
+
+void ClipboardMonitor::setIgnoredApplications(const QStringList& names) {
+    m_ignoredApplications = names;
+    m_pasteboard.setIgnoredApplications(names);
 }
 
 void ClipboardMonitor::copyToPasteboard(const QString& text) {

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <optional>
 
@@ -37,6 +38,10 @@ public:
     // seen, so a copy of it that another owner keeps is not recorded again.
     void clearPasteboardIfHolding(const QString& text);
 
+    // Copies made by these applications are never recorded; the pasteboard is told too, so
+    // that it does not even read them where it can tell who copied.
+    void setIgnoredApplications(const QStringList& names);
+
     // Non-owning: the delegate outlives the monitor's use of it or is never set.
     void setDelegate(ClipboardMonitorDelegate* delegate) { m_delegate = delegate; }
     ClipboardMonitorDelegate* delegate() const { return m_delegate; }
@@ -58,6 +63,7 @@ private:
     QTimer m_timer;
     bool m_monitoring = false;
     ClipboardMonitorDelegate* m_delegate = nullptr;
+    QStringList m_ignoredApplications;
 };
 
 }  // namespace quillet

@@ -5,6 +5,8 @@
 #include <functional>
 #include <optional>
 
+#include "platform/CopySource.h"
+
 namespace quillet {
 
 // Type identifiers the logic tests for; backends map their own formats onto these.
@@ -30,6 +32,12 @@ public:
     virtual qint64 changeCount() const = 0;
     virtual QStringList types() const = 0;
     virtual std::optional<QString> string() const = 0;
+    // The names of the application that made the current contents; empty when unknown.
+    virtual QStringList application() const { return {}; }
+    // Copies from these applications are not read beyond telling who made them; the backend
+    // announces them as a change with no contents. How it tells: `attribution`.
+    virtual void setIgnoredApplications(const QStringList& names) { Q_UNUSED(names); }
+    virtual CopyAttribution attribution() const { return CopyAttribution::none; }
     virtual void clearContents() = 0;
     // False when the platform refused the text at once; a true result is not yet proof that
     // the system clipboard holds it (see confirmWrite).

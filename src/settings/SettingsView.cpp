@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "settings/HotkeySettingRow.h"
+#include "settings/PrivacySection.h"
 #include "settings/SettingsViewModel.h"
 #include "settings/UpdateResultView.h"
 
@@ -101,6 +102,10 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
     layout->addWidget(section(qtTrId("HOTKEY_SETTINGS_HEADER"), hotkeys));
     //% "一般"
     layout->addWidget(section(qtTrId("GENERAL_SETTINGS_HEADER"), general));
+    auto* privacy = new QVBoxLayout;
+    privacy->addWidget(new PrivacySection(model.ignoredApplications()));
+    //% "プライバシー"
+    layout->addWidget(section(qtTrId("PRIVACY_SETTINGS_HEADER"), privacy));
     //% "このアプリについて"
     layout->addWidget(section(qtTrId("ABOUT_APP_HEADER"), about));
     layout->addStretch();

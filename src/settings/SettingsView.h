@@ -15,14 +15,15 @@ namespace quillet {
 class HotkeySettingRow;
 class SettingsViewModel;
 
-// The settings window's content: hot keys, start at login, version and update check. A thin
+// The settings window's content: hot keys, start at login, ignored applications, version and
+// update check. A thin
 // view: every value is the model's, and the update result sheet is up exactly while the
 // model says so.
 class SettingsView : public QWidget {
     Q_OBJECT
 public:
     static constexpr int width = 400;
-    static constexpr int height = 400;
+    static constexpr int height = 530;
 
     explicit SettingsView(SettingsViewModel& model, QWidget* parent = nullptr);
     ~SettingsView() override;

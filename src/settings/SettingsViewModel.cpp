@@ -51,7 +51,8 @@ SettingsViewModel::SettingsViewModel(QSettings& settings, LoginItem& loginItem,
       m_launchService(loginItem),
       m_updateService(updateService),
       m_version(std::move(version)),
-      m_desktopShortcuts(desktopShortcuts) {
+      m_desktopShortcuts(desktopShortcuts),
+      m_ignoredApplications(settings) {
     loadHotkeys();
     // Keys the desktop runs for us work: the rows stop asking the user to bind them.
     connect(&m_desktopShortcuts, &DesktopShortcutsOption::isOnChanged, this,

@@ -9,6 +9,7 @@
 #include "hotkeys/HotkeyConfig.h"
 #include "platform/SystemHotkeys.h"
 #include "settings/DesktopShortcutsOption.h"
+#include "settings/IgnoredApplications.h"
 #include "settings/LaunchAtLoginService.h"
 #include "settings/UpdateCheckService.h"
 
@@ -85,6 +86,7 @@ public:
     void setHotkeyStates(std::optional<HotkeyState> history, std::optional<HotkeyState> phrase);
     // Our keys in the desktop's own shortcuts, for when its hot keys are not ours to have.
     DesktopShortcutsOption& desktopShortcuts() { return m_desktopShortcuts; }
+    IgnoredApplications& ignoredApplications() { return m_ignoredApplications; }
     void setDesktopShortcutsEnabled(bool enabled);
     bool isAutoLaunchEnabled() const { return m_isAutoLaunchEnabled; }
     // Why the last change of the login item failed, naming its file; empty when it did not.
@@ -183,6 +185,7 @@ private:
     QString m_historyNotice;
     QString m_phraseNotice;
     DesktopShortcutsOption m_desktopShortcuts;
+    IgnoredApplications m_ignoredApplications;
     bool m_isAutoLaunchEnabled = false;
     QString m_autoLaunchError;
     bool m_isCheckingForUpdates = false;

@@ -217,7 +217,7 @@ qsizetype QuilletDriver::phraseCount(const QString& category) const {
     return rows.isEmpty() ? 0 : rows.first().first().toLongLong();
 }
 
-void QuilletDriver::storeSetting(const QString& key, const QByteArray& value) {
+void QuilletDriver::storeSetting(const QString& key, const QVariant& value) {
     QSettings settings(m_home.file("config/quillet/quillet.ini"), QSettings::IniFormat);
     settings.setValue(key, value);
     settings.sync();

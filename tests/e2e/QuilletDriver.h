@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <QVariant>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -53,7 +54,7 @@ public:
     // How many phrases that category holds, without reading them.
     qsizetype phraseCount(const QString& category) const;
     // Writes a raw settings value as the program stores it.
-    void storeSetting(const QString& key, const QByteArray& value);
+    void storeSetting(const QString& key, const QVariant& value);
 
     QString storePath() const;
     // The program's environment. The update feed points at a closed loopback port unless a

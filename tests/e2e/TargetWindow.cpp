@@ -7,6 +7,9 @@
 //                                                take the keyboard
 //   quillet-target --offer-and-hang <text>       owns the clipboard, then stops itself: an
 //                                                owner that never answers
+//   quillet-target --copy-as <class> <text>      a window of another application (its X11
+//                                                class is <class>) holding <text>, for the
+//                                                test to select and copy with the keyboard
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -23,6 +26,16 @@ int main(int argc, char** argv) {
     if (args.size() == 3 && args[1] == QLatin1String("--offer-and-hang")) {
         QApplication::clipboard()->setText(args[2], QClipboard::Clipboard);
         std::raise(SIGSTOP);
+        return QApplication::exec();
+    }
+    if (args.size() == 4 && args[1] == QLatin1String("--copy-as")) {
+        // Read by the platform when the first window is made: set before it.
+        QApplication::setApplicationName(args[2]);
+        QPlainTextEdit window(args[3]);
+        window.setWindowTitle(args[2]);
+        window.resize(300, 200);
+        window.show();
+        window.activateWindow();
         return QApplication::exec();
     }
     if (args.size() != 2) return 2;

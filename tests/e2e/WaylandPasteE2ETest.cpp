@@ -192,4 +192,31 @@ TEST_F(WaylandPaste, ATerminalGetsItsClipboardChordAndTheWindowBesideItCtrlV) {
     terminal.stop();
 }
 
+// No protocol names a selection's owner: a copy is the focused window's, and one made while a
+// window whose app id is on the privacy list has the focus is never recorded.
+TEST(WaylandPrivacy, CopiesWhileAnIgnoredAppHasTheFocusAreNotRecorded) {
+    QuilletDriver quillet{*e2eCompositor};
+    quillet.storeSetting("privacy/ignoredApplications", QStringList{"ORG.EXAMPLE.VAULT"});
+    QString error;
+    ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
+    QByteArray status;
+    ASSERT_EQ(quillet.command("--status", &status), 0);
+    EXPECT_TRUE(status.contains("Ignored applications: 1, by the active window's app id"))
+        << status.constData();
+    // A terminal with the vault's app id has the focus while another client copies.
+    ChildProcess vault;
+    ASSERT_TRUE(vault.start({"foot", "--app-id=org.example.Vault", "sleep", "60"},
+                            qtClientOptions()));
+    ASSERT_TRUE(waitFor([] { return focused().appId == "org.example.Vault"; }, 10s));
+    ASSERT_EQ(runCommand({"wl-copy", "vault secret"}, 5s, qtClientOptions()).exitCode, 0);
+    EXPECT_TRUE(staysTrue([&] { return quillet.clips().isEmpty(); }, kUnrecordedWindow))
+        << qPrintable(quillet.clips().join(", "));
+
+    vault.stop();
+    ASSERT_TRUE(waitFor([] { return focused().appId != "org.example.Vault"; }, 5s));
+    ASSERT_EQ(runCommand({"wl-copy", "after the vault"}, 5s, qtClientOptions()).exitCode, 0);
+    EXPECT_TRUE(waitFor([&] { return quillet.clips() == QStringList{"after the vault"}; }, 5s))
+        << qPrintable(quillet.clips().join(", "));
+}
+
 }  // namespace quillet::test

@@ -21,7 +21,10 @@ public:
     }
     bool announcesChanges() const override { return announces; }
     void setReadingPaused(bool paused) override { readingPaused = paused; }
+    QStringList application() const override { return m_application; }
+    void setIgnoredApplications(const QStringList& names) override { ignoredApplications = names; }
     void clearContents() override {
+        m_application.clear();
         m_types.clear();
         m_text.reset();
         ++m_changeCount;
@@ -29,6 +32,7 @@ public:
     bool setString(const QString& text) override {
         m_types = {PasteboardType::string};
         m_text = text;
+        m_application.clear();
         ++m_changeCount;
         ++writes;
         return true;
@@ -50,9 +54,12 @@ public:
     }
 
     void copyText(const QString& text) { copy({PasteboardType::string}, text); }
-    void copy(const QStringList& types, std::optional<QString> text) {
+    // `application`: the names the copy is attributed to (none: unknown).
+    void copy(const QStringList& types, std::optional<QString> text,
+              QStringList application = {}) {
         m_types = types;
         m_text = std::move(text);
+        m_application = std::move(application);
         ++m_changeCount;
         if (announces) notifyChange();
     }
@@ -70,11 +77,14 @@ public:
     // What lendPrimary answers; none keeps the question in `unansweredPrimary`.
     std::optional<bool> lendsPrimary = true;
     std::vector<std::function<void(bool)>> unansweredPrimary;
+    // What the monitor passed on to the backend.
+    QStringList ignoredApplications;
 
 private:
     qint64 m_changeCount = 100;
     QStringList m_types;
     std::optional<QString> m_text;
+    QStringList m_application;
 };
 
 }  // namespace quillet::test

@@ -76,5 +76,40 @@ TEST_F(MonitorTest, OwnWritesAreNeverRecorded) {
     EXPECT_EQ(delegate.texts, (QStringList{"A", "B", "T"}));
 }
 
+TEST_F(MonitorTest, CopiesFromIgnoredApplicationsAreNeverRecorded) {
+    monitor.setIgnoredApplications({"KeePassXC", "org.gnome.World.Secrets"});
+    EXPECT_EQ(pasteboard.ignoredApplications,
+              (QStringList{"KeePassXC", "org.gnome.World.Secrets"}));
+    const QStringList text{PasteboardType::string};
+    // X11 names instance and class; either one on the list, in any case, is enough.
+    pasteboard.copy(text, "secret 1", {"keepassxc", "KeePassXC"});
+    monitor.checkForChanges();
+    pasteboard.copy(text, "secret 2", {"ORG.GNOME.WORLD.SECRETS"});
+    monitor.checkForChanges();
+    // What the backend left unread: attributed, without contents.
+    pasteboard.copy({}, std::nullopt, {"keepassxc"});
+    monitor.checkForChanges();
+    EXPECT_EQ(monitor.lastChangeCount(), pasteboard.changeCount());
+    EXPECT_TRUE(delegate.texts.isEmpty());
+
+    // Other applications, a name only like a listed one, and unknown ones are recorded.
+    pasteboard.copy(text, "from xterm", {"xterm", "XTerm"});
+    monitor.checkForChanges();
+    pasteboard.copy(text, "from a fork", {"keepassxc-fork"});
+    monitor.checkForChanges();
+    pasteboard.copy(text, "unknown", {});
+    monitor.checkForChanges();
+    // The ignored copy did not become the last seen text: the same text copied elsewhere is new.
+    pasteboard.copy(text, "secret 1", {"xterm"});
+    monitor.checkForChanges();
+    EXPECT_EQ(delegate.texts, (QStringList{"from xterm", "from a fork", "unknown", "secret 1"}));
+
+    // An emptied list records everyone again.
+    monitor.setIgnoredApplications({});
+    pasteboard.copy(text, "now kept", {"KeePassXC"});
+    monitor.checkForChanges();
+    EXPECT_EQ(delegate.texts.last(), "now kept");
+}
+
 }  // namespace
 }  // namespace quillet

@@ -109,6 +109,21 @@ xcb_window_t XConnection::createWindow(const QByteArray& instance, const QByteAr
     return window;
 }
 
+xcb_window_t XConnection::createHiddenWindow() {
+    const xcb_window_t window = xcb_generate_id(m_connection);
+    xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, m_root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_flush(m_connection);
+    return window;
+}
+
+void XConnection::setProperty(xcb_window_t window, const char* name, xcb_atom_t type,
+                              quint32 value) {
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, atom(name), type, 32, 1,
+                        &value);
+    xcb_flush(m_connection);
+}
+
 quint16 XConnection::modifierState() {
     const auto reply = freed(
         xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr));

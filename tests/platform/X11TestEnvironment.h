@@ -43,6 +43,10 @@ public:
     // Creates and maps a top-level window with WM_CLASS "instance\0className\0" and
     // _NET_WM_PID; it lives as long as the connection.
     xcb_window_t createWindow(const QByteArray& instance, const QByteArray& className, quint32 pid);
+    // An unmapped window with no properties, like the ones clipboard owners select from.
+    xcb_window_t createHiddenWindow();
+    // Sets a 32-bit property (a window, a cardinal) on `window`.
+    void setProperty(xcb_window_t window, const char* name, xcb_atom_t type, quint32 value);
     // Modifier and lock bits of the keyboard as the server sees them now.
     quint16 modifierState();
 

@@ -74,6 +74,7 @@ void QtPasteboard::clearContents() {
 bool QtPasteboard::setString(const QString& text) {
     m_confirmation.expect(text);
     m_pause.liftFor(m_confirmation);
+    m_reader->noteOwnWrite();
     m_writing = true;
     m_clipboard->setText(text, QClipboard::Clipboard);
     m_writing = false;

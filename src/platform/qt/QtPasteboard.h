@@ -30,6 +30,11 @@ public:
     qint64 changeCount() const override { return m_changeCount; }
     QStringList types() const override { return m_snapshot.types; }
     std::optional<QString> string() const override { return m_snapshot.text; }
+    QStringList application() const override { return m_snapshot.application; }
+    void setIgnoredApplications(const QStringList& names) override {
+        m_reader->setIgnoredApplications(names);
+    }
+    CopyAttribution attribution() const override { return m_reader->attribution(); }
     void clearContents() override;
     bool setString(const QString& text) override;
     void confirmWrite(std::function<void(bool)> done) override { m_confirmation.wait(std::move(done)); }

@@ -202,6 +202,22 @@ void PlasmaWorkspace::readEvents() {
     }
     // New windows are asked for by request; a full socket keeps them queued.
     if (wl_display_flush(m_display) < 0 && errno != EAGAIN) connectionFailed();
+    publishFocus();
+}
+
+void PlasmaWorkspace::shareFocus(std::shared_ptr<FocusedApplication> focus) {
+    m_focus = std::move(focus);
+    m_focus->setAvailable(isAvailable());
+    publishFocus();
+}
+
+void PlasmaWorkspace::publishFocus() {
+    if (!m_focus) return;
+    QString appId;
+    for (const auto& window : m_windows) {
+        if (window->active) appId = window->appId;
+    }
+    m_focus->set(appId);
 }
 
 bool PlasmaWorkspace::connectionFailed() {
@@ -211,6 +227,7 @@ bool PlasmaWorkspace::connectionFailed() {
     if (error == 0) return false;
     m_failed = true;
     if (m_notifier) m_notifier->setEnabled(false);
+    if (m_focus) m_focus->setAvailable(false);  // copies are no longer attributed
     qCWarning(lcPaste) << "the connection that follows KWin's focused window broke:"
                        << std::strerror(error) << "; every paste is Ctrl+V from now on";
     return true;

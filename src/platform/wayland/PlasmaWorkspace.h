@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/CopySource.h"
 #include "platform/Workspace.h"
 
 class QSocketNotifier;
@@ -32,6 +33,8 @@ public:
 
     // True when KWin lists its windows to us and the connection is sound.
     bool isAvailable();
+    // Keeps `focus` told of the focused window's app id, for the clipboard reader's thread.
+    void shareFocus(std::shared_ptr<FocusedApplication> focus);
 
     // The active window that is not ours, else ours, else none; its pid as KWin gives it.
     std::optional<RunningApplication> frontmostApplication() override;
@@ -51,6 +54,7 @@ private:
     friend struct PlasmaEvents;
 
     void readEvents();
+    void publishFocus();
     bool connectionFailed();
     void track(quint32 id, const char* uuid);
     void forget(Window* window);
@@ -68,6 +72,7 @@ private:
     quint64 m_nextWindowNumber = 1;
     QSocketNotifier* m_notifier = nullptr;
     bool m_failed = false;  // the connection broke; said once
+    std::shared_ptr<FocusedApplication> m_focus;
 };
 
 }  // namespace quillet

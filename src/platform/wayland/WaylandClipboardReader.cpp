@@ -250,6 +250,7 @@ private:
         QByteArray fileList;
         QByteArray hint;
         std::optional<QByteArray> text;
+        QStringList application;
         SteadyClock::time_point deadline;
         SteadyClock::time_point transferDeadline;
         bool active = false;
@@ -397,6 +398,12 @@ private:
         m_read.isChange = isChange;
         m_read.tickets = std::move(tickets);
         m_read.active = true;
+        if (m_owner.m_focus && m_owner.m_focus->isAvailable()) {
+            const QString appId = m_owner.m_focus->appId();
+            if (!appId.isEmpty()) m_read.application = QStringList{appId};
+            // Not a byte of it is asked for.
+            if (isChange && m_owner.isIgnored(m_read.application)) return finish();
+        }
         next();
     }
 
@@ -488,6 +495,7 @@ private:
         ClipboardSnapshot snapshot;
         snapshot.types = mapClipboardFormats(m_read.offer->types, m_read.fileList, m_read.hint);
         if (m_read.text) snapshot.text = QString::fromUtf8(*m_read.text);
+        snapshot.application = m_read.application;
         deliverRead(snapshot);
     }
 
@@ -607,10 +615,12 @@ private:
 
 WaylandClipboardReader::WaylandClipboardReader(const QByteArray& displayName,
                                                std::chrono::milliseconds ownerTimeout,
-                                               QObject* parent)
+                                               QObject* parent,
+                                               std::shared_ptr<const FocusedApplication> focus)
     : ClipboardReader(parent),
       m_displayName(displayName),
       m_ownerTimeout(ownerTimeout),
+      m_focus(std::move(focus)),
       m_stopFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
       m_requestFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
       m_thread([this] { run(); }) {

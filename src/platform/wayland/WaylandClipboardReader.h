@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -32,10 +33,12 @@ class WaylandClipboardReader final : public ClipboardReader {
 public:
     // `displayName` as WAYLAND_DISPLAY takes it (a name in XDG_RUNTIME_DIR or an absolute
     // path); empty means $WAYLAND_DISPLAY. `ownerTimeout` bounds each wait for the owner's data.
+    // `focus`, where the compositor tells it, names the application a copy is attributed to:
+    // no protocol names a selection's owner, and a copy is made in the focused window.
     explicit WaylandClipboardReader(
         const QByteArray& displayName,
         std::chrono::milliseconds ownerTimeout = std::chrono::seconds(1),
-        QObject* parent = nullptr);
+        QObject* parent = nullptr, std::shared_ptr<const FocusedApplication> focus = nullptr);
     ~WaylandClipboardReader() override;
 
     // One transfer from an owner is read up to this size; a larger text is not recorded.
@@ -43,6 +46,10 @@ public:
 
     void requestRead(quint64 ticket) override;
     bool watchesOwner() const override { return true; }
+    CopyAttribution attribution() const override {
+        return m_focus && m_focus->isAvailable() ? CopyAttribution::activeAppId
+                                                 : CopyAttribution::none;
+    }
 
     // Makes `text` the selection (none: clears it). The reading thread offers it and serves it
     // to whoever pastes; this waits (briefly, bounded) until the compositor has been told, so a
@@ -57,6 +64,7 @@ private:
 
     const QByteArray m_displayName;
     const std::chrono::milliseconds m_ownerTimeout;
+    const std::shared_ptr<const FocusedApplication> m_focus;
     int m_stopFd = -1;     // eventfd: the object is going away
     int m_requestFd = -1;  // eventfd: a request or a write is waiting
 

@@ -201,6 +201,22 @@ void WaylandWorkspace::readEvents() {
     }
     // Closed windows' handles are destroyed by request; a full socket keeps them queued.
     if (wl_display_flush(m_display) < 0 && errno != EAGAIN) connectionFailed();
+    publishFocus();
+}
+
+void WaylandWorkspace::shareFocus(std::shared_ptr<FocusedApplication> focus) {
+    m_focus = std::move(focus);
+    m_focus->setAvailable(isAvailable());
+    publishFocus();
+}
+
+void WaylandWorkspace::publishFocus() {
+    if (!m_focus) return;
+    QString appId;
+    for (const auto& window : m_toplevels) {
+        if (window->activated) appId = window->appId;
+    }
+    m_focus->set(appId);
 }
 
 bool WaylandWorkspace::connectionFailed() {
@@ -210,6 +226,7 @@ bool WaylandWorkspace::connectionFailed() {
     if (error == 0) return false;
     m_failed = true;
     if (m_notifier) m_notifier->setEnabled(false);
+    if (m_focus) m_focus->setAvailable(false);  // copies are no longer attributed
     qCWarning(lcPaste) << "the connection that follows the focused window broke:"
                        << std::strerror(error) << "; every paste is Ctrl+V from now on";
     return true;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/CopySource.h"
 #include "platform/Workspace.h"
 
 class QSocketNotifier;
@@ -34,6 +35,8 @@ public:
 
     // True when the compositor lists its toplevels to us and the connection is sound.
     bool isAvailable();
+    // Keeps `focus` told of the focused window's app id, for the clipboard reader's thread.
+    void shareFocus(std::shared_ptr<FocusedApplication> focus);
 
     // The activated window that is not ours, else ours, else none. The window field is our
     // own number for the window; no pid is known.
@@ -52,6 +55,7 @@ private:
     friend struct ToplevelEvents;
 
     void readEvents();
+    void publishFocus();
     bool connectionFailed();
     void forget(Toplevel* toplevel);
 
@@ -67,6 +71,7 @@ private:
     quint64 m_nextWindowNumber = 1;
     QSocketNotifier* m_notifier = nullptr;
     bool m_failed = false;  // the connection broke; said once
+    std::shared_ptr<FocusedApplication> m_focus;
 };
 
 }  // namespace quillet

@@ -22,6 +22,7 @@
 #include "platform/Logging.h"
 #include "platform/MimeTypes.h"
 #include "platform/Pasteboard.h"
+#include "platform/x11/X11CopyAttribution.h"
 #include "platform/x11/XcbSupport.h"
 
 namespace quillet {
@@ -67,9 +68,10 @@ constexpr std::array kTextTargets{
 // The reading thread's own connection, hidden window and atoms.
 class X11ClipboardReader::Session {
 public:
+    // `ignored` tells whether a copy from the named application is to be left unread.
     Session(const QByteArray& displayName, X11Selection selection, int wakeFd,
-            std::chrono::milliseconds timeout)
-        : m_wakeFd(wakeFd), m_timeout(timeout) {
+            std::chrono::milliseconds timeout, std::function<bool(const QStringList&)> ignored)
+        : m_wakeFd(wakeFd), m_timeout(timeout), m_ignored(std::move(ignored)) {
         int screenNumber = 0;
         m_connection =
             xcb_connect(displayName.isEmpty() ? nullptr : displayName.constData(), &screenNumber);
@@ -90,12 +92,16 @@ public:
         for (std::size_t i = 0; i < m_properties.size(); ++i)
             m_properties[i] = intern(("QUILLET_READ_" + std::to_string(i)).c_str());
         m_usable = m_selectionAtom != XCB_ATOM_NONE && !xcb_connection_has_error(m_connection);
-        if (m_usable && selection == X11Selection::clipboard) watchOwner();
+        if (m_usable && selection == X11Selection::clipboard) {
+            watchOwner();
+            m_attribution.emplace(m_connection, root);
+        }
     }
 
     ~Session() { xcb_disconnect(m_connection); }
 
     bool watchesOwner() const { return m_xfixesEvent != 0; }
+
 
     // Whether a read since the last call moved a large value; clears the mark.
     bool takeLargeTransfer() { return std::exchange(m_largeTransfer, false); }
@@ -137,6 +143,13 @@ public:
         XcbPtr<xcb_get_selection_owner_reply_t> owner{xcb_get_selection_owner_reply(
             m_connection, xcb_get_selection_owner(m_connection, m_selectionAtom), nullptr)};
         if (!owner || owner->owner == XCB_WINDOW_NONE) return {};
+        // Attributed to the owner whose contents are read, which is the latest one.
+        ClipboardSnapshot snapshot;
+        if (m_attribution) {
+            snapshot.application = m_attribution->applicationOf(owner->owner);
+            // Not even its list of formats is asked for.
+            if (m_ignored(snapshot.application)) return snapshot;
+        }
 
         const Transfer targets = convert(m_targets, kMaxTargets * 4);
         if (targets.outcome == Outcome::tooLarge) {
@@ -174,7 +187,6 @@ public:
             passwordHint = hint.data;
         }
 
-        ClipboardSnapshot snapshot;
         snapshot.types = mapClipboardFormats(formats, uriList, passwordHint);
         const bool textMatters = !snapshot.types.contains(PasteboardType::fileURL) &&
                                  !snapshot.types.contains(PasteboardType::png) &&
@@ -395,6 +407,7 @@ private:
     const int m_wakeFd;
     bool m_woken = false;  // the reader is being destroyed
     const std::chrono::milliseconds m_timeout;
+    const std::function<bool(const QStringList&)> m_ignored;
     xcb_connection_t* m_connection = nullptr;
     xcb_window_t m_window = XCB_WINDOW_NONE;
     xcb_atom_t m_selectionAtom = XCB_ATOM_NONE;
@@ -404,6 +417,7 @@ private:
     std::size_t m_nextProperty = 0;
     QHash<xcb_atom_t, QString> m_atomNames;
     bool m_usable = false;
+    std::optional<X11CopyAttribution> m_attribution;  // CLIPBOARD only
     quint8 m_xfixesEvent = 0;  // response type of XFixes selection notices; 0 without XFixes
     bool m_ownerChanged = false;
     bool m_largeTransfer = false;  // since the last takeLargeTransfer()
@@ -457,8 +471,10 @@ void X11ClipboardReader::requestRead(quint64 ticket) {
 
 void X11ClipboardReader::run() {
     pthread_setname_np(pthread_self(), "quillet-clip");  // findable in ps, gdb and tests
-    Session session(m_displayName, m_selection, m_wakeFd, m_ownerTimeout);
+    Session session(m_displayName, m_selection, m_wakeFd, m_ownerTimeout,
+                    [this](const QStringList& application) { return isIgnored(application); });
     m_watchesOwner = session.watchesOwner();
+
     bool trimPending = false;
     for (;;) {
         std::optional<quint64> ticket;

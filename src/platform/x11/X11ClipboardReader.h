@@ -40,6 +40,11 @@ public:
 
     void requestRead(quint64 ticket) override;
     bool watchesOwner() const override { return m_watchesOwner; }
+    // Copies of CLIPBOARD are attributed; PRIMARY is read only for our own loans.
+    CopyAttribution attribution() const override {
+        return m_selection == X11Selection::clipboard ? CopyAttribution::ownerWindowClass
+                                                      : CopyAttribution::none;
+    }
 
     // Whether an X server (XWayland on a Wayland session) accepts a connection on `displayName`.
     static bool canConnect(const QByteArray& displayName);

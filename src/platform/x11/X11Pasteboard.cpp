@@ -41,6 +41,14 @@ void X11Pasteboard::setReadingPaused(bool paused) {
     m_pause.set(paused);
 }
 
+void X11Pasteboard::setIgnoredApplications(const QStringList& names) {
+    m_reader->setIgnoredApplications(names);
+}
+
+CopyAttribution X11Pasteboard::attribution() const {
+    return m_reader->attribution();
+}
+
 void X11Pasteboard::lendPrimary(const QString& text, std::function<void(bool)> ready) {
     if (m_primary)
         m_primary->lend(text, std::move(ready));
@@ -88,6 +96,7 @@ bool X11Pasteboard::setString(const QString& text) {
     m_clearPending = false;
     m_confirmation.expect(text);
     m_pause.liftFor(m_confirmation);
+    m_reader->noteOwnWrite();
     const bool owned = m_owner->setText(text);
     if (!owned) m_confirmation.refuse("the X server did not make us its owner");
     m_snapshot = {QStringList{PasteboardType::string}, text};
