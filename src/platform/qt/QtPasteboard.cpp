@@ -78,7 +78,7 @@ bool QtPasteboard::setString(const QString& text) {
     m_writing = true;
     m_clipboard->setText(text, QClipboard::Clipboard);
     m_writing = false;
-    m_snapshot = {QStringList{PasteboardType::string}, text};
+    m_snapshot = {QStringList{PasteboardType::string}, text, {}};
     m_firstCurrentTicket = m_nextTicket;
     ++m_changeCount;
     // A reader that follows the owner reads our write back by itself; any other is asked.

@@ -66,7 +66,7 @@ bool WaylandPasteboard::setString(const QString& text) {
     m_pause.liftFor(m_confirmation);
     m_reader->noteOwnWrite();
     if (!m_reader->writeText(text)) m_confirmation.refuse("the clipboard thread did not take it");
-    m_snapshot = {QStringList{PasteboardType::string}, text};
+    m_snapshot = {QStringList{PasteboardType::string}, text, {}};
     m_sawChange = true;
     ++m_changeCount;
     return true;

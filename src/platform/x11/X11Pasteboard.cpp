@@ -99,7 +99,7 @@ bool X11Pasteboard::setString(const QString& text) {
     m_reader->noteOwnWrite();
     const bool owned = m_owner->setText(text);
     if (!owned) m_confirmation.refuse("the X server did not make us its owner");
-    m_snapshot = {QStringList{PasteboardType::string}, text};
+    m_snapshot = {QStringList{PasteboardType::string}, text, {}};
     m_sawChange = true;
     ++m_changeCount;
     // Without XFixes nothing reads our write back by itself.
