@@ -10,14 +10,12 @@
 
 namespace quillet {
 
-// One window as the compositor last described it. Title, app id and state change together
+// One window as the compositor last described it. App id and state change together
 // on `done`, so a half-described window is never taken for the focused one.
 struct WaylandWorkspace::Toplevel : ListedWindow {
     WaylandWorkspace* owner = nullptr;
     zwlr_foreign_toplevel_handle_v1* handle = nullptr;
-    QString title;
     QString pendingAppId;
-    QString pendingTitle;
     bool pendingActivated = false;
 };
 
@@ -33,9 +31,7 @@ QString bounded(const char* text) {
     return QString::fromUtf8(text, qsizetype(strnlen(text, WaylandWorkspace::maxNameLength)));
 }
 
-void onTitle(void* data, zwlr_foreign_toplevel_handle_v1*, const char* title) {
-    toplevelOf(data)->pendingTitle = bounded(title);
-}
+void onTitle(void*, zwlr_foreign_toplevel_handle_v1*, const char*) {}
 
 void onAppId(void* data, zwlr_foreign_toplevel_handle_v1*, const char* appId) {
     toplevelOf(data)->pendingAppId = bounded(appId);
@@ -54,7 +50,6 @@ void onState(void* data, zwlr_foreign_toplevel_handle_v1*, wl_array* state) {
 void onDone(void* data, zwlr_foreign_toplevel_handle_v1*) {
     Toplevel* toplevel = toplevelOf(data);
     toplevel->appId = toplevel->pendingAppId;
-    toplevel->title = toplevel->pendingTitle;
     toplevel->active = toplevel->pendingActivated;
 }
 

@@ -26,7 +26,7 @@ public:
 
     // Bounds on what the compositor may make us keep.
     static constexpr std::size_t maxToplevels = 4096;
-    static constexpr std::size_t maxNameLength = 256;  // app id and title, in bytes
+    static constexpr std::size_t maxNameLength = 256;  // app id, in bytes
 
     struct Toplevel;
 
