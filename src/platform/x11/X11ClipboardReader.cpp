@@ -23,6 +23,7 @@
 #include "platform/MimeTypes.h"
 #include "platform/Pasteboard.h"
 #include "platform/x11/X11CopyAttribution.h"
+#include "platform/x11/X11SelectionConversion.h"
 #include "platform/x11/XcbSupport.h"
 
 namespace quillet {
@@ -34,11 +35,6 @@ using SteadyClock = std::chrono::steady_clock;
 template <typename T>
 using XcbPtr = xcb::Ptr<T>;
 
-// One GetProperty asks for at most this many 32-bit units (4 MiB).
-constexpr quint32 kPropertyChunkUnits = 1u << 20;
-// A whole incremental transfer may take this many owner timeouts (a 64 MiB text from xclip
-// takes a few seconds), checked on every chunk however fast the owner answers.
-constexpr int kIncrementalTransferLimit = 20;
 // Owners offer a few dozen formats; a list far longer only costs time and memory to name.
 constexpr qsizetype kMaxTargets = 4096;
 // A password manager's hint is a word or two.
@@ -46,8 +42,6 @@ constexpr qsizetype kMaxHintBytes = 1024;
 // Names of atoms kept for the next reads; more is forgotten (an owner can make new ones forever).
 constexpr qsizetype kMaxCachedAtomNames = 4 * kMaxTargets;
 
-// A read that moved more than this hands the memory back to the system once idle.
-constexpr qsizetype kLargeTransferBytes = qsizetype(1) << 20;
 // Idle this long after a large transfer, the copies of it elsewhere are gone too.
 constexpr int kTrimDelayMs = 1000;
 
@@ -71,7 +65,7 @@ public:
     // `ignored` tells whether a copy from the named application is to be left unread.
     Session(const QByteArray& displayName, X11Selection selection, int wakeFd,
             std::chrono::milliseconds timeout, std::function<bool(const QStringList&)> ignored)
-        : m_wakeFd(wakeFd), m_timeout(timeout), m_ignored(std::move(ignored)) {
+        : m_wakeFd(wakeFd), m_ignored(std::move(ignored)) {
         int screenNumber = 0;
         m_connection =
             xcb_connect(displayName.isEmpty() ? nullptr : displayName.constData(), &screenNumber);
@@ -86,11 +80,8 @@ public:
                           &eventMask);
         m_selectionAtom = intern(selectionAtomName(selection));
         m_targets = intern("TARGETS");
-        m_incr = intern("INCR");
-        // Each conversion lands in the next property of a small ring, so an answer that a
-        // stopped owner sends late can't be taken for the answer to a later request.
-        for (std::size_t i = 0; i < m_properties.size(); ++i)
-            m_properties[i] = intern(("QUILLET_READ_" + std::to_string(i)).c_str());
+        m_conversion.emplace(m_connection, m_window, m_selectionAtom, wakeFd, timeout,
+                             [this](const xcb_generic_event_t* event) { noteOwnerChange(event); });
         m_usable = m_selectionAtom != XCB_ATOM_NONE && !xcb_connection_has_error(m_connection);
         if (m_usable && selection == X11Selection::clipboard) {
             watchOwner();
@@ -102,9 +93,8 @@ public:
 
     bool watchesOwner() const { return m_xfixesEvent != 0; }
 
-
     // Whether a read since the last call moved a large value; clears the mark.
-    bool takeLargeTransfer() { return std::exchange(m_largeTransfer, false); }
+    bool takeLargeTransfer() { return m_conversion && m_conversion->takeLargeTransfer(); }
 
     // Whether the owner changed since the last read began; clears the mark.
     bool takeOwnerChange() { return std::exchange(m_ownerChanged, false); }
@@ -151,7 +141,7 @@ public:
             if (m_ignored(snapshot.application)) return snapshot;
         }
 
-        const Transfer targets = convert(m_targets, kMaxTargets * 4);
+        const Transfer targets = m_conversion->convert(m_targets, kMaxTargets * 4);
         if (targets.outcome == Outcome::tooLarge) {
             qCWarning(lcClipboard) << "the clipboard owner offers more than" << kMaxTargets
                                    << "formats; this copy is not recorded";
@@ -173,7 +163,8 @@ public:
         QByteArray passwordHint;
         for (const char* name : {"text/uri-list", "x-special/gnome-copied-files"}) {
             if (const xcb_atom_t atom = atomOf(name)) {
-                const Transfer list = convert(atom, X11ClipboardReader::maxTransferBytes);
+                const Transfer list =
+                    m_conversion->convert(atom, X11ClipboardReader::maxTransferBytes);
                 if (list.outcome == Outcome::timedOut || list.outcome == Outcome::tooLarge)
                     return abandoned(name);
                 uriList = list.data;
@@ -181,7 +172,7 @@ public:
             }
         }
         if (const xcb_atom_t atom = atomOf("x-kde-passwordManagerHint")) {
-            const Transfer hint = convert(atom, kMaxHintBytes);
+            const Transfer hint = m_conversion->convert(atom, kMaxHintBytes);
             if (hint.outcome == Outcome::timedOut || hint.outcome == Outcome::tooLarge)
                 return abandoned("its password-manager hint");
             passwordHint = hint.data;
@@ -196,7 +187,7 @@ public:
         for (const TextTarget& target : kTextTargets) {
             const xcb_atom_t atom = atomOf(target.name);
             if (atom == XCB_ATOM_NONE) continue;
-            const Transfer text = convert(atom, X11ClipboardReader::maxTransferBytes);
+            const Transfer text = m_conversion->convert(atom, X11ClipboardReader::maxTransferBytes);
             if (text.outcome == Outcome::timedOut) return abandoned(target.name);
             if (text.outcome == Outcome::tooLarge) {
                 qCWarning(lcClipboard).nospace()
@@ -245,26 +236,14 @@ private:
     }
 
     ClipboardSnapshot abandoned(const char* what) {
-        if (!m_woken)
+        if (!m_conversion->woken())
             qCWarning(lcClipboard) << "the clipboard owner did not deliver" << what
                                    << "in time; this copy is not recorded";
         return {};
     }
 
-    // `timedOut` also covers a lost connection and a reader that is shutting down: in every
-    // case the snapshot as a whole is abandoned.
-    enum class Outcome { delivered, refused, timedOut, tooLarge };
-    struct Transfer {
-        Outcome outcome = Outcome::timedOut;
-        QByteArray data;
-        quint8 format = 0;
-    };
-    struct Property {
-        xcb_atom_t type = XCB_ATOM_NONE;
-        quint8 format = 0;
-        QByteArray data;
-        bool tooLarge = false;  // more than the budget: `data` is incomplete
-    };
+    using Outcome = X11SelectionConversion::Outcome;
+    using Transfer = X11SelectionConversion::Transfer;
 
     xcb_atom_t intern(const char* name) { return xcb::internAtom(m_connection, name); }
 
@@ -290,137 +269,18 @@ private:
         return names;
     }
 
-    // Waits for the first event `matches` accepts; null at the deadline, when the connection
-    // breaks or when the reader is being destroyed.
-    XcbPtr<xcb_generic_event_t> waitForEvent(
-        const std::function<bool(const xcb_generic_event_t*)>& matches,
-        SteadyClock::time_point deadline) {
-        for (;;) {
-            while (XcbPtr<xcb_generic_event_t> event{xcb_poll_for_event(m_connection)}) {
-                if (matches(event.get())) return event;
-                noteOwnerChange(event.get());
-            }
-            if (xcb_connection_has_error(m_connection)) return nullptr;
-            const auto left =
-                std::chrono::ceil<std::chrono::milliseconds>(deadline - SteadyClock::now());
-            if (left.count() <= 0) return nullptr;
-            std::array<pollfd, 2> fds{pollfd{xcb_get_file_descriptor(m_connection), POLLIN, 0},
-                                      pollfd{m_wakeFd, POLLIN, 0}};
-            if (::poll(fds.data(), fds.size(), static_cast<int>(left.count())) < 0 &&
-                errno != EINTR)
-                return nullptr;
-            if (fds[1].revents & POLLIN) {
-                m_woken = true;
-                return nullptr;
-            }
-        }
-    }
-
-    // Reads and deletes `property`, stopping once it holds more than `budget` bytes (the first
-    // request asks for no more than that, so an oversized value is refused before it is sent).
-    std::optional<Property> readProperty(xcb_atom_t property, qsizetype budget) {
-        Property result;
-        quint32 offset = 0;
-        const auto units = quint32(std::min<qsizetype>(kPropertyChunkUnits, budget / 4 + 1));
-        for (;;) {
-            XcbPtr<xcb_get_property_reply_t> reply{xcb_get_property_reply(
-                m_connection,
-                xcb_get_property(m_connection, 0, m_window, property, XCB_GET_PROPERTY_TYPE_ANY,
-                                 offset, units),
-                nullptr)};
-            if (!reply) return std::nullopt;
-            result.type = reply->type;
-            result.format = reply->format;
-            const int length = xcb_get_property_value_length(reply.get());
-            if (qsizetype(reply->bytes_after) + length + result.data.size() > budget) {
-                result.tooLarge = true;
-                result.data.clear();
-                break;
-            }
-            result.data.append(static_cast<const char*>(xcb_get_property_value(reply.get())),
-                               length);
-            if (result.data.size() > kLargeTransferBytes) m_largeTransfer = true;
-            if (reply->bytes_after == 0 || length <= 0) break;
-            offset += static_cast<quint32>(length) / 4;
-        }
-        xcb_delete_property(m_connection, m_window, property);
-        xcb_flush(m_connection);
-        return result;
-    }
-
-    Transfer convert(xcb_atom_t target, qsizetype budget) {
-        const xcb_atom_t property = m_properties[m_nextProperty];
-        m_nextProperty = (m_nextProperty + 1) % m_properties.size();
-        xcb_delete_property(m_connection, m_window, property);
-        xcb_convert_selection(m_connection, m_window, m_selectionAtom, target, property,
-                              XCB_CURRENT_TIME);
-        xcb_flush(m_connection);
-
-        const XcbPtr<xcb_generic_event_t> event = waitForEvent(
-            [&](const xcb_generic_event_t* e) {
-                if ((e->response_type & 0x7f) != XCB_SELECTION_NOTIFY) return false;
-                const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(e);
-                return notify->requestor == m_window && notify->selection == m_selectionAtom &&
-                       notify->target == target &&
-                       (notify->property == property || notify->property == XCB_ATOM_NONE);
-            },
-            SteadyClock::now() + m_timeout);
-        if (!event) return {};
-        if (reinterpret_cast<const xcb_selection_notify_event_t*>(event.get())->property ==
-            XCB_ATOM_NONE)
-            return {Outcome::refused, {}, 0};
-
-        std::optional<Property> value = readProperty(property, budget);
-        if (!value) return {};
-        if (value->tooLarge) return {Outcome::tooLarge, {}, 0};
-        if (value->type != m_incr) return {Outcome::delivered, value->data, value->format};
-        return receiveIncrementally(property, budget);
-    }
-
-    // INCR: the owner writes the value in chunks, each after we deleted the previous one, and
-    // ends with an empty chunk. Reading the INCR property above already deleted it. Each chunk
-    // has the usual deadline; an owner that trickles for too long in all, or sends more than
-    // the transfer limit, is dropped as well (it then waits for a deletion that never comes).
-    Transfer receiveIncrementally(xcb_atom_t property, qsizetype budget) {
-        Transfer transfer{Outcome::delivered, {}, 8};
-        const auto transferDeadline = SteadyClock::now() + kIncrementalTransferLimit * m_timeout;
-        for (;;) {
-            const XcbPtr<xcb_generic_event_t> event = waitForEvent(
-                [&](const xcb_generic_event_t* e) {
-                    if ((e->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return false;
-                    const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(e);
-                    return notify->window == m_window && notify->atom == property &&
-                           notify->state == XCB_PROPERTY_NEW_VALUE;
-                },
-                std::min(SteadyClock::now() + m_timeout, transferDeadline));
-            if (!event || SteadyClock::now() >= transferDeadline) return {};
-            std::optional<Property> chunk = readProperty(property, budget - transfer.data.size());
-            if (!chunk) return {};
-            if (chunk->tooLarge) return {Outcome::tooLarge, {}, 0};
-            if (chunk->data.isEmpty()) return transfer;
-            transfer.format = chunk->format;
-            transfer.data.append(chunk->data);
-            if (transfer.data.size() > kLargeTransferBytes) m_largeTransfer = true;
-        }
-    }
-
     const int m_wakeFd;
-    bool m_woken = false;  // the reader is being destroyed
-    const std::chrono::milliseconds m_timeout;
     const std::function<bool(const QStringList&)> m_ignored;
     xcb_connection_t* m_connection = nullptr;
     xcb_window_t m_window = XCB_WINDOW_NONE;
     xcb_atom_t m_selectionAtom = XCB_ATOM_NONE;
     xcb_atom_t m_targets = XCB_ATOM_NONE;
-    xcb_atom_t m_incr = XCB_ATOM_NONE;
-    std::array<xcb_atom_t, 4> m_properties{};
-    std::size_t m_nextProperty = 0;
+    std::optional<X11SelectionConversion> m_conversion;  // once the window exists
     QHash<xcb_atom_t, QString> m_atomNames;
     bool m_usable = false;
     std::optional<X11CopyAttribution> m_attribution;  // CLIPBOARD only
     quint8 m_xfixesEvent = 0;  // response type of XFixes selection notices; 0 without XFixes
     bool m_ownerChanged = false;
-    bool m_largeTransfer = false;  // since the last takeLargeTransfer()
 };
 
 X11ClipboardReader::X11ClipboardReader(const QByteArray& displayName,
