@@ -202,11 +202,9 @@ protected:
                             nullptr, nullptr, nullptr) == SQLITE_OK;
     }
 
-    // A store file of the previous version holding `oldestFirst`.
-    static bool writeVersion2Store(const QString& path, const QStringList& oldestFirst) {
-        sqlite3* db = nullptr;
-        bool ok = sqlite3_open(qPrintable(path), &db) == SQLITE_OK &&
-                  execSql(db, kVersion2Layout) && execSql(db, "BEGIN");
+    // Stores `oldestFirst` a second apart in one transaction, through the file's own triggers.
+    static bool insertClips(sqlite3* db, const QStringList& oldestFirst) {
+        bool ok = execSql(db, "BEGIN");
         {  // finalized before the close, which otherwise leaves the connection open
             SqlStatement insert(db,
                                 "INSERT INTO ClipItem (id, content, timestamp) VALUES (?, ?, ?)");
@@ -217,7 +215,14 @@ protected:
                      insert.run();
             }
         }
-        ok = ok && execSql(db, "COMMIT");
+        return ok && execSql(db, "COMMIT");
+    }
+
+    // A store file of the previous version holding `oldestFirst`.
+    static bool writeVersion2Store(const QString& path, const QStringList& oldestFirst) {
+        sqlite3* db = nullptr;
+        const bool ok = sqlite3_open(qPrintable(path), &db) == SQLITE_OK &&
+                        execSql(db, kVersion2Layout) && insertClips(db, oldestFirst);
         sqlite3_close(db);
         return ok;
     }
@@ -225,20 +230,10 @@ protected:
     // A store file of version 4, its index holding the tokens as that version made them.
     static bool writeVersion4Store(const QString& path, const QStringList& oldestFirst) {
         sqlite3* db = nullptr;
-        bool ok = sqlite3_open(qPrintable(path), &db) == SQLITE_OK &&
-                  registerCaseKeepingTokenizer(db) && StoreSchema::migrate(db, 0, nullptr) &&
-                  execSql(db, "BEGIN");
-        {
-            SqlStatement insert(db,
-                                "INSERT INTO ClipItem (id, content, timestamp) VALUES (?, ?, ?)");
-            for (qsizetype i = 0; ok && i < oldestFirst.size(); ++i) {
-                insert.reset();
-                ok = insert.bindAll({QUuid::createUuid(), oldestFirst[i],
-                                     qint64(1'700'000'000'000LL + i * 1000)}) &&
-                     insert.run();
-            }
-        }
-        ok = ok && execSql(db, "COMMIT; PRAGMA user_version = 4;");
+        const bool ok = sqlite3_open(qPrintable(path), &db) == SQLITE_OK &&
+                        registerCaseKeepingTokenizer(db) &&
+                        StoreSchema::migrate(db, 0, nullptr) && insertClips(db, oldestFirst) &&
+                        execSql(db, "PRAGMA user_version = 4;");
         sqlite3_close(db);
         return ok;
     }
