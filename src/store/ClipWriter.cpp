@@ -30,13 +30,10 @@ void ClipWriter::startNext() {
     emit runningChanged(true);
     const Job job = m_queue.front();  // stays queued until it is stored
     m_thread = std::thread([this, job] {
-        sqlite3* db = nullptr;
         bool ok = false;
         qint64 rowId = 0;
         QString reason;
-        if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, SQLITE_OPEN_READWRITE,
-                            nullptr) == SQLITE_OK) {
-            sqlite3_busy_timeout(db, 10000);
+        if (sqlite3* db = openStoreConnection(m_path, SQLITE_OPEN_READWRITE, 10000, &reason)) {
             // The index's trigger tokenizes the clip on this connection; the index merges its
             // segments as it grows, and the pages it frees are overwritten (forgotten clips).
             if (TrigramTokenizer::registerWith(db, &reason) &&
@@ -52,10 +49,8 @@ void ClipWriter::startNext() {
                 ok = ok && execSql(db, "COMMIT", &reason);
                 if (!ok) execSql(db, "ROLLBACK");
             }
-        } else {
-            reason = QString::fromUtf8(db ? sqlite3_errmsg(db) : "cannot open the store");
+            sqlite3_close(db);
         }
-        sqlite3_close(db);
         QMetaObject::invokeMethod(
             this, [this, ok, rowId, reason] { finish(ok, rowId, reason); }, Qt::QueuedConnection);
     });

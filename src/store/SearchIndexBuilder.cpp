@@ -96,15 +96,12 @@ bool SearchIndexBuilder::indexBatch(sqlite3* db, bool* done, QString* why) {
 }
 
 void SearchIndexBuilder::run() {
-    sqlite3* db = nullptr;
     QString why;
-    bool ok = sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, SQLITE_OPEN_READWRITE,
-                              nullptr) == SQLITE_OK;
-    if (!ok) why = QString::fromUtf8(db ? sqlite3_errmsg(db) : "cannot open the store");
+    sqlite3* db = openStoreConnection(m_path, SQLITE_OPEN_READWRITE, 10000, &why);
+    bool ok = db != nullptr;
     if (ok) {
         m_db = db;
         if (m_stopping) sqlite3_interrupt(db);
-        sqlite3_busy_timeout(db, 10000);
         // A batch lost in a crash is done again: the progress is in the same transaction.
         // Index segments merged away and retired indexes hold pieces of clips: their pages
         // are overwritten as they are freed.

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <QDateTime>
+#include <QFile>
 #include <QUuid>
 
 namespace quillet {
@@ -92,6 +93,17 @@ bool execSql(sqlite3* db, const char* sql, QString* error) {
         *error = QString::fromUtf8(message != nullptr ? message : sqlite3_errstr(rc));
     sqlite3_free(message);
     return rc == SQLITE_OK;
+}
+
+sqlite3* openStoreConnection(const QString& path, int flags, int busyTimeoutMs, QString* error) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr) != SQLITE_OK) {
+        if (error) *error = QString::fromUtf8(db ? sqlite3_errmsg(db) : "cannot open the store");
+        sqlite3_close(db);
+        return nullptr;
+    }
+    sqlite3_busy_timeout(db, busyTimeoutMs);
+    return db;
 }
 
 }  // namespace quillet

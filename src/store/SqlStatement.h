@@ -38,4 +38,9 @@ private:
 // Runs one or more statements without results.
 bool execSql(sqlite3* db, const char* sql, QString* error = nullptr);
 
+// A connection of a worker thread to the store file at `path` (`flags`: SQLITE_OPEN_READWRITE
+// or SQLITE_OPEN_READONLY), waiting up to `busyTimeoutMs` for the lock; null with `error` set
+// when the file cannot be opened.
+sqlite3* openStoreConnection(const QString& path, int flags, int busyTimeoutMs, QString* error);
+
 }  // namespace quillet

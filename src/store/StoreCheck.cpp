@@ -42,16 +42,15 @@ QString StoreCheck::checkIndex(sqlite3* db) {
 }
 
 void StoreCheck::run() {
-    sqlite3* db = nullptr;
     QStringList problems;
     QString indexProblem;
-    if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, SQLITE_OPEN_READONLY,
-                        nullptr) != SQLITE_OK) {
-        problems << QString::fromUtf8(db ? sqlite3_errmsg(db) : "cannot open");
+    QString why;
+    sqlite3* db = openStoreConnection(m_path, SQLITE_OPEN_READONLY, 5000, &why);
+    if (!db) {
+        problems << why;
     } else {
         m_db = db;
         if (m_stopping) sqlite3_interrupt(db);
-        sqlite3_busy_timeout(db, 5000);
         sqlite3_stmt* statement = nullptr;
         // Ten findings say enough; the full list can be long on a badly damaged file.
         if (sqlite3_prepare_v2(db, "PRAGMA quick_check(10)", -1, &statement, nullptr) ==

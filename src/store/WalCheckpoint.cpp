@@ -56,16 +56,9 @@ void WalCheckpoint::run() {
         }
         QString why;
         if (!db) {
-            if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, SQLITE_OPEN_READWRITE,
-                                nullptr) != SQLITE_OK) {
-                why = QString::fromUtf8(db ? sqlite3_errmsg(db) : "cannot open the store");
-                sqlite3_close(db);
-                db = nullptr;
-            } else {
-                // Short waits, so a stop or a new request is seen between tries.
-                sqlite3_busy_timeout(db, retryMs);
-                execSql(db, "PRAGMA secure_delete = ON", &why);
-            }
+            // Short waits, so a stop or a new request is seen between tries.
+            db = openStoreConnection(m_path, SQLITE_OPEN_READWRITE, retryMs, &why);
+            if (db) execSql(db, "PRAGMA secure_delete = ON", &why);
         }
         bool truncated = false;
         const auto giveUpAt =
