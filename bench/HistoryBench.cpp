@@ -31,7 +31,7 @@
 #include "fakes/ManualClock.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "store/ClipItem.h"
 #include "store/SqlStatement.h"
 #include "store/StorageService.h"

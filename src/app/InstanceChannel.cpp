@@ -15,7 +15,7 @@
 #include <cstring>
 
 #include "app/Descriptors.h"
-#include "platform/Logging.h"
+#include "base/Logging.h"
 
 namespace quillet {
 

@@ -9,7 +9,7 @@
 
 #include "hotkeys/MenuHotkeys.h"
 #include "platform/BackendChoice.h"
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "platform/kde/KGlobalAccelHotkeys.h"
 #include "platform/gnome/GnomeShortcuts.h"
 #include "platform/null/NullPlatform.h"

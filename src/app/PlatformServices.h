@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "paste/PasteChords.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "platform/DesktopShortcuts.h"
 #include "platform/KeyboardEvents.h"
 #include "platform/LoginItem.h"

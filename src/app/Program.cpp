@@ -14,8 +14,8 @@
 #include "app/PlatformServices.h"
 #include "app/QuilletboxApp.h"
 #include "app/SettingsFile.h"
-#include "platform/Catalogue.h"
-#include "platform/Logging.h"
+#include "base/Catalogue.h"
+#include "base/Logging.h"
 #include "store/StorageService.h"
 
 using namespace quillet;

@@ -22,7 +22,7 @@
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
 #include "phrases/FileChooser.h"
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "settings/OneTimeNotice.h"
 #include "settings/SettingsViewModel.h"
 #include "settings/UpdateCheckService.h"

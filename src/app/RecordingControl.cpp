@@ -5,7 +5,7 @@
 
 #include "app/TrayMenu.h"
 #include "history/RecordingPause.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 
 namespace quillet {
 

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QStandardPaths>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 
 namespace quillet {
 

@@ -4,7 +4,7 @@
 #include <QDBusMessage>
 
 #include "app/AppIcon.h"
-#include "platform/Logging.h"
+#include "base/Logging.h"
 
 namespace quillet {
 

@@ -1,7 +1,7 @@
 #include "history/ClipboardMonitor.h"
 
 #include "history/RecordingPause.h"
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "platform/Pasteboard.h"
 
 namespace quillet {

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "history/ClipboardMonitor.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "store/ClipItem.h"
 #include "store/StorageService.h"
 

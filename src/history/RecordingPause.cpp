@@ -4,8 +4,8 @@
 #include <QSettings>
 #include <algorithm>
 
-#include "platform/Clock.h"
-#include "platform/Logging.h"
+#include "base/Clock.h"
+#include "base/Logging.h"
 
 namespace quillet {
 

@@ -5,7 +5,7 @@
 #include <QShowEvent>
 #include <optional>
 
-#include "platform/KeyCodes.h"
+#include "base/KeyCodes.h"
 
 namespace quillet {
 

@@ -11,7 +11,7 @@
 
 #include "menus/BlankTextMarker.h"
 #include "menus/HistoryListModel.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 
 namespace quillet {
 

@@ -1,6 +1,6 @@
 #include "paste/AppFocusService.h"
 
-#include "platform/Clock.h"
+#include "base/Clock.h"
 
 namespace quillet {
 

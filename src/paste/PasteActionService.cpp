@@ -1,8 +1,8 @@
 #include "paste/PasteActionService.h"
 
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "platform/KeyboardEvents.h"
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "platform/Pasteboard.h"
 
 namespace quillet {

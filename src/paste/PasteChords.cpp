@@ -2,7 +2,7 @@
 
 #include <QSettings>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 
 namespace quillet {
 

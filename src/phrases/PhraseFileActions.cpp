@@ -8,7 +8,7 @@
 #include "phrases/FileChooser.h"
 #include "phrases/PhraseCSVFile.h"
 #include "phrases/PhraseCSVService.h"
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "store/PhraseCategory.h"
 
 namespace quillet::PhraseFileActions {

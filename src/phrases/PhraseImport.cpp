@@ -6,7 +6,7 @@
 #include <QThread>
 #include <algorithm>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "store/PhraseCategory.h"
 #include "store/StorageContext.h"
 

@@ -4,7 +4,7 @@
 #include <QSet>
 
 #include "phrases/PhraseOrdering.h"
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "store/PhraseCategory.h"
 #include "store/PhraseItem.h"
 #include "store/StorageContext.h"

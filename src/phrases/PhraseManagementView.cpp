@@ -22,7 +22,7 @@
 #include "phrases/PhraseRowDelegate.h"
 #include "phrases/PhraseUndoStack.h"
 #include "phrases/SymbolIcons.h"
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "store/PhraseCategory.h"
 #include "store/PhraseItem.h"
 #include "store/StorageContext.h"

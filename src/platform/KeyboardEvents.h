@@ -1,16 +1,8 @@
 #pragma once
 
-#include <QtGlobal>
+#include "base/KeyCodes.h"
 
 namespace quillet {
-
-// Device-independent key-event flags, the same on every platform.
-namespace EventFlag {
-constexpr quint64 shift = 0x20000;
-constexpr quint64 control = 0x40000;
-constexpr quint64 option = 0x80000;
-constexpr quint64 command = 0x100000;
-}  // namespace EventFlag
 
 // Synthetic key events posted to the frontmost application.
 class KeyboardEvents {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 
 namespace quillet {
 

@@ -1,6 +1,6 @@
 #include "settings/LaunchAtLoginService.h"
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "platform/LoginItem.h"
 
 namespace quillet {

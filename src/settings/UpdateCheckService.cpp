@@ -8,7 +8,7 @@
 #include <memory>
 #include <utility>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "settings/FeedReader.h"
 
 namespace quillet {

@@ -6,7 +6,7 @@
 #include <QMetaObject>
 #include <QTimer>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "store/SqlStatement.h"
 #include "store/TrigramTokenizer.h"
 

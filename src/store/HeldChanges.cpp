@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "store/StorageContext.h"
 
 namespace quillet {

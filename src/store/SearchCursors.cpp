@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <algorithm>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "store/CaseFolding.h"
 
 namespace quillet {

@@ -6,7 +6,7 @@
 #include <QMetaObject>
 #include <chrono>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "store/SqlStatement.h"
 #include "store/StoreSchema.h"
 #include "store/TrigramTokenizer.h"

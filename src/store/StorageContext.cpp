@@ -5,7 +5,7 @@
 #include <QDateTime>
 #include <algorithm>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "store/ClipItem.h"
 #include "store/PhraseCategory.h"
 #include "store/PhraseItem.h"

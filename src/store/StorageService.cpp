@@ -10,7 +10,7 @@
 #include <QStandardPaths>
 #include <algorithm>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "store/CaseFolding.h"
 #include "store/ClipItem.h"
 #include "store/ClipWriter.h"

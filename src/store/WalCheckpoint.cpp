@@ -6,7 +6,7 @@
 #include <QMetaObject>
 #include <chrono>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "store/SqlStatement.h"
 
 namespace quillet {

@@ -1,9 +1,11 @@
 cmake_minimum_required(VERSION 3.25)
 # Fails when a source folder includes a folder above it in the layer order:
-#   platform <- store <- history, phrases, hotkeys, paste, settings <- menus <- app
+#   base <- platform, store <- history, phrases, hotkeys, paste, settings <- menus <- app
+# base holds what every layer shares (logging, catalogues, clock, key codes).
 # Folders of one layer stay apart, except settings, which edits hot keys.
 #   cmake -DSRC=<src folder> -P Layering.cmake
-set(rank_platform 0)
+set(rank_base 0)
+set(rank_platform 1)
 set(rank_store 1)
 set(rank_history 2)
 set(rank_phrases 2)

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/Clock.h"
+#include "base/Clock.h"
 
 namespace quillet::test {
 

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/KeyCodes.h"
+#include "base/KeyCodes.h"
 #include "platform/X11TestEnvironment.h"
 #include "platform/x11/X11KeyboardEvents.h"
 #include "platform/x11/X11SystemHotkeys.h"

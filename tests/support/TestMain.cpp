@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "platform/Catalogue.h"
+#include "base/Catalogue.h"
 
 // Widget and model tests share one QApplication (offscreen, set by CTest's environment).
 int main(int argc, char** argv) {

@@ -4,7 +4,7 @@
 
 #include <QRegularExpression>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "platform/portal/PortalTrigger.h"
 
 namespace quillet {

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/KeyCodes.h"
-#include "platform/Logging.h"
+#include "base/KeyCodes.h"
+#include "base/Logging.h"
 #include "platform/portal/PortalTrigger.h"
 
 namespace quillet {

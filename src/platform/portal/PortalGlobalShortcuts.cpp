@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "platform/portal/PortalRegistration.h"
 #include "platform/portal/PortalRequests.h"
 #include "platform/portal/PortalTrigger.h"

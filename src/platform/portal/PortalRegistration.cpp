@@ -3,7 +3,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "platform/portal/PortalRequests.h"
 
 namespace quillet {

@@ -7,8 +7,8 @@
 #include <QDBusVariant>
 #include <QList>
 
-#include "platform/KeyCodes.h"
-#include "platform/Logging.h"
+#include "base/KeyCodes.h"
+#include "base/Logging.h"
 #include "platform/portal/PortalRegistration.h"
 #include "platform/portal/PortalRequests.h"
 

@@ -12,7 +12,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "platform/wayland/VirtualKeymap.h"
 #include "platform/wayland/WaylandSupport.h"
 

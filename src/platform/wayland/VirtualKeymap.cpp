@@ -3,8 +3,8 @@
 #include <xkbcommon/xkbcommon-keysyms.h>
 #include <xkbcommon/xkbcommon.h>
 
-#include "platform/KeyCodes.h"
-#include "platform/Logging.h"
+#include "base/KeyCodes.h"
+#include "base/Logging.h"
 
 namespace quillet {
 

@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "platform/MimeTypes.h"
 #include "platform/Pasteboard.h"
 #include "platform/wayland/WaylandSupport.h"

@@ -15,7 +15,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "platform/wayland/VirtualKeymap.h"
 #include "platform/wayland/WaylandSupport.h"
 

@@ -5,7 +5,7 @@
 #include <array>
 #include <cerrno>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "platform/wayland/WaylandSupport.h"
 
 namespace quillet {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 
 namespace quillet {
 

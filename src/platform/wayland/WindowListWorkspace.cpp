@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "platform/wayland/WaylandSupport.h"
 
 namespace quillet {

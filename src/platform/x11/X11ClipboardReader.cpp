@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "platform/MimeTypes.h"
 #include "platform/Pasteboard.h"
 #include "platform/x11/X11CopyAttribution.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "platform/x11/XcbSupport.h"
 
 namespace quillet {

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "platform/x11/X11ClipboardReader.h"
 #include "platform/x11/X11SelectionOwner.h"
 

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 #include "platform/x11/XcbSupport.h"
 
 namespace quillet {

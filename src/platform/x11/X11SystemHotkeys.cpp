@@ -8,8 +8,8 @@
 #include <QCoreApplication>
 #include <algorithm>
 
-#include "platform/KeyCodes.h"
-#include "platform/Logging.h"
+#include "base/KeyCodes.h"
+#include "base/Logging.h"
 #include "platform/x11/XcbSupport.h"
 
 namespace quillet {

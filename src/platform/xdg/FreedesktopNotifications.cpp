@@ -5,7 +5,7 @@
 #include <QDBusPendingReply>
 #include <QVariantMap>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 
 namespace quillet {
 

@@ -5,6 +5,18 @@
 #include <QtGlobal>
 #include <optional>
 
+namespace quillet {
+
+// Device-independent key-event flags, the same on every platform.
+namespace EventFlag {
+constexpr quint64 shift = 0x20000;
+constexpr quint64 control = 0x40000;
+constexpr quint64 option = 0x80000;
+constexpr quint64 command = 0x100000;
+}  // namespace EventFlag
+
+}  // namespace quillet
+
 namespace quillet::KeyCodes {
 
 // Converts between X keycodes (evdev code + 8, what QKeyEvent::nativeScanCode() reports on

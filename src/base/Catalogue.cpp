@@ -1,10 +1,10 @@
-#include "platform/Catalogue.h"
+#include "base/Catalogue.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include "platform/Logging.h"
+#include "base/Logging.h"
 
 namespace quillet::Catalogue {
 

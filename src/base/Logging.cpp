@@ -1,4 +1,4 @@
-#include "platform/Logging.h"
+#include "base/Logging.h"
 
 namespace quillet {
 // Debug output is off unless QT_LOGGING_RULES turns it on.

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QTranslator>
 
-#include "platform/Catalogue.h"
+#include "base/Catalogue.h"
 
 namespace quillet {
 namespace {

@@ -1,8 +1,8 @@
-#include "platform/KeyCodes.h"
+#include "base/KeyCodes.h"
 
 #include <array>
 
-#include "platform/KeyboardEvents.h"
+#include "base/KeyCodes.h"
 
 namespace quillet::KeyCodes {
 

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "hotkeys/HotkeyConfig.h"
-#include "platform/KeyCodes.h"
+#include "base/KeyCodes.h"
 #include "platform/KeyboardEvents.h"
 
 namespace quillet {
