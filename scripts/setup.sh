@@ -18,6 +18,7 @@ packages=(
   dbus-daemon
   kwin-wayland libkf5service-bin mutter gnome-settings-daemon-common libglib2.0-dev
   qt6-translations-l10n plasma-wayland-protocols
+  libsodium-dev qtkeychain-qt6-dev libyaml-cpp-dev syncthing
 )
 
 missing=()
