@@ -1,8 +1,8 @@
 cmake_minimum_required(VERSION 3.25)
 # Fails when a source folder includes a folder above it in the layer order:
-#   base <- platform, store <- history, phrases, hotkeys, paste, settings <- menus <- app
+#   base <- platform, store <- history, phrases, hotkeys, paste, sync, settings <- menus <- app
 # base holds what every layer shares (logging, catalogues, clock, key codes).
-# Folders of one layer stay apart, except settings, which edits hot keys.
+# Folders of one layer stay apart, except settings, which edits hot keys and sync.
 #   cmake -DSRC=<src folder> -P Layering.cmake
 set(rank_base 0)
 set(rank_platform 1)
@@ -11,10 +11,11 @@ set(rank_history 2)
 set(rank_phrases 2)
 set(rank_hotkeys 2)
 set(rank_paste 2)
+set(rank_sync 2)
 set(rank_settings 2)
 set(rank_menus 3)
 set(rank_app 4)
-set(also_settings hotkeys)
+set(also_settings hotkeys sync)
 
 get_filename_component(SRC ${SRC} ABSOLUTE)
 file(GLOB_RECURSE sources RELATIVE ${SRC} ${SRC}/*.h ${SRC}/*.cpp)
