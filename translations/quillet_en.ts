@@ -486,6 +486,14 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <source>Phrase menu key %1: %2</source>
         <translation>Phrase menu key %1: %2</translation>
     </message>
+    <message id="STATUS_NO_RECENT_WARNINGS">
+        <source>Recent warnings: none</source>
+        <translation>Recent warnings: none</translation>
+    </message>
+    <message id="STATUS_RECENT_WARNINGS">
+        <source>Recent warnings:</source>
+        <translation>Recent warnings:</translation>
+    </message>
     <message id="PASTE_MANUALLY_NOTICE">
         <source>Copied — paste with Ctrl+V</source>
         <translation>Copied — paste with Ctrl+V</translation>

@@ -479,6 +479,14 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <source>Phrase menu key %1: %2</source>
         <translation>定型文メニューのキー %1: %2</translation>
     </message>
+    <message id="STATUS_NO_RECENT_WARNINGS">
+        <source>Recent warnings: none</source>
+        <translation>最近の警告: なし</translation>
+    </message>
+    <message id="STATUS_RECENT_WARNINGS">
+        <source>Recent warnings:</source>
+        <translation>最近の警告:</translation>
+    </message>
     <message id="PASTE_MANUALLY_NOTICE">
         <source>Copied — paste with Ctrl+V</source>
         <translation>コピーしました — Ctrl+V で貼り付けてください</translation>

@@ -16,6 +16,7 @@
 #include "app/SettingsFile.h"
 #include "base/Catalogue.h"
 #include "base/Logging.h"
+#include "base/RecentWarnings.h"
 #include "store/StorageService.h"
 
 using namespace quillet;
@@ -85,6 +86,7 @@ extern "C" QUILLET_EXPORT int quilletMain(int argc, char** argv) {
     // A shell's `ulimit -n` may leave us few descriptors; the hard limit is ours to take.
     const long descriptorLimit = Descriptors::raiseLimit();
     qSetMessagePattern(QStringLiteral("%{if-category}%{category}: %{endif}%{message}"));
+    RecentWarnings::install();
     {
         // The arguments are read before the GUI exists: a request for the running instance
         // needs no display.

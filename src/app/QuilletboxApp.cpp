@@ -23,6 +23,7 @@
 #include "paste/PasteActionService.h"
 #include "phrases/FileChooser.h"
 #include "base/Logging.h"
+#include "base/RecentWarnings.h"
 #include "settings/OneTimeNotice.h"
 #include "settings/SettingsViewModel.h"
 #include "settings/UpdateCheckService.h"
@@ -275,6 +276,15 @@ QString QuilletboxApp::statusText() const {
     //% "Phrase menu key %1: %2"
     lines << keyLine(qtTrId("STATUS_PHRASE_KEY"), MenuHotkeys::phraseId,
                      m_settingsViewModel->phraseHotkey(), "phrase-menu");
+    const QStringList warnings = RecentWarnings::lines();
+    if (warnings.isEmpty()) {
+        //% "Recent warnings: none"
+        lines << qtTrId("STATUS_NO_RECENT_WARNINGS");
+    } else {
+        //% "Recent warnings:"
+        lines << qtTrId("STATUS_RECENT_WARNINGS");
+        for (const QString& warning : warnings) lines << QStringLiteral("  ") + warning;
+    }
     return lines.join(u'\n');
 }
 

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <cerrno>
 #include <cstring>
 
@@ -85,6 +86,12 @@ TEST_F(HeldChangesE2E, ClipsHeldBackByAFullDiskSurviveQuittingAndComeBackAtTheNe
         ASSERT_TRUE(waitFor([&] { return status().contains(kept); }, 5s)) << qPrintable(status());
     }
     EXPECT_TRUE(status().contains("Saving: failing since")) << qPrintable(status());
+    // The user who looks at the status finds the failure among the recent warnings too.
+    EXPECT_TRUE(QRegularExpression("\nRecent warnings:\n(  .*\n)*  \\d\\d:\\d\\d:\\d\\d "
+                                   "quillet\\.store: save failed")
+                    .match(status())
+                    .hasMatch())
+        << qPrintable(status());
 
     ASSERT_TRUE(QFile::remove(m_data + "/slack"));
     const CommandResult quit = quitCommand();
