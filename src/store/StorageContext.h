@@ -73,8 +73,9 @@ public:
     // Deleting a category deletes its phrases too.
     void remove(const std::shared_ptr<Record>& record);
     bool hasChanges() const;
-    // While held (another connection is writing), save() writes nothing and keeps every
-    // change pending, without counting as a failure; the holder saves once it lets go.
+    // While held (the long-clip writer's connection is writing), save() writes nothing and
+    // returns false, keeping every change pending without emitting saveFailed; the holder
+    // saves once it lets go.
     void setHeld(bool held) { m_held = held; }
     // Writes every pending change in one transaction. On failure nothing is written and the
     // changes stay pending for the next save; `error` receives the reason.
@@ -138,7 +139,7 @@ private:
     std::map<QString, std::unique_ptr<SqlStatement>> m_writeStatements;
     std::vector<std::shared_ptr<Record>> m_deleted;
     QString m_lastError;  // why the last statement failed, for save's caller
-    bool m_held = false;
+    bool m_held = false;  // see setHeld
     std::function<bool(QString*)> m_damageRepair;
 };
 

@@ -6,9 +6,10 @@
 
 namespace quillet {
 
-// Stand-ins for sessions without an X11 connection (offscreen, Wayland for now): nothing is
-// frontmost, no key can be posted and no hot key can be registered. The logic keeps working;
-// the application says once that these services are missing.
+// Stand-ins where a session lacks a service (offscreen; a Wayland compositor without a window
+// list, a virtual keyboard or a shortcut portal): nothing is frontmost, no key can be posted,
+// no hot key can be registered. The logic keeps working; the application says once which
+// services are missing.
 
 class NullWorkspace final : public Workspace {
 public:
