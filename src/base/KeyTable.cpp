@@ -135,7 +135,8 @@ constexpr PhysicalKey table[] = {
 };
 
 constexpr KeyModifier modifierTable[] = {
-    // hot-key bit            event flag          Qt modifier            X mask  xkb name
+    // hot-key bit, event flag, Qt modifier, X mask, xkb name;
+    //     the key that holds it, display name, portal name, GTK name
     {HotkeyModifier::control, EventFlag::control, Qt::ControlModifier,   0x04,  "Control",
      59, "Ctrl",  "CTRL",  "<Control>"},
     {HotkeyModifier::alt,     EventFlag::alt,     Qt::AltModifier,       0x08,  "Mod1",
