@@ -5,12 +5,13 @@
 #include <QtGlobal>
 #include <optional>
 
-#include "platform/SystemHotkeys.h"
+#include "base/KeyTable.h"
 
 namespace quillet {
 
-// One global hot key: a macOS virtual key code and a modifier mask. A plain value; it does
-// not validate itself (a mask of 0 is representable, the settings model refuses it).
+// One global hot key: a stored key code (see base/KeyTable.h) and a modifier mask. A plain
+// value; it does not validate itself (a mask of 0 is representable, the settings model
+// refuses it).
 class HotkeyConfig {
 public:
     HotkeyConfig() = default;
@@ -28,7 +29,7 @@ public:
     // "Key <code>".
     static QString keyName(quint32 keyCode);
 
-    // Converts device-independent key-event flags (see EventFlag) to the modifier mask.
+    // Converts key-event flags (see EventFlag) to the modifier mask.
     static quint32 carbonModifiers(quint64 eventFlags);
 
     // Compact JSON, keyCode first: {"keyCode":9,"modifierFlags":768}.

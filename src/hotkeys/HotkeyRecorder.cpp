@@ -5,18 +5,11 @@
 #include <QShowEvent>
 #include <optional>
 
-#include "base/KeyCodes.h"
+#include "base/KeyTable.h"
 
 namespace quillet {
 
 namespace {
-
-constexpr quint32 escapeKeyCode = 53;
-
-// Right command (54) through function (63): held while the real key is pressed.
-bool isModifierMacKey(quint32 macKeyCode) {
-    return macKeyCode >= 54 && macKeyCode <= 63;
-}
 
 bool isModifierQtKey(int qtKey) {
     switch (qtKey) {
@@ -64,17 +57,17 @@ void HotkeyRecorder::keyPressEvent(QKeyEvent* event) {
     const int qtKey = event->key();
     if (isModifierQtKey(qtKey)) return;
 
-    const std::optional<quint32> macKeyCode =
-        event->nativeScanCode() != 0 ? KeyCodes::macKeyCodeFromX11(event->nativeScanCode())
-                                     : KeyCodes::macKeyCodeFromQtKey(qtKey, event->modifiers());
+    const PhysicalKey* key = event->nativeScanCode() != 0
+                                 ? KeyTable::byX11Keycode(event->nativeScanCode())
+                                 : KeyTable::byQtKey(qtKey, event->modifiers());
     // Escape can never become a hot key, whatever modifiers are held.
-    if (qtKey == Qt::Key_Escape || macKeyCode == escapeKeyCode) {
+    if (qtKey == Qt::Key_Escape || (key && key->code == KeyCode::escape)) {
         emit cancelled();
         return;
     }
     // A key without a code cannot be a hot key; a bare modifier is held for the real key.
-    if (!macKeyCode || isModifierMacKey(*macKeyCode)) return;
-    emit recorded(*macKeyCode, KeyCodes::eventFlagsFromQt(event->modifiers()));
+    if (!key || key->group == KeyGroup::modifier) return;
+    emit recorded(key->code, KeyTable::eventFlagsFromQt(event->modifiers()));
 }
 
 void HotkeyRecorder::focusOutEvent(QFocusEvent* event) {

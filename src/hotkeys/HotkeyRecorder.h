@@ -9,7 +9,7 @@ namespace quillet {
 // behind its "recording" label, and it takes the keyboard focus as soon as it is shown.
 //
 // The first key press that is not a bare modifier or lock key is reported through
-// `recorded` as a macOS virtual key code with device-independent flags (see EventFlag).
+// `recorded` as a stored key code with its modifier flags (see base/KeyTable.h).
 // Escape, with any modifiers, and the focus moving to another widget end the recording
 // through `cancelled`. Keys are neither interpreted nor validated here.
 class HotkeyRecorder : public QWidget {
@@ -19,7 +19,7 @@ public:
     explicit HotkeyRecorder(QWidget* parent = nullptr);
 
 signals:
-    void recorded(quint32 macKeyCode, quint64 eventFlags);
+    void recorded(quint32 keyCode, quint64 eventFlags);
     void cancelled();
 
 protected:

@@ -60,17 +60,17 @@ void PasteActionService::postChord(PasteChord chord, const std::optional<QString
     switch (chord) {
         case PasteChord::shiftInsert:
             qCDebug(lcPaste) << "pasting with Shift+Insert into a window of class" << *targetClass;
-            m_keyboard.postKey(insertKeyCode, true, EventFlag::shift);
-            m_keyboard.postKey(insertKeyCode, false, EventFlag::shift);
+            m_keyboard.postKey(KeyCode::insert, true, EventFlag::shift);
+            m_keyboard.postKey(KeyCode::insert, false, EventFlag::shift);
             break;
         case PasteChord::controlShiftV:
             qCDebug(lcPaste) << "pasting with Ctrl+Shift+V into a window of class" << *targetClass;
-            m_keyboard.postKey(vKeyCode, true, EventFlag::command | EventFlag::shift);
-            m_keyboard.postKey(vKeyCode, false, EventFlag::command | EventFlag::shift);
+            m_keyboard.postKey(KeyCode::v, true, EventFlag::pasteModifier | EventFlag::shift);
+            m_keyboard.postKey(KeyCode::v, false, EventFlag::pasteModifier | EventFlag::shift);
             break;
         case PasteChord::controlV:
-            m_keyboard.postKey(vKeyCode, true, EventFlag::command);
-            m_keyboard.postKey(vKeyCode, false, EventFlag::command);
+            m_keyboard.postKey(KeyCode::v, true, EventFlag::pasteModifier);
+            m_keyboard.postKey(KeyCode::v, false, EventFlag::pasteModifier);
             break;
     }
     m_log << "DEBUG: PasteActionService - Events posted" << Qt::endl;

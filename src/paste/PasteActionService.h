@@ -50,8 +50,6 @@ public:
     // `blindReleaseDelayMs` instead.
     void performPasteWhenKeysReleased(const std::optional<QString>& targetClass = std::nullopt);
 
-    static constexpr quint16 vKeyCode = 9;
-    static constexpr quint16 insertKeyCode = 114;  // Help on a Mac keyboard, Insert on a PC
     static constexpr int keyPollMs = 10;
     static constexpr int keyReleaseTimeoutMs = 1000;
     // On Wayland the paste waits this long after the menu closed instead: our menu's surface

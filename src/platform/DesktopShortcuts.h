@@ -17,7 +17,7 @@ public:
         QString id;             // ours, kept across versions: the desktop stores the key under it
         QString name;           // as the desktop's keyboard settings list it
         QString request;        // the program's option the key runs, "history-menu"
-        quint32 keyCode = 0;    // a macOS virtual key code
+        quint32 keyCode = 0;    // a stored key code (see base/KeyTable.h)
         quint32 modifiers = 0;  // HotkeyModifier bits
     };
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/KeyCodes.h"
+#include "base/KeyTable.h"
 
 namespace quillet {
 
@@ -14,8 +14,8 @@ public:
 
     // Whether events can be posted at all (the platform's permission or extension).
     virtual bool isTrusted() = 0;
-    // Posts one key event for a virtual key code with the given flags. The backend turns the
-    // command flag into the platform's own paste modifier (Ctrl on Linux).
+    // Posts one key event for a stored key code, holding the modifiers of `flags` (EventFlag)
+    // around it.
     virtual void postKey(quint16 virtualKeyCode, bool keyDown, quint64 flags) = 0;
     // True while any key of the keyboard is physically held down.
     virtual bool anyKeyHeld() = 0;

@@ -4,16 +4,9 @@
 #include <functional>
 #include <optional>
 
-namespace quillet {
+#include "base/KeyTable.h"
 
-// Bits of the hot-key modifier mask, the layout the system hot-key registration takes and
-// stored hot keys keep on every platform.
-namespace HotkeyModifier {
-constexpr quint32 command = 0x0100;  // Super on Linux
-constexpr quint32 shift = 0x0200;
-constexpr quint32 option = 0x0800;  // Alt on Linux
-constexpr quint32 control = 0x1000;
-}  // namespace HotkeyModifier
+namespace quillet {
 
 // Status values of the hot-key service.
 namespace HotkeyStatus {
@@ -53,7 +46,7 @@ public:
     virtual bool isAvailable() const = 0;
     virtual void installHandler(Handler handler) = 0;
     virtual void removeHandler() = 0;
-    // keyCode is a macOS virtual key code; modifiers are HotkeyModifier bits.
+    // keyCode is a stored key code (see base/KeyTable.h); modifiers are HotkeyModifier bits.
     virtual Registration registerHotkey(quint32 keyCode, quint32 modifiers, quint32 signature,
                                         quint32 id) = 0;
     virtual void unregisterHotkey(Ref ref) = 0;

@@ -113,8 +113,8 @@ void HotkeySettingRow::recordChord(HotkeyConfig chord) {
     if (m_onUpdate) m_onUpdate(chord.keyCode, chord.modifierFlags);
 }
 
-void HotkeySettingRow::recorded(quint32 macKeyCode, quint64 eventFlags) {
-    recordChord(HotkeyConfig(macKeyCode, HotkeyConfig::carbonModifiers(eventFlags)));
+void HotkeySettingRow::recorded(quint32 keyCode, quint64 eventFlags) {
+    recordChord(HotkeyConfig(keyCode, HotkeyConfig::carbonModifiers(eventFlags)));
 }
 
 void HotkeySettingRow::refresh() {

@@ -45,7 +45,7 @@ signals:
     void cancelled();
 
 private:
-    void recorded(quint32 macKeyCode, quint64 eventFlags);
+    void recorded(quint32 keyCode, quint64 eventFlags);
     void refresh();
 
     HotkeyConfig m_config;

@@ -61,8 +61,10 @@ public:
     static constexpr const char* phraseHotkeyKey = "phraseHotkey";
     static constexpr const char* lastPresentedUpdateVersionKey = "lastPresentedUpdateVersion";
     static constexpr const char* searchMatchesCaseKey = "searchMatchesCase";
-    static constexpr HotkeyConfig defaultHistoryHotkey{9, 0x0300};  // Shift+Super+V
-    static constexpr HotkeyConfig defaultPhraseHotkey{8, 0x0300};   // Shift+Super+C
+    static constexpr HotkeyConfig defaultHistoryHotkey{
+        KeyCode::v, HotkeyModifier::shift | HotkeyModifier::super};
+    static constexpr HotkeyConfig defaultPhraseHotkey{
+        KeyCode::c, HotkeyModifier::shift | HotkeyModifier::super};
 
     // `settings`, `loginItem`, `updateService` and `desktopShortcuts` (null where the desktop
     // runs no commands on keys) must outlive the model. The stored hot keys are loaded and

@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "base/KeyTable.h"
 #include "hotkeys/HotkeyConfig.h"
 #include "hotkeys/HotkeyConfigPrinter.h"
-#include "platform/KeyboardEvents.h"
 
 namespace quillet {
 namespace {
@@ -35,7 +35,7 @@ TEST(HotkeyConfigCarbonModifiers, KeepsTheFourModifiersAndDropsLockPadAndDeviceB
     const quint64 capsLock = 0x10000, numericPad = 0x200000, help = 0x400000, function = 0x800000,
                   deviceBits = 0x1FF;
     EXPECT_EQ(
-        HotkeyConfig::carbonModifiers(capsLock | function | EventFlag::shift | EventFlag::command),
+        HotkeyConfig::carbonModifiers(capsLock | function | EventFlag::shift | EventFlag::super),
         0x0300u);
     EXPECT_EQ(HotkeyConfig::carbonModifiers(capsLock | numericPad | help | function | deviceBits),
               0u);

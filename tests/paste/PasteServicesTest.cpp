@@ -94,8 +94,8 @@ TEST_F(PasteTest, PostsTheChordDownThenUpOnlyWithPermissionAndSaysSo) {
     keyboard.trusted = true;
     paste.performPaste();
     using Key = FakeKeyboardEvents::PostedKey;
-    EXPECT_EQ(keyboard.posted,
-              (std::vector<Key>{{9, true, EventFlag::command}, {9, false, EventFlag::command}}));
+    EXPECT_EQ(keyboard.posted, (std::vector<Key>{{9, true, EventFlag::pasteModifier},
+                                                 {9, false, EventFlag::pasteModifier}}));
     EXPECT_EQ(output.split('\n', Qt::SkipEmptyParts),
               (QStringList{"DEBUG: PasteActionService - AXIsProcessTrusted: false",
                            "DEBUG: PasteActionService - Auto-paste skipped: No permissions",
@@ -107,7 +107,8 @@ TEST_F(PasteTest, PostsTheChordDownThenUpOnlyWithPermissionAndSaysSo) {
 TEST_F(PasteTest, TerminalsGetShiftInsertWithTheTextInPrimaryToo) {
     pasteboard.setString("ls -l");
     using Key = FakeKeyboardEvents::PostedKey;
-    const std::vector<Key> controlV{{9, true, EventFlag::command}, {9, false, EventFlag::command}};
+    const std::vector<Key> controlV{{9, true, EventFlag::pasteModifier},
+                                    {9, false, EventFlag::pasteModifier}};
     const std::vector<Key> shiftInsert{{114, true, EventFlag::shift},
                                        {114, false, EventFlag::shift}};
     for (const char* terminal : {"XTerm", "URxvt", "Gnome-terminal", "konsole", "kitty"}) {
@@ -176,7 +177,7 @@ TEST_F(PasteTest, CtrlShiftVLeavesPrimaryAlone) {
     paste.setChords(PasteChords(PasteChord::controlShiftV));
     paste.performPaste(QString("kitty"));
     using Key = FakeKeyboardEvents::PostedKey;
-    constexpr quint64 flags = EventFlag::command | EventFlag::shift;
+    constexpr quint64 flags = EventFlag::pasteModifier | EventFlag::shift;
     EXPECT_EQ(keyboard.posted, (std::vector<Key>{{9, true, flags}, {9, false, flags}}));
     EXPECT_FALSE(pasteboard.primary);
 }

@@ -159,6 +159,7 @@ TEST(GnomeAccelerator, ModifiersInGtksNamesThenTheKeysym) {
         EXPECT_EQ(GnomeShortcuts::accelerator(c.key, c.modifiers), QString(c.expected))
             << c.expected;
     EXPECT_EQ(GnomeShortcuts::accelerator(63, 0x0100), std::nullopt);
+    EXPECT_EQ(GnomeShortcuts::accelerator(56, 0x0100), std::nullopt) << "Shift is a modifier";
     EXPECT_EQ(GnomeShortcuts::accelerator(500, 0x0100), std::nullopt);
 }
 

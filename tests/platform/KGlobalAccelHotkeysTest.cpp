@@ -48,7 +48,10 @@ TEST(KdeShortcutKey, StoredChordsBecomeTheKeysKdeStores) {
               combined(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_1));
     EXPECT_EQ(kdeShortcutKey(65, 0), combined(Qt::KeypadModifier, Qt::Key_Period));
     EXPECT_EQ(kdeShortcutKey(47, 0), combined(Qt::NoModifier, Qt::Key_Period));
+    EXPECT_EQ(kdeShortcutKey(76, 0), combined(Qt::NoModifier, Qt::Key_Enter))
+        << "only the keypad has Enter: no flag needed";
     EXPECT_EQ(kdeShortcutKey(500, 0x0100), std::nullopt);
+    EXPECT_EQ(kdeShortcutKey(56, 0x0100), std::nullopt) << "Shift is no shortcut's key";
 }
 
 class KGlobalAccelHotkeysTest : public ::testing::Test {

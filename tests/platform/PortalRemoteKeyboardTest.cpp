@@ -85,8 +85,8 @@ TEST_F(PortalRemoteKeyboardTest, AnAllowedSessionTypesThePasteChordInOrder) {
 
     // A terminal's chord holds Shift too, released in the reverse order.
     desktop.keys.clear();
-    keyboard->postKey(9, true, EventFlag::command | EventFlag::shift);
-    keyboard->postKey(9, false, EventFlag::command | EventFlag::shift);
+    keyboard->postKey(9, true, EventFlag::pasteModifier | EventFlag::shift);
+    keyboard->postKey(9, false, EventFlag::pasteModifier | EventFlag::shift);
     ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.keys.size() >= 6; }, 3000));
     std::vector<int> codes;
     for (const Key& key : desktop.keys) codes.push_back(key.keycode * (key.state ? 1 : -1));

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <vector>
 
-#include "base/KeyCodes.h"
+#include "base/KeyTable.h"
 #include "platform/X11TestEnvironment.h"
 #include "platform/x11/X11KeyboardEvents.h"
 #include "platform/x11/X11SystemHotkeys.h"
@@ -180,8 +180,8 @@ TEST(X11KeyboardEvents, HeldKeysAreSeenAndThePasteChordPastesAndReleasesControl)
         },
         10s));
 
-    keyboard.postKey(9, true, EventFlag::command);
-    keyboard.postKey(9, false, EventFlag::command);
+    keyboard.postKey(9, true, EventFlag::pasteModifier);
+    keyboard.postKey(9, false, EventFlag::pasteModifier);
 
     EXPECT_TRUE(
         waitFor([&] { return target->output().contains("text:pasted by the chord\n"); }, 5s))
@@ -192,9 +192,9 @@ TEST(X11KeyboardEvents, HeldKeysAreSeenAndThePasteChordPastesAndReleasesControl)
 // --- Hot keys -----------------------------------------------------------------------------
 
 constexpr quint32 kSignature = 0x514c5454;
-constexpr quint32 kCommandShift = 0x0100 | 0x0200;
-constexpr quint32 kMacV = 9;
-constexpr quint32 kMacB = 11;
+constexpr quint32 kSuperShift = 0x0100 | 0x0200;
+constexpr quint32 kKeyV = 9;
+constexpr quint32 kKeyB = 11;
 
 class X11SystemHotkeysTest : public ::testing::Test {
 protected:
@@ -207,8 +207,8 @@ protected:
         });
     }
 
-    static quint8 xKeycode(quint32 macKeyCode) {
-        return static_cast<quint8>(KeyCodes::x11KeycodeFromMac(macKeyCode).value_or(0));
+    static quint8 xKeycode(quint32 keyCode) {
+        return static_cast<quint8>(KeyTable::x11Keycode(keyCode).value_or(0));
     }
 
     X11SystemHotkeys hotkeys{applicationConnection()};
@@ -218,12 +218,12 @@ protected:
 
 TEST_F(X11SystemHotkeysTest, PressReachesTheHandlerWithItsIdWithNumLockOffAndOn) {
     ASSERT_TRUE(hotkeys.isAvailable());
-    const auto v = hotkeys.registerHotkey(kMacV, kCommandShift, kSignature, 7);
-    const auto b = hotkeys.registerHotkey(kMacB, kCommandShift, kSignature, 8);
+    const auto v = hotkeys.registerHotkey(kKeyV, kSuperShift, kSignature, 7);
+    const auto b = hotkeys.registerHotkey(kKeyB, kSuperShift, kSignature, 8);
     ASSERT_EQ(v.status, HotkeyStatus::noErr);
     ASSERT_EQ(b.status, HotkeyStatus::noErr);
     EXPECT_NE(v.ref, b.ref);
-    EXPECT_EQ(hotkeys.registerHotkey(kMacV, kCommandShift, kSignature, 9).status,
+    EXPECT_EQ(hotkeys.registerHotkey(kKeyV, kSuperShift, kSignature, 9).status,
               HotkeyStatus::registrationFailed)
         << "the same combination twice";
 
@@ -243,17 +243,17 @@ TEST_F(X11SystemHotkeysTest, PressReachesTheHandlerWithItsIdWithNumLockOffAndOn)
 }
 
 TEST_F(X11SystemHotkeysTest, AKeyIsGrabbedInEveryLockVariantOrInNone) {
-    const quint8 b = xKeycode(kMacB);
-    const quint8 v = xKeycode(kMacV);
+    const quint8 b = xKeycode(kKeyB);
+    const quint8 v = xKeycode(kKeyV);
     const quint16 superShift = XCB_MOD_MASK_4 | XCB_MOD_MASK_SHIFT;
     // The other client holds only B's Caps Lock variant, so ours fails part-way through.
     ASSERT_TRUE(other.grabKey(b, superShift | XCB_MOD_MASK_LOCK));
-    const auto refused = hotkeys.registerHotkey(kMacB, kCommandShift, kSignature, 1);
+    const auto refused = hotkeys.registerHotkey(kKeyB, kSuperShift, kSignature, 1);
     EXPECT_EQ(refused.status, HotkeyStatus::registrationFailed);
     EXPECT_FALSE(refused.ref.has_value());
     EXPECT_TRUE(other.grabKey(b, superShift)) << "the plain variant was left grabbed";
 
-    const auto registration = hotkeys.registerHotkey(kMacV, kCommandShift, kSignature, 2);
+    const auto registration = hotkeys.registerHotkey(kKeyV, kSuperShift, kSignature, 2);
     ASSERT_EQ(registration.status, HotkeyStatus::noErr);
     EXPECT_FALSE(other.grabKey(v, superShift | XCB_MOD_MASK_2));
     hotkeys.unregisterHotkey(*registration.ref);

@@ -4,8 +4,8 @@
 
 #include <QRegularExpression>
 
+#include "base/KeyTable.h"
 #include "base/Logging.h"
-#include "platform/portal/PortalTrigger.h"
 
 namespace quillet {
 
@@ -87,25 +87,14 @@ QString GnomeShortcuts::pathFor(const QString& id) {
     return QLatin1String(kBasePath) + QStringLiteral("quillet-") + id + u'/';
 }
 
-std::optional<QString> GnomeShortcuts::accelerator(quint32 macKeyCode, quint32 modifiers) {
-    // The portal's trigger already names the key as a keysym; only the modifiers read
-    // differently ("SHIFT+LOGO+v" is "<Shift><Super>v").
-    const std::optional<QString> trigger = portalTrigger(macKeyCode, modifiers);
-    if (!trigger) return std::nullopt;
-    QStringList parts = trigger->split(u'+');
-    const QString key = parts.takeLast();
+std::optional<QString> GnomeShortcuts::accelerator(quint32 keyCode, quint32 modifiers) {
+    const PhysicalKey* key = KeyTable::shortcutKey(keyCode);
+    if (!key || !key->keysymName) return std::nullopt;
     QString result;
-    for (const QString& modifier : parts) {
-        if (modifier == QLatin1String("CTRL"))
-            result += QStringLiteral("<Control>");
-        else if (modifier == QLatin1String("ALT"))
-            result += QStringLiteral("<Alt>");
-        else if (modifier == QLatin1String("SHIFT"))
-            result += QStringLiteral("<Shift>");
-        else if (modifier == QLatin1String("LOGO"))
-            result += QStringLiteral("<Super>");
+    for (const KeyModifier& modifier : KeyTable::modifiers()) {
+        if (modifiers & modifier.hotkeyBit) result += QLatin1String(modifier.gtkName);
     }
-    return result + key;
+    return result + QLatin1String(key->keysymName);
 }
 
 QString GnomeShortcuts::commandLine(const QString& program, const QString& request) {

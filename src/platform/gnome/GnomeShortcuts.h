@@ -37,7 +37,7 @@ public:
     static QString pathFor(const QString& id);
     // A stored hot key in GTK's accelerator syntax ("<Shift><Super>v"); nullopt for a key
     // without a keysym name.
-    static std::optional<QString> accelerator(quint32 macKeyCode, quint32 modifiers);
+    static std::optional<QString> accelerator(quint32 keyCode, quint32 modifiers);
     // The command line GNOME runs (it splits it as a shell would).
     static QString commandLine(const QString& program, const QString& request);
 

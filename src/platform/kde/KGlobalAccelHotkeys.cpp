@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "base/KeyCodes.h"
+#include "base/KeyTable.h"
 #include "base/Logging.h"
 #include "platform/portal/PortalTrigger.h"
 
@@ -29,35 +29,18 @@ constexpr uint noAutoloading = 4;
 // More keys than any answer about one action could rightly hold.
 constexpr int maxKeysInAnswer = 16;
 
-// The Qt key that KeyCodes files under `macKeyCode`, found by asking it rather than keeping
-// another table: digits and letters first (a shifted symbol never wins over its key), then
-// the other printable keys, the special keys and Latin-1, then the keypad.
-std::optional<std::pair<int, Qt::KeyboardModifiers>> qtKeyFor(quint32 macKeyCode) {
-    std::vector<int> candidates;
-    for (int key = Qt::Key_0; key <= Qt::Key_9; ++key) candidates.push_back(key);
-    for (int key = Qt::Key_A; key <= Qt::Key_Z; ++key) candidates.push_back(key);
-    for (int key = Qt::Key_Space; key <= Qt::Key_ydiaeresis; ++key) candidates.push_back(key);
-    for (int key = Qt::Key_Escape; key <= Qt::Key_Escape + 0xff; ++key) candidates.push_back(key);
-    for (const Qt::KeyboardModifiers extra : {Qt::NoModifier, Qt::KeypadModifier}) {
-        for (const int key : candidates) {
-            if (KeyCodes::macKeyCodeFromQtKey(key, extra) == macKeyCode)
-                return std::pair{key, extra};
-        }
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
-std::optional<int> kdeShortcutKey(quint32 macKeyCode, quint32 modifiers) {
-    const auto key = qtKeyFor(macKeyCode);
-    if (!key) return std::nullopt;
-    Qt::KeyboardModifiers qtModifiers = key->second;
-    if (modifiers & HotkeyModifier::command) qtModifiers |= Qt::MetaModifier;
-    if (modifiers & HotkeyModifier::option) qtModifiers |= Qt::AltModifier;
-    if (modifiers & HotkeyModifier::control) qtModifiers |= Qt::ControlModifier;
-    if (modifiers & HotkeyModifier::shift) qtModifiers |= Qt::ShiftModifier;
-    return QKeyCombination(qtModifiers, Qt::Key(key->first)).toCombined();
+std::optional<int> kdeShortcutKey(quint32 keyCode, quint32 modifiers) {
+    const PhysicalKey* key = KeyTable::shortcutKey(keyCode);
+    if (!key || key->qtKey == 0) return std::nullopt;
+    // The keypad flag only where Qt's key alone would name a key of the main keyboard.
+    Qt::KeyboardModifiers qtModifiers;
+    if (KeyTable::byQtKey(key->qtKey, Qt::NoModifier) != key) qtModifiers = Qt::KeypadModifier;
+    for (const KeyModifier& modifier : KeyTable::modifiers()) {
+        if (modifiers & modifier.hotkeyBit) qtModifiers |= modifier.qtModifier;
+    }
+    return QKeyCombination(qtModifiers, Qt::Key(key->qtKey)).toCombined();
 }
 
 KGlobalAccelHotkeys::KGlobalAccelHotkeys(QDBusConnection bus,

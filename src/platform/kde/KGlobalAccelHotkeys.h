@@ -19,8 +19,9 @@ class QDBusPendingCall;
 namespace quillet {
 
 // A stored hot key as KDE's shortcut service encodes a key: Qt's key plus its modifier bits
-// in one int (QKeyCombination::toCombined). Empty for a code with no Qt key.
-std::optional<int> kdeShortcutKey(quint32 macKeyCode, quint32 modifiers);
+// in one int (QKeyCombination::toCombined). Empty for a code with no Qt key and for
+// a modifier key.
+std::optional<int> kdeShortcutKey(quint32 keyCode, quint32 modifiers);
 
 // Global hot keys on KDE Plasma (X11 and Wayland) through its shortcut service,
 // org.kde.kglobalaccel on the session bus, the one KDE's own programs register with. Each id

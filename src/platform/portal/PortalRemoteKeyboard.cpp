@@ -7,7 +7,7 @@
 #include <QDBusVariant>
 #include <QList>
 
-#include "base/KeyCodes.h"
+#include "base/KeyTable.h"
 #include "base/Logging.h"
 #include "platform/portal/PortalRegistration.h"
 #include "platform/portal/PortalRequests.h"
@@ -18,20 +18,11 @@ namespace {
 
 const QString remoteInterface = QStringLiteral("org.freedesktop.portal.RemoteDesktop");
 
-// The evdev code of the key at a macOS virtual key code's place, from the one key table.
-std::optional<quint32> evdevCode(quint32 macKeyCode) {
-    const std::optional<quint32> x11 = KeyCodes::x11KeycodeFromMac(macKeyCode);
-    if (!x11 || *x11 < 8) return std::nullopt;
-    return *x11 - 8;
-}
-
-// The modifier keys a paste's flags hold down, in pressing order (macOS codes of the left
-// keys). Command and control both mean Control: Ctrl+V is the paste chord here.
+// The evdev codes of the flags' modifier keys, in pressing order.
 QList<quint32> modifierKeys(quint64 flags) {
     QList<quint32> keys;
-    if (flags & (EventFlag::command | EventFlag::control)) keys.append(59);
-    if (flags & EventFlag::shift) keys.append(56);
-    if (flags & EventFlag::option) keys.append(58);
+    for (const KeyModifier* modifier : KeyTable::modifiersIn(flags))
+        keys.append(KeyTable::modifierKey(*modifier).evdev);
     return keys;
 }
 
@@ -187,19 +178,18 @@ void PortalRemoteKeyboard::start() {
 
 void PortalRemoteKeyboard::postKey(quint16 virtualKeyCode, bool keyDown, quint64 flags) {
     if (!isTrusted()) return;
-    const std::optional<quint32> key = evdevCode(virtualKeyCode);
+    const std::optional<quint32> key = KeyTable::evdevCode(virtualKeyCode);
     if (!key) {
         qCWarning(lcPaste) << "no key for virtual key code" << virtualKeyCode;
         return;
     }
     const QList<quint32> modifiers = modifierKeys(flags);
     if (keyDown) {
-        for (const quint32 modifier : modifiers) sendKeycode(*evdevCode(modifier), true);
+        for (const quint32 modifier : modifiers) sendKeycode(modifier, true);
         sendKeycode(*key, true);
     } else {
         sendKeycode(*key, false);
-        for (auto it = modifiers.crbegin(); it != modifiers.crend(); ++it)
-            sendKeycode(*evdevCode(*it), false);
+        for (auto it = modifiers.crbegin(); it != modifiers.crend(); ++it) sendKeycode(*it, false);
     }
 }
 

@@ -8,7 +8,7 @@ namespace quillet {
 
 // A stored hot key as the desktop portal's shortcut trigger ("CTRL+ALT+v", "SHIFT+LOGO+F5"):
 // xkbcommon modifier names, then the keysym the key gives on a US layout. Empty for a key
-// that has no such name (the function key, an unknown code).
-std::optional<QString> portalTrigger(quint32 macKeyCode, quint32 modifiers);
+// that has no such name (a modifier key, an unknown code).
+std::optional<QString> portalTrigger(quint32 keyCode, quint32 modifiers);
 
 }  // namespace quillet

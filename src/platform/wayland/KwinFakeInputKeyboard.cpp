@@ -1,7 +1,6 @@
 #include "platform/wayland/KwinFakeInputKeyboard.h"
 
 #include <fake-input-client-protocol.h>
-#include <linux/input-event-codes.h>
 #include <wayland-client.h>
 
 #include <QCoreApplication>
@@ -12,6 +11,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "base/KeyTable.h"
 #include "base/Logging.h"
 #include "platform/wayland/VirtualKeymap.h"
 #include "platform/wayland/WaylandSupport.h"
@@ -127,17 +127,15 @@ void KwinFakeInputKeyboard::sendKey(quint32 evdevCode, bool down) {
 
 void KwinFakeInputKeyboard::postKey(quint16 virtualKeyCode, bool keyDown, quint64 flags) {
     if (!isTrusted()) return;
-    const std::optional<quint32> key = m_keymap->evdevCodeForMacKey(virtualKeyCode);
+    const std::optional<quint32> key = m_keymap->evdevCodeForKey(virtualKeyCode);
     if (!key) {
         qCWarning(lcPaste) << "no key for virtual key code" << virtualKeyCode;
         return;
     }
-    // The modifier keys sit at the same place in every layout. Command and control both mean
-    // Control: Ctrl+V is the paste chord here.
+    // The modifier keys sit at the same place in every layout.
     QList<quint32> modifiers;
-    if (flags & (EventFlag::command | EventFlag::control)) modifiers.append(KEY_LEFTCTRL);
-    if (flags & EventFlag::shift) modifiers.append(KEY_LEFTSHIFT);
-    if (flags & EventFlag::option) modifiers.append(KEY_LEFTALT);
+    for (const KeyModifier* modifier : KeyTable::modifiersIn(flags))
+        modifiers.append(KeyTable::modifierKey(*modifier).evdev);
     if (keyDown) {
         for (const quint32 modifier : modifiers) sendKey(modifier, true);
         sendKey(*key, true);

@@ -1,9 +1,8 @@
 #include "platform/wayland/VirtualKeymap.h"
 
-#include <xkbcommon/xkbcommon-keysyms.h>
 #include <xkbcommon/xkbcommon.h>
 
-#include "base/KeyCodes.h"
+#include "base/KeyTable.h"
 #include "base/Logging.h"
 
 namespace quillet {
@@ -66,16 +65,11 @@ std::optional<quint32> VirtualKeymap::evdevCodeFor(quint32 keysym) const {
     return std::nullopt;
 }
 
-std::optional<quint32> VirtualKeymap::evdevCodeForMacKey(quint16 macKeyCode) const {
-    xkb_keysym_t keysym = XKB_KEY_NoSymbol;
-    if (macKeyCode == 9) keysym = XKB_KEY_v;
-    if (macKeyCode == 114) keysym = XKB_KEY_Insert;
-    if (keysym != XKB_KEY_NoSymbol) {
-        if (const auto code = evdevCodeFor(keysym)) return code;
+std::optional<quint32> VirtualKeymap::evdevCodeForKey(quint16 keyCode) const {
+    if (keyCode == KeyCode::v || keyCode == KeyCode::insert) {
+        if (const auto code = evdevCodeFor(KeyTable::byCode(keyCode)->keysym)) return code;
     }
-    const std::optional<quint32> x11 = KeyCodes::x11KeycodeFromMac(macKeyCode);
-    if (x11 && *x11 >= 8) return *x11 - 8;
-    return std::nullopt;
+    return KeyTable::evdevCode(keyCode);
 }
 
 quint32 VirtualKeymap::modifierMask(const char* name) const {

@@ -30,9 +30,9 @@ public:
     const QByteArray& text() const { return m_text; }
     // The evdev code of the key that yields `keysym` in the first layout without modifiers.
     std::optional<quint32> evdevCodeFor(quint32 keysym) const;
-    // The evdev code that types a macOS virtual key code: the paste keys (V, Insert) by the
-    // symbol they give in this layout, every other key by its physical position.
-    std::optional<quint32> evdevCodeForMacKey(quint16 macKeyCode) const;
+    // The evdev code that types a stored key code: the paste keys (V, Insert) by the symbol
+    // they give in this layout, every other key by its physical position.
+    std::optional<quint32> evdevCodeForKey(quint16 keyCode) const;
     // The modifier bit of a named modifier (XKB_MOD_NAME_CTRL, ...); 0 if the keymap has none.
     quint32 modifierMask(const char* name) const;
 

@@ -5,8 +5,6 @@
 #include <unistd.h>
 #include <virtual-keyboard-unstable-v1-client-protocol.h>
 #include <wayland-client.h>
-#include <xkbcommon/xkbcommon-keysyms.h>
-#include <xkbcommon/xkbcommon-names.h>
 
 #include <QList>
 #include <QSocketNotifier>
@@ -15,6 +13,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "base/KeyTable.h"
 #include "base/Logging.h"
 #include "platform/wayland/VirtualKeymap.h"
 #include "platform/wayland/WaylandSupport.h"
@@ -168,38 +167,30 @@ void WaylandKeyboardEvents::sendKey(quint32 evdevCode, bool down) {
 
 void WaylandKeyboardEvents::postKey(quint16 virtualKeyCode, bool keyDown, quint64 flags) {
     if (!isTrusted()) return;
-    const std::optional<quint32> key = m_keymap->evdevCodeForMacKey(virtualKeyCode);
+    const std::optional<quint32> key = m_keymap->evdevCodeForKey(virtualKeyCode);
     if (!key) {
         qCWarning(lcPaste) << "no key for virtual key code" << virtualKeyCode;
         return;
     }
 
     // The compositor takes the modifier state from the modifiers request alone; the modifier
-    // keys' own events are sent too, for clients that watch them. Command and control both
-    // mean Control: Ctrl+V is the paste chord here.
-    struct Modifier {
-        quint32 keysym;
-        const char* name;
-    };
-    QList<Modifier> modifiers;
-    if (flags & (EventFlag::command | EventFlag::control))
-        modifiers.append({XKB_KEY_Control_L, XKB_MOD_NAME_CTRL});
-    if (flags & EventFlag::shift) modifiers.append({XKB_KEY_Shift_L, XKB_MOD_NAME_SHIFT});
-    if (flags & EventFlag::option) modifiers.append({XKB_KEY_Alt_L, XKB_MOD_NAME_ALT});
+    // keys' own events are sent too, for clients that watch them.
     quint32 mask = 0;
-    for (const Modifier& modifier : modifiers) mask |= m_keymap->modifierMask(modifier.name);
+    QList<quint32> modifierKeys;
+    for (const KeyModifier* modifier : KeyTable::modifiersIn(flags)) {
+        mask |= m_keymap->modifierMask(modifier->xkbName);
+        if (const auto code = m_keymap->evdevCodeFor(KeyTable::modifierKey(*modifier).keysym))
+            modifierKeys.append(*code);
+    }
 
     if (keyDown) {
-        for (const Modifier& modifier : modifiers) {
-            if (const auto code = m_keymap->evdevCodeFor(modifier.keysym)) sendKey(*code, true);
-        }
+        for (const quint32 code : modifierKeys) sendKey(code, true);
         zwp_virtual_keyboard_v1_modifiers(m_keyboard, mask, 0, 0, 0);
         sendKey(*key, true);
     } else {
         sendKey(*key, false);
-        for (auto it = modifiers.crbegin(); it != modifiers.crend(); ++it) {
-            if (const auto code = m_keymap->evdevCodeFor(it->keysym)) sendKey(*code, false);
-        }
+        for (auto it = modifierKeys.crbegin(); it != modifierKeys.crend(); ++it)
+            sendKey(*it, false);
         zwp_virtual_keyboard_v1_modifiers(m_keyboard, 0, 0, 0, 0);
     }
     // Never waits: a compositor that does not read leaves the requests queued here.

@@ -7,8 +7,7 @@ struct xcb_connection_t;
 namespace quillet {
 
 // Synthetic key events through the XTEST extension. Keys are found by their key symbol in the
-// server's current keymap, so the paste chord follows the user's layout; the command flag
-// becomes Control, the platform's paste modifier.
+// server's current keymap, so the paste chord follows the user's layout.
 class X11KeyboardEvents final : public KeyboardEvents {
 public:
     // `connection` is borrowed and must outlive this object (the application's own one).

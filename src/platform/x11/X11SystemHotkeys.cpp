@@ -8,7 +8,7 @@
 #include <QCoreApplication>
 #include <algorithm>
 
-#include "base/KeyCodes.h"
+#include "base/KeyTable.h"
 #include "base/Logging.h"
 #include "platform/x11/XcbSupport.h"
 
@@ -16,13 +16,11 @@ namespace quillet {
 
 namespace {
 
-// The hot-key modifier mask in X terms: command is Super (Mod4), option is Alt (Mod1).
 quint16 xModifiersFromHotkeyMask(quint32 modifiers) {
     quint16 mask = 0;
-    if (modifiers & HotkeyModifier::command) mask |= XCB_MOD_MASK_4;
-    if (modifiers & HotkeyModifier::shift) mask |= XCB_MOD_MASK_SHIFT;
-    if (modifiers & HotkeyModifier::option) mask |= XCB_MOD_MASK_1;
-    if (modifiers & HotkeyModifier::control) mask |= XCB_MOD_MASK_CONTROL;
+    for (const KeyModifier& modifier : KeyTable::modifiers()) {
+        if (modifiers & modifier.hotkeyBit) mask |= modifier.xMask;
+    }
     return mask;
 }
 
@@ -77,7 +75,7 @@ void X11SystemHotkeys::removeHandler() {
 SystemHotkeys::Registration X11SystemHotkeys::registerHotkey(quint32 keyCode, quint32 modifiers,
                                                              quint32 signature, quint32 id) {
     if (!isAvailable()) return {};
-    const std::optional<quint32> keycode = KeyCodes::x11KeycodeFromMac(keyCode);
+    const std::optional<quint32> keycode = KeyTable::x11Keycode(keyCode);
     if (!keycode || *keycode < 8 || *keycode > 255) return {};
 
     Grab grab;
