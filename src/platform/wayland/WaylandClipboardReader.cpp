@@ -1,15 +1,11 @@
 #include "platform/wayland/WaylandClipboardReader.h"
 
-#include <ext-data-control-v1-client-protocol.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
-#include <sys/eventfd.h>
 #include <unistd.h>
-#include <wlr-data-control-unstable-v1-client-protocol.h>
 
-#include <QMetaObject>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -20,6 +16,8 @@
 #include "base/Logging.h"
 #include "platform/MimeTypes.h"
 #include "platform/Pasteboard.h"
+#include "platform/wayland/DataControl.h"
+#include "platform/wayland/WaylandSelectionSource.h"
 #include "platform/wayland/WaylandSupport.h"
 
 namespace quillet {
@@ -28,93 +26,33 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-// The two protocols are one protocol under two names: same requests and events in the same
-// order. One code path drives either through its interface tables and the shared opcodes.
-struct DataControl {
-    const char* name;
-    const wl_interface* manager;
-    const wl_interface* device;
-    const wl_interface* source;
-    uint32_t version;  // highest we use
-};
-constexpr std::array kProtocols{
-    DataControl{"ext-data-control-v1", &ext_data_control_manager_v1_interface,
-                &ext_data_control_device_v1_interface, &ext_data_control_source_v1_interface, 1},
-    DataControl{"wlr-data-control-unstable-v1", &zwlr_data_control_manager_v1_interface,
-                &zwlr_data_control_device_v1_interface, &zwlr_data_control_source_v1_interface, 2},
-};
-static_assert(EXT_DATA_CONTROL_MANAGER_V1_CREATE_DATA_SOURCE ==
-                  ZWLR_DATA_CONTROL_MANAGER_V1_CREATE_DATA_SOURCE &&
-              EXT_DATA_CONTROL_MANAGER_V1_GET_DATA_DEVICE ==
-                  ZWLR_DATA_CONTROL_MANAGER_V1_GET_DATA_DEVICE &&
-              EXT_DATA_CONTROL_DEVICE_V1_SET_SELECTION ==
-                  ZWLR_DATA_CONTROL_DEVICE_V1_SET_SELECTION &&
-              EXT_DATA_CONTROL_DEVICE_V1_DESTROY == ZWLR_DATA_CONTROL_DEVICE_V1_DESTROY &&
-              EXT_DATA_CONTROL_SOURCE_V1_OFFER == ZWLR_DATA_CONTROL_SOURCE_V1_OFFER &&
-              EXT_DATA_CONTROL_SOURCE_V1_DESTROY == ZWLR_DATA_CONTROL_SOURCE_V1_DESTROY &&
-              EXT_DATA_CONTROL_OFFER_V1_RECEIVE == ZWLR_DATA_CONTROL_OFFER_V1_RECEIVE &&
-              EXT_DATA_CONTROL_OFFER_V1_DESTROY == ZWLR_DATA_CONTROL_OFFER_V1_DESTROY);
+using namespace wayland;
 
-// Listeners in the generated layout, over plain proxies so they serve both protocols.
-struct DeviceListener {
-    void (*dataOffer)(void*, wl_proxy*, wl_proxy*);
-    void (*selection)(void*, wl_proxy*, wl_proxy*);
-    void (*finished)(void*, wl_proxy*);
-    void (*primarySelection)(void*, wl_proxy*, wl_proxy*);
-};
-struct OfferListener {
-    void (*offer)(void*, wl_proxy*, const char*);
-};
-struct SourceListener {
-    void (*send)(void*, wl_proxy*, const char*, int32_t);
-    void (*cancelled)(void*, wl_proxy*);
-};
+constexpr auto& kProtocols = kDataControlProtocols;
 
-void destroyProxy(wl_proxy* proxy, uint32_t opcode) {
-    wl_proxy_marshal_flags(proxy, opcode, nullptr, wl_proxy_get_version(proxy),
-                           WL_MARSHAL_FLAG_DESTROY);
-}
-
-// Text types in order of preference; all carry UTF-8.
-constexpr std::array kTextTypes{"text/plain;charset=utf-8", "UTF8_STRING", "text/plain"};
 constexpr const char* kPasswordHint = "x-kde-passwordManagerHint";
 constexpr std::array kFileListTypes{"text/uri-list", "x-special/gnome-copied-files"};
 // A whole transfer may take this many owner timeouts, however steadily the owner writes.
 constexpr int kTransferLimit = 20;
-// Pastes served at once; a reader that never drains its pipe is dropped at the deadline.
-constexpr std::size_t kMaxServedPastes = 16;
 
 struct Offer {
     wl_proxy* proxy = nullptr;
     QStringList types;
 };
 
-// The data of one of our sources, kept until the compositor cancels it.
-struct Source {
-    wl_proxy* proxy = nullptr;
-    QByteArray text;
-    void* session = nullptr;  // the Session that serves it
-};
-
-// One paste being served: our text written into the reader's pipe without blocking.
-struct Delivery {
-    int fd = -1;
-    QByteArray data;
-    qsizetype written = 0;
-    SteadyClock::time_point deadline;
-};
-
 }  // namespace
 
 class WaylandClipboardReader::Session {
 public:
-    Session(WaylandClipboardReader& owner) : m_owner(owner), m_timeout(owner.m_ownerTimeout) {}
+    explicit Session(WaylandClipboardReader& owner)
+        : m_owner(owner),
+          m_timeout(owner.m_ownerTimeout),
+          m_served(std::in_place, kTransferLimit * m_timeout) {}
 
     ~Session() {
         dropRead();
-        for (Delivery& d : m_deliveries) ::close(d.fd);
         if (m_selection) destroyOffer(m_selection);
-        for (Source* source : m_sources) destroySource(source);
+        m_served.reset();  // our sources go before the device they were set on
         if (m_device) destroyProxy(m_device, ZWLR_DATA_CONTROL_DEVICE_V1_DESTROY);
         if (m_manager) destroyProxy(m_manager, ZWLR_DATA_CONTROL_MANAGER_V1_DESTROY);
         if (m_seat) wl_seat_destroy(m_seat);
@@ -145,7 +83,7 @@ public:
             },
             [](void*, wl_registry*, uint32_t) {}};
         wl_registry_add_listener(m_registry, &registryListener, this);
-        if (!wayland::roundtrip(m_display, SteadyClock::now() + 5 * m_timeout, m_owner.m_stopFd))
+        if (!wayland::roundtrip(m_display, SteadyClock::now() + 5 * m_timeout, m_owner.stopFd()))
             return fail("the compositor did not list its services in time");
         if (!m_seat) return fail("the compositor offers no seat");
         const DataControl* protocol = nullptr;
@@ -173,10 +111,9 @@ public:
                 // The primary selection is not the clipboard: never recorded.
                 if (offer) static_cast<Session*>(data)->destroyOffer(offer);
             }};
-        wl_proxy_add_listener(
-            m_device,
-            reinterpret_cast<void (**)(void)>(const_cast<DeviceListener*>(&deviceListener)), this);
-        if (!wayland::roundtrip(m_display, SteadyClock::now() + 5 * m_timeout, m_owner.m_stopFd))
+        addListener(m_device, deviceListener, this);
+        m_served->bind(m_manager, m_device, *protocol);
+        if (!wayland::roundtrip(m_display, SteadyClock::now() + 5 * m_timeout, m_owner.stopFd()))
             return fail("the compositor did not answer in time");
         m_started = true;
         return true;
@@ -200,9 +137,9 @@ public:
             std::vector<pollfd> fds{
                 pollfd{wl_display_get_fd(m_display),
                        static_cast<short>(POLLIN | (flushPending ? POLLOUT : 0)), 0},
-                pollfd{m_owner.m_stopFd, POLLIN, 0}, pollfd{m_owner.m_requestFd, POLLIN, 0},
+                pollfd{m_owner.stopFd(), POLLIN, 0}, pollfd{m_owner.requestFd(), POLLIN, 0},
                 pollfd{m_read.fd, POLLIN, 0}};
-            for (const Delivery& d : m_deliveries) fds.push_back(pollfd{d.fd, POLLOUT, 0});
+            m_served->addPollFds(fds);
             const int ready = ::poll(fds.data(), fds.size(), pollTimeout());
             if (ready < 0 && errno != EINTR) {
                 wl_display_cancel_read(m_display);
@@ -220,7 +157,7 @@ public:
             if (ready > 0 && fds[1].revents) return;
             if (ready > 0 && fds[3].revents) receive();
             for (std::size_t i = 4; i < fds.size(); ++i) {
-                if (fds[i].revents) serve(fds[i].fd);
+                if (fds[i].revents) m_served->serve(fds[i].fd);
             }
             expire();
         }
@@ -230,8 +167,8 @@ public:
     void waitForStop() {
         for (;;) {
             if (!takeRequests()) return;
-            std::array<pollfd, 2> fds{pollfd{m_owner.m_stopFd, POLLIN, 0},
-                                      pollfd{m_owner.m_requestFd, POLLIN, 0}};
+            std::array<pollfd, 2> fds{pollfd{m_owner.stopFd(), POLLIN, 0},
+                                      pollfd{m_owner.requestFd(), POLLIN, 0}};
             if (::poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) return;
             if (fds[0].revents) return;
         }
@@ -290,8 +227,7 @@ private:
             // A type list is short; a client that floods it is not worth following.
             if (o->types.size() < 256) o->types.append(QString::fromUtf8(type));
         }};
-        wl_proxy_add_listener(
-            proxy, reinterpret_cast<void (**)(void)>(const_cast<OfferListener*>(&listener)), offer);
+        addListener(proxy, listener, offer);
     }
 
     void onSelection(wl_proxy* proxy) {
@@ -321,34 +257,25 @@ private:
     }
     void destroyOffer(Offer* offer) { destroyOffer(offer->proxy); }
 
-    void destroySource(Source* source) {
-        destroyProxy(source->proxy, ZWLR_DATA_CONTROL_SOURCE_V1_DESTROY);
-        delete source;
-    }
-
     // Takes what the GUI thread asked for; false once the owner is stopping.
     bool takeRequests() {
-        std::optional<quint64> ticket;
+        if (m_owner.stopping()) return false;
         std::optional<std::optional<QString>> write;
         quint64 writeSerial = 0;
         {
-            std::lock_guard lock(m_owner.m_mutex);
-            if (m_owner.m_stopping) return false;
-            ticket = std::exchange(m_owner.m_pendingTicket, std::nullopt);
+            std::lock_guard lock(m_owner.m_requestMutex);
             write = std::exchange(m_owner.m_pendingWrite, std::nullopt);
             writeSerial = m_owner.m_writesAsked;
         }
-        quint64 count = 0;
-        if (::read(m_owner.m_requestFd, &count, sizeof count) < 0) {
-            // Nothing was signalled since the last look.
-        }
+        const std::optional<quint64> ticket = m_owner.takeTicket();
+        m_owner.drainRequests();
         if (write) {
             if (!m_broken) {
-                setSelection(*write);
+                m_served->setSelection(*write);
                 wl_display_flush(m_display);
             }
             {
-                std::lock_guard lock(m_owner.m_mutex);
+                std::lock_guard lock(m_owner.m_requestMutex);
                 m_owner.m_writesSent = writeSerial;
             }
             m_owner.m_writeSent.notify_all();
@@ -362,34 +289,6 @@ private:
                 startRead(false, {*ticket});
         }
         return true;
-    }
-
-    void setSelection(const std::optional<QString>& text) {
-        wl_proxy* source = nullptr;
-        if (text) {
-            source = wl_proxy_marshal_flags(
-                m_manager, ZWLR_DATA_CONTROL_MANAGER_V1_CREATE_DATA_SOURCE, m_protocol->source,
-                wl_proxy_get_version(m_manager), 0, nullptr);
-            auto* data = new Source{source, text->toUtf8(), this};
-            m_sources.push_back(data);
-            static const SourceListener listener{
-                [](void* d, wl_proxy*, const char* type, int32_t fd) {
-                    auto* source = static_cast<Source*>(d);
-                    static_cast<Session*>(source->session)->onSend(source, type, fd);
-                },
-                [](void* d, wl_proxy*) {
-                    auto* source = static_cast<Source*>(d);
-                    static_cast<Session*>(source->session)->onCancelled(source);
-                }};
-            wl_proxy_add_listener(
-                source, reinterpret_cast<void (**)(void)>(const_cast<SourceListener*>(&listener)),
-                data);
-            for (const char* type : kTextTypes)
-                wl_proxy_marshal_flags(source, ZWLR_DATA_CONTROL_SOURCE_V1_OFFER, nullptr,
-                                       wl_proxy_get_version(source), 0, type);
-        }
-        wl_proxy_marshal_flags(m_device, ZWLR_DATA_CONTROL_DEVICE_V1_SET_SELECTION, nullptr,
-                               wl_proxy_get_version(m_device), 0, source);
     }
 
     void startRead(bool isChange, std::vector<quint64> tickets) {
@@ -515,44 +414,6 @@ private:
         m_read = Read{};
     }
 
-    void onSend(Source* source, const char* type, int fd) {
-        bool known = false;
-        for (const char* t : kTextTypes) known = known || std::strcmp(t, type) == 0;
-        if (!known || m_deliveries.size() >= kMaxServedPastes) {
-            if (known) qCWarning(lcClipboard) << "too many pastes at once; one is refused";
-            ::close(fd);
-            return;
-        }
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-        m_deliveries.push_back(
-            Delivery{fd, source->text, 0, SteadyClock::now() + kTransferLimit * m_timeout});
-        serve(fd);
-    }
-
-    void onCancelled(Source* source) {
-        std::erase(m_sources, source);
-        destroySource(source);
-    }
-
-    // Writes what the pipe takes now; closes it when everything is written or the reader left.
-    void serve(int fd) {
-        auto it = std::find_if(m_deliveries.begin(), m_deliveries.end(),
-                               [fd](const Delivery& d) { return d.fd == fd; });
-        if (it == m_deliveries.end()) return;
-        while (it->written < it->data.size()) {
-            const ssize_t n = ::write(fd, it->data.constData() + it->written,
-                                      static_cast<size_t>(it->data.size() - it->written));
-            if (n > 0) {
-                it->written += n;
-                continue;
-            }
-            if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
-            break;  // EPIPE: the reader went away (SIGPIPE is blocked on this thread)
-        }
-        ::close(fd);
-        m_deliveries.erase(it);
-    }
-
     // Ends transfers that overran their deadline.
     void expire() {
         const auto now = SteadyClock::now();
@@ -561,38 +422,19 @@ private:
                                    << "in time; this copy is not recorded";
             abandon();
         }
-        for (auto it = m_deliveries.begin(); it != m_deliveries.end();) {
-            if (now >= it->deadline) {
-                qCWarning(lcClipboard) << "a paste did not take our text in time; it is cut off";
-                ::close(it->fd);
-                it = m_deliveries.erase(it);
-            } else {
-                ++it;
-            }
-        }
+        m_served->expire(now);
     }
 
     int pollTimeout() const {
-        std::optional<SteadyClock::time_point> first;
-        if (m_read.fd >= 0) first = m_read.deadline;
-        for (const Delivery& d : m_deliveries)
-            first = first ? std::min(*first, d.deadline) : d.deadline;
+        std::optional<SteadyClock::time_point> first = m_served->nextDeadline();
+        if (m_read.fd >= 0) first = first ? std::min(*first, m_read.deadline) : m_read.deadline;
         if (!first) return -1;
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(*first - SteadyClock::now());
         return static_cast<int>(std::max<long long>(left.count(), 0));
     }
 
     void deliver(std::optional<quint64> ticket, const ClipboardSnapshot& snapshot) {
-        WaylandClipboardReader* owner = &m_owner;
-        QMetaObject::invokeMethod(
-            owner,
-            [owner, ticket, snapshot] {
-                if (ticket)
-                    emit owner->snapshotRead(*ticket, snapshot);
-                else
-                    emit owner->changeRead(snapshot);
-            },
-            Qt::QueuedConnection);
+        m_owner.deliver(ticket, snapshot);
     }
 
     WaylandClipboardReader& m_owner;
@@ -606,8 +448,7 @@ private:
     wl_proxy* m_manager = nullptr;
     wl_proxy* m_device = nullptr;
     Offer* m_selection = nullptr;
-    std::vector<Source*> m_sources;
-    std::vector<Delivery> m_deliveries;
+    std::optional<WaylandSelectionSource> m_served;  // our own texts, until the session ends
     Read m_read;
     bool m_started = false;  // the initial selection has been announced
     bool m_broken = false;
@@ -617,53 +458,28 @@ WaylandClipboardReader::WaylandClipboardReader(const QByteArray& displayName,
                                                std::chrono::milliseconds ownerTimeout,
                                                QObject* parent,
                                                std::shared_ptr<const FocusedApplication> focus)
-    : ClipboardReader(parent),
+    : ThreadedClipboardReader(parent),
       m_displayName(displayName),
       m_ownerTimeout(ownerTimeout),
-      m_focus(std::move(focus)),
-      m_stopFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
-      m_requestFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
-      m_thread([this] { run(); }) {
-    qRegisterMetaType<quillet::ClipboardSnapshot>();
+      m_focus(std::move(focus)) {
+    start("quillet-clip", [this] { run(); });
 }
 
 WaylandClipboardReader::~WaylandClipboardReader() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-    }
-    wake(m_stopFd);
-    m_thread.join();
-    if (m_stopFd >= 0) ::close(m_stopFd);
-    if (m_requestFd >= 0) ::close(m_requestFd);
-}
-
-void WaylandClipboardReader::wake(int fd) {
-    const quint64 one = 1;
-    if (fd >= 0 && ::write(fd, &one, sizeof one) < 0) {
-        // The counter is full: the thread has a wake-up pending anyway.
-    }
-}
-
-void WaylandClipboardReader::requestRead(quint64 ticket) {
-    {
-        std::lock_guard lock(m_mutex);
-        m_pendingTicket = ticket;
-    }
-    wake(m_requestFd);
+    stop();
 }
 
 bool WaylandClipboardReader::writeText(const std::optional<QString>& text) {
-    std::unique_lock lock(m_mutex);
+    std::unique_lock lock(m_requestMutex);
     m_pendingWrite = text;
     const quint64 serial = ++m_writesAsked;
     lock.unlock();
-    wake(m_requestFd);
+    wakeRequests();
     lock.lock();
     // The thread only sends two requests: this wait is short unless the thread is stuck, and a
     // stuck thread costs the caller no more than this bound.
     if (!m_writeSent.wait_for(lock, std::chrono::milliseconds(200),
-                              [&] { return m_writesSent >= serial || m_stopping; })) {
+                              [&] { return m_writesSent >= serial; })) {
         qCWarning(lcClipboard) << "the clipboard thread did not take our text in time";
         return false;
     }
@@ -671,7 +487,6 @@ bool WaylandClipboardReader::writeText(const std::optional<QString>& text) {
 }
 
 void WaylandClipboardReader::run() {
-    pthread_setname_np(pthread_self(), "quillet-clip");  // findable in ps, gdb and tests
     // A paste target that closes its pipe early must not kill us while we write to it.
     sigset_t pipeSignal;
     sigemptyset(&pipeSignal);

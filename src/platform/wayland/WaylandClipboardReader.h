@@ -2,15 +2,12 @@
 
 #include <QByteArray>
 #include <QString>
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
 
-#include "platform/ClipboardReader.h"
+#include "platform/ThreadedClipboardReader.h"
 
 namespace quillet {
 
@@ -25,10 +22,10 @@ namespace quillet {
 // deadline, so an owner that never writes can't hold up the next copy. The selection present
 // when the reader starts is the initial state, not a change: it only answers requests.
 //
-// Texts written with `writeText` are served from this thread as well; they come back through
-// `changeRead` like any other selection, as X11 does, so the pasteboard sees its own write as
-// the contents it already has.
-class WaylandClipboardReader final : public ClipboardReader {
+// Texts written with `writeText` are served from this thread as well (see
+// WaylandSelectionSource); they come back through `changeRead` like any other selection, as
+// X11 does, so the pasteboard sees its own write as the contents it already has.
+class WaylandClipboardReader final : public ThreadedClipboardReader {
     Q_OBJECT
 public:
     // `displayName` as WAYLAND_DISPLAY takes it (a name in XDG_RUNTIME_DIR or an absolute
@@ -44,7 +41,6 @@ public:
     // One transfer from an owner is read up to this size; a larger text is not recorded.
     static constexpr qsizetype maxTransferBytes = qsizetype(64) << 20;
 
-    void requestRead(quint64 ticket) override;
     bool watchesOwner() const override { return true; }
     CopyAttribution attribution() const override {
         return m_focus && m_focus->isAvailable() ? CopyAttribution::activeAppId
@@ -60,23 +56,15 @@ private:
     class Session;
 
     void run();
-    void wake(int fd);
 
     const QByteArray m_displayName;
     const std::chrono::milliseconds m_ownerTimeout;
     const std::shared_ptr<const FocusedApplication> m_focus;
-    int m_stopFd = -1;     // eventfd: the object is going away
-    int m_requestFd = -1;  // eventfd: a request or a write is waiting
 
-    std::mutex m_mutex;
-    std::optional<quint64> m_pendingTicket;                // guarded by m_mutex
-    std::optional<std::optional<QString>> m_pendingWrite;  // guarded by m_mutex
-    bool m_stopping = false;                               // guarded by m_mutex
-    quint64 m_writesAsked = 0;                             // guarded by m_mutex
-    quint64 m_writesSent = 0;                              // guarded by m_mutex
+    std::optional<std::optional<QString>> m_pendingWrite;  // guarded by m_requestMutex
+    quint64 m_writesAsked = 0;                             // guarded by m_requestMutex
+    quint64 m_writesSent = 0;                              // guarded by m_requestMutex
     std::condition_variable m_writeSent;
-
-    std::thread m_thread;  // last member: starts after everything above exists
 
     friend class Session;
 };
