@@ -29,7 +29,6 @@ using SteadyClock = std::chrono::steady_clock;
 using namespace wayland;
 
 constexpr auto& kProtocols = kDataControlProtocols;
-
 constexpr const char* kPasswordHint = "x-kde-passwordManagerHint";
 constexpr std::array kFileListTypes{"text/uri-list", "x-special/gnome-copied-files"};
 // A whole transfer may take this many owner timeouts, however steadily the owner writes.
@@ -326,10 +325,7 @@ private:
                     mapClipboardFormats(m_read.offer->types, m_read.fileList, m_read.hint);
                 // Files, images and secrets are never recorded: their text is not asked for.
                 const bool wanted = types.contains(PasteboardType::string) &&
-                                    !types.contains(PasteboardType::fileURL) &&
-                                    !types.contains(PasteboardType::png) &&
-                                    !types.contains(PasteboardType::tiff) &&
-                                    !types.contains(PasteboardType::concealed);
+                                    !PasteboardType::withholdsText(types);
                 if (wanted) {
                     for (const char* type : kTextTypes)
                         if (offers(type)) return fetch(type);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/ClipboardWriter.h"
 #include "platform/ThreadedClipboardReader.h"
 
 namespace quillet {
@@ -67,6 +68,18 @@ private:
     std::condition_variable m_writeSent;
 
     friend class Session;
+};
+
+// Our texts as the Wayland selection, through the reader's thread (see writeText); the reader
+// outlives it.
+class WaylandClipboardWriter final : public ClipboardWriter {
+public:
+    explicit WaylandClipboardWriter(WaylandClipboardReader& reader) : m_reader(reader) {}
+    bool write(const std::optional<QString>& text) override { return m_reader.writeText(text); }
+    const char* refusal() const override { return "the clipboard thread did not take it"; }
+
+private:
+    WaylandClipboardReader& m_reader;
 };
 
 }  // namespace quillet

@@ -176,11 +176,9 @@ public:
         }
 
         snapshot.types = mapClipboardFormats(formats, uriList, passwordHint);
-        const bool textMatters = !snapshot.types.contains(PasteboardType::fileURL) &&
-                                 !snapshot.types.contains(PasteboardType::png) &&
-                                 !snapshot.types.contains(PasteboardType::tiff) &&
-                                 !snapshot.types.contains(PasteboardType::concealed);
-        if (!textMatters || !snapshot.types.contains(PasteboardType::string)) return snapshot;
+        if (PasteboardType::withholdsText(snapshot.types) ||
+            !snapshot.types.contains(PasteboardType::string))
+            return snapshot;
         for (const TextTarget& target : kTextTargets) {
             const xcb_atom_t atom = atomOf(target.name);
             if (atom == XCB_ATOM_NONE) continue;
