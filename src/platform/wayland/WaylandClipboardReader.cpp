@@ -1,10 +1,8 @@
 #include "platform/wayland/WaylandClipboardReader.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
-#include <unistd.h>
 
 #include <array>
 #include <cerrno>
@@ -14,9 +12,8 @@
 #include <vector>
 
 #include "base/Logging.h"
-#include "platform/MimeTypes.h"
-#include "platform/Pasteboard.h"
 #include "platform/wayland/DataControl.h"
+#include "platform/wayland/WaylandOfferRead.h"
 #include "platform/wayland/WaylandSelectionSource.h"
 #include "platform/wayland/WaylandSupport.h"
 
@@ -25,19 +22,9 @@ namespace quillet {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
-
 using namespace wayland;
 
 constexpr auto& kProtocols = kDataControlProtocols;
-constexpr const char* kPasswordHint = "x-kde-passwordManagerHint";
-constexpr std::array kFileListTypes{"text/uri-list", "x-special/gnome-copied-files"};
-// A whole transfer may take this many owner timeouts, however steadily the owner writes.
-constexpr int kTransferLimit = 20;
-
-struct Offer {
-    wl_proxy* proxy = nullptr;
-    QStringList types;
-};
 
 }  // namespace
 
@@ -46,7 +33,7 @@ public:
     explicit Session(WaylandClipboardReader& owner)
         : m_owner(owner),
           m_timeout(owner.m_ownerTimeout),
-          m_served(std::in_place, kTransferLimit * m_timeout) {}
+          m_served(std::in_place, WaylandOfferRead::transferLimit * m_timeout) {}
 
     ~Session() {
         dropRead();
@@ -137,7 +124,7 @@ public:
                 pollfd{wl_display_get_fd(m_display),
                        static_cast<short>(POLLIN | (flushPending ? POLLOUT : 0)), 0},
                 pollfd{m_owner.stopFd(), POLLIN, 0}, pollfd{m_owner.requestFd(), POLLIN, 0},
-                pollfd{m_read.fd, POLLIN, 0}};
+                pollfd{m_transfer ? m_transfer->fd() : -1, POLLIN, 0}};
             m_served->addPollFds(fds);
             const int ready = ::poll(fds.data(), fds.size(), pollTimeout());
             if (ready < 0 && errno != EINTR) {
@@ -174,24 +161,6 @@ public:
     }
 
 private:
-    // One selection being read, type after type, through a pipe.
-    struct Read {
-        int fd = -1;
-        Offer* offer = nullptr;
-        bool isChange = false;
-        std::vector<quint64> tickets;
-        enum class Step { fileList, hint, text, done } step = Step::fileList;
-        QString type;  // being received
-        QByteArray data;
-        QByteArray fileList;
-        QByteArray hint;
-        std::optional<QByteArray> text;
-        QStringList application;
-        SteadyClock::time_point deadline;
-        SteadyClock::time_point transferDeadline;
-        bool active = false;
-    };
-
     bool fail(const char* why) {
         qCWarning(lcClipboard) << "the Wayland clipboard can't be followed:" << why;
         m_broken = true;
@@ -202,7 +171,7 @@ private:
         if (!m_broken)
             qCWarning(lcClipboard) << "the Wayland clipboard is no longer followed:" << why;
         m_broken = true;
-        for (quint64 ticket : m_read.tickets) deliver(ticket, {});
+        for (quint64 ticket : m_readTickets) deliver(ticket, {});
         dropRead();
     }
 
@@ -230,7 +199,7 @@ private:
     }
 
     void onSelection(wl_proxy* proxy) {
-        std::vector<quint64> tickets = std::move(m_read.tickets);
+        std::vector<quint64> tickets = std::move(m_readTickets);
         dropRead();  // an older read is abandoned: the newer selection is what counts
         if (m_selection && m_selection->proxy != proxy) destroyOffer(m_selection->proxy);
         m_selection = proxy ? static_cast<Offer*>(wl_proxy_get_user_data(proxy)) : nullptr;
@@ -282,8 +251,8 @@ private:
         if (ticket) {
             if (m_broken || !m_selection)
                 deliver(*ticket, {});
-            else if (m_read.active)
-                m_read.tickets.push_back(*ticket);
+            else if (m_transfer)
+                m_readTickets.push_back(*ticket);
             else
                 startRead(false, {*ticket});
         }
@@ -291,139 +260,54 @@ private:
     }
 
     void startRead(bool isChange, std::vector<quint64> tickets) {
-        m_read = Read{};
-        m_read.offer = m_selection;
-        m_read.isChange = isChange;
-        m_read.tickets = std::move(tickets);
-        m_read.active = true;
-        if (m_owner.m_focus && m_owner.m_focus->isAvailable()) {
+        m_readIsChange = isChange;
+        m_readTickets = std::move(tickets);
+        QStringList application;
+        const bool attributed = m_owner.m_focus && m_owner.m_focus->isAvailable();
+        if (attributed) {
             const QString appId = m_owner.m_focus->appId();
-            if (!appId.isEmpty()) m_read.application = QStringList{appId};
-            // Not a byte of it is asked for.
-            if (isChange && m_owner.isIgnored(m_read.application)) return finish();
+            if (!appId.isEmpty()) application = QStringList{appId};
         }
-        next();
-    }
-
-    bool offers(const char* type) const {
-        return m_read.offer->types.contains(QLatin1String(type));
-    }
-
-    // Starts the next transfer the read needs, or finishes it.
-    void next() {
-        using Step = Read::Step;
-        while (m_read.step != Step::done) {
-            const Step step = m_read.step;
-            m_read.step = static_cast<Step>(static_cast<int>(step) + 1);
-            if (step == Step::fileList) {
-                for (const char* type : kFileListTypes)
-                    if (offers(type)) return fetch(type);
-            } else if (step == Step::hint) {
-                if (offers(kPasswordHint)) return fetch(kPasswordHint);
-            } else if (step == Step::text) {
-                const QStringList types =
-                    mapClipboardFormats(m_read.offer->types, m_read.fileList, m_read.hint);
-                // Files, images and secrets are never recorded: their text is not asked for.
-                const bool wanted = types.contains(PasteboardType::string) &&
-                                    !PasteboardType::withholdsText(types);
-                if (wanted) {
-                    for (const char* type : kTextTypes)
-                        if (offers(type)) return fetch(type);
-                }
-            }
-        }
-        finish();
-    }
-
-    void fetch(const char* type) {
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
-            qCWarning(lcClipboard)
-                << "cannot make a pipe for the clipboard:" << std::strerror(errno);
-            return abandon();
-        }
-        wl_proxy_marshal_flags(m_read.offer->proxy, ZWLR_DATA_CONTROL_OFFER_V1_RECEIVE, nullptr,
-                               wl_proxy_get_version(m_read.offer->proxy), 0, type, fds[1]);
-        wl_display_flush(m_display);  // the request holds its own copy of the write end
-        ::close(fds[1]);
-        m_read.fd = fds[0];
-        m_read.type = QString::fromLatin1(type);
-        m_read.data.clear();
-        const auto now = SteadyClock::now();
-        m_read.deadline = now + m_timeout;
-        m_read.transferDeadline = now + kTransferLimit * m_timeout;
+        m_transfer.emplace(m_display, *m_selection, application, m_timeout);
+        // Not a byte of it is asked for.
+        if (attributed && isChange && m_owner.isIgnored(application))
+            return deliverRead(m_transfer->withoutContents());
+        if (const auto done = m_transfer->start()) deliverRead(*done);
     }
 
     // Drains the pipe of the running transfer.
     void receive() {
-        if (m_read.fd < 0) return;
-        char buffer[65536];
-        for (;;) {
-            const ssize_t n = ::read(m_read.fd, buffer, sizeof buffer);
-            if (n > 0) {
-                if (m_read.data.size() + n > maxTransferBytes) {
-                    qCWarning(lcClipboard).nospace()
-                        << "the copied text is larger than " << maxTransferBytes / (1024 * 1024)
-                        << " MiB; it is not recorded";
-                    return abandon();
-                }
-                m_read.data.append(buffer, n);
-                m_read.deadline = std::min(SteadyClock::now() + m_timeout, m_read.transferDeadline);
-                continue;
-            }
-            if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
-            break;  // the owner closed its end (or the pipe failed): the transfer is complete
-        }
-        ::close(m_read.fd);
-        m_read.fd = -1;
-        if (m_read.type == QLatin1String(kPasswordHint))
-            m_read.hint = m_read.data;
-        else if (m_read.step == Read::Step::hint)
-            m_read.fileList = m_read.data;
-        else
-            m_read.text = m_read.data;
-        m_read.data.clear();
-        next();
+        if (!m_transfer) return;
+        if (const auto done = m_transfer->receive()) deliverRead(*done);
     }
-
-    void finish() {
-        ClipboardSnapshot snapshot;
-        snapshot.types = mapClipboardFormats(m_read.offer->types, m_read.fileList, m_read.hint);
-        if (m_read.text) snapshot.text = QString::fromUtf8(*m_read.text);
-        snapshot.application = m_read.application;
-        deliverRead(snapshot);
-    }
-
-    // The read ends without contents (time-out, too large): it answers with an empty snapshot.
-    void abandon() { deliverRead({}); }
 
     void deliverRead(const ClipboardSnapshot& snapshot) {
-        const std::vector<quint64> tickets = std::move(m_read.tickets);
-        const bool isChange = m_read.isChange;
+        const std::vector<quint64> tickets = std::move(m_readTickets);
+        const bool isChange = m_readIsChange;
         dropRead();
         for (quint64 ticket : tickets) deliver(ticket, snapshot);
         if (isChange) deliver(std::nullopt, snapshot);
     }
 
     void dropRead() {
-        if (m_read.fd >= 0) ::close(m_read.fd);
-        m_read = Read{};
+        m_transfer.reset();
+        m_readTickets.clear();
+        m_readIsChange = false;
     }
 
     // Ends transfers that overran their deadline.
     void expire() {
         const auto now = SteadyClock::now();
-        if (m_read.fd >= 0 && now >= m_read.deadline) {
-            qCWarning(lcClipboard) << "the clipboard owner did not deliver" << m_read.type
-                                   << "in time; this copy is not recorded";
-            abandon();
+        if (m_transfer) {
+            if (const auto done = m_transfer->expire(now)) deliverRead(*done);
         }
         m_served->expire(now);
     }
 
     int pollTimeout() const {
         std::optional<SteadyClock::time_point> first = m_served->nextDeadline();
-        if (m_read.fd >= 0) first = first ? std::min(*first, m_read.deadline) : m_read.deadline;
+        const auto reading = m_transfer ? m_transfer->deadline() : std::nullopt;
+        if (reading) first = first ? std::min(*first, *reading) : *reading;
         if (!first) return -1;
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(*first - SteadyClock::now());
         return static_cast<int>(std::max<long long>(left.count(), 0));
@@ -445,7 +329,9 @@ private:
     wl_proxy* m_device = nullptr;
     Offer* m_selection = nullptr;
     std::optional<WaylandSelectionSource> m_served;  // our own texts, until the session ends
-    Read m_read;
+    std::optional<WaylandOfferRead> m_transfer;  // the selection being read
+    std::vector<quint64> m_readTickets;          // the requests it answers
+    bool m_readIsChange = false;                 // whether it reports a change too
     bool m_started = false;  // the initial selection has been announced
     bool m_broken = false;
 };

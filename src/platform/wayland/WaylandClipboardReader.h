@@ -9,6 +9,7 @@
 
 #include "platform/ClipboardWriter.h"
 #include "platform/ThreadedClipboardReader.h"
+#include "platform/wayland/WaylandOfferRead.h"
 
 namespace quillet {
 
@@ -40,7 +41,7 @@ public:
     ~WaylandClipboardReader() override;
 
     // One transfer from an owner is read up to this size; a larger text is not recorded.
-    static constexpr qsizetype maxTransferBytes = qsizetype(64) << 20;
+    static constexpr qsizetype maxTransferBytes = wayland::WaylandOfferRead::maxTransferBytes;
 
     bool watchesOwner() const override { return true; }
     CopyAttribution attribution() const override {
