@@ -8,7 +8,6 @@ build=${1:?usage: copy-latency.sh <build dir> [copies]}
 copies=${2:-30}
 quillet=$build/src/app/quillet
 source "$(dirname "$0")/../scripts/private-session.sh" 140
-trap 'kill $(jobs -p) 2>/dev/null || true; pkill -f "xclip -selection clipboard" 2>/dev/null || true; rm -rf "$home"' EXIT
 "$quillet" >/dev/null 2>&1 &
 for _ in $(seq 50); do "$quillet" --status >/dev/null 2>&1 && break; sleep 0.2; done
 store=$XDG_DATA_HOME/quillet/history.sqlite

@@ -7,33 +7,13 @@ set -euo pipefail
 build=${1:?usage: wayland-copy-latency.sh <build dir> [copies]}
 copies=${2:-30}
 quillet=$(realpath "$build/src/app/quillet")
-dir=$(mktemp -d)
-home=$dir/home
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; sleep 0.3; rm -rf "$dir"; }
-trap cleanup EXIT
-
-mkdir -p "$dir/run" "$home"/{config,data,cache,run} "$dir/client-run"
-chmod 700 "$dir/run" "$home/run" "$dir/client-run"
-printf 'output HEADLESS-1 resolution 1280x800\n' > "$dir/config"
-as_sway=()
-if [[ $(id -u) -eq 0 ]]; then
-  chmod 755 "$dir"; chown nobody "$dir/run"
-  as_sway=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-fi
-"${as_sway[@]}" env -i PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$dir/run" WLR_BACKENDS=headless \
-  WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman HOME="$dir" sway -c "$dir/config" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 100); do [[ -S $dir/run/wayland-1 ]] && break; sleep 0.05; done
-export WAYLAND_DISPLAY=$dir/run/wayland-1 QT_QPA_PLATFORM=wayland DISPLAY= HOME=$home \
-  XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_CACHE_HOME=$home/cache \
-  XDG_RUNTIME_DIR=$home/run QUILLET_UPDATE_FEED_URL=http://127.0.0.1:9/feed.xml
+source "$(dirname "$0")/../scripts/private-sway.sh"
 "$quillet" >/dev/null 2>&1 &
 qpid=$!
 pids+=($qpid)
 for _ in $(seq 50); do "$quillet" --status >/dev/null 2>&1 && break; sleep 0.2; done
 store=$XDG_DATA_HOME/quillet/history.sqlite
-copy() { XDG_RUNTIME_DIR=$dir/client-run wl-copy "$1"; }
+copy() { XDG_RUNTIME_DIR=$client_run wl-copy "$1"; }
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 recorded() { [[ $(sqlite3 "$store" "SELECT count(*) FROM ClipItem WHERE content = '$1'") -gt 0 ]]; }
 

@@ -113,7 +113,7 @@ bool InstanceChannel::claim(QString* error) {
         });
     }
     // A socket file deleted by a cleaner of the runtime folder, or replaced, is noticed here.
-    m_watch.setInterval(5000);
+    m_watch.setInterval(listenerCheckMs);
     connect(&m_watch, &QTimer::timeout, this, &InstanceChannel::checkListener);
     m_watch.start();
     return true;

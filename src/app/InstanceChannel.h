@@ -64,6 +64,8 @@ public:
     // The kernel caps it (net.core.somaxconn); a burst of clients waits there, not in memory
     // of ours.
     static constexpr int listenBacklog = 4096;
+    // How often the socket file is looked at: an idle program wakes up no more than this.
+    static constexpr int listenerCheckMs = 10000;
 
 private:
     struct Client {

@@ -17,17 +17,16 @@
 #include "platform/portal/PortalRegistration.h"
 #include "platform/portal/PortalRemoteKeyboard.h"
 #include "platform/qt/QtClipboardReader.h"
-#include "platform/qt/QtPasteboard.h"
+#include "platform/qt/QtClipboardWriter.h"
+#include "platform/SystemPasteboard.h"
 #include "platform/wayland/KwinFakeInputKeyboard.h"
 #include "platform/wayland/PlasmaWorkspace.h"
 #include "platform/wayland/WaylandClipboardReader.h"
 #include "platform/wayland/WaylandKeyboardEvents.h"
-#include "platform/wayland/WaylandPasteboard.h"
 #include "platform/wayland/WaylandProbe.h"
 #include "platform/wayland/WaylandWorkspace.h"
 #include "platform/x11/X11ClipboardReader.h"
 #include "platform/x11/X11KeyboardEvents.h"
-#include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/X11PrimaryLoan.h"
 #include "platform/x11/X11SelectionOwner.h"
 #include "platform/x11/X11SystemHotkeys.h"
@@ -110,8 +109,9 @@ void createX11Services(PlatformServices& services, QGuiApplication& app,
                        const BackendChoice& choice) {
     auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
     const QByteArray display = qgetenv("DISPLAY");
-    services.pasteboard = std::make_unique<QtPasteboard>(
-        QGuiApplication::clipboard(), std::make_unique<X11ClipboardReader>(display),
+    services.pasteboard = std::make_unique<SystemPasteboard>(
+        std::make_unique<X11ClipboardReader>(display),
+        std::make_unique<QtClipboardWriter>(QGuiApplication::clipboard()),
         std::make_unique<X11PrimaryLoan>(display));
     services.workspace =
         std::make_unique<X11Workspace>(x11->connection(), QGuiApplication::applicationName());
@@ -134,16 +134,19 @@ void createWaylandClipboard(PlatformServices& services, const SessionFacts& fact
                             const std::shared_ptr<FocusedApplication>& focus) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     switch (choice.clipboard) {
-        case ClipboardBackend::wayland:
-            services.pasteboard = std::make_unique<WaylandPasteboard>(
-                std::make_unique<WaylandClipboardReader>(facts.waylandDisplay.toLocal8Bit(),
-                                                         std::chrono::seconds(1), nullptr, focus));
+        case ClipboardBackend::wayland: {
+            auto reader = std::make_unique<WaylandClipboardReader>(
+                facts.waylandDisplay.toLocal8Bit(), std::chrono::seconds(1), nullptr, focus);
+            auto writer = std::make_unique<WaylandClipboardWriter>(*reader);
+            services.pasteboard =
+                std::make_unique<SystemPasteboard>(std::move(reader), std::move(writer));
             services.clipboardMethod = choice.clipboardProtocol;
             break;
+        }
         case ClipboardBackend::x11:
             // Read and written through XWayland's selection: GNOME ignores a Wayland client's
             // selection while it lacks the keyboard focus, but follows XWayland's at any time.
-            services.pasteboard = std::make_unique<X11Pasteboard>(
+            services.pasteboard = std::make_unique<SystemPasteboard>(
                 std::make_unique<X11ClipboardReader>(qgetenv("DISPLAY")),
                 std::make_unique<X11SelectionOwner>(qgetenv("DISPLAY")),
                 std::make_unique<X11PrimaryLoan>(qgetenv("DISPLAY")));
@@ -152,8 +155,10 @@ void createWaylandClipboard(PlatformServices& services, const SessionFacts& fact
                                "selection)");
             break;
         case ClipboardBackend::qt:
-            services.pasteboard = std::make_unique<QtPasteboard>(
-                clipboard, std::make_unique<QtClipboardReader>(clipboard));
+            services.pasteboard = std::make_unique<SystemPasteboard>(
+                std::make_unique<QtClipboardReader>(clipboard),
+                std::make_unique<QtClipboardWriter>(clipboard),
+                std::make_unique<QtPrimarySelection>(clipboard));
             services.clipboardMethod = QStringLiteral("Qt clipboard");
             break;
     }

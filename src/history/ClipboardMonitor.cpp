@@ -1,5 +1,7 @@
 #include "history/ClipboardMonitor.h"
 
+#include <QTimerEvent>
+
 #include "history/RecordingPause.h"
 #include "base/Logging.h"
 #include "platform/Pasteboard.h"
@@ -8,12 +10,10 @@ namespace quillet {
 
 ClipboardMonitor::ClipboardMonitor(Pasteboard& pasteboard, QObject* parent)
     : QObject(parent), m_pasteboard(pasteboard), m_lastChangeCount(pasteboard.changeCount()) {
-    m_timer.setInterval(pollIntervalMs);
-    // The timer is our child: it stops with us, so a tick never reaches a dead monitor.
-    connect(&m_timer, &QTimer::timeout, this, &ClipboardMonitor::checkForChanges);
-    // Rapid copies are each seen this way; the timer stays as the fallback for pasteboards
-    // that cannot announce changes.
+    // Rapid copies are each seen this way; the poll is the fallback for pasteboards that
+    // cannot announce changes, and ends once one says it can.
     m_pasteboard.setChangeHandler([this] {
+        if (m_pasteboard.announcesChanges()) m_poll.stop();
         if (isMonitoring()) checkForChanges();
     });
 }
@@ -38,20 +38,32 @@ void ClipboardMonitor::startMonitoring() {
     m_monitoring = true;
     if (isPaused()) return;
     m_lastText = m_pasteboard.string();
+    pollUnlessAnnounced();
+}
+
+void ClipboardMonitor::pollUnlessAnnounced() {
     // A pasteboard that announces every change needs no timer: an idle desktop stays idle.
-    if (!m_pasteboard.announcesChanges()) m_timer.start();
+    if (!m_pasteboard.announcesChanges()) m_poll.start(pollIntervalMs, this);
+}
+
+void ClipboardMonitor::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != m_poll.timerId()) {
+        QObject::timerEvent(event);
+        return;
+    }
+    checkForChanges();
 }
 
 void ClipboardMonitor::followPause() {
     const bool paused = isPaused();
     m_pasteboard.setReadingPaused(paused);
     if (paused) {
-        m_timer.stop();
+        m_poll.stop();
         return;
     }
     // Whatever was copied during the pause stays unread: only later copies count.
     m_lastChangeCount = m_pasteboard.changeCount();
-    if (m_monitoring && !m_pasteboard.announcesChanges()) m_timer.start();
+    if (m_monitoring) pollUnlessAnnounced();
 }
 
 void ClipboardMonitor::checkForChanges() {
@@ -67,11 +79,7 @@ void ClipboardMonitor::checkForChanges() {
     }
 
     // Files, images and secrets are consumed without being recorded, even with text beside.
-    const QStringList types = m_pasteboard.types();
-    for (const QString& skipped : {PasteboardType::fileURL, PasteboardType::tiff,
-                                   PasteboardType::png, PasteboardType::concealed}) {
-        if (types.contains(skipped)) return;
-    }
+    if (PasteboardType::withholdsText(m_pasteboard.types())) return;
 
     const std::optional<QString> text = m_pasteboard.string();
     if (!text || text->isEmpty()) return;

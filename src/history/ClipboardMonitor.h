@@ -1,10 +1,9 @@
 #pragma once
 
+#include <QBasicTimer>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
 #include <optional>
 
 #include "history/ClipboardMonitorDelegate.h"
@@ -14,9 +13,10 @@ namespace quillet {
 class Pasteboard;
 class RecordingPause;
 
-// Polls the clipboard, and looks at once when the pasteboard announces a change, and reports
-// each new plain text to its delegate. It is also the only
-// writer of text to the clipboard, and everything it writes counts as already seen.
+// Looks at the clipboard each time the pasteboard announces a change, and reports each new
+// plain text to its delegate; only a pasteboard that cannot announce changes is polled, every
+// `pollIntervalMs`. It is also the only writer of text to the clipboard, and everything it
+// writes counts as already seen.
 //
 // While recording is paused it reads nothing at all, and tells the pasteboard not to read
 // ahead either; on resume only copies made after it are recorded.
@@ -29,7 +29,7 @@ public:
     ClipboardMonitor(Pasteboard& pasteboard, RecordingPause& pause, QObject* parent = nullptr);
     ~ClipboardMonitor() override;
 
-    // The text on the clipboard now counts as seen; polling starts.
+    // The text on the clipboard now counts as seen; polling starts where it is needed.
     void startMonitoring();
     // One poll: records the clipboard's text if it is new plain text.
     void checkForChanges();
@@ -53,14 +53,18 @@ public:
 
     static constexpr int pollIntervalMs = 500;
 
+protected:
+    void timerEvent(QTimerEvent* event) override;
+
 private:
     void followPause();
+    void pollUnlessAnnounced();
 
     Pasteboard& m_pasteboard;
     RecordingPause* m_pause = nullptr;
     qint64 m_lastChangeCount;
     std::optional<QString> m_lastText;
-    QTimer m_timer;
+    QBasicTimer m_poll;  // stops with us, so a tick never reaches a dead monitor
     bool m_monitoring = false;
     ClipboardMonitorDelegate* m_delegate = nullptr;
     QStringList m_ignoredApplications;

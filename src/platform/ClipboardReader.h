@@ -38,7 +38,8 @@ public:
     // `ticket` comes back with the answer so callers can drop answers that are out of date.
     virtual void requestRead(quint64 ticket) = 0;
     // True once the reader follows owner changes itself and reports each through
-    // `changeRead`: then nobody needs to ask it on every change.
+    // `changeRead`: then nobody needs to ask it on every change, nor look on a timer.
+    // A reader that learns this only on its thread says so through `startedWatching`.
     virtual bool watchesOwner() const { return false; }
 
     // While paused, a change of owner the reader notices by itself is not read at all (and so
@@ -67,6 +68,8 @@ signals:
     void snapshotRead(quint64 ticket, const quillet::ClipboardSnapshot& snapshot);
     // The contents after a change of owner that the reader noticed itself.
     void changeRead(const quillet::ClipboardSnapshot& snapshot);
+    // From the reading thread, once watchesOwner() turned true.
+    void startedWatching();
 
 protected:
     // Called on the reading thread.

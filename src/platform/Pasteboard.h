@@ -17,6 +17,13 @@ inline const QString png = QStringLiteral("public.png");
 inline const QString string = QStringLiteral("public.utf8-plain-text");
 // Content a password manager marked as secret: never recorded.
 inline const QString concealed = QStringLiteral("org.nspasteboard.ConcealedType");
+
+// Files, images and secrets: whatever text they carry beside is never recorded, so a reader
+// need not even fetch it.
+inline bool withholdsText(const QStringList& types) {
+    return types.contains(fileURL) || types.contains(tiff) || types.contains(png) ||
+           types.contains(concealed);
+}
 }  // namespace PasteboardType
 
 // The system clipboard as the monitor sees it: a change counter plus the current contents.
@@ -54,7 +61,8 @@ public:
     }
 
     // True when every change is announced through the change handler, so nobody needs to
-    // look for changes on a timer.
+    // look for changes on a timer. A backend may learn this only after it started; it then
+    // calls the change handler once (with no change) so that a poller can stop.
     virtual bool announcesChanges() const { return false; }
 
     // While paused, what other programs copy is not read at all: the contents and the change
@@ -68,7 +76,8 @@ public:
     static constexpr int writeConfirmTimeoutMs = 1500;
 
     // Called each time a foreign change raised the change count, so a poller can look at
-    // once; backends without such notice never call it. Cleared with an empty function.
+    // once (and see announcesChanges); backends without such notice never call it. Cleared
+    // with an empty function.
     void setChangeHandler(std::function<void()> handler) { m_changeHandler = std::move(handler); }
 
 protected:

@@ -53,6 +53,12 @@ public:
             unansweredPrimary.push_back(std::move(ready));
     }
 
+    // A backend that learns only after it started that it can announce changes.
+    void startAnnouncing() {
+        announces = true;
+        notifyChange();
+    }
+
     void copyText(const QString& text) { copy({PasteboardType::string}, text); }
     // `application`: the names the copy is attributed to (none: unknown).
     void copy(const QStringList& types, std::optional<QString> text,

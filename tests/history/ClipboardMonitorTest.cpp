@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractEventDispatcher>
+#include <QSettings>
+#include <QTemporaryDir>
+
 #include "fakes/FakePasteboard.h"
+#include "fakes/ManualClock.h"
 #include "history/ClipboardMonitor.h"
+#include "history/RecordingPause.h"
 
 namespace quillet {
 namespace {
@@ -109,6 +115,45 @@ TEST_F(MonitorTest, CopiesFromIgnoredApplicationsAreNeverRecorded) {
     pasteboard.copy(text, "now kept", {"KeePassXC"});
     monitor.checkForChanges();
     EXPECT_EQ(delegate.texts.last(), "now kept");
+}
+
+// Whether the monitor has a timer running: any timer of its own would be the poll.
+bool polls(ClipboardMonitor& monitor) {
+    return !QAbstractEventDispatcher::instance()->registeredTimers(&monitor).isEmpty();
+}
+
+// An idle desktop stays idle: where every change is announced, nothing is polled, before or
+// after a pause; only a pasteboard that cannot announce is polled, until it says it can.
+TEST(ClipboardMonitorPolling, OnlyAPasteboardThatCannotAnnounceIsPolled) {
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath("quillet.ini"), QSettings::IniFormat);
+    test::ManualClock clock;
+    RecordingPause pause(settings, clock);
+    RecordingDelegate delegate;
+
+    test::FakePasteboard announcing;
+    announcing.announces = true;
+    ClipboardMonitor monitor(announcing, pause);
+    monitor.setDelegate(&delegate);
+    monitor.startMonitoring();
+    EXPECT_FALSE(polls(monitor));
+    pause.pauseUntilResumed();
+    pause.resume();
+    EXPECT_FALSE(polls(monitor)) << "a resumed monitor began to poll";
+    announcing.copyText("announced");
+    EXPECT_EQ(delegate.texts, QStringList{"announced"});
+
+    test::FakePasteboard silent;
+    ClipboardMonitor poller(silent, pause);
+    EXPECT_FALSE(polls(poller)) << "polling before the start";
+    poller.startMonitoring();
+    EXPECT_TRUE(polls(poller));
+    pause.pauseUntilResumed();
+    EXPECT_FALSE(polls(poller)) << "polling while paused";
+    pause.resume();
+    EXPECT_TRUE(polls(poller));
+    silent.startAnnouncing();
+    EXPECT_FALSE(polls(poller)) << "still polling once the pasteboard announces";
 }
 
 }  // namespace

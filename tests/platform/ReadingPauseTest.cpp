@@ -2,20 +2,16 @@
 
 #include <QTest>
 
+#include "fakes/FakeClipboard.h"
 #include "platform/ReadingPause.h"
 
 namespace quillet {
 namespace {
 
-class IdleReader final : public ClipboardReader {
-public:
-    void requestRead(quint64) override {}
-};
-
 // A paused reader still reads our own write back, or a paste would wait for a confirmation
 // that cannot come; then it is paused again.
 TEST(ReadingPauseTest, GivesWayOnlyUntilOurWriteWasSeenOrMissed) {
-    IdleReader reader;
+    test::FakeClipboardReader reader;
     ReadingPause pause(reader);
     WriteConfirmation confirmation(50);
 

@@ -4,7 +4,8 @@
 
 #include "e2e/QuilletDriver.h"
 #include "e2e/WaylandE2EEnvironment.h"
-#include "platform/wayland/WaylandPasteboard.h"
+#include "platform/SystemPasteboard.h"
+#include "platform/wayland/WaylandClipboardReader.h"
 
 namespace quillet::test {
 
@@ -21,8 +22,10 @@ QByteArray wlPaste() {
 // Our writes go through data-control, so other programs paste them although no window of ours
 // has the focus; the write counts as one change, and reading it back is not a second one.
 TEST(WaylandPasteboard, WritesAreServedToOthersAndCountOnce) {
-    WaylandPasteboard pasteboard(
-        std::make_unique<WaylandClipboardReader>(e2eCompositor->waylandDisplay().toLocal8Bit()));
+    auto reader =
+        std::make_unique<WaylandClipboardReader>(e2eCompositor->waylandDisplay().toLocal8Bit());
+    auto writer = std::make_unique<WaylandClipboardWriter>(*reader);
+    SystemPasteboard pasteboard(std::move(reader), std::move(writer));
     ASSERT_EQ(runCommand({"wl-copy", "before"}, 5s, clientOptions()).exitCode, 0);
     ASSERT_TRUE(waitFor([&] { return pasteboard.string() == QStringLiteral("before"); }, 5s));
     const qint64 before = pasteboard.changeCount();

@@ -7,7 +7,7 @@
 
 #include "platform/X11TestEnvironment.h"
 #include "platform/x11/X11ClipboardReader.h"
-#include "platform/x11/X11Pasteboard.h"
+#include "platform/SystemPasteboard.h"
 #include "platform/x11/X11SelectionOwner.h"
 
 namespace quillet::test {
@@ -63,8 +63,8 @@ TEST(X11SelectionOwner, ServesEveryTextTargetAndALargeTextInChunks) {
 }
 
 TEST(X11SelectionOwner, ThePasteboardConfirmsItsWritesAndNeverCountsThemAsCopies) {
-    X11Pasteboard pasteboard(std::make_unique<X11ClipboardReader>(display()),
-                             std::make_unique<X11SelectionOwner>(display()));
+    SystemPasteboard pasteboard(std::make_unique<X11ClipboardReader>(display()),
+                                std::make_unique<X11SelectionOwner>(display()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return pasteboard.announcesChanges(); }, 5000));
     ASSERT_NO_FATAL_FAILURE(xclipIn("copied elsewhere"));
     ASSERT_TRUE(QTest::qWaitFor(

@@ -9,7 +9,11 @@
 namespace quillet {
 
 QtClipboardReader::QtClipboardReader(QClipboard* clipboard, QObject* parent)
-    : ClipboardReader(parent), m_clipboard(clipboard) {}
+    : ClipboardReader(parent), m_clipboard(clipboard) {
+    connect(m_clipboard, &QClipboard::dataChanged, this, [this] {
+        if (!isPaused()) emit changeRead(snapshotOf(m_clipboard));
+    });
+}
 
 ClipboardSnapshot QtClipboardReader::snapshotOf(QClipboard* clipboard) {
     ClipboardSnapshot snapshot;

@@ -6,8 +6,10 @@ class QClipboard;
 
 namespace quillet {
 
-// Reads QClipboard in the calling thread. Right for platforms where the clipboard lives in
-// our own process (offscreen, tests); on X11 the threaded reader is used instead.
+// Reads QClipboard in the calling thread, when asked and each time Qt says the clipboard
+// changed (not while paused). Right for platforms where the clipboard lives in our own process
+// (offscreen, tests) or reaches us only through Qt; Qt's notice is not proof of every change
+// there, so the reader does not claim to watch the owner.
 class QtClipboardReader final : public ClipboardReader {
     Q_OBJECT
 public:

@@ -1,15 +1,9 @@
 #include "platform/wayland/WaylandClipboardReader.h"
 
-#include <ext-data-control-v1-client-protocol.h>
-#include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
-#include <wlr-data-control-unstable-v1-client-protocol.h>
 
-#include <QMetaObject>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -18,8 +12,9 @@
 #include <vector>
 
 #include "base/Logging.h"
-#include "platform/MimeTypes.h"
-#include "platform/Pasteboard.h"
+#include "platform/wayland/DataControl.h"
+#include "platform/wayland/WaylandOfferRead.h"
+#include "platform/wayland/WaylandSelectionSource.h"
 #include "platform/wayland/WaylandSupport.h"
 
 namespace quillet {
@@ -27,94 +22,23 @@ namespace quillet {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
+using namespace wayland;
 
-// The two protocols are one protocol under two names: same requests and events in the same
-// order. One code path drives either through its interface tables and the shared opcodes.
-struct DataControl {
-    const char* name;
-    const wl_interface* manager;
-    const wl_interface* device;
-    const wl_interface* source;
-    uint32_t version;  // highest we use
-};
-constexpr std::array kProtocols{
-    DataControl{"ext-data-control-v1", &ext_data_control_manager_v1_interface,
-                &ext_data_control_device_v1_interface, &ext_data_control_source_v1_interface, 1},
-    DataControl{"wlr-data-control-unstable-v1", &zwlr_data_control_manager_v1_interface,
-                &zwlr_data_control_device_v1_interface, &zwlr_data_control_source_v1_interface, 2},
-};
-static_assert(EXT_DATA_CONTROL_MANAGER_V1_CREATE_DATA_SOURCE ==
-                  ZWLR_DATA_CONTROL_MANAGER_V1_CREATE_DATA_SOURCE &&
-              EXT_DATA_CONTROL_MANAGER_V1_GET_DATA_DEVICE ==
-                  ZWLR_DATA_CONTROL_MANAGER_V1_GET_DATA_DEVICE &&
-              EXT_DATA_CONTROL_DEVICE_V1_SET_SELECTION ==
-                  ZWLR_DATA_CONTROL_DEVICE_V1_SET_SELECTION &&
-              EXT_DATA_CONTROL_DEVICE_V1_DESTROY == ZWLR_DATA_CONTROL_DEVICE_V1_DESTROY &&
-              EXT_DATA_CONTROL_SOURCE_V1_OFFER == ZWLR_DATA_CONTROL_SOURCE_V1_OFFER &&
-              EXT_DATA_CONTROL_SOURCE_V1_DESTROY == ZWLR_DATA_CONTROL_SOURCE_V1_DESTROY &&
-              EXT_DATA_CONTROL_OFFER_V1_RECEIVE == ZWLR_DATA_CONTROL_OFFER_V1_RECEIVE &&
-              EXT_DATA_CONTROL_OFFER_V1_DESTROY == ZWLR_DATA_CONTROL_OFFER_V1_DESTROY);
-
-// Listeners in the generated layout, over plain proxies so they serve both protocols.
-struct DeviceListener {
-    void (*dataOffer)(void*, wl_proxy*, wl_proxy*);
-    void (*selection)(void*, wl_proxy*, wl_proxy*);
-    void (*finished)(void*, wl_proxy*);
-    void (*primarySelection)(void*, wl_proxy*, wl_proxy*);
-};
-struct OfferListener {
-    void (*offer)(void*, wl_proxy*, const char*);
-};
-struct SourceListener {
-    void (*send)(void*, wl_proxy*, const char*, int32_t);
-    void (*cancelled)(void*, wl_proxy*);
-};
-
-void destroyProxy(wl_proxy* proxy, uint32_t opcode) {
-    wl_proxy_marshal_flags(proxy, opcode, nullptr, wl_proxy_get_version(proxy),
-                           WL_MARSHAL_FLAG_DESTROY);
-}
-
-// Text types in order of preference; all carry UTF-8.
-constexpr std::array kTextTypes{"text/plain;charset=utf-8", "UTF8_STRING", "text/plain"};
-constexpr const char* kPasswordHint = "x-kde-passwordManagerHint";
-constexpr std::array kFileListTypes{"text/uri-list", "x-special/gnome-copied-files"};
-// A whole transfer may take this many owner timeouts, however steadily the owner writes.
-constexpr int kTransferLimit = 20;
-// Pastes served at once; a reader that never drains its pipe is dropped at the deadline.
-constexpr std::size_t kMaxServedPastes = 16;
-
-struct Offer {
-    wl_proxy* proxy = nullptr;
-    QStringList types;
-};
-
-// The data of one of our sources, kept until the compositor cancels it.
-struct Source {
-    wl_proxy* proxy = nullptr;
-    QByteArray text;
-    void* session = nullptr;  // the Session that serves it
-};
-
-// One paste being served: our text written into the reader's pipe without blocking.
-struct Delivery {
-    int fd = -1;
-    QByteArray data;
-    qsizetype written = 0;
-    SteadyClock::time_point deadline;
-};
+constexpr auto& kProtocols = kDataControlProtocols;
 
 }  // namespace
 
 class WaylandClipboardReader::Session {
 public:
-    Session(WaylandClipboardReader& owner) : m_owner(owner), m_timeout(owner.m_ownerTimeout) {}
+    explicit Session(WaylandClipboardReader& owner)
+        : m_owner(owner),
+          m_timeout(owner.m_ownerTimeout),
+          m_served(std::in_place, WaylandOfferRead::transferLimit * m_timeout) {}
 
     ~Session() {
         dropRead();
-        for (Delivery& d : m_deliveries) ::close(d.fd);
         if (m_selection) destroyOffer(m_selection);
-        for (Source* source : m_sources) destroySource(source);
+        m_served.reset();  // our sources go before the device they were set on
         if (m_device) destroyProxy(m_device, ZWLR_DATA_CONTROL_DEVICE_V1_DESTROY);
         if (m_manager) destroyProxy(m_manager, ZWLR_DATA_CONTROL_MANAGER_V1_DESTROY);
         if (m_seat) wl_seat_destroy(m_seat);
@@ -145,7 +69,7 @@ public:
             },
             [](void*, wl_registry*, uint32_t) {}};
         wl_registry_add_listener(m_registry, &registryListener, this);
-        if (!wayland::roundtrip(m_display, SteadyClock::now() + 5 * m_timeout, m_owner.m_stopFd))
+        if (!wayland::roundtrip(m_display, SteadyClock::now() + 5 * m_timeout, m_owner.stopFd()))
             return fail("the compositor did not list its services in time");
         if (!m_seat) return fail("the compositor offers no seat");
         const DataControl* protocol = nullptr;
@@ -173,10 +97,9 @@ public:
                 // The primary selection is not the clipboard: never recorded.
                 if (offer) static_cast<Session*>(data)->destroyOffer(offer);
             }};
-        wl_proxy_add_listener(
-            m_device,
-            reinterpret_cast<void (**)(void)>(const_cast<DeviceListener*>(&deviceListener)), this);
-        if (!wayland::roundtrip(m_display, SteadyClock::now() + 5 * m_timeout, m_owner.m_stopFd))
+        addListener(m_device, deviceListener, this);
+        m_served->bind(m_manager, m_device, *protocol);
+        if (!wayland::roundtrip(m_display, SteadyClock::now() + 5 * m_timeout, m_owner.stopFd()))
             return fail("the compositor did not answer in time");
         m_started = true;
         return true;
@@ -200,9 +123,9 @@ public:
             std::vector<pollfd> fds{
                 pollfd{wl_display_get_fd(m_display),
                        static_cast<short>(POLLIN | (flushPending ? POLLOUT : 0)), 0},
-                pollfd{m_owner.m_stopFd, POLLIN, 0}, pollfd{m_owner.m_requestFd, POLLIN, 0},
-                pollfd{m_read.fd, POLLIN, 0}};
-            for (const Delivery& d : m_deliveries) fds.push_back(pollfd{d.fd, POLLOUT, 0});
+                pollfd{m_owner.stopFd(), POLLIN, 0}, pollfd{m_owner.requestFd(), POLLIN, 0},
+                pollfd{m_transfer ? m_transfer->fd() : -1, POLLIN, 0}};
+            m_served->addPollFds(fds);
             const int ready = ::poll(fds.data(), fds.size(), pollTimeout());
             if (ready < 0 && errno != EINTR) {
                 wl_display_cancel_read(m_display);
@@ -220,7 +143,7 @@ public:
             if (ready > 0 && fds[1].revents) return;
             if (ready > 0 && fds[3].revents) receive();
             for (std::size_t i = 4; i < fds.size(); ++i) {
-                if (fds[i].revents) serve(fds[i].fd);
+                if (fds[i].revents) m_served->serve(fds[i].fd);
             }
             expire();
         }
@@ -230,32 +153,14 @@ public:
     void waitForStop() {
         for (;;) {
             if (!takeRequests()) return;
-            std::array<pollfd, 2> fds{pollfd{m_owner.m_stopFd, POLLIN, 0},
-                                      pollfd{m_owner.m_requestFd, POLLIN, 0}};
+            std::array<pollfd, 2> fds{pollfd{m_owner.stopFd(), POLLIN, 0},
+                                      pollfd{m_owner.requestFd(), POLLIN, 0}};
             if (::poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) return;
             if (fds[0].revents) return;
         }
     }
 
 private:
-    // One selection being read, type after type, through a pipe.
-    struct Read {
-        int fd = -1;
-        Offer* offer = nullptr;
-        bool isChange = false;
-        std::vector<quint64> tickets;
-        enum class Step { fileList, hint, text, done } step = Step::fileList;
-        QString type;  // being received
-        QByteArray data;
-        QByteArray fileList;
-        QByteArray hint;
-        std::optional<QByteArray> text;
-        QStringList application;
-        SteadyClock::time_point deadline;
-        SteadyClock::time_point transferDeadline;
-        bool active = false;
-    };
-
     bool fail(const char* why) {
         qCWarning(lcClipboard) << "the Wayland clipboard can't be followed:" << why;
         m_broken = true;
@@ -266,7 +171,7 @@ private:
         if (!m_broken)
             qCWarning(lcClipboard) << "the Wayland clipboard is no longer followed:" << why;
         m_broken = true;
-        for (quint64 ticket : m_read.tickets) deliver(ticket, {});
+        for (quint64 ticket : m_readTickets) deliver(ticket, {});
         dropRead();
     }
 
@@ -290,12 +195,11 @@ private:
             // A type list is short; a client that floods it is not worth following.
             if (o->types.size() < 256) o->types.append(QString::fromUtf8(type));
         }};
-        wl_proxy_add_listener(
-            proxy, reinterpret_cast<void (**)(void)>(const_cast<OfferListener*>(&listener)), offer);
+        addListener(proxy, listener, offer);
     }
 
     void onSelection(wl_proxy* proxy) {
-        std::vector<quint64> tickets = std::move(m_read.tickets);
+        std::vector<quint64> tickets = std::move(m_readTickets);
         dropRead();  // an older read is abandoned: the newer selection is what counts
         if (m_selection && m_selection->proxy != proxy) destroyOffer(m_selection->proxy);
         m_selection = proxy ? static_cast<Offer*>(wl_proxy_get_user_data(proxy)) : nullptr;
@@ -321,34 +225,25 @@ private:
     }
     void destroyOffer(Offer* offer) { destroyOffer(offer->proxy); }
 
-    void destroySource(Source* source) {
-        destroyProxy(source->proxy, ZWLR_DATA_CONTROL_SOURCE_V1_DESTROY);
-        delete source;
-    }
-
     // Takes what the GUI thread asked for; false once the owner is stopping.
     bool takeRequests() {
-        std::optional<quint64> ticket;
+        if (m_owner.stopping()) return false;
         std::optional<std::optional<QString>> write;
         quint64 writeSerial = 0;
         {
-            std::lock_guard lock(m_owner.m_mutex);
-            if (m_owner.m_stopping) return false;
-            ticket = std::exchange(m_owner.m_pendingTicket, std::nullopt);
+            std::lock_guard lock(m_owner.m_requestMutex);
             write = std::exchange(m_owner.m_pendingWrite, std::nullopt);
             writeSerial = m_owner.m_writesAsked;
         }
-        quint64 count = 0;
-        if (::read(m_owner.m_requestFd, &count, sizeof count) < 0) {
-            // Nothing was signalled since the last look.
-        }
+        const std::optional<quint64> ticket = m_owner.takeTicket();
+        m_owner.drainRequests();
         if (write) {
             if (!m_broken) {
-                setSelection(*write);
+                m_served->setSelection(*write);
                 wl_display_flush(m_display);
             }
             {
-                std::lock_guard lock(m_owner.m_mutex);
+                std::lock_guard lock(m_owner.m_requestMutex);
                 m_owner.m_writesSent = writeSerial;
             }
             m_owner.m_writeSent.notify_all();
@@ -356,243 +251,70 @@ private:
         if (ticket) {
             if (m_broken || !m_selection)
                 deliver(*ticket, {});
-            else if (m_read.active)
-                m_read.tickets.push_back(*ticket);
+            else if (m_transfer)
+                m_readTickets.push_back(*ticket);
             else
                 startRead(false, {*ticket});
         }
         return true;
     }
 
-    void setSelection(const std::optional<QString>& text) {
-        wl_proxy* source = nullptr;
-        if (text) {
-            source = wl_proxy_marshal_flags(
-                m_manager, ZWLR_DATA_CONTROL_MANAGER_V1_CREATE_DATA_SOURCE, m_protocol->source,
-                wl_proxy_get_version(m_manager), 0, nullptr);
-            auto* data = new Source{source, text->toUtf8(), this};
-            m_sources.push_back(data);
-            static const SourceListener listener{
-                [](void* d, wl_proxy*, const char* type, int32_t fd) {
-                    auto* source = static_cast<Source*>(d);
-                    static_cast<Session*>(source->session)->onSend(source, type, fd);
-                },
-                [](void* d, wl_proxy*) {
-                    auto* source = static_cast<Source*>(d);
-                    static_cast<Session*>(source->session)->onCancelled(source);
-                }};
-            wl_proxy_add_listener(
-                source, reinterpret_cast<void (**)(void)>(const_cast<SourceListener*>(&listener)),
-                data);
-            for (const char* type : kTextTypes)
-                wl_proxy_marshal_flags(source, ZWLR_DATA_CONTROL_SOURCE_V1_OFFER, nullptr,
-                                       wl_proxy_get_version(source), 0, type);
-        }
-        wl_proxy_marshal_flags(m_device, ZWLR_DATA_CONTROL_DEVICE_V1_SET_SELECTION, nullptr,
-                               wl_proxy_get_version(m_device), 0, source);
-    }
-
     void startRead(bool isChange, std::vector<quint64> tickets) {
-        m_read = Read{};
-        m_read.offer = m_selection;
-        m_read.isChange = isChange;
-        m_read.tickets = std::move(tickets);
-        m_read.active = true;
-        if (m_owner.m_focus && m_owner.m_focus->isAvailable()) {
+        m_readIsChange = isChange;
+        m_readTickets = std::move(tickets);
+        QStringList application;
+        const bool attributed = m_owner.m_focus && m_owner.m_focus->isAvailable();
+        if (attributed) {
             const QString appId = m_owner.m_focus->appId();
-            if (!appId.isEmpty()) m_read.application = QStringList{appId};
-            // Not a byte of it is asked for.
-            if (isChange && m_owner.isIgnored(m_read.application)) return finish();
+            if (!appId.isEmpty()) application = QStringList{appId};
         }
-        next();
-    }
-
-    bool offers(const char* type) const {
-        return m_read.offer->types.contains(QLatin1String(type));
-    }
-
-    // Starts the next transfer the read needs, or finishes it.
-    void next() {
-        using Step = Read::Step;
-        while (m_read.step != Step::done) {
-            const Step step = m_read.step;
-            m_read.step = static_cast<Step>(static_cast<int>(step) + 1);
-            if (step == Step::fileList) {
-                for (const char* type : kFileListTypes)
-                    if (offers(type)) return fetch(type);
-            } else if (step == Step::hint) {
-                if (offers(kPasswordHint)) return fetch(kPasswordHint);
-            } else if (step == Step::text) {
-                const QStringList types =
-                    mapClipboardFormats(m_read.offer->types, m_read.fileList, m_read.hint);
-                // Files, images and secrets are never recorded: their text is not asked for.
-                const bool wanted = types.contains(PasteboardType::string) &&
-                                    !types.contains(PasteboardType::fileURL) &&
-                                    !types.contains(PasteboardType::png) &&
-                                    !types.contains(PasteboardType::tiff) &&
-                                    !types.contains(PasteboardType::concealed);
-                if (wanted) {
-                    for (const char* type : kTextTypes)
-                        if (offers(type)) return fetch(type);
-                }
-            }
-        }
-        finish();
-    }
-
-    void fetch(const char* type) {
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
-            qCWarning(lcClipboard)
-                << "cannot make a pipe for the clipboard:" << std::strerror(errno);
-            return abandon();
-        }
-        wl_proxy_marshal_flags(m_read.offer->proxy, ZWLR_DATA_CONTROL_OFFER_V1_RECEIVE, nullptr,
-                               wl_proxy_get_version(m_read.offer->proxy), 0, type, fds[1]);
-        wl_display_flush(m_display);  // the request holds its own copy of the write end
-        ::close(fds[1]);
-        m_read.fd = fds[0];
-        m_read.type = QString::fromLatin1(type);
-        m_read.data.clear();
-        const auto now = SteadyClock::now();
-        m_read.deadline = now + m_timeout;
-        m_read.transferDeadline = now + kTransferLimit * m_timeout;
+        m_transfer.emplace(m_display, *m_selection, application, m_timeout);
+        // Not a byte of it is asked for.
+        if (attributed && isChange && m_owner.isIgnored(application))
+            return deliverRead(m_transfer->withoutContents());
+        if (const auto done = m_transfer->start()) deliverRead(*done);
     }
 
     // Drains the pipe of the running transfer.
     void receive() {
-        if (m_read.fd < 0) return;
-        char buffer[65536];
-        for (;;) {
-            const ssize_t n = ::read(m_read.fd, buffer, sizeof buffer);
-            if (n > 0) {
-                if (m_read.data.size() + n > maxTransferBytes) {
-                    qCWarning(lcClipboard).nospace()
-                        << "the copied text is larger than " << maxTransferBytes / (1024 * 1024)
-                        << " MiB; it is not recorded";
-                    return abandon();
-                }
-                m_read.data.append(buffer, n);
-                m_read.deadline = std::min(SteadyClock::now() + m_timeout, m_read.transferDeadline);
-                continue;
-            }
-            if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
-            break;  // the owner closed its end (or the pipe failed): the transfer is complete
-        }
-        ::close(m_read.fd);
-        m_read.fd = -1;
-        if (m_read.type == QLatin1String(kPasswordHint))
-            m_read.hint = m_read.data;
-        else if (m_read.step == Read::Step::hint)
-            m_read.fileList = m_read.data;
-        else
-            m_read.text = m_read.data;
-        m_read.data.clear();
-        next();
+        if (!m_transfer) return;
+        if (const auto done = m_transfer->receive()) deliverRead(*done);
     }
-
-    void finish() {
-        ClipboardSnapshot snapshot;
-        snapshot.types = mapClipboardFormats(m_read.offer->types, m_read.fileList, m_read.hint);
-        if (m_read.text) snapshot.text = QString::fromUtf8(*m_read.text);
-        snapshot.application = m_read.application;
-        deliverRead(snapshot);
-    }
-
-    // The read ends without contents (time-out, too large): it answers with an empty snapshot.
-    void abandon() { deliverRead({}); }
 
     void deliverRead(const ClipboardSnapshot& snapshot) {
-        const std::vector<quint64> tickets = std::move(m_read.tickets);
-        const bool isChange = m_read.isChange;
+        const std::vector<quint64> tickets = std::move(m_readTickets);
+        const bool isChange = m_readIsChange;
         dropRead();
         for (quint64 ticket : tickets) deliver(ticket, snapshot);
         if (isChange) deliver(std::nullopt, snapshot);
     }
 
     void dropRead() {
-        if (m_read.fd >= 0) ::close(m_read.fd);
-        m_read = Read{};
-    }
-
-    void onSend(Source* source, const char* type, int fd) {
-        bool known = false;
-        for (const char* t : kTextTypes) known = known || std::strcmp(t, type) == 0;
-        if (!known || m_deliveries.size() >= kMaxServedPastes) {
-            if (known) qCWarning(lcClipboard) << "too many pastes at once; one is refused";
-            ::close(fd);
-            return;
-        }
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-        m_deliveries.push_back(
-            Delivery{fd, source->text, 0, SteadyClock::now() + kTransferLimit * m_timeout});
-        serve(fd);
-    }
-
-    void onCancelled(Source* source) {
-        std::erase(m_sources, source);
-        destroySource(source);
-    }
-
-    // Writes what the pipe takes now; closes it when everything is written or the reader left.
-    void serve(int fd) {
-        auto it = std::find_if(m_deliveries.begin(), m_deliveries.end(),
-                               [fd](const Delivery& d) { return d.fd == fd; });
-        if (it == m_deliveries.end()) return;
-        while (it->written < it->data.size()) {
-            const ssize_t n = ::write(fd, it->data.constData() + it->written,
-                                      static_cast<size_t>(it->data.size() - it->written));
-            if (n > 0) {
-                it->written += n;
-                continue;
-            }
-            if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
-            break;  // EPIPE: the reader went away (SIGPIPE is blocked on this thread)
-        }
-        ::close(fd);
-        m_deliveries.erase(it);
+        m_transfer.reset();
+        m_readTickets.clear();
+        m_readIsChange = false;
     }
 
     // Ends transfers that overran their deadline.
     void expire() {
         const auto now = SteadyClock::now();
-        if (m_read.fd >= 0 && now >= m_read.deadline) {
-            qCWarning(lcClipboard) << "the clipboard owner did not deliver" << m_read.type
-                                   << "in time; this copy is not recorded";
-            abandon();
+        if (m_transfer) {
+            if (const auto done = m_transfer->expire(now)) deliverRead(*done);
         }
-        for (auto it = m_deliveries.begin(); it != m_deliveries.end();) {
-            if (now >= it->deadline) {
-                qCWarning(lcClipboard) << "a paste did not take our text in time; it is cut off";
-                ::close(it->fd);
-                it = m_deliveries.erase(it);
-            } else {
-                ++it;
-            }
-        }
+        m_served->expire(now);
     }
 
     int pollTimeout() const {
-        std::optional<SteadyClock::time_point> first;
-        if (m_read.fd >= 0) first = m_read.deadline;
-        for (const Delivery& d : m_deliveries)
-            first = first ? std::min(*first, d.deadline) : d.deadline;
+        std::optional<SteadyClock::time_point> first = m_served->nextDeadline();
+        const auto reading = m_transfer ? m_transfer->deadline() : std::nullopt;
+        if (reading) first = first ? std::min(*first, *reading) : *reading;
         if (!first) return -1;
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(*first - SteadyClock::now());
         return static_cast<int>(std::max<long long>(left.count(), 0));
     }
 
     void deliver(std::optional<quint64> ticket, const ClipboardSnapshot& snapshot) {
-        WaylandClipboardReader* owner = &m_owner;
-        QMetaObject::invokeMethod(
-            owner,
-            [owner, ticket, snapshot] {
-                if (ticket)
-                    emit owner->snapshotRead(*ticket, snapshot);
-                else
-                    emit owner->changeRead(snapshot);
-            },
-            Qt::QueuedConnection);
+        m_owner.deliver(ticket, snapshot);
     }
 
     WaylandClipboardReader& m_owner;
@@ -606,9 +328,10 @@ private:
     wl_proxy* m_manager = nullptr;
     wl_proxy* m_device = nullptr;
     Offer* m_selection = nullptr;
-    std::vector<Source*> m_sources;
-    std::vector<Delivery> m_deliveries;
-    Read m_read;
+    std::optional<WaylandSelectionSource> m_served;  // our own texts, until the session ends
+    std::optional<WaylandOfferRead> m_transfer;  // the selection being read
+    std::vector<quint64> m_readTickets;          // the requests it answers
+    bool m_readIsChange = false;                 // whether it reports a change too
     bool m_started = false;  // the initial selection has been announced
     bool m_broken = false;
 };
@@ -617,53 +340,28 @@ WaylandClipboardReader::WaylandClipboardReader(const QByteArray& displayName,
                                                std::chrono::milliseconds ownerTimeout,
                                                QObject* parent,
                                                std::shared_ptr<const FocusedApplication> focus)
-    : ClipboardReader(parent),
+    : ThreadedClipboardReader(parent),
       m_displayName(displayName),
       m_ownerTimeout(ownerTimeout),
-      m_focus(std::move(focus)),
-      m_stopFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
-      m_requestFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
-      m_thread([this] { run(); }) {
-    qRegisterMetaType<quillet::ClipboardSnapshot>();
+      m_focus(std::move(focus)) {
+    start("quillet-clip", [this] { run(); });
 }
 
 WaylandClipboardReader::~WaylandClipboardReader() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-    }
-    wake(m_stopFd);
-    m_thread.join();
-    if (m_stopFd >= 0) ::close(m_stopFd);
-    if (m_requestFd >= 0) ::close(m_requestFd);
-}
-
-void WaylandClipboardReader::wake(int fd) {
-    const quint64 one = 1;
-    if (fd >= 0 && ::write(fd, &one, sizeof one) < 0) {
-        // The counter is full: the thread has a wake-up pending anyway.
-    }
-}
-
-void WaylandClipboardReader::requestRead(quint64 ticket) {
-    {
-        std::lock_guard lock(m_mutex);
-        m_pendingTicket = ticket;
-    }
-    wake(m_requestFd);
+    stop();
 }
 
 bool WaylandClipboardReader::writeText(const std::optional<QString>& text) {
-    std::unique_lock lock(m_mutex);
+    std::unique_lock lock(m_requestMutex);
     m_pendingWrite = text;
     const quint64 serial = ++m_writesAsked;
     lock.unlock();
-    wake(m_requestFd);
+    wakeRequests();
     lock.lock();
     // The thread only sends two requests: this wait is short unless the thread is stuck, and a
     // stuck thread costs the caller no more than this bound.
     if (!m_writeSent.wait_for(lock, std::chrono::milliseconds(200),
-                              [&] { return m_writesSent >= serial || m_stopping; })) {
+                              [&] { return m_writesSent >= serial; })) {
         qCWarning(lcClipboard) << "the clipboard thread did not take our text in time";
         return false;
     }
@@ -671,7 +369,6 @@ bool WaylandClipboardReader::writeText(const std::optional<QString>& text) {
 }
 
 void WaylandClipboardReader::run() {
-    pthread_setname_np(pthread_self(), "quillet-clip");  // findable in ps, gdb and tests
     // A paste target that closes its pipe early must not kill us while we write to it.
     sigset_t pipeSignal;
     sigemptyset(&pipeSignal);

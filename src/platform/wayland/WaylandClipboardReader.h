@@ -2,15 +2,14 @@
 
 #include <QByteArray>
 #include <QString>
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
 
-#include "platform/ClipboardReader.h"
+#include "platform/ClipboardWriter.h"
+#include "platform/ThreadedClipboardReader.h"
+#include "platform/wayland/WaylandOfferRead.h"
 
 namespace quillet {
 
@@ -25,10 +24,10 @@ namespace quillet {
 // deadline, so an owner that never writes can't hold up the next copy. The selection present
 // when the reader starts is the initial state, not a change: it only answers requests.
 //
-// Texts written with `writeText` are served from this thread as well; they come back through
-// `changeRead` like any other selection, as X11 does, so the pasteboard sees its own write as
-// the contents it already has.
-class WaylandClipboardReader final : public ClipboardReader {
+// Texts written with `writeText` are served from this thread as well (see
+// WaylandSelectionSource); they come back through `changeRead` like any other selection, as
+// X11 does, so the pasteboard sees its own write as the contents it already has.
+class WaylandClipboardReader final : public ThreadedClipboardReader {
     Q_OBJECT
 public:
     // `displayName` as WAYLAND_DISPLAY takes it (a name in XDG_RUNTIME_DIR or an absolute
@@ -42,9 +41,8 @@ public:
     ~WaylandClipboardReader() override;
 
     // One transfer from an owner is read up to this size; a larger text is not recorded.
-    static constexpr qsizetype maxTransferBytes = qsizetype(64) << 20;
+    static constexpr qsizetype maxTransferBytes = wayland::WaylandOfferRead::maxTransferBytes;
 
-    void requestRead(quint64 ticket) override;
     bool watchesOwner() const override { return true; }
     CopyAttribution attribution() const override {
         return m_focus && m_focus->isAvailable() ? CopyAttribution::activeAppId
@@ -60,25 +58,29 @@ private:
     class Session;
 
     void run();
-    void wake(int fd);
 
     const QByteArray m_displayName;
     const std::chrono::milliseconds m_ownerTimeout;
     const std::shared_ptr<const FocusedApplication> m_focus;
-    int m_stopFd = -1;     // eventfd: the object is going away
-    int m_requestFd = -1;  // eventfd: a request or a write is waiting
 
-    std::mutex m_mutex;
-    std::optional<quint64> m_pendingTicket;                // guarded by m_mutex
-    std::optional<std::optional<QString>> m_pendingWrite;  // guarded by m_mutex
-    bool m_stopping = false;                               // guarded by m_mutex
-    quint64 m_writesAsked = 0;                             // guarded by m_mutex
-    quint64 m_writesSent = 0;                              // guarded by m_mutex
+    std::optional<std::optional<QString>> m_pendingWrite;  // guarded by m_requestMutex
+    quint64 m_writesAsked = 0;                             // guarded by m_requestMutex
+    quint64 m_writesSent = 0;                              // guarded by m_requestMutex
     std::condition_variable m_writeSent;
 
-    std::thread m_thread;  // last member: starts after everything above exists
-
     friend class Session;
+};
+
+// Our texts as the Wayland selection, through the reader's thread (see writeText); the reader
+// outlives it.
+class WaylandClipboardWriter final : public ClipboardWriter {
+public:
+    explicit WaylandClipboardWriter(WaylandClipboardReader& reader) : m_reader(reader) {}
+    bool write(const std::optional<QString>& text) override { return m_reader.writeText(text); }
+    const char* refusal() const override { return "the clipboard thread did not take it"; }
+
+private:
+    WaylandClipboardReader& m_reader;
 };
 
 }  // namespace quillet

@@ -2,13 +2,10 @@
 
 #include <malloc.h>
 #include <poll.h>
-#include <pthread.h>
-#include <sys/eventfd.h>
 #include <unistd.h>
 #include <xcb/xfixes.h>
 
 #include <QHash>
-#include <QMetaObject>
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -179,11 +176,9 @@ public:
         }
 
         snapshot.types = mapClipboardFormats(formats, uriList, passwordHint);
-        const bool textMatters = !snapshot.types.contains(PasteboardType::fileURL) &&
-                                 !snapshot.types.contains(PasteboardType::png) &&
-                                 !snapshot.types.contains(PasteboardType::tiff) &&
-                                 !snapshot.types.contains(PasteboardType::concealed);
-        if (!textMatters || !snapshot.types.contains(PasteboardType::string)) return snapshot;
+        if (PasteboardType::withholdsText(snapshot.types) ||
+            !snapshot.types.contains(PasteboardType::string))
+            return snapshot;
         for (const TextTarget& target : kTextTargets) {
             const xcb_atom_t atom = atomOf(target.name);
             if (atom == XCB_ATOM_NONE) continue;
@@ -286,28 +281,15 @@ private:
 X11ClipboardReader::X11ClipboardReader(const QByteArray& displayName,
                                        std::chrono::milliseconds ownerTimeout, QObject* parent,
                                        X11Selection selection)
-    : ClipboardReader(parent),
+    : ThreadedClipboardReader(parent),
       m_displayName(displayName),
       m_ownerTimeout(ownerTimeout),
-      m_selection(selection),
-      m_wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
-      m_requestFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
-      m_thread([this] { run(); }) {
-    qRegisterMetaType<quillet::ClipboardSnapshot>();
+      m_selection(selection) {
+    start("quillet-clip", [this] { run(); });
 }
 
 X11ClipboardReader::~X11ClipboardReader() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-    }
-    const quint64 one = 1;
-    if (m_wakeFd >= 0 && ::write(m_wakeFd, &one, sizeof one) < 0) {
-        // Nothing else to do: the running wait still ends at its deadline.
-    }
-    m_thread.join();
-    if (m_wakeFd >= 0) ::close(m_wakeFd);
-    if (m_requestFd >= 0) ::close(m_requestFd);
+    stop();
 }
 
 bool X11ClipboardReader::canConnect(const QByteArray& displayName) {
@@ -318,64 +300,32 @@ bool X11ClipboardReader::canConnect(const QByteArray& displayName) {
     return ok;
 }
 
-void X11ClipboardReader::requestRead(quint64 ticket) {
-    {
-        std::lock_guard lock(m_mutex);
-        m_pendingTicket = ticket;
-    }
-    const quint64 one = 1;
-    if (m_requestFd >= 0 && ::write(m_requestFd, &one, sizeof one) < 0) {
-        // The counter is full, so the thread has a wake-up pending anyway.
-    }
-}
-
 void X11ClipboardReader::run() {
-    pthread_setname_np(pthread_self(), "quillet-clip");  // findable in ps, gdb and tests
-    Session session(m_displayName, m_selection, m_wakeFd, m_ownerTimeout,
+    Session session(m_displayName, m_selection, stopFd(), m_ownerTimeout,
                     [this](const QStringList& application) { return isIgnored(application); });
     m_watchesOwner = session.watchesOwner();
+    if (m_watchesOwner) emit startedWatching();
 
     bool trimPending = false;
     for (;;) {
-        std::optional<quint64> ticket;
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_stopping) return;
-            ticket = std::exchange(m_pendingTicket, std::nullopt);
-        }
+        if (stopping()) return;
+        const std::optional<quint64> ticket = takeTicket();
         // A new owner noticed while paused goes unread; a request is still answered.
         const bool ownerChanged = session.takeOwnerChange() && !isPaused();
         if (!ticket && !ownerChanged) {
             // The buffers of a large transfer are freed, but glibc keeps the pages: once the
             // text was stored and dropped, they go back to the system.
-            if (!session.waitIdle(m_requestFd, trimPending ? kTrimDelayMs : -1)) {
+            if (!session.waitIdle(requestFd(), trimPending ? kTrimDelayMs : -1)) {
                 ::malloc_trim(0);
                 trimPending = false;
             }
             continue;
         }
         const ClipboardSnapshot snapshot = session.read();
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_stopping) return;
-        }
+        if (stopping()) return;
         deliver(ticket, snapshot);
         trimPending = trimPending || session.takeLargeTransfer();
     }
-}
-
-void X11ClipboardReader::deliver(std::optional<quint64> ticket, const ClipboardSnapshot& snapshot) {
-    // Emitted from this object's own thread; the destructor joins the reading thread before
-    // QObject's destructor discards whatever is still queued.
-    QMetaObject::invokeMethod(
-        this,
-        [this, ticket, snapshot] {
-            if (ticket)
-                emit snapshotRead(*ticket, snapshot);
-            else
-                emit changeRead(snapshot);
-        },
-        Qt::QueuedConnection);
 }
 
 }  // namespace quillet

@@ -3,11 +3,8 @@
 #include <QByteArray>
 #include <atomic>
 #include <chrono>
-#include <mutex>
-#include <optional>
-#include <thread>
 
-#include "platform/ClipboardReader.h"
+#include "platform/ThreadedClipboardReader.h"
 #include "platform/x11/X11Selection.h"
 
 namespace quillet {
@@ -21,8 +18,7 @@ namespace quillet {
 // through `changeRead`; changes that arrive during a read are served by one more read.
 //
 // Answers are emitted on the thread that owns this object (queued from the reading thread).
-// Requests that arrive while a read runs are coalesced into one more read for the latest ticket.
-class X11ClipboardReader final : public ClipboardReader {
+class X11ClipboardReader final : public ThreadedClipboardReader {
     Q_OBJECT
 public:
     // `displayName` is what xcb_connect takes (e.g. ":0"); empty means $DISPLAY.
@@ -38,7 +34,6 @@ public:
     // One transfer from an owner is read up to this size; a larger text is not recorded.
     static constexpr qsizetype maxTransferBytes = qsizetype(64) << 20;
 
-    void requestRead(quint64 ticket) override;
     bool watchesOwner() const override { return m_watchesOwner; }
     // Copies of CLIPBOARD are attributed; PRIMARY is read only for our own loans.
     CopyAttribution attribution() const override {
@@ -53,20 +48,11 @@ private:
     class Session;
 
     void run();
-    void deliver(std::optional<quint64> ticket, const ClipboardSnapshot& snapshot);
 
     const QByteArray m_displayName;
     const std::chrono::milliseconds m_ownerTimeout;
     const X11Selection m_selection;
-    int m_wakeFd = -1;     // eventfd that interrupts a running read when this object goes away
-    int m_requestFd = -1;  // eventfd that wakes the idle thread for a request
     std::atomic<bool> m_watchesOwner = false;
-
-    std::mutex m_mutex;
-    std::optional<quint64> m_pendingTicket;  // guarded by m_mutex
-    bool m_stopping = false;                 // guarded by m_mutex
-
-    std::thread m_thread;  // last member: starts after everything above exists
 };
 
 }  // namespace quillet

@@ -9,6 +9,7 @@
 #include <optional>
 #include <thread>
 
+#include "platform/ClipboardWriter.h"
 #include "platform/x11/X11Selection.h"
 
 namespace quillet {
@@ -22,7 +23,7 @@ namespace quillet {
 // Requests are answered for TARGETS, TIMESTAMP, UTF8_STRING, text/plain;charset=utf-8, TEXT
 // (as UTF-8) and STRING (Latin-1), a large text in INCR chunks. Each requestor gets a bounded
 // number of transfers at once, and every transfer ends at a deadline.
-class X11SelectionOwner {
+class X11SelectionOwner final : public ClipboardWriter {
 public:
     // Called on the owner's own thread each time a requestor was given a text (not the list of
     // targets), with the serial of the setText that put it there.
@@ -32,13 +33,13 @@ public:
     explicit X11SelectionOwner(const QByteArray& displayName,
                                X11Selection selection = X11Selection::clipboard,
                                Served served = {});
-    ~X11SelectionOwner();
-    X11SelectionOwner(const X11SelectionOwner&) = delete;
-    X11SelectionOwner& operator=(const X11SelectionOwner&) = delete;
+    ~X11SelectionOwner() override;
 
     // Makes `text` the selection (none: gives the selection up). Waits briefly (bounded) for
     // the thread, and returns whether the server names us the owner now.
     bool setText(const std::optional<QString>& text);
+    bool write(const std::optional<QString>& text) override { return setText(text); }
+    const char* refusal() const override { return "the X server did not make us its owner"; }
     // False once another client took the selection over (or we gave it up).
     bool ownsSelection();
     // The serial of the latest setText.
