@@ -27,6 +27,7 @@
 #include "fakes/FakeWorkspace.h"
 #include "fakes/ManualClock.h"
 #include "history/ClipboardMonitor.h"
+#include "menus/PhrasePaster.h"
 #include "menus/QuickPhraseMenuService.h"
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
@@ -175,7 +176,8 @@ void BM_PhraseMenuOpens(benchmark::State& state) {
     ClipboardMonitor monitor(pasteboard);
     AppFocusService focus(workspace, clock);
     PasteActionService paste(keyboard, pasteboard, clock, logStream);
-    QuickPhraseMenuService menus(*lib->storage, paste, focus, monitor);
+    PhrasePaster paster(*lib->storage, paste, focus, monitor, clock);
+    QuickPhraseMenuService menus(*lib->storage, focus, paster);
     for (auto _ : state) {
         lib->paints.clear();
         const qint64 start = nowNs();
