@@ -53,7 +53,7 @@ PhraseLookup PhrasePaster::libraryLookup() {
     };
 }
 
-void PhrasePaster::paste(const QString& body) {
+void PhrasePaster::paste(const QString& body, const QString& title) {
     if (!PlaceholderFiller::mayHavePlaceholders(body)) {
         m_monitor.copyToPasteboard(body);
         finishPaste(m_focus, m_paste, this);
@@ -67,11 +67,12 @@ void PhrasePaster::paste(const QString& body) {
         pasteFilled(body, clipboard, lookup, {});
         return;
     }
-    askThenPaste(body, clipboard, lookup, std::move(fields));
+    askThenPaste(body, title, clipboard, lookup, std::move(fields));
 }
 
-void PhrasePaster::askThenPaste(const QString& body, const std::optional<QString>& clipboard,
-                                const PhraseLookup& lookup, QList<PlaceholderField> fields) {
+void PhrasePaster::askThenPaste(const QString& body, const QString& title,
+                                const std::optional<QString>& clipboard, const PhraseLookup& lookup,
+                                QList<PlaceholderField> fields) {
     if (fields.size() > maxFormFields) {
         qCWarning(lcPhrases) << "the phrase asks for" << fields.size() << "answers; the form shows"
                              << maxFormFields;
@@ -82,7 +83,7 @@ void PhrasePaster::askThenPaste(const QString& body, const std::optional<QString
         m_form->disconnect(this);
         m_form->close();
     }
-    m_form = new PlaceholderForm(fields);
+    m_form = new PlaceholderForm(fields, title);
     connect(m_form, &PlaceholderForm::answered, this,
             [this, body, clipboard, lookup](const QHash<QString, QString>& answers) {
                 pasteFilled(body, clipboard, lookup, answers);

@@ -28,8 +28,9 @@ public:
                  ClipboardMonitor& monitor, Clock& clock, QObject* parent = nullptr);
     ~PhrasePaster() override;
 
-    // The caller has captured the frontmost application and closed its menu or panel.
-    void paste(const QString& body);
+    // The caller has captured the frontmost application and closed its menu or panel. The
+    // title, when given, heads the form of a phrase that asks for answers.
+    void paste(const QString& body, const QString& title = {});
 
     // Called when a filled-in phrase would exceed the size bound, so nothing was pasted.
     void setTooLargeNotice(std::function<void()> notice) { m_tooLargeNotice = std::move(notice); }
@@ -44,8 +45,9 @@ private:
     PhraseLookup libraryLookup();
     void pasteFilled(const QString& body, const std::optional<QString>& clipboard,
                      const PhraseLookup& lookup, const QHash<QString, QString>& answers);
-    void askThenPaste(const QString& body, const std::optional<QString>& clipboard,
-                      const PhraseLookup& lookup, QList<PlaceholderField> fields);
+    void askThenPaste(const QString& body, const QString& title,
+                      const std::optional<QString>& clipboard, const PhraseLookup& lookup,
+                      QList<PlaceholderField> fields);
 
     StorageService& m_storage;
     PasteActionService& m_paste;

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QGuiApplication>
 #include <QLabel>
@@ -17,8 +18,11 @@ namespace {
 constexpr int fieldWidth = 280;
 }
 
-PlaceholderForm::PlaceholderForm(const QList<PlaceholderField>& fields, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), m_fields(fields) {
+PlaceholderForm::PlaceholderForm(const QList<PlaceholderField>& fields, const QString& title,
+                                 QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
+      m_fields(fields) {
     setObjectName(QStringLiteral("placeholderForm"));
     setAttribute(Qt::WA_DeleteOnClose);
     //% "Fill In the Phrase"
@@ -56,6 +60,18 @@ PlaceholderForm::PlaceholderForm(const QList<PlaceholderField>& fields, QWidget*
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
+    if (!title.isEmpty()) {
+        // The phrase's own title, on one line, so the user knows what is being filled in.
+        auto* heading = new QLabel;
+        heading->setObjectName(QStringLiteral("placeholderPhraseTitle"));
+        heading->setTextFormat(Qt::PlainText);
+        QFont font = heading->font();
+        font.setBold(true);
+        heading->setFont(font);
+        heading->setText(
+            QFontMetrics(font).elidedText(title.simplified(), Qt::ElideRight, fieldWidth * 3 / 2));
+        layout->addWidget(heading);
+    }
     layout->addLayout(form);
     layout->addWidget(buttons);
 

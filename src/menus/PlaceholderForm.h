@@ -16,7 +16,9 @@ namespace quillet {
 class PlaceholderForm : public QDialog {
     Q_OBJECT
 public:
-    explicit PlaceholderForm(const QList<PlaceholderField>& fields, QWidget* parent = nullptr);
+    // `title`: the phrase's, shown above the fields (none when empty).
+    explicit PlaceholderForm(const QList<PlaceholderField>& fields, const QString& title = {},
+                             QWidget* parent = nullptr);
 
     // Shows it in front on the screen under the pointer, the first field focused.
     void present();

@@ -94,7 +94,7 @@ void QuickPhraseMenuService::phraseItemAction(QAction* action) {
     if (!ok || index < 0 || index >= qint64(m_phrases.size())) return;
     const auto phrase = m_phrases[size_t(index)];
     if (!phrase || phrase->isDeleted()) return;
-    m_paster.paste(phrase->body());
+    m_paster.paste(phrase->body(), phrase->title());
 }
 
 }  // namespace quillet

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
@@ -109,9 +110,12 @@ TEST_F(PhrasePasteTest, OtherPhrasesComeFromTheLibraryAndTheDateFromTheClockInLo
 
 TEST_F(PhrasePasteTest, AFormAsksFirstThenReturnPastesTheAnswersTypedIntoIt) {
     addPhrase("F", "Tone", "{choice:Tone=warm|cool}");
-    paster.paste("Hi {input:Name}, {phrase:F/Tone}{cursor}!");
+    paster.paste("Hi {input:Name}, {phrase:F/Tone}{cursor}!", "Reply\nto a friend");
     PlaceholderForm* form = openForm();
     ASSERT_TRUE(form);
+    auto* heading = form->findChild<QLabel*>("placeholderPhraseTitle");
+    ASSERT_TRUE(heading);
+    EXPECT_EQ(heading->text(), "Reply to a friend") << "the phrase's title on one line";
     EXPECT_EQ(pasteboard.writes, 0) << "nothing is written before the answers";
     auto* name = form->findChild<QLineEdit*>("placeholderField0");
     auto* tone = form->findChild<QComboBox*>("placeholderField1");
