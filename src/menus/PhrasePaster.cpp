@@ -62,22 +62,17 @@ void PhrasePaster::paste(const QString& body, const QString& title) {
     // What the clipboard holds when the phrase is chosen, before anything of ours is written.
     const std::optional<QString> clipboard = m_paste.clipboardText();
     const PhraseLookup lookup = libraryLookup();
-    QList<PlaceholderField> fields = PlaceholderFiller::fields(body, lookup);
+    const QList<PlaceholderField> fields = PlaceholderFiller::fields(body, lookup);
     if (fields.isEmpty()) {
         pasteFilled(body, clipboard, lookup, {});
         return;
     }
-    askThenPaste(body, title, clipboard, lookup, std::move(fields));
+    askThenPaste(body, title, clipboard, lookup, fields);
 }
 
 void PhrasePaster::askThenPaste(const QString& body, const QString& title,
                                 const std::optional<QString>& clipboard, const PhraseLookup& lookup,
-                                QList<PlaceholderField> fields) {
-    if (fields.size() > maxFormFields) {
-        qCWarning(lcPhrases) << "the phrase asks for" << fields.size() << "answers; the form shows"
-                             << maxFormFields;
-        fields.resize(maxFormFields);
-    }
+                                const QList<PlaceholderField>& fields) {
     // One form at a time: a phrase chosen while another's form is open replaces it.
     if (m_form) {
         m_form->disconnect(this);

@@ -38,16 +38,13 @@ public:
     // Another phrase's body by category name and title, as {phrase:Category/Title} finds it.
     std::optional<QString> phraseBody(const QString& category, const QString& title);
 
-    // A form with more fields than this shows the first ones; the others keep their defaults.
-    static constexpr int maxFormFields = 24;
-
 private:
     PhraseLookup libraryLookup();
     void pasteFilled(const QString& body, const std::optional<QString>& clipboard,
                      const PhraseLookup& lookup, const QHash<QString, QString>& answers);
     void askThenPaste(const QString& body, const QString& title,
                       const std::optional<QString>& clipboard, const PhraseLookup& lookup,
-                      QList<PlaceholderField> fields);
+                      const QList<PlaceholderField>& fields);
 
     StorageService& m_storage;
     PasteActionService& m_paste;

@@ -12,6 +12,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "base/Logging.h"
+
 namespace quillet {
 
 namespace {
@@ -22,7 +24,10 @@ PlaceholderForm::PlaceholderForm(const QList<PlaceholderField>& fields, const QS
                                  QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
-      m_fields(fields) {
+      m_fields(fields.mid(0, maxFields)) {
+    if (fields.size() > maxFields)
+        qCWarning(lcPhrases) << "the phrase asks for" << fields.size() << "answers; the form shows"
+                             << maxFields << "and the others keep their defaults";
     setObjectName(QStringLiteral("placeholderForm"));
     setAttribute(Qt::WA_DeleteOnClose);
     //% "Fill In the Phrase"
@@ -33,16 +38,23 @@ PlaceholderForm::PlaceholderForm(const QList<PlaceholderField>& fields, const QS
         QWidget* editor = nullptr;
         if (field.kind == PlaceholderField::Kind::choice) {
             auto* combo = new QComboBox;
-            combo->addItems(field.choices);
+            combo->addItems(field.choices.mid(0, maxChoices));
+            if (field.choices.size() > maxChoices)
+                qCWarning(lcPhrases)
+                    << "the choice" << field.label << "offers" << field.choices.size()
+                    << "answers; the form shows" << maxChoices;
             editor = combo;
         } else {
             editor = new QLineEdit;
         }
         editor->setMinimumWidth(fieldWidth);
         editor->setObjectName(QStringLiteral("placeholderField%1").arg(m_editors.size()));
-        // A label is the phrase's own text, shown as written (never as markup).
-        auto* label = new QLabel(field.label);
+        // A label is the phrase's own text, shown as written (never as markup), on one line
+        // of bounded width.
+        auto* label = new QLabel;
         label->setTextFormat(Qt::PlainText);
+        label->setText(label->fontMetrics().elidedText(field.label.simplified(), Qt::ElideRight,
+                                                       maxLabelWidth));
         label->setBuddy(editor);
         form->addRow(label, editor);
         m_editors.append(editor);

@@ -20,6 +20,13 @@ public:
     explicit PlaceholderForm(const QList<PlaceholderField>& fields, const QString& title = {},
                              QWidget* parent = nullptr);
 
+    // A phrase may ask for more than fits on a screen: the form shows the first fields, each
+    // choice's first answers and each label cut to a width; what is left out keeps its
+    // default (empty, or the first answer).
+    static constexpr int maxFields = 24;
+    static constexpr int maxChoices = 500;
+    static constexpr int maxLabelWidth = 200;
+
     // Shows it in front on the screen under the pointer, the first field focused.
     void present();
     // The answers as they stand, by label.

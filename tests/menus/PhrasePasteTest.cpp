@@ -160,6 +160,27 @@ TEST_F(PhrasePasteTest, EscapeOnTheFormPastesNothingAndGivesTheKeyboardBack) {
     EXPECT_EQ(pasteboard.writes, 1);
 }
 
+TEST_F(PhrasePasteTest, AFormOfTooManyFieldsShowsTheFirstAndTheRestKeepTheirDefaults) {
+    QString body = "{choice:Many=" + QStringList(QList<QString>(10000, "x")).join('|') + "}";
+    body += "{input:" + QString(5000, u'L') + "}";
+    for (int i = 0; i < PlaceholderForm::maxFields; ++i) body += QString("{input:F%1}").arg(i);
+    body += "{choice:Late=first|second}";
+    paster.paste(body);
+    PlaceholderForm* form = openForm();
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->findChildren<QLineEdit*>().size() + form->findChildren<QComboBox*>().size(),
+              PlaceholderForm::maxFields);
+    EXPECT_EQ(form->findChild<QComboBox*>("placeholderField0")->count(),
+              PlaceholderForm::maxChoices);
+    EXPECT_LE(form->width(), form->screen()->availableGeometry().width())
+        << "a long label does not widen the form past the screen";
+    QTest::keyClicks(QApplication::focusWidget(), "x");  // nothing to type into a choice
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    const QString pasted = pasteboard.string().value_or(QString());
+    EXPECT_TRUE(pasted.startsWith("x")) << qPrintable(pasted.left(20));
+    EXPECT_TRUE(pasted.endsWith("first")) << "the field left out takes its first answer";
+}
+
 TEST_F(PhrasePasteTest, APhraseThatWouldFillInTooMuchIsNotPastedAndTheUserIsTold) {
     pasteboard.copyText(QString(1024 * 1024, u'c'));
     const qsizetype copies = PlaceholderFiller::maxOutputLength / (1024 * 1024) + 1;
