@@ -99,7 +99,10 @@ TEST_F(PlaceholderFillerTest, DatesTakeQtFormatLettersAndOffsetsAcrossMonthAndYe
 }
 
 TEST_F(PlaceholderFillerTest, ShortDateAndTimeAndMonthNamesFollowTheLocale) {
-    expectFills({{"{date}", "1/31/26"}, {"{time}", "10:30 PM"}, {"{date:MMMM}", "January"}});
+    expectFills({{"{date}", "1/31/26"},
+                 {"{time}", "10:30 PM"},
+                 {"{date:MMMM}", "January"},
+                 {"{date: +1d}", "2/1/26"}});
     context.locale = QLocale(QLocale::Japanese, QLocale::Japan);
     expectFills({{"{date}", "2026/01/31"}, {"{time}", "22:30"}, {"{date:MMMM}", "1月"}});
     context.locale = QLocale(QLocale::German, QLocale::Germany);
