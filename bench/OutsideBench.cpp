@@ -4,7 +4,7 @@
 // read-only look at its store. No Qt here, so nothing of Quillet's own is on the measuring side.
 //
 //   outside_bench --quillet=<binary> --data=<folder with clips-N.sqlite> [--sizes=10000,...]
-//                 [--runs=5] [--out=<results.json>]
+//                 [--runs=5] [--out=<results.json>] [--target=<quillet-target binary>]
 //
 // Each store size gets its own X server and a copy of the generated store; start-up is
 // measured over `runs` fresh starts, everything else over `runs` repetitions in one instance
@@ -29,6 +29,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -62,6 +63,8 @@ void sleepMs(int ms) {
 
 struct Options {
     std::string quillet, data, out;
+    // The tests' text window: with it, phrases are pasted into it and timed.
+    std::string target;
     std::vector<long> sizes{10'000, 100'000, 1'000'000};
     int runs = 5;
 };
@@ -753,6 +756,101 @@ void measureCopy(Session& session, SizeResult& result, int n) {
     result.add("copy (xclip): in the store", recorded);
 }
 
+// ---- phrases pasted into a text window ---------------------------------------------------
+
+// Two phrases that paste the same text, one as it is, one filled in (a date, another phrase,
+// a caret mark), in a category of their own.
+void addBenchPhrases(const Session& session, const std::string& today) {
+    sqlite3* db = nullptr;
+    const std::string path = session.home + "/data/quillet/history.sqlite";
+    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) fail("cannot write " + path);
+    sqlite3_busy_timeout(db, 2000);
+    const std::string plain = "'Hello " + today + ", Ann!'";
+    const std::string sql =
+        "INSERT INTO PhraseCategory (id, name, sortOrder) VALUES "
+        "('00000000-0000-4000-8000-0000000000b1', 'Bench', -1);"
+        "INSERT INTO PhraseItem (id, title, body, sortOrder, category) VALUES "
+        "('00000000-0000-4000-8000-0000000000b2', 'Plain', " +
+        plain +
+        ", 0, "
+        "'00000000-0000-4000-8000-0000000000b1'),"
+        "('00000000-0000-4000-8000-0000000000b3', 'Filled', "
+        "'Hello {date:yyyy-MM-dd}, {phrase:Bench/Name}{cursor}!', 1, "
+        "'00000000-0000-4000-8000-0000000000b1'),"
+        "('00000000-0000-4000-8000-0000000000b4', 'Name', 'Ann', 2, "
+        "'00000000-0000-4000-8000-0000000000b1');";
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK)
+        fail(std::string("cannot add the phrases: ") + (error ? error : "?"));
+    sqlite3_close(db);
+}
+
+std::uintmax_t fileSize(const std::string& path) {
+    std::error_code error;
+    const auto size = fs::file_size(path, error);
+    return error ? 0 : size;
+}
+
+// From the Return that chooses the `index`th phrase of the first category until the target's
+// text has grown by `expected` bytes.
+double pastePhrase(const Session& session, const std::string& file, int index, size_t expected) {
+    const size_t mapsBefore = g_x.maps.size();
+    reap(spawn({g_options.quillet, "--phrase-menu"}), 5000);
+    const Shown menu = waitForWindow(session, Clock::now(), mapsBefore, true);
+    if (!menu.window) return NAN;
+    pump([] { return false; }, 50);
+    const size_t submenuBefore = g_x.maps.size();
+    tapKey(0xff54);  // Down
+    tapKey(0xff53);  // Right
+    waitForWindow(session, Clock::now(), submenuBefore, true);
+    pump([] { return false; }, 50);
+    for (int i = 0; i < index; ++i) tapKey(0xff54);
+    pump([] { return false; }, 50);
+    const std::uintmax_t before = fileSize(file);
+    const auto enter = keycodeFor(0xff0d).first;
+    key(enter, true);
+    xcb_flush(g_x.c);
+    const Time from = Clock::now();
+    key(enter, false);
+    xcb_flush(g_x.c);
+    const bool landed = pump([&] { return fileSize(file) >= before + expected; }, 5000);
+    const double ms = landed ? msBetween(from, Clock::now()) : NAN;
+    // The caret moves after the text of the filled-in phrase; the next paste waits for it.
+    pump([] { return false; }, 400);
+    tapKey(0xff57);  // End
+    return ms;
+}
+
+void measurePhrasePastes(const Session& session, SizeResult& result) {
+    char today[16];
+    const std::time_t now = std::time(nullptr);
+    std::strftime(today, sizeof today, "%Y-%m-%d", std::localtime(&now));
+    addBenchPhrases(session, today);
+    const std::string file = session.home + "/target.txt";
+    spawn({g_options.target, file});
+    // The window writes a line to <file>.focus when it gets the keyboard.
+    if (!pump([&] { return fs::exists(file + ".focus"); }, 10'000))
+        fail("the target window did not come up");
+    pump([] { return false; }, 500);
+    const std::string text = std::string("Hello ") + today + ", Ann!";
+    for (int run = 0; run < g_options.runs; ++run) {
+        result.add("phrase menu -> text in target: plain",
+                   pastePhrase(session, file, 0, text.size()));
+        result.add("phrase menu -> text in target: placeholders",
+                   pastePhrase(session, file, 1, text.size()));
+    }
+    // Both phrases pasted the same text each time (a phrase left unfilled would be longer).
+    std::ifstream in(file);
+    const std::string received((std::istreambuf_iterator<char>(in)), {});
+    if (received.find('{') != std::string::npos) fail("a placeholder reached the target unfilled");
+    size_t found = 0;
+    for (size_t at = received.find(text); at != std::string::npos; at = received.find(text, at + 1))
+        ++found;
+    if (found != size_t(2 * g_options.runs))
+        fail("the target holds " + std::to_string(found) + " pasted phrases, not " +
+             std::to_string(2 * g_options.runs));
+}
+
 SizeResult measureSize(long clips) {
     SizeResult result{clips, {}};
     Session session;
@@ -774,6 +872,7 @@ SizeResult measureSize(long clips) {
         measurePanel(session, result, "Zephyrquix", "rare");
     }
     for (int run = 0; run < g_options.runs; ++run) measureCopy(session, result, run);
+    if (!g_options.target.empty()) measurePhrasePastes(session, result);
     result.add("quillet RSS at the end (MiB)", double(rssKiB(session.quillet).value_or(0)) / 1024);
     result.add("quillet peak RSS (MiB)",
                double(rssKiB(session.quillet, "VmHWM:").value_or(0)) / 1024);
@@ -837,6 +936,8 @@ int main(int argc, char** argv) {
         };
         if (auto v = value("--quillet")) {
             g_options.quillet = fs::absolute(*v);
+        } else if (auto v = value("--target")) {
+            g_options.target = fs::absolute(*v);
         } else if (auto v = value("--data")) {
             g_options.data = *v;
         } else if (auto v = value("--out")) {
@@ -852,7 +953,7 @@ int main(int argc, char** argv) {
             }
         } else {
             fail("unknown argument " + a +
-                 " (takes --quillet=, --data=, --sizes=, --runs=, --out=)");
+                 " (takes --quillet=, --data=, --sizes=, --runs=, --out=, --target=)");
         }
     }
     if (g_options.quillet.empty() || g_options.data.empty()) fail("needs --quillet= and --data=");

@@ -1,7 +1,8 @@
 // The phrase library at scale: 1,000 categories, one of them with 10,000 phrases. Times the
 // phrase window from creation to the big category painted, a drag that renumbers its 10,000
 // phrases (through the list model, saved), the phrase menu from the request to painted, and a
-// 100,000-row CSV file imported (read, parsed, inserted and shown) and exported (written).
+// 100,000-row CSV file imported (read, parsed, inserted and shown) and exported (written), and
+// placeholders filled in.
 //
 //   phrase_bench [benchmark flags]
 //
@@ -27,6 +28,7 @@
 #include "fakes/FakeWorkspace.h"
 #include "fakes/ManualClock.h"
 #include "history/ClipboardMonitor.h"
+#include "menus/PhrasePaster.h"
 #include "menus/QuickPhraseMenuService.h"
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
@@ -35,6 +37,7 @@
 #include "phrases/PhraseLibrary.h"
 #include "phrases/PhraseListModels.h"
 #include "phrases/PhraseManagementView.h"
+#include "phrases/PlaceholderFiller.h"
 #include "store/PhraseCategory.h"
 #include "store/PhraseItem.h"
 #include "store/StorageService.h"
@@ -175,7 +178,8 @@ void BM_PhraseMenuOpens(benchmark::State& state) {
     ClipboardMonitor monitor(pasteboard);
     AppFocusService focus(workspace, clock);
     PasteActionService paste(keyboard, pasteboard, clock, logStream);
-    QuickPhraseMenuService menus(*lib->storage, paste, focus, monitor);
+    PhrasePaster paster(*lib->storage, paste, focus, monitor, clock);
+    QuickPhraseMenuService menus(*lib->storage, focus, paster);
     for (auto _ : state) {
         lib->paints.clear();
         const qint64 start = nowNs();
@@ -234,6 +238,42 @@ void BM_Export100kRows(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Export100kRows)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Placeholders filled in on the event loop as a phrase is pasted: a letter (a date, the
+// clipboard, another phrase, a caret mark), then a phrase that fills in up to the size bound,
+// the longest the loop can wait on one.
+FillContext fillContext() {
+    FillContext context;
+    context.now = QDateTime::currentDateTime();
+    context.clipboard = QStringLiteral("order 12345");
+    context.lookup = [](const QString& category, const QString& title) -> std::optional<QString> {
+        if (category == u"Mail" && title == u"Sign") return QStringLiteral("Regards,\nAnn");
+        return std::nullopt;
+    };
+    return context;
+}
+
+void BM_FillALetter(benchmark::State& state) {
+    const FillContext context = fillContext();
+    const QString body = QStringLiteral(
+        "Dear customer,\nabout {clipboard} of {date:d MMMM yyyy -2d}: {cursor}\n\n"
+        "{phrase:Mail/Sign}\n{date:yyyy-MM-dd HH:mm}");
+    for (auto _ : state) benchmark::DoNotOptimize(PlaceholderFiller::fill(body, context));
+}
+BENCHMARK(BM_FillALetter)->Unit(benchmark::kMicrosecond);
+
+void BM_FillUpToTheSizeBound(benchmark::State& state) {
+    FillContext context = fillContext();
+    context.clipboard = QString(1024 * 1024, u'c');
+    const QString body =
+        QStringLiteral("{clipboard}")
+            .repeated(int(PlaceholderFiller::maxOutputLength / context.clipboard->size()) + 1);
+    for (auto _ : state) {
+        const FilledPhrase filled = PlaceholderFiller::fill(body, context);
+        if (filled.complete) state.SkipWithError("the bound was not reached");
+    }
+}
+BENCHMARK(BM_FillUpToTheSizeBound)->Unit(benchmark::kMillisecond);
 
 QtMessageHandler previousMessageHandler = nullptr;
 void quietPlatformWarnings(QtMsgType type, const QMessageLogContext& context,

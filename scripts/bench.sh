@@ -59,6 +59,9 @@ if [[ -x $outside ]]; then
   for arg in "$@"; do
     [[ $arg == --store_sizes=* ]] && sizes=(--sizes="${arg#--store_sizes=}")
   done
+  # Phrases are pasted into the tests' text window when it is built.
+  target=()
+  [[ -x $build/tests/quillet-target ]] && target=(--target="$build/tests/quillet-target")
   "$outside" --quillet="$build/src/app/quillet" --data="$build/bench-data" \
-    --out="$build/bench-results/outside.json" "${sizes[@]}"
+    --out="$build/bench-results/outside.json" "${sizes[@]}" "${target[@]}"
 fi

@@ -74,6 +74,7 @@ INSERT INTO PhraseCategory VALUES ('6a1f0c1e-0000-4000-8000-000000000002', 'Sign
 INSERT INTO PhraseItem VALUES ('6a1f0c1e-0000-4000-8000-000000000011', 'Hello', 'Hello there,', 0, '6a1f0c1e-0000-4000-8000-000000000001');
 INSERT INTO PhraseItem VALUES ('6a1f0c1e-0000-4000-8000-000000000012', 'Thanks', 'Thank you!' || char(10) || 'See you soon.', 1, '6a1f0c1e-0000-4000-8000-000000000001');
 INSERT INTO PhraseItem VALUES ('6a1f0c1e-0000-4000-8000-000000000021', 'Regards', 'Best regards', 0, '6a1f0c1e-0000-4000-8000-000000000002');
+INSERT INTO PhraseItem VALUES ('6a1f0c1e-0000-4000-8000-000000000013', 'Follow-up', 'Dear {input:Name},' || char(10) || 'the {choice:Document=report|slides|minutes} of {date:d MMMM} is attached.{cursor}' || char(10) || '{phrase:Signatures/Regards}', 2, '6a1f0c1e-0000-4000-8000-000000000001');
 SQL
 
 "$quillet" >/dev/null 2>&1 &
@@ -88,6 +89,13 @@ xdotool key Escape Escape Escape; sleep 0.3
 xdotool key Down Right; sleep 0.5
 import -window root "$out/phrase-menu.png"
 xdotool key Escape Escape; sleep 0.3
+# A phrase that asks for answers before it is pasted: its form, a name typed in.
+"$quillet" --phrase-menu; sleep 0.5
+xdotool key Down Right; sleep 0.5
+xdotool key Down Down Return; sleep 0.7
+xdotool type --delay 40 "Ann"; xdotool key Tab; sleep 0.3
+import -window root "$out/placeholder-form.png"
+xdotool key Escape; sleep 0.3
 "$quillet" --search; sleep 0.5
 xdotool type --delay 40 "fox"; xdotool key Down Down; sleep 0.5
 import -window root "$out/search-panel.png"

@@ -794,5 +794,25 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <source>Ignored applications: %1, %2</source>
         <translation>Ignored applications: %1, %2</translation>
     </message>
+    <message id="PLACEHOLDER_FORM_TITLE">
+        <source>定型文の入力</source>
+        <translation>Fill In the Phrase</translation>
+    </message>
+    <message id="PLACEHOLDER_FORM_PASTE">
+        <source>ペースト</source>
+        <translation>Paste</translation>
+    </message>
+    <message id="PLACEHOLDER_FORM_CANCEL">
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="PHRASE_TOO_LARGE_TITLE">
+        <source>定型文が大きすぎます</source>
+        <translation>The phrase is too large</translation>
+    </message>
+    <message id="PHRASE_TOO_LARGE_MESSAGE">
+        <source>差し込み後の定型文が 64 MiB を超えるため、ペーストしませんでした。差し込む内容（ほかの定型文やクリップボード）を確認してください。</source>
+        <translation>Filled in, the phrase would be larger than 64 MiB, so nothing was pasted. Check what it inserts: other phrases, the clipboard.</translation>
+    </message>
 </context>
 </TS>

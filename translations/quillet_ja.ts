@@ -787,5 +787,25 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <source>Ignored applications: %1, %2</source>
         <translation>記録しないアプリ: %1 件、%2</translation>
     </message>
+    <message id="PLACEHOLDER_FORM_TITLE">
+        <source>定型文の入力</source>
+        <translation>定型文の入力</translation>
+    </message>
+    <message id="PLACEHOLDER_FORM_PASTE">
+        <source>ペースト</source>
+        <translation>ペースト</translation>
+    </message>
+    <message id="PLACEHOLDER_FORM_CANCEL">
+        <source>キャンセル</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message id="PHRASE_TOO_LARGE_TITLE">
+        <source>定型文が大きすぎます</source>
+        <translation>定型文が大きすぎます</translation>
+    </message>
+    <message id="PHRASE_TOO_LARGE_MESSAGE">
+        <source>差し込み後の定型文が 64 MiB を超えるため、ペーストしませんでした。差し込む内容（ほかの定型文やクリップボード）を確認してください。</source>
+        <translation>差し込み後の定型文が 64 MiB を超えるため、ペーストしませんでした。差し込む内容（ほかの定型文やクリップボード）を確認してください。</translation>
+    </message>
 </context>
 </TS>

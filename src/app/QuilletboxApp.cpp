@@ -17,6 +17,7 @@
 #include "hotkeys/MenuHotkeys.h"
 #include "menus/PanelCoordinator.h"
 #include "menus/QuickMenuService.h"
+#include "menus/PhrasePaster.h"
 #include "menus/QuickPhraseMenuService.h"
 #include "menus/ScreenFit.h"
 #include "paste/AppFocusService.h"
@@ -78,8 +79,11 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
         *platform.clock, m_storageService->context(), *m_fileChooser);
     m_quickMenuService = std::make_unique<QuickMenuService>(
         *m_viewModel, *m_pasteActionService, *m_appFocusService, *m_panelCoordinator);
+    m_phrasePaster = std::make_unique<PhrasePaster>(*m_storageService, *m_pasteActionService,
+                                                    *m_appFocusService, *m_clipboardMonitor,
+                                                    *platform.clock);
     m_quickPhraseMenuService = std::make_unique<QuickPhraseMenuService>(
-        *m_storageService, *m_pasteActionService, *m_appFocusService, *m_clipboardMonitor,
+        *m_storageService, *m_appFocusService, *m_phrasePaster,
         [this](const QUuid& category) { m_panelCoordinator->showManagementWindow(category); });
 
     m_tray = std::make_unique<TrayMenu>(TrayMenu::Actions{
@@ -110,6 +114,12 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
                        //% "and the clipboard still holds what it held before. Try again, or "
                        //% "copy the text from the search panel."
                        qtTrId("CLIPBOARD_WRITE_FAILED_MESSAGE"));
+    });
+    m_phrasePaster->setTooLargeNotice([this] {
+        //% "The phrase is too large"
+        m_tray->notify(qtTrId("PHRASE_TOO_LARGE_TITLE"),
+                       //% "Filled in, the phrase would be larger than 64 MiB, so nothing was pasted. Check what it inserts: other phrases, the clipboard."
+                       qtTrId("PHRASE_TOO_LARGE_MESSAGE"));
     });
     channel.setHandler([this](const QString& command) { return handleCommand(command); });
     watchStoreHealth();

@@ -21,6 +21,7 @@ class OneTimeNotice;
 class PanelCoordinator;
 class PasteActionService;
 class QuickMenuService;
+class PhrasePaster;
 class QuickPhraseMenuService;
 class RecordingControl;
 class RecordingPause;
@@ -81,6 +82,7 @@ private:
     std::unique_ptr<PanelCoordinator> m_panelCoordinator;
     std::unique_ptr<ScreenFit> m_screenFit;
     std::unique_ptr<QuickMenuService> m_quickMenuService;
+    std::unique_ptr<PhrasePaster> m_phrasePaster;
     std::unique_ptr<QuickPhraseMenuService> m_quickPhraseMenuService;
     std::unique_ptr<TrayMenu> m_tray;
     std::unique_ptr<RecordingControl> m_recordingControl;

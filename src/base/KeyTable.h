@@ -33,6 +33,7 @@ constexpr quint32 c = 8;
 constexpr quint32 v = 9;
 constexpr quint32 escape = 53;
 constexpr quint32 insert = 114;
+constexpr quint32 left = 123;
 }  // namespace KeyCode
 
 enum class KeyGroup : quint8 { main, keypad, modifier };

@@ -1,11 +1,9 @@
 #include "menus/QuickPhraseMenuService.h"
 
-#include "history/ClipboardMonitor.h"
 #include "menus/BlankTextMarker.h"
 #include "menus/KeyedMenu.h"
+#include "menus/PhrasePaster.h"
 #include "paste/AppFocusService.h"
-#include "paste/PasteActionService.h"
-#include "paste/PasteSequence.h"
 #include "store/PhraseCategory.h"
 #include "store/PhraseItem.h"
 #include "store/StorageContext.h"
@@ -13,14 +11,13 @@
 
 namespace quillet {
 
-QuickPhraseMenuService::QuickPhraseMenuService(StorageService& storage, PasteActionService& paste,
-                                               AppFocusService& focus, ClipboardMonitor& monitor,
-                                               ShowCategory showCategory, QObject* parent)
+QuickPhraseMenuService::QuickPhraseMenuService(StorageService& storage, AppFocusService& focus,
+                                               PhrasePaster& paster, ShowCategory showCategory,
+                                               QObject* parent)
     : QObject(parent),
       m_storage(storage),
-      m_paste(paste),
       m_focus(focus),
-      m_monitor(monitor),
+      m_paster(paster),
       m_showCategory(std::move(showCategory)) {}
 
 QuickPhraseMenuService::~QuickPhraseMenuService() = default;
@@ -97,8 +94,7 @@ void QuickPhraseMenuService::phraseItemAction(QAction* action) {
     if (!ok || index < 0 || index >= qint64(m_phrases.size())) return;
     const auto phrase = m_phrases[size_t(index)];
     if (!phrase || phrase->isDeleted()) return;
-    m_monitor.copyToPasteboard(phrase->body());
-    finishPaste(m_focus, m_paste, this);
+    m_paster.paste(phrase->body(), phrase->title());
 }
 
 }  // namespace quillet

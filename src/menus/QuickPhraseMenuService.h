@@ -12,14 +12,13 @@ class QAction;
 namespace quillet {
 
 class AppFocusService;
-class ClipboardMonitor;
-class PasteActionService;
 class PhraseCategory;
 class PhraseItem;
+class PhrasePaster;
 class StorageService;
 
 // The phrase pop-up at the pointer: a submenu per category, its phrases by title. Choosing a
-// phrase pastes its body; the history is left alone.
+// phrase pastes its body, placeholders filled in; the history is left alone.
 class QuickPhraseMenuService : public QObject {
     Q_OBJECT
 public:
@@ -29,8 +28,7 @@ public:
     // past this, a category's submenu ends in "More…" instead.
     static constexpr int maxPhrasesPerCategory = 300;
 
-    QuickPhraseMenuService(StorageService& storage, PasteActionService& paste,
-                           AppFocusService& focus, ClipboardMonitor& monitor,
+    QuickPhraseMenuService(StorageService& storage, AppFocusService& focus, PhrasePaster& paster,
                            ShowCategory showCategory = {}, QObject* parent = nullptr);
     ~QuickPhraseMenuService() override;
 
@@ -43,9 +41,8 @@ private:
     void fillSubmenu(QMenu* submenu, const std::shared_ptr<PhraseCategory>& category);
 
     StorageService& m_storage;
-    PasteActionService& m_paste;
     AppFocusService& m_focus;
-    ClipboardMonitor& m_monitor;
+    PhrasePaster& m_paster;
     ShowCategory m_showCategory;
     std::unique_ptr<QMenu> m_menu;
     // The phrases of the current menu's opened submenus; entries carry their index into it.

@@ -13,6 +13,10 @@ PasteActionService::PasteActionService(KeyboardEvents& keyboard, Pasteboard& pas
 
 PasteActionService::~PasteActionService() = default;
 
+std::optional<QString> PasteActionService::clipboardText() const {
+    return m_pasteboard.string();
+}
+
 void PasteActionService::whenOnClipboard(std::function<void()> then) {
     // The service lives for the whole run, so the answer cannot outlive it.
     m_pasteboard.confirmWrite([this, then = std::move(then)](bool onClipboard) {
@@ -25,7 +29,7 @@ void PasteActionService::whenOnClipboard(std::function<void()> then) {
     });
 }
 
-void PasteActionService::performPaste(const std::optional<QString>& targetClass) {
+void PasteActionService::performPaste(const std::optional<QString>& targetClass, int caretLeft) {
     const bool trusted = m_keyboard.isTrusted();
     m_log << "DEBUG: PasteActionService - AXIsProcessTrusted: " << (trusted ? "true" : "false")
           << Qt::endl;
@@ -38,15 +42,15 @@ void PasteActionService::performPaste(const std::optional<QString>& targetClass)
     const PasteChord chord = m_chords.chordFor(targetClass);
     const std::optional<QString> text = m_pasteboard.string();
     if (chord != PasteChord::shiftInsert || !text) {
-        postChord(chord, targetClass);
+        postChord(chord, targetClass, caretLeft);
         return;
     }
     // Terminals that paste PRIMARY on Shift+Insert get the same text there, for this paste
     // only: the user's own selection comes back afterwards. The service lives for the whole
     // run, so the answer cannot outlive it.
-    m_pasteboard.lendPrimary(*text, [this, targetClass](bool lent) {
+    m_pasteboard.lendPrimary(*text, [this, targetClass, caretLeft](bool lent) {
         if (lent) {
-            postChord(PasteChord::shiftInsert, targetClass);
+            postChord(PasteChord::shiftInsert, targetClass, caretLeft);
             return;
         }
         // The terminal would paste whatever PRIMARY holds, perhaps a command: nothing is sent,
@@ -56,7 +60,8 @@ void PasteActionService::performPaste(const std::optional<QString>& targetClass)
     });
 }
 
-void PasteActionService::postChord(PasteChord chord, const std::optional<QString>& targetClass) {
+void PasteActionService::postChord(PasteChord chord, const std::optional<QString>& targetClass,
+                                   int caretLeft) {
     switch (chord) {
         case PasteChord::shiftInsert:
             qCDebug(lcPaste) << "pasting with Shift+Insert into a window of class" << *targetClass;
@@ -74,25 +79,43 @@ void PasteActionService::postChord(PasteChord chord, const std::optional<QString
             break;
     }
     m_log << "DEBUG: PasteActionService - Events posted" << Qt::endl;
+    if (caretLeft <= 0) return;
+    // The service lives for the whole run, so the delayed call cannot outlive it.
+    m_clock.after(caretDelayMs, [this, caretLeft] { moveCaretLeft(caretLeft); });
 }
 
-void PasteActionService::performPasteWhenKeysReleased(const std::optional<QString>& targetClass) {
-    if (!m_keyboard.canQueryHeldKeys()) {
-        m_clock.after(blindReleaseDelayMs, [this, targetClass] { performPaste(targetClass); });
+void PasteActionService::moveCaretLeft(int count) {
+    if (count > maxCaretLeft) {
+        qCWarning(lcPaste) << "the caret mark is" << count
+                           << "characters from the end; the caret stays at the end";
         return;
     }
-    waitForRelease(keyReleaseTimeoutMs, targetClass);
+    for (int i = 0; i < count; ++i) {
+        m_keyboard.postKey(KeyCode::left, true, 0);
+        m_keyboard.postKey(KeyCode::left, false, 0);
+    }
+    qCDebug(lcPaste) << "moved the caret" << count << "characters left";
 }
 
-void PasteActionService::waitForRelease(int remainingMs,
-                                        const std::optional<QString>& targetClass) {
+void PasteActionService::performPasteWhenKeysReleased(const std::optional<QString>& targetClass,
+                                                      int caretLeft) {
+    if (!m_keyboard.canQueryHeldKeys()) {
+        m_clock.after(blindReleaseDelayMs,
+                      [this, targetClass, caretLeft] { performPaste(targetClass, caretLeft); });
+        return;
+    }
+    waitForRelease(keyReleaseTimeoutMs, targetClass, caretLeft);
+}
+
+void PasteActionService::waitForRelease(int remainingMs, const std::optional<QString>& targetClass,
+                                        int caretLeft) {
     if (remainingMs <= 0 || !m_keyboard.anyKeyHeld()) {
-        performPaste(targetClass);
+        performPaste(targetClass, caretLeft);
         return;
     }
     // The service lives for the whole run, so the delayed call cannot outlive it.
-    m_clock.after(keyPollMs, [this, remainingMs, targetClass] {
-        waitForRelease(remainingMs - keyPollMs, targetClass);
+    m_clock.after(keyPollMs, [this, remainingMs, targetClass, caretLeft] {
+        waitForRelease(remainingMs - keyPollMs, targetClass, caretLeft);
     });
 }
 

@@ -43,14 +43,26 @@ public:
     // the command flag (the platform's paste modifier) for most, the session's terminal chord
     // for terminals (see PasteChords); Shift+Insert once PRIMARY holds the text too (it is given
     // back afterwards). Prints what it does.
-    void performPaste(const std::optional<QString>& targetClass = std::nullopt);
+    // `caretLeft`: Left presses posted `caretDelayMs` after the chord, once the text has landed,
+    // to leave the caret inside what was pasted.
+    void performPaste(const std::optional<QString>& targetClass = std::nullopt, int caretLeft = 0);
     // Waits until no key is held (the key that chose an entry, a hot key's modifiers) so the
     // release cannot reach the target together with our chord, then pastes. Gives up waiting
     // after `keyReleaseTimeoutMs` and pastes anyway. Where held keys cannot be known, it waits
     // `blindReleaseDelayMs` instead.
-    void performPasteWhenKeysReleased(const std::optional<QString>& targetClass = std::nullopt);
+    void performPasteWhenKeysReleased(const std::optional<QString>& targetClass = std::nullopt,
+                                      int caretLeft = 0);
+
+    // The clipboard's text as it is now (before a paste replaces it).
+    std::optional<QString> clipboardText() const;
 
     static constexpr int keyPollMs = 10;
+    // The target asks for the clipboard's contents after the chord arrives; Left presses sent
+    // before it has inserted them would move the caret in the old text.
+    static constexpr int caretDelayMs = 150;
+    // Past this, the caret is left at the end: thousands of synthetic presses would keep the
+    // target busy for seconds.
+    static constexpr int maxCaretLeft = 2000;
     static constexpr int keyReleaseTimeoutMs = 1000;
     // On Wayland the paste waits this long after the menu closed instead: our menu's surface
     // must be gone, and the focus back on the target, before the chord arrives, and the
@@ -61,8 +73,9 @@ public:
     static constexpr int blindReleaseDelayMs = 100;
 
 private:
-    void waitForRelease(int remainingMs, const std::optional<QString>& targetClass);
-    void postChord(PasteChord chord, const std::optional<QString>& targetClass);
+    void waitForRelease(int remainingMs, const std::optional<QString>& targetClass, int caretLeft);
+    void postChord(PasteChord chord, const std::optional<QString>& targetClass, int caretLeft);
+    void moveCaretLeft(int count);
 
     KeyboardEvents& m_keyboard;
     Clock& m_clock;

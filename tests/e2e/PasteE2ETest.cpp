@@ -1,3 +1,5 @@
+#include <QDate>
+
 #include "e2e/PasteTargetFixture.h"
 
 namespace quillet::test {
@@ -12,10 +14,14 @@ protected:
     // into one file per expected paste: the first `sizes[0]` bytes into output(0), the next
     // `sizes[1]` into output(1)...
     void startTerminal(const QList<qsizetype>& sizes, const QString& shown = {}) {
-        QStringList steps{QStringLiteral("printf '%s\\n' '%1'").arg(shown),
-                          QStringLiteral("stty raw -echo")};
+        QStringList steps{QStringLiteral("stty raw -echo")};
         for (qsizetype i = 0; i < sizes.size(); ++i)
             steps << QStringLiteral("head -c %1 > '%2'").arg(sizes[i]).arg(output(i));
+        runInTerminal(steps, shown);
+    }
+    // Starts an xterm that shows `shown`, then runs the shell commands `steps`.
+    void runInTerminal(QStringList steps, const QString& shown = {}) {
+        steps.prepend(QStringLiteral("printf '%s\\n' '%1'").arg(shown));
         ASSERT_TRUE(terminal.start({"xterm", "-e", "sh", "-c", steps.join("; ")},
                                    ChildProcess::silent({x.displayVariable()})));
         ASSERT_TRUE(waitFor(
@@ -67,6 +73,42 @@ TEST_F(TerminalPasteE2E, ClipsFromMenuAndPanelArriveInTheTerminalByteForByte) {
     xdotool(x, {"type", "--delay", "30", "tr a-z"});
     xdotool(x, {"key", "Return"});
     EXPECT_TRUE(receives(1, first));
+}
+
+TEST_F(TerminalPasteE2E, PhrasesLeaveTheCaretAtTheirMarkInTheShellsLineEditorAfterAForm) {
+    // The debug line says when the caret has been moved, so the test types after it.
+    quillet.addEnvironment({"QT_LOGGING_RULES=quillet.paste.debug=true"});
+    quillet.keepErrors();
+    ASSERT_TRUE(started(quillet));
+    quillet.addPhraseCategory(
+        "Fill", 0,
+        {{"Caret", "{date:yyyy-MM-dd} a{cursor}b"}, {"Form", "Dear {input:Name}{cursor}!"}});
+    // Two lines read by readline, each written to its own file.
+    QStringList steps;
+    for (int i = 0; i < 2; ++i)
+        steps << QStringLiteral("read -e -r line; printf %s \"$line\" > %1").arg(output(i));
+    runInTerminal({"bash --norc --noprofile -c '" + steps.join("; ") + "'"});
+    const auto caretMoves = [&] { return quillet.process().output().count("moved the caret"); };
+
+    ASSERT_EQ(quillet.command("--phrase-menu"), 0);
+    ASSERT_TRUE(waitFor([&] { return quilletWindowVisible(x); }, 5s));
+    chooseInFirstSubmenu(x, {"Return"});
+    ASSERT_TRUE(waitFor([&] { return caretMoves() == 1; }, 5s));
+    xdotool(x, {"type", "X"});
+    xdotool(x, {"key", "Return"});
+    const QByteArray today = QDate::currentDate().toString(Qt::ISODate).toUtf8();
+    EXPECT_TRUE(receives(0, today + " aXb"));
+
+    ASSERT_EQ(quillet.command("--phrase-menu"), 0);
+    ASSERT_TRUE(waitFor([&] { return quilletWindowVisible(x); }, 5s));
+    chooseInFirstSubmenu(x, {"Down", "Return"});
+    ASSERT_TRUE(waitFor([&] { return quilletIsActive(x); }, 5s)) << "the form has the keyboard";
+    xdotool(x, {"type", "--delay", "30", "Bo"});
+    xdotool(x, {"key", "Return"});
+    ASSERT_TRUE(waitFor([&] { return caretMoves() == 2; }, 5s));
+    xdotool(x, {"type", "X"});
+    xdotool(x, {"key", "Return"});
+    EXPECT_TRUE(receives(1, "Dear BoX!"));
 }
 
 TEST_F(TerminalPasteE2E, TheUsersSelectionIsPrimaryAgainAfterAPaste) {

@@ -31,6 +31,13 @@ protected:
         QFile file(targetFile);
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
+    // Where the caret is in the target's text (-1 before it first moved).
+    int targetCaret() const {
+        QFile file(targetFile + QStringLiteral(".caret"));
+        bool ok = false;
+        const int at = file.open(QIODevice::ReadOnly) ? file.readAll().toInt(&ok) : -1;
+        return ok ? at : -1;
+    }
     bool targetReceives(const QString& text) {
         return waitFor([&] { return targetText() == text; }, std::chrono::seconds(5));
     }

@@ -4,7 +4,8 @@
 //   quillet-target <output file>                 a focused text window; each change of the
 //                                                keyboard focus is appended to <output>.focus
 //                                                ("in" or "out"), so a test sees a menu of ours
-//                                                take the keyboard
+//                                                take the keyboard; the caret's position is
+//                                                written to <output>.caret as it moves
 //   quillet-target --offer-and-hang <text>       owns the clipboard, then stops itself: an
 //                                                owner that never answers
 //   quillet-target --copy-as <class> <text>      a window of another application (its X11
@@ -48,6 +49,12 @@ int main(int argc, char** argv) {
         QSaveFile file(outputPath);
         if (!file.open(QIODevice::WriteOnly)) return;
         file.write(editor.toPlainText().toUtf8());
+        file.commit();
+    });
+    QObject::connect(&editor, &QPlainTextEdit::cursorPositionChanged, [&] {
+        QSaveFile file(outputPath + QStringLiteral(".caret"));
+        if (!file.open(QIODevice::WriteOnly)) return;
+        file.write(QByteArray::number(editor.textCursor().position()));
         file.commit();
     });
     QObject::connect(&app, &QGuiApplication::focusWindowChanged, [&](QWindow* window) {

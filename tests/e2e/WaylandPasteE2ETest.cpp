@@ -122,6 +122,27 @@ TEST_F(WaylandPaste, EscapeClosesTheMenuAndTheSearchPanelOpensFromTheCommandLine
         << qPrintable(received());
 }
 
+// A phrase that asks for answers: its form floats with the keyboard, the answers typed into it
+// are pasted, and the caret is left at the phrase's mark by the virtual keyboard's Left.
+TEST_F(WaylandPaste, APhraseFormTakesTheKeyboardAndTheCaretEndsAtTheMark) {
+    quillet.addPhraseCategory("Fill", 0,
+                              {{"Form", "Dear {input:Name}, {choice:Tone=warm|cool}{cursor}!"}});
+    ASSERT_EQ(quillet.command("--phrase-menu"), 0);
+    ASSERT_TRUE(waitFor(quilletFloatsFocused, 5s));
+    // The submenu pops up a moment after Right, as it would for a person.
+    ASSERT_TRUE(wtype({"-k", "Down", "-k", "Right", "-s", "300", "-k", "Return"}));
+    ASSERT_TRUE(waitFor(quilletFloatsFocused, 5s)) << "the form has the keyboard";
+    ASSERT_TRUE(wtype({"Bo"}));
+    ASSERT_TRUE(wtype({"-k", "Tab", "-k", "Down", "-k", "Return"}));
+    ASSERT_TRUE(waitFor([&] { return received() == QLatin1String("Dear Bo, cool!"); }, 5s))
+        << qPrintable(received());
+    ASSERT_TRUE(
+        waitFor([&] { return quillet.process().output().contains("moved the caret"); }, 5s));
+    ASSERT_TRUE(wtype({"X"}));
+    EXPECT_TRUE(waitFor([&] { return received() == QLatin1String("Dear Bo, coolX!"); }, 5s))
+        << qPrintable(received());
+}
+
 // A terminal gets Ctrl+Shift+V, the chord that pastes the clipboard there (foot pastes
 // PRIMARY on Shift+Insert, and Ctrl+V would reach the shell as ^V). The Qt window beside it
 // still gets Ctrl+V afterwards: the chord follows the window that had the focus each time.

@@ -9,6 +9,7 @@
 #include "fakes/HistoryFixture.h"
 #include "fakes/TestSettings.h"
 #include "menus/PanelCoordinator.h"
+#include "menus/PhrasePaster.h"
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
 
@@ -31,6 +32,7 @@ protected:
     PasteActionService paste{keyboard, pasteboard, clock, log};
     std::unique_ptr<PanelCoordinator> coordinator = std::make_unique<PanelCoordinator>(
         model, settings.model, focus, paste, clock, storage->context(), chooser);
+    PhrasePaster paster{*storage, paste, focus, monitor, clock};
 };
 
 }  // namespace quillet::test

@@ -48,7 +48,7 @@ protected:
 
     QuickMenuService history{model, paste, focus, *coordinator};
     QList<QUuid> shownCategories;
-    QuickPhraseMenuService phrases{*storage, paste, focus, monitor,
+    QuickPhraseMenuService phrases{*storage, focus, paster,
                                    [this](const QUuid& id) { shownCategories << id; }};
 };
 
