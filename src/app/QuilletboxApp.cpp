@@ -7,7 +7,9 @@
 
 #include "app/InstanceChannel.h"
 #include "app/PlatformServices.h"
+#include "app/KeyringKeyStore.h"
 #include "app/RecordingControl.h"
+#include "app/SyncCommands.h"
 #include "app/TrayMenu.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
@@ -29,6 +31,8 @@
 #include "store/HeldChanges.h"
 #include "store/StorageService.h"
 #include "store/StoreCheck.h"
+#include "sync/FolderTransport.h"
+#include "sync/SyncControl.h"
 
 namespace quillet {
 
@@ -111,6 +115,7 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
                        qtTrId("CLIPBOARD_WRITE_FAILED_MESSAGE"));
     });
     channel.setHandler([this](const QString& command) { return handleCommand(command); });
+    setUpSync(settings, channel);
     watchStoreHealth();
     tellHowToReachWithoutTray(settings);
     // What the session lacks for the clipboard is said once, when the tray can show it.
@@ -221,6 +226,7 @@ QString QuilletboxApp::statusText() const {
     lines << qtTrId("STATUS_PASTE").arg(m_platform.pasteStatus ? m_platform.pasteStatus()
                                                                : m_platform.pasteMethod);
     lines << ignoredApplicationsLine();
+    if (m_sync) lines << m_sync->statusLine();
     if (m_heldChanges->isFailing()) {
         const QString since = m_heldChanges->failingSince().toString(QStringLiteral("HH:mm"));
         const QString count = QString::number(m_heldChanges->pendingCount());
@@ -332,6 +338,18 @@ void QuilletboxApp::watchStoreHealth() {
                 m_tray->notify(qtTrId("STORE_DAMAGED_TITLE"), message);
             });
     QTimer::singleShot(5000, m_storeCheck.get(), &StoreCheck::start);
+}
+
+void QuilletboxApp::setUpSync(QSettings& settings, InstanceChannel& channel) {
+    m_syncTransport = std::make_unique<FolderTransport>(FolderTransport::optionsFrom(settings));
+    m_syncKeys = std::make_unique<KeyringKeyStore>();
+    if (!m_sync) return;
+    m_settingsViewModel->setSync(m_sync.get());
+    m_syncCommands = std::make_unique<SyncCommands>(*m_sync);
+    channel.setDeferredHandler(
+        [this](const QString& command, const InstanceChannel::Respond& respond) {
+            return m_syncCommands->handle(command, respond);
+        });
 }
 
 void QuilletboxApp::tellHowToReachWithoutTray(QSettings& settings) {
