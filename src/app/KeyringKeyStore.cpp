@@ -15,6 +15,8 @@ const QString kEntry = QStringLiteral("sync-key");
 
 }  // namespace
 
+KeyringKeyStore::KeyringKeyStore(QObject* parent) : KeyringKeyStore(Options{}, parent) {}
+
 KeyringKeyStore::KeyringKeyStore(Options options, QObject* parent)
     : SyncKeyStore(parent), m_options(std::move(options)) {
     if (m_options.filePath.isEmpty()) m_options.filePath = SyncKeyFile::defaultPath();

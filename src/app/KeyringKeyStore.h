@@ -24,7 +24,8 @@ public:
         int timeoutMs = 4000;
     };
 
-    explicit KeyringKeyStore(Options options = {}, QObject* parent = nullptr);
+    explicit KeyringKeyStore(QObject* parent = nullptr);
+    explicit KeyringKeyStore(Options options, QObject* parent = nullptr);
     ~KeyringKeyStore() override;
 
     void load() override;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTest>
 #include <deque>
 
 #include "support/FeedServer.h"
@@ -19,6 +20,13 @@ namespace {
 using test::FeedServer;
 using namespace std::chrono_literals;
 
+FeedServer::Response reply(int status, const QByteArray& body) {
+    FeedServer::Response response;
+    response.status = status;
+    response.body = body;
+    return response;
+}
+
 // Answers like Syncthing: the folder list, the event stream (held open while there is no
 // news, as the daemon does), scans.
 class FakeSyncthing {
@@ -28,22 +36,26 @@ public:
     }
 
     FeedServer::Response answer(const QByteArray& head) {
-        if (!head.contains("\r\nX-API-Key: secret-key")) return {403, "CSRF Error"};
+        if (!head.contains("\r\nX-API-Key: secret-key")) return reply(403, "CSRF Error");
         if (head.startsWith("GET /rest/config/folders"))
-            return {200, QStringLiteral(R"([{"id":"other","path":"/nowhere"},
-                                            {"id":"shared-1","path":"%1"}])")
-                             .arg(m_root)
-                             .toUtf8()};
+            return reply(200, QStringLiteral(R"([{"id":"other","path":"/nowhere"},
+                                                  {"id":"shared-1","path":"%1"}])")
+                                   .arg(m_root)
+                                   .toUtf8());
         if (head.startsWith("GET /rest/events") && head.contains("limit=1"))
-            return {200, R"([{"id":40,"type":"StateChanged","data":{}}])"};
+            return reply(200, R"([{"id":40,"type":"StateChanged","data":{}}])");
         if (head.startsWith("GET /rest/events")) {
-            if (events.empty()) return {.stall = true};
+            if (events.empty()) {
+                FeedServer::Response held;
+                held.stall = true;
+                return held;
+            }
             const QByteArray batch = events.front();
             events.pop_front();
-            return {200, batch};
+            return reply(200, batch);
         }
-        if (head.startsWith("POST /rest/db/scan")) return {200, ""};
-        return {404, "not found"};
+        if (head.startsWith("POST /rest/db/scan")) return reply(200, "");
+        return reply(404, "not found");
     }
 
     QList<QByteArray> requestsFor(const QByteArray& start) const {
@@ -145,7 +157,7 @@ TEST_F(SyncthingClientTest, ARejectedKeyIsTheUsersToFix) {
 }
 
 TEST_F(SyncthingClientTest, AFailingDaemonIsRetriedQuietlyWithGrowingPauses) {
-    daemon.server.respond = [](int) { return FeedServer::Response{500, "boom"}; };
+    daemon.server.respond = [](int) { return reply(500, "boom"); };
     SyncthingClient client(options(daemon.server.url(QString())));
     QSignalSpy problems(&client, &SyncthingClient::problemChanged);
     QSignalSpy following(&client, &SyncthingClient::followingDaemonChanged);
@@ -160,9 +172,10 @@ TEST_F(SyncthingClientTest, AFailingDaemonIsRetriedQuietlyWithGrowingPauses) {
 
 TEST_F(SyncthingClientTest, AFloodingDaemonIsCutOffAndNotBelieved) {
     daemon.server.respond = [](int) {
-        return FeedServer::Response{
-            .body = QByteArray(SyncthingClient::maxAnswerBytes + 1024 * 1024, '['),
-            .pieceSize = 256 * 1024};
+        FeedServer::Response flood =
+            reply(200, QByteArray(SyncthingClient::maxAnswerBytes + 1024 * 1024, '['));
+        flood.pieceSize = 256 * 1024;
+        return flood;
     };
     SyncthingClient client(options(daemon.server.url(QString())));
     QSignalSpy following(&client, &SyncthingClient::followingDaemonChanged);
