@@ -60,7 +60,7 @@ TEST(SyncSectionAbsent, WithoutSyncTheWindowHasNoSectionAndItsUsualSize) {
     test::TestSettings settings;
     SettingsView view(settings.model);
     EXPECT_EQ(view.findChild<SyncSection*>(), nullptr);
-    EXPECT_EQ(view.height(), SettingsView::height);
+    EXPECT_EQ(view.QWidget::height(), SettingsView::height);
 }
 
 TEST_F(SyncSectionTest, StartingTakesAChosenFolderAndShowsTheCodeToCopy) {
@@ -139,7 +139,7 @@ TEST_F(SyncSectionTest, TurningOffAsksFirstAndShowsTheStatusAndProblems) {
 }
 
 TEST_F(SyncSectionTest, TheWindowGrowsToHoldTheSection) {
-    EXPECT_EQ(view->height(), SettingsView::height + SettingsView::syncHeight);
+    EXPECT_EQ(view->QWidget::height(), SettingsView::height + SettingsView::syncHeight);
     // Every control lies inside the window.
     for (const char* name : {"syncFolder", "chooseSyncFolder", "startSync", "pairingCodeEntry",
                              "joinSync"}) {
