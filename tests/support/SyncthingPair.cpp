@@ -48,10 +48,13 @@ bool SyncthingPair::prepare(Daemon& daemon, const QString& name, QString* error)
     daemon.home = m_root.file(name + QStringLiteral("-home"));
     daemon.folder = m_root.file(name + QStringLiteral("-shared"));
     QDir().mkpath(daemon.folder + QStringLiteral("/.stfolder"));
+    ChildProcess::Options options;
+    options.environment = daemonEnvironment(daemon.home);
+    options.keepErrors = true;  // the device id is among its log lines
     const CommandResult generated =
         runCommand({QStringLiteral("syncthing"), QStringLiteral("generate"),
                     QStringLiteral("--home=") + daemon.home},
-                   30s, ChildProcess::Options{.environment = daemonEnvironment(daemon.home)});
+                   30s, options);
     const QRegularExpressionMatch id =
         QRegularExpression(QStringLiteral("Device ID: ([A-Z0-9-]{63})"))
             .match(QString::fromUtf8(generated.output));
