@@ -913,6 +913,65 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
     <message id="SYNC_SETTINGS_HEADER">
         <source>同期</source>
         <translation>Sync</translation>
+    <message id="SYNC_CODE_EMPTY">
+        <source>同期を有効にしたマシンに表示されたペアリングコードを入力してください。</source>
+        <translation>Enter the pairing code shown on the machine where sync was turned on.</translation>
+    </message>
+    <message id="SYNC_CODE_LENGTH">
+        <source>ペアリングコードの長さが違います。コードは英数字 55 文字です。</source>
+        <translation>That pairing code is too short or too long: it has 55 letters and digits.</translation>
+    </message>
+    <message id="SYNC_CODE_CHARACTER">
+        <source>ペアリングコードに使われない文字が含まれています。確認してもう一度入力してください。</source>
+        <translation>That pairing code holds a character no code has: check it and type it again.</translation>
+    </message>
+    <message id="SYNC_CODE_WRONG">
+        <source>コードが違います。ペアリングコードに打ち間違いがあります。確認してもう一度入力してください。</source>
+        <translation>Wrong code: a character of the pairing code is mistyped. Check it and type it again.</translation>
+    </message>
+    <message id="SYNC_CODE_OTHER_SYNC">
+        <source>コードが違います。このペアリングコードは、このフォルダとは別の同期のものです。</source>
+        <translation>Wrong code: this pairing code belongs to another sync than the one in this folder.</translation>
+    </message>
+    <message id="SYNC_FOLDER_UNUSABLE">
+        <source>フォルダ %1 を同期に使えません: %2</source>
+        <translation>Sync cannot use the folder %1: %2</translation>
+    </message>
+    <message id="SYNC_FOLDER_UNWRITABLE">
+        <source>フォルダ %1 に書き込めません: %2</source>
+        <translation>Sync cannot write into the folder %1: %2</translation>
+    </message>
+    <message id="SYNC_WRITE_FAILED">
+        <source>同期フォルダに変更を書き込めません: %1</source>
+        <translation>Changes cannot be written into the synced folder: %1</translation>
+    </message>
+    <message id="SYNC_KEY_MISSING">
+        <source>このマシンに同期の鍵がありません。ペアリングコードでもう一度参加してください。</source>
+        <translation>The sync key is missing on this machine: join again with the pairing code.</translation>
+    </message>
+    <message id="SYNC_NO_CRYPTO">
+        <source>同期は使えません: 暗号ライブラリを初期化できません。</source>
+        <translation>Sync is not available: its encryption library cannot be started.</translation>
+    </message>
+    <message id="SYNC_OTHER_KEY">
+        <source>このフォルダの別のマシンが異なるペアリングコードを使っています。そのマシンの変更は反映されません。</source>
+        <translation>Another machine in this folder uses a different pairing code; its changes are not applied.</translation>
+    </message>
+    <message id="SYNC_STATUS_OFF">
+        <source>同期: オフ</source>
+        <translation>Sync: off</translation>
+    </message>
+    <message id="SYNC_STATUS_PROBLEM">
+        <source>同期: %1</source>
+        <translation>Sync: %1</translation>
+    </message>
+    <message id="SYNC_STATUS_NOTHING_YET">
+        <source>同期: %1、%2 台のデバイス、まだ何も受信していません</source>
+        <translation>Sync: %1, %2 devices, nothing received yet</translation>
+    </message>
+    <message id="SYNC_STATUS">
+        <source>同期: %1、%2 台のデバイス、最終受信 %3</source>
+        <translation>Sync: %1, %2 devices, last received %3</translation>
     </message>
 </context>
 </TS>

@@ -906,6 +906,65 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
     <message id="SYNC_SETTINGS_HEADER">
         <source>同期</source>
         <translation>同期</translation>
+    <message id="SYNC_CODE_EMPTY">
+        <source>同期を有効にしたマシンに表示されたペアリングコードを入力してください。</source>
+        <translation>同期を有効にしたマシンに表示されたペアリングコードを入力してください。</translation>
+    </message>
+    <message id="SYNC_CODE_LENGTH">
+        <source>ペアリングコードの長さが違います。コードは英数字 55 文字です。</source>
+        <translation>ペアリングコードの長さが違います。コードは英数字 55 文字です。</translation>
+    </message>
+    <message id="SYNC_CODE_CHARACTER">
+        <source>ペアリングコードに使われない文字が含まれています。確認してもう一度入力してください。</source>
+        <translation>ペアリングコードに使われない文字が含まれています。確認してもう一度入力してください。</translation>
+    </message>
+    <message id="SYNC_CODE_WRONG">
+        <source>コードが違います。ペアリングコードに打ち間違いがあります。確認してもう一度入力してください。</source>
+        <translation>コードが違います。ペアリングコードに打ち間違いがあります。確認してもう一度入力してください。</translation>
+    </message>
+    <message id="SYNC_CODE_OTHER_SYNC">
+        <source>コードが違います。このペアリングコードは、このフォルダとは別の同期のものです。</source>
+        <translation>コードが違います。このペアリングコードは、このフォルダとは別の同期のものです。</translation>
+    </message>
+    <message id="SYNC_FOLDER_UNUSABLE">
+        <source>フォルダ %1 を同期に使えません: %2</source>
+        <translation>フォルダ %1 を同期に使えません: %2</translation>
+    </message>
+    <message id="SYNC_FOLDER_UNWRITABLE">
+        <source>フォルダ %1 に書き込めません: %2</source>
+        <translation>フォルダ %1 に書き込めません: %2</translation>
+    </message>
+    <message id="SYNC_WRITE_FAILED">
+        <source>同期フォルダに変更を書き込めません: %1</source>
+        <translation>同期フォルダに変更を書き込めません: %1</translation>
+    </message>
+    <message id="SYNC_KEY_MISSING">
+        <source>このマシンに同期の鍵がありません。ペアリングコードでもう一度参加してください。</source>
+        <translation>このマシンに同期の鍵がありません。ペアリングコードでもう一度参加してください。</translation>
+    </message>
+    <message id="SYNC_NO_CRYPTO">
+        <source>同期は使えません: 暗号ライブラリを初期化できません。</source>
+        <translation>同期は使えません: 暗号ライブラリを初期化できません。</translation>
+    </message>
+    <message id="SYNC_OTHER_KEY">
+        <source>このフォルダの別のマシンが異なるペアリングコードを使っています。そのマシンの変更は反映されません。</source>
+        <translation>このフォルダの別のマシンが異なるペアリングコードを使っています。そのマシンの変更は反映されません。</translation>
+    </message>
+    <message id="SYNC_STATUS_OFF">
+        <source>同期: オフ</source>
+        <translation>同期: オフ</translation>
+    </message>
+    <message id="SYNC_STATUS_PROBLEM">
+        <source>同期: %1</source>
+        <translation>同期: %1</translation>
+    </message>
+    <message id="SYNC_STATUS_NOTHING_YET">
+        <source>同期: %1、%2 台のデバイス、まだ何も受信していません</source>
+        <translation>同期: %1、%2 台のデバイス、まだ何も受信していません</translation>
+    </message>
+    <message id="SYNC_STATUS">
+        <source>同期: %1、%2 台のデバイス、最終受信 %3</source>
+        <translation>同期: %1、%2 台のデバイス、最終受信 %3</translation>
     </message>
 </context>
 </TS>

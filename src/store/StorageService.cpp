@@ -89,6 +89,7 @@ void StorageService::insertClipInBackground(const QString& content, const QDateT
                 summary.clipMoves.push_back({rowId, std::nullopt, timestamp.toMSecsSinceEpoch()});
                 applySave(summary);
                 emit clipWrittenInBackground();
+                emit clipStoredInBackground(rowId);
             });
     }
     m_clipWriter->enqueue(content, timestamp);
@@ -377,6 +378,11 @@ ClipList StorageService::fetchItems(const QString& searchText, Qt::CaseSensitivi
     std::vector<qint64> rows;
     search(searchText, cs)->drain(rows);
     return ClipList(m_context.get(), std::move(rows));
+}
+
+void StorageService::noteChangesElsewhere(const QSet<QUuid>& clips, const QSet<QUuid>& phrases) {
+    if (!clips.isEmpty()) m_order.reset();  // read again on first use
+    m_context->reloadRecords(clips + phrases, !phrases.isEmpty());
 }
 
 std::vector<std::shared_ptr<PhraseCategory>> StorageService::fetchCategories() {

@@ -66,6 +66,10 @@ public:
     // is not written now; it stays pending for the next save.
     bool forgetClip(const std::shared_ptr<ClipItem>& clip, QString* error = nullptr);
 
+    // Another connection (sync) added, moved or removed these clips and phrases: the kept
+    // history order is read again and live records take the stored values.
+    void noteChangesElsewhere(const QSet<QUuid>& clips, const QSet<QUuid>& phrases);
+
     // Every category by ascending sortOrder.
     std::vector<std::shared_ptr<PhraseCategory>> fetchCategories();
 
@@ -82,6 +86,8 @@ public:
 
 signals:
     void clipWrittenInBackground();
+    // The same, with the stored clip's row (for those that pass new clips on).
+    void clipStoredInBackground(qint64 rowId);
     // The index covers more clips, or all of them, or its build stopped on an error.
     void migrationProgressChanged();
     // The write-ahead log was emptied after a clip was deleted (true), or readers kept it in
