@@ -32,7 +32,7 @@
 #include "store/StorageService.h"
 #include "store/StoreCheck.h"
 #include "sync/FolderTransport.h"
-#include "sync/SyncControl.h"
+#include "sync/SyncService.h"
 
 namespace quillet {
 
@@ -343,7 +343,9 @@ void QuilletboxApp::watchStoreHealth() {
 void QuilletboxApp::setUpSync(QSettings& settings, InstanceChannel& channel) {
     m_syncTransport = std::make_unique<FolderTransport>(FolderTransport::optionsFrom(settings));
     m_syncKeys = std::make_unique<KeyringKeyStore>();
-    if (!m_sync) return;
+    // Sync set up on an earlier run starts again here, once the key is read.
+    m_sync = std::make_unique<SyncService>(*m_storageService, settings, *m_syncKeys,
+                                           m_syncTransport.get(), *m_platform.clock);
     m_settingsViewModel->setSync(m_sync.get());
     m_syncCommands = std::make_unique<SyncCommands>(*m_sync);
     channel.setDeferredHandler(
@@ -429,6 +431,8 @@ InstanceChannel::Reply QuilletboxApp::quit() {
 int QuilletboxApp::shutDown() {
     // Changes made after the quit request, or a quit from elsewhere (the session ending).
     secureChanges();
+    // What sync holds is written to the folder before the process ends.
+    if (m_sync) m_sync->shutDown();
     return m_lostChanges ? 1 : 0;
 }
 

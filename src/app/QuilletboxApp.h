@@ -30,8 +30,8 @@ class StorageService;
 class TrayMenu;
 class StoreCheck;
 class SyncCommands;
-class SyncControl;
 class SyncKeyStore;
+class SyncService;
 class SyncTransport;
 class UpdateCheckService;
 struct PlatformServices;
@@ -95,7 +95,7 @@ private:
     std::unique_ptr<OneTimeNotice> m_noTrayNotice;
     std::unique_ptr<SyncTransport> m_syncTransport;
     std::unique_ptr<SyncKeyStore> m_syncKeys;
-    std::unique_ptr<SyncControl> m_sync;
+    std::unique_ptr<SyncService> m_sync;
     std::unique_ptr<SyncCommands> m_syncCommands;
     bool m_saveFailing = false;  // the user heard of this streak of failed saves
     bool m_lostChanges = false;  // quitting could not keep every change
