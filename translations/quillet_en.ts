@@ -913,6 +913,7 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
     <message id="SYNC_SETTINGS_HEADER">
         <source>同期</source>
         <translation>Sync</translation>
+    </message>
     <message id="SYNC_CODE_EMPTY">
         <source>同期を有効にしたマシンに表示されたペアリングコードを入力してください。</source>
         <translation>Enter the pairing code shown on the machine where sync was turned on.</translation>

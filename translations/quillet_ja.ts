@@ -906,6 +906,7 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
     <message id="SYNC_SETTINGS_HEADER">
         <source>同期</source>
         <translation>同期</translation>
+    </message>
     <message id="SYNC_CODE_EMPTY">
         <source>同期を有効にしたマシンに表示されたペアリングコードを入力してください。</source>
         <translation>同期を有効にしたマシンに表示されたペアリングコードを入力してください。</translation>
