@@ -28,7 +28,8 @@ bool isLoopback(const QUrl& url) {
 }  // namespace
 
 SyncthingClient::SyncthingClient(Options options, QObject* parent)
-    : QObject(parent), m_options(std::move(options)) {
+    : QObject(parent), m_options(std::move(options)), m_rescan(this), m_settle(this), m_retry(this) {
+    // The timers are children, so that they move to the client's thread with it.
     m_rescan.setInterval(m_options.rescanMs);
     connect(&m_rescan, &QTimer::timeout, this, &SyncthingClient::mayHaveArrived);
     m_settle.setSingleShot(true);

@@ -228,5 +228,15 @@ TEST_F(SyncthingClientTest, TheTransportRunsTheClientOffThisThreadAndWordsItsPro
     EXPECT_TRUE(test::waitUntil([&] { return daemon.requestsFor("POST").size() >= 2; }));
 }
 
+TEST_F(SyncthingClientTest, TheTransportsRescansRunOnItsThread) {
+    SyncthingClient::Options often = options(QUrl(QStringLiteral("http://127.0.0.1:9")));
+    often.rescanMs = 50;
+    FolderTransport transport(often);
+    QSignalSpy arrived(&transport, &SyncTransport::mayHaveArrived);
+    transport.start(root.path(), own());
+    EXPECT_TRUE(test::waitUntil([&] { return arrived.size() >= 3; }, 3s))
+        << "the minute's rescan as a timer of the client's own thread";
+}
+
 }  // namespace
 }  // namespace quillet
