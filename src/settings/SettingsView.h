@@ -25,7 +25,7 @@ public:
     static constexpr int width = 400;
     static constexpr int height = 530;
     // Taller by this much with the sync section.
-    static constexpr int syncHeight = 170;
+    static constexpr int syncHeight = 160;
 
     explicit SettingsView(SettingsViewModel& model, QWidget* parent = nullptr);
     ~SettingsView() override;

@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -103,6 +104,10 @@ SyncSection::SyncSection(SyncControl& sync, QWidget* parent)
     m_codeEntry->setPlaceholderText(qtTrId("SYNC_CODE_PLACEHOLDER"));
     m_codeShown->setObjectName(QStringLiteral("pairingCode"));
     m_codeShown->setReadOnly(true);
+    // Letters and digits that must be told apart when typed on another computer.
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSizeF(m_codeShown->font().pointSizeF() * 0.9);
+    m_codeShown->setFont(fixed);
 
     auto* off = new QWidget;
     auto* offLayout = new QVBoxLayout(off);
@@ -120,13 +125,13 @@ SyncSection::SyncSection(SyncControl& sync, QWidget* parent)
     auto* on = new QWidget;
     auto* onLayout = new QVBoxLayout(on);
     onLayout->setContentsMargins(0, 0, 0, 0);
-    auto* codeRow = new QHBoxLayout;
     //% "Pairing code:"
     auto* codeLabel = new QLabel(qtTrId("SYNC_CODE_LABEL"));
     codeLabel->setBuddy(m_codeShown);
-    codeRow->addWidget(codeLabel);
+    auto* codeRow = new QHBoxLayout;
     codeRow->addWidget(m_codeShown, 1);
     codeRow->addWidget(m_copyButton);
+    onLayout->addWidget(codeLabel);
     onLayout->addLayout(codeRow);
     onLayout->addWidget(m_turnOffButton, 0, Qt::AlignLeft);
     m_pages->addWidget(off);
@@ -157,7 +162,7 @@ SyncSection::SyncSection(SyncControl& sync, QWidget* parent)
 
     connect(&sync, &SyncControl::statusChanged, this, &SyncSection::showStatus);
     connect(&sync, &SyncControl::pairingCodeReady, this, [this](const QString& code) {
-        m_codeShown->setText(code);
+        showCode(code);
         setBusy(false);
         showStatus();
         m_copyButton->setFocus();
@@ -192,8 +197,7 @@ void SyncSection::showStatus() {
     m_state->setText(lines.join(u'\n'));
     m_pages->setCurrentIndex(status.enabled ? 1 : 0);
     if (status.enabled) {
-        if (m_codeShown->text().isEmpty() || m_codeShown->text() != m_sync.pairingCode())
-            m_codeShown->setText(m_sync.pairingCode());
+        if (m_codeShown->text() != m_sync.pairingCode()) showCode(m_sync.pairingCode());
         if (m_folderEdit->text().isEmpty()) m_folderEdit->setText(status.folder);
     }
     QStringList problems;
@@ -205,6 +209,12 @@ void SyncSection::showStatus() {
     m_problem->setText(problems.join(u'\n'));
     m_problem->setVisible(!problems.isEmpty());
     setBusy(m_busy);
+}
+
+void SyncSection::showCode(const QString& code) {
+    m_codeShown->setText(code);
+    // Read from its start.
+    m_codeShown->setCursorPosition(0);
 }
 
 void SyncSection::setBusy(bool busy) {

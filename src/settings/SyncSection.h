@@ -34,6 +34,7 @@ public:
 
 private:
     void showStatus();
+    void showCode(const QString& code);
     void setBusy(bool busy);
     void showError(const QString& reason);
     void start();
