@@ -102,12 +102,14 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
     const QString folderName = qtTrId("CLI_FOLDER");
     const QCommandLineOption syncInit(
         QLatin1String(FastRequest::syncInit),
-        //% "Sync history and phrases with your other computers through FOLDER, a folder Syncthing (or another sync tool) shares; prints the pairing code to enter on them."
+        //% "Sync history and phrases with your other computers through FOLDER, a folder "
+        //% "Syncthing (or another sync tool) shares; prints the pairing code to enter on them."
         qtTrId("CLI_SYNC_INIT"), folderName);
     parser.addOption(syncInit);
     const QCommandLineOption syncJoin(
         QLatin1String(FastRequest::syncJoin),
-        //% "Join the sync of your other computers through FOLDER, with the pairing code shown there: quillet --sync-join FOLDER CODE."
+        //% "Join the sync of your other computers through FOLDER, with the pairing code shown "
+        //% "there: quillet --sync-join FOLDER CODE."
         qtTrId("CLI_SYNC_JOIN"), folderName);
     parser.addOption(syncJoin);
     //% "Stop syncing on this computer and forget its key (the folder's files stay)."
@@ -166,8 +168,11 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
         return {QLatin1String(FastRequest::pauseFor) + u' ' + QString::number(minutes), {}};
     }
     // The folder is the user's, so it is taken from where the command runs.
-    auto absolute = [](const QString& folder) { return QDir::cleanPath(QDir().absoluteFilePath(folder)); };
-    if (parser.isSet(syncInit)) return {SyncCommands::initLine(absolute(parser.value(syncInit))), {}};
+    auto absolute = [](const QString& folder) {
+        return QDir::cleanPath(QDir().absoluteFilePath(folder));
+    };
+    if (parser.isSet(syncInit))
+        return {SyncCommands::initLine(absolute(parser.value(syncInit))), {}};
     if (parser.isSet(syncJoin))
         return {SyncCommands::joinLine(absolute(parser.value(syncJoin)), positional.first()), {}};
     for (const char* request : FastRequest::requests) {

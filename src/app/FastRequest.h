@@ -18,10 +18,9 @@ public:
     };
 
     // The requests a running instance answers, in the order --help lists them.
-    static constexpr const char* requests[] = {"history-menu",   "phrase-menu", "search",
-                                               "manage-phrases", "settings",    "status",
-                                               "pause",          "resume",      "quit",
-                                               "sync-off"};
+    static constexpr const char* requests[] = {
+        "history-menu", "phrase-menu", "search", "manage-phrases", "settings",
+        "status",       "pause",       "resume", "quit",           "sync-off"};
     // The one request that takes a value, sent as "pause-for 30". The launcher leaves it to
     // the full parser, which checks the value.
     static constexpr const char* pauseFor = "pause-for";

@@ -46,15 +46,16 @@ void KeyringKeyStore::run(QKeychain::Job* job, Then then) {
         }
     });
     // A keyring that asks the user to unlock it may take long; one that hangs, for ever.
-    QTimer::singleShot(m_options.timeoutMs, this, [finish] { finish(Outcome::noKeyring, nullptr); });
+    QTimer::singleShot(m_options.timeoutMs, this,
+                       [finish] { finish(Outcome::noKeyring, nullptr); });
     job->start();
 }
 
 void KeyringKeyStore::warnNoKeyring(const QString& why) {
     if (m_warned) return;
     m_warned = true;
-    qCWarning(lcSync).noquote() << "no keyring answers (" + why + "); the sync key is kept in" <<
-        m_options.filePath << "(readable by you alone)";
+    qCWarning(lcSync).noquote() << "no keyring answers (" + why + "); the sync key is kept in"
+                                << m_options.filePath << "(readable by you alone)";
 }
 
 void KeyringKeyStore::load() {

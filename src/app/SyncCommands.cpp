@@ -71,12 +71,14 @@ bool SyncCommands::await(const InstanceChannel::Respond& respond, bool turningOf
     m_respond = respond;
     m_waiting = new QObject(this);
     connect(&m_sync, &SyncControl::pairingCodeReady, m_waiting, [this](const QString& code) {
-        //% "Sync is on. Enter this pairing code on your other computers (quillet --sync-join FOLDER CODE, or the settings window):"
+        //% "Sync is on. Enter this pairing code on your other computers (quillet --sync-join "
+        //% "FOLDER CODE, or the settings window):"
         answer(m_sync.statusLine() + u'\n' + qtTrId("SYNC_PAIRING_CODE_INTRO") + u'\n' + code);
     });
     connect(&m_sync, &SyncControl::joined, m_waiting, [this] { answer(m_sync.statusLine()); });
-    connect(&m_sync, &SyncControl::failed, m_waiting,
-            [this](const QString& reason) { answer({reason, true}); });
+    connect(&m_sync, &SyncControl::failed, m_waiting, [this](const QString& reason) {
+        answer({reason, true});
+    });
     if (turningOff) {
         // Turning off ends in a status that says so.
         connect(&m_sync, &SyncControl::statusChanged, m_waiting, [this] {
@@ -84,8 +86,9 @@ bool SyncCommands::await(const InstanceChannel::Respond& respond, bool turningOf
         });
     }
     // The channel gives up on the client then too; this request no longer blocks the next.
-    QTimer::singleShot(InstanceChannel::deferredTimeoutMs, m_waiting,
-                       [this] { answer({qtTrId("REQUEST_TIMED_OUT"), true}); });
+    QTimer::singleShot(InstanceChannel::deferredTimeoutMs, m_waiting, [this] {
+        answer({qtTrId("REQUEST_TIMED_OUT"), true});
+    });
     return true;
 }
 

@@ -55,7 +55,8 @@ bool confirmWithDialog(QWidget* parent) {
     QMessageBox box(QMessageBox::Question,
                     //% "Turn off sync?"
                     qtTrId("SYNC_TURN_OFF_TITLE"),
-                    //% "This computer stops syncing and forgets the key. What it has stays; the other computers go on syncing. To sync again you need the pairing code."
+                    //% "This computer stops syncing and forgets the key. What it has stays; the "
+                    //% "other computers go on syncing. To sync again you need the pairing code."
                     qtTrId("SYNC_TURN_OFF_MESSAGE"), QMessageBox::Cancel, parent);
     //% "Turn Off"
     QPushButton* off = box.addButton(qtTrId("SYNC_TURN_OFF_CONFIRM"), QMessageBox::AcceptRole);
@@ -183,7 +184,8 @@ void SyncSection::showStatus() {
     const SyncStatus status = m_sync.status();
     QStringList lines;
     if (!status.enabled) {
-        //% "Off: history and phrases stay on this computer. Choose a folder that Syncthing shares with your other computers, then start sync here and join on them."
+        //% "Off: history and phrases stay on this computer. Choose a folder that Syncthing "
+        //% "shares with your other computers, then start sync here and join on them."
         lines << qtTrId("SYNC_SECTION_OFF");
     } else {
         //% "Syncing through %1."

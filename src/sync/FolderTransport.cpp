@@ -35,9 +35,8 @@ SyncthingClient::Options FolderTransport::optionsFrom(const QSettings& settings)
 }
 
 void FolderTransport::start(const QString& folder, const QString& ownFolder) {
-    QMetaObject::invokeMethod(m_client, [client = m_client, folder, ownFolder] {
-        client->start(folder, ownFolder);
-    });
+    QMetaObject::invokeMethod(
+        m_client, [client = m_client, folder, ownFolder] { client->start(folder, ownFolder); });
 }
 
 void FolderTransport::stop() {
@@ -45,7 +44,8 @@ void FolderTransport::stop() {
 }
 
 void FolderTransport::segmentWritten(const QString& path) {
-    QMetaObject::invokeMethod(m_client, [client = m_client, path] { client->segmentWritten(path); });
+    QMetaObject::invokeMethod(m_client,
+                              [client = m_client, path] { client->segmentWritten(path); });
 }
 
 void FolderTransport::showProblem(SyncthingClient::Problem problem, const QString& detail) {
@@ -54,11 +54,13 @@ void FolderTransport::showProblem(SyncthingClient::Problem problem, const QStrin
             m_problem.clear();
             break;
         case SyncthingClient::Problem::folderNotShared:
-            //% "Syncthing runs but does not share %1. Add that folder (or one holding it) in Syncthing and share it with your other computers."
+            //% "Syncthing runs but does not share %1. Add that folder (or one holding it) in "
+            //% "Syncthing and share it with your other computers."
             m_problem = qtTrId("SYNC_FOLDER_NOT_SHARED").arg(detail);
             break;
         case SyncthingClient::Problem::keyRejected:
-            //% "Syncthing refused Quillet's API key from %1. Set sync/syncthingApiKey in quillet.ini to the key shown in Syncthing's settings."
+            //% "Syncthing refused Quillet's API key from %1. Set sync/syncthingApiKey in "
+            //% "quillet.ini to the key shown in Syncthing's settings."
             m_problem = qtTrId("SYNC_KEY_REJECTED").arg(detail);
             break;
     }

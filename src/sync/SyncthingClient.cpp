@@ -28,7 +28,11 @@ bool isLoopback(const QUrl& url) {
 }  // namespace
 
 SyncthingClient::SyncthingClient(Options options, QObject* parent)
-    : QObject(parent), m_options(std::move(options)), m_rescan(this), m_settle(this), m_retry(this) {
+    : QObject(parent),
+      m_options(std::move(options)),
+      m_rescan(this),
+      m_settle(this),
+      m_retry(this) {
     // The timers are children, so that they move to the client's thread with it.
     m_rescan.setInterval(m_options.rescanMs);
     connect(&m_rescan, &QTimer::timeout, this, &SyncthingClient::mayHaveArrived);
@@ -145,9 +149,8 @@ QNetworkReply* SyncthingClient::request(const QByteArray& verb, const QString& p
             return;
         }
         if (reply->property("tooLarge").toBool()) {
-            daemonFailed(QStringLiteral("%1 answered more than %2 bytes")
-                             .arg(path)
-                             .arg(maxAnswerBytes));
+            daemonFailed(
+                QStringLiteral("%1 answered more than %2 bytes").arg(path).arg(maxAnswerBytes));
             return;
         }
         if (reply->error() != QNetworkReply::NoError) {
@@ -165,8 +168,8 @@ void SyncthingClient::reachDaemon() {
     if (!m_endpoint) {
         // Syncthing may be set up later; or the folder is carried by some other tool.
         if (!m_failing)
-            qCInfo(lcSync).noquote() << "no Syncthing to ask (" + why +
-                                            "); watching the synced folder by itself";
+            qCInfo(lcSync).noquote()
+                << "no Syncthing to ask (" + why + "); watching the synced folder by itself";
         m_failing = true;
         m_retry.start(m_options.longestRetryMs);
         return;
@@ -212,8 +215,7 @@ void SyncthingClient::followEvents() {
     } else {
         query.addQueryItem(QStringLiteral("since"), QString::number(m_lastEvent));
         query.addQueryItem(QStringLiteral("events"), QLatin1String(kEventTypes));
-        query.addQueryItem(QStringLiteral("timeout"),
-                           QString::number(m_options.eventWaitSeconds));
+        query.addQueryItem(QStringLiteral("timeout"), QString::number(m_options.eventWaitSeconds));
     }
     const bool first = m_lastEvent < 0;
     request("GET", QStringLiteral("/rest/events"), query,
@@ -280,8 +282,8 @@ void SyncthingClient::daemonFailed(const QString& why) {
                                            "); watching the synced folder by itself and "
                                            "trying again now and then";
     m_failing = true;
-    m_retryMs = m_retryMs == 0 ? m_options.firstRetryMs
-                               : std::min(m_retryMs * 2, m_options.longestRetryMs);
+    m_retryMs =
+        m_retryMs == 0 ? m_options.firstRetryMs : std::min(m_retryMs * 2, m_options.longestRetryMs);
     m_retry.start(m_retryMs);
 }
 

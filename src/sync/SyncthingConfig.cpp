@@ -88,8 +88,9 @@ std::optional<SyncthingEndpoint> parse(const QByteArray& xml, QString* why) {
         return std::nullopt;
     }
     if (address.startsWith(u'/') || address.startsWith(QLatin1String("unix"))) {
-        *why = QStringLiteral("its GUI listens on a Unix socket (%1), which Quillet cannot use; "
-                              "set sync/syncthingUrl")
+        *why = QStringLiteral(
+                   "its GUI listens on a Unix socket (%1), which Quillet cannot use; "
+                   "set sync/syncthingUrl")
                    .arg(address);
         return std::nullopt;
     }

@@ -15,8 +15,8 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     QString error;
     auto first = quillet::test::XvfbSession::start({.windowManager = true}, &error);
-    auto second = first ? quillet::test::XvfbSession::start({.windowManager = true}, &error)
-                        : nullptr;
+    auto second =
+        first ? quillet::test::XvfbSession::start({.windowManager = true}, &error) : nullptr;
     if (!first || !second) {
         std::fprintf(stderr, "cannot start Xvfb with openbox: %s\n", qPrintable(error));
         return 1;

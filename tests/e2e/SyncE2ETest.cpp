@@ -122,10 +122,16 @@ TEST_F(SyncE2E, APhraseMadeOnOneMachineIsInTheOthersLibrary) {
     xdotool(x, {"type", "--delay", "30", "Best regards"});
     keysOn(x, {"ctrl+Return"});
     ASSERT_TRUE(waitFor(
-        [&] { return a.phrases("Synced") == QList<QPair<QString, QString>>{{"Sign-off", "Best regards"}}; },
+        [&] {
+            return a.phrases("Synced") ==
+                   QList<QPair<QString, QString>>{{"Sign-off", "Best regards"}};
+        },
         5s));
     EXPECT_TRUE(waitFor(
-        [&] { return b.phrases("Synced") == QList<QPair<QString, QString>>{{"Sign-off", "Best regards"}}; },
+        [&] {
+            return b.phrases("Synced") ==
+                   QList<QPair<QString, QString>>{{"Sign-off", "Best regards"}};
+        },
         20s));
 }
 
@@ -161,7 +167,9 @@ TEST_F(SyncE2E, TheSharedFolderNeverHoldsACopiedTextInTheClear) {
 TEST_F(SyncE2E, DISABLED_CopyToOtherHistoryLatency) {
     std::vector<qint64> samples;
     for (int i = 0; i < 10; ++i) {
-        const QString text = QStringLiteral("latency sample %1 %2").arg(i).arg(QRandomGenerator::global()->generate());
+        const QString text = QStringLiteral("latency sample %1 %2")
+                                 .arg(i)
+                                 .arg(QRandomGenerator::global()->generate());
         QElapsedTimer timer;
         copyWithXclip(*e2eDisplay, text);
         timer.start();
@@ -170,10 +178,11 @@ TEST_F(SyncE2E, DISABLED_CopyToOtherHistoryLatency) {
         waitFor([] { return false; }, 300ms);
     }
     std::sort(samples.begin(), samples.end());
-    std::printf("copy on A -> in B's history over %zu copies: median %lld ms, min %lld ms, "
-                "max %lld ms\n",
-                samples.size(), static_cast<long long>(samples[samples.size() / 2]),
-                static_cast<long long>(samples.front()), static_cast<long long>(samples.back()));
+    std::printf(
+        "copy on A -> in B's history over %zu copies: median %lld ms, min %lld ms, "
+        "max %lld ms\n",
+        samples.size(), static_cast<long long>(samples[samples.size() / 2]),
+        static_cast<long long>(samples.front()), static_cast<long long>(samples.back()));
 }
 
 }  // namespace

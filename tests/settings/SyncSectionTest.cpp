@@ -29,9 +29,8 @@ protected:
             ++confirmations;
             return confirmAnswer;
         });
-        section->setFolderChooser([this](QWidget*, std::function<void(const QString&)> done) {
-            done(chosenFolder);
-        });
+        section->setFolderChooser(
+            [this](QWidget*, std::function<void(const QString&)> done) { done(chosenFolder); });
         view->show();
         QApplication::setActiveWindow(view.get());
     }
@@ -141,8 +140,8 @@ TEST_F(SyncSectionTest, TurningOffAsksFirstAndShowsTheStatusAndProblems) {
 TEST_F(SyncSectionTest, TheWindowGrowsToHoldTheSection) {
     EXPECT_EQ(view->QWidget::height(), SettingsView::height + SettingsView::syncHeight);
     // Every control lies inside the window.
-    for (const char* name : {"syncFolder", "chooseSyncFolder", "startSync", "pairingCodeEntry",
-                             "joinSync"}) {
+    for (const char* name :
+         {"syncFolder", "chooseSyncFolder", "startSync", "pairingCodeEntry", "joinSync"}) {
         auto* widget = child<QWidget>(name);
         const QRect inWindow(widget->mapTo(view.get(), QPoint(0, 0)), widget->size());
         EXPECT_TRUE(view->rect().contains(inWindow)) << name;

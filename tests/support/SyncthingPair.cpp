@@ -28,9 +28,9 @@ int freePort() {
 
 QStringList daemonEnvironment(const QString& home) {
     // Its own HOME: nothing of the user's is read or made, no default folder either.
-    return {QStringLiteral("HOME=") + home, QStringLiteral("STNODEFAULTFOLDER=1"),
+    return {QStringLiteral("HOME=") + home,  QStringLiteral("STNODEFAULTFOLDER=1"),
             QStringLiteral("STNOUPGRADE=1"), QStringLiteral("STNORESTART=1"),
-            QStringLiteral("all_proxy="), QStringLiteral("http_proxy="),
+            QStringLiteral("all_proxy="),    QStringLiteral("http_proxy="),
             QStringLiteral("https_proxy=")};
 }
 
@@ -59,7 +59,8 @@ bool SyncthingPair::prepare(Daemon& daemon, const QString& name, QString* error)
         QRegularExpression(QStringLiteral("Device ID: ([A-Z0-9-]{63})"))
             .match(QString::fromUtf8(generated.output));
     if (!generated.finished || generated.exitCode != 0 || !id.hasMatch()) {
-        *error = QStringLiteral("syncthing generate failed: ") + QString::fromUtf8(generated.output);
+        *error =
+            QStringLiteral("syncthing generate failed: ") + QString::fromUtf8(generated.output);
         return false;
     }
     daemon.deviceId = id.captured(1);
@@ -99,9 +100,8 @@ void SyncthingPair::writeConfig(int index) {
             "<crashReportingEnabled>false</crashReportingEnabled>"
             "<reconnectionIntervalS>1</reconnectionIntervalS></options>\n"
             "</configuration>\n")
-            .arg(QLatin1String(folderId), self.folder, m_daemons[0].deviceId,
-                 m_daemons[1].deviceId, devices,
-                 QStringLiteral("127.0.0.1:%1").arg(self.url.port()),
+            .arg(QLatin1String(folderId), self.folder, m_daemons[0].deviceId, m_daemons[1].deviceId,
+                 devices, QStringLiteral("127.0.0.1:%1").arg(self.url.port()),
                  QString::fromLatin1(self.apiKey))
             .arg(self.listenPort);
     QFile file(self.home + QStringLiteral("/config.xml"));
@@ -110,9 +110,10 @@ void SyncthingPair::writeConfig(int index) {
 
 QByteArray SyncthingPair::guiConfig(int index) const {
     const Daemon& daemon = m_daemons[size_t(index)];
-    return QStringLiteral("<configuration version=\"36\"><gui enabled=\"true\" tls=\"false\">"
-                          "<address>127.0.0.1:%1</address><apikey>%2</apikey></gui>"
-                          "</configuration>\n")
+    return QStringLiteral(
+               "<configuration version=\"36\"><gui enabled=\"true\" tls=\"false\">"
+               "<address>127.0.0.1:%1</address><apikey>%2</apikey></gui>"
+               "</configuration>\n")
         .arg(daemon.url.port())
         .arg(QString::fromLatin1(daemon.apiKey))
         .toUtf8();
@@ -151,11 +152,11 @@ std::unique_ptr<SyncthingPair> SyncthingPair::start(QString* error,
         pair->writeConfig(index);
         daemon.process = std::make_unique<ChildProcess>();
         ChildProcess::Options options = ChildProcess::silent(daemonEnvironment(daemon.home));
-        if (!daemon.process->start({QStringLiteral("syncthing"), QStringLiteral("serve"),
-                                    QStringLiteral("--no-browser"), QStringLiteral("--no-restart"),
-                                    QStringLiteral("--no-upgrade"),
-                                    QStringLiteral("--home=") + daemon.home},
-                                   options)) {
+        if (!daemon.process->start(
+                {QStringLiteral("syncthing"), QStringLiteral("serve"),
+                 QStringLiteral("--no-browser"), QStringLiteral("--no-restart"),
+                 QStringLiteral("--no-upgrade"), QStringLiteral("--home=") + daemon.home},
+                options)) {
             *error = QStringLiteral("syncthing serve did not start");
             return nullptr;
         }

@@ -19,10 +19,10 @@ namespace quillet::test {
 class SyncthingPair {
 public:
     struct Daemon {
-        QString home;        // configuration, keys, database
-        QString folder;      // its copy of the shared folder
+        QString home;    // configuration, keys, database
+        QString folder;  // its copy of the shared folder
         QString deviceId;
-        QUrl url;            // the REST API
+        QUrl url;  // the REST API
         QByteArray apiKey;
         int listenPort = 0;  // the sync protocol
         std::unique_ptr<ChildProcess> process;
@@ -31,9 +31,8 @@ public:
     // Whether `syncthing` can be run here; else `why` says what is missing.
     static bool available(QString* why);
     // Both daemons up and connected to each other; null with `error` otherwise.
-    static std::unique_ptr<SyncthingPair> start(QString* error,
-                                                std::chrono::milliseconds timeout =
-                                                    std::chrono::seconds(30));
+    static std::unique_ptr<SyncthingPair> start(
+        QString* error, std::chrono::milliseconds timeout = std::chrono::seconds(30));
     ~SyncthingPair();
 
     Daemon& operator[](int index) { return m_daemons[size_t(index)]; }

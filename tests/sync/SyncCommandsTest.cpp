@@ -16,9 +16,8 @@ class SyncCommandsTest : public ::testing::Test {
 protected:
     // Sends `line`; the answers it got so far.
     bool send(const QString& line) {
-        return commands.handle(line, [this](const InstanceChannel::Reply& reply) {
-            answers.push_back(reply);
-        });
+        return commands.handle(
+            line, [this](const InstanceChannel::Reply& reply) { answers.push_back(reply); });
     }
 
     test::FakeSyncControl sync;
@@ -34,7 +33,8 @@ TEST_F(SyncCommandsTest, FoldersAndCodesOfAnySpellingReachSyncWhole) {
     emit sync.failed(QStringLiteral("no"));
 
     ASSERT_TRUE(send(SyncCommands::joinLine(folder, QStringLiteral("ABCD EFGH+/="))));
-    EXPECT_EQ(sync.calls.last(), QStringLiteral("join ") + folder + QStringLiteral(" ABCD EFGH+/="));
+    EXPECT_EQ(sync.calls.last(),
+              QStringLiteral("join ") + folder + QStringLiteral(" ABCD EFGH+/="));
 }
 
 TEST_F(SyncCommandsTest, StartingAnswersWithTheCodeOnTheLastLineOnceItIsReady) {

@@ -2,7 +2,6 @@
 // where no keyring answers (a private session bus with no secret service on it, or no bus).
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <QDir>
@@ -18,8 +17,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const QByteArray kKey = QByteArray::fromHex(
-    "000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f");
+const QByteArray kKey =
+    QByteArray::fromHex("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f");
 
 int modeOf(const QString& path) {
     struct stat info {};
@@ -88,8 +87,7 @@ protected:
         QSignalSpy failed(&store, &SyncKeyStore::failed);
         call();
         const bool answered = test::waitUntil(
-            [&] { return loaded.size() + saved.size() + removed.size() + failed.size() > 0; },
-            10s);
+            [&] { return loaded.size() + saved.size() + removed.size() + failed.size() > 0; }, 10s);
         EXPECT_TRUE(answered) << "no answer from the key store";
         const std::map<std::string, QSignalSpy*> spies{
             {"loaded", &loaded}, {"saved", &saved}, {"removed", &removed}, {"failed", &failed}};
@@ -103,22 +101,27 @@ protected:
 
     void roundTrip() {
         KeyringKeyStore store(options());
-        answer(store, [&] { store.load(); }, "loaded");
-        answer(store, [&] { store.save(kKey); }, "saved");
+        answer(
+            store, [&] { store.load(); }, "loaded");
+        answer(
+            store, [&] { store.save(kKey); }, "saved");
         EXPECT_TRUE(store.keptInFile());
         EXPECT_EQ(modeOf(options().filePath), 0600);
 
         // A later run reads it back from the file.
         KeyringKeyStore again(options());
-        const QList<QVariant> loaded = answer(again, [&] { again.load(); }, "loaded");
+        const QList<QVariant> loaded = answer(
+            again, [&] { again.load(); }, "loaded");
         ASSERT_FALSE(loaded.isEmpty());
         EXPECT_EQ(loaded.first().toByteArray(), kKey);
         EXPECT_TRUE(again.keptInFile());
 
-        answer(again, [&] { again.remove(); }, "removed");
+        answer(
+            again, [&] { again.remove(); }, "removed");
         EXPECT_FALSE(QFile::exists(options().filePath));
         EXPECT_FALSE(again.keptInFile());
-        const QList<QVariant> none = answer(again, [&] { again.load(); }, "loaded");
+        const QList<QVariant> none = answer(
+            again, [&] { again.load(); }, "loaded");
         ASSERT_FALSE(none.isEmpty());
         EXPECT_TRUE(none.first().toByteArray().isEmpty());
     }
@@ -128,7 +131,9 @@ protected:
 
 // CTest runs this twice: on a private session bus where nothing provides a keyring, and with
 // no session bus at all.
-TEST_F(KeyringKeyStoreTest, WhereNoKeyringAnswersTheKeyIsKeptInTheFile) { roundTrip(); }
+TEST_F(KeyringKeyStoreTest, WhereNoKeyringAnswersTheKeyIsKeptInTheFile) {
+    roundTrip();
+}
 
 TEST_F(KeyringKeyStoreTest, AnUnreadableKeyFileIsAFailureNotAMissingKey) {
     QFile file(options().filePath);
@@ -136,7 +141,8 @@ TEST_F(KeyringKeyStoreTest, AnUnreadableKeyFileIsAFailureNotAMissingKey) {
     file.write("garbage");
     file.close();
     KeyringKeyStore store(options());
-    const QList<QVariant> reason = answer(store, [&] { store.load(); }, "failed");
+    const QList<QVariant> reason = answer(
+        store, [&] { store.load(); }, "failed");
     ASSERT_FALSE(reason.isEmpty());
     EXPECT_TRUE(reason.first().toString().contains(options().filePath));
 }

@@ -40,8 +40,8 @@ public:
         if (head.startsWith("GET /rest/config/folders"))
             return reply(200, QStringLiteral(R"([{"id":"other","path":"/nowhere"},
                                                   {"id":"shared-1","path":"%1"}])")
-                                   .arg(m_root)
-                                   .toUtf8());
+                                  .arg(m_root)
+                                  .toUtf8());
         if (head.startsWith("GET /rest/events") && head.contains("limit=1"))
             return reply(200, R"([{"id":40,"type":"StateChanged","data":{}}])");
         if (head.startsWith("GET /rest/events")) {
@@ -126,8 +126,9 @@ TEST_F(SyncthingClientTest, EventsOfTheSharedFolderSignalArrivalsOwnScansDoNot) 
     const QList<QByteArray> asked = daemon.requestsFor("GET /rest/events");
     ASSERT_GE(asked.size(), 3);
     EXPECT_TRUE(asked[0].contains("since=0&limit=1"));
-    EXPECT_TRUE(asked[1].contains("since=40&events=ItemFinished,LocalIndexUpdated,"
-                                  "RemoteIndexUpdated&timeout=60"))
+    EXPECT_TRUE(
+        asked[1].contains("since=40&events=ItemFinished,LocalIndexUpdated,"
+                          "RemoteIndexUpdated&timeout=60"))
         << asked[1].toStdString();
     EXPECT_TRUE(asked[2].contains("since=42&")) << asked[2].toStdString();
     EXPECT_EQ(arrived.size(), 1) << "only the remote change is news";

@@ -17,7 +17,8 @@ QByteArray configWith(const QByteArray& gui) {
     return "<configuration version=\"35\">\n"
            "  <folder id=\"abcd-1234\" path=\"/home/me/Sync\"></folder>\n"
            "  <device id=\"AAAA\"><address>dynamic</address></device>\n" +
-           gui + "\n  <options><listenAddress>default</listenAddress></options>\n</configuration>\n";
+           gui +
+           "\n  <options><listenAddress>default</listenAddress></options>\n</configuration>\n";
 }
 
 std::optional<SyncthingEndpoint> parsed(const QByteArray& gui, QString* why = nullptr) {
@@ -33,8 +34,8 @@ TEST(SyncthingConfigTest, TheGuiAddressBecomesAUrlWeCanReach) {
     EXPECT_EQ(plain->url, QUrl(QStringLiteral("http://127.0.0.1:8384")));
     EXPECT_EQ(plain->apiKey, "k3y");
 
-    const auto everywhere = parsed(
-        "<gui tls=\"true\"><address>0.0.0.0:9000</address><apikey> spaced </apikey></gui>");
+    const auto everywhere =
+        parsed("<gui tls=\"true\"><address>0.0.0.0:9000</address><apikey> spaced </apikey></gui>");
     ASSERT_TRUE(everywhere);
     EXPECT_EQ(everywhere->url, QUrl(QStringLiteral("https://127.0.0.1:9000")));
     EXPECT_EQ(everywhere->apiKey, "spaced");
@@ -47,8 +48,8 @@ TEST(SyncthingConfigTest, TheGuiAddressBecomesAUrlWeCanReach) {
 
 TEST(SyncthingConfigTest, ConfigurationsWithoutAUsableAddressSayWhy) {
     QString why;
-    EXPECT_FALSE(parsed("<gui><address>/run/user/1/st.sock</address><apikey>k</apikey></gui>",
-                        &why));
+    EXPECT_FALSE(
+        parsed("<gui><address>/run/user/1/st.sock</address><apikey>k</apikey></gui>", &why));
     EXPECT_TRUE(why.contains(QLatin1String("Unix socket"))) << why.toStdString();
     EXPECT_FALSE(parsed("<gui><address>127.0.0.1:8384</address></gui>", &why));
     EXPECT_FALSE(parsed("<gui><address>127.0.0.1</address><apikey>k</apikey></gui>", &why));
