@@ -52,6 +52,13 @@ protected:
             << output.toStdString();
         const QString code = QString::fromUtf8(output).trimmed().section(u'\n', -1);
         ASSERT_FALSE(code.isEmpty());
+        // A mistyped code is refused with status 1, and B stays off.
+        ASSERT_EQ(b.command({QStringLiteral("--sync-join"), (*pair)[1].folder,
+                             code.left(code.size() - 3)},
+                            &output, 40s),
+                  1);
+        ASSERT_EQ(b.command({QStringLiteral("--status")}, &output, 10s), 0);
+        ASSERT_TRUE(output.contains("Sync: off")) << output.toStdString();
         ASSERT_EQ(b.command({QStringLiteral("--sync-join"), (*pair)[1].folder, code}, &output, 40s),
                   0)
             << output.toStdString();
