@@ -79,7 +79,8 @@ void join(benchmark::State& state, Offer& offer) {
         const bool fits = engine && engine->keyFitsFolder();
         const auto checkpoint = fits ? engine->writeCheckpoint(&error) : std::nullopt;
         const auto scan = engine->rescan(QDateTime::currentMSecsSinceEpoch());
-        storage->noteChangesElsewhere(scan.changes.clips, scan.changes.phrases);
+        storage->noteChangesElsewhere(scan.changes.clipMoves, scan.changes.clips,
+                                      scan.changes.phrases);
         const qint64 took = nowNs() - began;
         if (!checkpoint || scan.changes.applied < kJoinClips + kPhrases) {
             state.SkipWithError("joining did not apply the offer");

@@ -289,7 +289,13 @@ void StorageService::applySave(const SaveSummary& summary) {
         if (move.oldTimestamp) {
             const ClipOrderEntry old{*move.oldTimestamp, move.rowId};
             auto it = std::lower_bound(entries->begin(), entries->end(), old);
-            if (it != entries->end() && *it == old) entries->erase(it);
+            if (it == entries->end() || *it != old) {
+                // Another connection (sync) moved the clip since it was read: the order is
+                // read again on first use.
+                m_order.reset();
+                return;
+            }
+            entries->erase(it);
         }
         if (move.newTimestamp) {
             const ClipOrderEntry now{*move.newTimestamp, move.rowId};
@@ -380,8 +386,11 @@ ClipList StorageService::fetchItems(const QString& searchText, Qt::CaseSensitivi
     return ClipList(m_context.get(), std::move(rows));
 }
 
-void StorageService::noteChangesElsewhere(const QSet<QUuid>& clips, const QSet<QUuid>& phrases) {
-    if (!clips.isEmpty()) m_order.reset();  // read again on first use
+void StorageService::noteChangesElsewhere(const std::vector<ClipMove>& moves,
+                                          const QSet<QUuid>& clips, const QSet<QUuid>& phrases) {
+    SaveSummary summary;
+    summary.clipMoves = moves;
+    applySave(summary);
     m_context->reloadRecords(clips + phrases, !phrases.isEmpty());
 }
 

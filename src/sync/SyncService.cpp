@@ -234,7 +234,8 @@ void SyncService::rescan() {
 void SyncService::applyScan(const SyncScan& scan) {
     // The store has the changes whether or not sync counts as on yet (joining).
     if (!scan.changes.isEmpty())
-        m_storage.noteChangesElsewhere(scan.changes.clips, scan.changes.phrases);
+        m_storage.noteChangesElsewhere(scan.changes.clipMoves, scan.changes.clips,
+                                       scan.changes.phrases);
     if (!m_worker) return;
     m_devices = int(scan.devices.size());
     m_lastReceived = scan.lastReceived;

@@ -53,6 +53,34 @@ TEST_F(SyncEngineTest, CopiesUsesAndForgetsReachTheOtherMachine) {
     EXPECT_EQ(history(A), QStringList({"one"}));
     EXPECT_EQ(history(B), QStringList({"one"}));
     EXPECT_TRUE(twoOnB->isDeleted()) << "B's live object follows the store";
+    EXPECT_EQ(historyFromFile(A), history(A)) << "the kept order follows the file";
+    EXPECT_EQ(historyFromFile(B), history(B));
+}
+
+TEST_F(SyncEngineTest, AClipMovedHereWhileAnotherMachinesMoveWasUnderWayIsListedOnce) {
+    SyncMachine& A = machine(a);
+    SyncMachine& B = machine(b);
+    startSync(A);
+    startSync(B);
+    copy(A, "x");
+    copy(A, "y");
+    publish(A);
+    receive(B);
+    ASSERT_EQ(history(B), QStringList({"y", "x"}));
+
+    A.clock.advance(5000);
+    clipWithText(A, "x")->setTimestamp(A.clock.now());
+    ASSERT_TRUE(A.storage->context().save());
+    publish(A);
+    // B's worker applies A's move; before B's views hear of it, B uses the clip itself.
+    const auto scan = B.engine->rescan(B.clock.now().toMSecsSinceEpoch());
+    B.clock.advance(9000);
+    clipWithText(B, "x")->setTimestamp(B.clock.now());
+    ASSERT_TRUE(B.storage->context().save());
+    B.storage->noteChangesElsewhere(scan.changes.clipMoves, scan.changes.clips,
+                                    scan.changes.phrases);
+    EXPECT_EQ(history(B), QStringList({"x", "y"}));
+    EXPECT_EQ(history(B), historyFromFile(B));
 }
 
 TEST_F(SyncEngineTest, SegmentsPastAGapWaitForIt) {
@@ -317,6 +345,7 @@ TEST_F(SyncEngineTest, ACheckpointStandsForTheSegmentsItDrops) {
     EXPECT_EQ(history(A), expected);
     EXPECT_EQ(history(B), expected);
     EXPECT_EQ(history(C), expected);
+    EXPECT_EQ(historyFromFile(C), expected);
     EXPECT_EQ(phrases(C), QStringList({"Mail: hi=Hello"}));
 
     // After a restart with its old segments gone, A goes on numbering where it was.
