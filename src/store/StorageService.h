@@ -99,6 +99,7 @@ signals:
 private:
     StorageService(sqlite3* db);
     void applySave(const SaveSummary& summary);
+    void applyManyMoves(const std::vector<ClipMove>& moves);
     const std::shared_ptr<std::vector<ClipOrderEntry>>& order();
     // The clips the index says may contain the text, newest first; none when there are more
     // than `limit` of them.

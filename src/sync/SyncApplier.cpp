@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <limits>
 #include <optional>
 
 #include "store/SqlStatement.h"
@@ -73,6 +74,9 @@ bool SyncApplier::inTransaction(const std::function<bool()>& work, QString* why)
 bool SyncApplier::applySegment(const SyncSegment& segment, qint64 nowMs, SyncChanges* changes,
                                QString* why) {
     if (appliedSequence(segment.device) >= segment.sequence) return true;
+    // A machine whose clock runs far ahead would keep its clips on top here for good: a clip
+    // time more than a little after its arrival is taken as its arrival.
+    m_timeLimit = nowMs + futureToleranceMs;
     const auto& ops = segment.operations;
     size_t first = 0;
     do {
@@ -90,11 +94,12 @@ bool SyncApplier::applySegment(const SyncSegment& segment, qint64 nowMs, SyncCha
                 return peer.bindAll({segment.device, segment.sequence, nowMs}) && peer.run();
             },
             why);
-        if (!ok) return false;
+        if (!ok) break;
         changes->merge(found);
         first = end;
     } while (first < ops.size());
-    return true;
+    m_timeLimit = std::numeric_limits<qint64>::max();
+    return first >= ops.size();
 }
 
 bool SyncApplier::applyOwn(const std::vector<SyncOperation>& operations, SyncChanges* changes,
@@ -153,20 +158,21 @@ bool SyncApplier::applyClip(const SyncOperation& op, SyncChanges* changes) {
         rc == SQLITE_ROW ? std::optional(std::pair(s.findClip.int64(0), s.findClip.int64(1)))
                          : std::nullopt;
     s.findClip.reset();
+    const qint64 time = op.time > m_timeLimit ? m_timeLimit - futureToleranceMs : op.time;
     ClipMove move{stored ? stored->first : 0, std::nullopt, std::nullopt};
     if (stored) move.oldTimestamp = stored->second;
     bool ok = true;
     switch (op.kind) {
         case Kind::ClipAdded:
         case Kind::ClipUsed:
-            if (stored && stored->second < op.time) {
-                ok = run(s.useClip, {idText(op.id), op.time});
-                move.newTimestamp = op.time;
+            if (stored && stored->second < time) {
+                ok = run(s.useClip, {idText(op.id), time});
+                move.newTimestamp = time;
             } else if (!stored && op.kind == Kind::ClipAdded) {
-                ok = run(s.addClip, {idText(op.id), op.text, op.time});
+                ok = run(s.addClip, {idText(op.id), op.text, time});
                 if (ok && sqlite3_changes(m_db) > 0) {
                     move.rowId = sqlite3_last_insert_rowid(m_db);
-                    move.newTimestamp = op.time;
+                    move.newTimestamp = time;
                 }
             }
             break;

@@ -3,6 +3,7 @@
 #include <QSet>
 #include <QString>
 #include <QUuid>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -54,6 +55,9 @@ public:
     // `sliceOperations`, the last of which notes it applied; a segment cut short by a failure
     // is applied again whole, which changes nothing twice. False with `why` on failure.
     static constexpr size_t sliceOperations = 500;
+    // Clip times this far past a segment's arrival are clocks set wrong: they become the
+    // time of arrival.
+    static constexpr qint64 futureToleranceMs = 10 * 60 * 1000;
     bool applySegment(const SyncSegment& segment, qint64 nowMs, SyncChanges* changes,
                       QString* why);
     // Notes this device's own operations, in one transaction: their versions and tombstones
@@ -79,6 +83,7 @@ private:
     sqlite3* m_db;
     std::unique_ptr<Statements> m_statements;
     QString m_error;
+    qint64 m_timeLimit = std::numeric_limits<qint64>::max();  // latest clip time taken as is
 };
 
 }  // namespace quillet

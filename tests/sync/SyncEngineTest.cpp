@@ -218,6 +218,14 @@ TEST_F(SyncEngineTest, AChangeMadeAfterAnotherArrivedWinsWhateverTheClocksSay) {
     receive(B);
     EXPECT_EQ(phrases(A), QStringList({"Mail: hi=Hello there"}));
     EXPECT_EQ(phrases(B), QStringList({"Mail: hi=Hello there"}));
+
+    // A's clips do not stay above what B copies after they arrived.
+    copy(A, "from the future");
+    publish(A);
+    receive(B);
+    B.clock.advance(1000);
+    copy(B, "now on B");
+    EXPECT_EQ(history(B), QStringList({"now on B", "from the future"}));
 }
 
 // A phrase edited on one machine while the other deletes it: both end with the later change.
@@ -361,28 +369,32 @@ TEST_F(SyncEngineTest, ACheckpointStandsForTheSegmentsItDrops) {
 TEST_F(SyncEngineTest, JoiningOffersTheNewestClipsAndTheWholeLibraryBothWays) {
     SyncMachine& A = machine(a);
     SyncMachine& B = machine(b);
-    for (int i = 0; i < 30; ++i) copy(A, QStringLiteral("a%1").arg(i));
+    for (int i = 0; i < 100; ++i) copy(A, QStringLiteral("a%1").arg(i));
     auto mail = addCategory(A, "Mail");
     addPhrase(A, mail, "hi", "Hello");
+    B.clock.advance(50'500);  // B's own clip falls among A's
     copy(B, "b-before");
     auto own = addCategory(B, "Own");
     addPhrase(B, own, "x", "y");
+    ASSERT_EQ(history(B), QStringList({"b-before"}));  // the order is kept from here on
 
-    startSync(A, key, 10);
+    startSync(A, key, 80);
     QString why;
     ASSERT_TRUE(A.engine->writeCheckpoint(&why)) << qPrintable(why);
-    startSync(B, key, 10);
+    startSync(B, key, 80);
     ASSERT_TRUE(B.engine->keyFitsFolder());
     ASSERT_TRUE(B.engine->writeCheckpoint(&why)) << qPrintable(why);
     receive(B);
     receive(A);
 
     QStringList newestOfA;
-    for (int i = 29; i >= 20; --i) newestOfA << QStringLiteral("a%1").arg(i);
-    EXPECT_EQ(history(B).mid(0, 10), newestOfA);
-    EXPECT_EQ(history(B).size(), 11);
-    EXPECT_TRUE(history(A).contains("b-before"));
-    EXPECT_EQ(history(A).size(), 31);
+    for (int i = 99; i >= 20; --i) newestOfA << QStringLiteral("a%1").arg(i);
+    QStringList expectedOnB = newestOfA;
+    expectedOnB.insert(expectedOnB.indexOf("a50"), "b-before");
+    EXPECT_EQ(history(B), expectedOnB);
+    EXPECT_EQ(historyFromFile(B), expectedOnB);
+    EXPECT_EQ(history(A).size(), 101);
+    EXPECT_EQ(history(A).indexOf("b-before"), history(A).indexOf("a50") - 1);
     QStringList library = phrases(A);
     library.sort();
     EXPECT_EQ(library, QStringList({"Mail: hi=Hello", "Own: x=y"}));
