@@ -66,9 +66,11 @@ public:
     // is not written now; it stays pending for the next save.
     bool forgetClip(const std::shared_ptr<ClipItem>& clip, QString* error = nullptr);
 
-    // Another connection (sync) added, moved or removed these clips and phrases: the kept
-    // history order is read again and live records take the stored values.
-    void noteChangesElsewhere(const QSet<QUuid>& clips, const QSet<QUuid>& phrases);
+    // Another connection (sync) added, moved or removed these clips (`moves`: how, in the
+    // history order) and phrases: the kept order follows and live records take the stored
+    // values.
+    void noteChangesElsewhere(const std::vector<ClipMove>& moves, const QSet<QUuid>& clips,
+                              const QSet<QUuid>& phrases);
 
     // Every category by ascending sortOrder.
     std::vector<std::shared_ptr<PhraseCategory>> fetchCategories();
@@ -97,6 +99,7 @@ signals:
 private:
     StorageService(sqlite3* db);
     void applySave(const SaveSummary& summary);
+    void applyManyMoves(const std::vector<ClipMove>& moves);
     const std::shared_ptr<std::vector<ClipOrderEntry>>& order();
     // The clips the index says may contain the text, newest first; none when there are more
     // than `limit` of them.

@@ -191,20 +191,21 @@ const RequiredObject kRequiredObjects[] = {{"ClipItem", 1, 99},    {"PhraseCateg
 // phrase (kind 1) change sync knows, deletions kept as tombstones, so the last writer wins
 // everywhere.
 // SyncForgotten: clips forgotten on any machine, which never come back.
+// (IF NOT EXISTS: a file marked with an older version may hold them already.)
 const char* const kSchemaSync = R"sql(
-CREATE TABLE SyncPeer (
+CREATE TABLE IF NOT EXISTS SyncPeer (
     device TEXT PRIMARY KEY,
     appliedSeq INTEGER NOT NULL,
     lastReceived INTEGER
 ) WITHOUT ROWID;
-CREATE TABLE SyncVersion (
+CREATE TABLE IF NOT EXISTS SyncVersion (
     id TEXT PRIMARY KEY,
     kind INTEGER NOT NULL,
     clock INTEGER NOT NULL,
     device TEXT NOT NULL,
     deleted INTEGER NOT NULL DEFAULT 0
 ) WITHOUT ROWID;
-CREATE TABLE SyncForgotten (id TEXT PRIMARY KEY) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS SyncForgotten (id TEXT PRIMARY KEY) WITHOUT ROWID;
 )sql";
 
 // Runs `step` in a transaction of its own.

@@ -2,7 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <functional>
+#include <limits>
+#include <optional>
 
 #include "store/SqlStatement.h"
 
@@ -25,11 +28,10 @@ int versionKind(Kind kind) {
 // Prepared once per applier: joining applies thousands of operations.
 struct SyncApplier::Statements {
     explicit Statements(sqlite3* db)
-        : addClip(db,
+        : findClip(db, "SELECT pk, timestamp FROM ClipItem WHERE id = ?"),
+          addClip(db,
                   "INSERT INTO ClipItem (id, content, timestamp) "
-                  "SELECT ?1, ?2, ?3 WHERE NOT EXISTS (SELECT 1 FROM SyncForgotten WHERE id = ?1) "
-                  "ON CONFLICT (id) DO UPDATE SET timestamp = excluded.timestamp "
-                  "WHERE excluded.timestamp > timestamp"),
+                  "SELECT ?1, ?2, ?3 WHERE NOT EXISTS (SELECT 1 FROM SyncForgotten WHERE id = ?1)"),
           useClip(db, "UPDATE ClipItem SET timestamp = ?2 WHERE id = ?1 AND timestamp < ?2"),
           forgetClip(db, "DELETE FROM ClipItem WHERE id = ?"),
           tombstone(db, "INSERT OR IGNORE INTO SyncForgotten (id) VALUES (?)"),
@@ -48,7 +50,7 @@ struct SyncApplier::Statements {
                     "VALUES (?1, ?2, ?3, ?4, ?5) ON CONFLICT (id) DO UPDATE SET "
                     "title = ?2, body = ?3, sortOrder = ?4, category = ?5"),
           deletePhrase(db, "DELETE FROM PhraseItem WHERE id = ?") {}
-    SqlStatement addClip, useClip, forgetClip, tombstone;
+    SqlStatement findClip, addClip, useClip, forgetClip, tombstone;
     SqlStatement version, setVersion;
     SqlStatement putCategory, deleteCategory, categoryExists, categoryDeleted;
     SqlStatement putPhrase, deletePhrase;
@@ -71,20 +73,33 @@ bool SyncApplier::inTransaction(const std::function<bool()>& work, QString* why)
 
 bool SyncApplier::applySegment(const SyncSegment& segment, qint64 nowMs, SyncChanges* changes,
                                QString* why) {
-    SyncChanges found;
-    const bool ok = inTransaction(
-        [&] {
-            if (appliedSequence(segment.device) >= segment.sequence) return true;
-            for (const SyncOperation& op : segment.operations)
-                if (!apply(op, &found)) return false;
-            SqlStatement peer(m_db,
-                              "INSERT OR REPLACE INTO SyncPeer (device, appliedSeq, lastReceived) "
-                              "VALUES (?, ?, ?)");
-            return peer.bindAll({segment.device, segment.sequence, nowMs}) && peer.run();
-        },
-        why);
-    if (ok) changes->merge(found);
-    return ok;
+    if (appliedSequence(segment.device) >= segment.sequence) return true;
+    // A machine whose clock runs far ahead would keep its clips on top here for good: a clip
+    // time more than a little after its arrival is taken as its arrival.
+    m_timeLimit = nowMs + futureToleranceMs;
+    const auto& ops = segment.operations;
+    size_t first = 0;
+    do {
+        const size_t end = std::min(ops.size(), first + sliceOperations);
+        SyncChanges found;
+        const bool ok = inTransaction(
+            [&] {
+                for (size_t i = first; i < end; ++i)
+                    if (!apply(ops[i], &found)) return false;
+                if (end < ops.size()) return true;
+                SqlStatement peer(
+                    m_db,
+                    "INSERT OR REPLACE INTO SyncPeer (device, appliedSeq, lastReceived) "
+                    "VALUES (?, ?, ?)");
+                return peer.bindAll({segment.device, segment.sequence, nowMs}) && peer.run();
+            },
+            why);
+        if (!ok) break;
+        changes->merge(found);
+        first = end;
+    } while (first < ops.size());
+    m_timeLimit = std::numeric_limits<qint64>::max();
+    return first >= ops.size();
 }
 
 bool SyncApplier::applyOwn(const std::vector<SyncOperation>& operations, SyncChanges* changes,
@@ -131,22 +146,48 @@ bool SyncApplier::applyClip(const SyncOperation& op, SyncChanges* changes) {
         statement.reset();
         return ok;
     };
-    bool ok = false;
+    // Where the clip is in the history order now, if it is stored.
+    s.findClip.reset();
+    s.findClip.bind(1, idText(op.id));
+    const int rc = s.findClip.step();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        m_error = s.findClip.error();
+        return false;
+    }
+    const std::optional<std::pair<qint64, qint64>> stored =
+        rc == SQLITE_ROW ? std::optional(std::pair(s.findClip.int64(0), s.findClip.int64(1)))
+                         : std::nullopt;
+    s.findClip.reset();
+    const qint64 time = op.time > m_timeLimit ? m_timeLimit - futureToleranceMs : op.time;
+    ClipMove move{stored ? stored->first : 0, std::nullopt, std::nullopt};
+    if (stored) move.oldTimestamp = stored->second;
+    bool ok = true;
     switch (op.kind) {
         case Kind::ClipAdded:
-            ok = run(s.addClip, {idText(op.id), op.text, op.time});
-            break;
         case Kind::ClipUsed:
-            ok = run(s.useClip, {idText(op.id), op.time});
+            if (stored && stored->second < time) {
+                ok = run(s.useClip, {idText(op.id), time});
+                move.newTimestamp = time;
+            } else if (!stored && op.kind == Kind::ClipAdded) {
+                ok = run(s.addClip, {idText(op.id), op.text, time});
+                if (ok && sqlite3_changes(m_db) > 0) {
+                    move.rowId = sqlite3_last_insert_rowid(m_db);
+                    move.newTimestamp = time;
+                }
+            }
             break;
         case Kind::ClipForgotten:
-            ok = run(s.tombstone, {idText(op.id)}) && run(s.forgetClip, {idText(op.id)});
+            ok = run(s.tombstone, {idText(op.id)}) && (!stored || run(s.forgetClip, {idText(op.id)}));
             break;
         default:
             return false;
     }
-    if (ok && sqlite3_changes(m_db) > 0) changes->clips.insert(op.id);
-    return ok;
+    if (!ok) return false;
+    if (move.rowId != 0 && (move.newTimestamp || op.kind == Kind::ClipForgotten)) {
+        changes->clips.insert(op.id);
+        changes->addMove(move);
+    }
+    return true;
 }
 
 bool SyncApplier::isNewer(const SyncOperation& op, bool* ok) {

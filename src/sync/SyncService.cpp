@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QRandomGenerator>
 #include <QSettings>
+#include <utility>
 
 #include "base/Clock.h"
 #include "base/Logging.h"
@@ -21,6 +22,8 @@ namespace {
 const QString kFolderKey = QStringLiteral("sync/folder");
 const QString kDeviceKey = QStringLiteral("sync/deviceId");
 const QString kClipsAtJoinKey = QStringLiteral("sync/clipsAtJoin");
+// Saves kept while the key is read at start-up (a second or so), at most.
+constexpr size_t kEarlyBatches = 10'000;
 
 }  // namespace
 
@@ -49,6 +52,8 @@ SyncService::SyncService(StorageService& storage, QSettings& settings, SyncKeySt
     }
     m_folder = m_settings.value(kFolderKey).toString();
     if (!m_folder.isEmpty()) {
+        // Copies made while the key is read are kept for the engine.
+        capture();
         m_pending = Pending::Load;
         m_keys.load();
     }
@@ -59,6 +64,10 @@ SyncService::~SyncService() {
 }
 
 void SyncService::shutDown() {
+    // Every change handed over so far is written before the program ends.
+    if (m_worker && m_thread.isRunning())
+        QMetaObject::invokeMethod(
+            m_worker, [worker = m_worker] { worker->flush(); }, Qt::BlockingQueuedConnection);
     stopEngine();
     m_thread.quit();
     m_thread.wait();
@@ -81,7 +90,7 @@ QString SyncService::deviceId() {
 
 void SyncService::startEngine(const QString& folder, const QByteArray& key, bool fresh,
                               bool verify) {
-    stopEngine();
+    if (m_worker) stopEngine();
     m_folder = folder;
     m_key = key;
     SyncEngine::Config config;
@@ -108,12 +117,43 @@ void SyncService::startEngine(const QString& folder, const QByteArray& key, bool
     m_worker = new SyncWorker(m_versions, this, std::move(callbacks));
     m_worker->moveToThread(&m_thread);
     onWorker([worker = m_worker, config, fresh, verify] { worker->start(config, fresh, verify); });
+    // Changes saved from now on (and those kept while the key was read) reach the worker after
+    // its start, in order; a worker that failed to start drops them.
+    capture();
+    for (auto& ops : std::exchange(m_early, {}))
+        onWorker([worker = m_worker, ops = std::move(ops)]() mutable { worker->add(std::move(ops)); });
+    for (qint64 rowId : std::exchange(m_earlyRows, {}))
+        onWorker([worker = m_worker, rowId] { worker->addStoredClip(rowId); });
+}
+
+void SyncService::capture() {
+    if (m_capture) return;
+    m_capture = std::make_unique<SyncCapture>(
+        m_storage, m_clock, m_versions, deviceId(),
+        [this](std::vector<SyncOperation> ops) {
+            if (!m_worker) {
+                if (m_early.size() < kEarlyBatches) m_early.push_back(std::move(ops));
+                return;
+            }
+            onWorker([worker = m_worker, ops = std::move(ops)]() mutable {
+                worker->add(std::move(ops));
+            });
+        },
+        [this](qint64 rowId) {
+            if (!m_worker) {
+                if (m_earlyRows.size() < kEarlyBatches) m_earlyRows.push_back(rowId);
+                return;
+            }
+            onWorker([worker = m_worker, rowId] { worker->addStoredClip(rowId); });
+        });
 }
 
 void SyncService::stopEngine() {
     m_running = false;
     m_rescanTimer.stop();
     m_capture.reset();
+    m_early.clear();
+    m_earlyRows.clear();
     if (m_transport) m_transport->stop();
     if (m_worker) {
         // Deleted on its thread after the calls queued before; it writes what it holds.
@@ -141,14 +181,6 @@ void SyncService::engineStarted(bool ok, const QString& problem) {
     }
     m_running = true;
     const QString device = deviceId();
-    m_capture = std::make_unique<SyncCapture>(
-        m_storage, m_clock, m_versions, device,
-        [this](std::vector<SyncOperation> ops) {
-            onWorker([worker = m_worker, ops = std::move(ops)]() mutable {
-                worker->add(std::move(ops));
-            });
-        },
-        [this](qint64 rowId) { onWorker([worker = m_worker, rowId] { worker->addStoredClip(rowId); }); });
     if (m_transport)
         m_transport->start(m_folder, QDir(m_folder).filePath(QStringLiteral("Quillet/") + device));
     else
@@ -163,6 +195,7 @@ void SyncService::keyLoaded(const QByteArray& key) {
         qCWarning(lcSync) << "sync is set up for" << m_folder << "but its key is missing";
         //% "The sync key is missing on this machine: join again with the pairing code."
         setProblem(qtTrId("SYNC_KEY_MISSING"));
+        stopEngine();
         return;
     }
     startEngine(m_folder, key, false, false);
@@ -191,7 +224,10 @@ void SyncService::keyFailed(const QString& reason) {
         emit failed(reason);
         return;
     }
-    if (pending == Pending::Load) setProblem(reason);
+    if (pending == Pending::Load) {
+        stopEngine();
+        setProblem(reason);
+    }
 }
 
 void SyncService::initialize(const QString& folder) {
@@ -234,7 +270,8 @@ void SyncService::rescan() {
 void SyncService::applyScan(const SyncScan& scan) {
     // The store has the changes whether or not sync counts as on yet (joining).
     if (!scan.changes.isEmpty())
-        m_storage.noteChangesElsewhere(scan.changes.clips, scan.changes.phrases);
+        m_storage.noteChangesElsewhere(scan.changes.clipMoves, scan.changes.clips,
+                                       scan.changes.phrases);
     if (!m_worker) return;
     m_devices = int(scan.devices.size());
     m_lastReceived = scan.lastReceived;

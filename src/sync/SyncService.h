@@ -5,9 +5,11 @@
 #include <QThread>
 #include <QTimer>
 #include <memory>
+#include <vector>
 
 #include "sync/HybridClock.h"
 #include "sync/SyncControl.h"
+#include "sync/SyncOperation.h"
 
 class QSettings;
 
@@ -53,6 +55,8 @@ private:
     QString deviceId();
     void startEngine(const QString& folder, const QByteArray& key, bool fresh, bool verify);
     void stopEngine();
+    // Starts turning the store's saves into operations for the worker (kept until it exists).
+    void capture();
     void engineStarted(bool ok, const QString& problem);
     void keyLoaded(const QByteArray& key);
     void keySaved();
@@ -71,6 +75,8 @@ private:
     QThread m_thread;
     SyncWorker* m_worker = nullptr;  // lives on m_thread
     std::unique_ptr<SyncCapture> m_capture;
+    std::vector<std::vector<SyncOperation>> m_early;  // saved before the worker existed
+    std::vector<qint64> m_earlyRows;
     QTimer m_rescanTimer;
 
     Pending m_pending = Pending::None;

@@ -10,7 +10,7 @@ SyncWorker::SyncWorker(HybridClock& clock, QObject* receiver, Callbacks callback
     : m_clock(clock), m_receiver(receiver), m_callbacks(std::move(callbacks)) {}
 
 SyncWorker::~SyncWorker() {
-    if (!m_pending.empty() && m_engine) flush();
+    flush();
 }
 
 void SyncWorker::start(const SyncEngine::Config& config, bool fresh, bool verifyKey) {
@@ -60,6 +60,8 @@ void SyncWorker::addStoredClip(qint64 rowId) {
 }
 
 void SyncWorker::flush() {
+    if (!m_engine || m_pending.empty()) return;
+    if (m_batch) m_batch->stop();
     QString why;
     const QStringList written = m_engine->write(std::move(m_pending), &why);
     m_pending.clear();

@@ -46,9 +46,10 @@ public:
     void add(std::vector<SyncOperation> operations);
     void addStoredClip(qint64 rowId);
     void rescan();
+    // Writes the changes waiting for their batch now.
+    void flush();
 
 private:
-    void flush();
     template <class F>
     void report(F work) {
         if (m_receiver) QMetaObject::invokeMethod(m_receiver, std::move(work), Qt::QueuedConnection);

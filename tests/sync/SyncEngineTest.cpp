@@ -48,11 +48,42 @@ TEST_F(SyncEngineTest, CopiesUsesAndForgetsReachTheOtherMachine) {
     twoOnB->setTimestamp(B.clock.now());
     ASSERT_TRUE(B.storage->context().save());
     publish(B);
+    // B's offer to machines that join later still holds it.
+    QString why;
+    ASSERT_TRUE(B.engine->writeCheckpoint(&why)) << qPrintable(why);
     receive(A);
     receive(B);
     EXPECT_EQ(history(A), QStringList({"one"}));
     EXPECT_EQ(history(B), QStringList({"one"}));
     EXPECT_TRUE(twoOnB->isDeleted()) << "B's live object follows the store";
+    EXPECT_EQ(historyFromFile(A), history(A)) << "the kept order follows the file";
+    EXPECT_EQ(historyFromFile(B), history(B));
+}
+
+TEST_F(SyncEngineTest, AClipMovedHereWhileAnotherMachinesMoveWasUnderWayIsListedOnce) {
+    SyncMachine& A = machine(a);
+    SyncMachine& B = machine(b);
+    startSync(A);
+    startSync(B);
+    copy(A, "x");
+    copy(A, "y");
+    publish(A);
+    receive(B);
+    ASSERT_EQ(history(B), QStringList({"y", "x"}));
+
+    A.clock.advance(5000);
+    clipWithText(A, "x")->setTimestamp(A.clock.now());
+    ASSERT_TRUE(A.storage->context().save());
+    publish(A);
+    // B's worker applies A's move; before B's views hear of it, B uses the clip itself.
+    const auto scan = B.engine->rescan(B.clock.now().toMSecsSinceEpoch());
+    B.clock.advance(9000);
+    clipWithText(B, "x")->setTimestamp(B.clock.now());
+    ASSERT_TRUE(B.storage->context().save());
+    B.storage->noteChangesElsewhere(scan.changes.clipMoves, scan.changes.clips,
+                                    scan.changes.phrases);
+    EXPECT_EQ(history(B), QStringList({"x", "y"}));
+    EXPECT_EQ(history(B), historyFromFile(B));
 }
 
 TEST_F(SyncEngineTest, SegmentsPastAGapWaitForIt) {
@@ -187,6 +218,14 @@ TEST_F(SyncEngineTest, AChangeMadeAfterAnotherArrivedWinsWhateverTheClocksSay) {
     receive(B);
     EXPECT_EQ(phrases(A), QStringList({"Mail: hi=Hello there"}));
     EXPECT_EQ(phrases(B), QStringList({"Mail: hi=Hello there"}));
+
+    // A's clips do not stay above what B copies after they arrived.
+    copy(A, "from the future");
+    publish(A);
+    receive(B);
+    B.clock.advance(1000);
+    copy(B, "now on B");
+    EXPECT_EQ(history(B), QStringList({"now on B", "from the future"}));
 }
 
 // A phrase edited on one machine while the other deletes it: both end with the later change.
@@ -317,6 +356,7 @@ TEST_F(SyncEngineTest, ACheckpointStandsForTheSegmentsItDrops) {
     EXPECT_EQ(history(A), expected);
     EXPECT_EQ(history(B), expected);
     EXPECT_EQ(history(C), expected);
+    EXPECT_EQ(historyFromFile(C), expected);
     EXPECT_EQ(phrases(C), QStringList({"Mail: hi=Hello"}));
 
     // After a restart with its old segments gone, A goes on numbering where it was.
@@ -329,28 +369,32 @@ TEST_F(SyncEngineTest, ACheckpointStandsForTheSegmentsItDrops) {
 TEST_F(SyncEngineTest, JoiningOffersTheNewestClipsAndTheWholeLibraryBothWays) {
     SyncMachine& A = machine(a);
     SyncMachine& B = machine(b);
-    for (int i = 0; i < 30; ++i) copy(A, QStringLiteral("a%1").arg(i));
+    for (int i = 0; i < 100; ++i) copy(A, QStringLiteral("a%1").arg(i));
     auto mail = addCategory(A, "Mail");
     addPhrase(A, mail, "hi", "Hello");
+    B.clock.advance(50'500);  // B's own clip falls among A's
     copy(B, "b-before");
     auto own = addCategory(B, "Own");
     addPhrase(B, own, "x", "y");
+    ASSERT_EQ(history(B), QStringList({"b-before"}));  // the order is kept from here on
 
-    startSync(A, key, 10);
+    startSync(A, key, 80);
     QString why;
     ASSERT_TRUE(A.engine->writeCheckpoint(&why)) << qPrintable(why);
-    startSync(B, key, 10);
+    startSync(B, key, 80);
     ASSERT_TRUE(B.engine->keyFitsFolder());
     ASSERT_TRUE(B.engine->writeCheckpoint(&why)) << qPrintable(why);
     receive(B);
     receive(A);
 
     QStringList newestOfA;
-    for (int i = 29; i >= 20; --i) newestOfA << QStringLiteral("a%1").arg(i);
-    EXPECT_EQ(history(B).mid(0, 10), newestOfA);
-    EXPECT_EQ(history(B).size(), 11);
-    EXPECT_TRUE(history(A).contains("b-before"));
-    EXPECT_EQ(history(A).size(), 31);
+    for (int i = 99; i >= 20; --i) newestOfA << QStringLiteral("a%1").arg(i);
+    QStringList expectedOnB = newestOfA;
+    expectedOnB.insert(expectedOnB.indexOf("a50"), "b-before");
+    EXPECT_EQ(history(B), expectedOnB);
+    EXPECT_EQ(historyFromFile(B), expectedOnB);
+    EXPECT_EQ(history(A).size(), 101);
+    EXPECT_EQ(history(A).indexOf("b-before"), history(A).indexOf("a50") - 1);
     QStringList library = phrases(A);
     library.sort();
     EXPECT_EQ(library, QStringList({"Mail: hi=Hello", "Own: x=y"}));

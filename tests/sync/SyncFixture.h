@@ -83,7 +83,8 @@ protected:
     // Applies what the other machines wrote, as the program does, views included.
     SyncEngine::ScanResult receive(SyncMachine& m) {
         auto result = m.engine->rescan(m.clock.now().toMSecsSinceEpoch());
-        m.storage->noteChangesElsewhere(result.changes.clips, result.changes.phrases);
+        m.storage->noteChangesElsewhere(result.changes.clipMoves, result.changes.clips,
+                                        result.changes.phrases);
         return result;
     }
 
@@ -99,6 +100,18 @@ protected:
     static QStringList history(SyncMachine& m) {
         QStringList texts;
         const ClipList list = m.storage->fetchItems(QString());
+        for (qsizetype i = 0; i < list.size(); ++i)
+            if (auto clip = list.at(i)) texts << clip->content();
+        return texts;
+    }
+
+    // The history as a fresh start of the program reads it from the file.
+    static QStringList historyFromFile(SyncMachine& m) {
+        QString error;
+        auto fresh = StorageService::open(m.storage->filePath(), &error, 2000);
+        EXPECT_TRUE(fresh) << qPrintable(error);
+        QStringList texts;
+        const ClipList list = fresh ? fresh->fetchItems(QString()) : ClipList();
         for (qsizetype i = 0; i < list.size(); ++i)
             if (auto clip = list.at(i)) texts << clip->content();
         return texts;
