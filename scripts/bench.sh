@@ -52,6 +52,15 @@ if [[ -x $feeds ]]; then
     --benchmark_out="$build/bench-feed-results.json" \
     --benchmark_out_format=json | grep -Ev '_(mean|stddev|cv) '
 fi
+# Sync: joining with 10,000 clips offered, a copy's cost on the GUI thread and the worker.
+sync="$build/bench/sync_bench"
+if [[ -x $sync ]]; then
+  "$sync" \
+    --benchmark_repetitions=5 \
+    --benchmark_report_aggregates_only=true \
+    --benchmark_out="$build/bench-sync-results.json" \
+    --benchmark_out_format=json | grep -Ev '_(mean|stddev|cv) '
+fi
 # The user's view from outside: the real binary on a private X server (stores as above).
 outside="$build/bench/outside_bench"
 if [[ -x $outside ]]; then

@@ -814,5 +814,193 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <source>差し込み後の定型文が 64 MiB を超えるため、ペーストしませんでした。差し込む内容（ほかの定型文やクリップボード）を確認してください。</source>
         <translation>Filled in, the phrase would be larger than 64 MiB, so nothing was pasted. Check what it inserts: other phrases, the clipboard.</translation>
     </message>
+    <message id="SYNC_FOLDER_NOT_SHARED">
+        <source>Syncthingは動いていますが、%1を共有していません。Syncthingでこのフォルダ(またはこれを含むフォルダ)を追加し、ほかのコンピュータと共有してください。</source>
+        <translation>Syncthing runs but does not share %1. Add that folder (or one holding it) in Syncthing and share it with your other computers.</translation>
+    </message>
+    <message id="SYNC_KEY_REJECTED">
+        <source>Syncthingが%1のAPIキーを受け付けませんでした。quillet.iniのsync/syncthingApiKeyに、Syncthingの設定に表示されるキーを書いてください。</source>
+        <translation>Syncthing refused Quillet's API key from %1. Set sync/syncthingApiKey in quillet.ini to the key shown in Syncthing's settings.</translation>
+    </message>
+    <message id="SYNC_KEY_FILE_UNREADABLE">
+        <source>%1の同期キーを読み込めません。同期をオフにして、ペアリングコードでもう一度参加してください。</source>
+        <translation>The sync key in %1 cannot be read. Turn sync off and join again with the pairing code.</translation>
+    </message>
+    <message id="SYNC_KEY_NOT_KEPT">
+        <source>同期キーを保存できませんでした。キーリングが応答せず、%1にも書き込めません。</source>
+        <translation>The sync key could not be kept: no keyring answered and %1 cannot be written.</translation>
+    </message>
+    <message id="SYNC_KEY_NOT_REMOVED">
+        <source>%1の同期キーを削除できませんでした。このファイルを手動で削除してください。</source>
+        <translation>The sync key in %1 could not be removed; delete the file yourself.</translation>
+    </message>
+    <message id="REQUEST_TIMED_OUT">
+        <source>Quilletは時間内に処理を終えられませんでした。理由はログを確認してください。</source>
+        <translation>Quillet did not finish this in time; see its log for why.</translation>
+    </message>
+    <message id="SYNC_REQUEST_MALFORMED">
+        <source>%1には値が%2個必要です。</source>
+        <translation>The request %1 takes %2 values.</translation>
+    </message>
+    <message id="SYNC_REQUEST_BUSY">
+        <source>Quilletは同期のオン・オフを処理中です。少し待ってからもう一度お試しください。</source>
+        <translation>Quillet is already turning sync on or off; try again in a moment.</translation>
+    </message>
+    <message id="SYNC_PAIRING_CODE_INTRO">
+        <source>同期がオンになりました。ほかのコンピュータでこのペアリングコードを入力してください(quillet --sync-join フォルダ コード、または設定ウインドウ):</source>
+        <translation>Sync is on. Enter this pairing code on your other computers (quillet --sync-join FOLDER CODE, or the settings window):</translation>
+    </message>
+    <message id="CLI_FOLDER">
+        <source>フォルダ</source>
+        <translation>folder</translation>
+    </message>
+    <message id="CLI_SYNC_INIT">
+        <source>Syncthing(または別の同期ツール)が共有するフォルダを通して、履歴と定型文をほかのコンピュータと同期します。ほかのコンピュータで入力するペアリングコードを表示します。</source>
+        <translation>Sync history and phrases with your other computers through FOLDER, a folder Syncthing (or another sync tool) shares; prints the pairing code to enter on them.</translation>
+    </message>
+    <message id="CLI_SYNC_JOIN">
+        <source>フォルダを通して、ほかのコンピュータの同期に参加します。そこで表示されたペアリングコードを使います: quillet --sync-join フォルダ コード</source>
+        <translation>Join the sync of your other computers through FOLDER, with the pairing code shown there: quillet --sync-join FOLDER CODE.</translation>
+    </message>
+    <message id="CLI_SYNC_OFF">
+        <source>このコンピュータでの同期をやめ、キーを消去します(フォルダ内のファイルは残ります)。</source>
+        <translation>Stop syncing on this computer and forget its key (the folder's files stay).</translation>
+    </message>
+    <message id="CLI_SYNC_JOIN_USAGE">
+        <source>--sync-join にはフォルダとペアリングコードを指定します: quillet --sync-join フォルダ コード</source>
+        <translation>--sync-join takes a folder and the pairing code: quillet --sync-join FOLDER CODE</translation>
+    </message>
+    <message id="SYNC_CHOOSE_FOLDER_TITLE">
+        <source>同期に使うフォルダを選択</source>
+        <translation>Choose the folder to sync through</translation>
+    </message>
+    <message id="SYNC_TURN_OFF_TITLE">
+        <source>同期をオフにしますか?</source>
+        <translation>Turn off sync?</translation>
+    </message>
+    <message id="SYNC_TURN_OFF_MESSAGE">
+        <source>このコンピュータは同期をやめ、キーを消去します。ここにある内容は残り、ほかのコンピュータは同期を続けます。再び同期するにはペアリングコードが必要です。</source>
+        <translation>This computer stops syncing and forgets the key. What it has stays; the other computers go on syncing. To sync again you need the pairing code.</translation>
+    </message>
+    <message id="SYNC_TURN_OFF_CONFIRM">
+        <source>オフにする</source>
+        <translation>Turn Off</translation>
+    </message>
+    <message id="SYNC_CHOOSE_FOLDER">
+        <source>選択…</source>
+        <translation>Choose…</translation>
+    </message>
+    <message id="SYNC_START">
+        <source>同期を開始</source>
+        <translation>Start Sync</translation>
+    </message>
+    <message id="SYNC_JOIN">
+        <source>参加</source>
+        <translation>Join</translation>
+    </message>
+    <message id="SYNC_COPY_CODE">
+        <source>コピー</source>
+        <translation>Copy</translation>
+    </message>
+    <message id="SYNC_TURN_OFF">
+        <source>同期をオフにする…</source>
+        <translation>Turn Off Sync…</translation>
+    </message>
+    <message id="SYNC_FOLDER_PLACEHOLDER">
+        <source>Syncthingが共有するフォルダ</source>
+        <translation>Folder shared by Syncthing</translation>
+    </message>
+    <message id="SYNC_CODE_PLACEHOLDER">
+        <source>ほかのコンピュータのペアリングコード</source>
+        <translation>Pairing code from another computer</translation>
+    </message>
+    <message id="SYNC_CODE_LABEL">
+        <source>ペアリングコード:</source>
+        <translation>Pairing code:</translation>
+    </message>
+    <message id="SYNC_SECTION_OFF">
+        <source>オフ: 履歴と定型文はこのコンピュータだけにあります。ほかのコンピュータとSyncthingで共有しているフォルダを選び、ここで同期を開始してから、ほかのコンピュータで参加してください。</source>
+        <translation>Off: history and phrases stay on this computer. Choose a folder that Syncthing shares with your other computers, then start sync here and join on them.</translation>
+    </message>
+    <message id="SYNC_SECTION_ON">
+        <source>%1を通して同期しています。</source>
+        <translation>Syncing through %1.</translation>
+    </message>
+    <message id="SYNC_SECTION_DEVICES">
+        <source>ほかのコンピュータ: %1台</source>
+        <translation>Other computers seen: %1</translation>
+    </message>
+    <message id="SYNC_SECTION_LAST">
+        <source>最後に変更を受信: %1</source>
+        <translation>Last change received: %1</translation>
+    </message>
+    <message id="SYNC_KEY_IN_FILE_NOTE">
+        <source>キーリングが応答しないため、同期キーはあなただけが読めるファイルに保存されています。</source>
+        <translation>No keyring answered: the sync key is kept in a file only you can read.</translation>
+    </message>
+    <message id="SYNC_SETTINGS_HEADER">
+        <source>同期</source>
+        <translation>Sync</translation>
+    </message>
+    <message id="SYNC_CODE_EMPTY">
+        <source>同期を有効にしたマシンに表示されたペアリングコードを入力してください。</source>
+        <translation>Enter the pairing code shown on the machine where sync was turned on.</translation>
+    </message>
+    <message id="SYNC_CODE_LENGTH">
+        <source>ペアリングコードの長さが違います。コードは英数字 55 文字です。</source>
+        <translation>That pairing code is too short or too long: it has 55 letters and digits.</translation>
+    </message>
+    <message id="SYNC_CODE_CHARACTER">
+        <source>ペアリングコードに使われない文字が含まれています。確認してもう一度入力してください。</source>
+        <translation>That pairing code holds a character no code has: check it and type it again.</translation>
+    </message>
+    <message id="SYNC_CODE_WRONG">
+        <source>コードが違います。ペアリングコードに打ち間違いがあります。確認してもう一度入力してください。</source>
+        <translation>Wrong code: a character of the pairing code is mistyped. Check it and type it again.</translation>
+    </message>
+    <message id="SYNC_CODE_OTHER_SYNC">
+        <source>コードが違います。このペアリングコードは、このフォルダとは別の同期のものです。</source>
+        <translation>Wrong code: this pairing code belongs to another sync than the one in this folder.</translation>
+    </message>
+    <message id="SYNC_FOLDER_UNUSABLE">
+        <source>フォルダ %1 を同期に使えません: %2</source>
+        <translation>Sync cannot use the folder %1: %2</translation>
+    </message>
+    <message id="SYNC_FOLDER_UNWRITABLE">
+        <source>フォルダ %1 に書き込めません: %2</source>
+        <translation>Sync cannot write into the folder %1: %2</translation>
+    </message>
+    <message id="SYNC_WRITE_FAILED">
+        <source>同期フォルダに変更を書き込めません: %1</source>
+        <translation>Changes cannot be written into the synced folder: %1</translation>
+    </message>
+    <message id="SYNC_KEY_MISSING">
+        <source>このマシンに同期の鍵がありません。ペアリングコードでもう一度参加してください。</source>
+        <translation>The sync key is missing on this machine: join again with the pairing code.</translation>
+    </message>
+    <message id="SYNC_NO_CRYPTO">
+        <source>同期は使えません: 暗号ライブラリを初期化できません。</source>
+        <translation>Sync is not available: its encryption library cannot be started.</translation>
+    </message>
+    <message id="SYNC_OTHER_KEY">
+        <source>このフォルダの別のマシンが異なるペアリングコードを使っています。そのマシンの変更は反映されません。</source>
+        <translation>Another machine in this folder uses a different pairing code; its changes are not applied.</translation>
+    </message>
+    <message id="SYNC_STATUS_OFF">
+        <source>同期: オフ</source>
+        <translation>Sync: off</translation>
+    </message>
+    <message id="SYNC_STATUS_PROBLEM">
+        <source>同期: %1</source>
+        <translation>Sync: %1</translation>
+    </message>
+    <message id="SYNC_STATUS_NOTHING_YET">
+        <source>同期: %1、%2 台のデバイス、まだ何も受信していません</source>
+        <translation>Sync: %1, %2 devices, nothing received yet</translation>
+    </message>
+    <message id="SYNC_STATUS">
+        <source>同期: %1、%2 台のデバイス、最終受信 %3</source>
+        <translation>Sync: %1, %2 devices, last received %3</translation>
+    </message>
 </context>
 </TS>

@@ -807,5 +807,193 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <source>差し込み後の定型文が 64 MiB を超えるため、ペーストしませんでした。差し込む内容（ほかの定型文やクリップボード）を確認してください。</source>
         <translation>差し込み後の定型文が 64 MiB を超えるため、ペーストしませんでした。差し込む内容（ほかの定型文やクリップボード）を確認してください。</translation>
     </message>
+    <message id="SYNC_FOLDER_NOT_SHARED">
+        <source>Syncthingは動いていますが、%1を共有していません。Syncthingでこのフォルダ(またはこれを含むフォルダ)を追加し、ほかのコンピュータと共有してください。</source>
+        <translation>Syncthingは動いていますが、%1を共有していません。Syncthingでこのフォルダ(またはこれを含むフォルダ)を追加し、ほかのコンピュータと共有してください。</translation>
+    </message>
+    <message id="SYNC_KEY_REJECTED">
+        <source>Syncthingが%1のAPIキーを受け付けませんでした。quillet.iniのsync/syncthingApiKeyに、Syncthingの設定に表示されるキーを書いてください。</source>
+        <translation>Syncthingが%1のAPIキーを受け付けませんでした。quillet.iniのsync/syncthingApiKeyに、Syncthingの設定に表示されるキーを書いてください。</translation>
+    </message>
+    <message id="SYNC_KEY_FILE_UNREADABLE">
+        <source>%1の同期キーを読み込めません。同期をオフにして、ペアリングコードでもう一度参加してください。</source>
+        <translation>%1の同期キーを読み込めません。同期をオフにして、ペアリングコードでもう一度参加してください。</translation>
+    </message>
+    <message id="SYNC_KEY_NOT_KEPT">
+        <source>同期キーを保存できませんでした。キーリングが応答せず、%1にも書き込めません。</source>
+        <translation>同期キーを保存できませんでした。キーリングが応答せず、%1にも書き込めません。</translation>
+    </message>
+    <message id="SYNC_KEY_NOT_REMOVED">
+        <source>%1の同期キーを削除できませんでした。このファイルを手動で削除してください。</source>
+        <translation>%1の同期キーを削除できませんでした。このファイルを手動で削除してください。</translation>
+    </message>
+    <message id="REQUEST_TIMED_OUT">
+        <source>Quilletは時間内に処理を終えられませんでした。理由はログを確認してください。</source>
+        <translation>Quilletは時間内に処理を終えられませんでした。理由はログを確認してください。</translation>
+    </message>
+    <message id="SYNC_REQUEST_MALFORMED">
+        <source>%1には値が%2個必要です。</source>
+        <translation>%1には値が%2個必要です。</translation>
+    </message>
+    <message id="SYNC_REQUEST_BUSY">
+        <source>Quilletは同期のオン・オフを処理中です。少し待ってからもう一度お試しください。</source>
+        <translation>Quilletは同期のオン・オフを処理中です。少し待ってからもう一度お試しください。</translation>
+    </message>
+    <message id="SYNC_PAIRING_CODE_INTRO">
+        <source>同期がオンになりました。ほかのコンピュータでこのペアリングコードを入力してください(quillet --sync-join フォルダ コード、または設定ウインドウ):</source>
+        <translation>同期がオンになりました。ほかのコンピュータでこのペアリングコードを入力してください(quillet --sync-join フォルダ コード、または設定ウインドウ):</translation>
+    </message>
+    <message id="CLI_FOLDER">
+        <source>フォルダ</source>
+        <translation>フォルダ</translation>
+    </message>
+    <message id="CLI_SYNC_INIT">
+        <source>Syncthing(または別の同期ツール)が共有するフォルダを通して、履歴と定型文をほかのコンピュータと同期します。ほかのコンピュータで入力するペアリングコードを表示します。</source>
+        <translation>Syncthing(または別の同期ツール)が共有するフォルダを通して、履歴と定型文をほかのコンピュータと同期します。ほかのコンピュータで入力するペアリングコードを表示します。</translation>
+    </message>
+    <message id="CLI_SYNC_JOIN">
+        <source>フォルダを通して、ほかのコンピュータの同期に参加します。そこで表示されたペアリングコードを使います: quillet --sync-join フォルダ コード</source>
+        <translation>フォルダを通して、ほかのコンピュータの同期に参加します。そこで表示されたペアリングコードを使います: quillet --sync-join フォルダ コード</translation>
+    </message>
+    <message id="CLI_SYNC_OFF">
+        <source>このコンピュータでの同期をやめ、キーを消去します(フォルダ内のファイルは残ります)。</source>
+        <translation>このコンピュータでの同期をやめ、キーを消去します(フォルダ内のファイルは残ります)。</translation>
+    </message>
+    <message id="CLI_SYNC_JOIN_USAGE">
+        <source>--sync-join にはフォルダとペアリングコードを指定します: quillet --sync-join フォルダ コード</source>
+        <translation>--sync-join にはフォルダとペアリングコードを指定します: quillet --sync-join フォルダ コード</translation>
+    </message>
+    <message id="SYNC_CHOOSE_FOLDER_TITLE">
+        <source>同期に使うフォルダを選択</source>
+        <translation>同期に使うフォルダを選択</translation>
+    </message>
+    <message id="SYNC_TURN_OFF_TITLE">
+        <source>同期をオフにしますか?</source>
+        <translation>同期をオフにしますか?</translation>
+    </message>
+    <message id="SYNC_TURN_OFF_MESSAGE">
+        <source>このコンピュータは同期をやめ、キーを消去します。ここにある内容は残り、ほかのコンピュータは同期を続けます。再び同期するにはペアリングコードが必要です。</source>
+        <translation>このコンピュータは同期をやめ、キーを消去します。ここにある内容は残り、ほかのコンピュータは同期を続けます。再び同期するにはペアリングコードが必要です。</translation>
+    </message>
+    <message id="SYNC_TURN_OFF_CONFIRM">
+        <source>オフにする</source>
+        <translation>オフにする</translation>
+    </message>
+    <message id="SYNC_CHOOSE_FOLDER">
+        <source>選択…</source>
+        <translation>選択…</translation>
+    </message>
+    <message id="SYNC_START">
+        <source>同期を開始</source>
+        <translation>同期を開始</translation>
+    </message>
+    <message id="SYNC_JOIN">
+        <source>参加</source>
+        <translation>参加</translation>
+    </message>
+    <message id="SYNC_COPY_CODE">
+        <source>コピー</source>
+        <translation>コピー</translation>
+    </message>
+    <message id="SYNC_TURN_OFF">
+        <source>同期をオフにする…</source>
+        <translation>同期をオフにする…</translation>
+    </message>
+    <message id="SYNC_FOLDER_PLACEHOLDER">
+        <source>Syncthingが共有するフォルダ</source>
+        <translation>Syncthingが共有するフォルダ</translation>
+    </message>
+    <message id="SYNC_CODE_PLACEHOLDER">
+        <source>ほかのコンピュータのペアリングコード</source>
+        <translation>ほかのコンピュータのペアリングコード</translation>
+    </message>
+    <message id="SYNC_CODE_LABEL">
+        <source>ペアリングコード:</source>
+        <translation>ペアリングコード:</translation>
+    </message>
+    <message id="SYNC_SECTION_OFF">
+        <source>オフ: 履歴と定型文はこのコンピュータだけにあります。ほかのコンピュータとSyncthingで共有しているフォルダを選び、ここで同期を開始してから、ほかのコンピュータで参加してください。</source>
+        <translation>オフ: 履歴と定型文はこのコンピュータだけにあります。ほかのコンピュータとSyncthingで共有しているフォルダを選び、ここで同期を開始してから、ほかのコンピュータで参加してください。</translation>
+    </message>
+    <message id="SYNC_SECTION_ON">
+        <source>%1を通して同期しています。</source>
+        <translation>%1を通して同期しています。</translation>
+    </message>
+    <message id="SYNC_SECTION_DEVICES">
+        <source>ほかのコンピュータ: %1台</source>
+        <translation>ほかのコンピュータ: %1台</translation>
+    </message>
+    <message id="SYNC_SECTION_LAST">
+        <source>最後に変更を受信: %1</source>
+        <translation>最後に変更を受信: %1</translation>
+    </message>
+    <message id="SYNC_KEY_IN_FILE_NOTE">
+        <source>キーリングが応答しないため、同期キーはあなただけが読めるファイルに保存されています。</source>
+        <translation>キーリングが応答しないため、同期キーはあなただけが読めるファイルに保存されています。</translation>
+    </message>
+    <message id="SYNC_SETTINGS_HEADER">
+        <source>同期</source>
+        <translation>同期</translation>
+    </message>
+    <message id="SYNC_CODE_EMPTY">
+        <source>同期を有効にしたマシンに表示されたペアリングコードを入力してください。</source>
+        <translation>同期を有効にしたマシンに表示されたペアリングコードを入力してください。</translation>
+    </message>
+    <message id="SYNC_CODE_LENGTH">
+        <source>ペアリングコードの長さが違います。コードは英数字 55 文字です。</source>
+        <translation>ペアリングコードの長さが違います。コードは英数字 55 文字です。</translation>
+    </message>
+    <message id="SYNC_CODE_CHARACTER">
+        <source>ペアリングコードに使われない文字が含まれています。確認してもう一度入力してください。</source>
+        <translation>ペアリングコードに使われない文字が含まれています。確認してもう一度入力してください。</translation>
+    </message>
+    <message id="SYNC_CODE_WRONG">
+        <source>コードが違います。ペアリングコードに打ち間違いがあります。確認してもう一度入力してください。</source>
+        <translation>コードが違います。ペアリングコードに打ち間違いがあります。確認してもう一度入力してください。</translation>
+    </message>
+    <message id="SYNC_CODE_OTHER_SYNC">
+        <source>コードが違います。このペアリングコードは、このフォルダとは別の同期のものです。</source>
+        <translation>コードが違います。このペアリングコードは、このフォルダとは別の同期のものです。</translation>
+    </message>
+    <message id="SYNC_FOLDER_UNUSABLE">
+        <source>フォルダ %1 を同期に使えません: %2</source>
+        <translation>フォルダ %1 を同期に使えません: %2</translation>
+    </message>
+    <message id="SYNC_FOLDER_UNWRITABLE">
+        <source>フォルダ %1 に書き込めません: %2</source>
+        <translation>フォルダ %1 に書き込めません: %2</translation>
+    </message>
+    <message id="SYNC_WRITE_FAILED">
+        <source>同期フォルダに変更を書き込めません: %1</source>
+        <translation>同期フォルダに変更を書き込めません: %1</translation>
+    </message>
+    <message id="SYNC_KEY_MISSING">
+        <source>このマシンに同期の鍵がありません。ペアリングコードでもう一度参加してください。</source>
+        <translation>このマシンに同期の鍵がありません。ペアリングコードでもう一度参加してください。</translation>
+    </message>
+    <message id="SYNC_NO_CRYPTO">
+        <source>同期は使えません: 暗号ライブラリを初期化できません。</source>
+        <translation>同期は使えません: 暗号ライブラリを初期化できません。</translation>
+    </message>
+    <message id="SYNC_OTHER_KEY">
+        <source>このフォルダの別のマシンが異なるペアリングコードを使っています。そのマシンの変更は反映されません。</source>
+        <translation>このフォルダの別のマシンが異なるペアリングコードを使っています。そのマシンの変更は反映されません。</translation>
+    </message>
+    <message id="SYNC_STATUS_OFF">
+        <source>同期: オフ</source>
+        <translation>同期: オフ</translation>
+    </message>
+    <message id="SYNC_STATUS_PROBLEM">
+        <source>同期: %1</source>
+        <translation>同期: %1</translation>
+    </message>
+    <message id="SYNC_STATUS_NOTHING_YET">
+        <source>同期: %1、%2 台のデバイス、まだ何も受信していません</source>
+        <translation>同期: %1、%2 台のデバイス、まだ何も受信していません</translation>
+    </message>
+    <message id="SYNC_STATUS">
+        <source>同期: %1、%2 台のデバイス、最終受信 %3</source>
+        <translation>同期: %1、%2 台のデバイス、最終受信 %3</translation>
+    </message>
 </context>
 </TS>

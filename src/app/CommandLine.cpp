@@ -2,12 +2,14 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <vector>
 
 #include "app/FastRequest.h"
+#include "app/SyncCommands.h"
 #include "history/RecordingPause.h"
 
 namespace quillet {
@@ -41,6 +43,8 @@ std::optional<QString> CommandLine::nearestOption(const QString& argument) {
     std::vector<const char*> candidates(std::begin(FastRequest::requests),
                                         std::end(FastRequest::requests));
     candidates.push_back(FastRequest::pauseFor);
+    candidates.push_back(FastRequest::syncInit);
+    candidates.push_back(FastRequest::syncJoin);
     for (const char* request : candidates) {
         const int distance = editDistance(bare, QString::fromLatin1(request));
         if (distance < bestDistance) {
@@ -94,6 +98,22 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
     parser.addOption({QStringLiteral("resume"), qtTrId("CLI_RESUME")});
     //% "Quit the running Quillet."
     parser.addOption({QStringLiteral("quit"), qtTrId("CLI_QUIT")});
+    //% "folder"
+    const QString folderName = qtTrId("CLI_FOLDER");
+    const QCommandLineOption syncInit(
+        QLatin1String(FastRequest::syncInit),
+        //% "Sync history and phrases with your other computers through FOLDER, a folder "
+        //% "Syncthing (or another sync tool) shares; prints the pairing code to enter on them."
+        qtTrId("CLI_SYNC_INIT"), folderName);
+    parser.addOption(syncInit);
+    const QCommandLineOption syncJoin(
+        QLatin1String(FastRequest::syncJoin),
+        //% "Join the sync of your other computers through FOLDER, with the pairing code shown "
+        //% "there: quillet --sync-join FOLDER CODE."
+        qtTrId("CLI_SYNC_JOIN"), folderName);
+    parser.addOption(syncJoin);
+    //% "Stop syncing on this computer and forget its key (the folder's files stay)."
+    parser.addOption({QStringLiteral("sync-off"), qtTrId("CLI_SYNC_OFF")});
 
     // A mistake never starts a second tray program: it is named, with the option meant.
     auto mistake = [](const QString& what, const QString& argument) {
@@ -118,8 +138,15 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
         std::fprintf(stderr, "quillet: %s\n", qPrintable(parser.errorText()));
         return {{}, 2};
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        const QString stray = parser.positionalArguments().first();
+    // --sync-join's code is the one argument of its own.
+    const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(syncJoin) && positional.size() != 1) {
+        //% "--sync-join takes a folder and the pairing code: quillet --sync-join FOLDER CODE"
+        std::fprintf(stderr, "quillet: %s\n", qPrintable(qtTrId("CLI_SYNC_JOIN_USAGE")));
+        return {{}, 2};
+    }
+    if (!parser.isSet(syncJoin) && !positional.isEmpty()) {
+        const QString stray = positional.first();
         //% "unexpected argument %1"
         return mistake(qtTrId("CLI_UNEXPECTED_ARGUMENT").arg(stray), stray);
     }
@@ -140,6 +167,14 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
         }
         return {QLatin1String(FastRequest::pauseFor) + u' ' + QString::number(minutes), {}};
     }
+    // The folder is the user's, so it is taken from where the command runs.
+    auto absolute = [](const QString& folder) {
+        return QDir::cleanPath(QDir().absoluteFilePath(folder));
+    };
+    if (parser.isSet(syncInit))
+        return {SyncCommands::initLine(absolute(parser.value(syncInit))), {}};
+    if (parser.isSet(syncJoin))
+        return {SyncCommands::joinLine(absolute(parser.value(syncJoin)), positional.first()), {}};
     for (const char* request : FastRequest::requests) {
         if (!parser.isSet(QString::fromLatin1(request))) continue;
         return {QString::fromLatin1(request), {}};

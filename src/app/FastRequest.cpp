@@ -73,10 +73,21 @@ std::optional<std::string> FastRequest::requestIn(int argc, char** argv) {
     return std::nullopt;
 }
 
+int FastRequest::timeoutFor(const std::string& request) {
+    // Turning sync on or off waits for the keyring and the disk; the instance gives up on it
+    // after half a minute and says so.
+    return request.rfind("sync-", 0) == 0 ? 35000 : 3000;
+}
+
 bool FastRequest::answerIsOutput(const std::string& request) {
-    // A pause request answers with the status line it leaves.
+    // A pause request answers with the status line it leaves, a sync request with the sync
+    // status (and the pairing code).
+    auto startsWith = [&request](const char* word) {
+        return request.rfind(std::string(word) + ' ', 0) == 0;
+    };
     return request == "status" || request == "pause" || request == "resume" ||
-           request.rfind(std::string(pauseFor) + ' ', 0) == 0;
+           request == "sync-off" || startsWith(pauseFor) || startsWith(syncInit) ||
+           startsWith(syncJoin);
 }
 
 std::string FastRequest::socketPath() {

@@ -286,17 +286,45 @@ void InstanceChannel::serve(QLocalSocket* socket) {
             return;
         }
         const QString command = QString::fromUtf8(socket->readLine(maxRequestBytes + 1)).trimmed();
+        auto replyWith = [answer](const Reply& details) {
+            QByteArray reply = (details.failed ? "failed\n" : "ok\n") + details.details.toUtf8();
+            if (!reply.endsWith('\n')) reply += '\n';
+            answer(reply);
+        };
+        if (m_deferredHandler && deferred(socket, command, replyWith)) return;
         const std::optional<Reply> details = m_handler ? m_handler(command) : std::nullopt;
         if (!details) {
             qCWarning(lcApp) << "refused an unknown command on the socket:" << command.left(80);
             answer("unknown command\n");
             return;
         }
-        QByteArray reply = (details->failed ? "failed\n" : "ok\n") + details->details.toUtf8();
-        if (!reply.endsWith('\n')) reply += '\n';
-        answer(reply);
+        replyWith(*details);
     };
     connect(socket, &QLocalSocket::readyRead, this, readRequest);
+}
+
+bool InstanceChannel::deferred(QLocalSocket* socket, const QString& command,
+                               const std::function<void(const Reply&)>& replyWith) {
+    // Once per connection: whichever of the outcome and the time-out comes first answers.
+    auto once = std::make_shared<bool>(false);
+    QPointer<QLocalSocket> alive(socket);
+    auto respond = [alive, once, replyWith](const Reply& reply) {
+        if (*once || !alive) return;
+        *once = true;
+        replyWith(reply);
+    };
+    if (!m_deferredHandler(command, respond)) return false;
+    if (*once) return true;
+    // The connection is waited on, not idle: it no longer counts toward the limit.
+    release(socket);
+    if (auto* idle = socket->findChild<QTimer*>()) idle->stop();
+    QTimer::singleShot(deferredTimeoutMs, socket, [respond, command] {
+        qCWarning(lcApp) << "no outcome for" << command.section(u' ', 0, 0) << "in"
+                         << deferredTimeoutMs << "ms";
+        //% "Quillet did not finish this in time; see its log for why."
+        respond(Reply(qtTrId("REQUEST_TIMED_OUT"), true));
+    });
+    return true;
 }
 
 std::optional<qint64> InstanceChannel::lockHolder() {

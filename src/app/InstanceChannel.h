@@ -41,6 +41,12 @@ public:
     };
     // Nullopt refuses the command.
     using Handler = std::function<std::optional<Reply>(const QString& command)>;
+    // A command whose outcome comes later (turning sync on waits for the keyring): the
+    // handler takes it by returning true and calls `respond` once, within
+    // `deferredTimeoutMs`; past that the client is told it timed out. False: not such a
+    // command, the plain handler has it.
+    using Respond = std::function<void(const Reply& reply)>;
+    using DeferredHandler = std::function<bool(const QString& command, Respond respond)>;
 
     explicit InstanceChannel(QObject* parent = nullptr);
     ~InstanceChannel() override;
@@ -48,6 +54,7 @@ public:
     // Takes the lock and starts listening; false when another instance holds it.
     bool claim(QString* error);
     void setHandler(Handler handler) { m_handler = std::move(handler); }
+    void setDeferredHandler(DeferredHandler handler) { m_deferredHandler = std::move(handler); }
 
     static QString runtimeFolder();
     static QString socketPath();
@@ -60,7 +67,9 @@ public:
     static constexpr int idleTimeoutMs = 2000;
     // A connection without a whole line this long may be cut when others wait.
     static constexpr int graceMs = 50;
-    static constexpr qint64 maxRequestBytes = 256;
+    // A request names at most a folder and a pairing code.
+    static constexpr qint64 maxRequestBytes = 4096;
+    static constexpr int deferredTimeoutMs = 30000;
     // The kernel caps it (net.core.somaxconn); a burst of clients waits there, not in memory
     // of ours.
     static constexpr int listenBacklog = 4096;
@@ -76,6 +85,8 @@ private:
     void acceptWaiting();
     void serve(QLocalSocket* socket);
     void release(QLocalSocket* socket);
+    bool deferred(QLocalSocket* socket, const QString& command,
+                  const std::function<void(const Reply&)>& replyWith);
     bool makeRoom();
     void pauseAccepting(int ms);
     bool listen(QString* error);
@@ -92,6 +103,7 @@ private:
     bool m_shortOfDescriptors = false;  // warned once per shortage
     std::deque<Client> m_clients;       // without an answer yet, oldest first
     Handler m_handler;
+    DeferredHandler m_deferredHandler;
 };
 
 }  // namespace quillet

@@ -57,7 +57,9 @@ int main(int argc, char** argv) {
     using quillet::FastRequest;
     std::optional<FastRequest::Answer> answer;
     const std::optional<std::string> request = FastRequest::requestIn(argc, argv);
-    if (request) answer = FastRequest::send(*request, FastRequest::socketPath(), 3000);
+    if (request)
+        answer = FastRequest::send(*request, FastRequest::socketPath(),
+                                   FastRequest::timeoutFor(*request));
     if (answer && answer->done) {
         // The running instance words its status in the user's language.
         if (FastRequest::answerIsOutput(*request)) std::fputs(answer->details.c_str(), stdout);

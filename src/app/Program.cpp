@@ -57,9 +57,9 @@ int reportAnswer(const QString& command, bool done, const QString& reply, const 
 
 // `quillet --history-menu` and friends ask the running instance and exit.
 int sendToRunningInstance(const QString& command) {
-    const std::optional<FastRequest::Answer> answer =
-        FastRequest::send(command.toStdString(),
-                          QFile::encodeName(InstanceChannel::socketPath()).toStdString(), 3000);
+    const std::optional<FastRequest::Answer> answer = FastRequest::send(
+        command.toStdString(), QFile::encodeName(InstanceChannel::socketPath()).toStdString(),
+        FastRequest::timeoutFor(command.toStdString()));
     if (!answer) return reportAnswer(command, false, QString(), QString());
     return reportAnswer(command, answer->done, QString::fromStdString(answer->reply),
                         QString::fromStdString(answer->details));

@@ -7,7 +7,9 @@
 
 #include "app/InstanceChannel.h"
 #include "app/PlatformServices.h"
+#include "app/KeyringKeyStore.h"
 #include "app/RecordingControl.h"
+#include "app/SyncCommands.h"
 #include "app/TrayMenu.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
@@ -31,6 +33,8 @@
 #include "store/HeldChanges.h"
 #include "store/StorageService.h"
 #include "store/StoreCheck.h"
+#include "sync/FolderTransport.h"
+#include "sync/SyncService.h"
 
 namespace quillet {
 
@@ -122,6 +126,7 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
                        qtTrId("PHRASE_TOO_LARGE_MESSAGE"));
     });
     channel.setHandler([this](const QString& command) { return handleCommand(command); });
+    setUpSync(settings, channel);
     watchStoreHealth();
     tellHowToReachWithoutTray(settings);
     // What the session lacks for the clipboard is said once, when the tray can show it.
@@ -232,6 +237,7 @@ QString QuilletboxApp::statusText() const {
     lines << qtTrId("STATUS_PASTE").arg(m_platform.pasteStatus ? m_platform.pasteStatus()
                                                                : m_platform.pasteMethod);
     lines << ignoredApplicationsLine();
+    if (m_sync) lines << m_sync->statusLine();
     if (m_heldChanges->isFailing()) {
         const QString since = m_heldChanges->failingSince().toString(QStringLiteral("HH:mm"));
         const QString count = QString::number(m_heldChanges->pendingCount());
@@ -354,6 +360,20 @@ void QuilletboxApp::watchStoreHealth() {
     QTimer::singleShot(5000, m_storeCheck.get(), &StoreCheck::start);
 }
 
+void QuilletboxApp::setUpSync(QSettings& settings, InstanceChannel& channel) {
+    m_syncTransport = std::make_unique<FolderTransport>(FolderTransport::optionsFrom(settings));
+    m_syncKeys = std::make_unique<KeyringKeyStore>();
+    // Sync set up on an earlier run starts again here, once the key is read.
+    m_sync = std::make_unique<SyncService>(*m_storageService, settings, *m_syncKeys,
+                                           m_syncTransport.get(), *m_platform.clock);
+    m_settingsViewModel->setSync(m_sync.get());
+    m_syncCommands = std::make_unique<SyncCommands>(*m_sync);
+    channel.setDeferredHandler(
+        [this](const QString& command, const InstanceChannel::Respond& respond) {
+            return m_syncCommands->handle(command, respond);
+        });
+}
+
 void QuilletboxApp::tellHowToReachWithoutTray(QSettings& settings) {
     if (QSystemTrayIcon::isSystemTrayAvailable() || !m_platform.notifications) return;
     m_noTrayNotice = std::make_unique<OneTimeNotice>(settings, *m_platform.notifications);
@@ -431,6 +451,8 @@ InstanceChannel::Reply QuilletboxApp::quit() {
 int QuilletboxApp::shutDown() {
     // Changes made after the quit request, or a quit from elsewhere (the session ending).
     secureChanges();
+    // What sync holds is written to the folder before the process ends.
+    if (m_sync) m_sync->shutDown();
     return m_lostChanges ? 1 : 0;
 }
 

@@ -30,6 +30,10 @@ class SettingsViewModel;
 class StorageService;
 class TrayMenu;
 class StoreCheck;
+class SyncCommands;
+class SyncKeyStore;
+class SyncService;
+class SyncTransport;
 class UpdateCheckService;
 struct PlatformServices;
 
@@ -62,6 +66,9 @@ private:
     QString statusText() const;
     QString ignoredApplicationsLine() const;
     void watchStoreHealth();
+    // Sync through a shared folder: its engine, carrier and key, the settings window's
+    // section and the command socket's requests.
+    void setUpSync(QSettings& settings, InstanceChannel& channel);
     // Without a tray icon the user is told once how to reach the program.
     void tellHowToReachWithoutTray(QSettings& settings);
 
@@ -88,6 +95,10 @@ private:
     std::unique_ptr<RecordingControl> m_recordingControl;
     std::unique_ptr<StoreCheck> m_storeCheck;
     std::unique_ptr<OneTimeNotice> m_noTrayNotice;
+    std::unique_ptr<SyncTransport> m_syncTransport;
+    std::unique_ptr<SyncKeyStore> m_syncKeys;
+    std::unique_ptr<SyncService> m_sync;
+    std::unique_ptr<SyncCommands> m_syncCommands;
     bool m_saveFailing = false;  // the user heard of this streak of failed saves
     bool m_lostChanges = false;  // quitting could not keep every change
 };

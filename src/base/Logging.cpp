@@ -9,4 +9,5 @@ Q_LOGGING_CATEGORY(lcHotkeys, "quillet.hotkeys", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcPaste, "quillet.paste", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcPhrases, "quillet.phrases", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcUpdate, "quillet.update", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcSync, "quillet.sync", QtInfoMsg)
 }  // namespace quillet

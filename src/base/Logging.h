@@ -12,4 +12,5 @@ Q_DECLARE_LOGGING_CATEGORY(lcHotkeys)    // quillet.hotkeys
 Q_DECLARE_LOGGING_CATEGORY(lcPaste)      // quillet.paste
 Q_DECLARE_LOGGING_CATEGORY(lcPhrases)    // quillet.phrases
 Q_DECLARE_LOGGING_CATEGORY(lcUpdate)     // quillet.update
+Q_DECLARE_LOGGING_CATEGORY(lcSync)       // quillet.sync
 }  // namespace quillet

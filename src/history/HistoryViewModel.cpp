@@ -16,6 +16,9 @@ HistoryViewModel::HistoryViewModel(StorageService& storage, ClipboardMonitor& mo
     m_monitor.setDelegate(this);
     connect(&m_storage, &StorageService::clipWrittenInBackground, this,
             &HistoryViewModel::scheduleLoad);
+    // Clips from other machines join the history (they are not put on the clipboard).
+    connect(&m_storage.context(), &StorageContext::changedElsewhere, this,
+            &HistoryViewModel::scheduleLoad);
     scheduleLoad();
 }
 

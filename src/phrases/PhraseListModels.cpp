@@ -51,6 +51,10 @@ CategoryListModel::CategoryListModel(PhraseLibrary& library, QObject* parent)
     connect(&library.context(), &StorageContext::didSave, this, [this](const SaveSummary& s) {
         if (touchesPhrases(s)) refresh();
     });
+    connect(&library.context(), &StorageContext::changedElsewhere, this,
+            [this](bool phrasesTouched) {
+                if (phrasesTouched) refresh();
+            });
     refresh();
 }
 
@@ -96,6 +100,10 @@ PhraseListModel::PhraseListModel(PhraseLibrary& library, QObject* parent)
     connect(&library.context(), &StorageContext::didSave, this, [this](const SaveSummary& s) {
         if (touchesPhrases(s)) refresh();
     });
+    connect(&library.context(), &StorageContext::changedElsewhere, this,
+            [this](bool phrasesTouched) {
+                if (phrasesTouched) refresh();
+            });
 }
 
 void PhraseListModel::setCategory(std::shared_ptr<PhraseCategory> category) {

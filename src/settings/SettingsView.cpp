@@ -11,6 +11,7 @@
 #include "settings/HotkeySettingRow.h"
 #include "settings/PrivacySection.h"
 #include "settings/SettingsViewModel.h"
+#include "settings/SyncSection.h"
 #include "settings/UpdateResultView.h"
 
 namespace quillet {
@@ -61,7 +62,7 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
       m_checkButton(new QPushButton),
       //% "Updates to Quillet come from your system's package manager."
       m_updatesFromPackageLabel(new QLabel(qtTrId("UPDATES_FROM_PACKAGE_MANAGER"))) {
-    setFixedSize(width, height);
+    setFixedSize(width, model.sync() ? height + syncHeight : height);
     m_errorLabel->setObjectName(QStringLiteral("hotkeyErrorLabel"));
     // Its lines are kept while empty: an error coming or going moves nothing below it.
     m_errorLabel->setMinimumHeight(2 * m_errorLabel->fontMetrics().lineSpacing());
@@ -106,6 +107,12 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
     privacy->addWidget(new PrivacySection(model.ignoredApplications()));
     //% "プライバシー"
     layout->addWidget(section(qtTrId("PRIVACY_SETTINGS_HEADER"), privacy));
+    if (model.sync()) {
+        auto* sync = new QVBoxLayout;
+        sync->addWidget(new SyncSection(*model.sync()));
+        //% "Sync"
+        layout->addWidget(section(qtTrId("SYNC_SETTINGS_HEADER"), sync));
+    }
     //% "このアプリについて"
     layout->addWidget(section(qtTrId("ABOUT_APP_HEADER"), about));
     layout->addStretch();

@@ -24,6 +24,8 @@ class SettingsView : public QWidget {
 public:
     static constexpr int width = 400;
     static constexpr int height = 530;
+    // Taller by this much with the sync section.
+    static constexpr int syncHeight = 160;
 
     explicit SettingsView(SettingsViewModel& model, QWidget* parent = nullptr);
     ~SettingsView() override;

@@ -17,6 +17,8 @@ class QSettings;
 
 namespace quillet {
 
+class SyncControl;
+
 class DesktopShortcuts;
 class LoginItem;
 
@@ -89,6 +91,9 @@ public:
     // Our keys in the desktop's own shortcuts, for when its hot keys are not ours to have.
     DesktopShortcutsOption& desktopShortcuts() { return m_desktopShortcuts; }
     IgnoredApplications& ignoredApplications() { return m_ignoredApplications; }
+    // Sync's controls, when this program syncs; the window shows its section then.
+    SyncControl* sync() const { return m_sync; }
+    void setSync(SyncControl* sync) { m_sync = sync; }
     void setDesktopShortcutsEnabled(bool enabled);
     bool isAutoLaunchEnabled() const { return m_isAutoLaunchEnabled; }
     // Why the last change of the login item failed, naming its file; empty when it did not.
@@ -188,6 +193,7 @@ private:
     QString m_phraseNotice;
     DesktopShortcutsOption m_desktopShortcuts;
     IgnoredApplications m_ignoredApplications;
+    SyncControl* m_sync = nullptr;
     bool m_isAutoLaunchEnabled = false;
     QString m_autoLaunchError;
     bool m_isCheckingForUpdates = false;

@@ -414,6 +414,70 @@ std::shared_ptr<Record> StorageContext::recordWithId(Record::Entity entity, cons
     return found.empty() ? nullptr : found.front();
 }
 
+void StorageContext::dropLive(const std::shared_ptr<Record>& record) {
+    record->m_deleted = true;
+    record->m_context = nullptr;
+    m_identity.remove(record->id());
+}
+
+void StorageContext::reloadRecord(const std::shared_ptr<Record>& record) {
+    const EntityInfo& info = infoFor(record->entity());
+    SqlStatement row(m_db, QString("SELECT %1 FROM %2 WHERE id = ?").arg(info.columns, info.table));
+    row.bind(1, uuidText(record->id()));
+    const int rc = row.step();
+    if (rc == SQLITE_DONE) return dropLive(record);
+    if (rc != SQLITE_ROW) {
+        qCWarning(lcStore) << "reading a record changed elsewhere failed:" << row.error();
+        return;
+    }
+    switch (record->entity()) {
+        case Record::Entity::Clip: {
+            auto& clip = static_cast<ClipItem&>(*record);
+            clip.m_timestamp = clip.m_storedTimestamp = fromMs(row.int64(3));
+            break;
+        }
+        case Record::Entity::Category: {
+            auto& category = static_cast<PhraseCategory&>(*record);
+            category.m_name = row.text(2);
+            category.m_sortOrder = row.int64(3);
+            break;
+        }
+        case Record::Entity::Phrase: {
+            auto& phrase = static_cast<PhraseItem&>(*record);
+            phrase.m_title = row.text(2);
+            phrase.m_body = row.text(3);
+            phrase.m_sortOrder = row.int64(4);
+            const QUuid category(row.text(5));
+            if (phrase.categoryId() != category)
+                phrase.m_category = std::static_pointer_cast<PhraseCategory>(
+                    recordWithId(Record::Entity::Category, category));
+            break;
+        }
+    }
+}
+
+void StorageContext::reloadRecords(const QSet<QUuid>& ids, bool phrasesTouched) {
+    std::vector<std::shared_ptr<Record>> live;
+    for (const QUuid& id : ids) {
+        auto record = m_identity.value(id).lock();
+        if (!record || record->m_deleted || m_changedSet.contains(record.get())) continue;
+        if (std::find(m_inserted.begin(), m_inserted.end(), record) != m_inserted.end()) continue;
+        live.push_back(record);
+    }
+    // The phrases of a changed category: a deleted category took them along.
+    if (phrasesTouched) {
+        for (auto it = m_identity.begin(); it != m_identity.end(); ++it) {
+            auto record = it.value().lock();
+            if (record && record->entity() == Record::Entity::Phrase && !record->m_deleted &&
+                !ids.contains(record->id()) &&
+                ids.contains(static_cast<PhraseItem&>(*record).categoryId()))
+                live.push_back(record);
+        }
+    }
+    for (const auto& record : live) reloadRecord(record);
+    emit changedElsewhere(phrasesTouched);
+}
+
 std::vector<std::shared_ptr<PhraseItem>> StorageContext::phrasesOf(const QUuid& categoryId) {
     FetchDescriptor descriptor{
         Predicate::equals("category", categoryId.toString(QUuid::WithoutBraces)), {}, {}};

@@ -106,8 +106,15 @@ public:
 
     sqlite3* handle() const { return m_db; }
 
+    // Another connection changed these records: their live objects take the stored values
+    // (those gone are marked deleted), except records with changes of their own pending.
+    // `changedElsewhere` follows.
+    void reloadRecords(const QSet<QUuid>& ids, bool phrasesTouched);
+
 signals:
     void didSave(const quillet::SaveSummary& summary);
+    // Records were changed by another connection (sync); lists of them are read again.
+    void changedElsewhere(bool phrasesTouched);
     // A save failed; its changes stay pending for the next one.
     void saveFailed(const QString& reason);
 
@@ -128,6 +135,8 @@ private:
     bool writeRecord(const std::shared_ptr<Record>& record, bool isInsert);
     bool deleteRecord(const std::shared_ptr<Record>& record);
     void pruneIdentityMap();
+    void reloadRecord(const std::shared_ptr<Record>& record);
+    void dropLive(const std::shared_ptr<Record>& record);
 
     sqlite3* m_db;  // owned by the storage service
     QHash<QUuid, std::weak_ptr<Record>> m_identity;

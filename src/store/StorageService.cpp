@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <algorithm>
+#include <iterator>
 
 #include "base/Logging.h"
 #include "store/CaseFolding.h"
@@ -68,6 +69,8 @@ bool preparePrivateFile(const QString& path, QString* error) {
 // than to look up (the index lists every clip holding it).
 // (At most a step; one in 250 is common.)
 constexpr int kShortTextSample = 2000;
+// Saves that move more clips than this have the order rebuilt in one pass.
+constexpr size_t kMovesOneByOne = 64;
 constexpr int kShortTextCommonShare = 250;
 
 }  // namespace
@@ -89,6 +92,7 @@ void StorageService::insertClipInBackground(const QString& content, const QDateT
                 summary.clipMoves.push_back({rowId, std::nullopt, timestamp.toMSecsSinceEpoch()});
                 applySave(summary);
                 emit clipWrittenInBackground();
+                emit clipStoredInBackground(rowId);
             });
     }
     m_clipWriter->enqueue(content, timestamp);
@@ -282,19 +286,58 @@ void StorageService::applySave(const SaveSummary& summary) {
             return;
         }
     }
+    if (summary.clipMoves.size() > kMovesOneByOne) return applyManyMoves(summary.clipMoves);
     // Lists handed out keep the old order; the new one is a changed copy.
     auto entries = std::make_shared<std::vector<ClipOrderEntry>>(*m_order);
     for (const ClipMove& move : summary.clipMoves) {
         if (move.oldTimestamp) {
             const ClipOrderEntry old{*move.oldTimestamp, move.rowId};
             auto it = std::lower_bound(entries->begin(), entries->end(), old);
-            if (it != entries->end() && *it == old) entries->erase(it);
+            if (it == entries->end() || *it != old) {
+                // Another connection (sync) moved the clip since it was read: the order is
+                // read again on first use.
+                m_order.reset();
+                return;
+            }
+            entries->erase(it);
         }
         if (move.newTimestamp) {
             const ClipOrderEntry now{*move.newTimestamp, move.rowId};
             entries->insert(std::upper_bound(entries->begin(), entries->end(), now), now);
         }
     }
+    m_order = std::move(entries);
+}
+
+void StorageService::applyManyMoves(const std::vector<ClipMove>& moves) {
+    // Thousands of clips from another machine: one pass over the order instead of an insert
+    // each. A clip moves once per batch here, so every old place is in the kept order.
+    std::vector<ClipOrderEntry> removed;
+    std::vector<ClipOrderEntry> added;
+    for (const ClipMove& move : moves) {
+        if (move.oldTimestamp) removed.push_back({*move.oldTimestamp, move.rowId});
+        if (move.newTimestamp) added.push_back({*move.newTimestamp, move.rowId});
+    }
+    std::sort(removed.begin(), removed.end());
+    std::sort(added.begin(), added.end());
+    std::vector<ClipOrderEntry> kept;
+    kept.reserve(m_order->size());
+    auto gone = removed.begin();
+    for (const ClipOrderEntry& entry : *m_order) {
+        if (gone != removed.end() && *gone == entry) {
+            ++gone;
+            continue;
+        }
+        if (gone != removed.end() && *gone < entry) break;  // not where it was: read again
+        kept.push_back(entry);
+    }
+    if (gone != removed.end()) {
+        m_order.reset();
+        return;
+    }
+    auto entries = std::make_shared<std::vector<ClipOrderEntry>>();
+    entries->reserve(kept.size() + added.size());
+    std::merge(kept.begin(), kept.end(), added.begin(), added.end(), std::back_inserter(*entries));
     m_order = std::move(entries);
 }
 
@@ -377,6 +420,14 @@ ClipList StorageService::fetchItems(const QString& searchText, Qt::CaseSensitivi
     std::vector<qint64> rows;
     search(searchText, cs)->drain(rows);
     return ClipList(m_context.get(), std::move(rows));
+}
+
+void StorageService::noteChangesElsewhere(const std::vector<ClipMove>& moves,
+                                          const QSet<QUuid>& clips, const QSet<QUuid>& phrases) {
+    SaveSummary summary;
+    summary.clipMoves = moves;
+    applySave(summary);
+    m_context->reloadRecords(clips + phrases, !phrases.isEmpty());
 }
 
 std::vector<std::shared_ptr<PhraseCategory>> StorageService::fetchCategories() {

@@ -66,6 +66,12 @@ public:
     // is not written now; it stays pending for the next save.
     bool forgetClip(const std::shared_ptr<ClipItem>& clip, QString* error = nullptr);
 
+    // Another connection (sync) added, moved or removed these clips (`moves`: how, in the
+    // history order) and phrases: the kept order follows and live records take the stored
+    // values.
+    void noteChangesElsewhere(const std::vector<ClipMove>& moves, const QSet<QUuid>& clips,
+                              const QSet<QUuid>& phrases);
+
     // Every category by ascending sortOrder.
     std::vector<std::shared_ptr<PhraseCategory>> fetchCategories();
 
@@ -82,6 +88,8 @@ public:
 
 signals:
     void clipWrittenInBackground();
+    // The same, with the stored clip's row (for those that pass new clips on).
+    void clipStoredInBackground(qint64 rowId);
     // The index covers more clips, or all of them, or its build stopped on an error.
     void migrationProgressChanged();
     // The write-ahead log was emptied after a clip was deleted (true), or readers kept it in
@@ -91,6 +99,7 @@ signals:
 private:
     StorageService(sqlite3* db);
     void applySave(const SaveSummary& summary);
+    void applyManyMoves(const std::vector<ClipMove>& moves);
     const std::shared_ptr<std::vector<ClipOrderEntry>>& order();
     // The clips the index says may contain the text, newest first; none when there are more
     // than `limit` of them.

@@ -181,7 +181,32 @@ const RequiredObject kRequiredObjects[] = {{"ClipItem", 1, 99},    {"PhraseCateg
                                            {"PhraseItem", 1, 99},  {"ClipItem_ai", 1, 99},
                                            {"ClipItem_ad", 1, 99}, {"ClipItem_au", 1, 99},
                                            {"ClipSearch", 1, 2},   {"LargeClip", 2, 99},
-                                           {"ClipTrigram", 3, 99}, {"SearchIndexState", 3, 99}};
+                                           {"ClipTrigram", 3, 99}, {"SearchIndexState", 3, 99},
+                                           {"SyncPeer", 6, 99},    {"SyncVersion", 6, 99},
+                                           {"SyncForgotten", 6, 99}};
+
+// Version 6: what sync keeps beside the records. SyncPeer: how far this store has applied each
+// device's numbered segments (and the last number this device wrote itself), and when one
+// last arrived. SyncVersion: the version (hybrid clock, device) of every category (kind 0) and
+// phrase (kind 1) change sync knows, deletions kept as tombstones, so the last writer wins
+// everywhere.
+// SyncForgotten: clips forgotten on any machine, which never come back.
+// (IF NOT EXISTS: a file marked with an older version may hold them already.)
+const char* const kSchemaSync = R"sql(
+CREATE TABLE IF NOT EXISTS SyncPeer (
+    device TEXT PRIMARY KEY,
+    appliedSeq INTEGER NOT NULL,
+    lastReceived INTEGER
+) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS SyncVersion (
+    id TEXT PRIMARY KEY,
+    kind INTEGER NOT NULL,
+    clock INTEGER NOT NULL,
+    device TEXT NOT NULL,
+    deleted INTEGER NOT NULL DEFAULT 0
+) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS SyncForgotten (id TEXT PRIMARY KEY) WITHOUT ROWID;
+)sql";
 
 // Runs `step` in a transaction of its own.
 template <class Step>
@@ -245,6 +270,9 @@ bool StoreSchema::migrate(sqlite3* db, qint64 from, QString* why) {
     if (from < 5 && !inTransaction(db, why, [&] {
             return (from < 3 || swapIndex(db, why)) && execSql(db, "PRAGMA user_version = 5;", why);
         }))
+        return false;
+    if (from < 6 &&
+        !runStep(db, QByteArray(kSchemaSync) + "PRAGMA user_version = 6;", why))
         return false;
     return true;
 }

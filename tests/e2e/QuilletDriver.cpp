@@ -152,11 +152,15 @@ qint64 QuilletDriver::socketRoundTripMs(int timeoutMs) {
 }
 
 int QuilletDriver::command(const QString& argument, QByteArray* output) {
+    return command(QStringList{argument}, output, std::chrono::seconds(10));
+}
+
+int QuilletDriver::command(const QStringList& arguments, QByteArray* output,
+                           std::chrono::milliseconds timeout) {
     ChildProcess::Options options;
     options.environment = environment();
     const CommandResult result =
-        runCommand(m_launchPrefix + QStringList{quilletBinary(), argument},
-                   std::chrono::seconds(10), options);
+        runCommand(m_launchPrefix + QStringList{quilletBinary()} + arguments, timeout, options);
     if (output) *output = result.output;
     return result.finished ? result.exitCode : -1;
 }

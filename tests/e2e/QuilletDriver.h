@@ -43,6 +43,9 @@ public:
 
     // Runs `quillet <argument>` as a second process; returns its exit code (-1 on timeout).
     int command(const QString& argument, QByteArray* output = nullptr);
+    // The same with any arguments and time limit.
+    int command(const QStringList& arguments, QByteArray* output,
+                std::chrono::milliseconds timeout);
 
     // Clips in the store, newest first (read straight from the file).
     QStringList clips() const;

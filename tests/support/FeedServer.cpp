@@ -26,6 +26,7 @@ void FeedServer::answer(QTcpSocket* socket) {
     const QByteArray head = socket->peek(64 * 1024);
     if (!head.contains("\r\n\r\n")) return;
     socket->setProperty("head", head);
+    heads << head.left(head.indexOf("\r\n\r\n"));
     const Response response = respond ? respond(requests++) : Response{};
     if (response.stall) return;
 

@@ -9,7 +9,7 @@
 
 namespace quillet::test {
 
-// A small HTTP/1.1 server on 127.0.0.1 for update-feed tests. Each request gets the answer
+// A small HTTP/1.1 server on 127.0.0.1 for update-feed and sync daemon tests. Each request gets the answer
 // that `respond` gives for it (by request number); nothing else on the network is touched.
 class FeedServer : public QObject {
     Q_OBJECT
@@ -33,6 +33,8 @@ public:
 
     std::function<Response(int request)> respond;
     int requests = 0;
+    // Each request's head (request line and headers), in the order they came.
+    QList<QByteArray> heads;
 
 private:
     void answer(class QTcpSocket* socket);
