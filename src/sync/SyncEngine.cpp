@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "base/Logging.h"
 #include "store/CaseFolding.h"
@@ -23,6 +24,17 @@ constexpr qsizetype kBatchBytes = SegmentCodec::maxPlainBytes / 2;
 }  // namespace
 
 std::unique_ptr<SyncEngine> SyncEngine::open(Config config, HybridClock& clock, QString* why) {
+    // The store is a live database: a sync tool copying it between machines would damage it.
+    const QString folder = QFileInfo(config.folder).canonicalFilePath();
+    const QString store = QFileInfo(config.storePath).canonicalFilePath();
+    if (folder.isEmpty()) {
+        if (why) *why = QStringLiteral("%1 is not a folder").arg(config.folder);
+        return nullptr;
+    }
+    if (store.startsWith(folder + QLatin1Char('/'))) {
+        if (why) *why = QStringLiteral("it holds the history file %1").arg(store);
+        return nullptr;
+    }
     sqlite3* db = openStoreConnection(config.storePath, SQLITE_OPEN_READWRITE, 10000, why);
     if (!db) return nullptr;
     sqlite3_extended_result_codes(db, 1);

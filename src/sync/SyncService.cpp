@@ -120,32 +120,32 @@ void SyncService::startEngine(const QString& folder, const QByteArray& key, bool
     // Changes saved from now on (and those kept while the key was read) reach the worker after
     // its start, in order; a worker that failed to start drops them.
     capture();
-    for (auto& ops : std::exchange(m_early, {}))
-        onWorker([worker = m_worker, ops = std::move(ops)]() mutable { worker->add(std::move(ops)); });
-    for (qint64 rowId : std::exchange(m_earlyRows, {}))
-        onWorker([worker = m_worker, rowId] { worker->addStoredClip(rowId); });
+    for (auto& ops : std::exchange(m_early, {})) handOff(std::move(ops));
+    for (qint64 rowId : std::exchange(m_earlyRows, {})) handOffStoredClip(rowId);
 }
 
 void SyncService::capture() {
     if (m_capture) return;
     m_capture = std::make_unique<SyncCapture>(
         m_storage, m_clock, m_versions, deviceId(),
-        [this](std::vector<SyncOperation> ops) {
-            if (!m_worker) {
-                if (m_early.size() < kEarlyBatches) m_early.push_back(std::move(ops));
-                return;
-            }
-            onWorker([worker = m_worker, ops = std::move(ops)]() mutable {
-                worker->add(std::move(ops));
-            });
-        },
-        [this](qint64 rowId) {
-            if (!m_worker) {
-                if (m_earlyRows.size() < kEarlyBatches) m_earlyRows.push_back(rowId);
-                return;
-            }
-            onWorker([worker = m_worker, rowId] { worker->addStoredClip(rowId); });
-        });
+        [this](std::vector<SyncOperation> ops) { handOff(std::move(ops)); },
+        [this](qint64 rowId) { handOffStoredClip(rowId); });
+}
+
+void SyncService::handOff(std::vector<SyncOperation> ops) {
+    if (!m_worker) {
+        if (m_early.size() < kEarlyBatches) m_early.push_back(std::move(ops));
+        return;
+    }
+    onWorker([worker = m_worker, ops = std::move(ops)]() mutable { worker->add(std::move(ops)); });
+}
+
+void SyncService::handOffStoredClip(qint64 rowId) {
+    if (!m_worker) {
+        if (m_earlyRows.size() < kEarlyBatches) m_earlyRows.push_back(rowId);
+        return;
+    }
+    onWorker([worker = m_worker, rowId] { worker->addStoredClip(rowId); });
 }
 
 void SyncService::stopEngine() {
@@ -166,9 +166,7 @@ void SyncService::engineStarted(bool ok, const QString& problem) {
     if (!ok) {
         stopEngine();
         if (m_pending == Pending::SaveForInit || m_pending == Pending::SaveForJoin) {
-            m_pending = Pending::None;
-            m_key.clear();
-            m_folder = m_settings.value(kFolderKey).toString();
+            restartPrevious();
             emit failed(problem);
         } else {
             setProblem(problem);
@@ -186,6 +184,17 @@ void SyncService::engineStarted(bool ok, const QString& problem) {
     else
         m_rescanTimer.start();
     setProblem(QString());
+}
+
+// A failed initialize or join leaves the sync that ran before (if any) as it was.
+void SyncService::restartPrevious() {
+    m_pending = Pending::None;
+    m_key.clear();
+    m_folder = m_settings.value(kFolderKey).toString();
+    if (m_folder.isEmpty()) return;
+    capture();
+    m_pending = Pending::Load;
+    m_keys.load();
 }
 
 void SyncService::keyLoaded(const QByteArray& key) {
@@ -219,8 +228,7 @@ void SyncService::keyFailed(const QString& reason) {
     qCWarning(lcSync) << "the key store failed:" << reason;
     if (pending == Pending::SaveForInit || pending == Pending::SaveForJoin) {
         stopEngine();
-        m_key.clear();
-        m_folder = m_settings.value(kFolderKey).toString();
+        restartPrevious();
         emit failed(reason);
         return;
     }

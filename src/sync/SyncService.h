@@ -57,6 +57,9 @@ private:
     void stopEngine();
     // Starts turning the store's saves into operations for the worker (kept until it exists).
     void capture();
+    void handOff(std::vector<SyncOperation> ops);
+    void handOffStoredClip(qint64 rowId);
+    void restartPrevious();
     void engineStarted(bool ok, const QString& problem);
     void keyLoaded(const QByteArray& key);
     void keySaved();

@@ -86,6 +86,19 @@ TEST_F(SyncEngineTest, AClipMovedHereWhileAnotherMachinesMoveWasUnderWayIsListed
     EXPECT_EQ(history(B), historyFromFile(B));
 }
 
+TEST_F(SyncEngineTest, AFolderHoldingTheHistoryFileOrNoFolderIsRefused) {
+    SyncMachine& A = machine(a);
+    HybridClock versions;
+    QString why;
+    for (const QString& chosen : {A.dir.path(), QFileInfo(A.dir.path()).absolutePath(),
+                                  folder.file("missing")}) {
+        SyncEngine::Config config{A.storage->filePath(), chosen, a, key, 1000, 500};
+        EXPECT_FALSE(SyncEngine::open(config, versions, &why)) << qPrintable(chosen);
+        EXPECT_FALSE(why.isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(chosen + "/Quillet")) << "nothing written there";
+    }
+}
+
 TEST_F(SyncEngineTest, SegmentsPastAGapWaitForIt) {
     SyncMachine& A = machine(a);
     SyncMachine& B = machine(b);

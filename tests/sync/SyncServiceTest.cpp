@@ -124,6 +124,25 @@ TEST_F(SyncServiceTest, AWrongCodeIsRefusedAndChangesNothing) {
     EXPECT_EQ(second.service->statusLine(), "Sync: off");
 }
 
+TEST_F(SyncServiceTest, AFailedJoinLeavesTheSyncThatRanBefore) {
+    first.startService();
+    const QString code = initialize(first);
+    TempDir otherFolder;
+    second.startService();
+    QSignalSpy ready(second.service.get(), &SyncControl::pairingCodeReady);
+    second.service->initialize(otherFolder.path());
+    ASSERT_TRUE(ready.wait(5000));
+
+    QSignalSpy failed(first.service.get(), &SyncControl::failed);
+    first.service->join(otherFolder.path(), code);  // the code of first's own sync
+    ASSERT_TRUE(failed.wait(5000));
+    EXPECT_TRUE(waitUntil([&] { return first.service->pairingCode() == code; }));
+    EXPECT_EQ(first.service->status().folder, folder.path());
+    first.copy("still synced");
+    const QString device = first.service->status().deviceId;
+    EXPECT_TRUE(waitUntil([&] { return SegmentFolder(folder.path()).segments(device).size() == 2; }));
+}
+
 TEST_F(SyncServiceTest, SyncComesBackAfterARestartAndStopsWhenTurnedOff) {
     first.startService();
     initialize(first);
