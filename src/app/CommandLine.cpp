@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/FastRequest.h"
+#include "app/PhraseCommands.h"
 #include "history/RecordingPause.h"
 
 namespace quillet {
@@ -41,6 +42,8 @@ std::optional<QString> CommandLine::nearestOption(const QString& argument) {
     std::vector<const char*> candidates(std::begin(FastRequest::requests),
                                         std::end(FastRequest::requests));
     candidates.push_back(FastRequest::pauseFor);
+    candidates.push_back(FastRequest::importPhrases);
+    candidates.push_back(FastRequest::exportPhrases);
     for (const char* request : candidates) {
         const int distance = editDistance(bare, QString::fromLatin1(request));
         if (distance < bestDistance) {
@@ -74,6 +77,8 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
     parser.addOption({QStringLiteral("phrase-menu"), qtTrId("CLI_PHRASE_MENU")});
     //% "Show the history search panel of the running Quillet."
     parser.addOption({QStringLiteral("search"), qtTrId("CLI_SEARCH")});
+    //% "Show the search panel of the running Quillet over the phrases (Tab switches to the history)."
+    parser.addOption({QStringLiteral("search-phrases"), qtTrId("CLI_SEARCH_PHRASES")});
     //% "Open the phrase library window of the running Quillet."
     parser.addOption({QStringLiteral("manage-phrases"), qtTrId("CLI_MANAGE_PHRASES")});
     //% "Open the settings window of the running Quillet."
@@ -94,6 +99,25 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
     parser.addOption({QStringLiteral("resume"), qtTrId("CLI_RESUME")});
     //% "Quit the running Quillet."
     parser.addOption({QStringLiteral("quit"), qtTrId("CLI_QUIT")});
+    //% "file"
+    const QString fileName = qtTrId("CLI_FILE");
+    const QCommandLineOption importPhrases(
+        QLatin1String(FastRequest::importPhrases),
+        //% "Import the phrases of a CSV file, a text expander's YAML match file or a Quillet JSON file into the running Quillet."
+        qtTrId("CLI_IMPORT_PHRASES"), fileName);
+    parser.addOption(importPhrases);
+    const QCommandLineOption category(
+        QStringLiteral("category"),
+        //% "The category --import-phrases fills (made if there is none of that name; the file's name by default)."
+        qtTrId("CLI_CATEGORY"),
+        //% "name"
+        qtTrId("CLI_NAME"));
+    parser.addOption(category);
+    const QCommandLineOption exportPhrases(
+        QLatin1String(FastRequest::exportPhrases),
+        //% "Write the whole phrase library of the running Quillet to a JSON file."
+        qtTrId("CLI_EXPORT_PHRASES"), fileName);
+    parser.addOption(exportPhrases);
 
     // A mistake never starts a second tray program: it is named, with the option meant.
     auto mistake = [](const QString& what, const QString& argument) {
@@ -140,6 +164,16 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
         }
         return {QLatin1String(FastRequest::pauseFor) + u' ' + QString::number(minutes), {}};
     }
+    if (parser.isSet(category) && !parser.isSet(importPhrases)) {
+        //% "--category goes with --import-phrases"
+        std::fprintf(stderr, "quillet: %s\n", qPrintable(qtTrId("CLI_CATEGORY_ALONE")));
+        return {{}, 2};
+    }
+    if (parser.isSet(importPhrases))
+        return {PhraseCommands::importRequest(parser.value(importPhrases), parser.value(category)),
+                {}};
+    if (parser.isSet(exportPhrases))
+        return {PhraseCommands::exportRequest(parser.value(exportPhrases)), {}};
     for (const char* request : FastRequest::requests) {
         if (!parser.isSet(QString::fromLatin1(request))) continue;
         return {QString::fromLatin1(request), {}};

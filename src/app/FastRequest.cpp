@@ -75,8 +75,11 @@ std::optional<std::string> FastRequest::requestIn(int argc, char** argv) {
 
 bool FastRequest::answerIsOutput(const std::string& request) {
     // A pause request answers with the status line it leaves.
+    auto startsWith = [&request](const char* name) {
+        return request.rfind(std::string(name) + ' ', 0) == 0;
+    };
     return request == "status" || request == "pause" || request == "resume" ||
-           request.rfind(std::string(pauseFor) + ' ', 0) == 0;
+           startsWith(pauseFor) || startsWith(importPhrases) || startsWith(exportPhrases);
 }
 
 std::string FastRequest::socketPath() {

@@ -18,12 +18,15 @@ public:
     };
 
     // The requests a running instance answers, in the order --help lists them.
-    static constexpr const char* requests[] = {"history-menu",   "phrase-menu", "search",
-                                               "manage-phrases", "settings",    "status",
-                                               "pause",          "resume",      "quit"};
+    static constexpr const char* requests[] = {
+        "history-menu", "phrase-menu", "search", "search-phrases", "manage-phrases",
+        "settings",     "status",      "pause",  "resume",         "quit"};
     // The one request that takes a value, sent as "pause-for 30". The launcher leaves it to
     // the full parser, which checks the value.
     static constexpr const char* pauseFor = "pause-for";
+    // The requests that take a file, also left to the full parser.
+    static constexpr const char* importPhrases = "import-phrases";
+    static constexpr const char* exportPhrases = "export-phrases";
 
     // Whether the lines of the answer to `request` are what the user asked to read (standard
     // output) rather than remarks (standard error).

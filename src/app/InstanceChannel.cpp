@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QStandardPaths>
 #include <algorithm>
 #include <cerrno>
@@ -292,9 +293,23 @@ void InstanceChannel::serve(QLocalSocket* socket) {
             answer("unknown command\n");
             return;
         }
-        QByteArray reply = (details->failed ? "failed\n" : "ok\n") + details->details.toUtf8();
-        if (!reply.endsWith('\n')) reply += '\n';
-        answer(reply);
+        auto send = [answer](const Reply& done) {
+            QByteArray reply = (done.failed ? "failed\n" : "ok\n") + done.details.toUtf8();
+            if (!reply.endsWith('\n')) reply += '\n';
+            answer(reply);
+        };
+        if (!details->later) {
+            send(*details);
+            return;
+        }
+        // The line is in; the client waits for the work, not for us to read, and the
+        // connection no longer counts as one that might never send its line.
+        if (auto* idle = socket->findChild<QTimer*>()) idle->stop();
+        release(socket);
+        QPointer<QLocalSocket> alive(socket);
+        details->later([alive, send](const Reply& done) {
+            if (alive) send(done);
+        });
     };
     connect(socket, &QLocalSocket::readyRead, this, readRequest);
 }

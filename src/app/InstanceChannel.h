@@ -33,11 +33,17 @@ public:
     // The answer to a command carried out: the (possibly empty) lines that follow its "ok"
     // line, or with `failed` its "failed" line (done, but something went wrong that the
     // client must report).
+    struct Reply;
+    // Sends the answer of a request answered later; does nothing once the client has gone.
+    using Answer = std::function<void(const Reply& reply)>;
     struct Reply {
         Reply(QString details = {}, bool failed = false)
             : details(std::move(details)), failed(failed) {}
         QString details;
         bool failed;
+        // Set for a request that takes a while (an import): called at once with the function
+        // that answers it, whenever the work is done. The client's time-out is its own.
+        std::function<void(Answer answer)> later;
     };
     // Nullopt refuses the command.
     using Handler = std::function<std::optional<Reply>(const QString& command)>;
@@ -60,7 +66,8 @@ public:
     static constexpr int idleTimeoutMs = 2000;
     // A connection without a whole line this long may be cut when others wait.
     static constexpr int graceMs = 50;
-    static constexpr qint64 maxRequestBytes = 256;
+    // Room for two file paths, percent-encoded.
+    static constexpr qint64 maxRequestBytes = 16 * 1024;
     // The kernel caps it (net.core.somaxconn); a burst of clients waits there, not in memory
     // of ours.
     static constexpr int listenBacklog = 4096;

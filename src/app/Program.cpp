@@ -24,6 +24,10 @@ using namespace quillet;
 
 namespace {
 
+// How long `quillet --import-phrases` waits for the running instance to read and save a file
+// (the largest it takes, 64 MiB, is seconds of work).
+constexpr int importTimeoutMs = 120'000;
+
 // What a request's answer means to the user: the status lines, or why nothing happened.
 int reportAnswer(const QString& command, bool done, const QString& reply, const QString& details) {
     if (done && FastRequest::answerIsOutput(command.toStdString())) {
@@ -56,9 +60,12 @@ int reportAnswer(const QString& command, bool done, const QString& reply, const 
 
 // `quillet --history-menu` and friends ask the running instance and exit.
 int sendToRunningInstance(const QString& command) {
+    // An import is answered once the file is in; every other request at once.
+    const bool waitsForWork = command.startsWith(QLatin1String(FastRequest::importPhrases));
     const std::optional<FastRequest::Answer> answer =
         FastRequest::send(command.toStdString(),
-                          QFile::encodeName(InstanceChannel::socketPath()).toStdString(), 3000);
+                          QFile::encodeName(InstanceChannel::socketPath()).toStdString(),
+                          waitsForWork ? importTimeoutMs : 3000);
     if (!answer) return reportAnswer(command, false, QString(), QString());
     return reportAnswer(command, answer->done, QString::fromStdString(answer->reply),
                         QString::fromStdString(answer->details));

@@ -161,6 +161,11 @@ const char* const kIndexTriggers =
     "END;\n";
 #undef QUILLET_INDEXED
 
+// Version 6: a phrase may have an abbreviation, a short word the user finds it by.
+const char* const kSchemaV6 =
+    "ALTER TABLE PhraseItem ADD COLUMN abbreviation TEXT NOT NULL DEFAULT '';"
+    "PRAGMA user_version = 6;";
+
 const char* const kDropIndexTriggers =
     "DROP TRIGGER ClipItem_ai; DROP TRIGGER ClipItem_ad; DROP TRIGGER ClipItem_au;";
 
@@ -246,6 +251,7 @@ bool StoreSchema::migrate(sqlite3* db, qint64 from, QString* why) {
             return (from < 3 || swapIndex(db, why)) && execSql(db, "PRAGMA user_version = 5;", why);
         }))
         return false;
+    if (from < 6 && !runStep(db, kSchemaV6, why)) return false;
     return true;
 }
 
