@@ -12,7 +12,7 @@ class PhraseItem;
 struct PhraseRow {
     QString title;
     QString body;
-    QString abbreviation;
+    QString abbreviation = {};  // none when the file has no third column
     friend bool operator==(const PhraseRow&, const PhraseRow&) = default;
 };
 

@@ -22,7 +22,7 @@ struct PhraseState {
     QString title;
     QString body;
     qint64 sortOrder = 0;
-    QString abbreviation;
+    QString abbreviation = {};
 };
 
 // A category with its phrases (in their listed order) as it was.
