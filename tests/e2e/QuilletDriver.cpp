@@ -152,10 +152,14 @@ qint64 QuilletDriver::socketRoundTripMs(int timeoutMs) {
 }
 
 int QuilletDriver::command(const QString& argument, QByteArray* output) {
+    return command(QStringList{argument}, output);
+}
+
+int QuilletDriver::command(const QStringList& arguments, QByteArray* output) {
     ChildProcess::Options options;
     options.environment = environment();
     const CommandResult result =
-        runCommand(m_launchPrefix + QStringList{quilletBinary(), argument},
+        runCommand(m_launchPrefix + QStringList{quilletBinary()} + arguments,
                    std::chrono::seconds(10), options);
     if (output) *output = result.output;
     return result.finished ? result.exitCode : -1;
@@ -207,6 +211,14 @@ QList<QPair<QString, QString>> QuilletDriver::phrases(const QString& category) c
                   category))
         result.append({row[0], row[1]});
     return result;
+}
+
+QStringList QuilletDriver::categoryNames() const {
+    QStringList names;
+    for (const QStringList& row :
+         readRows(storePath(), "SELECT name FROM PhraseCategory ORDER BY sortOrder, rowid"))
+        names << row[0];
+    return names;
 }
 
 qsizetype QuilletDriver::phraseCount(const QString& category) const {

@@ -43,6 +43,7 @@ public:
 
     // Runs `quillet <argument>` as a second process; returns its exit code (-1 on timeout).
     int command(const QString& argument, QByteArray* output = nullptr);
+    int command(const QStringList& arguments, QByteArray* output = nullptr);
 
     // Clips in the store, newest first (read straight from the file).
     QStringList clips() const;
@@ -51,6 +52,8 @@ public:
                            const QList<QPair<QString, QString>>& phrases);
     // The phrases (title, body) of the first category of that name, by sortOrder.
     QList<QPair<QString, QString>> phrases(const QString& category) const;
+    // The categories' names in their order.
+    QStringList categoryNames() const;
     // How many phrases that category holds, without reading them.
     qsizetype phraseCount(const QString& category) const;
     // Writes a raw settings value as the program stores it.
