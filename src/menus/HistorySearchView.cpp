@@ -205,7 +205,10 @@ void HistorySearchView::setMode(Mode mode) {
 
 void HistorySearchView::searchTyped(const QString& text) {
     if (m_mode == Mode::Phrases) {
-        m_phrases->search(text);
+        if (text.isEmpty())
+            m_phrases->showAll();
+        else
+            m_phrases->search(text);
         showListOrEmptyState();
         return;
     }

@@ -72,7 +72,7 @@ void PanelCoordinator::showSearchPanel(bool phrases) {
         m_viewModel.loadItems();
     }
     m_viewModel.scheduleLoad();
-    // Phrases are read again at every show: the library may have changed meanwhile.
+    // Phrases are listed from what was read ahead, unless the library changed since.
     m_searchView->searchField()->clear();
     m_searchView->setMode(phrases ? HistorySearchView::Mode::Phrases
                                   : HistorySearchView::Mode::Clips);
@@ -91,6 +91,8 @@ void PanelCoordinator::prepareSearchPanel() {
     m_searchPanel->ensurePolished();
     m_searchPanel->layout()->activate();
     m_searchPanel->winId();
+    // The phrases are read ahead too, for a first show over them.
+    m_phraseSearch->showAll();
     // Rendering once loads what the first paint needs (glyphs, style pixmaps, the delegate's
     // layout of the first rows); the picture itself is dropped.
     m_searchPanel->grab();
@@ -149,7 +151,7 @@ void PanelCoordinator::createSearchPanel() {
     m_searchPanel->setWindowTitle(QStringLiteral("Quillet"));
     m_searchPanel->setObjectName(QStringLiteral("historySearchPanel"));
 
-    m_phraseSearch = new PhraseSearchModel(m_phraseContext.handle(), m_searchPanel.get());
+    m_phraseSearch = new PhraseSearchModel(m_phraseContext, m_searchPanel.get());
     m_searchView = new HistorySearchView(m_viewModel, m_clock, m_phraseSearch);
     auto* layout = new QVBoxLayout(m_searchPanel.get());
     layout->setContentsMargins(0, 0, 0, 0);
@@ -256,8 +258,10 @@ bool PanelCoordinator::eventFilter(QObject* watched, QEvent* event) {
                 QMetaObject::invokeMethod(
                     this,
                     [this] {
-                        if (m_searchPanel && !m_searchPanel->isVisible())
+                        if (m_searchPanel && !m_searchPanel->isVisible()) {
                             m_viewModel.setSearchText(QString());
+                            m_phraseSearch->showAll();
+                        }
                     },
                     Qt::QueuedConnection);
                 break;

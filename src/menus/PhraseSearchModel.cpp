@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "menus/BlankTextMarker.h"
+#include "store/Record.h"
+#include "store/StorageContext.h"
 
 namespace quillet {
 
@@ -22,16 +24,39 @@ QString firstLine(const QString& body) {
 
 }  // namespace
 
-PhraseSearchModel::PhraseSearchModel(sqlite3* db, QObject* parent)
-    : QAbstractListModel(parent), m_db(db) {}
+PhraseSearchModel::PhraseSearchModel(StorageContext& context, QObject* parent)
+    : QAbstractListModel(parent), m_context(context) {
+    connect(&m_context, &StorageContext::didSave, this, &PhraseSearchModel::noteSave);
+}
+
+void PhraseSearchModel::noteSave(const SaveSummary& summary) {
+    if (!m_current) return;
+    auto touchesLibrary = [](const std::vector<std::shared_ptr<Record>>& records) {
+        return std::any_of(records.begin(), records.end(), [](const auto& record) {
+            return record->entity() != Record::Entity::Clip;
+        });
+    };
+    if (touchesLibrary(summary.inserted) || touchesLibrary(summary.changed) ||
+        touchesLibrary(summary.deleted))
+        m_current = false;
+}
 
 void PhraseSearchModel::search(const QString& text) {
     beginResetModel();
     m_text = text;
-    m_hits = PhraseSearch::find(m_db, text, maxRows);
+    m_hits = PhraseSearch::find(m_context.handle(), text, maxRows);
+    m_current = text.isEmpty();
     m_highlighted = m_hits.empty() ? -1 : 0;
     endResetModel();
     emit highlightChanged(m_highlighted);
+}
+
+void PhraseSearchModel::showAll() {
+    if (!m_current) return search(QString());
+    if (m_highlighted != (m_hits.empty() ? -1 : 0)) {
+        m_highlighted = m_hits.empty() ? -1 : 0;
+        emit highlightChanged(m_highlighted);
+    }
 }
 
 int PhraseSearchModel::rowCount(const QModelIndex& parent) const {

@@ -6,23 +6,27 @@
 
 #include "store/PhraseSearch.h"
 
-struct sqlite3;
-
 namespace quillet {
+
+class StorageContext;
+struct SaveSummary;
 
 // The phrases the search panel lists while it searches phrases: those PhraseSearch finds for
 // the text typed, at most `maxRows` (a search narrows a longer library), and which of them
-// is highlighted.
+// is highlighted. The list for an empty search is kept until a save touches the library, so
+// a panel opened on the phrases shows them without reading the store.
 class PhraseSearchModel : public QAbstractListModel {
     Q_OBJECT
 public:
     enum Role { AbbreviationRole = Qt::UserRole + 1, BodyRole, CategoryRole };
     static constexpr int maxRows = 200;
 
-    explicit PhraseSearchModel(sqlite3* db, QObject* parent = nullptr);
+    explicit PhraseSearchModel(StorageContext& context, QObject* parent = nullptr);
 
-    // Searches again (the library may have changed since); the first row is highlighted.
+    // Searches for `text`; the first row is highlighted.
     void search(const QString& text);
+    // The same for an empty text, from the list kept when the library has not changed since.
+    void showAll();
     const QString& searchText() const { return m_text; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -37,7 +41,10 @@ signals:
     void highlightChanged(int row);
 
 private:
-    sqlite3* m_db;
+    void noteSave(const SaveSummary& summary);
+
+    StorageContext& m_context;
+    bool m_current = false;  // the rows are the whole library's first, as it is now
     QString m_text;
     std::vector<PhraseHit> m_hits;
     int m_highlighted = -1;

@@ -54,7 +54,7 @@ protected:
     QUuid chosenId(int i) { return chosen[i][0].value<QUuid>(); }
 
     PhraseLibrary library{storage->context()};
-    PhraseSearchModel phrases{storage->context().handle()};
+    PhraseSearchModel phrases{storage->context()};
     HistorySearchView view{model, clock, &phrases};
     QSignalSpy chosen;
     std::shared_ptr<PhraseItem> other, greet, upper;
@@ -128,13 +128,28 @@ TEST_F(PhraseSearchPanelTest, ArrowsMoveTheHighlightAndReturnOrAClickChoosesAPhr
     EXPECT_EQ(chosenId(2), other->id());
 }
 
-TEST_F(PhraseSearchPanelTest, ALibraryChangedSinceIsReadAgainWhenThePanelSwitches) {
+TEST_F(PhraseSearchPanelTest, TheListKeptForAnEmptySearchFollowsChangesToTheLibraryOnly) {
     view.setMode(HistorySearchView::Mode::Phrases);
+    const QStringList library4 = {"Other", "Greet", "Nothing", "Upper"};
+    EXPECT_EQ(shown(), library4);
     type("fresh");
     EXPECT_TRUE(shown().isEmpty());
     library.updatePhrase(greet, "Greet", "Hello there", "fresh");
     view.setMode(HistorySearchView::Mode::Phrases);
-    EXPECT_EQ(shown(), QStringList{"Greet"});
+    EXPECT_EQ(shown(), QStringList{"Greet"}) << "a search always reads the store";
+
+    view.searchField()->clear();
+    view.setMode(HistorySearchView::Mode::Phrases);
+    EXPECT_EQ(shown(), library4);
+    // A copy leaves the kept list as it is; a renamed phrase does not.
+    QSignalSpy resets(&phrases, &QAbstractItemModel::modelReset);
+    addClip("another clip", 3);
+    view.setMode(HistorySearchView::Mode::Phrases);
+    EXPECT_EQ(resets.count(), 0);
+    library.updatePhrase(other, "Renamed", "a body with hg inside", "zz");
+    view.setMode(HistorySearchView::Mode::Phrases);
+    EXPECT_EQ(resets.count(), 1);
+    EXPECT_EQ(shown(), (QStringList{"Renamed", "Greet", "Nothing", "Upper"}));
 }
 
 }  // namespace
