@@ -77,15 +77,6 @@ public:
         }
         return list;
     }
-    std::vector<std::pair<QString, YAML::Node>> entries(const YAML::Node& node) {
-        visit(node);
-        std::vector<std::pair<QString, YAML::Node>> list;
-        if (!node.IsMap()) return list;
-        for (const auto& entry : node) {
-            list.emplace_back(text(entry.first), entry.second);
-        }
-        return list;
-    }
     // The scalar's text; empty for anything else.
     QString text(const YAML::Node& node) {
         visit(node);
