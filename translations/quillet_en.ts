@@ -870,5 +870,13 @@ Quillet keeps working with it; keep a copy of the file before anything else.</tr
         <source>--category は --import-phrases と一緒に使います</source>
         <translation>--category goes with --import-phrases</translation>
     </message>
+    <message id="PHRASE_YAML_NO_ROWS">
+        <source>「%1」には取り込める定型文がありません。「matches:」の下に、trigger と replace を持つ項目を書いてください。</source>
+        <translation>“%1” holds no phrases to import. Write entries with a trigger and a replace text under “matches:”.</translation>
+    </message>
+    <message id="PHRASE_JSON_NO_ROWS">
+        <source>「%1」には定型文がひとつもありません。</source>
+        <translation>“%1” holds no phrases.</translation>
+    </message>
 </context>
 </TS>

@@ -863,5 +863,13 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
         <source>--category は --import-phrases と一緒に使います</source>
         <translation>--category は --import-phrases と一緒に使います</translation>
     </message>
+    <message id="PHRASE_YAML_NO_ROWS">
+        <source>「%1」には取り込める定型文がありません。「matches:」の下に、trigger と replace を持つ項目を書いてください。</source>
+        <translation>「%1」には取り込める定型文がありません。「matches:」の下に、trigger と replace を持つ項目を書いてください。</translation>
+    </message>
+    <message id="PHRASE_JSON_NO_ROWS">
+        <source>「%1」には定型文がひとつもありません。</source>
+        <translation>「%1」には定型文がひとつもありません。</translation>
+    </message>
 </context>
 </TS>

@@ -169,6 +169,12 @@ QString PhraseImport::failureMessage(const QString& path,
             //% "「%1」は定型文のファイルとして読み取れないため取り込めません (%2)。何も取り込んでいません。"
             return qtTrId("PHRASE_FILE_MALFORMED").arg(file, result.reason);
         case Status::NoRows:
+            if (PhraseFiles::formatOf(path) == PhraseFiles::Format::Yaml)
+                //% "「%1」には取り込める定型文がありません。「matches:」の下に、trigger と replace を持つ項目を書いてください。"
+                return qtTrId("PHRASE_YAML_NO_ROWS").arg(file);
+            if (PhraseFiles::formatOf(path) == PhraseFiles::Format::Json)
+                //% "「%1」には定型文がひとつもありません。"
+                return qtTrId("PHRASE_JSON_NO_ROWS").arg(file);
             //% "「%1」には取り込める定型文がありません。1 行目に「title,body」、2 行目から 1 行に 1 件ずつ書いてください。"
             return qtTrId("PHRASE_CSV_NO_ROWS").arg(file);
     }

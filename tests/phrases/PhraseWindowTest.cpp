@@ -273,6 +273,9 @@ TEST_F(PhraseWindowTest, ARefusedFileIsNamedWithTheRuleItBreaksAndImportsNothing
         {"field.csv",
          "title,body\nt,\"" + QByteArray(1024 * 1024 + 1, 'x') + "\"",
          {"field.csv", "line 2", "1 MiB"}},
+        {"broken.yml", "matches:\n  - trigger: x\n    replace: [open\n", {"broken.yml", "Line "}},
+        {"none.yaml", "matches: []\n", {"none.yaml", "matches:"}},
+        {"other.json", "{\"categories\": []}", {"other.json", "not a phrase library"}},
     };
     for (const auto& c : cases) {
         const QString path = dir.file(c.file);
