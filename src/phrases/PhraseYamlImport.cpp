@@ -193,10 +193,10 @@ private:
     }
 
     QString fieldPlaceholder(const QString& name, const YAML::Node& fields) {
-        const YAML::Node spec = m_walk.child(fields, name.toUtf8().constData());
-        const QString type = m_walk.text(m_walk.child(spec, "type"));
+        const YAML::Node described = m_walk.child(fields, name.toUtf8().constData());
+        const QString type = m_walk.text(m_walk.child(described, "type"));
         if (type == QLatin1String("choice") || type == QLatin1String("list"))
-            return choice(name, m_walk.child(spec, "values"));
+            return choice(name, m_walk.child(described, "values"));
         return QStringLiteral("{input:%1}").arg(placeholderPart(name));
     }
 
