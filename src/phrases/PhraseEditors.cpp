@@ -1,6 +1,7 @@
 #include "phrases/PhraseEditors.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -126,6 +127,11 @@ PhraseEditor::PhraseEditor(PhraseLibrary& library, std::shared_ptr<PhraseCategor
     auto* below = new QFormLayout;
     //% "略語(&A)"
     below->addRow(qtTrId("PHRASE_ABBREVIATION"), m_abbreviation);
+    // The two fields line up although the body sits between their forms.
+    QWidget* labels[] = {form->labelForField(m_title), below->labelForField(m_abbreviation)};
+    const int labelWidth =
+        std::max(labels[0]->sizeHint().width(), labels[1]->sizeHint().width());
+    for (QWidget* label : labels) label->setMinimumWidth(labelWidth);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(m_body);
