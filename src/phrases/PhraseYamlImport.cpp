@@ -56,8 +56,11 @@ private:
 // costs more than reading the file itself.
 class Walk {
 public:
+    // A file without aliases takes a few visits and at most a few reads of each of its bytes
+    // (a variable is looked up again at each of its references); several times that is left
+    // for legitimate reuse, and the walk stays linear in the file's size.
     explicit Walk(qsizetype fileBytes)
-        : m_visitsLeft(fileBytes + 64), m_bytesLeft(2 * fileBytes + 4096) {}
+        : m_visitsLeft(8 * fileBytes + 4096), m_bytesLeft(4 * fileBytes + 64 * 1024) {}
 
     YAML::Node child(const YAML::Node& node, const char* key) {
         visit(node);

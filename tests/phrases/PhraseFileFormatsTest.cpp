@@ -123,6 +123,18 @@ TEST(PhraseFileFormatsTest, HostileYamlIsRefusedWholeAndQuickly) {
             EXPECT_EQ(result.line, c.line) << c.name;
         }
     }
+    // A dense file is read whole: many small entries, a variable named at every turn.
+    QByteArray dense = "global_vars:\n  - {name: d, type: date, params: {format: \"%Y-%m-%d %H:%M\"}}\n"
+                       "matches:\n";
+    for (int i = 0; i < 2000; ++i) dense += "- {trigger: a, replace: b}\n";
+    dense += "- {trigger: z, replace: \"";
+    for (int i = 0; i < 500; ++i) dense += "{{d}}";
+    dense += "\"}\n";
+    const auto denseResult = PhraseYamlImport::parse(dense);
+    ASSERT_EQ(denseResult.status, Status::Ok) << qPrintable(denseResult.reason);
+    ASSERT_EQ(denseResult.rows.size(), 2001u);
+    EXPECT_EQ(denseResult.rows.back().body.count("{date:yyyy-MM-dd HH:mm}"), 500);
+
     // Within the budget the same aliases are fine.
     QByteArray few = "base: &m\n  trigger: x\n  replace: \"abc\"\nmatches:\n  - *m\n  - *m\n";
     EXPECT_EQ(PhraseYamlImport::parse(few).rows.size(), 2u);
