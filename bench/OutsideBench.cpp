@@ -688,15 +688,16 @@ void measureMenus(Session& session, SizeResult& result) {
     result.add("--status: client round trip", msBetween(from, Clock::now()));
 }
 
-// The search panel, then one term typed into it a key at a time.
-void measurePanel(Session& session, SizeResult& result, const std::string& term,
-                  const std::string& label) {
+// The search panel (over the clips with --search, the phrases with --search-phrases), then
+// one term typed into it a key at a time.
+void measurePanel(Session& session, SizeResult& result, const std::string& option,
+                  const std::string& term, const std::string& label) {
     size_t mapsBefore = g_x.maps.size();
     const Time from = Clock::now();
-    const pid_t client = spawn({g_options.quillet, "--search"});
+    const pid_t client = spawn({g_options.quillet, option});
     const Shown panel = waitForWindow(session, from, mapsBefore, false);
-    result.add("--search: panel mapped", panel.mapped);
-    result.add("--search: panel painted", panel.painted);
+    result.add(option + ": panel mapped", panel.mapped);
+    result.add(option + ": panel painted", panel.painted);
     reap(client, 5000);
     if (!panel.window) return;
     waitForQuiet(panel.window, from, 0, 300);
@@ -716,6 +717,24 @@ void measurePanel(Session& session, SizeResult& result, const std::string& term,
     tapKey(0xff1b);
     waitForUnmap(panel.window, mapsBefore);
     pump([] { return false; }, 100);
+}
+
+// A library of phrases for the panel to search, with abbreviations, through the program's own
+// import: a category of `phraseCount` phrases.
+constexpr int phraseCount = 5000;
+void importPhrases(Session& session) {
+    const std::string path = session.home + "/phrases.csv";
+    std::ofstream csv(path);
+    csv << "title,body,abbreviation\n";
+    for (int i = 0; i < phraseCount; ++i)
+        csv << "Phrase " << i << ",\"Dear customer,\nthank you for order " << i
+            << ". Kettles ship within two days.\",p" << i << "\n";
+    csv.close();
+    const Time from = Clock::now();
+    reap(spawn({g_options.quillet, "--import-phrases", path}), 60'000);
+    std::fprintf(stderr, "%d phrases imported in %.0f ms\n", phraseCount,
+                 msBetween(from, Clock::now()));
+    pump([] { return false; }, 300);
 }
 
 // A copy by xclip until the store shows it as the newest clip.
@@ -866,10 +885,12 @@ SizeResult measureSize(long clips) {
     }
     waitUntilSettled(session);
     result.add("quillet RSS settled (MiB)", double(rssKiB(session.quillet).value_or(0)) / 1024);
+    importPhrases(session);
     for (int run = 0; run < g_options.runs; ++run) {
         measureMenus(session, result);
-        measurePanel(session, result, "Kettle", "common");
-        measurePanel(session, result, "Zephyrquix", "rare");
+        measurePanel(session, result, "--search", "Kettle", "common");
+        measurePanel(session, result, "--search", "Zephyrquix", "rare");
+        measurePanel(session, result, "--search-phrases", "p4321", "phrase abbreviation");
     }
     for (int run = 0; run < g_options.runs; ++run) measureCopy(session, result, run);
     if (!g_options.target.empty()) measurePhrasePastes(session, result);

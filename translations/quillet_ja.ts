@@ -285,21 +285,9 @@
         <source>カテゴリを選択してください</source>
         <translation>カテゴリを選択してください</translation>
     </message>
-    <message id="PHRASE_CSV_IMPORT">
-        <source>CSVインポート...</source>
-        <translation>CSVインポート...</translation>
-    </message>
-    <message id="PHRASE_CSV_EXPORT">
-        <source>CSVエクスポート...</source>
-        <translation>CSVエクスポート...</translation>
-    </message>
     <message id="PHRASE_CSV_SAVE_TEMPLATE">
         <source>CSV雛形を保存...</source>
         <translation>CSV雛形を保存...</translation>
-    </message>
-    <message id="PHRASE_CSV_MENU">
-        <source>CSV</source>
-        <translation>CSV</translation>
     </message>
     <message id="PHRASE_NEW_PHRASE">
         <source>新しい定型文</source>
@@ -994,6 +982,110 @@ Quillet keeps working with it; keep a copy of the file before anything else.</so
     <message id="SYNC_STATUS">
         <source>同期: %1、%2 台のデバイス、最終受信 %3</source>
         <translation>同期: %1、%2 台のデバイス、最終受信 %3</translation>
+    </message>
+    <message id="PHRASE_FILE_MALFORMED_AT">
+        <source>「%1」は %L2 行目が読み取れないため取り込めません (%3)。何も取り込んでいません。</source>
+        <translation>「%1」は %L2 行目が読み取れないため取り込めません (%3)。何も取り込んでいません。</translation>
+    </message>
+    <message id="PHRASE_FILE_MALFORMED">
+        <source>「%1」は定型文のファイルとして読み取れないため取り込めません (%2)。何も取り込んでいません。</source>
+        <translation>「%1」は定型文のファイルとして読み取れないため取り込めません (%2)。何も取り込んでいません。</translation>
+    </message>
+    <message id="PHRASE_YAML_PROGRAM_VARIABLE">
+        <source>%1 行目: 変数「%2」はプログラムを実行するもの (%3) のため、実行せずに文字列として取り込みました。</source>
+        <translation>%1 行目: 変数「%2」はプログラムを実行するもの (%3) のため、実行せずに文字列として取り込みました。</translation>
+    </message>
+    <message id="PHRASE_YAML_UNSUPPORTED_VARIABLE">
+        <source>%1 行目: 種類 %3 の変数「%2」に当たるものがないため、文字列として取り込みました。</source>
+        <translation>%1 行目: 種類 %3 の変数「%2」に当たるものがないため、文字列として取り込みました。</translation>
+    </message>
+    <message id="PHRASE_YAML_DATE_DIRECTIVE">
+        <source>%1 行目: 日付の書式「%2」の %3 に当たるものがないため、そのまま文字として残しました。</source>
+        <translation>%1 行目: 日付の書式「%2」の %3 に当たるものがないため、そのまま文字として残しました。</translation>
+    </message>
+    <message id="PHRASE_YAML_SKIPPED_MATCH">
+        <source>%1 行目: トリガーも貼り付ける文字列もない項目を飛ばしました。</source>
+        <translation>%1 行目: トリガーも貼り付ける文字列もない項目を飛ばしました。</translation>
+    </message>
+    <message id="PHRASE_JSON_FILE_FILTER">
+        <source>Quillet の定型文ファイル (*.json)</source>
+        <translation>Quillet の定型文ファイル (*.json)</translation>
+    </message>
+    <message id="PHRASE_YAML_FILE_FILTER">
+        <source>テキスト展開ツールの YAML ファイル (*.yml *.yaml)</source>
+        <translation>テキスト展開ツールの YAML ファイル (*.yml *.yaml)</translation>
+    </message>
+    <message id="PHRASE_ANY_FILE_FILTER">
+        <source>定型文のファイル (*.csv *.yml *.yaml *.json)</source>
+        <translation>定型文のファイル (*.csv *.yml *.yaml *.json)</translation>
+    </message>
+    <message id="PHRASE_FILE_IMPORT">
+        <source>インポート...</source>
+        <translation>インポート...</translation>
+    </message>
+    <message id="PHRASE_FILE_EXPORT">
+        <source>エクスポート...</source>
+        <translation>エクスポート...</translation>
+    </message>
+    <message id="PHRASE_FILE_MENU">
+        <source>ファイル</source>
+        <translation>ファイル</translation>
+    </message>
+    <message id="PHRASE_ABBREVIATION_HINT">
+        <source>検索パネルで呼び出す短い語 (省略可)</source>
+        <translation>検索パネルで呼び出す短い語 (省略可)</translation>
+    </message>
+    <message id="PHRASE_ABBREVIATION">
+        <source>略語(&amp;A)</source>
+        <translation>略語(&amp;A)</translation>
+    </message>
+    <message id="SEARCH_PHRASES_PLACEHOLDER">
+        <source>定型文を検索...</source>
+        <translation>定型文を検索...</translation>
+    </message>
+    <message id="PHRASE_IMPORT_BUSY">
+        <source>別の定型文の取り込みが進行中です。終わってからもう一度お試しください。</source>
+        <translation>別の定型文の取り込みが進行中です。終わってからもう一度お試しください。</translation>
+    </message>
+    <message id="PHRASE_EXPORTED">
+        <source>%2 個のカテゴリーの定型文 %1 件を %3 に書き出しました</source>
+        <translation>%2 個のカテゴリーの定型文 %1 件を %3 に書き出しました</translation>
+    </message>
+    <message id="CLI_SEARCH_PHRASES">
+        <source>実行中のクイレットの検索パネルを定型文の検索で表示します (Tab で履歴に切り替わります)。</source>
+        <translation>実行中のクイレットの検索パネルを定型文の検索で表示します (Tab で履歴に切り替わります)。</translation>
+    </message>
+    <message id="CLI_FILE">
+        <source>ファイル</source>
+        <translation>ファイル</translation>
+    </message>
+    <message id="CLI_IMPORT_PHRASES">
+        <source>CSV ファイル、テキスト展開ツールの YAML ファイル、クイレットの JSON ファイルの定型文を、実行中のクイレットに取り込みます。</source>
+        <translation>CSV ファイル、テキスト展開ツールの YAML ファイル、クイレットの JSON ファイルの定型文を、実行中のクイレットに取り込みます。</translation>
+    </message>
+    <message id="CLI_CATEGORY">
+        <source>--import-phrases で取り込む先のカテゴリー (その名前のものがなければ作ります。省略時はファイル名)。</source>
+        <translation>--import-phrases で取り込む先のカテゴリー (その名前のものがなければ作ります。省略時はファイル名)。</translation>
+    </message>
+    <message id="CLI_NAME">
+        <source>名前</source>
+        <translation>名前</translation>
+    </message>
+    <message id="CLI_EXPORT_PHRASES">
+        <source>実行中のクイレットの定型文をすべて JSON ファイルに書き出します。</source>
+        <translation>実行中のクイレットの定型文をすべて JSON ファイルに書き出します。</translation>
+    </message>
+    <message id="CLI_CATEGORY_ALONE">
+        <source>--category は --import-phrases と一緒に使います</source>
+        <translation>--category は --import-phrases と一緒に使います</translation>
+    </message>
+    <message id="PHRASE_YAML_NO_ROWS">
+        <source>「%1」には取り込める定型文がありません。「matches:」の下に、trigger と replace を持つ項目を書いてください。</source>
+        <translation>「%1」には取り込める定型文がありません。「matches:」の下に、trigger と replace を持つ項目を書いてください。</translation>
+    </message>
+    <message id="PHRASE_JSON_NO_ROWS">
+        <source>「%1」には定型文がひとつもありません。</source>
+        <translation>「%1」には定型文がひとつもありません。</translation>
     </message>
 </context>
 </TS>

@@ -10,6 +10,7 @@
 
 #include "app/FastRequest.h"
 #include "app/SyncCommands.h"
+#include "app/PhraseCommands.h"
 #include "history/RecordingPause.h"
 
 namespace quillet {
@@ -45,6 +46,8 @@ std::optional<QString> CommandLine::nearestOption(const QString& argument) {
     candidates.push_back(FastRequest::pauseFor);
     candidates.push_back(FastRequest::syncInit);
     candidates.push_back(FastRequest::syncJoin);
+    candidates.push_back(FastRequest::importPhrases);
+    candidates.push_back(FastRequest::exportPhrases);
     for (const char* request : candidates) {
         const int distance = editDistance(bare, QString::fromLatin1(request));
         if (distance < bestDistance) {
@@ -78,6 +81,8 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
     parser.addOption({QStringLiteral("phrase-menu"), qtTrId("CLI_PHRASE_MENU")});
     //% "Show the history search panel of the running Quillet."
     parser.addOption({QStringLiteral("search"), qtTrId("CLI_SEARCH")});
+    //% "Show the search panel of the running Quillet over the phrases (Tab switches to the history)."
+    parser.addOption({QStringLiteral("search-phrases"), qtTrId("CLI_SEARCH_PHRASES")});
     //% "Open the phrase library window of the running Quillet."
     parser.addOption({QStringLiteral("manage-phrases"), qtTrId("CLI_MANAGE_PHRASES")});
     //% "Open the settings window of the running Quillet."
@@ -114,6 +119,25 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
     parser.addOption(syncJoin);
     //% "Stop syncing on this computer and forget its key (the folder's files stay)."
     parser.addOption({QStringLiteral("sync-off"), qtTrId("CLI_SYNC_OFF")});
+    //% "file"
+    const QString fileName = qtTrId("CLI_FILE");
+    const QCommandLineOption importPhrases(
+        QLatin1String(FastRequest::importPhrases),
+        //% "Import the phrases of a CSV file, a text expander's YAML match file or a Quillet JSON file into the running Quillet."
+        qtTrId("CLI_IMPORT_PHRASES"), fileName);
+    parser.addOption(importPhrases);
+    const QCommandLineOption category(
+        QStringLiteral("category"),
+        //% "The category --import-phrases fills (made if there is none of that name; the file's name by default)."
+        qtTrId("CLI_CATEGORY"),
+        //% "name"
+        qtTrId("CLI_NAME"));
+    parser.addOption(category);
+    const QCommandLineOption exportPhrases(
+        QLatin1String(FastRequest::exportPhrases),
+        //% "Write the whole phrase library of the running Quillet to a JSON file."
+        qtTrId("CLI_EXPORT_PHRASES"), fileName);
+    parser.addOption(exportPhrases);
 
     // A mistake never starts a second tray program: it is named, with the option meant.
     auto mistake = [](const QString& what, const QString& argument) {
@@ -167,6 +191,16 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
         }
         return {QLatin1String(FastRequest::pauseFor) + u' ' + QString::number(minutes), {}};
     }
+    if (parser.isSet(category) && !parser.isSet(importPhrases)) {
+        //% "--category goes with --import-phrases"
+        std::fprintf(stderr, "quillet: %s\n", qPrintable(qtTrId("CLI_CATEGORY_ALONE")));
+        return {{}, 2};
+    }
+    if (parser.isSet(importPhrases))
+        return {PhraseCommands::importRequest(parser.value(importPhrases), parser.value(category)),
+                {}};
+    if (parser.isSet(exportPhrases))
+        return {PhraseCommands::exportRequest(parser.value(exportPhrases)), {}};
     // The folder is the user's, so it is taken from where the command runs.
     auto absolute = [](const QString& folder) {
         return QDir::cleanPath(QDir().absoluteFilePath(folder));

@@ -75,19 +75,21 @@ std::optional<std::string> FastRequest::requestIn(int argc, char** argv) {
 
 int FastRequest::timeoutFor(const std::string& request) {
     // Turning sync on or off waits for the keyring and the disk; the instance gives up on it
-    // after half a minute and says so.
+    // after half a minute and says so. An import is answered once the whole file is in (the
+    // largest it takes, 64 MiB, is seconds of work).
+    if (request.rfind(importPhrases, 0) == 0) return 120'000;
     return request.rfind("sync-", 0) == 0 ? 35000 : 3000;
 }
 
 bool FastRequest::answerIsOutput(const std::string& request) {
     // A pause request answers with the status line it leaves, a sync request with the sync
-    // status (and the pairing code).
+    // status (and the pairing code), an import or export with what it did.
     auto startsWith = [&request](const char* word) {
         return request.rfind(std::string(word) + ' ', 0) == 0;
     };
     return request == "status" || request == "pause" || request == "resume" ||
            request == "sync-off" || startsWith(pauseFor) || startsWith(syncInit) ||
-           startsWith(syncJoin);
+           startsWith(syncJoin) || startsWith(importPhrases) || startsWith(exportPhrases);
 }
 
 std::string FastRequest::socketPath() {

@@ -19,14 +19,18 @@ public:
 
     // The requests a running instance answers, in the order --help lists them.
     static constexpr const char* requests[] = {
-        "history-menu", "phrase-menu", "search", "manage-phrases", "settings",
-        "status",       "pause",       "resume", "quit",           "sync-off"};
+        "history-menu", "phrase-menu", "search",   "search-phrases", "manage-phrases",
+        "settings",     "status",      "pause",    "resume",         "quit",
+        "sync-off"};
     // The one request that takes a value, sent as "pause-for 30". The launcher leaves it to
     // the full parser, which checks the value.
     static constexpr const char* pauseFor = "pause-for";
     // Requests that take a folder (and a code), sent percent-encoded by the full parser.
     static constexpr const char* syncInit = "sync-init";
     static constexpr const char* syncJoin = "sync-join";
+    // The requests that take a file, also left to the full parser.
+    static constexpr const char* importPhrases = "import-phrases";
+    static constexpr const char* exportPhrases = "export-phrases";
 
     // How long to wait for the answer to `request`, in milliseconds.
     static int timeoutFor(const std::string& request);

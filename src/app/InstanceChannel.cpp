@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QStandardPaths>
 #include <algorithm>
 #include <cerrno>
@@ -298,7 +299,18 @@ void InstanceChannel::serve(QLocalSocket* socket) {
             answer("unknown command\n");
             return;
         }
-        replyWith(*details);
+        if (!details->later) {
+            replyWith(*details);
+            return;
+        }
+        // The line is in; the client waits for the work, not for us to read, and the
+        // connection no longer counts as one that might never send its line.
+        if (auto* idle = socket->findChild<QTimer*>()) idle->stop();
+        release(socket);
+        QPointer<QLocalSocket> alive(socket);
+        details->later([alive, replyWith](const Reply& done) {
+            if (alive) replyWith(done);
+        });
     };
     connect(socket, &QLocalSocket::readyRead, this, readRequest);
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/InstanceChannel.h"
+#include "app/PhraseCommands.h"
 #include "app/PlatformServices.h"
 #include "app/KeyringKeyStore.h"
 #include "app/RecordingControl.h"
@@ -89,6 +90,11 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     m_quickPhraseMenuService = std::make_unique<QuickPhraseMenuService>(
         *m_storageService, *m_appFocusService, *m_phrasePaster,
         [this](const QUuid& category) { m_panelCoordinator->showManagementWindow(category); });
+
+    // The search panel pastes a phrase the way the phrase menu does.
+    m_panelCoordinator->setPhrasePaste(
+        [this](const QUuid& phrase) { m_quickPhraseMenuService->pastePhrase(phrase); });
+    m_phraseCommands = std::make_unique<PhraseCommands>(m_storageService->context());
 
     m_tray = std::make_unique<TrayMenu>(TrayMenu::Actions{
         .showQuickMenu = [this] { m_quickMenuService->showMenu(); },
@@ -204,6 +210,10 @@ std::optional<InstanceChannel::Reply> QuilletboxApp::handleCommand(const QString
         m_quickPhraseMenuService->showMenu();
     } else if (command == QLatin1String("search")) {
         m_panelCoordinator->showHistoryPanel();
+    } else if (command == QLatin1String("search-phrases")) {
+        m_panelCoordinator->showPhrasePanel();
+    } else if (std::optional<InstanceChannel::Reply> phrases = m_phraseCommands->handle(command)) {
+        return phrases;
     } else if (command == QLatin1String("manage-phrases")) {
         m_panelCoordinator->showManagementWindow();
     } else if (command == QLatin1String("settings")) {

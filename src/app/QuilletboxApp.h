@@ -19,6 +19,7 @@ class HotkeyService;
 class MenuHotkeys;
 class OneTimeNotice;
 class PanelCoordinator;
+class PhraseCommands;
 class PasteActionService;
 class QuickMenuService;
 class PhrasePaster;
@@ -91,6 +92,7 @@ private:
     std::unique_ptr<QuickMenuService> m_quickMenuService;
     std::unique_ptr<PhrasePaster> m_phrasePaster;
     std::unique_ptr<QuickPhraseMenuService> m_quickPhraseMenuService;
+    std::unique_ptr<PhraseCommands> m_phraseCommands;
     std::unique_ptr<TrayMenu> m_tray;
     std::unique_ptr<RecordingControl> m_recordingControl;
     std::unique_ptr<StoreCheck> m_storeCheck;

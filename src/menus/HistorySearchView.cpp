@@ -20,6 +20,7 @@
 #include "history/HistoryViewModel.h"
 #include "menus/HistoryItemDelegate.h"
 #include "menus/HistoryListModel.h"
+#include "menus/PhraseSearchModel.h"
 #include "store/ClipItem.h"
 
 namespace quillet {
@@ -57,7 +58,8 @@ QFrame* divider() {
 
 }  // namespace
 
-HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, QWidget* parent)
+HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock,
+                                     PhraseSearchModel* phrases, QWidget* parent)
     : QWidget(parent),
       m_viewModel(viewModel),
       m_model(new HistoryListModel(viewModel, this)),
@@ -67,7 +69,8 @@ HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, 
       m_matchCase(new QCheckBox(qtTrId("SEARCH_MATCH_CASE"))),
       m_stack(new QStackedWidget),
       m_list(new QListView),
-      m_emptyLabel(new QLabel) {
+      m_emptyLabel(new QLabel),
+      m_phrases(phrases) {
     setMinimumSize(preferredMinimumSize);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
@@ -87,7 +90,8 @@ HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, 
     m_searchField->setText(m_viewModel.searchText());
     m_searchField->installEventFilter(this);
     rowLayout->addWidget(m_searchField, 1, Qt::AlignVCenter);
-    // Reached by Tab (Space toggles) or by its mnemonic, Alt+C as in editors' find bars.
+    // Reached by its mnemonic, Alt+C as in editors' find bars (Space toggles), and by Tab
+    // where Tab does not switch to the phrases.
     m_matchCase->setObjectName(QStringLiteral("matchCase"));
     m_matchCase->setFocusPolicy(Qt::TabFocus);
     m_matchCase->setChecked(m_viewModel.matchCase());
@@ -119,6 +123,7 @@ HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, 
 
     m_stack->addWidget(m_list);
     m_stack->addWidget(m_emptyLabel);
+    if (m_phrases) setUpPhraseList();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -127,10 +132,9 @@ HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, 
     layout->addWidget(divider());
     layout->addWidget(m_stack, 1);
 
-    connect(m_searchField, &QLineEdit::textEdited, this,
-            [this](const QString& text) { m_viewModel.setSearchText(text); });
+    connect(m_searchField, &QLineEdit::textEdited, this, &HistorySearchView::searchTyped);
     connect(&m_viewModel, &HistoryViewModel::searchTextChanged, this, [this] {
-        if (m_searchField->text() != m_viewModel.searchText())
+        if (m_mode == Mode::Clips && m_searchField->text() != m_viewModel.searchText())
             m_searchField->setText(m_viewModel.searchText());
         showListOrEmptyState();  // an empty list stays empty, but now for another reason
         m_delegate->setHighlight(m_viewModel.searchText(), caseSensitivity());
@@ -165,6 +169,58 @@ HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, 
 
 HistorySearchView::~HistorySearchView() = default;
 
+void HistorySearchView::setUpPhraseList() {
+    m_phraseList = new QListView;
+    m_phraseList->setObjectName(QStringLiteral("phraseSearchList"));
+    m_phraseList->setModel(m_phrases);
+    m_phraseList->setItemDelegate(new PhraseHitDelegate(m_phraseList));
+    m_phraseList->setUniformItemSizes(true);
+    m_phraseList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_phraseList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_phraseList->setFocusPolicy(Qt::NoFocus);
+    m_phraseList->setFrameShape(QFrame::NoFrame);
+    m_phraseList->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_phraseList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_phraseList->viewport()->setBackgroundRole(QPalette::Window);
+    m_stack->addWidget(m_phraseList);
+    connect(m_phrases, &PhraseSearchModel::highlightChanged, this, [this](int row) {
+        const QModelIndex index = m_phrases->index(row);
+        m_phraseList->setCurrentIndex(index);
+        if (index.isValid()) m_phraseList->scrollTo(index);
+    });
+    connect(m_phraseList, &QAbstractItemView::clicked, this,
+            [this](const QModelIndex& index) { choosePhrase(index.row()); });
+}
+
+void HistorySearchView::setMode(Mode mode) {
+    if (!m_phrases) mode = Mode::Clips;
+    m_mode = mode;
+    m_matchCase->setVisible(mode == Mode::Clips);
+    m_searchField->setPlaceholderText(mode == Mode::Clips
+                                          ? qtTrId("SEARCH_PLACEHOLDER")
+                                          //% "定型文を検索..."
+                                          : qtTrId("SEARCH_PHRASES_PLACEHOLDER"));
+    searchTyped(m_searchField->text());
+}
+
+void HistorySearchView::searchTyped(const QString& text) {
+    if (m_mode == Mode::Phrases) {
+        if (text.isEmpty())
+            m_phrases->showAll();
+        else
+            m_phrases->search(text);
+        showListOrEmptyState();
+        return;
+    }
+    if (text != m_viewModel.searchText()) m_viewModel.setSearchText(text);
+    showListOrEmptyState();
+}
+
+void HistorySearchView::choosePhrase(int row) {
+    if (const PhraseHit* hit = m_phrases ? m_phrases->hitAt(row) : nullptr)
+        emit selectPhrase(hit->id);
+}
+
 void HistorySearchView::focusSearchField() {
     m_searchField->setFocus(Qt::OtherFocusReason);
 }
@@ -178,6 +234,7 @@ bool HistorySearchView::eventFilter(QObject* watched, QEvent* event) {
     // not the field's editing menu; a right click in the field still gets that one.
     if (watched == m_searchField && event->type() == QEvent::ContextMenu &&
         static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        if (m_mode == Mode::Phrases) return true;
         const qint64 row = m_viewModel.selectedIndex();
         if (row >= 0 && row < m_model->rowCount()) {
             const QRect rect = m_list->visualRect(m_model->index(int(row)));
@@ -200,7 +257,29 @@ void HistorySearchView::keyPressEvent(QKeyEvent* event) {
 }
 
 bool HistorySearchView::handleKey(int key) {
+    if (m_mode == Mode::Phrases) {
+        switch (key) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                choosePhrase(m_phrases->highlighted());
+                return true;
+            case Qt::Key_Down:
+            case Qt::Key_Up:
+                m_phrases->moveHighlight(key == Qt::Key_Down ? 1 : -1);
+                return true;
+            case Qt::Key_Delete:
+                return false;
+            default:
+                break;
+        }
+    }
     switch (key) {
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            if (!m_phrases) return false;
+            setMode(m_mode == Mode::Clips ? Mode::Phrases : Mode::Clips);
+            focusSearchField();
+            return true;
         case Qt::Key_Return:
         case Qt::Key_Enter:
             chooseSelected();
@@ -284,6 +363,13 @@ Qt::CaseSensitivity HistorySearchView::caseSensitivity() const {
 }
 
 void HistorySearchView::showListOrEmptyState() {
+    if (m_mode == Mode::Phrases) {
+        const bool none = m_phrases->rowCount() == 0;
+        m_emptyLabel->setText(m_phrases->searchText().isEmpty() ? qtTrId("NO_PHRASES_MESSAGE")
+                                                                : qtTrId("NO_MATCHES_MESSAGE"));
+        m_stack->setCurrentWidget(none ? static_cast<QWidget*>(m_emptyLabel) : m_phraseList);
+        return;
+    }
     // A search still under way may yet find something: its list stays up, empty, until then.
     const bool empty = m_viewModel.items().isEmpty() && !m_viewModel.isScanning();
     if (empty) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTimer>
+#include <QUuid>
 #include <QWidget>
 #include <memory>
 
@@ -17,6 +18,7 @@ class Clock;
 class HistoryItemDelegate;
 class HistoryListModel;
 class HistoryViewModel;
+class PhraseSearchModel;
 
 // The search panel's content: a search field and its Match case toggle over the list of
 // matching clips. The keyboard drives it while the field keeps the focus: typing filters, Up
@@ -25,13 +27,24 @@ class HistoryViewModel;
 // nothing after its cursor to delete) and the context menu's Forget… remove a clip from the
 // history for good, once the user confirms. An empty list says whether the history is empty
 // or the search matches nothing. Everything shown comes from the view model.
+//
+// Given the phrases too, the panel searches either: Tab in the field switches between clips
+// and phrases, keeping the text typed. Phrases are matched by title, abbreviation and body;
+// Return or a click chooses one; Match case and Delete are for clips only.
 class HistorySearchView : public QWidget {
     Q_OBJECT
 public:
-    HistorySearchView(HistoryViewModel& viewModel, Clock& clock, QWidget* parent = nullptr);
+    enum class Mode { Clips, Phrases };
+
+    HistorySearchView(HistoryViewModel& viewModel, Clock& clock,
+                      PhraseSearchModel* phrases = nullptr, QWidget* parent = nullptr);
     ~HistorySearchView() override;
 
     void focusSearchField();
+    Mode mode() const { return m_mode; }
+    // Searches clips or phrases for the text in the field.
+    void setMode(Mode mode);
+    QListView* phraseListView() const { return m_phraseList; }
 
     QLineEdit* searchField() const { return m_searchField; }
     QListView* listView() const { return m_list; }
@@ -49,6 +62,8 @@ public:
 signals:
     // A clip was chosen, by Return or by a click.
     void select(std::shared_ptr<ClipItem> clip);
+    // A phrase was chosen, by Return or by a click.
+    void selectPhrase(const QUuid& id);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -70,6 +85,9 @@ private:
     void showListOrEmptyState();
     Qt::CaseSensitivity caseSensitivity() const;
     void scrollToSelection();
+    void setUpPhraseList();
+    void searchTyped(const QString& text);
+    void choosePhrase(int row);
 
     HistoryViewModel& m_viewModel;
     HistoryListModel* m_model;
@@ -79,6 +97,9 @@ private:
     QStackedWidget* m_stack;
     QListView* m_list;
     QLabel* m_emptyLabel;
+    PhraseSearchModel* m_phrases;  // not owned; null when the panel searches clips alone
+    QListView* m_phraseList = nullptr;
+    Mode m_mode = Mode::Clips;
     QTimer m_timeRefresh;
     QTimer m_hiddenLayout;
     bool m_justHidden = false;  // no change of the list since the panel hid

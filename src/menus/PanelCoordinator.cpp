@@ -3,6 +3,7 @@
 #include <QCursor>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QListView>
 #include <QScreen>
 #include <QSizeGrip>
@@ -11,11 +12,13 @@
 
 #include "history/HistoryViewModel.h"
 #include "menus/HistorySearchView.h"
+#include "menus/PhraseSearchModel.h"
 #include "paste/PasteSequence.h"
 #include "phrases/PhraseManagementView.h"
 #include "settings/SettingsView.h"
 #include "settings/SettingsViewModel.h"
 #include "store/ClipItem.h"
+#include "store/StorageContext.h"
 
 namespace quillet {
 
@@ -49,6 +52,14 @@ PanelCoordinator::~PanelCoordinator() {
 }
 
 void PanelCoordinator::showHistoryPanel() {
+    showSearchPanel(false);
+}
+
+void PanelCoordinator::showPhrasePanel() {
+    showSearchPanel(true);
+}
+
+void PanelCoordinator::showSearchPanel(bool phrases) {
     // Before anything of ours comes to the front.
     m_appFocusService.captureFrontmostApp();
     if (!m_searchPanel) createSearchPanel();
@@ -61,6 +72,10 @@ void PanelCoordinator::showHistoryPanel() {
         m_viewModel.loadItems();
     }
     m_viewModel.scheduleLoad();
+    // Phrases are listed from what was read ahead, unless the library changed since.
+    m_searchView->searchField()->clear();
+    m_searchView->setMode(phrases ? HistorySearchView::Mode::Phrases
+                                  : HistorySearchView::Mode::Clips);
 
     centreOnPointerScreen();
     m_panelActivated = false;
@@ -76,6 +91,8 @@ void PanelCoordinator::prepareSearchPanel() {
     m_searchPanel->ensurePolished();
     m_searchPanel->layout()->activate();
     m_searchPanel->winId();
+    // The phrases are read ahead too, for a first show over them.
+    m_phraseSearch->showAll();
     // Rendering once loads what the first paint needs (glyphs, style pixmaps, the delegate's
     // layout of the first rows); the picture itself is dropped.
     m_searchPanel->grab();
@@ -86,6 +103,11 @@ void PanelCoordinator::handleSelection(const std::shared_ptr<ClipItem>& clip) {
     m_viewModel.selectItem(clip);
     if (m_searchPanel) m_searchPanel->hide();
     finishPaste(m_appFocusService, m_pasteActionService, this);
+}
+
+void PanelCoordinator::handlePhraseSelection(const QUuid& phrase) {
+    if (m_searchPanel) m_searchPanel->hide();
+    if (m_pastePhrase) m_pastePhrase(phrase);
 }
 
 void PanelCoordinator::showSettingsWindow() {
@@ -129,12 +151,15 @@ void PanelCoordinator::createSearchPanel() {
     m_searchPanel->setWindowTitle(QStringLiteral("Quillet"));
     m_searchPanel->setObjectName(QStringLiteral("historySearchPanel"));
 
-    m_searchView = new HistorySearchView(m_viewModel, m_clock);
+    m_phraseSearch = new PhraseSearchModel(m_phraseContext, m_searchPanel.get());
+    m_searchView = new HistorySearchView(m_viewModel, m_clock, m_phraseSearch);
     auto* layout = new QVBoxLayout(m_searchPanel.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_searchView);
     // A signal connection dies with its receiver, so a panel outliving us chooses nothing.
     connect(m_searchView, &HistorySearchView::select, this, &PanelCoordinator::handleSelection);
+    connect(m_searchView, &HistorySearchView::selectPhrase, this,
+            &PanelCoordinator::handlePhraseSelection);
 
     // Without a frame the corner grip is the way to resize. It sits in the bottom-right
     // corner, where a spacer below the list's scroll bar leaves room for it.
@@ -233,8 +258,10 @@ bool PanelCoordinator::eventFilter(QObject* watched, QEvent* event) {
                 QMetaObject::invokeMethod(
                     this,
                     [this] {
-                        if (m_searchPanel && !m_searchPanel->isVisible())
+                        if (m_searchPanel && !m_searchPanel->isVisible()) {
                             m_viewModel.setSearchText(QString());
+                            m_phraseSearch->showAll();
+                        }
                     },
                     Qt::QueuedConnection);
                 break;

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QUuid>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -18,6 +19,7 @@ class Clock;
 class FileChooser;
 class HistorySearchView;
 class HistoryViewModel;
+class PhraseSearchModel;
 class PasteActionService;
 class SettingsView;
 class SettingsViewModel;
@@ -39,6 +41,11 @@ public:
     ~PanelCoordinator() override;
 
     void showHistoryPanel();
+    // The same panel searching the phrases; a chosen phrase goes to `setPhrasePaste`'s call.
+    void showPhrasePanel();
+    void setPhrasePaste(std::function<void(const QUuid& phrase)> paste) {
+        m_pastePhrase = std::move(paste);
+    }
     // Makes the search panel ahead of time (window, layout, a first rendering), so that
     // showing it is mapping and painting only.
     void prepareSearchPanel();
@@ -69,6 +76,8 @@ protected:
 
 private:
     void createSearchPanel();
+    void showSearchPanel(bool phrases);
+    void handlePhraseSelection(const QUuid& phrase);
     void centreOnPointerScreen();
     void placeOnPointerScreen(QWidget* window);
     void placeInside(QWidget* window, const QRect& area);
@@ -85,6 +94,8 @@ private:
     FileChooser& m_fileChooser;
     std::unique_ptr<QWidget> m_searchPanel;
     HistorySearchView* m_searchView = nullptr;  // owned by the panel
+    PhraseSearchModel* m_phraseSearch = nullptr;  // owned by the panel
+    std::function<void(const QUuid& phrase)> m_pastePhrase;
     QSizeGrip* m_sizeGrip = nullptr;            // owned by the panel
     // Whether the panel has been the active window since it was last shown: deactivation
     // that happens before (the menu we were opened from closing) must not hide it.

@@ -65,8 +65,12 @@ void QuickPhraseMenuService::fillSubmenu(QMenu* submenu,
     for (const auto& phrase : phrases) {
         // A title of line breaks only (a quoted one, imported) would be an empty row.
         const QString& title = phrase->title();
-        auto* action =
-            new QAction(menuText(isBlankText(title) ? blankTextMarker(title) : title), submenu);
+        QString text = menuText(isBlankText(title) ? blankTextMarker(title) : title);
+        // The abbreviation sits in the shortcut column, right-aligned, as a reminder of the
+        // word that finds the phrase in the search panel.
+        if (!phrase->abbreviation().isEmpty())
+            text += u'\t' + menuText(phrase->abbreviation().simplified());
+        auto* action = new QAction(text, submenu);
         action->setData(QVariant::fromValue<qint64>(qint64(m_phrases.size())));
         m_phrases.push_back(phrase);
         connect(action, &QAction::triggered, this, [this, action] { phraseItemAction(action); });
@@ -92,7 +96,15 @@ void QuickPhraseMenuService::phraseItemAction(QAction* action) {
     bool ok = false;
     const qint64 index = action->data().toLongLong(&ok);
     if (!ok || index < 0 || index >= qint64(m_phrases.size())) return;
-    const auto phrase = m_phrases[size_t(index)];
+    pastePhrase(m_phrases[size_t(index)]);
+}
+
+void QuickPhraseMenuService::pastePhrase(const QUuid& id) {
+    pastePhrase(std::static_pointer_cast<PhraseItem>(
+        m_storage.context().recordWithId(Record::Entity::Phrase, id)));
+}
+
+void QuickPhraseMenuService::pastePhrase(const std::shared_ptr<PhraseItem>& phrase) {
     if (!phrase || phrase->isDeleted()) return;
     m_paster.paste(phrase->body(), phrase->title());
 }

@@ -17,8 +17,9 @@ class PhraseItem;
 class PhrasePaster;
 class StorageService;
 
-// The phrase pop-up at the pointer: a submenu per category, its phrases by title. Choosing a
-// phrase pastes its body, placeholders filled in; the history is left alone.
+// The phrase pop-up at the pointer: a submenu per category, its phrases by title (and
+// abbreviation). Choosing a phrase pastes its body, placeholders filled in; the history is
+// left alone.
 class QuickPhraseMenuService : public QObject {
     Q_OBJECT
 public:
@@ -35,6 +36,11 @@ public:
     void showMenu();
     QMenu* buildMenu();
     QMenu* menu() const { return m_menu.get(); }
+    // Pastes the phrase into the application in front before our menu or panel: the one way
+    // a phrase is pasted, whichever of them chose it.
+    void pastePhrase(const std::shared_ptr<PhraseItem>& phrase);
+    // The same for the phrase with this id, if it is still there.
+    void pastePhrase(const QUuid& id);
 
 private:
     void phraseItemAction(QAction* action);

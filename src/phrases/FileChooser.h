@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
@@ -18,19 +19,20 @@ public:
     FileChooser(const FileChooser&) = delete;
     FileChooser& operator=(const FileChooser&) = delete;
 
-    // One existing CSV file.
-    virtual void chooseCSVToOpen(QWidget* parent, const QString& caption, Done done) = 0;
-    // A place to save a CSV file, `proposedName` filled in.
-    virtual void chooseCSVToSave(QWidget* parent, const QString& caption,
-                                 const QString& proposedName, Done done) = 0;
+    // One existing phrase file: CSV, YAML or JSON.
+    virtual void chooseToOpen(QWidget* parent, const QString& caption, Done done) = 0;
+    // A place to save a file of one of the kinds `suffixes` names ("csv", "json"; the first
+    // is the default), `proposedName` filled in.
+    virtual void chooseToSave(QWidget* parent, const QString& caption, const QString& proposedName,
+                              const QStringList& suffixes, Done done) = 0;
 };
 
 // The toolkit's file dialogs, shown window-modal over `parent`.
 class DialogFileChooser final : public FileChooser {
 public:
-    void chooseCSVToOpen(QWidget* parent, const QString& caption, Done done) override;
-    void chooseCSVToSave(QWidget* parent, const QString& caption, const QString& proposedName,
-                         Done done) override;
+    void chooseToOpen(QWidget* parent, const QString& caption, Done done) override;
+    void chooseToSave(QWidget* parent, const QString& caption, const QString& proposedName,
+                      const QStringList& suffixes, Done done) override;
 };
 
 }  // namespace quillet

@@ -38,7 +38,7 @@ qsizetype completeShiftJisLength(QByteArrayView bytes) {
 }
 
 ParseResult failure(ParseResult::Status status, qsizetype line = 0) {
-    return {status, {}, {}, line};
+    return refusal(status, {}, line);
 }
 
 QStringDecoder decoderFor(Encoding encoding) {
@@ -68,7 +68,7 @@ ParseResult parseAs(QFile& file, Encoding encoding, const Limits& limits, Progre
         const qsizetype carried = buffer.size();
         buffer.resize(carried + pieceBytes);
         const qint64 got = file.read(buffer.data() + carried, pieceBytes);
-        if (got < 0) return {Status::Unreadable, {}, file.errorString(), 0};
+        if (got < 0) return refusal(Status::Unreadable, file.errorString());
         buffer.resize(carried + got);
         if (got == 0) break;
         // The size of a pipe or special file is not known before: count what it gives.
@@ -96,7 +96,10 @@ ParseResult parseAs(QFile& file, Encoding encoding, const Limits& limits, Progre
             return failure(Status::UnclosedQuote, parser.errorLine());
     }
     if (parser.rows().empty()) return failure(Status::NoRows);
-    return {Status::Ok, parser.takeRows(), {}, 0, encoding};
+    ParseResult result;
+    result.rows = parser.takeRows();
+    result.encoding = encoding;
+    return result;
 }
 
 }  // namespace
@@ -104,7 +107,7 @@ ParseResult parseAs(QFile& file, Encoding encoding, const Limits& limits, Progre
 ParseResult parse(const QString& path, const Limits& limits, Progress* progress) {
     using Status = ParseResult::Status;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {Status::Unreadable, {}, file.errorString(), 0};
+    if (!file.open(QIODevice::ReadOnly)) return refusal(Status::Unreadable, file.errorString());
     if (!file.isSequential()) {
         if (file.size() > limits.maxBytes) return failure(Status::TooLarge);
         if (progress) progress->totalBytes = file.size();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <vector>
 
@@ -37,6 +38,7 @@ struct ParseResult {
         FieldTooLong,
         UnclosedQuote,
         NoRows,  // empty, or a header alone
+        Malformed,  // not valid in its format (YAML, JSON): `reason` and `line` say where
         Cancelled
     };
     Status status = Status::Ok;
@@ -44,7 +46,19 @@ struct ParseResult {
     QString reason;               // the system's reason when Unreadable
     qsizetype line = 0;           // where a field too long or an unclosed quote begins
     Encoding encoding = Encoding::Utf8;
+    // What was imported otherwise than written (a variable that would run a program), one
+    // line each.
+    QStringList warnings;
 };
+
+// A file refused: why, the system's or the parser's reason, and the line concerned.
+inline ParseResult refusal(ParseResult::Status status, QString reason = {}, qsizetype line = 0) {
+    ParseResult result;
+    result.status = status;
+    result.reason = std::move(reason);
+    result.line = line;
+    return result;
+}
 
 // What a reader reports while it works; both may be read from another thread.
 struct Progress {

@@ -44,26 +44,31 @@ void PhraseCSVParser::countLineBreak(QChar c) {
 void PhraseCSVParser::appendToField(QStringView run) {
     m_fieldBytes += utf8Length(run);
     if (m_fieldBytes > m_limits.maxFieldBytes) return fail(Error::FieldTooLong, m_recordLine);
-    // Columns after the second are ignored, so they are not kept either.
-    if (m_fieldsEnded < 2) m_field += run;
+    // Columns after the third are ignored, so they are not kept either.
+    if (m_fieldsEnded < 3) m_field += run;
 }
 
 void PhraseCSVParser::endField() {
     if (m_fieldsEnded == 0) m_title = std::move(m_field);
     if (m_fieldsEnded == 1) m_body = std::move(m_field);
-    if (m_fieldsEnded < 2) ++m_fieldsEnded;
+    if (m_fieldsEnded == 2) m_abbreviation = std::move(m_field);
+    if (m_fieldsEnded < 3) ++m_fieldsEnded;
     m_field.clear();
     m_fieldBytes = 0;
 }
 
 void PhraseCSVParser::endRecord() {
     endField();
-    const bool complete = m_fieldsEnded >= 2;
+    const int fields = m_fieldsEnded;
+    const bool complete = fields >= 2;
     m_fieldsEnded = 0;
     if (!complete) return;
-    PhraseRow row{trimmedTitle(m_title), std::move(m_body)};
+    // A record of two fields has no abbreviation.
+    PhraseRow row{trimmedTitle(m_title), std::move(m_body),
+                  fields >= 3 ? trimmedTitle(m_abbreviation) : QString()};
     m_title.clear();
     m_body.clear();
+    m_abbreviation.clear();
     if (row.title.isEmpty() && row.body.isEmpty()) return;
     if (!m_firstRowSeen) {
         m_firstRowSeen = true;

@@ -48,7 +48,8 @@ private:
     QString m_field;
     QString m_title;                 // the record's first field once it has ended
     QString m_body;                  // its second
-    int m_fieldsEnded = 0;           // fields after the second are counted, not kept
+    QString m_abbreviation;          // its third
+    int m_fieldsEnded = 0;           // fields after the third are counted, not kept
     qsizetype m_fieldBytes = 0;
     bool m_inQuotes = false;
     bool m_quotePending = false;     // a quote ended the last piece inside quotes

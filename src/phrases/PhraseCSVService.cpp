@@ -23,6 +23,8 @@ QString PhraseCSVService::exportRows(const std::vector<PhraseRow>& rows) const {
         text += escapeField(row.title);
         text += u',';
         text += escapeField(row.body);
+        text += u',';
+        text += escapeField(row.abbreviation);
     }
     return text;
 }
@@ -33,7 +35,7 @@ QString PhraseCSVService::exportCSV(const std::vector<std::shared_ptr<PhraseItem
                      [](const auto& a, const auto& b) { return a->sortOrder() < b->sortOrder(); });
     std::vector<PhraseRow> rows;
     rows.reserve(sorted.size());
-    for (const auto& phrase : sorted) rows.push_back({phrase->title(), phrase->body()});
+    for (const auto& phrase : sorted) rows.push_back({phrase->title(), phrase->body(), phrase->abbreviation()});
     return exportRows(rows);
 }
 
@@ -42,7 +44,8 @@ QString PhraseCSVService::generateTemplate() const {
     const QString body = QStringLiteral(
         "ここに定型文の本文を入力してください。\n"
         "改行や,（カンマ）も使用可能です。");
-    return header + u'\n' + escapeField(title) + u',' + escapeField(body);
+    return header + u'\n' + escapeField(title) + u',' + escapeField(body) +
+           QStringLiteral(",sample");
 }
 
 std::vector<PhraseRow> PhraseCSVService::parseCSV(const QString& text) {

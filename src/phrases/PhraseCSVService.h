@@ -12,14 +12,16 @@ class PhraseItem;
 struct PhraseRow {
     QString title;
     QString body;
+    QString abbreviation = {};  // none when the file has no third column
     friend bool operator==(const PhraseRow&, const PhraseRow&) = default;
 };
 
-// The text side of phrase files: two columns, "title,body" header, quoted as needed. Touches
-// no file and no store.
+// The text side of phrase files: "title,body,abbreviation" header, quoted as needed; the third
+// column may be left out (files of two columns are read as phrases without abbreviations).
+// Touches no file and no store.
 class PhraseCSVService {
 public:
-    const QString header = QStringLiteral("title,body");
+    const QString header = QStringLiteral("title,body,abbreviation");
 
     // The field as written into a record: in double quotes (inner quotes doubled) when it
     // holds a comma, a quote, LF or CR; otherwise unchanged.

@@ -1,6 +1,7 @@
 #include "phrases/PhraseEditors.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -114,13 +115,27 @@ PhraseEditor::PhraseEditor(PhraseLibrary& library, std::shared_ptr<PhraseCategor
     m_body->setFrameShape(QFrame::NoFrame);
     m_body->setStyleSheet(
         QStringLiteral("QPlainTextEdit#phraseBody { border: 1px solid rgba(128, 128, 128, 51); }"));
+    // Made after the body, so Tab goes title, body, abbreviation.
+    m_abbreviation = new QLineEdit(this);
+    m_abbreviation->setObjectName(QStringLiteral("phraseAbbreviation"));
+    //% "検索パネルで呼び出す短い語 (省略可)"
+    m_abbreviation->setPlaceholderText(qtTrId("PHRASE_ABBREVIATION_HINT"));
 
     auto* form = new QFormLayout;
     //% "タイトル"
     form->addRow(qtTrId("PHRASE_TITLE"), m_title);
+    auto* below = new QFormLayout;
+    //% "略語(&A)"
+    below->addRow(qtTrId("PHRASE_ABBREVIATION"), m_abbreviation);
+    // The two fields line up although the body sits between their forms.
+    QWidget* labels[] = {form->labelForField(m_title), below->labelForField(m_abbreviation)};
+    const int labelWidth =
+        std::max(labels[0]->sizeHint().width(), labels[1]->sizeHint().width());
+    for (QWidget* label : labels) label->setMinimumWidth(labelWidth);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(m_body);
+    layout->addLayout(below);
     layout->addLayout(buttonRow(this, m_cancel, m_save));
     setMinimumWidth(420);
 
@@ -128,8 +143,10 @@ PhraseEditor::PhraseEditor(PhraseLibrary& library, std::shared_ptr<PhraseCategor
     connect(m_body, &QPlainTextEdit::textChanged, this, &PhraseEditor::updateSaveButton);
     connect(m_save, &QPushButton::clicked, this, &PhraseEditor::save);
     bindSaveKeys(this, m_title, &PhraseEditor::titleEntered, &PhraseEditor::save);
+    connect(m_abbreviation, &QLineEdit::returnPressed, this, &PhraseEditor::save);
     if (m_phrase) {
         m_title->setText(m_phrase->title());
+        m_abbreviation->setText(m_phrase->abbreviation());
         m_body->setPlainText(m_phrase->body());
         m_bodyAsShown = m_body->toPlainText();
     }
@@ -148,6 +165,10 @@ QString PhraseEditor::typedBody() const {
     return m_phrase && shown == m_bodyAsShown ? m_phrase->body() : shown;
 }
 
+QString PhraseEditor::abbreviation() const {
+    return m_abbreviation->text().trimmed();
+}
+
 void PhraseEditor::titleEntered() {
     // Without a body yet, Return goes on to it.
     if (m_save->isEnabled())
@@ -160,9 +181,9 @@ void PhraseEditor::save() {
     if (!m_save->isEnabled()) return;
     m_save->setEnabled(false);
     if (m_phrase)
-        m_library.updatePhrase(m_phrase, m_title->text(), typedBody());
+        m_library.updatePhrase(m_phrase, m_title->text(), typedBody(), abbreviation());
     else if (m_category)
-        m_library.createPhrase(m_category, m_title->text(), typedBody());
+        m_library.createPhrase(m_category, m_title->text(), typedBody(), abbreviation());
     accept();
 }
 

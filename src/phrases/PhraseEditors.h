@@ -43,7 +43,8 @@ private:
     QPushButton* m_save;
 };
 
-// Creates a phrase in `category` (no phrase given) or changes a phrase's title and body.
+// Creates a phrase in `category` (no phrase given) or changes a phrase's title, body and
+// abbreviation (optional, stored trimmed; Return in it saves).
 // Return in the title saves (or goes on to an empty body); Ctrl+Return saves from the body.
 class PhraseEditor : public QDialog {
     Q_OBJECT
@@ -53,6 +54,7 @@ public:
 
     QLineEdit* titleField() const { return m_title; }
     QPlainTextEdit* bodyEditor() const { return m_body; }
+    QLineEdit* abbreviationField() const { return m_abbreviation; }
     QPushButton* saveButton() const { return m_save; }
     QPushButton* cancelButton() const { return m_cancel; }
 
@@ -63,12 +65,14 @@ private:
     void titleEntered();
     void save();
     QString typedBody() const;
+    QString abbreviation() const;
 
     PhraseLibrary& m_library;
     std::shared_ptr<PhraseCategory> m_category;
     std::shared_ptr<PhraseItem> m_phrase;
     QLineEdit* m_title;
     QPlainTextEdit* m_body;
+    QLineEdit* m_abbreviation;
     QString m_bodyAsShown;  // the stored body as the editor shows it, line breaks normalised
     QPushButton* m_cancel;
     QPushButton* m_save;

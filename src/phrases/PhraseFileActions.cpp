@@ -8,6 +8,9 @@
 #include "phrases/FileChooser.h"
 #include "phrases/PhraseCSVFile.h"
 #include "phrases/PhraseCSVService.h"
+#include "phrases/PhraseFiles.h"
+#include "phrases/PhraseJsonFile.h"
+#include "store/PhraseItem.h"
 #include "base/Logging.h"
 #include "store/PhraseCategory.h"
 
@@ -37,21 +40,30 @@ void exportCategory(QWidget* parent, FileChooser& chooser,
                     const std::shared_ptr<PhraseCategory>& category) {
     if (!category) return;
     QPointer<QWidget> self(parent);
-    chooser.chooseCSVToSave(
-        parent, dialogCaption(qtTrId("PHRASE_CSV_EXPORT")),
-        category->name() + QStringLiteral(".csv"), [self, category](const QString& path) {
+    chooser.chooseToSave(
+        parent, dialogCaption(qtTrId("PHRASE_FILE_EXPORT")),
+        category->name() + QStringLiteral(".csv"), {QStringLiteral("csv"), QStringLiteral("json")},
+        [self, category](const QString& path) {
             if (!self || category->isDeleted()) return;
-            writeOrSay(self, path, PhraseCSVService().exportCSV(category->items()));
+            if (PhraseFiles::formatOf(path) != PhraseFiles::Format::Json) {
+                writeOrSay(self, path, PhraseCSVService().exportCSV(category->items()));
+                return;
+            }
+            PhraseJsonFile::Category exported{category->name(), {}};
+            for (const auto& phrase : category->sortedItems())
+                exported.phrases.push_back(
+                    {phrase->title(), phrase->body(), phrase->abbreviation()});
+            writeOrSay(self, path, QString::fromUtf8(PhraseJsonFile::write({exported})));
         });
 }
 
 void saveTemplate(QWidget* parent, FileChooser& chooser) {
     QPointer<QWidget> self(parent);
-    chooser.chooseCSVToSave(parent, dialogCaption(qtTrId("PHRASE_CSV_SAVE_TEMPLATE")),
-                            QStringLiteral("phrase_template.csv"), [self](const QString& path) {
-                                if (self)
-                                    writeOrSay(self, path, PhraseCSVService().generateTemplate());
-                            });
+    chooser.chooseToSave(parent, dialogCaption(qtTrId("PHRASE_CSV_SAVE_TEMPLATE")),
+                         QStringLiteral("phrase_template.csv"), {QStringLiteral("csv")},
+                         [self](const QString& path) {
+                             if (self) writeOrSay(self, path, PhraseCSVService().generateTemplate());
+                         });
 }
 
 void showMessage(QWidget* parent, const QString& message) {

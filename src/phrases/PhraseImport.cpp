@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "base/Logging.h"
+#include "phrases/PhraseFiles.h"
 #include "store/PhraseCategory.h"
 #include "store/StorageContext.h"
 
@@ -42,7 +43,7 @@ PhraseImport::~PhraseImport() {
 void PhraseImport::start() {
     if (m_reader || m_stage != Stage::Reading) return;
     m_reader = QThread::create(
-        [this] { m_result = PhraseCSVFile::parse(m_path, m_limits, &m_progress); });
+        [this] { m_result = PhraseFiles::read(m_path, m_limits, &m_progress); });
     // Emitted on the worker, so queued to this thread, after m_result is written.
     connect(m_reader, &QThread::finished, this, &PhraseImport::readerDone);
     m_reader->start();
@@ -80,6 +81,8 @@ void PhraseImport::readerDone() {
         emit finished(0);
         return;
     }
+    m_warnings = std::move(m_result.warnings);
+    for (const QString& warning : m_warnings) qCWarning(lcPhrases).noquote() << m_path << warning;
     m_rows = std::move(m_result.rows);
     m_firstSortOrder = m_library.firstImportedSortOrder(m_category);
     setStage(Stage::Writing);
@@ -118,7 +121,7 @@ void PhraseImport::writeSlice() {
     for (size_t i = 0; i < m_ids.size(); ++i) {
         PhraseRow& row = m_rows[i];
         m_imported.push_back({m_ids[i], std::move(row.title), std::move(row.body),
-                              m_firstSortOrder + qint64(i)});
+                              m_firstSortOrder + qint64(i), std::move(row.abbreviation)});
     }
     m_ids = {};
     m_rows = {};
@@ -156,7 +159,22 @@ QString PhraseImport::failureMessage(const QString& path,
         case Status::UnclosedQuote:
             //% "「%1」の %L2 行目で始まる引用符 (\") が閉じられていません。何も取り込んでいません。"
             return qtTrId("PHRASE_CSV_UNCLOSED_QUOTE").arg(file).arg(qint64(result.line));
+        case Status::Malformed:
+            //% "「%1」は %L2 行目が読み取れないため取り込めません (%3)。何も取り込んでいません。"
+            if (result.line > 0)
+                return qtTrId("PHRASE_FILE_MALFORMED_AT")
+                    .arg(file)
+                    .arg(qint64(result.line))
+                    .arg(result.reason);
+            //% "「%1」は定型文のファイルとして読み取れないため取り込めません (%2)。何も取り込んでいません。"
+            return qtTrId("PHRASE_FILE_MALFORMED").arg(file, result.reason);
         case Status::NoRows:
+            if (PhraseFiles::formatOf(path) == PhraseFiles::Format::Yaml)
+                //% "「%1」には取り込める定型文がありません。「matches:」の下に、trigger と replace を持つ項目を書いてください。"
+                return qtTrId("PHRASE_YAML_NO_ROWS").arg(file);
+            if (PhraseFiles::formatOf(path) == PhraseFiles::Format::Json)
+                //% "「%1」には定型文がひとつもありません。"
+                return qtTrId("PHRASE_JSON_NO_ROWS").arg(file);
             //% "「%1」には取り込める定型文がありません。1 行目に「title,body」、2 行目から 1 行に 1 件ずつ書いてください。"
             return qtTrId("PHRASE_CSV_NO_ROWS").arg(file);
     }

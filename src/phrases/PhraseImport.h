@@ -16,7 +16,7 @@ namespace quillet {
 class PhraseCategory;
 class StorageContext;
 
-// One phrase file going into a category. The file is read and checked whole on a worker
+// One phrase file (CSV, YAML or JSON, see PhraseFiles) going into a category. The file is read and checked whole on a worker
 // thread, so a file that breaks a rule imports nothing; its rows are then saved on this
 // thread's store connection in slices short enough to keep the event loop answering.
 class PhraseImport : public QObject {
@@ -35,6 +35,8 @@ public:
     const std::shared_ptr<PhraseCategory>& category() const { return m_category; }
     // The phrases written, in file order, once Done.
     std::vector<PhraseState> takeImported() { return std::move(m_imported); }
+    // What the file held that was imported otherwise than written, once written.
+    const QStringList& warnings() const { return m_warnings; }
 
     // What the user is told when the file was refused: the file, and the rule it broke.
     static QString failureMessage(const QString& path, const PhraseCSVFile::ParseResult& result,
@@ -65,6 +67,7 @@ private:
     QTimer m_poll;
 
     std::vector<PhraseRow> m_rows;
+    QStringList m_warnings;
     std::vector<QUuid> m_ids;  // of the rows written so far
     std::vector<PhraseState> m_imported;
     qsizetype m_written = 0;

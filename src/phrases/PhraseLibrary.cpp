@@ -65,7 +65,7 @@ void PhraseLibrary::notify(PhraseChange change) {
 }
 
 PhraseState PhraseLibrary::stateOf(const PhraseItem& phrase) {
-    return {phrase.id(), phrase.title(), phrase.body(), phrase.sortOrder()};
+    return {phrase.id(), phrase.title(), phrase.body(), phrase.sortOrder(), phrase.abbreviation()};
 }
 
 std::shared_ptr<PhraseCategory> PhraseLibrary::categoryWithId(const QUuid& id) {
@@ -128,10 +128,12 @@ void PhraseLibrary::moveCategories(const QList<int>& rows, int destination) {
 }
 
 std::shared_ptr<PhraseItem> PhraseLibrary::createPhrase(
-    const std::shared_ptr<PhraseCategory>& category, const QString& title, const QString& body) {
+    const std::shared_ptr<PhraseCategory>& category, const QString& title, const QString& body,
+    const QString& abbreviation) {
     if (!category) return nullptr;
     auto phrase = std::make_shared<PhraseItem>(
         title, body, PhraseOrdering::newPhraseSortOrder(category->items()));
+    phrase->setAbbreviation(abbreviation);
     phrase->setCategory(category);
     m_context.insert(phrase);
     save();
@@ -146,22 +148,23 @@ std::shared_ptr<PhraseItem> PhraseLibrary::createPhrase(
 }
 
 void PhraseLibrary::updatePhrase(const std::shared_ptr<PhraseItem>& phrase, const QString& title,
-                                 const QString& body) {
+                                 const QString& body, const QString& abbreviation) {
     if (!phrase) return;
-    const QString oldTitle = phrase->title();
-    const QString oldBody = phrase->body();
+    const PhraseState before = stateOf(*phrase);
     phrase->setTitle(title);
     phrase->setBody(body);
+    phrase->setAbbreviation(abbreviation);
     save();
-    auto write = [this, id = phrase->id()](const QString& toTitle, const QString& toBody) {
-        if (auto found = phraseWithId(id)) {
-            found->setTitle(toTitle);
-            found->setBody(toBody);
+    auto write = [this](const PhraseState& to) {
+        if (auto found = phraseWithId(to.id)) {
+            found->setTitle(to.title);
+            found->setBody(to.body);
+            found->setAbbreviation(to.abbreviation);
             save();
         }
     };
-    notify({[write, oldTitle, oldBody] { write(oldTitle, oldBody); },
-            [write, title, body] { write(title, body); }});
+    notify({[write, before] { write(before); },
+            [write, after = stateOf(*phrase)] { write(after); }});
 }
 
 void PhraseLibrary::deletePhrase(const std::shared_ptr<PhraseItem>& phrase) {
@@ -202,6 +205,7 @@ std::vector<QUuid> PhraseLibrary::appendRows(const std::shared_ptr<PhraseCategor
     ids.reserve(size_t(count));
     for (qsizetype i = 0; i < count; ++i) {
         auto phrase = std::make_shared<PhraseItem>(rows[i].title, rows[i].body, firstSortOrder + i);
+        phrase->setAbbreviation(rows[i].abbreviation);
         phrase->setCategory(category);
         m_context.insert(phrase);
         ids.push_back(phrase->id());
@@ -261,6 +265,7 @@ void PhraseLibrary::restoreCategory(const CategoryState& state, const QList<QUui
     for (const PhraseState& phrase : state.phrases) {
         auto item = std::make_shared<PhraseItem>(phrase.id, phrase.title, phrase.body,
                                                  phrase.sortOrder);
+        item->setAbbreviation(phrase.abbreviation);
         item->setCategory(category);
         m_context.insert(item);
     }
@@ -281,6 +286,7 @@ void PhraseLibrary::restorePhrases(const QUuid& categoryId, const std::vector<Ph
         if (phraseWithId(phrase.id)) continue;
         auto item = std::make_shared<PhraseItem>(phrase.id, phrase.title, phrase.body,
                                                  phrase.sortOrder);
+        item->setAbbreviation(phrase.abbreviation);
         item->setCategory(category);
         m_context.insert(item);
     }

@@ -22,6 +22,7 @@ struct PhraseState {
     QString title;
     QString body;
     qint64 sortOrder = 0;
+    QString abbreviation = {};
 };
 
 // A category with its phrases (in their listed order) as it was.
@@ -68,9 +69,10 @@ public:
     void moveCategories(const QList<int>& rows, int destination);
 
     std::shared_ptr<PhraseItem> createPhrase(const std::shared_ptr<PhraseCategory>& category,
-                                             const QString& title, const QString& body);
+                                             const QString& title, const QString& body,
+                                             const QString& abbreviation = {});
     void updatePhrase(const std::shared_ptr<PhraseItem>& phrase, const QString& title,
-                      const QString& body);
+                      const QString& body, const QString& abbreviation = {});
     void deletePhrase(const std::shared_ptr<PhraseItem>& phrase);
     // Numbers a category's phrases 0, 1, ... in the order given (its listed phrases after a
     // drag) and saves.

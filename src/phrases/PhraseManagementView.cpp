@@ -166,18 +166,18 @@ QWidget* PhraseManagementView::buildDetail() {
 
     m_csvMenu = new QMenu(this);
     m_csvMenu->setObjectName(QStringLiteral("csvMenu"));
-    //% "CSVインポート..."
-    m_importAction = m_csvMenu->addAction(qtTrId("PHRASE_CSV_IMPORT"), this, &PhraseManagementView::importPhrases);
-    //% "CSVエクスポート..."
-    m_csvMenu->addAction(qtTrId("PHRASE_CSV_EXPORT"), this, &PhraseManagementView::exportPhrases);
+    //% "インポート..."
+    m_importAction = m_csvMenu->addAction(qtTrId("PHRASE_FILE_IMPORT"), this, &PhraseManagementView::importPhrases);
+    //% "エクスポート..."
+    m_csvMenu->addAction(qtTrId("PHRASE_FILE_EXPORT"), this, &PhraseManagementView::exportPhrases);
     m_csvMenu->addSeparator();
     //% "CSV雛形を保存..."
     m_csvMenu->addAction(qtTrId("PHRASE_CSV_SAVE_TEMPLATE"), this,
                          &PhraseManagementView::saveTemplate);
     m_csvButton = toolButton(QStringLiteral("arrow.up.doc.fill"), QString());
     m_csvButton->setObjectName(QStringLiteral("csvButton"));
-    //% "CSV"
-    m_csvButton->setText(qtTrId("PHRASE_CSV_MENU"));
+    //% "ファイル"
+    m_csvButton->setText(qtTrId("PHRASE_FILE_MENU"));
     m_csvButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_csvButton->setPopupMode(QToolButton::InstantPopup);
     m_csvButton->setMenu(m_csvMenu);
@@ -326,8 +326,8 @@ void PhraseManagementView::importPhrases() {
     const auto category = selectedCategory();
     if (!category || m_importBar->isFollowing()) return;
     QPointer<PhraseManagementView> self(this);
-    m_fileChooser.chooseCSVToOpen(
-        this, PhraseFileActions::dialogCaption(qtTrId("PHRASE_CSV_IMPORT")), [self, category](const QString& path) {
+    m_fileChooser.chooseToOpen(
+        this, PhraseFileActions::dialogCaption(qtTrId("PHRASE_FILE_IMPORT")), [self, category](const QString& path) {
             if (!self || category->isDeleted() || self->m_importBar->isFollowing()) return;
             self->startImport(category, path);
         });
@@ -348,6 +348,10 @@ void PhraseManagementView::startImport(const std::shared_ptr<PhraseCategory>& ca
         if (stage != PhraseImport::Stage::Done) return;
         m_library->noteAppended(import->category()->id(), import->takeImported());
         ended();
+        // What the file held that could not be imported as written (a YAML variable that
+        // would run a program) is said once.
+        if (!import->warnings().isEmpty())
+            PhraseFileActions::showMessage(this, import->warnings().join(u'\n'));
     });
     connect(import, &QObject::destroyed, this, ended);
     // Also when this window has gone.

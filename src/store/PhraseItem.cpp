@@ -22,6 +22,12 @@ void PhraseItem::setBody(const QString& body) {
     didChange();
 }
 
+void PhraseItem::setAbbreviation(const QString& abbreviation) {
+    if (abbreviation == m_abbreviation) return;
+    m_abbreviation = abbreviation;
+    didChange();
+}
+
 void PhraseItem::setSortOrder(qint64 sortOrder) {
     if (sortOrder == m_sortOrder) return;
     m_sortOrder = sortOrder;

@@ -9,7 +9,8 @@ namespace quillet {
 
 class PhraseCategory;
 
-// One reusable text: a title shown in lists and the body that is pasted.
+// One reusable text: a title shown in lists, the body that is pasted and an optional
+// abbreviation, a short word that finds it in the search panel.
 class PhraseItem final : public Record {
 public:
     PhraseItem(QString title, QString body, qint64 sortOrder);
@@ -20,6 +21,8 @@ public:
     void setTitle(const QString& title);
     const QString& body() const { return m_body; }
     void setBody(const QString& body);
+    const QString& abbreviation() const { return m_abbreviation; }
+    void setAbbreviation(const QString& abbreviation);
     qint64 sortOrder() const { return m_sortOrder; }
     void setSortOrder(qint64 sortOrder);
 
@@ -32,6 +35,7 @@ private:
     friend class StorageContext;
     QString m_title;
     QString m_body;
+    QString m_abbreviation;
     qint64 m_sortOrder;
     std::shared_ptr<PhraseCategory> m_category;
 };

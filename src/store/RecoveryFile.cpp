@@ -69,6 +69,8 @@ QByteArray line(const char* op, const Record& record) {
                 entry.insert("title", phrase.title());
                 entry.insert("body", phrase.body());
                 entry.insert("sortOrder", phrase.sortOrder());
+                if (!phrase.abbreviation().isEmpty())
+                    entry.insert("abbreviation", phrase.abbreviation());
                 if (!phrase.categoryId().isNull())
                     entry.insert("category", uuidText(phrase.categoryId()));
                 break;
@@ -155,11 +157,15 @@ QString apply(const QJsonObject& entry, StorageContext& context, RecoveryFile::R
     const auto body = text(entry, "body");
     const auto sortOrder = integer(entry, "sortOrder");
     if (!title || !body || !sortOrder) return QStringLiteral("phrase without title, body or order");
+    // Files from before abbreviations have none.
+    const QString abbreviation = entry.value("abbreviation").toString();
     if (auto phrase = std::static_pointer_cast<PhraseItem>(live)) {
         const bool differs = phrase->title() != *title || phrase->body() != *body ||
-                             phrase->sortOrder() != *sortOrder;
+                             phrase->sortOrder() != *sortOrder ||
+                             phrase->abbreviation() != abbreviation;
         phrase->setTitle(*title);
         phrase->setBody(*body);
+        phrase->setAbbreviation(abbreviation);
         phrase->setSortOrder(*sortOrder);
         counted(differs);
         return {};
@@ -169,6 +175,7 @@ QString apply(const QJsonObject& entry, StorageContext& context, RecoveryFile::R
         return {};
     }
     auto phrase = std::make_shared<PhraseItem>(id, *title, *body, *sortOrder);
+    phrase->setAbbreviation(abbreviation);
     if (entry.contains("category")) {
         const QUuid categoryId(entry.value("category").toString());
         auto category = std::static_pointer_cast<PhraseCategory>(

@@ -27,8 +27,9 @@ const EntityInfo& infoFor(Record::Entity entity) {
     static const EntityInfo category{
         "PhraseCategory", "rowid, id, name, sortOrder", {"id", "name", "sortOrder"}};
     static const EntityInfo phrase{"PhraseItem",
-                                   "rowid, id, title, body, sortOrder, category",
-                                   {"id", "title", "body", "sortOrder", "category"}};
+                                   "rowid, id, title, body, sortOrder, category, abbreviation",
+                                   {"id", "title", "body", "sortOrder", "category",
+                                    "abbreviation"}};
     switch (entity) {
         case Record::Entity::Clip:
             return clip;
@@ -140,13 +141,14 @@ bool StorageContext::writeRecord(const std::shared_ptr<Record>& record, bool isI
         }
         case Record::Entity::Phrase: {
             const auto& phrase = static_cast<const PhraseItem&>(*record);
-            sql = isInsert ? "INSERT INTO PhraseItem (id, title, body, sortOrder, category) "
-                             "VALUES (?, ?, ?, ?, ?)"
+            sql = isInsert ? "INSERT INTO PhraseItem (id, title, body, sortOrder, category, "
+                             "abbreviation) VALUES (?, ?, ?, ?, ?, ?)"
                            : "UPDATE PhraseItem SET title = ?, body = ?, sortOrder = ?, "
-                             "category = ? WHERE rowid = ?";
+                             "category = ?, abbreviation = ? WHERE rowid = ?";
             const QUuid category = phrase.categoryId();
             args = {phrase.title(), phrase.body(), phrase.sortOrder(),
-                    category.isNull() ? QVariant() : QVariant(uuidText(category))};
+                    category.isNull() ? QVariant() : QVariant(uuidText(category)),
+                    phrase.abbreviation()};
             if (isInsert) args.prepend(uuidText(phrase.id()));
             break;
         }
@@ -371,6 +373,7 @@ std::vector<std::shared_ptr<PhraseItem>> StorageContext::fetchPhrases(
     std::vector<std::pair<std::shared_ptr<PhraseItem>, QUuid>> unlinked;
     auto phrases = fetchRows<PhraseItem>(*sql, args, [&](SqlStatement& row, const QUuid& id) {
         auto phrase = std::make_shared<PhraseItem>(id, row.text(2), row.text(3), row.int64(4));
+        phrase->m_abbreviation = row.text(6);
         unlinked.emplace_back(phrase, QUuid(row.text(5)));
         return phrase;
     });

@@ -161,6 +161,11 @@ const char* const kIndexTriggers =
     "END;\n";
 #undef QUILLET_INDEXED
 
+// Version 6: a phrase may have an abbreviation, a short word the user finds it by.
+const char* const kSchemaV6 =
+    "ALTER TABLE PhraseItem ADD COLUMN abbreviation TEXT NOT NULL DEFAULT '';"
+    "PRAGMA user_version = 6;";
+
 const char* const kDropIndexTriggers =
     "DROP TRIGGER ClipItem_ai; DROP TRIGGER ClipItem_ad; DROP TRIGGER ClipItem_au;";
 
@@ -182,10 +187,10 @@ const RequiredObject kRequiredObjects[] = {{"ClipItem", 1, 99},    {"PhraseCateg
                                            {"ClipItem_ad", 1, 99}, {"ClipItem_au", 1, 99},
                                            {"ClipSearch", 1, 2},   {"LargeClip", 2, 99},
                                            {"ClipTrigram", 3, 99}, {"SearchIndexState", 3, 99},
-                                           {"SyncPeer", 6, 99},    {"SyncVersion", 6, 99},
-                                           {"SyncForgotten", 6, 99}};
+                                           {"SyncPeer", 7, 99},    {"SyncVersion", 7, 99},
+                                           {"SyncForgotten", 7, 99}};
 
-// Version 6: what sync keeps beside the records. SyncPeer: how far this store has applied each
+// Version 7: what sync keeps beside the records. SyncPeer: how far this store has applied each
 // device's numbered segments (and the last number this device wrote itself), and when one
 // last arrived. SyncVersion: the version (hybrid clock, device) of every category (kind 0) and
 // phrase (kind 1) change sync knows, deletions kept as tombstones, so the last writer wins
@@ -271,8 +276,8 @@ bool StoreSchema::migrate(sqlite3* db, qint64 from, QString* why) {
             return (from < 3 || swapIndex(db, why)) && execSql(db, "PRAGMA user_version = 5;", why);
         }))
         return false;
-    if (from < 6 &&
-        !runStep(db, QByteArray(kSchemaSync) + "PRAGMA user_version = 6;", why))
+    if (from < 6 && !runStep(db, kSchemaV6, why)) return false;
+    if (from < 7 && !runStep(db, QByteArray(kSchemaSync) + "PRAGMA user_version = 7;", why))
         return false;
     return true;
 }

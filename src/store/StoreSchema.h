@@ -11,7 +11,7 @@ namespace quillet {
 // file, and the replacement of a damaged clip index.
 class StoreSchema {
 public:
-    static constexpr int version = 6;
+    static constexpr int version = 7;
 
     // Brings a store at `from` (0: new) up to `version`, one transaction per step.
     static bool migrate(sqlite3* db, qint64 from, QString* why);

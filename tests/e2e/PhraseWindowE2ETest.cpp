@@ -10,7 +10,7 @@ using namespace std::chrono_literals;
 using Phrases = QList<QPair<QString, QString>>;
 
 // The phrase library window of the real program, used by keys only: Tab order runs category
-// list, new category, CSV menu, new phrase, phrase list.
+// list, new category, file menu, new phrase, phrase list.
 class PhraseWindowE2E : public PasteTargetFixture {
 protected:
     void keys(const QStringList& names) { xdotool(x, QStringList{"key", "--delay", "60"} + names); }
@@ -77,8 +77,8 @@ TEST_F(PhraseWindowE2E, APhraseTypedInTheWindowPastesAndCSVFilesGoInAndOut) {
     QFile written(out);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.readAll(),
-              "title,body\nHi,Hello there\nBye,\"Goodbye,\r\nsee you\"\n\xe6\x97\xa5\xe6\x9c\xac,"
-              "\"\"\"q\"\"\"");
+              "title,body,abbreviation\nHi,Hello there,\nBye,\"Goodbye,\r\nsee you\",\n"
+              "\xe6\x97\xa5\xe6\x9c\xac,\"\"\"q\"\"\",");
 
     // Closed through the window manager; the target comes back to the front.
     keys({"alt+F4"});

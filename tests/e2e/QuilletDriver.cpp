@@ -213,6 +213,14 @@ QList<QPair<QString, QString>> QuilletDriver::phrases(const QString& category) c
     return result;
 }
 
+QStringList QuilletDriver::categoryNames() const {
+    QStringList names;
+    for (const QStringList& row :
+         readRows(storePath(), "SELECT name FROM PhraseCategory ORDER BY sortOrder, rowid"))
+        names << row[0];
+    return names;
+}
+
 qsizetype QuilletDriver::phraseCount(const QString& category) const {
     const auto rows = readRows(storePath(),
                                "SELECT count(*) FROM PhraseItem WHERE category = (SELECT id FROM "

@@ -44,8 +44,8 @@ public:
     // Runs `quillet <argument>` as a second process; returns its exit code (-1 on timeout).
     int command(const QString& argument, QByteArray* output = nullptr);
     // The same with any arguments and time limit.
-    int command(const QStringList& arguments, QByteArray* output,
-                std::chrono::milliseconds timeout);
+    int command(const QStringList& arguments, QByteArray* output = nullptr,
+                std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
     // Clips in the store, newest first (read straight from the file).
     QStringList clips() const;
@@ -54,6 +54,8 @@ public:
                            const QList<QPair<QString, QString>>& phrases);
     // The phrases (title, body) of the first category of that name, by sortOrder.
     QList<QPair<QString, QString>> phrases(const QString& category) const;
+    // The categories' names in their order.
+    QStringList categoryNames() const;
     // How many phrases that category holds, without reading them.
     qsizetype phraseCount(const QString& category) const;
     // Writes a raw settings value as the program stores it.

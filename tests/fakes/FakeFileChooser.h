@@ -11,19 +11,21 @@ namespace quillet::test {
 // was asked.
 class FakeFileChooser final : public FileChooser {
 public:
-    void chooseCSVToOpen(QWidget*, const QString&, Done done) override {
+    void chooseToOpen(QWidget*, const QString&, Done done) override {
         ++opens;
         if (!answer.isEmpty()) done(answer);
     }
-    void chooseCSVToSave(QWidget*, const QString&, const QString& proposedName,
-                         Done done) override {
+    void chooseToSave(QWidget*, const QString&, const QString& proposedName,
+                      const QStringList& suffixes, Done done) override {
         proposedNames << proposedName;
+        offeredSuffixes << suffixes;
         if (!answer.isEmpty()) done(answer);
     }
 
     QString answer;
     int opens = 0;
     QStringList proposedNames;
+    QList<QStringList> offeredSuffixes;  // of each save
 };
 
 }  // namespace quillet::test

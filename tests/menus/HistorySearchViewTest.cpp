@@ -124,7 +124,7 @@ TEST_F(HistorySearchViewTest, ArrowsMoveTheHighlightAndReturnOrEnterChoosesIt) {
 
 TEST_F(HistorySearchViewTest, TheFieldHasTheFocusWhenShownAndEscapeHidesTheWindow) {
     QWidget window;
-    HistorySearchView inner(model, clock, &window);
+    HistorySearchView inner(model, clock, nullptr, &window);
     QWidget elsewhere(&inner);
     elsewhere.setFocusPolicy(Qt::StrongFocus);
     elsewhere.setFocus();

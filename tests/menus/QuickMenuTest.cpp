@@ -241,8 +241,10 @@ TEST_F(MenuTest, PhraseMenuOrdersCategoriesAndPhrasesAndDisablesEmptyOnes) {
         auto p = std::make_shared<PhraseItem>(title, QString(title) + " body", order);
         p->setCategory(c);
         context.insert(p);
+        return p;
     };
-    add(zero, "five", 5);
+    // An abbreviation shows in the shortcut column, its '&' and tab as plain text.
+    add(zero, "five", 5)->setAbbreviation("5&\tv");
     add(zero, "one", 1);
     add(zero, "five again", 5);
     add(two, "", 0);
@@ -251,7 +253,7 @@ TEST_F(MenuTest, PhraseMenuOrdersCategoriesAndPhrasesAndDisablesEmptyOnes) {
     QMenu* menu = phrases.buildMenu();
     EXPECT_EQ(describe(menu), (QStringList{"[Zero]", "[Zero]", "[Two]"}));
     EXPECT_EQ(describe(opened(menu->actions()[0]->menu())),
-              (QStringList{"one", "five", "five again"}));
+              (QStringList{"one", "five\t5&& v", "five again"}));
     EXPECT_EQ(describe(opened(menu->actions()[1]->menu())), QStringList{"No items!"});
     EXPECT_EQ(describe(opened(menu->actions()[2]->menu())), QStringList{""});
     EXPECT_EQ(describe(opened(menu->actions()[2]->menu())), QStringList{""}) << "filled once";

@@ -53,11 +53,11 @@ TEST_F(ScreenFitTest, ThePanelMadeAheadOfTimeAndEveryOtherWindowFitTheScreen) {
     DialogFileChooser chooser;
     for (bool save : {false, true}) {
         if (save)
-            chooser.chooseCSVToSave(coordinator->managementWindow(), "save", "out.csv", {});
+            chooser.chooseToSave(coordinator->managementWindow(), "save", "out.csv", {"csv"}, {});
         else
-            chooser.chooseCSVToOpen(coordinator->managementWindow(), "open", {});
+            chooser.chooseToOpen(coordinator->managementWindow(), "open", {});
         test::drainEvents();
-        auto* dialog = coordinator->managementWindow()->findChild<QFileDialog*>("csvFileDialog");
+        auto* dialog = coordinator->managementWindow()->findChild<QFileDialog*>("phraseFileDialog");
         expectInside(dialog, save ? "the save dialog" : "the open dialog");
         if (dialog) {
             dialog->reject();

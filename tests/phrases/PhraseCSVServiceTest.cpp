@@ -40,16 +40,17 @@ TEST(PhraseCSVServiceTest, FieldsAreQuotedOnlyWhenTheyMustBe) {
 
 TEST(PhraseCSVServiceTest, ExportWritesTheHeaderAndPhrasesBySortOrderWithoutATrailingBreak) {
     const PhraseCSVService csv;
-    EXPECT_EQ(csv.exportCSV({}), "title,body");
-    const QString text =
-        csv.exportCSV({phrase("two", "b2", 2), phrase("zero", "", 0),
-                       phrase("one, first", "b\"1\"", 1), phrase("one, second", "x\ny", 1)});
+    EXPECT_EQ(csv.exportCSV({}), "title,body,abbreviation");
+    auto abbreviated = phrase("one, second", "x\ny", 1);
+    abbreviated->setAbbreviation("o,2");
+    const QString text = csv.exportCSV({phrase("two", "b2", 2), phrase("zero", "", 0),
+                                        phrase("one, first", "b\"1\"", 1), abbreviated});
     EXPECT_EQ(text,
-              "title,body\n"
-              "zero,\n"
-              "\"one, first\",\"b\"\"1\"\"\"\n"
-              "\"one, second\",\"x\ny\"\n"
-              "two,b2");
+              "title,body,abbreviation\n"
+              "zero,,\n"
+              "\"one, first\",\"b\"\"1\"\"\",\n"
+              "\"one, second\",\"x\ny\",\"o,2\"\n"
+              "two,b2,");
 }
 
 TEST(PhraseCSVServiceTest, TheTemplateImportsAsOnePhraseWithALineBreakAndAComma) {
@@ -83,7 +84,10 @@ TEST(PhraseCSVServiceTest, ParsingFollowsTheQuotingAndLineBreakRules) {
         {"both empty is dropped", ",\n \t,\nx,", {{"x", ""}}},
         {"a single field is dropped", "lonely\nt,b", {{"t", "b"}}},
         {"blank lines are dropped", "\n\nt,b\n\n", {{"t", "b"}}},
-        {"extra columns are ignored", "t,b,c,d", {{"t", "b"}}},
+        {"the third column is the abbreviation, trimmed", "t,b, c \t", {{"t", "b", "c"}}},
+        {"two and three columns mix", "title,body,abbreviation\nt,b\nu,c,ab\nv,d,",
+         {{"t", "b", ""}, {"u", "c", "ab"}, {"v", "d", ""}}},
+        {"columns after the third are ignored", "t,b,c,d", {{"t", "b", "c"}}},
         {"header recognised after trimming, whatever its body",
          "  title ,anything\nt,b",
          {{"t", "b"}}},
@@ -114,7 +118,7 @@ QString trimmedAsTitle(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
-TEST(PhraseCSVServiceTest, ExportedPhrasesReadBackTheSameUpToTitleTrimming) {
+TEST(PhraseCSVServiceTest, ExportedPhrasesReadBackTheSameUpToTrimming) {
     std::mt19937 random(20261206);
     const PhraseCSVService csv;
     for (int round = 0; round < 500; ++round) {
@@ -124,8 +128,10 @@ TEST(PhraseCSVServiceTest, ExportedPhrasesReadBackTheSameUpToTitleTrimming) {
         for (int i = 0; i < count; ++i) {
             const QString title = randomText(random);
             const QString body = randomText(random);
+            const QString abbreviation = randomText(random);
             phrases.push_back(phrase(title, body, i));
-            const PhraseRow row{trimmedAsTitle(title), body};
+            phrases.back()->setAbbreviation(abbreviation);
+            const PhraseRow row{trimmedAsTitle(title), body, trimmedAsTitle(abbreviation)};
             if (!row.title.isEmpty() || !row.body.isEmpty()) expected.push_back(row);
         }
         const QString text = csv.exportCSV(phrases);

@@ -41,8 +41,8 @@ protected:
         QStringList lines{found->id().toString() + " " + found->name() + " " +
                           QString::number(found->sortOrder())};
         for (const auto& p : found->sortedItems())
-            lines << p->id().toString() + " " + p->title() + "|" + p->body() + " " +
-                         QString::number(p->sortOrder());
+            lines << p->id().toString() + " " + p->title() + "|" + p->body() + "|" +
+                         p->abbreviation() + " " + QString::number(p->sortOrder());
         return lines;
     }
     QStringList shownCategories() {
@@ -113,6 +113,23 @@ TEST_F(PhraseWindowKeysTest, ReturnSavesTheOneLineFieldsAndCtrlReturnTheBody) {
     press(title, Qt::Key_Return);
     EXPECT_EQ(shownTitles(), QStringList{"Signature"});
     EXPECT_EQ(storage->context().fetchPhrases({}).size(), 1u) << "saved once";
+
+    // Tab leads from the body to the abbreviation, where Return saves too.
+    backToWindow();
+    list("phraseList")->setFocus();
+    press(list("phraseList"), Qt::Key_Return);
+    phraseEditor = sheet<PhraseEditor>("phraseEditor");
+    ASSERT_NE(phraseEditor, nullptr);
+    body = phraseEditor->findChild<QPlainTextEdit*>("phraseBody");
+    body->setFocus();
+    press(body, Qt::Key_Tab);
+    auto* abbreviation = phraseEditor->findChild<QLineEdit*>("phraseAbbreviation");
+    ASSERT_TRUE(abbreviation->hasFocus());
+    QTest::keyClicks(abbreviation, " sg ");
+    press(abbreviation, Qt::Key_Return);
+    ASSERT_EQ(sheet<PhraseEditor>("phraseEditor"), nullptr);
+    EXPECT_EQ(view.selectedCategory()->sortedItems()[0]->abbreviation(), "sg") << "trimmed";
+    EXPECT_EQ(view.selectedCategory()->sortedItems()[0]->body(), "Regards,\nMe");
 }
 
 TEST_F(PhraseWindowKeysTest, DeleteRemovesTheFocusedRowAndUndoBringsItBackWhole) {
@@ -175,7 +192,7 @@ TEST_F(PhraseWindowKeysTest, EditsDragsAndImportsAreUndoneAndRedoneInTurn) {
     backToWindow();
     ASSERT_TRUE(view.phraseModel()->moveRows({}, 2, 1, {}, 0));
     const QString in = dir.file("in.csv");
-    writeFile(in, "title,body\nd,4\ne,5\n");
+    writeFile(in, "title,body,abbreviation\nd,4,dd\ne,5\n");
     chooser.answer = in;
     view.importPhrases();
     ASSERT_TRUE(importEnds());

@@ -15,6 +15,7 @@
 #include <QToolButton>
 
 #include "phrases/PhraseCSVService.h"
+#include "phrases/PhraseJsonFile.h"
 #include "phrases/PhraseWindowFixture.h"
 #include "phrases/PhraseEditors.h"
 #include "phrases/PhraseLibrary.h"
@@ -173,7 +174,19 @@ TEST_F(PhraseWindowTest, CSVActionsImportExportAndSaveTheTemplateThroughTheChoos
     chooser.answer = out;
     view.exportPhrases();
     EXPECT_EQ(chooser.proposedNames.last(), "Work.csv");
-    EXPECT_EQ(fileBytes(out), "title,body\nOld,old\nA,\"1,2\"\nB,\"line\nbreak\"");
+    EXPECT_EQ(chooser.offeredSuffixes.last(), (QStringList{"csv", "json"}));
+    EXPECT_EQ(fileBytes(out), "title,body,abbreviation\nOld,old,\nA,\"1,2\",\nB,\"line\nbreak\",");
+
+    // Named .json, the category goes out as this program's own file.
+    const QString json = dir.file("out.json");
+    chooser.answer = json;
+    view.exportPhrases();
+    const auto exported = PhraseJsonFile::parse(fileBytes(json));
+    ASSERT_EQ(exported.status, PhraseCSVFile::ParseResult::Status::Ok);
+    EXPECT_EQ(exported.rows, (std::vector<PhraseRow>{{"Old", "old"},
+                                                     {"A", "1,2"},
+                                                     {"B", "line\nbreak"}}));
+    chooser.answer = out;
 
     view.saveTemplate();
     EXPECT_EQ(chooser.proposedNames.last(), "phrase_template.csv");
@@ -260,6 +273,9 @@ TEST_F(PhraseWindowTest, ARefusedFileIsNamedWithTheRuleItBreaksAndImportsNothing
         {"field.csv",
          "title,body\nt,\"" + QByteArray(1024 * 1024 + 1, 'x') + "\"",
          {"field.csv", "line 2", "1 MiB"}},
+        {"broken.yml", "matches:\n  - trigger: x\n    replace: [open\n", {"broken.yml", "Line "}},
+        {"none.yaml", "matches: []\n", {"none.yaml", "matches:"}},
+        {"other.json", "{\"categories\": []}", {"other.json", "not a phrase library"}},
     };
     for (const auto& c : cases) {
         const QString path = dir.file(c.file);
@@ -298,7 +314,7 @@ TEST_F(PhraseWindowTest, AShiftJisFileFromASpreadsheetImportsItsJapaneseExactly)
     chooser.answer = out;
     view.exportPhrases();
     EXPECT_EQ(QString::fromUtf8(fileBytes(out)),
-              "title,body\n挨拶,お世話になっております。\n表示,\"ソフト①～\r\n髙橋\"");
+              "title,body,abbreviation\n挨拶,お世話になっております。,\n表示,\"ソフト①～\r\n髙橋\",");
 }
 
 }  // namespace

@@ -49,7 +49,8 @@ protected:
         QStringList bodies;
         for (const auto& category : storage->fetchCategories())
             for (const auto& phrase : category->sortedItems())
-                bodies << category->name() + ":" + phrase->body();
+                bodies << category->name() + ":" + phrase->body() +
+                              (phrase->abbreviation().isEmpty() ? "" : "/" + phrase->abbreviation());
         bodies.sort();
         return bodies;
     }
@@ -68,7 +69,9 @@ TEST_F(HeldChangesTest, ChangesOfAFailedSaveComeBackAtTheNextStart) {
     context.insert(std::make_shared<ClipItem>("copied while full", start.addSecs(3)));
     used->setTimestamp(start.addSecs(9));
     context.remove(doomed);
-    storage->fetchCategories().front()->sortedItems().front()->setBody("hello, edited");
+    const auto edited = storage->fetchCategories().front()->sortedItems().front();
+    edited->setBody("hello, edited");
+    edited->setAbbreviation("hl");
     addCategory("Farewells", "bye");
     EXPECT_FALSE(context.save());
     EXPECT_TRUE(held->isFailing());
@@ -88,7 +91,7 @@ TEST_F(HeldChangesTest, ChangesOfAFailedSaveComeBackAtTheNextStart) {
     EXPECT_FALSE(QFileInfo::exists(recoveryPath())) << "removed once saved";
     EXPECT_EQ(texts(storage->fetchItems("")), (QStringList{"used again", "copied while full"}));
     EXPECT_EQ(storage->fetchItems("").at(0)->timestamp(), start.addSecs(9));
-    EXPECT_EQ(phraseBodies(), (QStringList{"Farewells:bye", "Greetings:hello, edited"}));
+    EXPECT_EQ(phraseBodies(), (QStringList{"Farewells:bye", "Greetings:hello, edited/hl"}));
 }
 
 TEST_F(HeldChangesTest, ReplayingTwiceStoresEverythingOnceAndKeepsLaterUses) {

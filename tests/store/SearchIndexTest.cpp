@@ -233,6 +233,8 @@ protected:
         const bool ok = sqlite3_open(qPrintable(path), &db) == SQLITE_OK &&
                         registerCaseKeepingTokenizer(db) &&
                         StoreSchema::migrate(db, 0, nullptr) && insertClips(db, oldestFirst) &&
+                        // Phrases had no abbreviation then.
+                        execSql(db, "ALTER TABLE PhraseItem DROP COLUMN abbreviation;") &&
                         execSql(db, "PRAGMA user_version = 4;");
         sqlite3_close(db);
         return ok;

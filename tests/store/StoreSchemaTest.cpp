@@ -9,6 +9,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 
+#include "store/PhraseItem.h"
 #include "store/StoreFixture.h"
 
 namespace quillet::test {
@@ -102,6 +103,35 @@ TEST_F(StoreSchemaTest, AStoreOfTheFirstVersionIsBroughtUpToDate) {
     ASSERT_TRUE(storage->context().save());
     EXPECT_TRUE(indexIsConsistent());
     EXPECT_EQ(texts(storage->fetchItems("needle")), QStringList{"short needle"});
+}
+
+TEST_F(StoreSchemaTest, PhrasesOfAnOldStoreGetNoAbbreviationAndKeepTheOnesGivenLater) {
+    storage.reset();
+    const QString path = dir.file("old.sqlite");
+    ASSERT_TRUE(runSql(path, kVersion1File));
+    ASSERT_TRUE(runSql(path, R"sql(
+INSERT INTO PhraseCategory VALUES ('c0000000-0000-4000-8000-000000000001', 'Work', 0);
+INSERT INTO PhraseItem VALUES ('b0000000-0000-4000-8000-000000000001', 'Sig', 'Regards', 0,
+                               'c0000000-0000-4000-8000-000000000001');
+)sql"));
+    QString error;
+    storage = StorageService::open(path, &error);
+    ASSERT_TRUE(storage) << qPrintable(error);
+    auto phrases = storage->context().fetchPhrases({});
+    ASSERT_EQ(phrases.size(), 1u);
+    EXPECT_EQ(phrases[0]->title(), "Sig");
+    EXPECT_EQ(phrases[0]->abbreviation(), "");
+    phrases[0]->setAbbreviation("rg");
+    ASSERT_TRUE(storage->context().save());
+    phrases.clear();
+
+    storage.reset();
+    storage = StorageService::open(path, &error);
+    ASSERT_TRUE(storage) << qPrintable(error);
+    phrases = storage->context().fetchPhrases({});
+    ASSERT_EQ(phrases.size(), 1u);
+    EXPECT_EQ(phrases[0]->abbreviation(), "rg");
+    EXPECT_EQ(phrases[0]->body(), "Regards");
 }
 
 TEST_F(StoreSchemaTest, FilesThatAreNotOursAreRefusedUntouched) {

@@ -1,0 +1,120 @@
+#include "app/PhraseCommands.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QUrl>
+
+#include "base/Logging.h"
+#include "phrases/PhraseImport.h"
+#include "phrases/PhraseJsonFile.h"
+#include "phrases/PhraseLibrary.h"
+#include "store/PhraseCategory.h"
+#include "store/PhraseItem.h"
+#include "store/StorageContext.h"
+
+namespace quillet {
+
+namespace {
+
+const QLatin1String kImport("import-phrases");
+const QLatin1String kExport("export-phrases");
+
+QString encoded(const QString& text) {
+    return QString::fromLatin1(QUrl::toPercentEncoding(text));
+}
+
+QString decoded(const QString& text) {
+    return QUrl::fromPercentEncoding(text.toLatin1());
+}
+
+}  // namespace
+
+PhraseCommands::PhraseCommands(StorageContext& context, QObject* parent)
+    : QObject(parent), m_context(context) {}
+
+QString PhraseCommands::importRequest(const QString& path, const QString& category) {
+    QString request = kImport + u' ' + encoded(QFileInfo(path).absoluteFilePath());
+    if (!category.isEmpty()) request += u' ' + encoded(category);
+    return request;
+}
+
+QString PhraseCommands::exportRequest(const QString& path) {
+    return kExport + u' ' + encoded(QFileInfo(path).absoluteFilePath());
+}
+
+std::optional<InstanceChannel::Reply> PhraseCommands::handle(const QString& command) {
+    const QStringList parts = command.split(u' ', Qt::SkipEmptyParts);
+    if (parts.size() < 2) return std::nullopt;
+    const QString path = decoded(parts[1]);
+    if (!QDir::isAbsolutePath(path)) return std::nullopt;
+    if (parts[0] == kImport && parts.size() <= 3)
+        return import(path, parts.size() == 3 ? decoded(parts[2]) : QString());
+    if (parts[0] == kExport && parts.size() == 2) return exportLibrary(path);
+    return std::nullopt;
+}
+
+InstanceChannel::Reply PhraseCommands::import(const QString& path, QString category) {
+    if (m_import)
+        //% "Another phrase import is under way; try again once it has finished."
+        return {qtTrId("PHRASE_IMPORT_BUSY"), true};
+    if (category.trimmed().isEmpty()) category = QFileInfo(path).completeBaseName();
+    PhraseLibrary library(m_context);
+    std::shared_ptr<PhraseCategory> target;
+    for (const auto& existing : library.categories())
+        if (existing->name() == category) target = existing;
+    const bool made = !target;
+    if (made) target = library.createCategory(category);
+    auto* import = new PhraseImport(m_context, target, path, {}, this);
+    m_import = import;
+    InstanceChannel::Reply reply;
+    reply.later = [this, import, target, made, category, path](InstanceChannel::Respond answer) {
+            connect(import, &PhraseImport::failed, this,
+                    [this, import, target, made, answer](const QString& message) {
+                        if (made && target->items().empty()) {
+                            m_context.remove(target);
+                            m_context.save();
+                        }
+                        import->deleteLater();
+                        answer({message + u'\n', true});
+                    });
+            connect(import, &PhraseImport::finished, this,
+                    [import, category, answer](qsizetype count) {
+                        QString details;
+                        for (const QString& warning : import->warnings()) details += warning + u'\n';
+                        // A fixed line, the same in every language, for scripts to read.
+                        details += QStringLiteral("Imported %1 phrases into %2\n").arg(count).arg(category);
+                        import->deleteLater();
+                        answer({details, false});
+                    });
+            qCInfo(lcPhrases) << "importing" << path << "into" << category;
+            import->start();
+        };
+    return reply;
+}
+
+InstanceChannel::Reply PhraseCommands::exportLibrary(const QString& path) {
+    PhraseLibrary library(m_context);
+    std::vector<PhraseJsonFile::Category> categories;
+    qsizetype count = 0;
+    for (const auto& category : library.categories()) {
+        PhraseJsonFile::Category exported{category->name(), {}};
+        for (const auto& phrase : category->sortedItems())
+            exported.phrases.push_back({phrase->title(), phrase->body(), phrase->abbreviation()});
+        count += qsizetype(exported.phrases.size());
+        categories.push_back(std::move(exported));
+    }
+    const QByteArray bytes = PhraseJsonFile::write(categories);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        const QString message =
+            qtTrId("PHRASE_CSV_WRITE_FAILED").arg(QDir::toNativeSeparators(path), file.errorString());
+        qCWarning(lcPhrases).noquote() << message;
+        return {message, true};
+    }
+    //% "Exported %1 phrases in %2 categories to %3"
+    return {qtTrId("PHRASE_EXPORTED").arg(count).arg(categories.size()).arg(
+        QDir::toNativeSeparators(path))};
+}
+
+}  // namespace quillet
