@@ -30,7 +30,7 @@
 #include "fakes/FakePasteboard.h"
 #include "fakes/FakeWorkspace.h"
 #include "fakes/ManualClock.h"
-#include "fakes/TestSettings.h"
+#include "settings/TestSettings.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
 #include "menus/HistorySearchView.h"

@@ -12,6 +12,7 @@
 
 #include "e2e/GnomeE2EEnvironment.h"
 #include "e2e/QuilletDriver.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 

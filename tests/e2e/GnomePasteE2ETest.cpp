@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e/GnomeFixture.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 

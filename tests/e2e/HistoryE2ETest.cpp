@@ -8,6 +8,7 @@
 
 #include "e2e/E2EEnvironment.h"
 #include "e2e/QuilletDriver.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {
@@ -66,14 +67,36 @@ TEST_F(HistoryE2E, RapidCopiesAreAllRecordedInOrder) {
 
 TEST_F(HistoryE2E, ALongClipIsStoredOffTheEventLoopAndListedOnceWritten) {
     ASSERT_TRUE(started(quillet));
+    copyWithXclip(x, "before");
+    ASSERT_TRUE(recorded({"before"}));
     QByteArray random(6 << 20, Qt::Uninitialized);
     for (char& c : random) c = char('A' + QRandomGenerator::global()->bounded(26));
     const QString longText = QString::fromLatin1(random);
-    copyWithXclip(x, longText);
-    EXPECT_GE(quillet.socketRoundTripMs(1000), 0) << "the program answers while it writes";
-    ASSERT_TRUE(recorded({longText}));
+
+    // A second writer holds the store, so the write of the long clip waits for it, longer
+    // than any answer may take. Were it written on the event loop, nothing would answer
+    // until the lock went.
+    StoreWriteLock otherWriter(quillet.storePath());
+    ASSERT_TRUE(otherWriter.held());
+    ChildProcess::Options options = ChildProcess::silent({x.displayVariable()});
+    options.input = random;
+    ChildProcess owner;  // quits once it has handed its text out
+    ASSERT_TRUE(
+        owner.start({"xclip", "-quiet", "-loops", "1", "-selection", "clipboard"}, options));
+    ASSERT_TRUE(waitFor([&] { return !owner.isRunning(); }, 20s)) << "the long copy was not read";
+    for (int i = 0; i < 4; ++i) {
+        const qint64 ms = quillet.socketRoundTripMs(5000);
+        ASSERT_GE(ms, 0) << "answer " << i << " never came";
+        EXPECT_LT(ms, 1000) << "answer " << i << " waited for the store";
+        QThread::msleep(250);
+    }
+    EXPECT_EQ(quillet.clips(), QStringList{"before"}) << "the write waits for the other writer";
+
+    otherWriter.release();
+    ASSERT_TRUE(waitFor([&] { return quillet.clips() == QStringList{longText, "before"}; }, 15s))
+        << "listed once written";
     copyWithXclip(x, "after");
-    EXPECT_TRUE(recorded({"after", longText}));
+    EXPECT_TRUE(recorded({"after", longText, "before"}));
 }
 
 TEST_F(HistoryE2E, AClipboardOwnerThatNeverAnswersDoesNotFreezeTheProgram) {

@@ -7,6 +7,7 @@
 #include "e2e/QuilletDriver.h"
 #include "support/KWinSession.h"
 #include "support/TempDir.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 

@@ -20,6 +20,8 @@
 #include "support/TempDir.h"
 #include "support/XvfbSession.h"
 
+struct sqlite3;
+
 namespace quillet::test {
 
 // Runs the real quillet in a private home on the shared X server (or a private Wayland
@@ -87,6 +89,23 @@ private:
     std::optional<std::pair<int, int>> m_descriptorLimits;
     QStringList m_extraEnvironment;
     QUrl m_updateFeed{QStringLiteral("http://127.0.0.1:9/app/quilletbox/appcast.xml")};
+};
+
+// Another writer on a store: while it lives it holds the write lock, so every write of the
+// program waits for it (as behind a slow disk or a second program on the file).
+class StoreWriteLock {
+public:
+    explicit StoreWriteLock(const QString& storePath);
+    ~StoreWriteLock() { release(); }
+    StoreWriteLock(const StoreWriteLock&) = delete;
+    StoreWriteLock& operator=(const StoreWriteLock&) = delete;
+
+    bool held() const { return m_held; }
+    void release();
+
+private:
+    sqlite3* m_db = nullptr;
+    bool m_held = false;
 };
 
 // Puts text on the CLIPBOARD from another program (xclip stays as the owner).

@@ -9,6 +9,7 @@
 
 #include "e2e/QuilletDriver.h"
 #include "e2e/WaylandE2EEnvironment.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 

@@ -11,9 +11,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "fakes/HistoryFixture.h"
+#include "history/HistoryFixture.h"
 #include "menus/HistoryListModel.h"
 #include "menus/HistorySearchView.h"
+#include "support/Wait.h"
 
 namespace quillet {
 namespace {
@@ -191,14 +192,14 @@ TEST_F(HistorySearchViewTest, ASearchStillLookingShowsItsListUntilItEndsEmpty) {
     ASSERT_TRUE(model.isScanning());
     ASSERT_TRUE(model.items().isEmpty());
     EXPECT_FALSE(view.emptyLabel()->isVisible()) << "nothing is known to be missing yet";
-    ASSERT_TRUE(test::waitUntil([&] { return !model.isScanning(); }));
+    ASSERT_TRUE(test::waitFor([&] { return !model.isScanning(); }));
     test::drainEvents();
     EXPECT_EQ(shownTexts(), QStringList{"ab ba"});
     EXPECT_TRUE(view.listView()->isVisible());
 
     model.setSearchText("ab bab");
     model.loadItems();
-    ASSERT_TRUE(test::waitUntil([&] { return !model.isScanning(); }));
+    ASSERT_TRUE(test::waitFor([&] { return !model.isScanning(); }));
     test::drainEvents();
     EXPECT_TRUE(view.emptyLabel()->isVisible());
     EXPECT_EQ(view.emptyLabel()->text(), "No matches");
@@ -218,7 +219,7 @@ TEST_F(HistorySearchViewTest, AltCTurnsMatchCaseOffSoFoxFindsFoxInAnyCaseAndTypi
 
     QTest::keyClick(view.searchField(), Qt::Key_C, Qt::AltModifier);
     // A mnemonic clicks the box as a user would see it clicked: released a moment later.
-    ASSERT_TRUE(test::waitUntil([&] { return !matchCase()->isChecked(); }));
+    ASSERT_TRUE(test::waitFor([&] { return !matchCase()->isChecked(); }));
     test::drainEvents();
     EXPECT_FALSE(model.matchCase());
     EXPECT_EQ(shownTexts(), (QStringList{"FOX HUNT", "the quick brown fox"}));
@@ -295,7 +296,7 @@ TEST_F(ForgetFromPanelTest, DeleteAsksFirstAndReturnForgetsTheHighlightedClip) {
     EXPECT_EQ(stored(), (QStringList{"newest", "oldest"}));
     EXPECT_EQ(model.selectedIndex(), 1) << "the highlight stays on the row, now the next clip";
     EXPECT_EQ(pasteboard.string(), std::nullopt) << "the clipboard held the text: emptied";
-    EXPECT_TRUE(test::waitUntil([&] { return question() == nullptr; }));
+    EXPECT_TRUE(test::waitFor([&] { return question() == nullptr; }));
     EXPECT_EQ(chosen.count(), 0);
 }
 
@@ -327,7 +328,7 @@ TEST_F(ForgetFromPanelTest, TheRowMenuForgetsTheClipUnderThePointer) {
     auto* menu = view.findChild<QMenu*>("clipMenu");
     ASSERT_NE(menu, nullptr);
     menu->findChild<QAction*>("forgetClip")->trigger();
-    ASSERT_TRUE(test::waitUntil([&] { return question() != nullptr; }));
+    ASSERT_TRUE(test::waitFor([&] { return question() != nullptr; }));
     question()->findChild<QPushButton*>("forgetButton")->click();
     EXPECT_EQ(stored(), (QStringList{"newest", "my secret password"}));
     EXPECT_EQ(pasteboard.string(), "something else") << "another text stays on the clipboard";

@@ -8,9 +8,10 @@
 #include <QTest>
 #include <functional>
 
-#include "fakes/MenuFixture.h"
+#include "menus/MenuFixture.h"
 #include "menus/HistorySearchView.h"
 #include "settings/SettingsView.h"
+#include "support/Wait.h"
 
 namespace quillet {
 namespace {
@@ -105,7 +106,7 @@ TEST_F(PanelCoordinatorTest, AnotherApplicationTakingOverHidesThePanel) {
     emit qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
     EXPECT_TRUE(panel()->isVisible());
 
-    ASSERT_TRUE(test::waitUntil([&] { return panel()->isActiveWindow(); }));
+    ASSERT_TRUE(test::waitFor([&] { return panel()->isActiveWindow(); }));
     emit qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
     EXPECT_FALSE(panel()->isVisible());
 
@@ -146,7 +147,7 @@ TEST_F(PanelCoordinatorTest, ASettingsWindowOpenedForAResultShowsItsSheetAtOnce)
     settings.updates.answer(UpdateCheckError::noUpdateFound());
     ASSERT_TRUE(settings.model.isShowingUpdateResult());
     coordinator->showSettingsWindow();
-    ASSERT_TRUE(test::waitUntil([&] {
+    ASSERT_TRUE(test::waitFor([&] {
         return coordinator->settingsWindow()->resultSheet() &&
                coordinator->settingsWindow()->resultSheet()->isVisible();
     }));

@@ -16,6 +16,7 @@
 #include "store/PhraseItem.h"
 #include "store/StoreFixture.h"
 #include "support/TempDir.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 
@@ -41,7 +42,7 @@ protected:
     QAction* importAction() { return view.csvMenu()->actions().first(); }
     // Imports run on a worker and then in slices of the event loop.
     bool importEnds() {
-        return waitUntil([&] { return importBar()->isHidden(); }, std::chrono::seconds(60));
+        return waitFor([&] { return importBar()->isHidden(); }, std::chrono::seconds(60));
     }
     bool placeholderShown() { return view.detail()->currentIndex() == 0; }
     QMessageBox* failure() { return view.findChild<QMessageBox*>("csvFailure"); }

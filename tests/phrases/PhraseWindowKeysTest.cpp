@@ -8,6 +8,7 @@
 
 #include "phrases/PhraseEditors.h"
 #include "phrases/PhraseWindowFixture.h"
+#include "support/Wait.h"
 
 namespace quillet {
 namespace {

@@ -22,6 +22,7 @@
 #include "phrases/PhraseManagementView.h"
 #include "store/PhraseCategory.h"
 #include "store/PhraseItem.h"
+#include "support/Wait.h"
 
 namespace quillet {
 namespace {
@@ -193,7 +194,7 @@ TEST_F(PhraseWindowTest, CSVFailuresAreShownAndChangeNothing) {
     writeFile(latin1, "title,body\ncaf\xe9,x");
     chooser.answer = latin1;
     view.importPhrases();
-    ASSERT_TRUE(test::waitUntil([&] { return failure() != nullptr; }));
+    ASSERT_TRUE(test::waitFor([&] { return failure() != nullptr; }));
     EXPECT_TRUE(failure()->text().contains(latin1));
     EXPECT_TRUE(failure()->text().contains("UTF-8"));
     EXPECT_TRUE(failure()->text().contains("Shift_JIS")) << "neither encoding takes it";
@@ -203,7 +204,7 @@ TEST_F(PhraseWindowTest, CSVFailuresAreShownAndChangeNothing) {
     ASSERT_TRUE(importEnds());
     chooser.answer = dir.file("missing.csv");
     view.importPhrases();
-    ASSERT_TRUE(test::waitUntil([&] { return failure() != nullptr; }));
+    ASSERT_TRUE(test::waitFor([&] { return failure() != nullptr; }));
     EXPECT_TRUE(failure()->text().contains("missing.csv"));
     delete failure();
 
@@ -266,7 +267,7 @@ TEST_F(PhraseWindowTest, ARefusedFileIsNamedWithTheRuleItBreaksAndImportsNothing
         writeFile(path, c.bytes);
         chooser.answer = path;
         view.importPhrases();
-        ASSERT_TRUE(test::waitUntil([&] { return failure() != nullptr; })) << c.file;
+        ASSERT_TRUE(test::waitFor([&] { return failure() != nullptr; })) << c.file;
         for (const QString& part : c.said)
             EXPECT_TRUE(failure()->text().contains(part)) << qPrintable(failure()->text());
         delete failure();

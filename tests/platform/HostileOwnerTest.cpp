@@ -11,6 +11,7 @@
 
 #include "platform/X11TestEnvironment.h"
 #include "platform/x11/X11ClipboardReader.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {

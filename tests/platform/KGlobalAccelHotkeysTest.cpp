@@ -10,17 +10,20 @@
 #include <vector>
 
 #include "fakes/FakeKGlobalAccel.h"
-#include "fakes/TestSettings.h"
+#include "settings/TestSettings.h"
 #include "hotkeys/HotkeyService.h"
 #include "hotkeys/MenuHotkeys.h"
 #include "platform/kde/KGlobalAccelHotkeys.h"
 #include "settings/HotkeySettingRow.h"
 #include "settings/SettingsView.h"
+#include "support/Wait.h"
 
 // Runs on a private session bus (dbus-run-session, from CTest): KDE's shortcut service here is
 // a fake that owns its name on a second connection of this process.
 namespace quillet {
 namespace {
+
+using namespace std::chrono_literals;
 
 using test::FakeKGlobalAccel;
 
@@ -83,12 +86,11 @@ protected:
 
     bool settlesTo(std::optional<HotkeyState> history, std::optional<HotkeyState> phrase,
                    int ms = 3000) {
-        return QTest::qWaitFor(
+        return test::waitFor(
             [&] {
                 return service->state(MenuHotkeys::historyId) == history &&
                        service->state(MenuHotkeys::phraseId) == phrase;
-            },
-            ms);
+            }, std::chrono::milliseconds(ms));
     }
 
     // Presses these actions in order and returns the menus that opened.
@@ -98,7 +100,7 @@ protected:
         opened.clear();
         for (const auto& [action, component] : presses) kglobalaccel.press(action, component);
         // Fewer menus than expected show in the result.
-        (void)QTest::qWaitFor([&] { return opened.size() >= expected; }, 3000);
+        (void)test::waitFor([&] { return opened.size() >= expected; }, 3s);
         QTest::qWait(50);  // anything wrongly delivered arrives by now
         return opened;
     }
@@ -139,15 +141,15 @@ TEST_F(KGlobalAccelHotkeysTest, TheStoredKeysAreSetAndTheirPressesOpenTheMenus) 
 
     // A key recorded in the settings replaces the old one in KDE.
     ASSERT_TRUE(menus->replacePair(shiftCommandV, shiftCommandC, controlOptionF5, shiftCommandC));
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return kglobalaccel.keys["history-menu"] == QList<int>{controlAltF5}; }, 3000));
+    ASSERT_TRUE(test::waitFor(
+        [&] { return kglobalaccel.keys["history-menu"] == QList<int>{controlAltF5}; }, 3s));
     ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
     EXPECT_EQ(pressed(kglobalaccel, {{"history-menu", quillet}}, 1),
               std::vector<QString>{"history"});
 
     // Quitting leaves the keys reserved for us, inactive.
     stop();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return kglobalaccel.inactive.size() == 2; }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return kglobalaccel.inactive.size() == 2; }, 3s));
 }
 
 TEST_F(KGlobalAccelHotkeysTest, AKeyAnotherActionHoldsIsRefusedUntilAnotherIsRecorded) {

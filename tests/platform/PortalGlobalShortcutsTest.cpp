@@ -10,18 +10,21 @@
 #include <vector>
 
 #include "fakes/FakeShortcutsPortal.h"
-#include "fakes/TestSettings.h"
+#include "settings/TestSettings.h"
 #include "hotkeys/HotkeyService.h"
 #include "hotkeys/MenuHotkeys.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
 #include "platform/portal/PortalRegistration.h"
 #include "settings/HotkeySettingRow.h"
 #include "settings/SettingsView.h"
+#include "support/Wait.h"
 
 // Runs on a private session bus (dbus-run-session, from CTest): the portal here is a fake
 // that owns the portal's name on a second connection of this process.
 namespace quillet {
 namespace {
+
+using namespace std::chrono_literals;
 
 using test::FakeShortcutsPortal;
 
@@ -57,12 +60,11 @@ protected:
 
     bool settlesTo(std::optional<HotkeyState> history, std::optional<HotkeyState> phrase,
                    int ms = 3000) {
-        return QTest::qWaitFor(
+        return test::waitFor(
             [&] {
                 return service->state(MenuHotkeys::historyId) == history &&
                        service->state(MenuHotkeys::phraseId) == phrase;
-            },
-            ms);
+            }, std::chrono::milliseconds(ms));
     }
 
     static QString notice(HotkeySettingRow* row) {
@@ -101,7 +103,7 @@ TEST_F(PortalGlobalShortcutsTest, BoundKeysOpenTheirMenusAndAChangeRebindsTheOne
     desktop.activate(QStringLiteral("unknown"));
     desktop.activate(QStringLiteral("history-menu"), QStringLiteral("/some/other/session"));
     desktop.activate(QStringLiteral("history-menu"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return opened.size() >= 2; }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return opened.size() >= 2; }, 3s));
     QTest::qWait(50);  // anything wrongly delivered arrives by now
     EXPECT_EQ(opened, (std::vector<QString>{"phrase", "history"}));
 
@@ -114,7 +116,7 @@ TEST_F(PortalGlobalShortcutsTest, BoundKeysOpenTheirMenusAndAChangeRebindsTheOne
     EXPECT_EQ(desktop.shortcuts["history-menu"].value("preferred_trigger"), "CTRL+ALT+F5");
     opened.clear();
     desktop.activate(QStringLiteral("history-menu"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return !opened.empty(); }, 3s));
     EXPECT_EQ(opened, std::vector<QString>{"history"});
 }
 
@@ -123,7 +125,7 @@ TEST_F(PortalGlobalShortcutsTest, KeysRegisteredAfterThePortalAnsweredStillOpenO
     start();
     // The program builds its windows before it registers the keys; the portal's answer to
     // the version query is waiting in the queue by then, ahead of the keys' binding.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.calls.size() >= 2; }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return desktop.calls.size() >= 2; }, 3s));
     QThread::msleep(100);  // the reply reaches our queue; not processed yet
     ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
     ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
@@ -142,13 +144,13 @@ TEST_F(PortalGlobalShortcutsTest, ADesktopThatBindsASessionOnceGetsANewSessionFo
     ASSERT_TRUE(menus->replacePair(shiftCommandV, shiftCommandC, controlOptionF5, shiftCommandC));
     ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
     ASSERT_EQ(desktop.sessions.size(), 2u);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !desktop.closed.empty(); }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return !desktop.closed.empty(); }, 3s));
     EXPECT_EQ(desktop.closed, std::vector<QString>{desktop.sessions.front()});
     EXPECT_EQ(desktop.shortcuts["history-menu"].value("preferred_trigger"), "CTRL+ALT+F5");
     opened.clear();
     desktop.activate(QStringLiteral("history-menu"), desktop.sessions.front());
     desktop.activate(QStringLiteral("phrase-menu"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return !opened.empty(); }, 3s));
     QTest::qWait(50);
     EXPECT_EQ(opened, std::vector<QString>{"phrase"}) << "the closed session's key is dead";
 }
@@ -167,7 +169,7 @@ TEST_F(PortalGlobalShortcutsTest, AKeyTheDesktopTakesAwayLaterIsShownRefused) {
     EXPECT_TRUE(notice(view->historyRow()).isEmpty());
     desktop.activate(QStringLiteral("phrase-menu"));
     desktop.activate(QStringLiteral("history-menu"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return !opened.empty(); }, 3s));
     QTest::qWait(50);
     EXPECT_EQ(opened, std::vector<QString>{"history"}) << "a refused key opens nothing";
 
@@ -193,7 +195,7 @@ TEST_F(PortalGlobalShortcutsTest, ARestartedPortalGetsTheKeysAgain) {
     EXPECT_EQ(desktop->calls.front(), "Register") << "the new portal knows nothing of us";
     EXPECT_EQ(desktop->sessions.size(), 1u);
     desktop->activate(QStringLiteral("history-menu"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return !opened.empty(); }, 3s));
     EXPECT_EQ(opened, std::vector<QString>{"history"});
 }
 

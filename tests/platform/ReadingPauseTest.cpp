@@ -3,9 +3,12 @@
 #include <QTest>
 
 #include "platform/ReadingPause.h"
+#include "support/Wait.h"
 
 namespace quillet {
 namespace {
+
+using namespace std::chrono_literals;
 
 class IdleReader final : public ClipboardReader {
 public:
@@ -34,7 +37,7 @@ TEST(ReadingPauseTest, GivesWayOnlyUntilOurWriteWasSeenOrMissed) {
     confirmation.expect("unseen");
     pause.liftFor(confirmation);
     EXPECT_FALSE(reader.isPaused());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return reader.isPaused(); }, 2000))
+    EXPECT_TRUE(test::waitFor([&] { return reader.isPaused(); }, 2s))
         << "still reading after the write was given up";
 
     // Resumed while a write is being confirmed: nothing pauses the reader afterwards.

@@ -5,6 +5,7 @@
 #include "e2e/QuilletDriver.h"
 #include "e2e/WaylandE2EEnvironment.h"
 #include "platform/wayland/WaylandPasteboard.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 

@@ -9,6 +9,7 @@
 #include "platform/X11TestEnvironment.h"
 #include "platform/x11/X11ClipboardReader.h"
 #include "platform/x11/X11CopyAttribution.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {

@@ -6,9 +6,10 @@
 #include <QTest>
 #include <vector>
 
-#include "fakes/SettingsViewFixture.h"
+#include "settings/SettingsViewFixture.h"
 #include "hotkeys/HotkeyRecorder.h"
 #include "settings/HotkeySettingRow.h"
+#include "support/Wait.h"
 
 namespace quillet {
 namespace {
@@ -143,7 +144,7 @@ TEST_F(SettingsRecordingTest, AFailedCheckShowsItsReasonOnTheSheet) {
     EXPECT_EQ(reason->text(), qtTrId("UPDATE_FAILURE_STATUS").arg(500));
     EXPECT_EQ(reason->textFormat(), Qt::PlainText) << "outside text is never markup";
     shown->reject();
-    ASSERT_TRUE(test::waitUntil([this] { return !settings.model.isShowingUpdateResult(); }));
+    ASSERT_TRUE(test::waitFor([this] { return !settings.model.isShowingUpdateResult(); }));
 
     // A check that finds no newer version has no reason to give.
     QTest::mouseClick(button, Qt::LeftButton);

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "fakes/SettingsViewFixture.h"
+#include "settings/SettingsViewFixture.h"
 #include "hotkeys/HotkeyRecorder.h"
 #include "settings/HotkeySettingRow.h"
 #include "settings/SettingsView.h"
@@ -110,7 +110,7 @@ TEST_F(SettingsViewTest, ACheckDisablesItsButtonThenTheMessageSheetClosesOnRetur
         return l->text() == qtTrId("UPDATE_NOT_AVAILABLE_MESSAGE");
     }));
     press(shown, Qt::Key_Return);
-    EXPECT_TRUE(test::waitUntil([this] { return !settings.model.isShowingUpdateResult(); }));
+    EXPECT_TRUE(test::waitFor([this] { return !settings.model.isShowingUpdateResult(); }));
     EXPECT_EQ(view.resultSheet(), nullptr);
 }
 
@@ -142,7 +142,7 @@ TEST_F(SettingsViewTest, TheUpdateFaceShowsBothVersionsAndOpensTheDownloadPage) 
     QDesktopServices::unsetUrlHandler("https");
     ASSERT_EQ(catcher.opened.size(), 1u);
     EXPECT_EQ(catcher.opened[0], SettingsViewModel::appDownloadPageURL());
-    EXPECT_TRUE(test::waitUntil([this] { return !settings.model.isShowingUpdateResult(); }));
+    EXPECT_TRUE(test::waitFor([this] { return !settings.model.isShowingUpdateResult(); }));
 
     // Notes that fit are shown whole, with no link to the rest.
     settings.model.checkForUpdates();
@@ -150,7 +150,7 @@ TEST_F(SettingsViewTest, TheUpdateFaceShowsBothVersionsAndOpensTheDownloadPage) 
     ASSERT_NE(sheet(), nullptr);
     EXPECT_EQ(sheet()->notesMoreLink(), nullptr);
     sheet()->reject();
-    EXPECT_TRUE(test::waitUntil([this] { return !settings.model.isShowingUpdateResult(); }));
+    EXPECT_TRUE(test::waitFor([this] { return !settings.model.isShowingUpdateResult(); }));
 
     // No description: no notes box.
     settings.model.checkForUpdates();
@@ -274,3 +274,4 @@ TEST_F(SettingsViewTest, AGnomeSettingsFailureIsShownBesideTheOption) {
 }  // namespace quillet
 
 #include "SettingsViewTest.moc"
+#include "support/Wait.h"

@@ -7,10 +7,11 @@
 #include <QTest>
 #include <chrono>
 
-#include "fakes/TestSettings.h"
+#include "settings/TestSettings.h"
 #include "settings/SettingsView.h"
 #include "settings/UpdateResultView.h"
 #include "support/TempDir.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 
@@ -38,7 +39,7 @@ protected:
     }
     // The update result sheet once it is up; null if it does not come.
     UpdateResultView* sheet() {
-        waitUntil([this] { return view.resultSheet() && view.resultSheet()->isVisible(); },
+        waitFor([this] { return view.resultSheet() && view.resultSheet()->isVisible(); },
                   std::chrono::seconds(2));
         return view.resultSheet();
     }
