@@ -117,7 +117,7 @@ struct Ui {
         QCoreApplication::processEvents();
     }
 
-    QLineEdit* field() const { return panels->searchView()->searchField(); }
+    QLineEdit* field() const { return panels->searchView()->findChild<QLineEdit*>("searchField"); }
     int rowCount() const { return panels->searchView()->listView()->model()->rowCount(); }
 
     // Puts `text` in the shown panel's field as if it had been typed, and waits until the

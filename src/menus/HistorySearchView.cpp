@@ -69,6 +69,8 @@ HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock, 
       m_list(new QListView),
       m_emptyLabel(new QLabel) {
     setMinimumSize(preferredMinimumSize);
+    m_searchField->setObjectName(QStringLiteral("searchField"));
+    m_emptyLabel->setObjectName(QStringLiteral("emptyLabel"));
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
 

@@ -33,9 +33,7 @@ public:
 
     void focusSearchField();
 
-    QLineEdit* searchField() const { return m_searchField; }
     QListView* listView() const { return m_list; }
-    QLabel* emptyLabel() const { return m_emptyLabel; }
 
     // Repaints the rows whose relative time reads differently now than when they were
     // painted, and only those; returns how many. Runs every `timeRefreshMs` while shown.

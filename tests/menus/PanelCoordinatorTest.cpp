@@ -12,6 +12,7 @@
 #include "menus/HistorySearchView.h"
 #include "settings/SettingsView.h"
 #include "support/Wait.h"
+#include "support/Widgets.h"
 
 namespace quillet {
 namespace {
@@ -24,7 +25,7 @@ protected:
     }
 
     QWidget* panel() { return coordinator->searchPanel(); }
-    QLineEdit* field() { return coordinator->searchView()->searchField(); }
+    QLineEdit* field() { return test::named<QLineEdit>(*coordinator->searchView(), "searchField"); }
     void show() {
         coordinator->showHistoryPanel();
         test::drainEvents();
@@ -148,8 +149,8 @@ TEST_F(PanelCoordinatorTest, ASettingsWindowOpenedForAResultShowsItsSheetAtOnce)
     ASSERT_TRUE(settings.model.isShowingUpdateResult());
     coordinator->showSettingsWindow();
     ASSERT_TRUE(test::waitFor([&] {
-        return coordinator->settingsWindow()->resultSheet() &&
-               coordinator->settingsWindow()->resultSheet()->isVisible();
+        auto* sheet = coordinator->settingsWindow()->findChild<QWidget*>("updateResultSheet");
+        return sheet && sheet->isVisible();
     }));
     // Closing the window closes the sheet, which the model hears of.
     coordinator->settingsWindow()->close();
@@ -175,7 +176,7 @@ TEST_F(PanelCoordinatorTest, MatchCaseIsRememberedForTheNextRun) {
     panels.showHistoryPanel();
     test::drainEvents();
     EXPECT_FALSE(panels.searchPanel()->findChild<QCheckBox*>("matchCase")->isChecked());
-    QTest::keyClicks(panels.searchView()->searchField(), "A");
+    QTest::keyClicks(test::named<QLineEdit>(*panels.searchView(), "searchField"), "A");
     test::drainEvents();
     EXPECT_EQ(shown(), QStringList{"a"}) << "the search ignores case from the start";
 }

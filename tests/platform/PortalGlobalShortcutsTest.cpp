@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fakes/FakeShortcutsPortal.h"
+#include "settings/SettingsViewFixture.h"
 #include "settings/TestSettings.h"
 #include "hotkeys/HotkeyService.h"
 #include "hotkeys/MenuHotkeys.h"
@@ -67,9 +68,7 @@ protected:
             }, std::chrono::milliseconds(ms));
     }
 
-    static QString notice(HotkeySettingRow* row) {
-        return row->noticeLabel()->isHidden() ? QString() : row->noticeLabel()->text();
-    }
+    QString notice(const char* row) { return test::hotkeyNotice(*view, row); }
 
     test::TestSettings settings;
     std::unique_ptr<PortalGlobalShortcuts> portal;
@@ -85,11 +84,11 @@ TEST_F(PortalGlobalShortcutsTest, BoundKeysOpenTheirMenusAndAChangeRebindsTheOne
     start();
     ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
     EXPECT_EQ(service->state(MenuHotkeys::historyId), HotkeyState::pending);
-    EXPECT_FALSE(notice(view->historyRow()).isEmpty()) << "says it waits for the desktop";
+    EXPECT_FALSE(notice("historyHotkeyRow").isEmpty()) << "says it waits for the desktop";
 
     ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
-    EXPECT_TRUE(notice(view->historyRow()).isEmpty());
-    EXPECT_TRUE(notice(view->phraseRow()).isEmpty());
+    EXPECT_TRUE(notice("historyHotkeyRow").isEmpty());
+    EXPECT_TRUE(notice("phraseHotkeyRow").isEmpty());
     // The program says who it is before anything else: the portal files its keys under it.
     ASSERT_FALSE(desktop.calls.empty());
     EXPECT_EQ(desktop.calls.front(), "Register");
@@ -165,8 +164,8 @@ TEST_F(PortalGlobalShortcutsTest, AKeyTheDesktopTakesAwayLaterIsShownRefused) {
     desktop.changeShortcuts({QStringLiteral("history-menu")});
     ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::refused));
     EXPECT_FALSE(service->isActive(MenuHotkeys::phraseId));
-    EXPECT_TRUE(notice(view->phraseRow()).contains("quillet --phrase-menu"));
-    EXPECT_TRUE(notice(view->historyRow()).isEmpty());
+    EXPECT_TRUE(notice("phraseHotkeyRow").contains("quillet --phrase-menu"));
+    EXPECT_TRUE(notice("historyHotkeyRow").isEmpty());
     desktop.activate(QStringLiteral("phrase-menu"));
     desktop.activate(QStringLiteral("history-menu"));
     ASSERT_TRUE(test::waitFor([&] { return !opened.empty(); }, 3s));
@@ -186,7 +185,7 @@ TEST_F(PortalGlobalShortcutsTest, ARestartedPortalGetsTheKeysAgain) {
 
     desktop->stop();
     ASSERT_TRUE(settlesTo(HotkeyState::unavailable, HotkeyState::unavailable));
-    EXPECT_TRUE(notice(view->historyRow()).contains("quillet --history-menu"));
+    EXPECT_TRUE(notice("historyHotkeyRow").contains("quillet --history-menu"));
 
     desktop = std::make_unique<FakeShortcutsPortal>(QStringLiteral("portal-second"));
     ASSERT_TRUE(desktop->registered);
@@ -205,9 +204,9 @@ TEST_F(PortalGlobalShortcutsTest, ARefusedKeyNamesTheCommandToBindInItsRow) {
     start();
     ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
     ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::refused));
-    EXPECT_TRUE(notice(view->historyRow()).isEmpty());
-    EXPECT_TRUE(notice(view->phraseRow()).contains("quillet --phrase-menu"))
-        << notice(view->phraseRow()).toStdString();
+    EXPECT_TRUE(notice("historyHotkeyRow").isEmpty());
+    EXPECT_TRUE(notice("phraseHotkeyRow").contains("quillet --phrase-menu"))
+        << notice("phraseHotkeyRow").toStdString();
     EXPECT_FALSE(service->isActive(MenuHotkeys::phraseId));
 
     // The user cancels the desktop's dialog (1), or the desktop fails otherwise (2).
@@ -217,8 +216,8 @@ TEST_F(PortalGlobalShortcutsTest, ARefusedKeyNamesTheCommandToBindInItsRow) {
         ASSERT_TRUE(
             menus->replacePair(shiftCommandV, shiftCommandC, shiftCommandV, controlOptionF5));
         ASSERT_TRUE(settlesTo(HotkeyState::refused, HotkeyState::refused)) << code;
-        EXPECT_TRUE(notice(view->historyRow()).contains("quillet --history-menu"));
-        EXPECT_TRUE(notice(view->phraseRow()).contains("quillet --phrase-menu"));
+        EXPECT_TRUE(notice("historyHotkeyRow").contains("quillet --history-menu"));
+        EXPECT_TRUE(notice("phraseHotkeyRow").contains("quillet --phrase-menu"));
     }
 
     // A desktop that declines the session itself, at the next start.
@@ -246,15 +245,15 @@ TEST_F(PortalGlobalShortcutsTest, WithoutAUsablePortalTheRowsNameTheCommands) {
         EXPECT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC)) << "pending at first";
         ASSERT_TRUE(settlesTo(HotkeyState::unavailable, HotkeyState::unavailable));
         EXPECT_FALSE(portal->isAvailable());
-        EXPECT_TRUE(notice(view->historyRow()).contains("quillet --history-menu"));
-        EXPECT_TRUE(notice(view->phraseRow()).contains("quillet --phrase-menu"));
+        EXPECT_TRUE(notice("historyHotkeyRow").contains("quillet --history-menu"));
+        EXPECT_TRUE(notice("phraseHotkeyRow").contains("quillet --phrase-menu"));
         EXPECT_TRUE(desktop == nullptr || desktop->sessions.empty());
 
         // Known missing now: a change fails at once, and the rows keep saying why.
         EXPECT_FALSE(
             menus->replacePair(shiftCommandV, shiftCommandC, controlOptionF5, shiftCommandC));
         EXPECT_EQ(service->state(MenuHotkeys::historyId), HotkeyState::unavailable);
-        EXPECT_TRUE(notice(view->historyRow()).contains("quillet --history-menu"));
+        EXPECT_TRUE(notice("historyHotkeyRow").contains("quillet --history-menu"));
         view.reset();
         menus.reset();
         service.reset();
@@ -280,7 +279,7 @@ TEST_F(PortalGlobalShortcutsTest, ASilentPortalTimesOutWithoutStoppingTheEventLo
         EXPECT_LT(clock.elapsed(), 100) << "registering never waits on the bus";
         ASSERT_TRUE(settlesTo(HotkeyState::unavailable, HotkeyState::unavailable));
         EXPECT_GT(ticks, 10) << "the event loop ran meanwhile";
-        EXPECT_TRUE(notice(view->phraseRow()).contains("quillet --phrase-menu"));
+        EXPECT_TRUE(notice("phraseHotkeyRow").contains("quillet --phrase-menu"));
         view.reset();
         menus.reset();
         service.reset();
