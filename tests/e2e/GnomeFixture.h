@@ -72,9 +72,6 @@ protected:
         ASSERT_TRUE(started(*quillet));
         targetFile = quillet->home().path() + QStringLiteral("/target.txt");
     }
-    bool recordedFirst(const QString& text) {
-        return waitFor([&] { return quillet->clips().value(0) == text; }, std::chrono::seconds(5));
-    }
     // A window of another program with the keyboard, which tells us when it loses it.
     void startTarget() {
         ASSERT_TRUE(

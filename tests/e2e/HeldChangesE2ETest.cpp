@@ -54,11 +54,7 @@ protected:
         options.keepErrors = true;
         return runCommand({quilletBinary(), "--quit"}, 10s, options);
     }
-    QString status() {
-        QByteArray output;
-        quillet.command("--status", &output);
-        return QString::fromUtf8(output);
-    }
+    QString status() { return QString::fromUtf8(quillet.status()); }
 
     QuilletDriver quillet{*e2eDisplay};
     QString m_data;

@@ -39,8 +39,7 @@ protected:
     void copyAll(const QStringList& oldestFirst) {
         for (const QString& text : oldestFirst) {
             copyWithXclip(x, text);
-            ASSERT_TRUE(
-                waitFor([&] { return quillet.clips().value(0) == text; }, std::chrono::seconds(5)));
+            ASSERT_TRUE(quillet.recordedFirst(text));
         }
     }
 

@@ -73,7 +73,7 @@ TEST_F(PauseE2E, ACopyMadeWhilePausedIsNeverReadAndResumingRecordsOnlyLaterCopie
         << "resuming read what was copied during the pause";
 
     copyWithXclip(x, "after the pause");
-    EXPECT_TRUE(waitFor([&] { return quillet.clips() == QStringList{"after the pause"}; }, 5s))
+    EXPECT_TRUE(quillet.holds(QStringList{"after the pause"}))
         << qPrintable(quillet.clips().join(", "));
 }
 
@@ -96,7 +96,7 @@ TEST_F(PauseE2E, ATimedPauseSaysWhenItEndsAndOutlastsARestart) {
 
     EXPECT_EQ(answer("--resume"), "Recording: on\n");
     copyWithXclip(x, "recording again");
-    EXPECT_TRUE(waitFor([&] { return quillet.clips() == QStringList{"recording again"}; }, 5s));
+    EXPECT_TRUE(quillet.holds(QStringList{"recording again"}));
 }
 
 }  // namespace

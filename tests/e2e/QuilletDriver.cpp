@@ -171,6 +171,19 @@ QStringList QuilletDriver::clips() const {
     return result;
 }
 
+QByteArray QuilletDriver::status() {
+    QByteArray output;
+    return command("--status", &output) == 0 ? output : QByteArray();
+}
+
+bool QuilletDriver::holds(const QStringList& newestFirst, std::chrono::milliseconds within) const {
+    return waitFor([&] { return clips() == newestFirst; }, within);
+}
+
+bool QuilletDriver::recordedFirst(const QString& text, std::chrono::milliseconds within) const {
+    return waitFor([&] { return clips().value(0) == text; }, within);
+}
+
 void QuilletDriver::addPhraseCategory(const QString& name, qint64 sortOrder,
                                       const QList<QPair<QString, QString>>& phrases) {
     QDir().mkpath(QFileInfo(storePath()).absolutePath());

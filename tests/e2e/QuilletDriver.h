@@ -46,8 +46,16 @@ public:
     // Runs `quillet <argument>` as a second process; returns its exit code (-1 on timeout).
     int command(const QString& argument, QByteArray* output = nullptr);
 
+    // What `quillet --status` prints; empty when it failed.
+    QByteArray status();
     // Clips in the store, newest first (read straight from the file).
     QStringList clips() const;
+    // Waits until the store holds exactly these clips, newest first.
+    bool holds(const QStringList& newestFirst,
+               std::chrono::milliseconds within = std::chrono::seconds(5)) const;
+    // Waits until `text` is the newest clip.
+    bool recordedFirst(const QString& text,
+                       std::chrono::milliseconds within = std::chrono::seconds(5)) const;
     // Adds a category with phrases (title, body) to the store file (quillet must have made it).
     void addPhraseCategory(const QString& name, qint64 sortOrder,
                            const QList<QPair<QString, QString>>& phrases);

@@ -10,13 +10,9 @@
 #include <vector>
 
 #include "fakes/FakeKGlobalAccel.h"
-#include "settings/SettingsViewFixture.h"
-#include "settings/TestSettings.h"
-#include "hotkeys/HotkeyService.h"
-#include "hotkeys/MenuHotkeys.h"
+#include "platform/DesktopHotkeysFixture.h"
 #include "platform/kde/KGlobalAccelHotkeys.h"
 #include "settings/HotkeySettingRow.h"
-#include "settings/SettingsView.h"
 #include "support/Wait.h"
 
 // Runs on a private session bus (dbus-run-session, from CTest): KDE's shortcut service here is
@@ -26,11 +22,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
+using test::controlOptionF5;
 using test::FakeKGlobalAccel;
-
-const HotkeyConfig shiftCommandV(9, 0x0300);
-const HotkeyConfig shiftCommandC(8, 0x0300);
-const HotkeyConfig controlOptionF5(96, 0x1800);
+using test::shiftCommandC;
+using test::shiftCommandV;
 
 int combined(Qt::KeyboardModifiers modifiers, Qt::Key key) {
     return QKeyCombination(modifiers, key).toCombined();
@@ -55,43 +50,12 @@ TEST(KdeShortcutKey, StoredChordsBecomeTheKeysKdeStores) {
     EXPECT_EQ(kdeShortcutKey(500, 0x0100), std::nullopt);
 }
 
-class KGlobalAccelHotkeysTest : public ::testing::Test {
+// The KDE backend.
+class KGlobalAccelHotkeysTest : public test::DesktopHotkeysFixture<KGlobalAccelHotkeys> {
 protected:
-    void SetUp() override { ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()); }
-
-    // The KDE backend under the services the program puts over it, and its settings window.
     void start(KGlobalAccelHotkeys::Timeouts timeouts = {}) {
-        kde = std::make_unique<KGlobalAccelHotkeys>(
-            QDBusConnection::sessionBus(),
-            std::map<quint32, PortalShortcut>{
-                {MenuHotkeys::historyId, {QStringLiteral("history-menu"), "History menu"}},
-                {MenuHotkeys::phraseId, {QStringLiteral("phrase-menu"), "Phrase menu"}}},
-            timeouts);
-        service = std::make_unique<HotkeyService>(*kde);
-        menus = std::make_unique<MenuHotkeys>(
-            *service, [this] { opened.push_back("history"); },
-            [this] { opened.push_back("phrase"); });
-        service->setStateListener([this](quint32) {
-            settings.model.setHotkeyStates(service->state(MenuHotkeys::historyId),
-                                           service->state(MenuHotkeys::phraseId));
-        });
-        view = std::make_unique<SettingsView>(settings.model);
-    }
-
-    void stop() {
-        view.reset();
-        menus.reset();
-        service.reset();
-        kde.reset();
-    }
-
-    bool settlesTo(std::optional<HotkeyState> history, std::optional<HotkeyState> phrase,
-                   int ms = 3000) {
-        return test::waitFor(
-            [&] {
-                return service->state(MenuHotkeys::historyId) == history &&
-                       service->state(MenuHotkeys::phraseId) == phrase;
-            }, std::chrono::milliseconds(ms));
+        attach(std::make_unique<KGlobalAccelHotkeys>(QDBusConnection::sessionBus(), shortcuts(),
+                                                     timeouts));
     }
 
     // Presses these actions in order and returns the menus that opened.
@@ -105,15 +69,6 @@ protected:
         QTest::qWait(50);  // anything wrongly delivered arrives by now
         return opened;
     }
-
-    QString notice(const char* row) { return test::hotkeyNotice(*view, row); }
-
-    test::TestSettings settings;
-    std::unique_ptr<KGlobalAccelHotkeys> kde;
-    std::unique_ptr<HotkeyService> service;
-    std::unique_ptr<MenuHotkeys> menus;
-    std::unique_ptr<SettingsView> view;
-    std::vector<QString> opened;
 };
 
 TEST_F(KGlobalAccelHotkeysTest, TheStoredKeysAreSetAndTheirPressesOpenTheMenus) {
@@ -197,12 +152,12 @@ TEST_F(KGlobalAccelHotkeysTest, ARestartedServiceGetsTheKeysAgain) {
 
     kglobalaccel.reset();
     ASSERT_TRUE(settlesTo(HotkeyState::unavailable, HotkeyState::unavailable));
-    EXPECT_FALSE(kde->isAvailable());
+    EXPECT_FALSE(backend->isAvailable());
 
     FakeKGlobalAccel restarted(QStringLiteral("kde-second"));
     ASSERT_TRUE(restarted.registered);
     ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
-    EXPECT_TRUE(kde->isAvailable());
+    EXPECT_TRUE(backend->isAvailable());
     EXPECT_EQ(restarted.keys["history-menu"], QList<int>{metaShiftV});
     EXPECT_EQ(pressed(restarted, {{"history-menu", "quillet"}}, 1),
               std::vector<QString>{"history"});

@@ -10,14 +10,10 @@
 #include <vector>
 
 #include "fakes/FakeShortcutsPortal.h"
-#include "settings/SettingsViewFixture.h"
-#include "settings/TestSettings.h"
-#include "hotkeys/HotkeyService.h"
-#include "hotkeys/MenuHotkeys.h"
+#include "platform/DesktopHotkeysFixture.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
 #include "platform/portal/PortalRegistration.h"
 #include "settings/HotkeySettingRow.h"
-#include "settings/SettingsView.h"
 #include "support/Wait.h"
 
 // Runs on a private session bus (dbus-run-session, from CTest): the portal here is a fake
@@ -28,54 +24,22 @@ namespace {
 using namespace std::chrono_literals;
 
 using test::FakeShortcutsPortal;
+using test::controlOptionF5;
+using test::shiftCommandC;
+using test::shiftCommandV;
 
-const HotkeyConfig shiftCommandV(9, 0x0300);
-const HotkeyConfig shiftCommandC(8, 0x0300);
-const HotkeyConfig controlOptionF5(96, 0x1800);
-
-class PortalGlobalShortcutsTest : public ::testing::Test {
+// The portal backend, its requests timed out after `timeouts` (short for the cases that
+// wait for one).
+class PortalGlobalShortcutsTest
+    : public test::DesktopHotkeysFixture<PortalGlobalShortcuts> {
 protected:
-    void SetUp() override { ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()); }
-
-    // The portal backend under the services the program puts over it, and its settings
-    // window; `timeouts` short for the cases that wait for one.
     void start(PortalGlobalShortcuts::Timeouts timeouts = {}) {
-        portal = std::make_unique<PortalGlobalShortcuts>(
+        attach(std::make_unique<PortalGlobalShortcuts>(
             QDBusConnection::sessionBus(),
             std::make_shared<PortalRegistration>(QDBusConnection::sessionBus(),
                                                  QStringLiteral("quillet")),
-            std::map<quint32, PortalShortcut>{
-                {MenuHotkeys::historyId, {QStringLiteral("history-menu"), "History menu"}},
-                {MenuHotkeys::phraseId, {QStringLiteral("phrase-menu"), "Phrase menu"}}},
-            timeouts);
-        service = std::make_unique<HotkeyService>(*portal);
-        menus = std::make_unique<MenuHotkeys>(
-            *service, [this] { opened.push_back("history"); },
-            [this] { opened.push_back("phrase"); });
-        service->setStateListener([this](quint32) {
-            settings.model.setHotkeyStates(service->state(MenuHotkeys::historyId),
-                                           service->state(MenuHotkeys::phraseId));
-        });
-        view = std::make_unique<SettingsView>(settings.model);
+            shortcuts(), timeouts));
     }
-
-    bool settlesTo(std::optional<HotkeyState> history, std::optional<HotkeyState> phrase,
-                   int ms = 3000) {
-        return test::waitFor(
-            [&] {
-                return service->state(MenuHotkeys::historyId) == history &&
-                       service->state(MenuHotkeys::phraseId) == phrase;
-            }, std::chrono::milliseconds(ms));
-    }
-
-    QString notice(const char* row) { return test::hotkeyNotice(*view, row); }
-
-    test::TestSettings settings;
-    std::unique_ptr<PortalGlobalShortcuts> portal;
-    std::unique_ptr<HotkeyService> service;
-    std::unique_ptr<MenuHotkeys> menus;
-    std::unique_ptr<SettingsView> view;
-    std::vector<QString> opened;
 };
 
 TEST_F(PortalGlobalShortcutsTest, BoundKeysOpenTheirMenusAndAChangeRebindsTheOneSession) {
@@ -221,10 +185,7 @@ TEST_F(PortalGlobalShortcutsTest, ARefusedKeyNamesTheCommandToBindInItsRow) {
     }
 
     // A desktop that declines the session itself, at the next start.
-    view.reset();
-    menus.reset();
-    service.reset();
-    portal.reset();
+    stop();
     desktop.bindCode = 0;
     desktop.createCode = 2;
     start();
@@ -244,7 +205,7 @@ TEST_F(PortalGlobalShortcutsTest, WithoutAUsablePortalTheRowsNameTheCommands) {
         start();
         EXPECT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC)) << "pending at first";
         ASSERT_TRUE(settlesTo(HotkeyState::unavailable, HotkeyState::unavailable));
-        EXPECT_FALSE(portal->isAvailable());
+        EXPECT_FALSE(backend->isAvailable());
         EXPECT_TRUE(notice("historyHotkeyRow").contains("quillet --history-menu"));
         EXPECT_TRUE(notice("phraseHotkeyRow").contains("quillet --phrase-menu"));
         EXPECT_TRUE(desktop == nullptr || desktop->sessions.empty());
@@ -254,10 +215,7 @@ TEST_F(PortalGlobalShortcutsTest, WithoutAUsablePortalTheRowsNameTheCommands) {
             menus->replacePair(shiftCommandV, shiftCommandC, controlOptionF5, shiftCommandC));
         EXPECT_EQ(service->state(MenuHotkeys::historyId), HotkeyState::unavailable);
         EXPECT_TRUE(notice("historyHotkeyRow").contains("quillet --history-menu"));
-        view.reset();
-        menus.reset();
-        service.reset();
-        portal.reset();
+        stop();
     }
 }
 
@@ -280,10 +238,7 @@ TEST_F(PortalGlobalShortcutsTest, ASilentPortalTimesOutWithoutStoppingTheEventLo
         ASSERT_TRUE(settlesTo(HotkeyState::unavailable, HotkeyState::unavailable));
         EXPECT_GT(ticks, 10) << "the event loop ran meanwhile";
         EXPECT_TRUE(notice("phraseHotkeyRow").contains("quillet --phrase-menu"));
-        view.reset();
-        menus.reset();
-        service.reset();
-        portal.reset();
+        stop();
     }
 }
 
