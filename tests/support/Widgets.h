@@ -12,8 +12,8 @@ template <typename T>
 T* named(const QObject& root, const char* name) {
     T* found = root.findChild<T*>(QString::fromLatin1(name));
     if (!found)
-        ADD_FAILURE() << "no " << T::staticMetaObject.className() << " called " << name
-                      << " in " << root.metaObject()->className();
+        ADD_FAILURE() << "no " << T::staticMetaObject.className() << " called " << name << " in "
+                      << root.metaObject()->className();
     return found;
 }
 
