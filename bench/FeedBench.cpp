@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "fakes/TestSettings.h"
+#include "settings/TestSettings.h"
 #include "settings/FeedReader.h"
 #include "settings/UpdateResultView.h"
 

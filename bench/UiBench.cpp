@@ -30,7 +30,7 @@
 #include "fakes/FakePasteboard.h"
 #include "fakes/FakeWorkspace.h"
 #include "fakes/ManualClock.h"
-#include "fakes/TestSettings.h"
+#include "settings/TestSettings.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
 #include "menus/HistorySearchView.h"
@@ -117,7 +117,7 @@ struct Ui {
         QCoreApplication::processEvents();
     }
 
-    QLineEdit* field() const { return panels->searchView()->searchField(); }
+    QLineEdit* field() const { return panels->searchView()->findChild<QLineEdit*>("searchField"); }
     int rowCount() const { return panels->searchView()->listView()->model()->rowCount(); }
 
     // Puts `text` in the shown panel's field as if it had been typed, and waits until the

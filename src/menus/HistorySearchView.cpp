@@ -72,6 +72,8 @@ HistorySearchView::HistorySearchView(HistoryViewModel& viewModel, Clock& clock,
       m_emptyLabel(new QLabel),
       m_phrases(phrases) {
     setMinimumSize(preferredMinimumSize);
+    m_searchField->setObjectName(QStringLiteral("searchField"));
+    m_emptyLabel->setObjectName(QStringLiteral("emptyLabel"));
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
 
@@ -223,6 +225,10 @@ void HistorySearchView::choosePhrase(int row) {
 
 void HistorySearchView::focusSearchField() {
     m_searchField->setFocus(Qt::OtherFocusReason);
+}
+
+void HistorySearchView::clearSearch() {
+    m_searchField->clear();
 }
 
 bool HistorySearchView::eventFilter(QObject* watched, QEvent* event) {

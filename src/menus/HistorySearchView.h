@@ -41,14 +41,14 @@ public:
     ~HistorySearchView() override;
 
     void focusSearchField();
+    // Empties the search field (and so the search).
+    void clearSearch();
     Mode mode() const { return m_mode; }
     // Searches clips or phrases for the text in the field.
     void setMode(Mode mode);
     QListView* phraseListView() const { return m_phraseList; }
 
-    QLineEdit* searchField() const { return m_searchField; }
     QListView* listView() const { return m_list; }
-    QLabel* emptyLabel() const { return m_emptyLabel; }
 
     // Repaints the rows whose relative time reads differently now than when they were
     // painted, and only those; returns how many. Runs every `timeRefreshMs` while shown.

@@ -73,7 +73,7 @@ void PanelCoordinator::showSearchPanel(bool phrases) {
     }
     m_viewModel.scheduleLoad();
     // Phrases are listed from what was read ahead, unless the library changed since.
-    m_searchView->searchField()->clear();
+    m_searchView->clearSearch();
     m_searchView->setMode(phrases ? HistorySearchView::Mode::Phrases
                                   : HistorySearchView::Mode::Clips);
 

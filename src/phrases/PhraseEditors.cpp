@@ -24,6 +24,8 @@ QHBoxLayout* buttonRow(QDialog* dialog, QPushButton*& cancel, QPushButton*& save
     cancel = new QPushButton(qtTrId("PHRASE_CANCEL"), dialog);
     //% "保存"
     save = new QPushButton(qtTrId("PHRASE_SAVE"), dialog);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    save->setObjectName(QStringLiteral("saveButton"));
     for (QPushButton* button : {cancel, save}) {
         button->setAutoDefault(false);
         button->setDefault(false);

@@ -26,10 +26,6 @@ public:
     CategoryEditor(PhraseLibrary& library, std::shared_ptr<PhraseCategory> category,
                    QWidget* parent = nullptr);
 
-    QLineEdit* nameField() const { return m_name; }
-    QPushButton* saveButton() const { return m_save; }
-    QPushButton* cancelButton() const { return m_cancel; }
-
 signals:
     void categoryCreated(const QUuid& id);
 
@@ -51,12 +47,6 @@ class PhraseEditor : public QDialog {
 public:
     PhraseEditor(PhraseLibrary& library, std::shared_ptr<PhraseCategory> category,
                  std::shared_ptr<PhraseItem> phrase, QWidget* parent = nullptr);
-
-    QLineEdit* titleField() const { return m_title; }
-    QPlainTextEdit* bodyEditor() const { return m_body; }
-    QLineEdit* abbreviationField() const { return m_abbreviation; }
-    QPushButton* saveButton() const { return m_save; }
-    QPushButton* cancelButton() const { return m_cancel; }
 
     static constexpr int bodyHeight = 120;
 

@@ -82,6 +82,8 @@ PhraseManagementView::PhraseManagementView(StorageContext& context, FileChooser&
       m_phrases(new PhraseListModel(*m_library, this)),
       m_undoStack(new PhraseUndoStack(*m_library, this)) {
     setObjectName(QStringLiteral("phraseManagementView"));
+    m_categories->setObjectName(QStringLiteral("categoryModel"));
+    m_phrases->setObjectName(QStringLiteral("phraseModel"));
     // Opens at 600x400, but may shrink to fit a small screen (1280x800 at scale 2 leaves
     // less than 400 pixels under a title bar).
     setMinimumSize(480, 300);
@@ -153,6 +155,7 @@ QWidget* PhraseManagementView::buildSidebar() {
 
 QWidget* PhraseManagementView::buildDetail() {
     m_detail = new QStackedWidget;
+    m_detail->setObjectName(QStringLiteral("phraseDetail"));
     //% "カテゴリを選択してください"
     auto* placeholder = new QLabel(qtTrId("PHRASE_SELECT_CATEGORY"));
     placeholder->setObjectName(QStringLiteral("phrasePlaceholder"));

@@ -53,19 +53,6 @@ public:
     QMenu* categoryMenu(int row);
     QMenu* phraseMenu(int row);
 
-    QListView* categoryList() const { return m_categoryList; }
-    QListView* phraseList() const { return m_phraseList; }
-    CategoryListModel* categoryModel() const { return m_categories; }
-    PhraseListModel* phraseModel() const { return m_phrases; }
-    QToolButton* newCategoryButton() const { return m_newCategoryButton; }
-    QToolButton* csvButton() const { return m_csvButton; }
-    QToolButton* newPhraseButton() const { return m_newPhraseButton; }
-    QMenu* csvMenu() const { return m_csvMenu; }
-    QStackedWidget* detail() const { return m_detail; }
-    QLabel* detailTitle() const { return m_detailTitle; }
-    // The editor sheet that is open, if any.
-    QDialog* openSheet() const { return m_sheet; }
-
 private:
     QWidget* buildSidebar();
     QWidget* buildDetail();

@@ -40,6 +40,7 @@ HotkeySettingRow::HotkeySettingRow(const QString& label, HotkeyConfig config, On
     m_keyBox->setObjectName(QStringLiteral("hotkeyKeyBox"));
     m_changeButton->setObjectName(QStringLiteral("hotkeyChangeButton"));
     m_notice->setObjectName(QStringLiteral("hotkeyNotice"));
+    m_recorder->setObjectName(QStringLiteral("hotkeyRecorder"));
     // The prompt takes the button's place; the row keeps the button's room meanwhile.
     QSizePolicy keepsRoom = m_changeButton->sizePolicy();
     keepsRoom.setRetainSizeWhenHidden(true);

@@ -34,11 +34,6 @@ public:
     // Shown under the row while not empty.
     void setNotice(const QString& notice);
 
-    QLabel* keyBox() const { return m_keyBox; }
-    QPushButton* changeButton() const { return m_changeButton; }
-    QLabel* noticeLabel() const { return m_notice; }
-    HotkeyRecorder* recorder() const { return m_recorder; }
-
 signals:
     void recordingChanged(bool recording);
     // The user ended the recording without a key (Escape, or went to another control).

@@ -63,7 +63,14 @@ SettingsView::SettingsView(SettingsViewModel& model, QWidget* parent)
       //% "Updates to Quillet come from your system's package manager."
       m_updatesFromPackageLabel(new QLabel(qtTrId("UPDATES_FROM_PACKAGE_MANAGER"))) {
     setFixedSize(width, model.sync() ? height + syncHeight : height);
+    m_historyRow->setObjectName(QStringLiteral("historyHotkeyRow"));
+    m_phraseRow->setObjectName(QStringLiteral("phraseHotkeyRow"));
+    m_resetButton->setObjectName(QStringLiteral("resetHotkeysButton"));
     m_errorLabel->setObjectName(QStringLiteral("hotkeyErrorLabel"));
+    m_desktopShortcutsToggle->setObjectName(QStringLiteral("desktopShortcutsToggle"));
+    m_desktopShortcutsErrorLabel->setObjectName(QStringLiteral("desktopShortcutsError"));
+    m_autoLaunchToggle->setObjectName(QStringLiteral("autoLaunchToggle"));
+    m_autoLaunchErrorLabel->setObjectName(QStringLiteral("autoLaunchError"));
     // Its lines are kept while empty: an error coming or going moves nothing below it.
     m_errorLabel->setMinimumHeight(2 * m_errorLabel->fontMetrics().lineSpacing());
     m_errorLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -274,6 +281,7 @@ void SettingsView::presentResultIfAsked() {
     }
     if (m_sheet || !isVisible()) return;
     m_sheet = new UpdateResultView(m_model, window());
+    m_sheet->setObjectName(QStringLiteral("updateResultSheet"));
     connect(m_sheet, &QDialog::finished, this, [this] {
         // Forgotten at once, so a result that comes in meanwhile gets a sheet of its own.
         if (m_sheet) m_sheet.data()->deleteLater();

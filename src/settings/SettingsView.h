@@ -30,24 +30,6 @@ public:
     explicit SettingsView(SettingsViewModel& model, QWidget* parent = nullptr);
     ~SettingsView() override;
 
-    HotkeySettingRow* historyRow() const { return m_historyRow; }
-    HotkeySettingRow* phraseRow() const { return m_phraseRow; }
-    QPushButton* resetButton() const { return m_resetButton; }
-    QLabel* errorLabel() const { return m_errorLabel; }
-    // "Add to GNOME's keyboard shortcuts", shown where the model offers it, and why the
-    // last change of it failed.
-    QCheckBox* desktopShortcutsToggle() const { return m_desktopShortcutsToggle; }
-    QLabel* desktopShortcutsErrorLabel() const { return m_desktopShortcutsErrorLabel; }
-    QCheckBox* autoLaunchToggle() const { return m_autoLaunchToggle; }
-    // Under the toggle: why the last change of it failed.
-    QLabel* autoLaunchErrorLabel() const { return m_autoLaunchErrorLabel; }
-    QLabel* versionLabel() const { return m_versionLabel; }
-    QPushButton* checkButton() const { return m_checkButton; }
-    // In place of the button where the build has no feed: updates come from elsewhere.
-    QLabel* updatesFromPackageLabel() const { return m_updatesFromPackageLabel; }
-    // The update result sheet while it is up.
-    UpdateResultView* resultSheet() const { return m_sheet; }
-
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

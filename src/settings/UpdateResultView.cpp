@@ -161,6 +161,7 @@ QWidget* UpdateResultView::buildUpdateFace() {
     m_closeButton = new QPushButton(qtTrId("CLOSE_BUTTON"));
     //% "ダウンロードページを開く"
     m_downloadButton = new QPushButton(qtTrId("OPEN_DOWNLOAD_PAGE"));
+    m_downloadButton->setObjectName(QStringLiteral("downloadButton"));
     const QColor accent = palette().color(QPalette::Highlight);
     m_downloadButton->setStyleSheet(
         QStringLiteral("QPushButton { background: %1; color: %2; border-radius: 5px;"

@@ -24,14 +24,6 @@ public:
     // Window-modal over `parent`.
     UpdateResultView(SettingsViewModel& model, QWidget* parent);
 
-    QPushButton* closeButton() const { return m_closeButton; }
-    // Null in the message face.
-    QPushButton* downloadButton() const { return m_downloadButton; }
-    QScrollArea* notesBox() const { return m_notesBox; }
-    // The way to the full notes, while the sheet shows only their beginning; else null.
-    QLabel* notesMoreLink() const { return m_notesMoreLink; }
-    QLabel* iconLabel() const { return m_iconLabel; }
-
 private:
     void rebuild();
     QWidget* buildUpdateFace();

@@ -10,6 +10,7 @@
 
 #include "e2e/E2EEnvironment.h"
 #include "e2e/QuilletDriver.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {

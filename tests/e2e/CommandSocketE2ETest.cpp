@@ -23,6 +23,7 @@
 #include "app/InstanceChannel.h"
 #include "e2e/E2EEnvironment.h"
 #include "e2e/QuilletDriver.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {

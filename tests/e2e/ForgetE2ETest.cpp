@@ -5,6 +5,7 @@
 
 #include "e2e/E2EEnvironment.h"
 #include "e2e/QuilletDriver.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {

@@ -12,6 +12,7 @@
 
 #include "e2e/GnomeE2EEnvironment.h"
 #include "e2e/QuilletDriver.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 
@@ -70,9 +71,6 @@ protected:
         quillet->keepErrors();
         ASSERT_TRUE(started(*quillet));
         targetFile = quillet->home().path() + QStringLiteral("/target.txt");
-    }
-    bool recordedFirst(const QString& text) {
-        return waitFor([&] { return quillet->clips().value(0) == text; }, std::chrono::seconds(5));
     }
     // A window of another program with the keyboard, which tells us when it loses it.
     void startTarget() {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e/GnomeFixture.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 
@@ -34,10 +35,6 @@ protected:
         portal.stop();
     }
 
-    QByteArray status() {
-        QByteArray text;
-        return quillet->command("--status", &text) == 0 ? text : QByteArray();
-    }
     // The keys the portal was sent, after its "ready" line.
     QByteArray portalKeys() { return portal.output().mid(int(qstrlen("ready\n"))); }
 
@@ -48,14 +45,16 @@ protected:
 
 TEST_F(GnomePaste, StatusSaysThePortalPastesOnceTheSessionIsReady) {
     const char* ready = "Paste: remote desktop portal (keyboard): ready";
-    EXPECT_TRUE(waitFor([&] { return status().contains(ready); }, 10s)) << status().constData();
+    EXPECT_TRUE(waitFor([&] { return quillet->status().contains(ready); }, 10s))
+        << quillet->status().constData();
     EXPECT_TRUE(portalKeys().isEmpty()) << "keys before any paste: " << portalKeys().constData();
 }
 
 // The whole round, twenty times: the menu takes the keyboard, a digit chooses, Mutter gives
 // the focus back and the portal's Ctrl+V pastes the clip into the window that had it.
 TEST_F(GnomePaste, AClipChosenInTheHistoryMenuIsPastedIntoTheFocusedWindowEveryTime) {
-    ASSERT_TRUE(waitFor([&] { return status().contains("ready"); }, 10s)) << status().constData();
+    ASSERT_TRUE(waitFor([&] { return quillet->status().contains("ready"); }, 10s))
+        << quillet->status().constData();
     // wl-copy needs the keyboard focus for a moment, which Mutter does not take from a window
     // that has it: the clips come first.
     std::vector<qint64> recorded;
@@ -63,7 +62,7 @@ TEST_F(GnomePaste, AClipChosenInTheHistoryMenuIsPastedIntoTheFocusedWindowEveryT
         QElapsedTimer timer;
         timer.start();
         ASSERT_TRUE(wlCopy(QString::fromUtf8(text)));
-        ASSERT_TRUE(recordedFirst(QString::fromUtf8(text))) << text;
+        ASSERT_TRUE(quillet->recordedFirst(QString::fromUtf8(text))) << text;
         recorded.push_back(timer.elapsed());
     }
     ASSERT_NO_FATAL_FAILURE(startTarget());

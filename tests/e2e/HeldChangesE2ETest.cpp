@@ -14,6 +14,7 @@
 
 #include "e2e/E2EEnvironment.h"
 #include "e2e/QuilletDriver.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {
@@ -54,11 +55,7 @@ protected:
         options.keepErrors = true;
         return runCommand({quilletBinary(), "--quit"}, 10s, options);
     }
-    QString status() {
-        QByteArray output;
-        quillet.command("--status", &output);
-        return QString::fromUtf8(output);
-    }
+    QString status() { return QString::fromUtf8(quillet.status()); }
 
     QuilletDriver quillet{*e2eDisplay};
     QString m_data;

@@ -8,6 +8,7 @@
 
 #include "e2e/E2EEnvironment.h"
 #include "e2e/QuilletDriver.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {
@@ -27,10 +28,6 @@ class HistoryE2E : public ::testing::Test {
 protected:
     const XvfbSession& x = *e2eDisplay;
     QuilletDriver quillet{x};
-
-    bool recorded(const QStringList& newestFirst) {
-        return waitFor([&] { return quillet.clips() == newestFirst; }, 5s);
-    }
 };
 
 TEST_F(HistoryE2E, RecordsEachNewTextCopyOnce) {
@@ -40,15 +37,15 @@ TEST_F(HistoryE2E, RecordsEachNewTextCopyOnce) {
         << "the text present at start is not a copy";
 
     copyWithXclip(x, "A");
-    ASSERT_TRUE(recorded({"A"}));
+    ASSERT_TRUE(quillet.holds({"A"}));
     copyWithXsel(x, "A");  // a new owner with the same text
     EXPECT_TRUE(staysTrue([&] { return quillet.clips() == QStringList{"A"}; }, kUnrecordedWindow));
 
     copyWithXsel(x, "B");
-    ASSERT_TRUE(recorded({"B", "A"}));
+    ASSERT_TRUE(quillet.holds({"B", "A"}));
 
     copyWithXclip(x, "A");  // A B A: returning texts are recorded again
-    ASSERT_TRUE(recorded({"A", "B", "A"}));
+    ASSERT_TRUE(quillet.holds({"A", "B", "A"}));
 }
 
 TEST_F(HistoryE2E, RapidCopiesAreAllRecordedInOrder) {
@@ -61,25 +58,47 @@ TEST_F(HistoryE2E, RapidCopiesAreAllRecordedInOrder) {
         newestFirst.prepend(QStringLiteral("rapid %1").arg(i));
         QThread::msleep(100);
     }
-    EXPECT_TRUE(recorded(newestFirst)) << qPrintable(quillet.clips().join(", "));
+    EXPECT_TRUE(quillet.holds(newestFirst)) << qPrintable(quillet.clips().join(", "));
 }
 
 TEST_F(HistoryE2E, ALongClipIsStoredOffTheEventLoopAndListedOnceWritten) {
     ASSERT_TRUE(started(quillet));
+    copyWithXclip(x, "before");
+    ASSERT_TRUE(quillet.holds({"before"}));
     QByteArray random(6 << 20, Qt::Uninitialized);
     for (char& c : random) c = char('A' + QRandomGenerator::global()->bounded(26));
     const QString longText = QString::fromLatin1(random);
-    copyWithXclip(x, longText);
-    EXPECT_GE(quillet.socketRoundTripMs(1000), 0) << "the program answers while it writes";
-    ASSERT_TRUE(recorded({longText}));
+
+    // A second writer holds the store, so the write of the long clip waits for it, longer
+    // than any answer may take. Were it written on the event loop, nothing would answer
+    // until the lock went.
+    StoreWriteLock otherWriter(quillet.storePath());
+    ASSERT_TRUE(otherWriter.held());
+    ChildProcess::Options options = ChildProcess::silent({x.displayVariable()});
+    options.input = random;
+    ChildProcess owner;  // quits once it has handed its text out
+    ASSERT_TRUE(
+        owner.start({"xclip", "-quiet", "-loops", "1", "-selection", "clipboard"}, options));
+    ASSERT_TRUE(waitFor([&] { return !owner.isRunning(); }, 20s)) << "the long copy was not read";
+    for (int i = 0; i < 4; ++i) {
+        const qint64 ms = quillet.socketRoundTripMs(5000);
+        ASSERT_GE(ms, 0) << "answer " << i << " never came";
+        EXPECT_LT(ms, 1000) << "answer " << i << " waited for the store";
+        QThread::msleep(250);
+    }
+    EXPECT_EQ(quillet.clips(), QStringList{"before"}) << "the write waits for the other writer";
+
+    otherWriter.release();
+    ASSERT_TRUE(quillet.holds(QStringList{longText, "before"}, 15s))
+        << "listed once written";
     copyWithXclip(x, "after");
-    EXPECT_TRUE(recorded({"after", longText}));
+    EXPECT_TRUE(quillet.holds({"after", longText, "before"}));
 }
 
 TEST_F(HistoryE2E, AClipboardOwnerThatNeverAnswersDoesNotFreezeTheProgram) {
     ASSERT_TRUE(started(quillet));
     copyWithXclip(x, "before");
-    ASSERT_TRUE(recorded({"before"}));
+    ASSERT_TRUE(quillet.holds({"before"}));
 
     ChildProcess hung;
     ASSERT_TRUE(hung.start({targetBinary(), "--offer-and-hang", "never read"},
@@ -94,7 +113,7 @@ TEST_F(HistoryE2E, AClipboardOwnerThatNeverAnswersDoesNotFreezeTheProgram) {
         EXPECT_LT(ms, 1000) << "answer " << i << " waited for the clipboard owner";
     }
     copyWithXclip(x, "after");
-    ASSERT_TRUE(recorded({"after", "before"})) << "the next copy is recorded as usual";
+    ASSERT_TRUE(quillet.holds({"after", "before"})) << "the next copy is recorded as usual";
     hung.sendSignal(SIGKILL);
     hung.stop();
 }
@@ -102,13 +121,13 @@ TEST_F(HistoryE2E, AClipboardOwnerThatNeverAnswersDoesNotFreezeTheProgram) {
 TEST_F(HistoryE2E, HistorySurvivesARestart) {
     ASSERT_TRUE(started(quillet));
     copyWithXclip(x, "first run");
-    ASSERT_TRUE(recorded({"first run"}));
+    ASSERT_TRUE(quillet.holds({"first run"}));
     ASSERT_TRUE(quillet.quit());
 
     copyWithXclip(x, "copied while not running");
     ASSERT_TRUE(started(quillet));
     copyWithXclip(x, "second run");
-    ASSERT_TRUE(recorded({"second run", "first run"}));
+    ASSERT_TRUE(quillet.holds({"second run", "first run"}));
 }
 
 TEST_F(HistoryE2E, TextsHoldingNulBytesLoseNoLaterCopyAlsoAfterARestart) {
@@ -120,20 +139,20 @@ TEST_F(HistoryE2E, TextsHoldingNulBytesLoseNoLaterCopyAlsoAfterARestart) {
     for (const QString& text : hostile) {
         copyWithXclip(x, text);
         newestFirst.prepend(text);
-        ASSERT_TRUE(recorded(newestFirst)) << "a text holding NUL is kept byte for byte";
+        ASSERT_TRUE(quillet.holds(newestFirst)) << "a text holding NUL is kept byte for byte";
     }
     // One at a time: what is tested is that each later copy is saved, not how fast they come.
     for (int i = 1; i <= 20; ++i) {
         copyWithXclip(x, QStringLiteral("after the NULs %1").arg(i));
         newestFirst.prepend(QStringLiteral("after the NULs %1").arg(i));
-        ASSERT_TRUE(recorded(newestFirst)) << "copy " << i << " after the NULs is saved";
+        ASSERT_TRUE(quillet.holds(newestFirst)) << "copy " << i << " after the NULs is saved";
     }
     ASSERT_TRUE(quillet.quit());
 
     ASSERT_TRUE(started(quillet));
     copyWithXclip(x, "after the restart");
     newestFirst.prepend("after the restart");
-    ASSERT_TRUE(recorded(newestFirst));
+    ASSERT_TRUE(quillet.holds(newestFirst));
     QByteArray found;
     ASSERT_EQ(quillet.command("--status", &found), 0);
     EXPECT_FALSE(found.contains("Saving:")) << "no save is failing:\n" << found.constData();

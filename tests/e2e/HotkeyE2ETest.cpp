@@ -1,4 +1,5 @@
 #include "e2e/PasteTargetFixture.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {

@@ -7,6 +7,7 @@
 #include "e2e/QuilletDriver.h"
 #include "support/KWinSession.h"
 #include "support/TempDir.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 
@@ -59,7 +60,7 @@ protected:
 
     void copy(const QString& text) {
         ASSERT_EQ(runCommand({"wl-copy", text}, 5s, clientOptions()).exitCode, 0);
-        ASSERT_TRUE(waitFor([&] { return quillet->clips().value(0) == text; }, 5s))
+        ASSERT_TRUE(quillet->recordedFirst(text))
             << "not recorded: " << qPrintable(text);
     }
     QString clipboard() const {

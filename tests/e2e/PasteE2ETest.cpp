@@ -1,6 +1,7 @@
 #include <QDate>
 
 #include "e2e/PasteTargetFixture.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {

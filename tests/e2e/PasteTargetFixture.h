@@ -6,6 +6,7 @@
 
 #include "e2e/E2EEnvironment.h"
 #include "e2e/QuilletDriver.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 
@@ -45,8 +46,7 @@ protected:
     void copyAll(const QStringList& oldestFirst) {
         for (const QString& text : oldestFirst) {
             copyWithXclip(x, text);
-            ASSERT_TRUE(
-                waitFor([&] { return quillet.clips().value(0) == text; }, std::chrono::seconds(5)));
+            ASSERT_TRUE(quillet.recordedFirst(text));
         }
     }
 

@@ -8,6 +8,7 @@
 
 #include "e2e/E2EEnvironment.h"
 #include "e2e/QuilletDriver.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {
@@ -72,7 +73,7 @@ TEST_F(PauseE2E, ACopyMadeWhilePausedIsNeverReadAndResumingRecordsOnlyLaterCopie
         << "resuming read what was copied during the pause";
 
     copyWithXclip(x, "after the pause");
-    EXPECT_TRUE(waitFor([&] { return quillet.clips() == QStringList{"after the pause"}; }, 5s))
+    EXPECT_TRUE(quillet.holds(QStringList{"after the pause"}))
         << qPrintable(quillet.clips().join(", "));
 }
 
@@ -95,7 +96,7 @@ TEST_F(PauseE2E, ATimedPauseSaysWhenItEndsAndOutlastsARestart) {
 
     EXPECT_EQ(answer("--resume"), "Recording: on\n");
     copyWithXclip(x, "recording again");
-    EXPECT_TRUE(waitFor([&] { return quillet.clips() == QStringList{"recording again"}; }, 5s));
+    EXPECT_TRUE(quillet.holds(QStringList{"recording again"}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "e2e/PasteTargetFixture.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {

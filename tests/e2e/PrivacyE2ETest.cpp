@@ -5,6 +5,7 @@
 
 #include "e2e/E2EEnvironment.h"
 #include "e2e/QuilletDriver.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {
@@ -25,9 +26,6 @@ protected:
             },
             5s);
     }
-    bool recorded(const QStringList& newestFirst) {
-        return waitFor([&] { return quillet.clips() == newestFirst; }, 5s);
-    }
 };
 
 TEST_F(PrivacyE2E, AWindowClassOnTheListCopiesUnrecordedWhileOthersAreRecorded) {
@@ -42,7 +40,7 @@ TEST_F(PrivacyE2E, AWindowClassOnTheListCopiesUnrecordedWhileOthersAreRecorded) 
         << status.toStdString();
 
     copyWithXclip(x, "before");
-    ASSERT_TRUE(recorded({"before"}));
+    ASSERT_TRUE(quillet.holds({"before"}));
 
     // Qt serves the clipboard from a hidden window of its own: the vault's class is found on
     // the top-level window of the same client.
@@ -69,7 +67,7 @@ TEST_F(PrivacyE2E, AWindowClassOnTheListCopiesUnrecordedWhileOthersAreRecorded) 
 
     vault.stop();
     copyWithXclip(x, "after");
-    EXPECT_TRUE(recorded({"after", "before"})) << qPrintable(quillet.clips().join(", "));
+    EXPECT_TRUE(quillet.holds({"after", "before"})) << qPrintable(quillet.clips().join(", "));
 }
 
 }  // namespace

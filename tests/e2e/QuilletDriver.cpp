@@ -11,6 +11,8 @@
 #include <QThread>
 #include <QUuid>
 
+#include "support/Wait.h"
+
 namespace quillet::test {
 
 namespace {
@@ -173,6 +175,19 @@ QStringList QuilletDriver::clips() const {
     return result;
 }
 
+QByteArray QuilletDriver::status() {
+    QByteArray output;
+    return command("--status", &output) == 0 ? output : QByteArray();
+}
+
+bool QuilletDriver::holds(const QStringList& newestFirst, std::chrono::milliseconds within) const {
+    return waitFor([&] { return clips() == newestFirst; }, within);
+}
+
+bool QuilletDriver::recordedFirst(const QString& text, std::chrono::milliseconds within) const {
+    return waitFor([&] { return clips().value(0) == text; }, within);
+}
+
 void QuilletDriver::addPhraseCategory(const QString& name, qint64 sortOrder,
                                       const QList<QPair<QString, QString>>& phrases) {
     QDir().mkpath(QFileInfo(storePath()).absolutePath());
@@ -233,6 +248,19 @@ void QuilletDriver::storeSetting(const QString& key, const QVariant& value) {
     QSettings settings(m_home.file("config/quillet/quillet.ini"), QSettings::IniFormat);
     settings.setValue(key, value);
     settings.sync();
+}
+
+StoreWriteLock::StoreWriteLock(const QString& storePath) {
+    m_held = sqlite3_open_v2(qPrintable(storePath), &m_db, SQLITE_OPEN_READWRITE, nullptr) ==
+                 SQLITE_OK &&
+             sqlite3_busy_timeout(m_db, 5000) == SQLITE_OK &&
+             sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+void StoreWriteLock::release() {
+    if (m_db) sqlite3_close(m_db);  // rolls the empty transaction back
+    m_db = nullptr;
+    m_held = false;
 }
 
 void copyWithXclip(const XvfbSession& x, const QString& text) {

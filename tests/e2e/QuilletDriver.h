@@ -20,6 +20,8 @@
 #include "support/TempDir.h"
 #include "support/XvfbSession.h"
 
+struct sqlite3;
+
 namespace quillet::test {
 
 // Runs the real quillet in a private home on the shared X server (or a private Wayland
@@ -47,8 +49,16 @@ public:
     int command(const QStringList& arguments, QByteArray* output = nullptr,
                 std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
+    // What `quillet --status` prints; empty when it failed.
+    QByteArray status();
     // Clips in the store, newest first (read straight from the file).
     QStringList clips() const;
+    // Waits until the store holds exactly these clips, newest first.
+    bool holds(const QStringList& newestFirst,
+               std::chrono::milliseconds within = std::chrono::seconds(5)) const;
+    // Waits until `text` is the newest clip.
+    bool recordedFirst(const QString& text,
+                       std::chrono::milliseconds within = std::chrono::seconds(5)) const;
     // Adds a category with phrases (title, body) to the store file (quillet must have made it).
     void addPhraseCategory(const QString& name, qint64 sortOrder,
                            const QList<QPair<QString, QString>>& phrases);
@@ -92,6 +102,23 @@ private:
     std::optional<std::pair<int, int>> m_descriptorLimits;
     QStringList m_extraEnvironment;
     QUrl m_updateFeed{QStringLiteral("http://127.0.0.1:9/app/quilletbox/appcast.xml")};
+};
+
+// Another writer on a store: while it lives it holds the write lock, so every write of the
+// program waits for it (as behind a slow disk or a second program on the file).
+class StoreWriteLock {
+public:
+    explicit StoreWriteLock(const QString& storePath);
+    ~StoreWriteLock() { release(); }
+    StoreWriteLock(const StoreWriteLock&) = delete;
+    StoreWriteLock& operator=(const StoreWriteLock&) = delete;
+
+    bool held() const { return m_held; }
+    void release();
+
+private:
+    sqlite3* m_db = nullptr;
+    bool m_held = false;
 };
 
 // Puts text on the CLIPBOARD from another program (xclip stays as the owner).

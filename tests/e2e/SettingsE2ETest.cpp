@@ -3,6 +3,7 @@
 
 #include "e2e/PasteTargetFixture.h"
 #include "support/FeedServer.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {

@@ -5,6 +5,7 @@
 
 #include "e2e/QuilletDriver.h"
 #include "e2e/WaylandE2EEnvironment.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 
@@ -30,10 +31,6 @@ protected:
         QString error;
         ASSERT_TRUE(quillet.start(&error)) << qPrintable(error);
     }
-    bool recordedFirst(const QString& text) {
-        return waitFor([&] { return quillet.clips().value(0) == text; }, 5s);
-    }
-
     QuilletDriver quillet{*e2eCompositor};
 };
 
@@ -79,7 +76,7 @@ TEST_F(WaylandClipboard, ASelectionOfferedWhilePausedIsNeverReadNotEvenOnResume)
     ASSERT_EQ(quillet.command("--resume"), 0);
     EXPECT_TRUE(staysTrue(unread, kUnrecordedWindow)) << "read on resume";
     ASSERT_TRUE(wlCopy("after the pause"));
-    EXPECT_TRUE(recordedFirst("after the pause"));
+    EXPECT_TRUE(quillet.recordedFirst("after the pause"));
 }
 
 TEST_F(WaylandClipboard, SecretsFromPasswordManagersAreNotRecorded) {
@@ -90,9 +87,9 @@ TEST_F(WaylandClipboard, SecretsFromPasswordManagersAreNotRecorded) {
     ChildProcess plain;
     ASSERT_TRUE(startSource(plain, {"text/plain;charset=utf-8", "not a secret",
                                     "x-kde-passwordManagerHint", "public"}));
-    EXPECT_TRUE(recordedFirst("not a secret"));
+    EXPECT_TRUE(quillet.recordedFirst("not a secret"));
     ASSERT_TRUE(wlCopy("after the secret"));
-    EXPECT_TRUE(recordedFirst("after the secret"));
+    EXPECT_TRUE(quillet.recordedFirst("after the secret"));
     EXPECT_FALSE(quillet.clips().contains("hunter2"));
 }
 
@@ -101,13 +98,13 @@ TEST_F(WaylandClipboard, ASourceThatNeverAnswersDoesNotStopTheNextCopy) {
     ChildProcess hung;
     ASSERT_TRUE(startSource(hung, {"--hang", "text/plain;charset=utf-8", "stuck"}));
     ASSERT_TRUE(wlCopy("after the hung source"));
-    EXPECT_TRUE(recordedFirst("after the hung source"));
+    EXPECT_TRUE(quillet.recordedFirst("after the hung source"));
     ChildProcess hungAgain;
     ASSERT_TRUE(startSource(hungAgain, {"--hang", "text/plain;charset=utf-8", "stuck again"}));
     // Past the read's deadline the reader is free again.
     QThread::sleep(2);
     ASSERT_TRUE(wlCopy("after the deadline"));
-    EXPECT_TRUE(recordedFirst("after the deadline"));
+    EXPECT_TRUE(quillet.recordedFirst("after the deadline"));
     EXPECT_FALSE(quillet.clips().contains("stuck"));
     EXPECT_FALSE(quillet.clips().contains("stuck again"));
 }

@@ -9,6 +9,7 @@
 
 #include "e2e/QuilletDriver.h"
 #include "e2e/WaylandE2EEnvironment.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 
@@ -69,7 +70,7 @@ protected:
     }
     void copy(const QString& text) {
         ASSERT_EQ(runCommand({"wl-copy", text}, 5s, qtClientOptions()).exitCode, 0);
-        ASSERT_TRUE(waitFor([&] { return quillet.clips().value(0) == text; }, 5s));
+        ASSERT_TRUE(quillet.recordedFirst(text));
     }
     // Our window holds the keyboard, floating (centred by sway) rather than tiled.
     static bool quilletFloatsFocused() {
@@ -236,7 +237,7 @@ TEST(WaylandPrivacy, CopiesWhileAnIgnoredAppHasTheFocusAreNotRecorded) {
     vault.stop();
     ASSERT_TRUE(waitFor([] { return focused().appId != "org.example.Vault"; }, 5s));
     ASSERT_EQ(runCommand({"wl-copy", "after the vault"}, 5s, qtClientOptions()).exitCode, 0);
-    EXPECT_TRUE(waitFor([&] { return quillet.clips() == QStringList{"after the vault"}; }, 5s))
+    EXPECT_TRUE(quillet.holds(QStringList{"after the vault"}))
         << qPrintable(quillet.clips().join(", "));
 }
 

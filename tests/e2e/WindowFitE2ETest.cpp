@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "e2e/PasteTargetFixture.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {

@@ -2,7 +2,8 @@
 
 #include <QSignalSpy>
 
-#include "fakes/HistoryFixture.h"
+#include "history/HistoryFixture.h"
+#include "support/Wait.h"
 
 namespace quillet {
 namespace {
@@ -21,7 +22,7 @@ protected:
     QStringList searchFor(const QString& text) {
         model.setSearchText(text);
         test::drainEvents();
-        EXPECT_TRUE(test::waitUntil([&] { return !model.isScanning(); }));
+        EXPECT_TRUE(test::waitFor([&] { return !model.isScanning(); }));
         return shown();
     }
 };
@@ -47,7 +48,7 @@ TEST_F(HistoryViewModelTest, ADeferredFirstLoadRunsWhenNeededOrAfterItsDelay) {
 
     HistoryViewModel later{*storage, monitor, clock};
     later.deferFirstLoad(50);
-    EXPECT_TRUE(test::waitUntil([&] { return !later.items().isEmpty(); }));
+    EXPECT_TRUE(test::waitFor([&] { return !later.items().isEmpty(); }));
     // Once loaded, ensureLoaded does not read again.
     addClip("not read by ensureLoaded", 1);
     later.ensureLoaded();
@@ -136,7 +137,7 @@ TEST_F(HistoryViewModelTest, SearchesArriveInStepsNewestFirstAndEndWithTheFullRe
     EXPECT_GT(first, 0) << "the first matches at once";
     EXPECT_LT(first, 271) << "but not the whole scan";
     EXPECT_EQ(model.items().at(0)->content(), "clip 997");
-    ASSERT_TRUE(test::waitUntil([&] { return !model.isScanning(); }));
+    ASSERT_TRUE(test::waitFor([&] { return !model.isScanning(); }));
     EXPECT_TRUE(model.items() == storage->fetchItems("7")) << "same rows, same order";
     EXPECT_EQ(model.items().size(), 271);  // 7, x7, 7x, xx7, x7x, 7xx in 0..999
     qsizetype announced = 0;

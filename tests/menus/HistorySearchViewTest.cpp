@@ -11,9 +11,11 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "fakes/HistoryFixture.h"
+#include "history/HistoryFixture.h"
 #include "menus/HistoryListModel.h"
 #include "menus/HistorySearchView.h"
+#include "support/Wait.h"
+#include "support/Widgets.h"
 
 namespace quillet {
 namespace {
@@ -73,8 +75,10 @@ protected:
         view.resize(400, 500);
     }
 
-    void press(int key) { QTest::keyClick(view.searchField(), Qt::Key(key)); }
-    QCheckBox* matchCase() { return view.findChild<QCheckBox*>("matchCase"); }
+    QLineEdit* searchField() { return test::named<QLineEdit>(view, "searchField"); }
+    QLabel* emptyLabel() { return test::named<QLabel>(view, "emptyLabel"); }
+    QCheckBox* matchCase() { return test::named<QCheckBox>(view, "matchCase"); }
+    void press(int key) { QTest::keyClick(searchField(), Qt::Key(key)); }
     QStringList shownTexts() {
         QStringList shown;
         const QAbstractItemModel& rows = *view.listView()->model();
@@ -107,7 +111,7 @@ TEST_F(HistorySearchViewTest, ArrowsMoveTheHighlightAndReturnOrEnterChoosesIt) {
     press(Qt::Key_Down);
     press(Qt::Key_Up);
     EXPECT_EQ(model.selectedIndex(), 1);
-    EXPECT_EQ(view.searchField()->text(), "") << "the keys are the panel's, not the field's";
+    EXPECT_EQ(searchField()->text(), "") << "the keys are the panel's, not the field's";
     press(Qt::Key_Return);
     press(Qt::Key_Down);
     press(Qt::Key_Enter);
@@ -116,7 +120,7 @@ TEST_F(HistorySearchViewTest, ArrowsMoveTheHighlightAndReturnOrEnterChoosesIt) {
     EXPECT_EQ(chosenText(1), "c");
     EXPECT_EQ(model.selectedIndex(), 2) << "choosing does not move the highlight";
 
-    QTest::keyClicks(view.searchField(), "zzz");
+    QTest::keyClicks(searchField(), "zzz");
     test::drainEvents();
     press(Qt::Key_Return);
     EXPECT_EQ(chosen.count(), 2) << "nothing shown: nothing chosen";
@@ -129,16 +133,16 @@ TEST_F(HistorySearchViewTest, TheFieldHasTheFocusWhenShownAndEscapeHidesTheWindo
     elsewhere.setFocusPolicy(Qt::StrongFocus);
     elsewhere.setFocus();
     window.show();
-    EXPECT_EQ(inner.focusWidget(), inner.searchField());
-    QTest::keyClick(inner.searchField(), Qt::Key_Escape);
+    EXPECT_EQ(inner.focusWidget(), test::named<QLineEdit>(inner, "searchField"));
+    QTest::keyClick(test::named<QLineEdit>(inner, "searchField"), Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
 }
 
 TEST_F(HistorySearchViewTest, TypingEditsTheSearchTextAndFiltersTheList) {
     store({"apple pie", "banana", "apricot"});
     view.show();
-    QTest::keyClicks(view.searchField(), "ap");
-    EXPECT_EQ(view.searchField()->text(), "ap") << "typed characters reach the field";
+    QTest::keyClicks(searchField(), "ap");
+    EXPECT_EQ(searchField()->text(), "ap") << "typed characters reach the field";
     EXPECT_EQ(model.searchText(), "ap");
     test::drainEvents();
     const QAbstractItemModel& rows = *view.listView()->model();
@@ -146,37 +150,37 @@ TEST_F(HistorySearchViewTest, TypingEditsTheSearchTextAndFiltersTheList) {
     EXPECT_EQ(contentAt(rows, 0), "apricot");
     EXPECT_EQ(contentAt(rows, 1), "apple pie");
 
-    QTest::keyClick(view.searchField(), Qt::Key_Backspace);
+    QTest::keyClick(searchField(), Qt::Key_Backspace);
     EXPECT_EQ(model.searchText(), "a");
 
     model.setSearchText("ban");
-    EXPECT_EQ(view.searchField()->text(), "ban") << "the field follows the model too";
+    EXPECT_EQ(searchField()->text(), "ban") << "the field follows the model too";
 }
 
 TEST_F(HistorySearchViewTest, ASearchMatchingNothingSaysNoMatchesAndAnEmptyHistoryNoHistory) {
     view.show();
     test::drainEvents();
-    EXPECT_TRUE(view.emptyLabel()->isVisible());
-    EXPECT_EQ(view.emptyLabel()->text(), "No history");
-    QTest::keyClicks(view.searchField(), "x");
+    EXPECT_TRUE(emptyLabel()->isVisible());
+    EXPECT_EQ(emptyLabel()->text(), "No history");
+    QTest::keyClicks(searchField(), "x");
     test::drainEvents();
-    EXPECT_EQ(view.emptyLabel()->text(), "No matches") << "a search in an empty history";
-    QTest::keyClick(view.searchField(), Qt::Key_Backspace);
+    EXPECT_EQ(emptyLabel()->text(), "No matches") << "a search in an empty history";
+    QTest::keyClick(searchField(), Qt::Key_Backspace);
     test::drainEvents();
-    EXPECT_EQ(view.emptyLabel()->text(), "No history");
+    EXPECT_EQ(emptyLabel()->text(), "No history");
 
     store({"something"});
-    EXPECT_TRUE(view.emptyLabel()->isHidden());
-    QTest::keyClicks(view.searchField(), "nothing like it");
+    EXPECT_TRUE(emptyLabel()->isHidden());
+    QTest::keyClicks(searchField(), "nothing like it");
     test::drainEvents();
-    EXPECT_TRUE(view.emptyLabel()->isVisible());
+    EXPECT_TRUE(emptyLabel()->isVisible());
     EXPECT_FALSE(view.listView()->isVisible());
-    EXPECT_EQ(view.emptyLabel()->text(), "No matches") << "the history is not lost";
+    EXPECT_EQ(emptyLabel()->text(), "No matches") << "the history is not lost";
 
     model.setSearchText("");
     test::drainEvents();
     EXPECT_TRUE(view.listView()->isVisible());
-    EXPECT_FALSE(view.emptyLabel()->isVisible());
+    EXPECT_FALSE(emptyLabel()->isVisible());
 }
 
 TEST_F(HistorySearchViewTest, ASearchStillLookingShowsItsListUntilItEndsEmpty) {
@@ -190,18 +194,18 @@ TEST_F(HistorySearchViewTest, ASearchStillLookingShowsItsListUntilItEndsEmpty) {
     model.loadItems();
     ASSERT_TRUE(model.isScanning());
     ASSERT_TRUE(model.items().isEmpty());
-    EXPECT_FALSE(view.emptyLabel()->isVisible()) << "nothing is known to be missing yet";
-    ASSERT_TRUE(test::waitUntil([&] { return !model.isScanning(); }));
+    EXPECT_FALSE(emptyLabel()->isVisible()) << "nothing is known to be missing yet";
+    ASSERT_TRUE(test::waitFor([&] { return !model.isScanning(); }));
     test::drainEvents();
     EXPECT_EQ(shownTexts(), QStringList{"ab ba"});
     EXPECT_TRUE(view.listView()->isVisible());
 
     model.setSearchText("ab bab");
     model.loadItems();
-    ASSERT_TRUE(test::waitUntil([&] { return !model.isScanning(); }));
+    ASSERT_TRUE(test::waitFor([&] { return !model.isScanning(); }));
     test::drainEvents();
-    EXPECT_TRUE(view.emptyLabel()->isVisible());
-    EXPECT_EQ(view.emptyLabel()->text(), "No matches");
+    EXPECT_TRUE(emptyLabel()->isVisible());
+    EXPECT_EQ(emptyLabel()->text(), "No matches");
 }
 
 TEST_F(HistorySearchViewTest, AltCTurnsMatchCaseOffSoFoxFindsFoxInAnyCaseAndTypingGoesOn) {
@@ -211,29 +215,29 @@ TEST_F(HistorySearchViewTest, AltCTurnsMatchCaseOffSoFoxFindsFoxInAnyCaseAndTypi
     ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
     ASSERT_TRUE(matchCase());
     EXPECT_TRUE(matchCase()->isChecked()) << "case counts unless the user says otherwise";
-    QTest::keyClicks(view.searchField(), "Fox");
+    QTest::keyClicks(searchField(), "Fox");
     test::drainEvents();
-    EXPECT_EQ(view.emptyLabel()->text(), "No matches");
-    EXPECT_TRUE(view.emptyLabel()->isVisible());
+    EXPECT_EQ(emptyLabel()->text(), "No matches");
+    EXPECT_TRUE(emptyLabel()->isVisible());
 
-    QTest::keyClick(view.searchField(), Qt::Key_C, Qt::AltModifier);
+    QTest::keyClick(searchField(), Qt::Key_C, Qt::AltModifier);
     // A mnemonic clicks the box as a user would see it clicked: released a moment later.
-    ASSERT_TRUE(test::waitUntil([&] { return !matchCase()->isChecked(); }));
+    ASSERT_TRUE(test::waitFor([&] { return !matchCase()->isChecked(); }));
     test::drainEvents();
     EXPECT_FALSE(model.matchCase());
     EXPECT_EQ(shownTexts(), (QStringList{"FOX HUNT", "the quick brown fox"}));
-    EXPECT_EQ(view.focusWidget(), view.searchField()) << "the field keeps the typing";
-    QTest::keyClicks(view.searchField(), " H");
+    EXPECT_EQ(view.focusWidget(), searchField()) << "the field keeps the typing";
+    QTest::keyClicks(searchField(), " H");
     test::drainEvents();
     EXPECT_EQ(shownTexts(), QStringList{"FOX HUNT"});
 
     // Reached by Tab as well, and Space toggles it back.
-    QTest::keyClick(view.searchField(), Qt::Key_Tab);
+    QTest::keyClick(searchField(), Qt::Key_Tab);
     ASSERT_EQ(view.focusWidget(), matchCase());
     QTest::keyClick(matchCase(), Qt::Key_Space);
     test::drainEvents();
     EXPECT_TRUE(model.matchCase());
-    EXPECT_TRUE(view.emptyLabel()->isVisible());
+    EXPECT_TRUE(emptyLabel()->isVisible());
 }
 
 TEST_F(HistorySearchViewTest, ClickingARowChoosesThatRowNotTheHighlightedOne) {
@@ -295,7 +299,7 @@ TEST_F(ForgetFromPanelTest, DeleteAsksFirstAndReturnForgetsTheHighlightedClip) {
     EXPECT_EQ(stored(), (QStringList{"newest", "oldest"}));
     EXPECT_EQ(model.selectedIndex(), 1) << "the highlight stays on the row, now the next clip";
     EXPECT_EQ(pasteboard.string(), std::nullopt) << "the clipboard held the text: emptied";
-    EXPECT_TRUE(test::waitUntil([&] { return question() == nullptr; }));
+    EXPECT_TRUE(test::waitFor([&] { return question() == nullptr; }));
     EXPECT_EQ(chosen.count(), 0);
 }
 
@@ -309,10 +313,10 @@ TEST_F(ForgetFromPanelTest, EscapeKeepsTheClipAndThePanel) {
 }
 
 TEST_F(ForgetFromPanelTest, DeleteEditsTheSearchTextWhileThereIsTextAfterTheCursor) {
-    QTest::keyClicks(view.searchField(), "sec");
-    QTest::keyClick(view.searchField(), Qt::Key_Left);
+    QTest::keyClicks(searchField(), "sec");
+    QTest::keyClick(searchField(), Qt::Key_Left);
     press(Qt::Key_Delete);
-    EXPECT_EQ(view.searchField()->text(), "se");
+    EXPECT_EQ(searchField()->text(), "se");
     EXPECT_EQ(question(), nullptr);
 }
 
@@ -327,7 +331,7 @@ TEST_F(ForgetFromPanelTest, TheRowMenuForgetsTheClipUnderThePointer) {
     auto* menu = view.findChild<QMenu*>("clipMenu");
     ASSERT_NE(menu, nullptr);
     menu->findChild<QAction*>("forgetClip")->trigger();
-    ASSERT_TRUE(test::waitUntil([&] { return question() != nullptr; }));
+    ASSERT_TRUE(test::waitFor([&] { return question() != nullptr; }));
     question()->findChild<QPushButton*>("forgetButton")->click();
     EXPECT_EQ(stored(), (QStringList{"newest", "my secret password"}));
     EXPECT_EQ(pasteboard.string(), "something else") << "another text stays on the clipboard";
@@ -336,8 +340,8 @@ TEST_F(ForgetFromPanelTest, TheRowMenuForgetsTheClipUnderThePointer) {
 TEST_F(ForgetFromPanelTest, TheMenuKeyOpensTheRowMenuOfTheHighlightedRow) {
     // What the platform makes of the Menu key in the field.
     QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5),
-                              view.searchField()->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(view.searchField(), &menuKey);
+                              searchField()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(searchField(), &menuKey);
     auto* menu = view.findChild<QMenu*>("clipMenu");
     ASSERT_NE(menu, nullptr);
     EXPECT_TRUE(menu->isVisible());

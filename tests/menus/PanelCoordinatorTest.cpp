@@ -8,9 +8,11 @@
 #include <QTest>
 #include <functional>
 
-#include "fakes/MenuFixture.h"
+#include "menus/MenuFixture.h"
 #include "menus/HistorySearchView.h"
 #include "settings/SettingsView.h"
+#include "support/Wait.h"
+#include "support/Widgets.h"
 
 namespace quillet {
 namespace {
@@ -23,7 +25,7 @@ protected:
     }
 
     QWidget* panel() { return coordinator->searchPanel(); }
-    QLineEdit* field() { return coordinator->searchView()->searchField(); }
+    QLineEdit* field() { return test::named<QLineEdit>(*coordinator->searchView(), "searchField"); }
     void show() {
         coordinator->showHistoryPanel();
         test::drainEvents();
@@ -105,7 +107,7 @@ TEST_F(PanelCoordinatorTest, AnotherApplicationTakingOverHidesThePanel) {
     emit qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
     EXPECT_TRUE(panel()->isVisible());
 
-    ASSERT_TRUE(test::waitUntil([&] { return panel()->isActiveWindow(); }));
+    ASSERT_TRUE(test::waitFor([&] { return panel()->isActiveWindow(); }));
     emit qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
     EXPECT_FALSE(panel()->isVisible());
 
@@ -146,9 +148,9 @@ TEST_F(PanelCoordinatorTest, ASettingsWindowOpenedForAResultShowsItsSheetAtOnce)
     settings.updates.answer(UpdateCheckError::noUpdateFound());
     ASSERT_TRUE(settings.model.isShowingUpdateResult());
     coordinator->showSettingsWindow();
-    ASSERT_TRUE(test::waitUntil([&] {
-        return coordinator->settingsWindow()->resultSheet() &&
-               coordinator->settingsWindow()->resultSheet()->isVisible();
+    ASSERT_TRUE(test::waitFor([&] {
+        auto* sheet = coordinator->settingsWindow()->findChild<QWidget*>("updateResultSheet");
+        return sheet && sheet->isVisible();
     }));
     // Closing the window closes the sheet, which the model hears of.
     coordinator->settingsWindow()->close();
@@ -174,7 +176,7 @@ TEST_F(PanelCoordinatorTest, MatchCaseIsRememberedForTheNextRun) {
     panels.showHistoryPanel();
     test::drainEvents();
     EXPECT_FALSE(panels.searchPanel()->findChild<QCheckBox*>("matchCase")->isChecked());
-    QTest::keyClicks(panels.searchView()->searchField(), "A");
+    QTest::keyClicks(test::named<QLineEdit>(*panels.searchView(), "searchField"), "A");
     test::drainEvents();
     EXPECT_EQ(shown(), QStringList{"a"}) << "the search ignores case from the start";
 }

@@ -6,10 +6,11 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "fakes/MenuFixture.h"
+#include "menus/MenuFixture.h"
 #include "menus/PlaceholderForm.h"
 #include "store/PhraseCategory.h"
 #include "store/PhraseItem.h"
+#include "support/Wait.h"
 
 namespace quillet {
 namespace {

@@ -11,12 +11,14 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "fakes/HistoryFixture.h"
+#include "history/HistoryFixture.h"
 #include "menus/HistoryListModel.h"
 #include "menus/HistorySearchView.h"
 #include "menus/PhraseSearchModel.h"
 #include "phrases/PhraseLibrary.h"
 #include "store/PhraseItem.h"
+#include "support/Wait.h"
+#include "support/Widgets.h"
 
 namespace quillet {
 namespace {
@@ -35,11 +37,14 @@ protected:
         model.loadItems();
     }
 
+    QLineEdit* searchField() { return test::named<QLineEdit>(view, "searchField"); }
+    QLabel* emptyLabel() { return test::named<QLabel>(view, "emptyLabel"); }
+
     void type(const QString& text) {
-        QTest::keyClicks(view.searchField(), text);
+        QTest::keyClicks(searchField(), text);
         test::drainEvents();
     }
-    void press(int key) { QTest::keyClick(view.searchField(), Qt::Key(key)); }
+    void press(int key) { QTest::keyClick(searchField(), Qt::Key(key)); }
     QStringList shown() {
         QStringList result;
         const bool clips = view.mode() == HistorySearchView::Mode::Clips;
@@ -66,8 +71,8 @@ TEST_F(PhraseSearchPanelTest, TabSwitchesBetweenClipsAndPhrasesKeepingWhatWasTyp
     EXPECT_EQ(shown(), QStringList{"hg clip"});
     press(Qt::Key_Tab);
     ASSERT_EQ(view.mode(), HistorySearchView::Mode::Phrases);
-    EXPECT_EQ(view.searchField()->text(), "hg");
-    EXPECT_EQ(view.focusWidget(), view.searchField()) << "Tab stays in the field";
+    EXPECT_EQ(searchField()->text(), "hg");
+    EXPECT_EQ(view.focusWidget(), searchField()) << "Tab stays in the field";
     EXPECT_FALSE(view.findChild<QCheckBox*>("matchCase")->isVisible())
         << "Match case is for clips";
     // As typed, then with case ignored, then the rest in library order.
@@ -95,12 +100,12 @@ TEST_F(PhraseSearchPanelTest, PhrasesAreFoundByTitleAbbreviationOrBodyWithCaseIg
         {"absent", {}},
     };
     for (const auto& c : cases) {
-        view.searchField()->clear();
+        searchField()->clear();
         type(c.typed);
         EXPECT_EQ(shown(), c.titles) << qPrintable(c.typed);
     }
-    EXPECT_TRUE(view.emptyLabel()->isVisible());
-    EXPECT_EQ(view.emptyLabel()->text(), "No matches");
+    EXPECT_TRUE(emptyLabel()->isVisible());
+    EXPECT_EQ(emptyLabel()->text(), "No matches");
 }
 
 TEST_F(PhraseSearchPanelTest, ArrowsMoveTheHighlightAndReturnOrAClickChoosesAPhrase) {
@@ -138,7 +143,7 @@ TEST_F(PhraseSearchPanelTest, TheListKeptForAnEmptySearchFollowsChangesToTheLibr
     view.setMode(HistorySearchView::Mode::Phrases);
     EXPECT_EQ(shown(), QStringList{"Greet"}) << "a search always reads the store";
 
-    view.searchField()->clear();
+    searchField()->clear();
     view.setMode(HistorySearchView::Mode::Phrases);
     EXPECT_EQ(shown(), library4);
     // A copy leaves the kept list as it is; a renamed phrase does not.

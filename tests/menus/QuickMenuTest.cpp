@@ -4,11 +4,12 @@
 #include <QMenu>
 #include <QTest>
 
-#include "fakes/MenuFixture.h"
+#include "menus/MenuFixture.h"
 #include "menus/QuickMenuService.h"
 #include "menus/QuickPhraseMenuService.h"
 #include "store/PhraseCategory.h"
 #include "store/PhraseItem.h"
+#include "support/Wait.h"
 
 namespace quillet {
 namespace {
@@ -216,7 +217,7 @@ TEST_F(MenuTest, AForgottenClipLeavesThePreparedMenuAtOnce) {
     ASSERT_EQ(describe(history.menu()).first(), "clip 3\t1");
     model.forgetItem(model.items().at(0));
     EXPECT_EQ(history.menu(), nullptr) << "the menu holding its title is dropped";
-    ASSERT_TRUE(test::waitUntil([&] { return history.menu() != nullptr; }))
+    ASSERT_TRUE(test::waitFor([&] { return history.menu() != nullptr; }))
         << "and made again ahead of time";
     EXPECT_EQ(describe(history.menu()).first(), "clip 2\t1");
 }

@@ -8,10 +8,11 @@
 #include <QFileDialog>
 #include <QScreen>
 
-#include "fakes/MenuFixture.h"
+#include "menus/MenuFixture.h"
 #include "menus/ScreenFit.h"
 #include "phrases/FileChooser.h"
 #include "settings/SettingsView.h"
+#include "support/Wait.h"
 
 namespace quillet {
 namespace {

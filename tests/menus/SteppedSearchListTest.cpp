@@ -3,8 +3,9 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
-#include "fakes/HistoryFixture.h"
+#include "history/HistoryFixture.h"
 #include "menus/HistoryListModel.h"
+#include "support/Wait.h"
 
 namespace quillet {
 namespace {
@@ -24,7 +25,7 @@ TEST_F(SteppedSearchListTest, RowsOfASearchInStepsArriveInFewBatchesAndAllArrive
     model.setSearchText("n");
     model.loadItems();
     EXPECT_EQ(list.rowCount(), model.items().size()) << "the first screenful at once";
-    ASSERT_TRUE(test::waitUntil([&] { return !model.isScanning(); }));
+    ASSERT_TRUE(test::waitFor([&] { return !model.isScanning(); }));
     test::drainEvents();
     EXPECT_EQ(list.rowCount(), 2000);
     EXPECT_EQ(list.data(list.index(1999), HistoryListModel::ContentRole).toString(), "n0");
@@ -38,7 +39,7 @@ TEST_F(SteppedSearchListTest, ARepeatedSearchWithTheSameFirstRowsIsStillFollowed
     model.setSearchText("r");
     model.loadItems();
     model.loadItems();  // e.g. a new copy that does not match reloads the same search
-    ASSERT_TRUE(test::waitUntil([&] { return !model.isScanning(); }));
+    ASSERT_TRUE(test::waitFor([&] { return !model.isScanning(); }));
     test::drainEvents();
     EXPECT_EQ(list.rowCount(), 1000);
 }

@@ -14,6 +14,7 @@
 
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
+#include "support/Wait.h"
 #include "support/XvfbSession.h"
 
 using namespace std::chrono_literals;

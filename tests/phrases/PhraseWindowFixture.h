@@ -16,6 +16,8 @@
 #include "store/PhraseItem.h"
 #include "store/StoreFixture.h"
 #include "support/TempDir.h"
+#include "support/Wait.h"
+#include "support/Widgets.h"
 
 namespace quillet::test {
 
@@ -33,17 +35,22 @@ protected:
     }
     QStringList shownTitles() {
         QStringList titles;
-        for (int row = 0; row < view.phraseModel()->rowCount(); ++row)
-            titles << view.phraseModel()->index(row).data().toString();
+        for (int row = 0; row < phraseModel()->rowCount(); ++row)
+            titles << phraseModel()->index(row).data().toString();
         return titles;
     }
+    PhraseListModel* phraseModel() { return named<PhraseListModel>(view, "phraseModel"); }
+    CategoryListModel* categoryModel() { return named<CategoryListModel>(view, "categoryModel"); }
+    QListView* phraseList() { return named<QListView>(view, "phraseList"); }
     QWidget* importBar() { return view.findChild<QWidget*>("importProgress"); }
-    QAction* importAction() { return view.csvMenu()->actions().first(); }
+    QAction* importAction() { return named<QMenu>(view, "csvMenu")->actions().first(); }
     // Imports run on a worker and then in slices of the event loop.
     bool importEnds() {
-        return waitUntil([&] { return importBar()->isHidden(); }, std::chrono::seconds(60));
+        return waitFor([&] { return importBar()->isHidden(); }, std::chrono::seconds(60));
     }
-    bool placeholderShown() { return view.detail()->currentIndex() == 0; }
+    bool placeholderShown() {
+        return named<QStackedWidget>(view, "phraseDetail")->currentIndex() == 0;
+    }
     QMessageBox* failure() { return view.findChild<QMessageBox*>("csvFailure"); }
     QByteArray fileBytes(const QString& path) {
         QFile file(path);

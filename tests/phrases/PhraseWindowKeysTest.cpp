@@ -8,6 +8,7 @@
 
 #include "phrases/PhraseEditors.h"
 #include "phrases/PhraseWindowFixture.h"
+#include "support/Wait.h"
 
 namespace quillet {
 namespace {
@@ -47,8 +48,8 @@ protected:
     }
     QStringList shownCategories() {
         QStringList names;
-        for (int row = 0; row < view.categoryModel()->rowCount(); ++row)
-            names << view.categoryModel()->index(row).data().toString();
+        for (int row = 0; row < categoryModel()->rowCount(); ++row)
+            names << categoryModel()->index(row).data().toString();
         return names;
     }
     template <class Editor>
@@ -104,7 +105,7 @@ TEST_F(PhraseWindowKeysTest, ReturnSavesTheOneLineFieldsAndCtrlReturnTheBody) {
     // Return on a listed phrase opens it; Return in its title saves the edit.
     backToWindow();
     list("phraseList")->setFocus();
-    list("phraseList")->setCurrentIndex(view.phraseModel()->index(0));
+    list("phraseList")->setCurrentIndex(phraseModel()->index(0));
     press(list("phraseList"), Qt::Key_Return);
     phraseEditor = sheet<PhraseEditor>("phraseEditor");
     ASSERT_NE(phraseEditor, nullptr);
@@ -161,7 +162,7 @@ TEST_F(PhraseWindowKeysTest, DeleteRemovesTheFocusedRowAndUndoBringsItBackWhole)
 
     // In the phrase list the next phrase takes the deleted one's place.
     list("phraseList")->setFocus();
-    list("phraseList")->setCurrentIndex(view.phraseModel()->index(0));
+    list("phraseList")->setCurrentIndex(phraseModel()->index(0));
     press(list("phraseList"), Qt::Key_Delete);
     EXPECT_EQ(shownTitles(), (QStringList{"Bye", "Thanks"}));
     press(list("phraseList"), Qt::Key_Delete);
@@ -183,14 +184,14 @@ TEST_F(PhraseWindowKeysTest, EditsDragsAndImportsAreUndoneAndRedoneInTurn) {
     // A rename through the category editor (F2), a drag of the last phrase to the top, an
     // import of two rows.
     list("categoryList")->setFocus();
-    list("categoryList")->setCurrentIndex(view.categoryModel()->index(0));
+    list("categoryList")->setCurrentIndex(categoryModel()->index(0));
     press(list("categoryList"), Qt::Key_F2);
     auto* editor = sheet<CategoryEditor>("categoryEditor");
     ASSERT_NE(editor, nullptr);
     editor->findChild<QLineEdit*>("categoryName")->setText("Job");
     press(editor->findChild<QLineEdit*>("categoryName"), Qt::Key_Return);
     backToWindow();
-    ASSERT_TRUE(view.phraseModel()->moveRows({}, 2, 1, {}, 0));
+    ASSERT_TRUE(phraseModel()->moveRows({}, 2, 1, {}, 0));
     const QString in = dir.file("in.csv");
     writeFile(in, "title,body,abbreviation\nd,4,dd\ne,5\n");
     chooser.answer = in;

@@ -23,9 +23,13 @@
 #include "phrases/PhraseManagementView.h"
 #include "store/PhraseCategory.h"
 #include "store/PhraseItem.h"
+#include "support/Wait.h"
+#include "support/Widgets.h"
 
 namespace quillet {
 namespace {
+
+using test::named;
 
 using PhraseWindowTest = test::PhraseWindowFixture;
 
@@ -48,21 +52,23 @@ TEST(PhraseEditorRules, SaveNeedsVisibleTextAfterTrimmingSpacesAndLineBreaks) {
 
 TEST_F(PhraseWindowTest, TheCategoryEditorEnablesSaveOnAVisibleNameAndStoresItAsTyped) {
     CategoryEditor editor(library, nullptr);
-    EXPECT_FALSE(editor.saveButton()->isEnabled());
-    QTest::keyClicks(editor.nameField(), "  ");
-    EXPECT_FALSE(editor.saveButton()->isEnabled());
-    QTest::keyClicks(editor.nameField(), "Work");
-    ASSERT_TRUE(editor.saveButton()->isEnabled());
-    QTest::mouseClick(editor.saveButton(), Qt::LeftButton);
+    auto* save = named<QPushButton>(editor, "saveButton");
+    auto* name = named<QLineEdit>(editor, "categoryName");
+    EXPECT_FALSE(save->isEnabled());
+    QTest::keyClicks(name, "  ");
+    EXPECT_FALSE(save->isEnabled());
+    QTest::keyClicks(name, "Work");
+    ASSERT_TRUE(save->isEnabled());
+    QTest::mouseClick(save, Qt::LeftButton);
     const auto stored = library.categories();
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(stored[0]->name(), "  Work") << "the leading spaces are kept";
     EXPECT_EQ(stored[0]->sortOrder(), 0);
 
     CategoryEditor rename(library, stored[0]);
-    EXPECT_EQ(rename.nameField()->text(), "  Work");
-    rename.nameField()->setText("Home");
-    QTest::mouseClick(rename.cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(named<QLineEdit>(rename, "categoryName")->text(), "  Work");
+    named<QLineEdit>(rename, "categoryName")->setText("Home");
+    QTest::mouseClick(named<QPushButton>(rename, "cancelButton"), Qt::LeftButton);
     EXPECT_EQ(stored[0]->name(), "  Work") << "cancel writes nothing";
 }
 
@@ -73,22 +79,24 @@ TEST_F(PhraseWindowTest, ThePhraseEditorNeedsATitleAndABodyAndKeepsTheOrderOnEdi
     storage->context().save();
 
     PhraseEditor editor(library, work, nullptr);
-    QTest::keyClicks(editor.titleField(), "Sig");
-    EXPECT_FALSE(editor.saveButton()->isEnabled());
-    editor.bodyEditor()->setPlainText("\n\n");
-    EXPECT_FALSE(editor.saveButton()->isEnabled()) << "a body of line breaks only";
-    editor.bodyEditor()->setPlainText("Regards,\nMe\n");
-    ASSERT_TRUE(editor.saveButton()->isEnabled());
-    QTest::mouseClick(editor.saveButton(), Qt::LeftButton);
+    auto* save = named<QPushButton>(editor, "saveButton");
+    auto* body = named<QPlainTextEdit>(editor, "phraseBody");
+    QTest::keyClicks(named<QLineEdit>(editor, "phraseTitle"), "Sig");
+    EXPECT_FALSE(save->isEnabled());
+    body->setPlainText("\n\n");
+    EXPECT_FALSE(save->isEnabled()) << "a body of line breaks only";
+    body->setPlainText("Regards,\nMe\n");
+    ASSERT_TRUE(save->isEnabled());
+    QTest::mouseClick(save, Qt::LeftButton);
     auto created = work->sortedItems().back();
     EXPECT_EQ(created->title(), "Sig");
     EXPECT_EQ(created->body(), "Regards,\nMe\n");
     EXPECT_EQ(created->sortOrder(), 8);
 
     PhraseEditor edit(library, work, created);
-    EXPECT_EQ(edit.bodyEditor()->toPlainText(), "Regards,\nMe\n");
-    edit.titleField()->setText("Signature");
-    QTest::mouseClick(edit.saveButton(), Qt::LeftButton);
+    EXPECT_EQ(named<QPlainTextEdit>(edit, "phraseBody")->toPlainText(), "Regards,\nMe\n");
+    named<QLineEdit>(edit, "phraseTitle")->setText("Signature");
+    QTest::mouseClick(named<QPushButton>(edit, "saveButton"), Qt::LeftButton);
     EXPECT_EQ(created->title(), "Signature");
     EXPECT_EQ(created->sortOrder(), 8);
     EXPECT_EQ(created->category(), work);
@@ -96,14 +104,14 @@ TEST_F(PhraseWindowTest, ThePhraseEditorNeedsATitleAndABodyAndKeepsTheOrderOnEdi
     // An imported body with CR LF keeps it when only the title is edited.
     library.updatePhrase(created, "Signature", "Regards,\r\nMe");
     PhraseEditor retitle(library, work, created);
-    retitle.titleField()->setText("Sig");
-    QTest::mouseClick(retitle.saveButton(), Qt::LeftButton);
+    named<QLineEdit>(retitle, "phraseTitle")->setText("Sig");
+    QTest::mouseClick(named<QPushButton>(retitle, "saveButton"), Qt::LeftButton);
     EXPECT_EQ(created->body(), "Regards,\r\nMe");
 
     PhraseEditor homeless(library, nullptr, nullptr);
-    homeless.titleField()->setText("t");
-    homeless.bodyEditor()->setPlainText("b");
-    QTest::mouseClick(homeless.saveButton(), Qt::LeftButton);
+    named<QLineEdit>(homeless, "phraseTitle")->setText("t");
+    named<QPlainTextEdit>(homeless, "phraseBody")->setPlainText("b");
+    QTest::mouseClick(named<QPushButton>(homeless, "saveButton"), Qt::LeftButton);
     EXPECT_EQ(homeless.result(), QDialog::Accepted);
     EXPECT_EQ(storage->context().fetchPhrases({}).size(), 3u) << "nothing made without a category";
 }
@@ -111,22 +119,22 @@ TEST_F(PhraseWindowTest, ThePhraseEditorNeedsATitleAndABodyAndKeepsTheOrderOnEdi
 TEST_F(PhraseWindowTest, TheDetailPaneFollowsTheSelectionAndTheStore) {
     EXPECT_TRUE(placeholderShown());
     auto greetings = category("Greetings", {{"Hi", "Hello\nthere"}, {"Bye", "Goodbye"}});
-    ASSERT_EQ(view.categoryModel()->rowCount(), 1) << "a new category shows at once";
+    ASSERT_EQ(categoryModel()->rowCount(), 1) << "a new category shows at once";
     EXPECT_TRUE(placeholderShown());
 
     view.selectCategory(greetings->id());
     EXPECT_FALSE(placeholderShown());
-    EXPECT_EQ(view.detailTitle()->text(), "Greetings");
+    EXPECT_EQ(named<QLabel>(view, "categoryTitle")->text(), "Greetings");
     EXPECT_EQ(shownTitles(), (QStringList{"Hi", "Bye"}));
 
     library.createPhrase(greetings, "Thanks", "Thank you");
     library.renameCategory(greetings, "Hello");
     EXPECT_EQ(shownTitles(), (QStringList{"Hi", "Bye", "Thanks"}));
-    EXPECT_EQ(view.detailTitle()->text(), "Hello");
+    EXPECT_EQ(named<QLabel>(view, "categoryTitle")->text(), "Hello");
     category("Other");
     EXPECT_EQ(view.selectedCategory(), greetings) << "a reload keeps the selection";
 
-    std::unique_ptr<QMenu> menu(view.categoryMenu(view.categoryModel()->rowOf(greetings->id())));
+    std::unique_ptr<QMenu> menu(view.categoryMenu(categoryModel()->rowOf(greetings->id())));
     ASSERT_EQ(menu->actions().size(), 2);
     menu->actions()[1]->trigger();
     EXPECT_TRUE(greetings->isDeleted());
@@ -140,18 +148,18 @@ TEST_F(PhraseWindowTest, AClickAnywhereInARowOpensItsEditorAndTheMenuDeletes) {
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
 
-    const QRect row = view.phraseList()->visualRect(view.phraseModel()->index(0));
-    const QFontMetrics title(view.phraseList()->font());
+    const QRect row = phraseList()->visualRect(phraseModel()->index(0));
+    const QFontMetrics title(phraseList()->font());
     // Below the title's glyphs, above the body's: the gap between the two texts.
     const QPoint gap(row.right() - 4, row.top() + title.height() + 5);
-    QTest::mouseClick(view.phraseList()->viewport(), Qt::LeftButton, {}, gap);
-    auto* editor = qobject_cast<PhraseEditor*>(view.openSheet());
+    QTest::mouseClick(phraseList()->viewport(), Qt::LeftButton, {}, gap);
+    auto* editor = view.findChild<PhraseEditor*>("phraseEditor");
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->windowModality(), Qt::WindowModal);
-    EXPECT_EQ(editor->bodyEditor()->toPlainText(), "Line one\nline two");
-    QTest::mouseClick(editor->cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(named<QPlainTextEdit>(*editor, "phraseBody")->toPlainText(), "Line one\nline two");
+    QTest::mouseClick(named<QPushButton>(*editor, "cancelButton"), Qt::LeftButton);
     test::drainEvents();
-    EXPECT_EQ(view.openSheet(), nullptr);
+    EXPECT_EQ(view.findChild<PhraseEditor*>("phraseEditor"), nullptr);
 
     std::unique_ptr<QMenu> menu(view.phraseMenu(1));
     menu->actions()[1]->trigger();
@@ -206,7 +214,7 @@ TEST_F(PhraseWindowTest, CSVFailuresAreShownAndChangeNothing) {
     writeFile(latin1, "title,body\ncaf\xe9,x");
     chooser.answer = latin1;
     view.importPhrases();
-    ASSERT_TRUE(test::waitUntil([&] { return failure() != nullptr; }));
+    ASSERT_TRUE(test::waitFor([&] { return failure() != nullptr; }));
     EXPECT_TRUE(failure()->text().contains(latin1));
     EXPECT_TRUE(failure()->text().contains("UTF-8"));
     EXPECT_TRUE(failure()->text().contains("Shift_JIS")) << "neither encoding takes it";
@@ -216,7 +224,7 @@ TEST_F(PhraseWindowTest, CSVFailuresAreShownAndChangeNothing) {
     ASSERT_TRUE(importEnds());
     chooser.answer = dir.file("missing.csv");
     view.importPhrases();
-    ASSERT_TRUE(test::waitUntil([&] { return failure() != nullptr; }));
+    ASSERT_TRUE(test::waitFor([&] { return failure() != nullptr; }));
     EXPECT_TRUE(failure()->text().contains("missing.csv"));
     delete failure();
 
@@ -237,7 +245,7 @@ TEST_F(PhraseWindowTest, AnImportShowsItsProgressAndItsRowsArriveWholeAndInOrder
     const QString in = dir.file("many.csv");
     writeFile(in, bytes);
     int resets = 0;
-    QObject::connect(view.phraseModel(), &QAbstractItemModel::modelReset, [&] { ++resets; });
+    QObject::connect(phraseModel(), &QAbstractItemModel::modelReset, [&] { ++resets; });
 
     chooser.answer = in;
     view.importPhrases();
@@ -282,7 +290,7 @@ TEST_F(PhraseWindowTest, ARefusedFileIsNamedWithTheRuleItBreaksAndImportsNothing
         writeFile(path, c.bytes);
         chooser.answer = path;
         view.importPhrases();
-        ASSERT_TRUE(test::waitUntil([&] { return failure() != nullptr; })) << c.file;
+        ASSERT_TRUE(test::waitFor([&] { return failure() != nullptr; })) << c.file;
         for (const QString& part : c.said)
             EXPECT_TRUE(failure()->text().contains(part)) << qPrintable(failure()->text());
         delete failure();

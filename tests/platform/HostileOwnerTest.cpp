@@ -11,6 +11,7 @@
 
 #include "platform/X11TestEnvironment.h"
 #include "platform/x11/X11ClipboardReader.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {
@@ -65,13 +66,7 @@ protected:
         if (!reader)
             reader = std::make_unique<X11ClipboardReader>(x11Session().display().toLocal8Bit(),
                                                           ownerTimeout);
-        std::optional<ClipboardSnapshot> answer;
-        QObject receiver;
-        QObject::connect(reader.get(), &ClipboardReader::snapshotRead, &receiver,
-                         [&](quint64, const ClipboardSnapshot& snapshot) { answer = snapshot; });
-        reader->requestRead(1);
-        waitFor([&] { return answer.has_value(); }, timeout);
-        return answer;
+        return readSnapshot(*reader, 1, timeout);
     }
 
     std::chrono::milliseconds ownerTimeout = 500ms;  // each wait for the owner

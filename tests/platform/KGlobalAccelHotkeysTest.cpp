@@ -10,23 +10,22 @@
 #include <vector>
 
 #include "fakes/FakeKGlobalAccel.h"
-#include "fakes/TestSettings.h"
-#include "hotkeys/HotkeyService.h"
-#include "hotkeys/MenuHotkeys.h"
+#include "platform/DesktopHotkeysFixture.h"
 #include "platform/kde/KGlobalAccelHotkeys.h"
 #include "settings/HotkeySettingRow.h"
-#include "settings/SettingsView.h"
+#include "support/Wait.h"
 
 // Runs on a private session bus (dbus-run-session, from CTest): KDE's shortcut service here is
 // a fake that owns its name on a second connection of this process.
 namespace quillet {
 namespace {
 
-using test::FakeKGlobalAccel;
+using namespace std::chrono_literals;
 
-const HotkeyConfig shiftCommandV(9, 0x0300);
-const HotkeyConfig shiftCommandC(8, 0x0300);
-const HotkeyConfig controlOptionF5(96, 0x1800);
+using test::controlOptionF5;
+using test::FakeKGlobalAccel;
+using test::shiftCommandC;
+using test::shiftCommandV;
 
 int combined(Qt::KeyboardModifiers modifiers, Qt::Key key) {
     return QKeyCombination(modifiers, key).toCombined();
@@ -54,44 +53,12 @@ TEST(KdeShortcutKey, StoredChordsBecomeTheKeysKdeStores) {
     EXPECT_EQ(kdeShortcutKey(56, 0x0100), std::nullopt) << "Shift is no shortcut's key";
 }
 
-class KGlobalAccelHotkeysTest : public ::testing::Test {
+// The KDE backend.
+class KGlobalAccelHotkeysTest : public test::DesktopHotkeysFixture<KGlobalAccelHotkeys> {
 protected:
-    void SetUp() override { ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()); }
-
-    // The KDE backend under the services the program puts over it, and its settings window.
     void start(KGlobalAccelHotkeys::Timeouts timeouts = {}) {
-        kde = std::make_unique<KGlobalAccelHotkeys>(
-            QDBusConnection::sessionBus(),
-            std::map<quint32, PortalShortcut>{
-                {MenuHotkeys::historyId, {QStringLiteral("history-menu"), "History menu"}},
-                {MenuHotkeys::phraseId, {QStringLiteral("phrase-menu"), "Phrase menu"}}},
-            timeouts);
-        service = std::make_unique<HotkeyService>(*kde);
-        menus = std::make_unique<MenuHotkeys>(
-            *service, [this] { opened.push_back("history"); },
-            [this] { opened.push_back("phrase"); });
-        service->setStateListener([this](quint32) {
-            settings.model.setHotkeyStates(service->state(MenuHotkeys::historyId),
-                                           service->state(MenuHotkeys::phraseId));
-        });
-        view = std::make_unique<SettingsView>(settings.model);
-    }
-
-    void stop() {
-        view.reset();
-        menus.reset();
-        service.reset();
-        kde.reset();
-    }
-
-    bool settlesTo(std::optional<HotkeyState> history, std::optional<HotkeyState> phrase,
-                   int ms = 3000) {
-        return QTest::qWaitFor(
-            [&] {
-                return service->state(MenuHotkeys::historyId) == history &&
-                       service->state(MenuHotkeys::phraseId) == phrase;
-            },
-            ms);
+        attach(std::make_unique<KGlobalAccelHotkeys>(QDBusConnection::sessionBus(), shortcuts(),
+                                                     timeouts));
     }
 
     // Presses these actions in order and returns the menus that opened.
@@ -101,21 +68,10 @@ protected:
         opened.clear();
         for (const auto& [action, component] : presses) kglobalaccel.press(action, component);
         // Fewer menus than expected show in the result.
-        (void)QTest::qWaitFor([&] { return opened.size() >= expected; }, 3000);
+        (void)test::waitFor([&] { return opened.size() >= expected; }, 3s);
         QTest::qWait(50);  // anything wrongly delivered arrives by now
         return opened;
     }
-
-    static QString notice(HotkeySettingRow* row) {
-        return row->noticeLabel()->isHidden() ? QString() : row->noticeLabel()->text();
-    }
-
-    test::TestSettings settings;
-    std::unique_ptr<KGlobalAccelHotkeys> kde;
-    std::unique_ptr<HotkeyService> service;
-    std::unique_ptr<MenuHotkeys> menus;
-    std::unique_ptr<SettingsView> view;
-    std::vector<QString> opened;
 };
 
 TEST_F(KGlobalAccelHotkeysTest, TheStoredKeysAreSetAndTheirPressesOpenTheMenus) {
@@ -125,7 +81,7 @@ TEST_F(KGlobalAccelHotkeysTest, TheStoredKeysAreSetAndTheirPressesOpenTheMenus) 
     ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
     EXPECT_EQ(service->state(MenuHotkeys::historyId), HotkeyState::pending);
     ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
-    EXPECT_TRUE(notice(view->historyRow()).isEmpty());
+    EXPECT_TRUE(notice("historyHotkeyRow").isEmpty());
     EXPECT_EQ(kglobalaccel.keys["history-menu"], QList<int>{metaShiftV});
     EXPECT_EQ(kglobalaccel.keys["phrase-menu"], QList<int>{metaShiftC});
     EXPECT_EQ(kglobalaccel.actions["phrase-menu"],
@@ -142,15 +98,15 @@ TEST_F(KGlobalAccelHotkeysTest, TheStoredKeysAreSetAndTheirPressesOpenTheMenus) 
 
     // A key recorded in the settings replaces the old one in KDE.
     ASSERT_TRUE(menus->replacePair(shiftCommandV, shiftCommandC, controlOptionF5, shiftCommandC));
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return kglobalaccel.keys["history-menu"] == QList<int>{controlAltF5}; }, 3000));
+    ASSERT_TRUE(test::waitFor(
+        [&] { return kglobalaccel.keys["history-menu"] == QList<int>{controlAltF5}; }, 3s));
     ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
     EXPECT_EQ(pressed(kglobalaccel, {{"history-menu", quillet}}, 1),
               std::vector<QString>{"history"});
 
     // Quitting leaves the keys reserved for us, inactive.
     stop();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return kglobalaccel.inactive.size() == 2; }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return kglobalaccel.inactive.size() == 2; }, 3s));
 }
 
 TEST_F(KGlobalAccelHotkeysTest, AKeyAnotherActionHoldsIsRefusedUntilAnotherIsRecorded) {
@@ -159,13 +115,13 @@ TEST_F(KGlobalAccelHotkeysTest, AKeyAnotherActionHoldsIsRefusedUntilAnotherIsRec
     start();
     ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
     ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::refused));
-    EXPECT_TRUE(notice(view->historyRow()).isEmpty());
-    EXPECT_FALSE(notice(view->phraseRow()).isEmpty()) << "the row says the key is not ours";
+    EXPECT_TRUE(notice("historyHotkeyRow").isEmpty());
+    EXPECT_FALSE(notice("phraseHotkeyRow").isEmpty()) << "the row says the key is not ours";
     EXPECT_FALSE(service->isActive(MenuHotkeys::phraseId));
 
     ASSERT_TRUE(menus->replacePair(shiftCommandV, shiftCommandC, shiftCommandV, controlOptionF5));
     ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
-    EXPECT_TRUE(notice(view->phraseRow()).isEmpty());
+    EXPECT_TRUE(notice("phraseHotkeyRow").isEmpty());
     EXPECT_EQ(kglobalaccel.keys["phrase-menu"], QList<int>{controlAltF5});
 
     // KDE's settings move our key elsewhere: the stored one no longer opens the menu.
@@ -188,7 +144,7 @@ TEST_F(KGlobalAccelHotkeysTest, ASilentServiceTimesOutWithoutStoppingTheEventLoo
     EXPECT_LT(clock.elapsed(), 100) << "registering never waits on the bus";
     ASSERT_TRUE(settlesTo(HotkeyState::unavailable, HotkeyState::unavailable));
     EXPECT_GT(ticks, 10) << "the event loop ran meanwhile";
-    EXPECT_FALSE(notice(view->historyRow()).isEmpty());
+    EXPECT_FALSE(notice("historyHotkeyRow").isEmpty());
 }
 
 TEST_F(KGlobalAccelHotkeysTest, ARestartedServiceGetsTheKeysAgain) {
@@ -199,12 +155,12 @@ TEST_F(KGlobalAccelHotkeysTest, ARestartedServiceGetsTheKeysAgain) {
 
     kglobalaccel.reset();
     ASSERT_TRUE(settlesTo(HotkeyState::unavailable, HotkeyState::unavailable));
-    EXPECT_FALSE(kde->isAvailable());
+    EXPECT_FALSE(backend->isAvailable());
 
     FakeKGlobalAccel restarted(QStringLiteral("kde-second"));
     ASSERT_TRUE(restarted.registered);
     ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
-    EXPECT_TRUE(kde->isAvailable());
+    EXPECT_TRUE(backend->isAvailable());
     EXPECT_EQ(restarted.keys["history-menu"], QList<int>{metaShiftV});
     EXPECT_EQ(pressed(restarted, {{"history-menu", "quillet"}}, 1),
               std::vector<QString>{"history"});

@@ -11,6 +11,7 @@
 #include "platform/xdg/FreedesktopNotifications.h"
 #include "settings/OneTimeNotice.h"
 #include "support/TempDir.h"
+#include "support/Wait.h"
 
 // Runs on a private session bus (dbus-run-session, from CTest): the notification service is a
 // fake on a second connection of this process, or absent.
@@ -52,7 +53,8 @@ protected:
         OneTimeNotice watched(*settings, watching);
         watched.show(QStringLiteral("noTrayNoticeShown"), "Quillet runs without a tray icon",
                      "Start it again to search.");
-        if (sent && !QTest::qWaitFor([&] { return answer.has_value(); }, timeoutMs + 2000))
+        const std::chrono::milliseconds bound(timeoutMs + 2000);
+        if (sent && !test::waitFor([&] { return answer.has_value(); }, bound))
             ADD_FAILURE() << "the notifier never said how the call ended";
         return answer;
     }

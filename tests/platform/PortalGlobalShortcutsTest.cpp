@@ -10,71 +10,36 @@
 #include <vector>
 
 #include "fakes/FakeShortcutsPortal.h"
-#include "fakes/TestSettings.h"
-#include "hotkeys/HotkeyService.h"
-#include "hotkeys/MenuHotkeys.h"
+#include "platform/DesktopHotkeysFixture.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
 #include "platform/portal/PortalRegistration.h"
 #include "settings/HotkeySettingRow.h"
-#include "settings/SettingsView.h"
+#include "support/Wait.h"
 
 // Runs on a private session bus (dbus-run-session, from CTest): the portal here is a fake
 // that owns the portal's name on a second connection of this process.
 namespace quillet {
 namespace {
 
+using namespace std::chrono_literals;
+
 using test::FakeShortcutsPortal;
+using test::controlOptionF5;
+using test::shiftCommandC;
+using test::shiftCommandV;
 
-const HotkeyConfig shiftCommandV(9, 0x0300);
-const HotkeyConfig shiftCommandC(8, 0x0300);
-const HotkeyConfig controlOptionF5(96, 0x1800);
-
-class PortalGlobalShortcutsTest : public ::testing::Test {
+// The portal backend, its requests timed out after `timeouts` (short for the cases that
+// wait for one).
+class PortalGlobalShortcutsTest
+    : public test::DesktopHotkeysFixture<PortalGlobalShortcuts> {
 protected:
-    void SetUp() override { ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()); }
-
-    // The portal backend under the services the program puts over it, and its settings
-    // window; `timeouts` short for the cases that wait for one.
     void start(PortalGlobalShortcuts::Timeouts timeouts = {}) {
-        portal = std::make_unique<PortalGlobalShortcuts>(
+        attach(std::make_unique<PortalGlobalShortcuts>(
             QDBusConnection::sessionBus(),
             std::make_shared<PortalRegistration>(QDBusConnection::sessionBus(),
                                                  QStringLiteral("quillet")),
-            std::map<quint32, PortalShortcut>{
-                {MenuHotkeys::historyId, {QStringLiteral("history-menu"), "History menu"}},
-                {MenuHotkeys::phraseId, {QStringLiteral("phrase-menu"), "Phrase menu"}}},
-            timeouts);
-        service = std::make_unique<HotkeyService>(*portal);
-        menus = std::make_unique<MenuHotkeys>(
-            *service, [this] { opened.push_back("history"); },
-            [this] { opened.push_back("phrase"); });
-        service->setStateListener([this](quint32) {
-            settings.model.setHotkeyStates(service->state(MenuHotkeys::historyId),
-                                           service->state(MenuHotkeys::phraseId));
-        });
-        view = std::make_unique<SettingsView>(settings.model);
+            shortcuts(), timeouts));
     }
-
-    bool settlesTo(std::optional<HotkeyState> history, std::optional<HotkeyState> phrase,
-                   int ms = 3000) {
-        return QTest::qWaitFor(
-            [&] {
-                return service->state(MenuHotkeys::historyId) == history &&
-                       service->state(MenuHotkeys::phraseId) == phrase;
-            },
-            ms);
-    }
-
-    static QString notice(HotkeySettingRow* row) {
-        return row->noticeLabel()->isHidden() ? QString() : row->noticeLabel()->text();
-    }
-
-    test::TestSettings settings;
-    std::unique_ptr<PortalGlobalShortcuts> portal;
-    std::unique_ptr<HotkeyService> service;
-    std::unique_ptr<MenuHotkeys> menus;
-    std::unique_ptr<SettingsView> view;
-    std::vector<QString> opened;
 };
 
 TEST_F(PortalGlobalShortcutsTest, BoundKeysOpenTheirMenusAndAChangeRebindsTheOneSession) {
@@ -83,11 +48,11 @@ TEST_F(PortalGlobalShortcutsTest, BoundKeysOpenTheirMenusAndAChangeRebindsTheOne
     start();
     ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
     EXPECT_EQ(service->state(MenuHotkeys::historyId), HotkeyState::pending);
-    EXPECT_FALSE(notice(view->historyRow()).isEmpty()) << "says it waits for the desktop";
+    EXPECT_FALSE(notice("historyHotkeyRow").isEmpty()) << "says it waits for the desktop";
 
     ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
-    EXPECT_TRUE(notice(view->historyRow()).isEmpty());
-    EXPECT_TRUE(notice(view->phraseRow()).isEmpty());
+    EXPECT_TRUE(notice("historyHotkeyRow").isEmpty());
+    EXPECT_TRUE(notice("phraseHotkeyRow").isEmpty());
     // The program says who it is before anything else: the portal files its keys under it.
     ASSERT_FALSE(desktop.calls.empty());
     EXPECT_EQ(desktop.calls.front(), "Register");
@@ -101,7 +66,7 @@ TEST_F(PortalGlobalShortcutsTest, BoundKeysOpenTheirMenusAndAChangeRebindsTheOne
     desktop.activate(QStringLiteral("unknown"));
     desktop.activate(QStringLiteral("history-menu"), QStringLiteral("/some/other/session"));
     desktop.activate(QStringLiteral("history-menu"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return opened.size() >= 2; }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return opened.size() >= 2; }, 3s));
     QTest::qWait(50);  // anything wrongly delivered arrives by now
     EXPECT_EQ(opened, (std::vector<QString>{"phrase", "history"}));
 
@@ -114,7 +79,7 @@ TEST_F(PortalGlobalShortcutsTest, BoundKeysOpenTheirMenusAndAChangeRebindsTheOne
     EXPECT_EQ(desktop.shortcuts["history-menu"].value("preferred_trigger"), "CTRL+ALT+F5");
     opened.clear();
     desktop.activate(QStringLiteral("history-menu"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return !opened.empty(); }, 3s));
     EXPECT_EQ(opened, std::vector<QString>{"history"});
 }
 
@@ -123,7 +88,7 @@ TEST_F(PortalGlobalShortcutsTest, KeysRegisteredAfterThePortalAnsweredStillOpenO
     start();
     // The program builds its windows before it registers the keys; the portal's answer to
     // the version query is waiting in the queue by then, ahead of the keys' binding.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.calls.size() >= 2; }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return desktop.calls.size() >= 2; }, 3s));
     QThread::msleep(100);  // the reply reaches our queue; not processed yet
     ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
     ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
@@ -142,13 +107,13 @@ TEST_F(PortalGlobalShortcutsTest, ADesktopThatBindsASessionOnceGetsANewSessionFo
     ASSERT_TRUE(menus->replacePair(shiftCommandV, shiftCommandC, controlOptionF5, shiftCommandC));
     ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::active));
     ASSERT_EQ(desktop.sessions.size(), 2u);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !desktop.closed.empty(); }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return !desktop.closed.empty(); }, 3s));
     EXPECT_EQ(desktop.closed, std::vector<QString>{desktop.sessions.front()});
     EXPECT_EQ(desktop.shortcuts["history-menu"].value("preferred_trigger"), "CTRL+ALT+F5");
     opened.clear();
     desktop.activate(QStringLiteral("history-menu"), desktop.sessions.front());
     desktop.activate(QStringLiteral("phrase-menu"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return !opened.empty(); }, 3s));
     QTest::qWait(50);
     EXPECT_EQ(opened, std::vector<QString>{"phrase"}) << "the closed session's key is dead";
 }
@@ -163,11 +128,11 @@ TEST_F(PortalGlobalShortcutsTest, AKeyTheDesktopTakesAwayLaterIsShownRefused) {
     desktop.changeShortcuts({QStringLiteral("history-menu")});
     ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::refused));
     EXPECT_FALSE(service->isActive(MenuHotkeys::phraseId));
-    EXPECT_TRUE(notice(view->phraseRow()).contains("quillet --phrase-menu"));
-    EXPECT_TRUE(notice(view->historyRow()).isEmpty());
+    EXPECT_TRUE(notice("phraseHotkeyRow").contains("quillet --phrase-menu"));
+    EXPECT_TRUE(notice("historyHotkeyRow").isEmpty());
     desktop.activate(QStringLiteral("phrase-menu"));
     desktop.activate(QStringLiteral("history-menu"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return !opened.empty(); }, 3s));
     QTest::qWait(50);
     EXPECT_EQ(opened, std::vector<QString>{"history"}) << "a refused key opens nothing";
 
@@ -184,7 +149,7 @@ TEST_F(PortalGlobalShortcutsTest, ARestartedPortalGetsTheKeysAgain) {
 
     desktop->stop();
     ASSERT_TRUE(settlesTo(HotkeyState::unavailable, HotkeyState::unavailable));
-    EXPECT_TRUE(notice(view->historyRow()).contains("quillet --history-menu"));
+    EXPECT_TRUE(notice("historyHotkeyRow").contains("quillet --history-menu"));
 
     desktop = std::make_unique<FakeShortcutsPortal>(QStringLiteral("portal-second"));
     ASSERT_TRUE(desktop->registered);
@@ -193,7 +158,7 @@ TEST_F(PortalGlobalShortcutsTest, ARestartedPortalGetsTheKeysAgain) {
     EXPECT_EQ(desktop->calls.front(), "Register") << "the new portal knows nothing of us";
     EXPECT_EQ(desktop->sessions.size(), 1u);
     desktop->activate(QStringLiteral("history-menu"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return !opened.empty(); }, 3s));
     EXPECT_EQ(opened, std::vector<QString>{"history"});
 }
 
@@ -203,9 +168,9 @@ TEST_F(PortalGlobalShortcutsTest, ARefusedKeyNamesTheCommandToBindInItsRow) {
     start();
     ASSERT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC));
     ASSERT_TRUE(settlesTo(HotkeyState::active, HotkeyState::refused));
-    EXPECT_TRUE(notice(view->historyRow()).isEmpty());
-    EXPECT_TRUE(notice(view->phraseRow()).contains("quillet --phrase-menu"))
-        << notice(view->phraseRow()).toStdString();
+    EXPECT_TRUE(notice("historyHotkeyRow").isEmpty());
+    EXPECT_TRUE(notice("phraseHotkeyRow").contains("quillet --phrase-menu"))
+        << notice("phraseHotkeyRow").toStdString();
     EXPECT_FALSE(service->isActive(MenuHotkeys::phraseId));
 
     // The user cancels the desktop's dialog (1), or the desktop fails otherwise (2).
@@ -215,15 +180,12 @@ TEST_F(PortalGlobalShortcutsTest, ARefusedKeyNamesTheCommandToBindInItsRow) {
         ASSERT_TRUE(
             menus->replacePair(shiftCommandV, shiftCommandC, shiftCommandV, controlOptionF5));
         ASSERT_TRUE(settlesTo(HotkeyState::refused, HotkeyState::refused)) << code;
-        EXPECT_TRUE(notice(view->historyRow()).contains("quillet --history-menu"));
-        EXPECT_TRUE(notice(view->phraseRow()).contains("quillet --phrase-menu"));
+        EXPECT_TRUE(notice("historyHotkeyRow").contains("quillet --history-menu"));
+        EXPECT_TRUE(notice("phraseHotkeyRow").contains("quillet --phrase-menu"));
     }
 
     // A desktop that declines the session itself, at the next start.
-    view.reset();
-    menus.reset();
-    service.reset();
-    portal.reset();
+    stop();
     desktop.bindCode = 0;
     desktop.createCode = 2;
     start();
@@ -243,20 +205,17 @@ TEST_F(PortalGlobalShortcutsTest, WithoutAUsablePortalTheRowsNameTheCommands) {
         start();
         EXPECT_TRUE(menus->registerPair(shiftCommandV, shiftCommandC)) << "pending at first";
         ASSERT_TRUE(settlesTo(HotkeyState::unavailable, HotkeyState::unavailable));
-        EXPECT_FALSE(portal->isAvailable());
-        EXPECT_TRUE(notice(view->historyRow()).contains("quillet --history-menu"));
-        EXPECT_TRUE(notice(view->phraseRow()).contains("quillet --phrase-menu"));
+        EXPECT_FALSE(backend->isAvailable());
+        EXPECT_TRUE(notice("historyHotkeyRow").contains("quillet --history-menu"));
+        EXPECT_TRUE(notice("phraseHotkeyRow").contains("quillet --phrase-menu"));
         EXPECT_TRUE(desktop == nullptr || desktop->sessions.empty());
 
         // Known missing now: a change fails at once, and the rows keep saying why.
         EXPECT_FALSE(
             menus->replacePair(shiftCommandV, shiftCommandC, controlOptionF5, shiftCommandC));
         EXPECT_EQ(service->state(MenuHotkeys::historyId), HotkeyState::unavailable);
-        EXPECT_TRUE(notice(view->historyRow()).contains("quillet --history-menu"));
-        view.reset();
-        menus.reset();
-        service.reset();
-        portal.reset();
+        EXPECT_TRUE(notice("historyHotkeyRow").contains("quillet --history-menu"));
+        stop();
     }
 }
 
@@ -278,11 +237,8 @@ TEST_F(PortalGlobalShortcutsTest, ASilentPortalTimesOutWithoutStoppingTheEventLo
         EXPECT_LT(clock.elapsed(), 100) << "registering never waits on the bus";
         ASSERT_TRUE(settlesTo(HotkeyState::unavailable, HotkeyState::unavailable));
         EXPECT_GT(ticks, 10) << "the event loop ran meanwhile";
-        EXPECT_TRUE(notice(view->phraseRow()).contains("quillet --phrase-menu"));
-        view.reset();
-        menus.reset();
-        service.reset();
-        portal.reset();
+        EXPECT_TRUE(notice("phraseHotkeyRow").contains("quillet --phrase-menu"));
+        stop();
     }
 }
 

@@ -12,11 +12,14 @@
 #include "paste/PasteActionService.h"
 #include "platform/portal/PortalRegistration.h"
 #include "platform/portal/PortalRemoteKeyboard.h"
+#include "support/Wait.h"
 
 // Runs on a private session bus (dbus-run-session, from CTest): the portal is a fake that owns
 // the portal's name on a second connection of this process.
 namespace quillet {
 namespace {
+
+using namespace std::chrono_literals;
 
 using test::FakeRemoteDesktopPortal;
 using State = PortalRemoteKeyboard::State;
@@ -46,7 +49,8 @@ protected:
     }
 
     bool settlesTo(State state, int ms = 3000) {
-        return QTest::qWaitFor([&] { return keyboard->state() == state; }, ms);
+        return test::waitFor([&] { return keyboard->state() == state; },
+                             std::chrono::milliseconds(ms));
     }
 
     test::ManualClock clock;
@@ -76,7 +80,7 @@ TEST_F(PortalRemoteKeyboardTest, AnAllowedSessionTypesThePasteChordInOrder) {
     EXPECT_TRUE(keyboard->statusText().contains("Ctrl+V"));
 
     paste->performPaste();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.keys.size() >= 4; }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return desktop.keys.size() >= 4; }, 3s));
     const QString session = desktop.sessions.front();
     EXPECT_EQ(desktop.keys,
               (std::vector<Key>{
@@ -87,7 +91,7 @@ TEST_F(PortalRemoteKeyboardTest, AnAllowedSessionTypesThePasteChordInOrder) {
     desktop.keys.clear();
     keyboard->postKey(9, true, EventFlag::pasteModifier | EventFlag::shift);
     keyboard->postKey(9, false, EventFlag::pasteModifier | EventFlag::shift);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.keys.size() >= 6; }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return desktop.keys.size() >= 6; }, 3s));
     std::vector<int> codes;
     for (const Key& key : desktop.keys) codes.push_back(key.keycode * (key.state ? 1 : -1));
     EXPECT_EQ(codes, (std::vector<int>{ctrl, 42, v, -v, -42, -ctrl}));
@@ -130,7 +134,7 @@ TEST_F(PortalRemoteKeyboardTest, ARefusalSendsNoKeysAndTheStatusSaysSo) {
             EXPECT_TRUE(keyboard->statusText().contains("not allowed"));
         }
         keyboard.reset();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !desktop.closed.empty(); }, 3000))
+        ASSERT_TRUE(test::waitFor([&] { return !desktop.closed.empty(); }, 3s))
             << "the session is closed with the program";
     }
 }
@@ -163,7 +167,7 @@ TEST_F(PortalRemoteKeyboardTest, APersistingPortalGetsBackItsTokenOnTheNextStart
     // The next run hands the token back; the desktop answers with a new one to keep.
     desktop.tokenToHandOut = QStringLiteral("token-two");
     start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.selectOptions.size() == 2; }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return desktop.selectOptions.size() == 2; }, 3s));
     ASSERT_TRUE(settlesTo(State::ready));
     EXPECT_EQ(desktop.selectOptions[1].value("restore_token").toString(), "token-one");
     EXPECT_EQ(storedToken, "token-two");
@@ -171,7 +175,7 @@ TEST_F(PortalRemoteKeyboardTest, APersistingPortalGetsBackItsTokenOnTheNextStart
     // A token no portal would give is not sent.
     storedToken = QString(PortalRemoteKeyboard::maxTokenLength + 1, u'x');
     start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.selectOptions.size() == 3; }, 3000));
+    ASSERT_TRUE(test::waitFor([&] { return desktop.selectOptions.size() == 3; }, 3s));
     EXPECT_FALSE(desktop.selectOptions[2].contains("restore_token"));
 }
 

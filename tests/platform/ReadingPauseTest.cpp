@@ -4,9 +4,12 @@
 
 #include "fakes/FakeClipboard.h"
 #include "platform/ReadingPause.h"
+#include "support/Wait.h"
 
 namespace quillet {
 namespace {
+
+using namespace std::chrono_literals;
 
 // A paused reader still reads our own write back, or a paste would wait for a confirmation
 // that cannot come; then it is paused again.
@@ -30,7 +33,7 @@ TEST(ReadingPauseTest, GivesWayOnlyUntilOurWriteWasSeenOrMissed) {
     confirmation.expect("unseen");
     pause.liftFor(confirmation);
     EXPECT_FALSE(reader.isPaused());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return reader.isPaused(); }, 2000))
+    EXPECT_TRUE(test::waitFor([&] { return reader.isPaused(); }, 2s))
         << "still reading after the write was given up";
 
     // Resumed while a write is being confirmed: nothing pauses the reader afterwards.

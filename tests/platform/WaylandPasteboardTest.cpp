@@ -6,6 +6,7 @@
 #include "e2e/WaylandE2EEnvironment.h"
 #include "platform/SystemPasteboard.h"
 #include "platform/wayland/WaylandClipboardReader.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 

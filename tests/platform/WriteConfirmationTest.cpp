@@ -5,9 +5,12 @@
 #include <vector>
 
 #include "platform/WriteConfirmation.h"
+#include "support/Wait.h"
 
 namespace quillet {
 namespace {
+
+using namespace std::chrono_literals;
 
 // Answers collected from WriteConfirmation::wait, in order.
 struct Answers {
@@ -62,7 +65,7 @@ TEST(WriteConfirmationTest, UnseenByTheDeadlineIsAFailureThatALateSightingRepair
     Answers answers;
     confirmation.expect("chosen");
     confirmation.wait(answers.collector());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.got.empty(); }, 5000));
+    ASSERT_TRUE(test::waitFor([&] { return !answers.got.empty(); }, 5s));
     EXPECT_EQ(answers.got, std::vector<bool>{false});
 
     confirmation.observe(QString("chosen"));

@@ -18,6 +18,7 @@
 #include "platform/x11/X11KeyboardEvents.h"
 #include "platform/x11/X11SystemHotkeys.h"
 #include "platform/x11/X11Workspace.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 

@@ -16,6 +16,7 @@
 #include "platform/Pasteboard.h"
 #include "platform/X11TestEnvironment.h"
 #include "platform/x11/X11ClipboardReader.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {
@@ -78,20 +79,6 @@ protected:
         return owns ? owners.back().get() : nullptr;
     }
 
-    // Asks for a read and returns the answer for `ticket`, if one came before the timeout.
-    static std::optional<ClipboardSnapshot> read(ClipboardReader& reader, quint64 ticket,
-                                                 std::chrono::milliseconds timeout = 5s) {
-        std::optional<ClipboardSnapshot> answer;
-        QObject receiver;
-        QObject::connect(&reader, &ClipboardReader::snapshotRead, &receiver,
-                         [&](quint64 answered, const ClipboardSnapshot& snapshot) {
-                             if (answered == ticket) answer = snapshot;
-                         });
-        reader.requestRead(ticket);
-        waitFor([&] { return answer.has_value(); }, timeout);
-        return answer;
-    }
-
     QByteArray display() const { return x11Session().display().toLocal8Bit(); }
 
     XConnection client;
@@ -102,7 +89,7 @@ TEST_F(X11ClipboardReaderTest, OnlyPlainTextIsReadAndEveryOwnerIsTyped) {
     X11ClipboardReader reader(display());
     QElapsedTimer clock;
     clock.start();
-    const auto nothing = read(reader, 1);
+    const auto nothing = readSnapshot(reader, 1);
     ASSERT_TRUE(nothing.has_value());
     EXPECT_LT(clock.elapsed(), 300) << "no owner is answered at once";
     EXPECT_TRUE(nothing->types.isEmpty());
@@ -129,7 +116,7 @@ TEST_F(X11ClipboardReaderTest, OnlyPlainTextIsReadAndEveryOwnerIsTyped) {
     for (const Owner& owner : xclips) {
         ASSERT_TRUE(startXclip(owner.arguments, owner.input))
             << owner.types.join(',').toStdString();
-        const auto answer = read(reader, ++ticket);
+        const auto answer = readSnapshot(reader, ++ticket);
         ASSERT_TRUE(answer.has_value());
         EXPECT_EQ(answer->types, owner.types);
         EXPECT_EQ(answer->text, owner.text);
@@ -138,7 +125,7 @@ TEST_F(X11ClipboardReaderTest, OnlyPlainTextIsReadAndEveryOwnerIsTyped) {
     }
 
     ASSERT_TRUE(adopt(startHelper(QStringLiteral("secret-owner"))));
-    const auto secret = read(reader, ++ticket);
+    const auto secret = readSnapshot(reader, ++ticket);
     ASSERT_TRUE(secret.has_value());
     EXPECT_TRUE(secret->types.contains(PasteboardType::concealed))
         << secret->types.join(',').toStdString();
@@ -153,7 +140,7 @@ TEST_F(X11ClipboardReaderTest, LargeTextArrivesWholeThroughIncrementalTransfer) 
     ASSERT_TRUE(startXclip({}, text.toUtf8()));
     X11ClipboardReader reader(display());
 
-    const auto answer = read(reader, 1, 20s);
+    const auto answer = readSnapshot(reader, 1, 20s);
 
     ASSERT_TRUE(answer.has_value());
     ASSERT_TRUE(answer->text.has_value());
@@ -176,7 +163,7 @@ TEST_F(X11ClipboardReaderTest, AStoppedOwnerIsAnsweredEmptyWithoutStallingThenRe
     });
     ticker.start(20);
 
-    const auto missed = read(reader, 1, 3s);
+    const auto missed = readSnapshot(reader, 1, 3s);
     ASSERT_TRUE(missed.has_value());
     EXPECT_LT(clock.elapsed(), 1500);
     EXPECT_TRUE(missed->types.isEmpty());
@@ -186,7 +173,7 @@ TEST_F(X11ClipboardReaderTest, AStoppedOwnerIsAnsweredEmptyWithoutStallingThenRe
     // The owner now answers the abandoned request too; that answer must not be mistaken for
     // the next one.
     owner->sendSignal(SIGCONT);
-    const auto answer = read(reader, 2);
+    const auto answer = readSnapshot(reader, 2);
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(answer->types, QStringList{PasteboardType::string});
     EXPECT_EQ(answer->text, QStringLiteral("late but fine"));
@@ -217,7 +204,7 @@ TEST_F(X11ClipboardReaderTest, APausedReaderLetsNewOwnersGoUnreadEvenAfterThePau
     std::vector<ClipboardSnapshot> changes;
     QObject::connect(&reader, &ClipboardReader::changeRead,
                      [&](const ClipboardSnapshot& snapshot) { changes.push_back(snapshot); });
-    ASSERT_TRUE(read(reader, 1).has_value());
+    ASSERT_TRUE(readSnapshot(reader, 1).has_value());
     ASSERT_TRUE(reader.watchesOwner()) << "this server lacks XFixes";
 
     ASSERT_TRUE(startXclip({}, "followed"));
@@ -238,7 +225,7 @@ TEST_F(X11ClipboardReaderTest, APausedReaderLetsNewOwnersGoUnreadEvenAfterThePau
 
     // Asked for, it is read even while paused: our own writes are confirmed this way.
     reader.setPaused(true);
-    const auto asked = read(reader, 2);
+    const auto asked = readSnapshot(reader, 2);
     ASSERT_TRUE(asked.has_value());
     EXPECT_EQ(asked->text, QStringLiteral("secret"));
 }

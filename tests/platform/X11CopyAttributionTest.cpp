@@ -9,6 +9,7 @@
 #include "platform/X11TestEnvironment.h"
 #include "platform/x11/X11ClipboardReader.h"
 #include "platform/x11/X11CopyAttribution.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {
@@ -113,17 +114,6 @@ TEST_F(X11CopyAttributionTest, TheReaderLeavesAnIgnoredOwnerUnasked) {
 
     X11ClipboardReader reader(x11Session().display().toLocal8Bit(), 300ms);
     EXPECT_EQ(reader.attribution(), CopyAttribution::ownerWindowClass);
-    auto readOnce = [&](quint64 ticket) {
-        std::optional<ClipboardSnapshot> answer;
-        QObject receiver;
-        QObject::connect(&reader, &ClipboardReader::snapshotRead, &receiver,
-                         [&](quint64 answered, const ClipboardSnapshot& snapshot) {
-                             if (answered == ticket) answer = snapshot;
-                         });
-        reader.requestRead(ticket);
-        waitFor([&] { return answer.has_value(); }, 5s);
-        return answer;
-    };
     // Requests the owner received since the last look.
     auto requests = [&] {
         int count = 0;
@@ -135,7 +125,7 @@ TEST_F(X11CopyAttributionTest, TheReaderLeavesAnIgnoredOwnerUnasked) {
     };
 
     reader.setIgnoredApplications({"KEEPASSXC"});
-    const auto ignored = readOnce(1);
+    const auto ignored = readSnapshot(reader, 1);
     ASSERT_TRUE(ignored.has_value());
     EXPECT_EQ(ignored->application, (QStringList{"keepassxc", "KeePassXC"}));
     EXPECT_TRUE(ignored->types.isEmpty());
@@ -145,7 +135,7 @@ TEST_F(X11CopyAttributionTest, TheReaderLeavesAnIgnoredOwnerUnasked) {
     // Off the list (a name only like it is not on it), the same owner is asked for its
     // formats; silent, it is abandoned at the deadline.
     reader.setIgnoredApplications({"keepass"});
-    ASSERT_TRUE(readOnce(2).has_value());
+    ASSERT_TRUE(readSnapshot(reader, 2).has_value());
     EXPECT_GE(requests(), 1);
 
     xcb_set_selection_owner(manager.get(), XCB_WINDOW_NONE, clipboard, XCB_CURRENT_TIME);

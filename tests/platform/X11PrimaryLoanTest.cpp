@@ -8,6 +8,7 @@
 
 #include "platform/X11TestEnvironment.h"
 #include "platform/x11/X11PrimaryLoan.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {
@@ -34,7 +35,7 @@ QByteArray display() {
 std::optional<bool> lend(X11PrimaryLoan& loan, const QString& text) {
     std::optional<bool> lent;
     loan.lend(text, [&](bool ok) { lent = ok; });
-    if (!QTest::qWaitFor([&] { return lent.has_value(); }, 5000)) return std::nullopt;
+    if (!waitFor([&] { return lent.has_value(); }, 5s)) return std::nullopt;
     return lent;
 }
 

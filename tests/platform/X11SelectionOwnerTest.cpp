@@ -9,6 +9,7 @@
 #include "platform/x11/X11ClipboardReader.h"
 #include "platform/SystemPasteboard.h"
 #include "platform/x11/X11SelectionOwner.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {
@@ -65,10 +66,10 @@ TEST(X11SelectionOwner, ServesEveryTextTargetAndALargeTextInChunks) {
 TEST(X11SelectionOwner, ThePasteboardConfirmsItsWritesAndNeverCountsThemAsCopies) {
     SystemPasteboard pasteboard(std::make_unique<X11ClipboardReader>(display()),
                                 std::make_unique<X11SelectionOwner>(display()));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return pasteboard.announcesChanges(); }, 5000));
+    ASSERT_TRUE(waitFor([&] { return pasteboard.announcesChanges(); }, 5s));
     ASSERT_NO_FATAL_FAILURE(xclipIn("copied elsewhere"));
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return pasteboard.string() == QStringLiteral("copied elsewhere"); }, 5000));
+    ASSERT_TRUE(waitFor(
+        [&] { return pasteboard.string() == QStringLiteral("copied elsewhere"); }, 5s));
 
     int announced = 0;
     pasteboard.setChangeHandler([&] { ++announced; });
@@ -77,7 +78,7 @@ TEST(X11SelectionOwner, ThePasteboardConfirmsItsWritesAndNeverCountsThemAsCopies
     ASSERT_TRUE(pasteboard.setString(QStringLiteral("chosen")));
     std::optional<bool> confirmed;
     pasteboard.confirmWrite([&](bool ok) { confirmed = ok; });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return confirmed.has_value(); }, 5000));
+    ASSERT_TRUE(waitFor([&] { return confirmed.has_value(); }, 5s));
     EXPECT_TRUE(*confirmed);
     EXPECT_EQ(xclipOut("UTF8_STRING"), "chosen");
     // The confirmation is the reader's read-back of our text, which is the contents already
@@ -86,7 +87,7 @@ TEST(X11SelectionOwner, ThePasteboardConfirmsItsWritesAndNeverCountsThemAsCopies
     EXPECT_EQ(pasteboard.changeCount(), count + 2) << "the clear and the write, nothing more";
 
     ASSERT_NO_FATAL_FAILURE(xclipIn("the next copy"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return announced == 1; }, 5000));
+    EXPECT_TRUE(waitFor([&] { return announced == 1; }, 5s));
 }
 
 }  // namespace

@@ -10,7 +10,13 @@
 #include <memory>
 #include <ostream>
 
+#include <QObject>
+#include <chrono>
+#include <optional>
+
+#include "platform/ClipboardReader.h"
 #include "support/ChildProcess.h"
+#include "support/Wait.h"
 #include "support/XvfbSession.h"
 
 // Readable failure messages for QString and QStringList.
@@ -26,6 +32,21 @@ XvfbSession& x11Session();
 xcb_connection_t* applicationConnection();
 // Starts this test program again in one of its helper roles (see main()).
 std::unique_ptr<ChildProcess> startHelper(const QString& role);
+
+// Asks `reader` for a read and returns its answer for `ticket`, if one came in time.
+inline std::optional<ClipboardSnapshot> readSnapshot(
+    ClipboardReader& reader, quint64 ticket,
+    std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+    std::optional<ClipboardSnapshot> answer;
+    QObject receiver;
+    QObject::connect(&reader, &ClipboardReader::snapshotRead, &receiver,
+                     [&](quint64 answered, const ClipboardSnapshot& snapshot) {
+                         if (answered == ticket) answer = snapshot;
+                     });
+    reader.requestRead(ticket);
+    waitFor([&] { return answer.has_value(); }, timeout);
+    return answer;
+}
 
 class XConnection {
 public:

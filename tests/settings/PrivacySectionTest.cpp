@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "fakes/TestSettings.h"
+#include "settings/TestSettings.h"
 #include "settings/IgnoredApplications.h"
 #include "settings/PrivacySection.h"
 #include "settings/SettingsView.h"

@@ -6,12 +6,16 @@
 #include <QTest>
 #include <vector>
 
-#include "fakes/SettingsViewFixture.h"
+#include "settings/SettingsViewFixture.h"
 #include "hotkeys/HotkeyRecorder.h"
 #include "settings/HotkeySettingRow.h"
+#include "support/Wait.h"
+#include "support/Widgets.h"
 
 namespace quillet {
 namespace {
+
+using test::named;
 
 const HotkeyConfig shiftSuperV(9, 0x0300);
 
@@ -25,15 +29,14 @@ protected:
     }
 
     HotkeySettingRow* row(const char* which) {
-        return which == std::string_view("history") ? view.historyRow() : view.phraseRow();
+        return which == std::string_view("history") ? historyRow() : phraseRow();
     }
     void startRecording(HotkeySettingRow* row) {
-        QTest::mouseClick(row->findChild<QPushButton*>("hotkeyChangeButton"), Qt::LeftButton);
+        QTest::mouseClick(changeButton(row), Qt::LeftButton);
         ASSERT_TRUE(row->isRecording());
     }
-    QLabel* errorLabel() { return view.findChild<QLabel*>("hotkeyErrorLabel"); }
     // Where a control below the hot keys sits in the window.
-    int autoLaunchTop() { return view.autoLaunchToggle()->mapTo(&view, QPoint()).y(); }
+    int autoLaunchTop() { return autoLaunchToggle()->mapTo(&view, QPoint()).y(); }
 
     std::vector<bool> suspensions;
 };
@@ -41,13 +44,13 @@ protected:
 TEST_F(SettingsRecordingTest, OurKeysAreSuspendedExactlyWhileARowRecords) {
     startRecording(row("history"));
     EXPECT_EQ(suspensions, std::vector<bool>{true});
-    press(view.historyRow()->recorder(), Qt::Key_Escape);
+    press(recorder(historyRow()), Qt::Key_Escape);
     EXPECT_EQ(suspensions, (std::vector<bool>{true, false}));
 
     // The other row taking over: the first one stops, the keys stay with the second.
     startRecording(row("history"));
     startRecording(row("phrase"));
-    EXPECT_FALSE(view.historyRow()->isRecording());
+    EXPECT_FALSE(historyRow()->isRecording());
     EXPECT_TRUE(settings.model.isRecordingHotkey());
     EXPECT_EQ(suspensions.back(), true);
     suspensions.clear();
@@ -57,14 +60,14 @@ TEST_F(SettingsRecordingTest, OurKeysAreSuspendedExactlyWhileARowRecords) {
         EXPECT_FALSE(settings.model.isRecordingHotkey()) << "registered while suspended";
         return true;
     });
-    press(view.phraseRow()->recorder(), Qt::Key_F, Qt::ControlModifier | Qt::MetaModifier);
+    press(recorder(phraseRow()), Qt::Key_F, Qt::ControlModifier | Qt::MetaModifier);
     EXPECT_EQ(suspensions, std::vector<bool>{false});
     EXPECT_EQ(registrations, 0) << "the hook above took the request";
 
     // Closing the window ends a recording and gives the keys back.
     startRecording(row("history"));
     view.close();
-    EXPECT_FALSE(view.historyRow()->isRecording());
+    EXPECT_FALSE(historyRow()->isRecording());
     EXPECT_EQ(suspensions.back(), false);
     EXPECT_FALSE(settings.model.isRecordingHotkey());
 }
@@ -72,7 +75,7 @@ TEST_F(SettingsRecordingTest, OurKeysAreSuspendedExactlyWhileARowRecords) {
 TEST_F(SettingsRecordingTest, AWindowDestroyedWhileRecordingGivesTheKeysBack) {
     auto* doomed = new SettingsView(settings.model);
     doomed->show();
-    QTest::mouseClick(doomed->historyRow()->findChild<QPushButton*>("hotkeyChangeButton"),
+    QTest::mouseClick(changeButton(named<HotkeySettingRow>(*doomed, "historyHotkeyRow")),
                       Qt::LeftButton);
     ASSERT_TRUE(settings.model.isRecordingHotkey());
     delete doomed;
@@ -87,7 +90,7 @@ TEST_F(SettingsRecordingTest, OurOwnKeyPressedWhileRecordingIsTheRecordedKey) {
     // The history key recorded for the history row: the same key, registered again.
     startRecording(row("history"));
     settings.model.ownHotkeyPressed(shiftSuperV);
-    EXPECT_FALSE(view.historyRow()->isRecording());
+    EXPECT_FALSE(historyRow()->isRecording());
     EXPECT_EQ(registrations, 1);
     EXPECT_EQ(settings.model.historyHotkey(), shiftSuperV);
     EXPECT_TRUE(errorLabel()->text().isEmpty());
@@ -95,7 +98,7 @@ TEST_F(SettingsRecordingTest, OurOwnKeyPressedWhileRecordingIsTheRecordedKey) {
     // The history key recorded for the phrase row: taken by the other menu.
     startRecording(row("phrase"));
     settings.model.ownHotkeyPressed(shiftSuperV);
-    EXPECT_FALSE(view.phraseRow()->isRecording());
+    EXPECT_FALSE(phraseRow()->isRecording());
     EXPECT_EQ(errorLabel()->text(), qtTrId("HOTKEY_DUPLICATE_ERROR"));
     EXPECT_EQ(registrations, 1);
 }
@@ -105,7 +108,7 @@ TEST_F(SettingsRecordingTest, CancellingClearsTheErrorAndNothingMovesMeanwhile) 
     const int rowHeight = history->height();
     const int below = autoLaunchTop();
     startRecording(history);
-    press(history->recorder(), Qt::Key_A);  // no modifier
+    press(recorder(history), Qt::Key_A);  // no modifier
     ASSERT_EQ(errorLabel()->text(), qtTrId("HOTKEY_NO_MODIFIER_ERROR"));
     QTest::qWait(0);  // the layout settles
     EXPECT_EQ(autoLaunchTop(), below) << "the error has a place of its own";
@@ -113,7 +116,7 @@ TEST_F(SettingsRecordingTest, CancellingClearsTheErrorAndNothingMovesMeanwhile) 
     startRecording(history);
     EXPECT_EQ(history->height(), rowHeight) << "the prompt takes the button's place";
     EXPECT_FALSE(errorLabel()->text().isEmpty()) << "kept while recording again";
-    press(history->recorder(), Qt::Key_Escape);
+    press(recorder(history), Qt::Key_Escape);
     EXPECT_TRUE(errorLabel()->text().isEmpty()) << "cancelling let the error go";
     QTest::qWait(0);
     EXPECT_EQ(autoLaunchTop(), below);
@@ -121,16 +124,16 @@ TEST_F(SettingsRecordingTest, CancellingClearsTheErrorAndNothingMovesMeanwhile) 
 
     // Focus taken elsewhere cancels as Escape does.
     startRecording(history);
-    press(history->recorder(), Qt::Key_B);
+    press(recorder(history), Qt::Key_B);
     ASSERT_FALSE(errorLabel()->text().isEmpty());
     startRecording(history);
-    view.resetButton()->setFocus(Qt::MouseFocusReason);
+    named<QPushButton>(view, "resetHotkeysButton")->setFocus(Qt::MouseFocusReason);
     EXPECT_FALSE(history->isRecording());
     EXPECT_TRUE(errorLabel()->text().isEmpty());
 }
 
 TEST_F(SettingsRecordingTest, AFailedCheckShowsItsReasonOnTheSheet) {
-    auto* button = view.findChild<QPushButton*>("checkForUpdatesButton");
+    auto* button = checkButton();
     ASSERT_TRUE(button && button->isVisible());
     EXPECT_FALSE(view.findChild<QLabel*>("updatesFromPackageLabel")->isVisible());
     QTest::mouseClick(button, Qt::LeftButton);
@@ -143,7 +146,7 @@ TEST_F(SettingsRecordingTest, AFailedCheckShowsItsReasonOnTheSheet) {
     EXPECT_EQ(reason->text(), qtTrId("UPDATE_FAILURE_STATUS").arg(500));
     EXPECT_EQ(reason->textFormat(), Qt::PlainText) << "outside text is never markup";
     shown->reject();
-    ASSERT_TRUE(test::waitUntil([this] { return !settings.model.isShowingUpdateResult(); }));
+    ASSERT_TRUE(test::waitFor([this] { return !settings.model.isShowingUpdateResult(); }));
 
     // A check that finds no newer version has no reason to give.
     QTest::mouseClick(button, Qt::LeftButton);
@@ -162,7 +165,7 @@ TEST_F(WithoutAFeedTest, TheWindowSaysUpdatesComeFromThePackageManagerAndNothing
     ASSERT_NE(sentence, nullptr);
     EXPECT_TRUE(sentence->isVisible());
     EXPECT_EQ(sentence->text(), qtTrId("UPDATES_FROM_PACKAGE_MANAGER"));
-    EXPECT_FALSE(view.findChild<QPushButton*>("checkForUpdatesButton")->isVisible());
+    EXPECT_FALSE(checkButton()->isVisible());
 
     std::vector<bool> answers;
     settings.model.checkForUpdatesAutomatically([&](bool show) { answers.push_back(show); });

@@ -12,9 +12,10 @@
 #include <QTest>
 
 #include "fakes/FakeSyncControl.h"
-#include "fakes/TestSettings.h"
+#include "settings/TestSettings.h"
 #include "settings/SettingsView.h"
 #include "settings/SyncSection.h"
+#include "support/Widgets.h"
 
 namespace quillet {
 namespace {
@@ -37,9 +38,7 @@ protected:
 
     template <typename T>
     T* child(const char* name) const {
-        T* found = view->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+        return test::named<T>(*view, name);
     }
     QString problem() const {
         auto* label = child<QLabel>("syncProblem");

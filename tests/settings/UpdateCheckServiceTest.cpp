@@ -7,6 +7,7 @@
 #include "settings/VersionOrder.h"
 #include "support/FeedServer.h"
 #include "support/TempDir.h"
+#include "support/Wait.h"
 
 namespace quillet {
 namespace {
@@ -42,7 +43,7 @@ protected:
     UpdateResult fetch(UpdateCheckService& service) {
         std::optional<UpdateResult> result;
         service.fetchLatestUpdate(&receiver, [&](const UpdateResult& r) { result = r; });
-        EXPECT_TRUE(test::waitUntil([&] { return result.has_value(); }));
+        EXPECT_TRUE(test::waitFor([&] { return result.has_value(); }));
         return result.value_or(UpdateCheckError::noUpdateFound());
     }
     UpdateResult fetch(const Response& response) {
@@ -146,7 +147,7 @@ TEST_F(UpdateCheckServiceTest, AStalledServerEndsInATimeOutWhileTheLoopRuns) {
         done = true;
         EXPECT_EQ(error(result).kind(), Kind::networkError);
     });
-    EXPECT_TRUE(test::waitUntil([&] {
+    EXPECT_TRUE(test::waitFor([&] {
         ++turns;
         return done;
     }));
@@ -163,7 +164,7 @@ TEST_F(UpdateCheckServiceTest, OverlappingFetchesKeepTheirOwnState) {
     std::optional<UpdateResult> first, second;
     service.fetchLatestUpdate(&receiver, [&](const UpdateResult& r) { first = r; });
     service.fetchLatestUpdate(&receiver, [&](const UpdateResult& r) { second = r; });
-    ASSERT_TRUE(test::waitUntil([&] { return first && second; }));
+    ASSERT_TRUE(test::waitFor([&] { return first && second; }));
     EXPECT_EQ(info(*first).latestVersion, "4.0");
     EXPECT_EQ(info(*second).latestVersion, "5.0");
 }

@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 
 #include "store/StoreFixture.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 namespace {
@@ -22,7 +23,7 @@ TEST_F(ClipWriterTest, LongClipsAreStoredOffTheLoopAndLaterCopiesFollowInOrder) 
     storage->context().insert(std::make_shared<ClipItem>("short", start.addSecs(3)));
     storage->context().save();
 
-    ASSERT_TRUE(waitUntil([&] { return !storage->isWritingInBackground(); }, 20s));
+    ASSERT_TRUE(waitFor([&] { return !storage->isWritingInBackground(); }, 20s));
     EXPECT_EQ(written.count(), 2);
     EXPECT_FALSE(storage->context().hasChanges()) << "the held save ran once the writer let go";
     const ClipList list = storage->fetchItems("");

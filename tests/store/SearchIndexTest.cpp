@@ -297,18 +297,14 @@ TEST_F(SearchIndexTest, AStoreOfThePreviousVersionKeepsEveryClipAndResumesAnInte
 
     // Stopped after its first batch of clips, as a kill between two batches would leave it.
     reopen();
-    QDeadlineTimer deadline(30'000);
-    while (storage->migrationProgress().done == 0 && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    waitFor([this] { return storage->migrationProgress().done > 0; }, std::chrono::seconds(30));
     const SearchIndexProgress stopped = storage->migrationProgress();
     EXPECT_EQ(stopped.total, oldestFirst.size());
     EXPECT_GT(stopped.done, 0);
     EXPECT_LT(stopped.done, stopped.total) << "the rebuild ended before it could be stopped";
     reopen();
     // The resumed rebuild counts what the first one did.
-    deadline = QDeadlineTimer(30'000);
-    while (storage->migrationProgress().total == 0 && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    waitFor([this] { return storage->migrationProgress().total > 0; }, std::chrono::seconds(30));
     EXPECT_EQ(storage->migrationProgress().total, oldestFirst.size());
     EXPECT_GE(storage->migrationProgress().done, stopped.done);
     // Searches scan while the index is incomplete, with the same results.

@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <memory>
 
 #include "store/ClipItem.h"
 #include "store/StorageService.h"
 #include "support/TempDir.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
 
@@ -52,10 +51,7 @@ protected:
 
     // Lets the background index build of a store of an earlier version finish.
     bool waitForIndex() {
-        QDeadlineTimer deadline(30'000);
-        while (storage->isMigrating() && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return !storage->isMigrating();
+        return waitFor([this] { return !storage->isMigrating(); }, std::chrono::seconds(30));
     }
 
     // Another connection holding the write lock makes our saves fail (busy); unlocking

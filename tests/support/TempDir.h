@@ -1,11 +1,7 @@
 #pragma once
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QString>
 #include <QTemporaryDir>
-#include <chrono>
-#include <functional>
 
 namespace quillet::test {
 
@@ -19,12 +15,5 @@ public:
 private:
     QTemporaryDir m_dir;
 };
-
-// Runs queued main-loop work (loads, queued calls) until nothing is left.
-void drainEvents();
-
-// Spins the main loop until `condition` holds or the deadline passes; returns the condition.
-bool waitUntil(const std::function<bool()>& condition,
-               std::chrono::milliseconds deadline = std::chrono::seconds(5));
 
 }  // namespace quillet::test

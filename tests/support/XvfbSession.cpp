@@ -4,17 +4,13 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
-#include <thread>
+#include <algorithm>
 
 namespace quillet::test {
 
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
-constexpr std::chrono::milliseconds kPollInterval{5};
 
 void setError(QString* error, const QString& message) {
     if (error) *error = message;
@@ -43,21 +39,6 @@ std::optional<int> readDisplayNumber(int fd, ChildProcess& server,
 }
 
 }  // namespace
-
-bool waitFor(const std::function<bool()>& predicate, std::chrono::milliseconds timeout) {
-    const auto deadline = SteadyClock::now() + timeout;
-    for (;;) {
-        if (predicate()) return true;
-        if (SteadyClock::now() >= deadline) return predicate();
-        if (QCoreApplication::instance()) {
-            QEventLoop loop;
-            QTimer::singleShot(kPollInterval, &loop, &QEventLoop::quit);
-            loop.exec();
-        } else {
-            std::this_thread::sleep_for(kPollInterval);
-        }
-    }
-}
 
 CommandResult runCommand(const QStringList& arguments, std::chrono::milliseconds timeout,
                          const ChildProcess::Options& options) {

@@ -8,12 +8,9 @@
 #include <memory>
 
 #include "support/ChildProcess.h"
+#include "support/Wait.h"
 
 namespace quillet::test {
-
-// Polls `predicate` until it holds or `timeout` passes, running the Qt event loop meanwhile
-// when an application exists. Returns the predicate's last value.
-bool waitFor(const std::function<bool()>& predicate, std::chrono::milliseconds timeout);
 
 struct CommandResult {
     bool finished = false;  // false: it overran the deadline and was killed

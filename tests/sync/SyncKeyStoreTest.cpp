@@ -10,6 +10,7 @@
 
 #include "app/KeyringKeyStore.h"
 #include "support/TempDir.h"
+#include "support/Wait.h"
 #include "sync/SyncKeyFile.h"
 
 namespace quillet {
@@ -86,7 +87,7 @@ protected:
         QSignalSpy removed(&store, &SyncKeyStore::removed);
         QSignalSpy failed(&store, &SyncKeyStore::failed);
         call();
-        const bool answered = test::waitUntil(
+        const bool answered = test::waitFor(
             [&] { return loaded.size() + saved.size() + removed.size() + failed.size() > 0; }, 10s);
         EXPECT_TRUE(answered) << "no answer from the key store";
         const std::map<std::string, QSignalSpy*> spies{

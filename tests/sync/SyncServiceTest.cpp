@@ -9,6 +9,7 @@
 #include "store/ClipItem.h"
 #include "store/StorageService.h"
 #include "support/TempDir.h"
+#include "support/Wait.h"
 #include "sync/SegmentFolder.h"
 #include "sync/SyncCrypto.h"
 #include "sync/SyncService.h"
@@ -80,15 +81,15 @@ TEST_F(SyncServiceTest, AMachineThatJoinsWithTheCodeGetsTheOthersCopies) {
     QSignalSpy joined(second.service.get(), &SyncControl::joined);
     second.service->join(folder.path(), code.toLower());
     ASSERT_TRUE(joined.wait(5000));
-    EXPECT_TRUE(waitUntil([&] { return second.history() == QStringList({"before sync"}); }));
+    EXPECT_TRUE(waitFor([&] { return second.history() == QStringList({"before sync"}); }));
 
     first.copy("after sync");
-    EXPECT_TRUE(waitUntil([&] {
+    EXPECT_TRUE(waitFor([&] {
         second.service->rescan();
         return second.history().value(0) == "after sync";
     }));
     // The joiner's offer holds the first machine's own clip again: it is not doubled.
-    EXPECT_TRUE(waitUntil([&] {
+    EXPECT_TRUE(waitFor([&] {
         first.service->rescan();
         return first.service->status().devices == 1;
     }));
@@ -136,11 +137,11 @@ TEST_F(SyncServiceTest, AFailedJoinLeavesTheSyncThatRanBefore) {
     QSignalSpy failed(first.service.get(), &SyncControl::failed);
     first.service->join(otherFolder.path(), code);  // the code of first's own sync
     ASSERT_TRUE(failed.wait(5000));
-    EXPECT_TRUE(waitUntil([&] { return first.service->pairingCode() == code; }));
+    EXPECT_TRUE(waitFor([&] { return first.service->pairingCode() == code; }));
     EXPECT_EQ(first.service->status().folder, folder.path());
     first.copy("still synced");
     const QString device = first.service->status().deviceId;
-    EXPECT_TRUE(waitUntil([&] { return SegmentFolder(folder.path()).segments(device).size() == 2; }));
+    EXPECT_TRUE(waitFor([&] { return SegmentFolder(folder.path()).segments(device).size() == 2; }));
 }
 
 TEST_F(SyncServiceTest, SyncComesBackAfterARestartAndStopsWhenTurnedOff) {
@@ -150,17 +151,17 @@ TEST_F(SyncServiceTest, SyncComesBackAfterARestartAndStopsWhenTurnedOff) {
 
     first.startService();
     first.copy("while the key is read");
-    EXPECT_TRUE(waitUntil([&] { return !first.service->pairingCode().isEmpty(); }));
+    EXPECT_TRUE(waitFor([&] { return !first.service->pairingCode().isEmpty(); }));
     first.copy("after restart");
     const SegmentFolder files(folder.path());
     const QString device = first.service->status().deviceId;
-    EXPECT_TRUE(waitUntil([&] { return files.segments(device).size() >= 2; }));
+    EXPECT_TRUE(waitFor([&] { return files.segments(device).size() >= 2; }));
     // A machine joining now finds both in the segments written after the first checkpoint.
     second.startService();
     QSignalSpy joined(second.service.get(), &SyncControl::joined);
     second.service->join(folder.path(), first.service->pairingCode());
     ASSERT_TRUE(joined.wait(5000));
-    EXPECT_TRUE(waitUntil([&] {
+    EXPECT_TRUE(waitFor([&] {
         second.service->rescan();
         return second.history() == QStringList({"after restart", "while the key is read"});
     })) << qPrintable(second.history().join(u','));
@@ -178,7 +179,7 @@ TEST_F(SyncServiceTest, SyncComesBackAfterARestartAndStopsWhenTurnedOff) {
     // Set up, but the key is gone from this machine.
     first.settings->setValue("sync/folder", folder.path());
     first.startService();
-    EXPECT_TRUE(waitUntil([&] { return !first.service->status().problem.isEmpty(); }));
+    EXPECT_TRUE(waitFor([&] { return !first.service->status().problem.isEmpty(); }));
     EXPECT_TRUE(first.service->statusLine().contains("key is missing"));
 }
 

@@ -11,6 +11,7 @@
 
 #include "support/FeedServer.h"
 #include "support/TempDir.h"
+#include "support/Wait.h"
 #include "sync/FolderTransport.h"
 #include "sync/SyncthingClient.h"
 
@@ -98,17 +99,17 @@ TEST_F(SyncthingClientTest, ASegmentWrittenIsScannedInItsOwnSubFolderOnly) {
     SyncthingClient client(options(daemon.server.url(QString())));
     QSignalSpy following(&client, &SyncthingClient::followingDaemonChanged);
     client.start(root.path(), own());
-    ASSERT_TRUE(test::waitUntil([&] { return !following.isEmpty(); }));
+    ASSERT_TRUE(test::waitFor([&] { return !following.isEmpty(); }));
     EXPECT_TRUE(following.last().at(0).toBool());
     // One scan when the daemon is first reached, for segments written before.
-    ASSERT_TRUE(test::waitUntil([&] { return daemon.requestsFor("POST").size() == 1; }));
+    ASSERT_TRUE(test::waitFor([&] { return daemon.requestsFor("POST").size() == 1; }));
     client.segmentWritten(own() + QStringLiteral("/0000000000000001.seg"));
-    ASSERT_TRUE(test::waitUntil([&] { return daemon.requestsFor("POST").size() == 2; }));
+    ASSERT_TRUE(test::waitFor([&] { return daemon.requestsFor("POST").size() == 2; }));
     EXPECT_EQ(daemon.requestsFor("POST").last(),
               "POST /rest/db/scan?folder=shared-1&sub=Quillet/me HTTP/1.1");
     // Another machine's folder is never ours to announce.
     client.segmentWritten(root.file(QStringLiteral("Quillet/peer/1.seg")));
-    EXPECT_FALSE(test::waitUntil([&] { return daemon.requestsFor("POST").size() > 2; }, 300ms));
+    EXPECT_FALSE(test::waitFor([&] { return daemon.requestsFor("POST").size() > 2; }, 300ms));
 }
 
 TEST_F(SyncthingClientTest, EventsOfTheSharedFolderSignalArrivalsOwnScansDoNot) {
@@ -121,7 +122,7 @@ TEST_F(SyncthingClientTest, EventsOfTheSharedFolderSignalArrivalsOwnScansDoNot) 
     daemon.events.push_back(
         R"([{"id":43,"type":"RemoteIndexUpdated","data":{"folder":"shared-1"}}])");
     client.start(root.path(), own());
-    ASSERT_TRUE(test::waitUntil([&] { return !arrived.isEmpty(); }));
+    ASSERT_TRUE(test::waitFor([&] { return !arrived.isEmpty(); }));
     // The stream is followed on from where it stood, each request after the last id seen.
     const QList<QByteArray> asked = daemon.requestsFor("GET /rest/events");
     ASSERT_GE(asked.size(), 3);
@@ -139,7 +140,7 @@ TEST_F(SyncthingClientTest, AFolderSyncthingDoesNotShareIsTheUsersToFix) {
     QSignalSpy problems(&client, &SyncthingClient::problemChanged);
     test::TempDir elsewhere;
     client.start(elsewhere.path(), elsewhere.file(QStringLiteral("Quillet/me")));
-    ASSERT_TRUE(test::waitUntil([&] { return !problems.isEmpty(); }));
+    ASSERT_TRUE(test::waitFor([&] { return !problems.isEmpty(); }));
     EXPECT_EQ(problems.last().at(0).value<SyncthingClient::Problem>(),
               SyncthingClient::Problem::folderNotShared);
     EXPECT_EQ(problems.last().at(1).toString(), elsewhere.path());
@@ -152,7 +153,7 @@ TEST_F(SyncthingClientTest, ARejectedKeyIsTheUsersToFix) {
     SyncthingClient client(wrong);
     QSignalSpy problems(&client, &SyncthingClient::problemChanged);
     client.start(root.path(), own());
-    ASSERT_TRUE(test::waitUntil([&] { return !problems.isEmpty(); }));
+    ASSERT_TRUE(test::waitFor([&] { return !problems.isEmpty(); }));
     EXPECT_EQ(problems.last().at(0).value<SyncthingClient::Problem>(),
               SyncthingClient::Problem::keyRejected);
 }
@@ -181,7 +182,7 @@ TEST_F(SyncthingClientTest, AFloodingDaemonIsCutOffAndNotBelieved) {
     SyncthingClient client(options(daemon.server.url(QString())));
     QSignalSpy following(&client, &SyncthingClient::followingDaemonChanged);
     client.start(root.path(), own());
-    ASSERT_TRUE(test::waitUntil([&] { return daemon.server.requests >= 2; }))
+    ASSERT_TRUE(test::waitFor([&] { return daemon.server.requests >= 2; }))
         << "cut off and tried again";
     EXPECT_TRUE(following.isEmpty());
 }
@@ -197,19 +198,19 @@ TEST_F(SyncthingClientTest, WithoutADaemonNewFilesOfOtherMachinesAreSeen) {
     QFile segment(root.file(QStringLiteral("Quillet/peer/2.seg")));
     ASSERT_TRUE(segment.open(QIODevice::WriteOnly));
     segment.close();
-    ASSERT_TRUE(test::waitUntil([&] { return !arrived.isEmpty(); }, 2s));
+    ASSERT_TRUE(test::waitFor([&] { return !arrived.isEmpty(); }, 2s));
     // A machine that appears later is watched too.
     QDir(root.path()).mkpath(QStringLiteral("Quillet/newcomer"));
-    ASSERT_TRUE(test::waitUntil([&] { return arrived.size() >= 2; }, 2s));
+    ASSERT_TRUE(test::waitFor([&] { return arrived.size() >= 2; }, 2s));
     QTest::qWait(100);
     const qsizetype before = arrived.size();
     QFile(root.file(QStringLiteral("Quillet/newcomer/1.seg"))).open(QIODevice::WriteOnly);
-    EXPECT_TRUE(test::waitUntil([&] { return arrived.size() > before; }, 2s));
+    EXPECT_TRUE(test::waitFor([&] { return arrived.size() > before; }, 2s));
     // Once stopped, nothing more.
     client.stop();
     arrived.clear();
     QFile(root.file(QStringLiteral("Quillet/peer/3.seg"))).open(QIODevice::WriteOnly);
-    EXPECT_FALSE(test::waitUntil([&] { return !arrived.isEmpty(); }, 300ms));
+    EXPECT_FALSE(test::waitFor([&] { return !arrived.isEmpty(); }, 300ms));
 }
 
 TEST_F(SyncthingClientTest, TheTransportRunsTheClientOffThisThreadAndWordsItsProblems) {
@@ -218,15 +219,15 @@ TEST_F(SyncthingClientTest, TheTransportRunsTheClientOffThisThreadAndWordsItsPro
     QSignalSpy following(&transport, &FolderTransport::followingDaemonChanged);
     test::TempDir elsewhere;
     transport.start(elsewhere.path(), elsewhere.file(QStringLiteral("Quillet/me")));
-    ASSERT_TRUE(test::waitUntil([&] { return !problems.isEmpty(); }));
+    ASSERT_TRUE(test::waitFor([&] { return !problems.isEmpty(); }));
     EXPECT_TRUE(problems.last().at(0).toString().contains(elsewhere.path()));
     EXPECT_EQ(transport.problem(), problems.last().at(0).toString());
     // Started again on the shared folder, the problem goes.
     transport.start(root.path(), own());
-    ASSERT_TRUE(test::waitUntil([&] { return transport.followsDaemon(); }));
+    ASSERT_TRUE(test::waitFor([&] { return transport.followsDaemon(); }));
     EXPECT_TRUE(transport.problem().isEmpty());
     transport.segmentWritten(own() + QStringLiteral("/2.seg"));
-    EXPECT_TRUE(test::waitUntil([&] { return daemon.requestsFor("POST").size() >= 2; }));
+    EXPECT_TRUE(test::waitFor([&] { return daemon.requestsFor("POST").size() >= 2; }));
 }
 
 TEST_F(SyncthingClientTest, TheTransportsRescansRunOnItsThread) {
@@ -235,7 +236,7 @@ TEST_F(SyncthingClientTest, TheTransportsRescansRunOnItsThread) {
     FolderTransport transport(often);
     QSignalSpy arrived(&transport, &SyncTransport::mayHaveArrived);
     transport.start(root.path(), own());
-    EXPECT_TRUE(test::waitUntil([&] { return arrived.size() >= 3; }, 3s))
+    EXPECT_TRUE(test::waitFor([&] { return arrived.size() >= 3; }, 3s))
         << "the minute's rescan as a timer of the client's own thread";
 }
 
