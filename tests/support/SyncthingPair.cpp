@@ -130,6 +130,17 @@ QByteArray SyncthingPair::get(int index, const QString& pathAndQuery) {
                                                                            : QByteArray();
 }
 
+bool SyncthingPair::listening(int index) {
+    const QJsonObject listeners =
+        QJsonDocument::fromJson(get(index, QStringLiteral("/rest/system/status")))
+            .object()
+            .value(QLatin1String("connectionServiceStatus"))
+            .toObject();
+    for (const QJsonValue& listener : listeners)
+        if (listener.toObject().value(QLatin1String("error")).isNull()) return true;
+    return false;
+}
+
 bool SyncthingPair::connected(int index) {
     const QJsonObject connections =
         QJsonDocument::fromJson(get(index, QStringLiteral("/rest/system/connections")))
@@ -158,6 +169,12 @@ std::unique_ptr<SyncthingPair> SyncthingPair::start(QString* error,
                  QStringLiteral("--no-upgrade"), QStringLiteral("--home=") + daemon.home},
                 options)) {
             *error = QStringLiteral("syncthing serve did not start");
+            return nullptr;
+        }
+        // The second starts once the first listens, so that its first dial finds it: a dial
+        // that fails waits for Syncthing's redial, which can outlast the time-out.
+        if (index == 0 && !waitFor([&] { return pair->listening(0); }, timeout)) {
+            *error = QStringLiteral("the first Syncthing daemon did not start listening");
             return nullptr;
         }
     }

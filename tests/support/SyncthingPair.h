@@ -48,6 +48,8 @@ private:
     bool prepare(Daemon& daemon, const QString& name, QString* error);
     void writeConfig(int index);
     bool connected(int index);
+    // Whether daemon `index` listens for the other's connections.
+    bool listening(int index);
 
     TempDir m_root;
     QNetworkAccessManager m_network;
