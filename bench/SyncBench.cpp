@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -42,8 +43,7 @@ struct Offer {
     HybridClock versions;
     QString folder() const { return dir.filePath(QStringLiteral("synced")); }
 
-    bool make() {
-        QString error;
+    bool make(QString& error) {
         auto storage = StorageService::open(dir.filePath(QStringLiteral("a.sqlite")), &error);
         if (!storage) return false;
         ClipTextGenerator texts(7);
@@ -59,7 +59,11 @@ struct Offer {
             phrase->setCategory(category);
             storage->context().insert(phrase);
         }
-        if (!storage->context().save()) return false;
+        if (!storage->context().save()) {
+            error = QStringLiteral("the store's save failed");
+            return false;
+        }
+        QDir().mkpath(folder());
         SyncEngine::Config config{storage->filePath(), folder(), kOffering, key, kJoinClips, 500};
         auto engine = SyncEngine::open(config, versions, &error);
         return engine && engine->writeCheckpoint(&error);
@@ -109,9 +113,14 @@ void publish(benchmark::State& state) {
     QString error;
     auto storage = StorageService::open(dir.filePath(QStringLiteral("c.sqlite")), &error);
     HybridClock versions;
+    QDir().mkpath(dir.filePath(QStringLiteral("synced")));
     SyncEngine::Config config{storage->filePath(), dir.filePath(QStringLiteral("synced")),
                               kOffering, SyncCrypto::newKey(), 1000, 1'000'000};
-    auto engine = SyncEngine::open(config, versions, &error);
+    auto engine = storage ? SyncEngine::open(config, versions, &error) : nullptr;
+    if (!engine) {
+        state.SkipWithError(qPrintable(error));
+        return;
+    }
     ClipTextGenerator texts(3);
     for (auto _ : state) {
         SyncOperation op = SyncOperation::clip(SyncOperation::Kind::ClipAdded, QUuid::createUuid(),
@@ -130,8 +139,10 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (!quillet::SyncCrypto::initialize()) return 1;
     Offer offer;
-    if (!offer.make()) {
-        std::fprintf(stderr, "making the offering machine's store failed\n");
+    QString error;
+    if (!offer.make(error)) {
+        std::fprintf(stderr, "making the offering machine's store failed: %s\n",
+                     qPrintable(error));
         return 1;
     }
     benchmark::RegisterBenchmark("Join/10000_clips",
