@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstring>
 
+#include "base/DurableFile.h"
 #include "store/ClipItem.h"
 #include "store/PhraseCategory.h"
 #include "store/PhraseItem.h"
@@ -188,17 +189,6 @@ QString apply(const QJsonObject& entry, StorageContext& context, RecoveryFile::R
     return {};
 }
 
-bool writeAll(int fd, const QByteArray& data) {
-    qsizetype done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.constData() + done, size_t(data.size() - done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += n;
-    }
-    return true;
-}
-
 }  // namespace
 
 QByteArray RecoveryFile::encode(const StorageContext& context) {
@@ -237,12 +227,7 @@ bool RecoveryFile::write(const QString& path, const QByteArray& data, QString* e
     if (::close(fd) != 0) return fail("close", -1);
     if (::rename(temporary.constData(), target.constData()) != 0) return fail("rename", -1);
     // The rename lasts only once the folder is synced too.
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    syncFolder(QFileInfo(path).absolutePath());
     return true;
 }
 

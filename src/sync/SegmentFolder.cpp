@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/DurableFile.h"
 #include "base/Logging.h"
 
 namespace quillet {
@@ -22,25 +23,6 @@ const QString kTemporaryPrefix = QStringLiteral(".tmp-");
 
 QString errnoText() {
     return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-bool writeAll(int fd, const QByteArray& bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += n;
-    }
-    return true;
-}
-
-bool syncFolder(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 #include <cstring>
 #include <utility>
 
+#include "base/DurableFile.h"
+
 namespace quillet {
 
 namespace {
@@ -212,7 +214,7 @@ bool XdgAutostartItem::writeEntry(bool hidden, QString* error) {
     }
     int failure = 0;
     errno = 0;
-    if (::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size() || ::fsync(fd) != 0)
+    if (!writeAll(fd, bytes) || ::fsync(fd) != 0)
         failure = errno ? errno : EIO;
     if (::close(fd) != 0 && failure == 0) failure = errno;
     if (failure == 0 && ::rename(temporary.constData(), target.constData()) != 0) failure = errno;
