@@ -71,10 +71,10 @@ pkill -x xclip 2>/dev/null || true
 sqlite3 "$XDG_DATA_HOME/quillet/history.sqlite" <<'SQL'
 INSERT INTO PhraseCategory VALUES ('6a1f0c1e-0000-4000-8000-000000000001', 'Greetings', 0);
 INSERT INTO PhraseCategory VALUES ('6a1f0c1e-0000-4000-8000-000000000002', 'Signatures', 1);
-INSERT INTO PhraseItem VALUES ('6a1f0c1e-0000-4000-8000-000000000011', 'Hello', 'Hello there,', 0, '6a1f0c1e-0000-4000-8000-000000000001');
-INSERT INTO PhraseItem VALUES ('6a1f0c1e-0000-4000-8000-000000000012', 'Thanks', 'Thank you!' || char(10) || 'See you soon.', 1, '6a1f0c1e-0000-4000-8000-000000000001');
-INSERT INTO PhraseItem VALUES ('6a1f0c1e-0000-4000-8000-000000000021', 'Regards', 'Best regards', 0, '6a1f0c1e-0000-4000-8000-000000000002');
-INSERT INTO PhraseItem VALUES ('6a1f0c1e-0000-4000-8000-000000000013', 'Follow-up', 'Dear {input:Name},' || char(10) || 'the {choice:Document=report|slides|minutes} of {date:d MMMM} is attached.{cursor}' || char(10) || '{phrase:Signatures/Regards}', 2, '6a1f0c1e-0000-4000-8000-000000000001');
+INSERT INTO PhraseItem (id, title, body, sortOrder, category, abbreviation) VALUES ('6a1f0c1e-0000-4000-8000-000000000011', 'Hello', 'Hello there,', 0, '6a1f0c1e-0000-4000-8000-000000000001', 'hi');
+INSERT INTO PhraseItem (id, title, body, sortOrder, category, abbreviation) VALUES ('6a1f0c1e-0000-4000-8000-000000000012', 'Thanks', 'Thank you!' || char(10) || 'See you soon.', 1, '6a1f0c1e-0000-4000-8000-000000000001', 'ty');
+INSERT INTO PhraseItem (id, title, body, sortOrder, category, abbreviation) VALUES ('6a1f0c1e-0000-4000-8000-000000000021', 'Regards', 'Best regards', 0, '6a1f0c1e-0000-4000-8000-000000000002', 'br');
+INSERT INTO PhraseItem (id, title, body, sortOrder, category, abbreviation) VALUES ('6a1f0c1e-0000-4000-8000-000000000013', 'Follow-up', 'Dear {input:Name},' || char(10) || 'the {choice:Document=report|slides|minutes} of {date:d MMMM} is attached.{cursor}' || char(10) || '{phrase:Signatures/Regards}', 2, '6a1f0c1e-0000-4000-8000-000000000001', 'fu');
 SQL
 
 "$quillet" >/dev/null 2>&1 &
@@ -99,6 +99,11 @@ xdotool key Escape; sleep 0.3
 "$quillet" --search; sleep 0.5
 xdotool type --delay 40 "fox"; xdotool key Down Down; sleep 0.5
 import -window root "$out/search-panel.png"
+xdotool key Escape; sleep 0.3
+# The same panel over the phrases, found by abbreviation.
+"$quillet" --search-phrases; sleep 0.5
+xdotool type --delay 40 "ty"; sleep 0.5
+import -window root "$out/phrase-search.png"
 xdotool key Escape; sleep 0.3
 
 # The phrase window by keys (Tab runs: category list, new category, CSV menu, new phrase).
@@ -134,12 +139,18 @@ xdotool key Escape; sleep 0.3
 xdotool key Tab Tab Tab Tab space; sleep 4
 import -window root "$out/update-message-sheet.png"
 xdotool key Return; sleep 0.3
+# Sync turned on (a folder of the private home, no Syncthing): the section with the code.
+mkdir -p "$home/Sync"
+"$quillet" --sync-init "$home/Sync" >/dev/null
+xdotool key Escape; sleep 0.3
+"$quillet" --settings; sleep 0.7
+import -window root "$out/settings-sync.png"
 "$quillet" --quit
 
 # Each shot cut to what it shows with a margin: the tray menu with the tray at the top right,
 # the others without the tray's strip.
-for name in tray-menu history-menu-empty history-menu phrase-menu search-panel phrase-window \
-    settings-idle update-sheet; do
+for name in tray-menu history-menu-empty history-menu phrase-menu search-panel phrase-search \
+    phrase-window settings-idle settings-sync update-sheet; do
   case $name in
     tray-menu) cut=() ;;
     *) cut=(-crop 1280x770+0+30 +repage) ;;
