@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/FastRequest.h"
-#include "app/SyncCommands.h"
 #include "app/PhraseCommands.h"
+#include "app/SyncCommands.h"
 #include "history/RecordingPause.h"
 
 namespace quillet {
@@ -33,33 +33,12 @@ int editDistance(const QString& a, const QString& b) {
     return row.back();
 }
 
-}  // namespace
+// The options, declared to `parser`, that carry a value or are read by name.
+struct Options {
+    QCommandLineOption help, pauseFor, syncInit, syncJoin, importPhrases, category, exportPhrases;
+};
 
-std::optional<QString> CommandLine::nearestOption(const QString& argument) {
-    QString bare = argument;
-    while (bare.startsWith(u'-')) bare.remove(0, 1);
-    bare = bare.section(u'=', 0, 0).toLower();
-    std::optional<QString> best;
-    int bestDistance = 4;  // further than that is a different word
-    std::vector<const char*> candidates(std::begin(FastRequest::requests),
-                                        std::end(FastRequest::requests));
-    candidates.push_back(FastRequest::pauseFor);
-    candidates.push_back(FastRequest::syncInit);
-    candidates.push_back(FastRequest::syncJoin);
-    candidates.push_back(FastRequest::importPhrases);
-    candidates.push_back(FastRequest::exportPhrases);
-    for (const char* request : candidates) {
-        const int distance = editDistance(bare, QString::fromLatin1(request));
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = QStringLiteral("--") + QString::fromLatin1(request);
-        }
-    }
-    return best;
-}
-
-CommandLine CommandLine::read(const QCoreApplication& app) {
-    QCommandLineParser parser;
+Options declareOptions(QCommandLineParser& parser) {
     //% "Quillet keeps every text you copy and a library of phrases, and pastes them back "
     //% "into the window you were working in.\n\nStarted without options it runs in the "
     //% "system tray. Shift+Super+V opens the history menu, Shift+Super+C the phrase menu "
@@ -81,7 +60,8 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
     parser.addOption({QStringLiteral("phrase-menu"), qtTrId("CLI_PHRASE_MENU")});
     //% "Show the history search panel of the running Quillet."
     parser.addOption({QStringLiteral("search"), qtTrId("CLI_SEARCH")});
-    //% "Show the search panel of the running Quillet over the phrases (Tab switches to the history)."
+    //% "Show the search panel of the running Quillet over the phrases (Tab switches to "
+    //% "the history)."
     parser.addOption({QStringLiteral("search-phrases"), qtTrId("CLI_SEARCH_PHRASES")});
     //% "Open the phrase library window of the running Quillet."
     parser.addOption({QStringLiteral("manage-phrases"), qtTrId("CLI_MANAGE_PHRASES")});
@@ -123,15 +103,15 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
     const QString fileName = qtTrId("CLI_FILE");
     const QCommandLineOption importPhrases(
         QLatin1String(FastRequest::importPhrases),
-        //% "Import the phrases of a CSV file, a text expander's YAML match file or a Quillet JSON file into the running Quillet."
+        //% "Import the phrases of a CSV file, a text expander's YAML match file or a "
+        //% "Quillet JSON file into the running Quillet."
         qtTrId("CLI_IMPORT_PHRASES"), fileName);
     parser.addOption(importPhrases);
-    const QCommandLineOption category(
-        QStringLiteral("category"),
-        //% "The category --import-phrases fills (made if there is none of that name; the file's name by default)."
-        qtTrId("CLI_CATEGORY"),
-        //% "name"
-        qtTrId("CLI_NAME"));
+    //% "The category --import-phrases fills (made if there is none of that name; the "
+    //% "file's name by default)."
+    const QString categoryText = qtTrId("CLI_CATEGORY");
+    //% "name"
+    const QCommandLineOption category(QStringLiteral("category"), categoryText, qtTrId("CLI_NAME"));
     parser.addOption(category);
     const QCommandLineOption exportPhrases(
         QLatin1String(FastRequest::exportPhrases),
@@ -139,17 +119,95 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
         qtTrId("CLI_EXPORT_PHRASES"), fileName);
     parser.addOption(exportPhrases);
 
-    // A mistake never starts a second tray program: it is named, with the option meant.
-    auto mistake = [](const QString& what, const QString& argument) {
-        QString line = what;
-        if (const auto nearest = nearestOption(argument))
-            //% "did you mean %1?"
-            line += QStringLiteral(" (") + qtTrId("CLI_DID_YOU_MEAN").arg(*nearest) + u')';
-        //% "Run quillet --help to see what it takes."
-        std::fprintf(stderr, "quillet: %s\n%s\n", qPrintable(line),
-                     qPrintable(qtTrId("CLI_SEE_HELP")));
-        return CommandLine{{}, 2};
+    return {help, pauseFor, syncInit, syncJoin, importPhrases, category, exportPhrases};
+}
+
+// A mistake never starts a second tray program: it is named, with the option meant.
+CommandLine mistake(const QString& what, const QString& argument) {
+    QString line = what;
+    if (const auto nearest = CommandLine::nearestOption(argument))
+        //% "did you mean %1?"
+        line += QStringLiteral(" (") + qtTrId("CLI_DID_YOU_MEAN").arg(*nearest) + u')';
+    //% "Run quillet --help to see what it takes."
+    std::fprintf(stderr, "quillet: %s\n%s\n", qPrintable(line), qPrintable(qtTrId("CLI_SEE_HELP")));
+    return CommandLine{{}, 2};
+}
+
+// A mistake said plainly, with nothing to suggest.
+CommandLine refused(const QString& line) {
+    std::fprintf(stderr, "quillet: %s\n", qPrintable(line));
+    return {{}, 2};
+}
+
+// The request the parsed options make of the running instance; past help and version.
+CommandLine requestOf(const QCommandLineParser& parser, const Options& o) {
+    if (parser.isSet(o.pauseFor)) {
+        const QString value = parser.value(o.pauseFor);
+        bool number = false;
+        const qint64 minutes = value.toLongLong(&number);
+        if (!number || !value.front().isDigit() || !RecordingPause::validMinutes(minutes)) {
+            //% "--pause-for takes a whole number of minutes from 1 to %1, not %2"
+            return refused(qtTrId("CLI_BAD_MINUTES")
+                               .arg(RecordingPause::maxMinutes)
+                               .arg(u'"' + value.left(40) + u'"'));
+        }
+        return {QLatin1String(FastRequest::pauseFor) + u' ' + QString::number(minutes), {}};
+    }
+    if (parser.isSet(o.category) && !parser.isSet(o.importPhrases)) {
+        //% "--category goes with --import-phrases"
+        return refused(qtTrId("CLI_CATEGORY_ALONE"));
+    }
+    if (parser.isSet(o.importPhrases))
+        return {
+            PhraseCommands::importRequest(parser.value(o.importPhrases), parser.value(o.category)),
+            {}};
+    if (parser.isSet(o.exportPhrases))
+        return {PhraseCommands::exportRequest(parser.value(o.exportPhrases)), {}};
+    // The folder is the user's, so it is taken from where the command runs.
+    auto absolute = [](const QString& folder) {
+        return QDir::cleanPath(QDir().absoluteFilePath(folder));
     };
+    if (parser.isSet(o.syncInit))
+        return {SyncCommands::initLine(absolute(parser.value(o.syncInit))), {}};
+    if (parser.isSet(o.syncJoin))
+        return {SyncCommands::joinLine(absolute(parser.value(o.syncJoin)),
+                                       parser.positionalArguments().first()),
+                {}};
+    for (const char* request : FastRequest::requests) {
+        if (!parser.isSet(QString::fromLatin1(request))) continue;
+        return {QString::fromLatin1(request), {}};
+    }
+    return {};
+}
+
+}  // namespace
+
+std::optional<QString> CommandLine::nearestOption(const QString& argument) {
+    QString bare = argument;
+    while (bare.startsWith(u'-')) bare.remove(0, 1);
+    bare = bare.section(u'=', 0, 0).toLower();
+    std::optional<QString> best;
+    int bestDistance = 4;  // further than that is a different word
+    std::vector<const char*> candidates(std::begin(FastRequest::requests),
+                                        std::end(FastRequest::requests));
+    candidates.push_back(FastRequest::pauseFor);
+    candidates.push_back(FastRequest::syncInit);
+    candidates.push_back(FastRequest::syncJoin);
+    candidates.push_back(FastRequest::importPhrases);
+    candidates.push_back(FastRequest::exportPhrases);
+    for (const char* request : candidates) {
+        const int distance = editDistance(bare, QString::fromLatin1(request));
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = QStringLiteral("--") + QString::fromLatin1(request);
+        }
+    }
+    return best;
+}
+
+CommandLine CommandLine::read(const QCoreApplication& app) {
+    QCommandLineParser parser;
+    const Options options = declareOptions(parser);
     if (!parser.parse(app.arguments())) {
         const QStringList unknown = parser.unknownOptionNames();
         if (!unknown.isEmpty())
@@ -159,61 +217,23 @@ CommandLine CommandLine::read(const QCoreApplication& app) {
                     .arg((unknown.first().size() > 1 ? QStringLiteral("--") : QStringLiteral("-")) +
                          unknown.first()),
                 unknown.first());
-        std::fprintf(stderr, "quillet: %s\n", qPrintable(parser.errorText()));
-        return {{}, 2};
+        return refused(parser.errorText());
     }
     // --sync-join's code is the one argument of its own.
     const QStringList positional = parser.positionalArguments();
-    if (parser.isSet(syncJoin) && positional.size() != 1) {
+    if (parser.isSet(options.syncJoin) && positional.size() != 1) {
         //% "--sync-join takes a folder and the pairing code: quillet --sync-join FOLDER CODE"
-        std::fprintf(stderr, "quillet: %s\n", qPrintable(qtTrId("CLI_SYNC_JOIN_USAGE")));
-        return {{}, 2};
+        return refused(qtTrId("CLI_SYNC_JOIN_USAGE"));
     }
-    if (!parser.isSet(syncJoin) && !positional.isEmpty()) {
+    if (!parser.isSet(options.syncJoin) && !positional.isEmpty()) {
         const QString stray = positional.first();
         //% "unexpected argument %1"
         return mistake(qtTrId("CLI_UNEXPECTED_ARGUMENT").arg(stray), stray);
     }
-    if (parser.isSet(help)) parser.showHelp(0);
+    if (parser.isSet(options.help)) parser.showHelp(0);
     // Qt's own handling prints the version and exits.
     if (parser.isSet(QStringLiteral("version"))) parser.process(app);
-    if (parser.isSet(pauseFor)) {
-        const QString value = parser.value(pauseFor);
-        bool number = false;
-        const qint64 minutes = value.toLongLong(&number);
-        if (!number || !value.front().isDigit() || !RecordingPause::validMinutes(minutes)) {
-            //% "--pause-for takes a whole number of minutes from 1 to %1, not %2"
-            const QString line = qtTrId("CLI_BAD_MINUTES")
-                                     .arg(RecordingPause::maxMinutes)
-                                     .arg(u'"' + value.left(40) + u'"');
-            std::fprintf(stderr, "quillet: %s\n", qPrintable(line));
-            return {{}, 2};
-        }
-        return {QLatin1String(FastRequest::pauseFor) + u' ' + QString::number(minutes), {}};
-    }
-    if (parser.isSet(category) && !parser.isSet(importPhrases)) {
-        //% "--category goes with --import-phrases"
-        std::fprintf(stderr, "quillet: %s\n", qPrintable(qtTrId("CLI_CATEGORY_ALONE")));
-        return {{}, 2};
-    }
-    if (parser.isSet(importPhrases))
-        return {PhraseCommands::importRequest(parser.value(importPhrases), parser.value(category)),
-                {}};
-    if (parser.isSet(exportPhrases))
-        return {PhraseCommands::exportRequest(parser.value(exportPhrases)), {}};
-    // The folder is the user's, so it is taken from where the command runs.
-    auto absolute = [](const QString& folder) {
-        return QDir::cleanPath(QDir().absoluteFilePath(folder));
-    };
-    if (parser.isSet(syncInit))
-        return {SyncCommands::initLine(absolute(parser.value(syncInit))), {}};
-    if (parser.isSet(syncJoin))
-        return {SyncCommands::joinLine(absolute(parser.value(syncJoin)), positional.first()), {}};
-    for (const char* request : FastRequest::requests) {
-        if (!parser.isSet(QString::fromLatin1(request))) continue;
-        return {QString::fromLatin1(request), {}};
-    }
-    return {};
+    return requestOf(parser, options);
 }
 
 }  // namespace quillet
