@@ -187,8 +187,8 @@ bool InstanceChannel::makeRoom() {
     qint64 soonest = graceMs;
     for (auto it = m_clients.begin(); it != m_clients.end();) {
         char next = 0;
-        const bool unread = ::recv(int(it->socket->socketDescriptor()), &next, 1,
-                                   MSG_PEEK | MSG_DONTWAIT) > 0;
+        const bool unread =
+            ::recv(int(it->socket->socketDescriptor()), &next, 1, MSG_PEEK | MSG_DONTWAIT) > 0;
         const qint64 age = it->age.elapsed();
         if (unread || age < graceMs) {
             if (!unread) soonest = std::min(soonest, graceMs - age);
@@ -244,8 +244,9 @@ void InstanceChannel::acceptWaiting() {
 }
 
 void InstanceChannel::release(QLocalSocket* socket) {
-    std::erase_if(m_clients,
-                  [socket](const Client& client) { return !client.socket || client.socket == socket; });
+    std::erase_if(m_clients, [socket](const Client& client) {
+        return !client.socket || client.socket == socket;
+    });
     // A slot is free: connections that waited for one may come in.
     if (m_notifier && !m_resume.isActive()) {
         m_grace.stop();
@@ -299,18 +300,7 @@ void InstanceChannel::serve(QLocalSocket* socket) {
             answer("unknown command\n");
             return;
         }
-        if (!details->later) {
-            replyWith(*details);
-            return;
-        }
-        // The line is in; the client waits for the work, not for us to read, and the
-        // connection no longer counts as one that might never send its line.
-        if (auto* idle = socket->findChild<QTimer*>()) idle->stop();
-        release(socket);
-        QPointer<QLocalSocket> alive(socket);
-        details->later([alive, replyWith](const Reply& done) {
-            if (alive) replyWith(done);
-        });
+        replyWith(*details);
     };
     connect(socket, &QLocalSocket::readyRead, this, readRequest);
 }
@@ -325,14 +315,15 @@ bool InstanceChannel::deferred(QLocalSocket* socket, const QString& command,
         *once = true;
         replyWith(reply);
     };
-    if (!m_deferredHandler(command, respond)) return false;
+    const int within = m_deferredHandler(command, respond);
+    if (within <= 0) return false;
     if (*once) return true;
     // The connection is waited on, not idle: it no longer counts toward the limit.
     release(socket);
     if (auto* idle = socket->findChild<QTimer*>()) idle->stop();
-    QTimer::singleShot(deferredTimeoutMs, socket, [respond, command] {
-        qCWarning(lcApp) << "no outcome for" << command.section(u' ', 0, 0) << "in"
-                         << deferredTimeoutMs << "ms";
+    QTimer::singleShot(within, socket, [respond, command, within] {
+        qCWarning(lcApp) << "no outcome for" << command.section(u' ', 0, 0) << "in" << within
+                         << "ms";
         //% "Quillet did not finish this in time; see its log for why."
         respond(Reply(qtTrId("REQUEST_TIMED_OUT"), true));
     });

@@ -33,25 +33,21 @@ public:
     // The answer to a command carried out: the (possibly empty) lines that follow its "ok"
     // line, or with `failed` its "failed" line (done, but something went wrong that the
     // client must report).
-    struct Reply;
-    // Sends the answer of a request answered later; does nothing once the client has gone.
-    using Respond = std::function<void(const Reply& reply)>;
     struct Reply {
         Reply(QString details = {}, bool failed = false)
             : details(std::move(details)), failed(failed) {}
         QString details;
         bool failed;
-        // Set for a request that takes a while (an import): called at once with the function
-        // that answers it, whenever the work is done. The client's time-out is its own.
-        std::function<void(Respond respond)> later;
     };
+    // Sends the answer of a request answered later; does nothing once the client has gone.
+    using Respond = std::function<void(const Reply& reply)>;
     // Nullopt refuses the command.
     using Handler = std::function<std::optional<Reply>(const QString& command)>;
-    // A command whose outcome comes later (turning sync on waits for the keyring): the
-    // handler takes it by returning true and calls `respond` once, within
-    // `deferredTimeoutMs`; past that the client is told it timed out. False: not such a
+    // A command whose outcome comes later (turning sync on waits for the keyring, an import
+    // for its file): the handler takes it by returning the milliseconds within which it
+    // calls `respond`, once; past that the client is told it timed out. Zero: not such a
     // command, the plain handler has it.
-    using DeferredHandler = std::function<bool(const QString& command, Respond respond)>;
+    using DeferredHandler = std::function<int(const QString& command, Respond respond)>;
 
     explicit InstanceChannel(QObject* parent = nullptr);
     ~InstanceChannel() override;
@@ -74,6 +70,7 @@ public:
     static constexpr int graceMs = 50;
     // Room for two file paths, percent-encoded (or a folder and a pairing code).
     static constexpr qint64 maxRequestBytes = 16 * 1024;
+    // What turning sync on or off may take.
     static constexpr int deferredTimeoutMs = 30000;
     // The kernel caps it (net.core.somaxconn); a burst of clients waits there, not in memory
     // of ours.

@@ -43,21 +43,37 @@ QString PhraseCommands::exportRequest(const QString& path) {
     return kExport + u' ' + encoded(QFileInfo(path).absoluteFilePath());
 }
 
-std::optional<InstanceChannel::Reply> PhraseCommands::handle(const QString& command) {
+std::optional<PhraseCommands::Request> PhraseCommands::parse(const QString& command) {
     const QStringList parts = command.split(u' ', Qt::SkipEmptyParts);
     if (parts.size() < 2) return std::nullopt;
     const QString path = decoded(parts[1]);
     if (!QDir::isAbsolutePath(path)) return std::nullopt;
     if (parts[0] == kImport && parts.size() <= 3)
-        return import(path, parts.size() == 3 ? decoded(parts[2]) : QString());
-    if (parts[0] == kExport && parts.size() == 2) return exportLibrary(path);
+        return Request{kImport, path, parts.size() == 3 ? decoded(parts[2]) : QString()};
+    if (parts[0] == kExport && parts.size() == 2) return Request{kExport, path, {}};
     return std::nullopt;
 }
 
-InstanceChannel::Reply PhraseCommands::import(const QString& path, QString category) {
-    if (m_import)
+std::optional<InstanceChannel::Reply> PhraseCommands::handle(const QString& command) {
+    const std::optional<Request> request = parse(command);
+    if (!request || request->kind != kExport) return std::nullopt;
+    return exportLibrary(request->path);
+}
+
+int PhraseCommands::handleLater(const QString& command, const InstanceChannel::Respond& respond) {
+    const std::optional<Request> request = parse(command);
+    if (!request || request->kind != kImport) return 0;
+    import(request->path, request->category, respond);
+    return importTimeoutMs;
+}
+
+void PhraseCommands::import(const QString& path, QString category,
+                            const InstanceChannel::Respond& answer) {
+    if (m_import) {
         //% "Another phrase import is under way; try again once it has finished."
-        return {qtTrId("PHRASE_IMPORT_BUSY"), true};
+        answer({qtTrId("PHRASE_IMPORT_BUSY"), true});
+        return;
+    }
     if (category.trimmed().isEmpty()) category = QFileInfo(path).completeBaseName();
     PhraseLibrary library(m_context);
     std::shared_ptr<PhraseCategory> target;
@@ -67,30 +83,25 @@ InstanceChannel::Reply PhraseCommands::import(const QString& path, QString categ
     if (made) target = library.createCategory(category);
     auto* import = new PhraseImport(m_context, target, path, {}, this);
     m_import = import;
-    InstanceChannel::Reply reply;
-    reply.later = [this, import, target, made, category, path](InstanceChannel::Respond answer) {
-            connect(import, &PhraseImport::failed, this,
-                    [this, import, target, made, answer](const QString& message) {
-                        if (made && target->items().empty()) {
-                            m_context.remove(target);
-                            m_context.save();
-                        }
-                        import->deleteLater();
-                        answer({message + u'\n', true});
-                    });
-            connect(import, &PhraseImport::finished, this,
-                    [import, category, answer](qsizetype count) {
-                        QString details;
-                        for (const QString& warning : import->warnings()) details += warning + u'\n';
-                        // A fixed line, the same in every language, for scripts to read.
-                        details += QStringLiteral("Imported %1 phrases into %2\n").arg(count).arg(category);
-                        import->deleteLater();
-                        answer({details, false});
-                    });
-            qCInfo(lcPhrases) << "importing" << path << "into" << category;
-            import->start();
-        };
-    return reply;
+    connect(import, &PhraseImport::failed, this,
+            [this, import, target, made, answer](const QString& message) {
+                if (made && target->items().empty()) {
+                    m_context.remove(target);
+                    m_context.save();
+                }
+                import->deleteLater();
+                answer({message + u'\n', true});
+            });
+    connect(import, &PhraseImport::finished, this, [import, category, answer](qsizetype count) {
+        QString details;
+        for (const QString& warning : import->warnings()) details += warning + u'\n';
+        // A fixed line, the same in every language, for scripts to read.
+        details += QStringLiteral("Imported %1 phrases into %2\n").arg(count).arg(category);
+        import->deleteLater();
+        answer({details, false});
+    });
+    qCInfo(lcPhrases) << "importing" << path << "into" << category;
+    import->start();
 }
 
 InstanceChannel::Reply PhraseCommands::exportLibrary(const QString& path) {
@@ -107,14 +118,16 @@ InstanceChannel::Reply PhraseCommands::exportLibrary(const QString& path) {
     const QByteArray bytes = PhraseJsonFile::write(categories);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        const QString message =
-            qtTrId("PHRASE_CSV_WRITE_FAILED").arg(QDir::toNativeSeparators(path), file.errorString());
+        const QString message = qtTrId("PHRASE_CSV_WRITE_FAILED")
+                                    .arg(QDir::toNativeSeparators(path), file.errorString());
         qCWarning(lcPhrases).noquote() << message;
         return {message, true};
     }
     //% "Exported %1 phrases in %2 categories to %3"
-    return {qtTrId("PHRASE_EXPORTED").arg(count).arg(categories.size()).arg(
-        QDir::toNativeSeparators(path))};
+    return {qtTrId("PHRASE_EXPORTED")
+                .arg(count)
+                .arg(categories.size())
+                .arg(QDir::toNativeSeparators(path))};
 }
 
 }  // namespace quillet

@@ -24,15 +24,25 @@ class PhraseCommands : public QObject {
 public:
     explicit PhraseCommands(StorageContext& context, QObject* parent = nullptr);
 
-    // Nullopt for a request that is not one of these.
+    // An export, answered at once; nullopt for a request that is not one.
     std::optional<InstanceChannel::Reply> handle(const QString& command);
+    // An import, answered through `respond` when it ends: the milliseconds that may take, or
+    // 0 for a request that is not one.
+    int handleLater(const QString& command, const InstanceChannel::Respond& respond);
+
+    // The longest an import of the largest file taken (64 MiB, seconds of work) may take.
+    static constexpr int importTimeoutMs = 115'000;
 
     // The request line for an import or export of `path` (made absolute) into `category`.
     static QString importRequest(const QString& path, const QString& category);
     static QString exportRequest(const QString& path);
 
 private:
-    InstanceChannel::Reply import(const QString& path, QString category);
+    struct Request {
+        QString kind, path, category;
+    };
+    static std::optional<Request> parse(const QString& command);
+    void import(const QString& path, QString category, const InstanceChannel::Respond& respond);
     InstanceChannel::Reply exportLibrary(const QString& path);
 
     StorageContext& m_context;

@@ -6,12 +6,14 @@
 #include <cstdio>
 
 #include "app/InstanceChannel.h"
+#include "app/KeyringKeyStore.h"
 #include "app/PhraseCommands.h"
 #include "app/PlatformServices.h"
-#include "app/KeyringKeyStore.h"
 #include "app/RecordingControl.h"
 #include "app/SyncCommands.h"
 #include "app/TrayMenu.h"
+#include "base/Logging.h"
+#include "base/RecentWarnings.h"
 #include "history/ClipboardMonitor.h"
 #include "history/HistoryViewModel.h"
 #include "history/RecordingPause.h"
@@ -19,15 +21,13 @@
 #include "hotkeys/HotkeyService.h"
 #include "hotkeys/MenuHotkeys.h"
 #include "menus/PanelCoordinator.h"
-#include "menus/QuickMenuService.h"
 #include "menus/PhrasePaster.h"
+#include "menus/QuickMenuService.h"
 #include "menus/QuickPhraseMenuService.h"
 #include "menus/ScreenFit.h"
 #include "paste/AppFocusService.h"
 #include "paste/PasteActionService.h"
 #include "phrases/FileChooser.h"
-#include "base/Logging.h"
-#include "base/RecentWarnings.h"
 #include "settings/OneTimeNotice.h"
 #include "settings/SettingsViewModel.h"
 #include "settings/UpdateCheckService.h"
@@ -70,9 +70,8 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
             [this, &ignored] { m_clipboardMonitor->setIgnoredApplications(ignored.names()); });
     m_hotkeyService = std::make_unique<HotkeyService>(*platform.hotkeys);
     m_appFocusService = std::make_unique<AppFocusService>(*platform.workspace, *platform.clock);
-    m_pasteActionService =
-        std::make_unique<PasteActionService>(*platform.keyboard, *platform.pasteboard,
-                                             *platform.clock, m_log);
+    m_pasteActionService = std::make_unique<PasteActionService>(
+        *platform.keyboard, *platform.pasteboard, *platform.clock, m_log);
     m_pasteActionService->setChords(
         PasteChords::fromSettings(settings, platform.terminalPasteChord));
     m_fileChooser = std::make_unique<DialogFileChooser>();
@@ -84,9 +83,9 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
         *platform.clock, m_storageService->context(), *m_fileChooser);
     m_quickMenuService = std::make_unique<QuickMenuService>(
         *m_viewModel, *m_pasteActionService, *m_appFocusService, *m_panelCoordinator);
-    m_phrasePaster = std::make_unique<PhrasePaster>(*m_storageService, *m_pasteActionService,
-                                                    *m_appFocusService, *m_clipboardMonitor,
-                                                    *platform.clock);
+    m_phrasePaster =
+        std::make_unique<PhrasePaster>(*m_storageService, *m_pasteActionService, *m_appFocusService,
+                                       *m_clipboardMonitor, *platform.clock);
     m_quickPhraseMenuService = std::make_unique<QuickPhraseMenuService>(
         *m_storageService, *m_appFocusService, *m_phrasePaster,
         [this](const QUuid& category) { m_panelCoordinator->showManagementWindow(category); });
@@ -128,7 +127,8 @@ QuilletboxApp::QuilletboxApp(std::unique_ptr<StorageService> storage, PlatformSe
     m_phrasePaster->setTooLargeNotice([this] {
         //% "The phrase is too large"
         m_tray->notify(qtTrId("PHRASE_TOO_LARGE_TITLE"),
-                       //% "Filled in, the phrase would be larger than 64 MiB, so nothing was pasted. Check what it inserts: other phrases, the clipboard."
+                       //% "Filled in, the phrase would be larger than 64 MiB, so nothing was "
+                       //% "pasted. Check what it inserts: other phrases, the clipboard."
                        qtTrId("PHRASE_TOO_LARGE_MESSAGE"));
     });
     channel.setHandler([this](const QString& command) { return handleCommand(command); });
@@ -244,8 +244,8 @@ QString QuilletboxApp::statusText() const {
     lines << qtTrId("STATUS_CLIPBOARD").arg(m_platform.clipboardMethod);
     lines << m_recordingControl->statusLine();
     //% "Paste: %1"
-    lines << qtTrId("STATUS_PASTE").arg(m_platform.pasteStatus ? m_platform.pasteStatus()
-                                                               : m_platform.pasteMethod);
+    lines << qtTrId("STATUS_PASTE")
+                 .arg(m_platform.pasteStatus ? m_platform.pasteStatus() : m_platform.pasteMethod);
     lines << ignoredApplicationsLine();
     if (m_sync) lines << m_sync->statusLine();
     if (m_heldChanges->isFailing()) {
@@ -380,7 +380,8 @@ void QuilletboxApp::setUpSync(QSettings& settings, InstanceChannel& channel) {
     m_syncCommands = std::make_unique<SyncCommands>(*m_sync);
     channel.setDeferredHandler(
         [this](const QString& command, const InstanceChannel::Respond& respond) {
-            return m_syncCommands->handle(command, respond);
+            if (m_syncCommands->handle(command, respond)) return InstanceChannel::deferredTimeoutMs;
+            return m_phraseCommands->handleLater(command, respond);
         });
 }
 
