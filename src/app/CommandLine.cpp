@@ -195,6 +195,7 @@ std::optional<QString> CommandLine::nearestOption(const QString& argument) {
     candidates.push_back(FastRequest::syncJoin);
     candidates.push_back(FastRequest::importPhrases);
     candidates.push_back(FastRequest::exportPhrases);
+    candidates.push_back("category");
     for (const char* request : candidates) {
         const int distance = editDistance(bare, QString::fromLatin1(request));
         if (distance < bestDistance) {
