@@ -59,15 +59,22 @@ void PhrasePaster::paste(const QString& body, const QString& title) {
         finishPaste(m_focus, m_paste, this);
         return;
     }
-    // What the clipboard holds when the phrase is chosen, before anything of ours is written.
-    const std::optional<QString> clipboard = m_paste.clipboardText();
     const PhraseLookup lookup = libraryLookup();
-    const QList<PlaceholderField> fields = PlaceholderFiller::fields(body, lookup);
-    if (fields.isEmpty()) {
-        pasteFilled(body, clipboard, lookup, {});
+    const PlaceholderFiller::Needs needs = PlaceholderFiller::needs(body, lookup);
+    auto carryOn = [this, body, title, lookup,
+                    fields = needs.fields](const std::optional<QString>& clipboard) {
+        if (fields.isEmpty())
+            pasteFilled(body, clipboard, lookup, {});
+        else
+            askThenPaste(body, title, clipboard, lookup, fields);
+    };
+    if (!needs.clipboard) {
+        carryOn(std::nullopt);
         return;
     }
-    askThenPaste(body, title, clipboard, lookup, fields);
+    // What the clipboard holds when the phrase is chosen, before anything of ours is written
+    // (read for this paste if recording is paused: what was read before is out of date).
+    m_paste.readClipboardText(carryOn);
 }
 
 void PhrasePaster::askThenPaste(const QString& body, const QString& title,

@@ -1,8 +1,8 @@
 #include "paste/PasteActionService.h"
 
 #include "base/Clock.h"
-#include "platform/KeyboardEvents.h"
 #include "base/Logging.h"
+#include "platform/KeyboardEvents.h"
 #include "platform/Pasteboard.h"
 
 namespace quillet {
@@ -13,8 +13,8 @@ PasteActionService::PasteActionService(KeyboardEvents& keyboard, Pasteboard& pas
 
 PasteActionService::~PasteActionService() = default;
 
-std::optional<QString> PasteActionService::clipboardText() const {
-    return m_pasteboard.string();
+void PasteActionService::readClipboardText(std::function<void(std::optional<QString>)> done) {
+    m_pasteboard.readText(std::move(done));
 }
 
 void PasteActionService::whenOnClipboard(std::function<void()> then) {

@@ -54,7 +54,7 @@ public:
                                       int caretLeft = 0);
 
     // The clipboard's text as it is now (before a paste replaces it).
-    std::optional<QString> clipboardText() const;
+    void readClipboardText(std::function<void(std::optional<QString>)> done);
 
     static constexpr int keyPollMs = 10;
     // The target asks for the clipboard's contents after the chord arrives; Left presses sent

@@ -61,6 +61,7 @@ public:
     qsizetype cursorAt = -1;
     bool complete = true;
     QList<PlaceholderField> fields;
+    bool usesClipboard = false;
 
 private:
     void append(QStringView text);
@@ -128,6 +129,7 @@ bool Walker::expand(QStringView inner, int depth) {
             return true;
         }
         if (name == u"clipboard") {
+            usesClipboard = true;
             if (m_context) append(m_context->clipboard.value_or(QString()));
             return true;
         }
@@ -223,10 +225,10 @@ bool PlaceholderFiller::mayHavePlaceholders(const QString& body) {
     return body.contains(u'{') || body.contains(u'}');
 }
 
-QList<PlaceholderField> PlaceholderFiller::fields(const QString& body, const PhraseLookup& lookup) {
+PlaceholderFiller::Needs PlaceholderFiller::needs(const QString& body, const PhraseLookup& lookup) {
     Walker walker(lookup, nullptr);
     walker.walk(body, 0);
-    return walker.fields;
+    return {walker.fields, walker.usesClipboard};
 }
 
 FilledPhrase PlaceholderFiller::fill(const QString& body, const FillContext& context) {

@@ -74,9 +74,13 @@ public:
     // Whether the body may hold anything to fill in or unescape: false means it is pasted as
     // it is.
     static bool mayHavePlaceholders(const QString& body);
-    // The fields the body asks for, its nested phrases' included, each label once, in the
-    // order they first appear.
-    static QList<PlaceholderField> fields(const QString& body, const PhraseLookup& lookup);
+    // What a fill of the body will need, its nested phrases' included: the fields it asks for,
+    // each label once, in the order they first appear, and whether it inserts the clipboard.
+    struct Needs {
+        QList<PlaceholderField> fields;
+        bool clipboard = false;
+    };
+    static Needs needs(const QString& body, const PhraseLookup& lookup);
     static FilledPhrase fill(const QString& body, const FillContext& context);
 };
 

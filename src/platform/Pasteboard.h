@@ -70,6 +70,11 @@ public:
     // pause reads nothing either: the next change is the first one seen. Backends that read
     // ahead stop doing so; the others read only when asked and need nothing.
     virtual void setReadingPaused(bool paused) { Q_UNUSED(paused); }
+    // The text on the clipboard now, for a paste the user asked to carry it (a phrase's
+    // {clipboard}): what was read, or, while reading is paused and so nothing was read since,
+    // one read for this caller alone, which changes nothing the monitor sees. `done` may be
+    // called before this returns.
+    virtual void readText(std::function<void(std::optional<QString>)> done) { done(string()); }
 
     // Our own text normally comes back within milliseconds; this leaves room for a reader busy
     // with a slow owner (one conversion may take a second) without leaving the user waiting.

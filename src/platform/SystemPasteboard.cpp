@@ -12,13 +12,14 @@ SystemPasteboard::SystemPasteboard(std::unique_ptr<ClipboardReader> reader,
       m_writer(std::move(writer)),
       m_primary(std::move(primary)) {
     qRegisterMetaType<quillet::ClipboardSnapshot>();
-    connect(m_reader.get(), &ClipboardReader::snapshotRead, this,
-            &SystemPasteboard::onSnapshotRead, Qt::QueuedConnection);
+    connect(m_reader.get(), &ClipboardReader::snapshotRead, this, &SystemPasteboard::onSnapshotRead,
+            Qt::QueuedConnection);
     connect(m_reader.get(), &ClipboardReader::changeRead, this, &SystemPasteboard::onChangeRead,
             Qt::QueuedConnection);
     // Whoever looks for changes on a timer can stop now.
-    connect(m_reader.get(), &ClipboardReader::startedWatching, this,
-            [this] { notifyChange(); }, Qt::QueuedConnection);
+    connect(
+        m_reader.get(), &ClipboardReader::startedWatching, this, [this] { notifyChange(); },
+        Qt::QueuedConnection);
     // Asked once the event loop runs, when a pause kept from the last run is known: the
     // contents then are not read at all.
     QMetaObject::invokeMethod(
@@ -31,7 +32,24 @@ SystemPasteboard::SystemPasteboard(std::unique_ptr<ClipboardReader> reader,
 
 SystemPasteboard::~SystemPasteboard() = default;
 
+void SystemPasteboard::readText(std::function<void(std::optional<QString>)> done) {
+    if (!m_pause.isPaused()) {
+        done(m_snapshot.text);
+        return;
+    }
+    const quint64 ticket = m_nextTicket++;
+    m_textReads.emplace(ticket, std::move(done));
+    m_reader->requestRead(ticket);
+}
+
 void SystemPasteboard::onSnapshotRead(quint64 ticket, const ClipboardSnapshot& snapshot) {
+    // A read for one paste while paused: its caller's alone, not a change.
+    if (const auto textRead = m_textReads.find(ticket); textRead != m_textReads.end()) {
+        const auto done = std::move(textRead->second);
+        m_textReads.erase(textRead);
+        done(snapshot.text);
+        return;
+    }
     if (ticket < m_firstCurrentTicket) return;
     // What was on the clipboard at start is the initial state, not a change; a change that
     // was seen meanwhile is newer.

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -49,6 +51,7 @@ public:
     void lendPrimary(const QString& text, std::function<void(bool)> ready) override;
     bool announcesChanges() const override { return m_reader->watchesOwner(); }
     void setReadingPaused(bool paused) override { m_pause.set(paused); }
+    void readText(std::function<void(std::optional<QString>)> done) override;
 
 private:
     void onSnapshotRead(quint64 ticket, const ClipboardSnapshot& snapshot);
@@ -70,6 +73,8 @@ private:
     bool m_sawChange = false;
     bool m_clearPending = false;  // a clear not yet replaced by a write
     ReadingPause m_pause{*m_reader};
+    // Reads made for `readText` while paused, by ticket.
+    std::map<quint64, std::function<void(std::optional<QString>)>> m_textReads;
     WriteConfirmation m_confirmation{writeConfirmTimeoutMs};
 };
 

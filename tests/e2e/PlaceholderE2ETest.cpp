@@ -17,7 +17,8 @@ protected:
             "Fill", 0,
             {{"Caret", "a{cursor}b"},
              {"Today", "{date:yyyy-MM-dd}"},
-             {"Form", "Dear {input:Name}, {choice:Tone=warm|cool}{cursor}!"}});
+             {"Form", "Dear {input:Name}, {choice:Tone=warm|cool}{cursor}!"},
+             {"Quote", "> {clipboard}"}});
     }
     // Opens the phrase menu and chooses the `index`th phrase of the first category.
     void choosePhrase(int index) {
@@ -57,6 +58,17 @@ TEST_F(PlaceholderE2E, AFormFilledByKeysPastesItsAnswersAndEscapePastesNothing) 
     ASSERT_TRUE(waitFor([&] { return targetIsActive(x); }, 5s)) << "the keyboard is back";
     EXPECT_TRUE(staysTrue([&] { return targetText() == "Dear Bo, cool!"; }, 1s))
         << qPrintable(targetText());
+}
+
+// While recording is paused nothing copied is read, so the clipboard's text for a phrase is read
+// for that paste alone: the copy made during the pause, not the last one recorded.
+TEST_F(PlaceholderE2E, APausedRecordingStillGivesAPhraseTheClipboardAsItIsAndKeepsNothing) {
+    copyAll({"recorded before the pause"});
+    ASSERT_EQ(quillet.command("--pause"), 0);
+    copyWithXclip(x, "copied while paused");
+    choosePhrase(3);
+    ASSERT_TRUE(targetReceives("> copied while paused")) << qPrintable(targetText());
+    EXPECT_FALSE(quillet.clips().contains("copied while paused"));
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return std::optional<QString>(pieces[index]);
     };
 
-    const auto fields = PlaceholderFiller::fields(body, context.lookup);
+    const auto fields = PlaceholderFiller::needs(body, context.lookup).fields;
     for (const auto& field : fields) context.answers.insert(field.label, field.label);
     if (context.answers.size() != fields.size()) std::abort();  // each label once
 

@@ -193,9 +193,15 @@ TEST_F(PlaceholderFillerTest, FormFieldsAreListedOnceInOrderAndTakeTheAnswers) {
                                            {Kind::input, "Name", {}},
                                            {Kind::choice, "Size", {"S", "M", "L"}},
                                            {Kind::input, "Date", {}}};
-    EXPECT_EQ(PlaceholderFiller::fields(body, context.lookup), expected);
-    EXPECT_TRUE(
-        PlaceholderFiller::fields("{{input:x}} {date} {clipboard}", context.lookup).isEmpty());
+    EXPECT_EQ(PlaceholderFiller::needs(body, context.lookup).fields, expected);
+    EXPECT_TRUE(PlaceholderFiller::needs("{{input:x}} {date} {clipboard}", context.lookup)
+                    .fields.isEmpty());
+
+    // The clipboard is needed only where it is inserted, a nested phrase's included.
+    library[{"F", "Quote"}] = "> {clipboard}";
+    EXPECT_FALSE(PlaceholderFiller::needs(body + "{{clipboard}}", context.lookup).clipboard);
+    EXPECT_TRUE(PlaceholderFiller::needs("{clipboard}", context.lookup).clipboard);
+    EXPECT_TRUE(PlaceholderFiller::needs("Re: {phrase:F/Quote}", context.lookup).clipboard);
 
     EXPECT_EQ(filled(body), "warm S") << "no answers: empty inputs, first choices";
     context.answers = {{"Tone", "cool"}, {"Name", "{clipboard}"}, {"Size", "L"}, {"Date", "x"}};

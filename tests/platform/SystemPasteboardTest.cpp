@@ -96,6 +96,31 @@ TEST_F(SystemPasteboardTest, ARefusedWriteIsReportedAndAClearBeforeAWriteNeverRe
     EXPECT_EQ(confirmation(), false);
 }
 
+// A phrase that inserts the clipboard gets what it holds now: from memory while copies are read,
+// by one read of its own while recording is paused (the memory is older than the pause).
+TEST_F(SystemPasteboardTest, TheTextForAPasteIsReadOnceWhilePausedAndIsNoChange) {
+    settle();
+    reader->answer(1, textSnapshot("before the pause"));
+    settle();
+    std::vector<std::optional<QString>> texts;
+    auto collect = [&texts](std::optional<QString> text) { texts.push_back(std::move(text)); };
+    pasteboard->readText(collect);
+    EXPECT_EQ(texts, (std::vector<std::optional<QString>>{"before the pause"}));
+    EXPECT_EQ(reader->requests.size(), 1u) << "no read while the memory is current";
+
+    pasteboard->setReadingPaused(true);
+    texts.clear();
+    pasteboard->readText(collect);
+    ASSERT_EQ(reader->requests.size(), 2u) << "one read for the paste";
+    EXPECT_TRUE(texts.empty()) << "answered before the read came";
+    reader->answer(reader->requests.back(), textSnapshot("copied while paused"));
+    settle();
+    EXPECT_EQ(texts, (std::vector<std::optional<QString>>{"copied while paused"}));
+    EXPECT_EQ(pasteboard->changeCount(), 0) << "the paste's read is not a copy seen";
+    EXPECT_EQ(announced, 0);
+    EXPECT_EQ(pasteboard->string(), QString("before the pause"));
+}
+
 // PRIMARY is written through the same pasteboard as the clipboard, and is no clipboard change.
 TEST_F(SystemPasteboardTest, PrimaryTakesTheTextForOnePasteWithoutTouchingTheClipboard) {
     ASSERT_TRUE(pasteboard->setString("on the clipboard"));
