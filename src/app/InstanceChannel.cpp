@@ -65,11 +65,11 @@ bool isPrivateFolder(const QString& folder, QString* why) {
     } else if (info.st_uid != ::getuid()) {
         *why = QStringLiteral("the runtime folder %1 belongs to another user").arg(folder);
     } else if ((info.st_mode & 077) != 0) {
-        *why = QStringLiteral(
-                   "the runtime folder %1 is open to other users (mode %2); make it "
-                   "private (chmod 700) or set XDG_RUNTIME_DIR to a folder that is")
-                   .arg(folder)
-                   .arg(info.st_mode & 0777, 3, 8, QLatin1Char('0'));
+        *why =
+            QStringLiteral(
+                "the runtime folder %1 is open to other users (mode %2); make it "
+                "private (chmod 700) or set XDG_RUNTIME_DIR to a folder that is")
+                .arg(folder, QStringLiteral("%1").arg(info.st_mode & 0777, 3, 8, QLatin1Char('0')));
     } else {
         return true;
     }

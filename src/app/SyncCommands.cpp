@@ -41,7 +41,7 @@ bool SyncCommands::handle(const QString& command, const InstanceChannel::Respond
                                                                      : 0;
     if (words.size() != arguments + 1) {
         //% "The request %1 takes %2 values."
-        respond({qtTrId("SYNC_REQUEST_MALFORMED").arg(verb).arg(arguments), true});
+        respond({qtTrId("SYNC_REQUEST_MALFORMED").arg(verb, QString::number(arguments)), true});
         return true;
     }
     if (verb == QLatin1String(offRequest)) {

@@ -143,29 +143,30 @@ QString PhraseImport::failureMessage(const QString& path,
             return qtTrId("PHRASE_CSV_READ_FAILED").arg(file, result.reason);
         case Status::TooLarge:
             //% "「%1」は %2 MB を超えているため読み込めません。何も取り込んでいません。"
-            return qtTrId("PHRASE_CSV_TOO_LARGE").arg(file).arg(limits.maxBytes / (1024 * 1024));
+            return qtTrId("PHRASE_CSV_TOO_LARGE")
+                .arg(file, QString::number(limits.maxBytes / (1024 * 1024)));
         case Status::UnknownEncoding:
             //% "「%1」は UTF-8 でも Shift_JIS でもないテキストのため読み込めません。何も取り込んでいません。"
             return qtTrId("PHRASE_CSV_UNKNOWN_ENCODING").arg(file);
         case Status::TooManyRows:
             //% "「%1」には %L2 件を超える定型文があるため取り込めません。何も取り込んでいません。"
-            return qtTrId("PHRASE_CSV_TOO_MANY_ROWS").arg(file).arg(qint64(limits.parser.maxRows));
+            return qtTrId("PHRASE_CSV_TOO_MANY_ROWS")
+                .arg(file, QLocale().toString(qint64(limits.parser.maxRows)));
         case Status::FieldTooLong:
             //% "「%1」の %L2 行目の項目が %3 MiB を超えているため取り込めません。何も取り込んでいません。"
             return qtTrId("PHRASE_CSV_FIELD_TOO_LONG")
-                .arg(file)
-                .arg(qint64(result.line))
-                .arg(QLocale().toString(double(limits.parser.maxFieldBytes) / (1024 * 1024), 'g', 3));
+                .arg(file, QLocale().toString(qint64(result.line)),
+                     QLocale().toString(double(limits.parser.maxFieldBytes) / (1024 * 1024), 'g',
+                                        3));
         case Status::UnclosedQuote:
             //% "「%1」の %L2 行目で始まる引用符 (\") が閉じられていません。何も取り込んでいません。"
-            return qtTrId("PHRASE_CSV_UNCLOSED_QUOTE").arg(file).arg(qint64(result.line));
+            return qtTrId("PHRASE_CSV_UNCLOSED_QUOTE")
+                .arg(file, QLocale().toString(qint64(result.line)));
         case Status::Malformed:
             //% "「%1」は %L2 行目が読み取れないため取り込めません (%3)。何も取り込んでいません。"
             if (result.line > 0)
                 return qtTrId("PHRASE_FILE_MALFORMED_AT")
-                    .arg(file)
-                    .arg(qint64(result.line))
-                    .arg(result.reason);
+                    .arg(file, QLocale().toString(qint64(result.line)), result.reason);
             //% "「%1」は定型文のファイルとして読み取れないため取り込めません (%2)。何も取り込んでいません。"
             return qtTrId("PHRASE_FILE_MALFORMED").arg(file, result.reason);
         case Status::NoRows:

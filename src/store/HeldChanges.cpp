@@ -38,9 +38,8 @@ HeldChanges::Restored HeldChanges::restore() {
                         restored.setAsideAs.isEmpty() ? m_path : restored.setAsideAs);
     }
     qCInfo(lcStore).noquote() << QStringLiteral("replayed %1: %2 changes, %3 already stored")
-                                     .arg(m_path)
-                                     .arg(replay.applied)
-                                     .arg(replay.alreadyThere);
+                                     .arg(m_path, QString::number(replay.applied),
+                                          QString::number(replay.alreadyThere));
     if (m_context.hasChanges()) {
         // On failure the changes stay pending and the failed save rewrites the file.
         restored.saved = m_context.save(&restored.saveError);

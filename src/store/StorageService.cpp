@@ -149,8 +149,8 @@ std::unique_ptr<StorageService> StorageService::open(const QString& path, QStrin
     }
     if (!reason.isEmpty()) return fail(path + QStringLiteral(": ") + reason);
     if (version > StoreSchema::version)
-        return fail(
-            QStringLiteral("%1 was written by a newer version (schema %2)").arg(path).arg(version));
+        return fail(QStringLiteral("%1 was written by a newer version (schema %2)")
+                        .arg(path, QString::number(version)));
     if (version < 1 && objects > 0)
         return fail(QStringLiteral("%1 is a database of another program (it has tables, none of "
                                    "them ours); it is left untouched")
@@ -161,9 +161,7 @@ std::unique_ptr<StorageService> StorageService::open(const QString& path, QStrin
             return fail(QStringLiteral("%1 is not a complete history: it says it is of version "
                                        "%2, but it lacks %3. It is left untouched; move it "
                                        "away to start with an empty history")
-                            .arg(path)
-                            .arg(version)
-                            .arg(missing));
+                            .arg(path, QString::number(version), missing));
     }
 
     if (!execSql(db,

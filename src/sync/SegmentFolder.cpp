@@ -122,12 +122,12 @@ std::optional<QByteArray> SegmentFolder::read(const QString& path, qint64 maxByt
         return std::nullopt;
     }
     if (file.size() > maxBytes) {
-        *why = QStringLiteral("%1 is larger than %2 bytes").arg(path).arg(maxBytes);
+        *why = QStringLiteral("%1 is larger than %2 bytes").arg(path, QString::number(maxBytes));
         return std::nullopt;
     }
     QByteArray bytes = file.read(maxBytes + 1);
     if (bytes.size() > maxBytes) {
-        *why = QStringLiteral("%1 grew past %2 bytes").arg(path).arg(maxBytes);
+        *why = QStringLiteral("%1 grew past %2 bytes").arg(path, QString::number(maxBytes));
         return std::nullopt;
     }
     return bytes;

@@ -323,12 +323,11 @@ QString SyncService::statusLine() const {
     if (!now.problem.isEmpty()) return qtTrId("SYNC_STATUS_PROBLEM").arg(now.problem);
     if (!now.lastReceived)
         //% "Sync: %1, %2 devices, nothing received yet"
-        return qtTrId("SYNC_STATUS_NOTHING_YET").arg(now.folder).arg(now.devices);
+        return qtTrId("SYNC_STATUS_NOTHING_YET").arg(now.folder, QString::number(now.devices));
     //% "Sync: %1, %2 devices, last received %3"
     return qtTrId("SYNC_STATUS")
-        .arg(now.folder)
-        .arg(now.devices)
-        .arg(now.lastReceived->toString(QStringLiteral("HH:mm")));
+        .arg(now.folder, QString::number(now.devices),
+             now.lastReceived->toString(QStringLiteral("HH:mm")));
 }
 
 }  // namespace quillet

@@ -274,7 +274,10 @@ TEST_F(PhraseWindowTest, ARefusedFileIsNamedWithTheRuleItBreaksAndImportsNothing
         QByteArray bytes;
         QStringList said;
     } cases[] = {
-        {"open.csv", "title,body\na,1\nb,\"open\nc,3\n", {"open.csv", "line 3", "never closed"}},
+        // A name that looks like a message's placeholders is shown as it is.
+        {"open %2 %L2.csv",
+         "title,body\na,1\nb,\"open\nc,3\n",
+         {"open %2 %L2.csv", "line 3", "never closed"}},
         {"empty.csv", "", {"empty.csv", "no phrases"}},
         {"header.csv", "title,body\r\n", {"header.csv", "title,body"}},
         {"rows.csv", manyRows, {"rows.csv", QLocale().toString(100'000)}},
