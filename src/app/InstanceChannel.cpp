@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <QMutex>
 #include <QPointer>
 #include <QStandardPaths>
 #include <algorithm>
@@ -31,7 +32,16 @@ InstanceChannel::~InstanceChannel() {
 }
 
 QString InstanceChannel::runtimeFolder() {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    // Asked every few seconds (the listener's check); Qt warns on each ask when the variable is
+    // unset or unusable, so the answer is kept while the variable stays the same.
+    static QMutex mutex;
+    const QMutexLocker lock(&mutex);
+    static QByteArray askedFor;
+    static QString folder;
+    const QByteArray variable = qgetenv("XDG_RUNTIME_DIR");
+    if (!folder.isEmpty() && variable == askedFor) return folder;
+    askedFor = variable;
+    folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty()) folder = QDir::tempPath() + QStringLiteral("/quillet-%1").arg(getuid());
     return folder;
 }
