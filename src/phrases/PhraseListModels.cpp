@@ -127,7 +127,7 @@ void PhraseListModel::refresh() {
                    m_category && !m_category->isDeleted()
                        ? m_category->sortedItems()
                        : std::vector<std::shared_ptr<PhraseItem>>{},
-                   {Qt::DisplayRole, BodyRole});
+                   {Qt::DisplayRole, BodyRole, AbbreviationRole});
 }
 
 int PhraseListModel::rowCount(const QModelIndex& parent) const {
@@ -139,6 +139,7 @@ QVariant PhraseListModel::data(const QModelIndex& index, int role) const {
     if (!entry || !index.isValid()) return {};
     if (role == Qt::DisplayRole) return entry->title();
     if (role == BodyRole) return entry->body();
+    if (role == AbbreviationRole) return entry->abbreviation();
     return {};
 }
 

@@ -67,7 +67,7 @@ private:
 class PhraseListModel : public ReorderableListModel {
     Q_OBJECT
 public:
-    enum Role { BodyRole = Qt::UserRole + 1 };
+    enum Role { BodyRole = Qt::UserRole + 1, AbbreviationRole };
 
     explicit PhraseListModel(PhraseLibrary& library, QObject* parent = nullptr);
 

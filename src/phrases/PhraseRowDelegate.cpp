@@ -51,16 +51,27 @@ void PhraseRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     const QFontMetrics titleMetrics(title);
     const QFontMetrics bodyMetrics(body);
 
-    painter->save();
-    painter->setFont(title);
-    painter->setPen(palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-    const QRect titleRect(area.left(), area.top(), area.width(), titleMetrics.height());
-    painter->drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter,
-                      titleMetrics.elidedText(index.data(Qt::DisplayRole).toString(),
-                                              Qt::ElideRight, area.width()));
-    painter->setFont(body);
     QColor dimmed = palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
     dimmed.setAlphaF(0.6f);
+    painter->save();
+    const QRect titleRect(area.left(), area.top(), area.width(), titleMetrics.height());
+    // The abbreviation, if any, at the right end of the title's line, as in the phrase menu.
+    const QString abbreviation = index.data(PhraseListModel::AbbreviationRole).toString();
+    int abbreviationWidth = 0;
+    if (!abbreviation.isEmpty()) {
+        const QString shown =
+            bodyMetrics.elidedText(abbreviation, Qt::ElideRight, titleRect.width() / 3);
+        abbreviationWidth = bodyMetrics.horizontalAdvance(shown) + 2 * kMargin;
+        painter->setFont(body);
+        painter->setPen(dimmed);
+        painter->drawText(titleRect, Qt::AlignRight | Qt::AlignVCenter, shown);
+    }
+    painter->setFont(title);
+    painter->setPen(palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter,
+                      titleMetrics.elidedText(index.data(Qt::DisplayRole).toString(),
+                                              Qt::ElideRight, area.width() - abbreviationWidth));
+    painter->setFont(body);
     painter->setPen(dimmed);
     const QRect bodyRect(area.left(), titleRect.bottom() + 1 + kGap, area.width(),
                          bodyMetrics.height());
