@@ -26,6 +26,12 @@ enum OperationKey : qint64 {
 
 constexpr qint64 kLastKind = qint64(SyncOperation::Kind::PhraseDeleted);
 
+// Numbers are written as integers; anything else (a float, NaN included, whose conversion
+// would be undefined) reads as `fallback`.
+qint64 integerOf(const QCborValue& value, qint64 fallback = 0) {
+    return value.isInteger() ? value.toInteger() : fallback;
+}
+
 QCborMap encodeOperation(const SyncOperation& op) {
     using Kind = SyncOperation::Kind;
     QCborMap map;
@@ -62,7 +68,7 @@ std::optional<SyncOperation> decodeOperation(const QCborValue& value) {
     using Kind = SyncOperation::Kind;
     if (!value.isMap()) return std::nullopt;
     const QCborMap map = value.toMap();
-    const qint64 kind = map.value(kKind).toInteger(-1);
+    const qint64 kind = integerOf(map.value(kKind), -1);
     if (kind < 0 || kind > kLastKind || !map.value(kId).isUuid()) return std::nullopt;
     SyncOperation op;
     op.kind = Kind(kind);
@@ -70,9 +76,9 @@ std::optional<SyncOperation> decodeOperation(const QCborValue& value) {
     op.text = map.value(kText).toString();
     op.title = map.value(kTitle).toString();
     op.category = map.value(kCategory).toUuid();
-    op.sortOrder = map.value(kSortOrder).toInteger();
-    op.time = map.value(kTime).toInteger();
-    op.clock = map.value(kClock).toInteger();
+    op.sortOrder = integerOf(map.value(kSortOrder));
+    op.time = integerOf(map.value(kTime));
+    op.clock = integerOf(map.value(kClock));
     op.origin = map.value(kOrigin).toString();
     if (op.id.isNull()) return std::nullopt;
     if (op.kind == Kind::PhrasePut && op.category.isNull()) return std::nullopt;
@@ -106,13 +112,13 @@ std::optional<SyncSegment> SegmentCodec::decode(const QByteArray& plain, QString
         return fail(QStringLiteral("unreadable segment: %1").arg(error.errorString()));
     if (!value.isMap()) return fail(QStringLiteral("a segment is not a map"));
     const QCborMap map = value.toMap();
-    if (map.value(kVersion).toInteger() != kFormatVersion)
-        return fail(QStringLiteral("segment of format %1, not %2")
-                        .arg(map.value(kVersion).toInteger())
-                        .arg(kFormatVersion));
+    const qint64 version = integerOf(map.value(kVersion));
+    if (version != kFormatVersion)
+        return fail(
+            QStringLiteral("segment of format %1, not %2").arg(version).arg(kFormatVersion));
     SyncSegment segment;
     segment.device = map.value(kDevice).toString();
-    segment.sequence = map.value(kSequence).toInteger();
+    segment.sequence = integerOf(map.value(kSequence));
     segment.checkpoint = map.value(kCheckpoint).toBool();
     const QCborArray ops = map.value(kOps).toArray();
     if (segment.device.isEmpty() || segment.sequence <= 0)
