@@ -234,7 +234,9 @@ void SyncthingClient::takeEvents(const QByteArray& body) {
     bool arrived = false;
     for (const QJsonValue& value : events.array()) {
         const QJsonObject event = value.toObject();
-        m_lastEvent = std::max(m_lastEvent, qint64(event.value(QLatin1String("id")).toDouble()));
+        // An id that is no whole number in range (a faulty daemon) counts as none: converting it
+        // from a double would be undefined.
+        m_lastEvent = std::max(m_lastEvent, event.value(QLatin1String("id")).toInteger(-1));
         const QJsonObject data = event.value(QLatin1String("data")).toObject();
         if (data.value(QLatin1String("folder")).toString() != m_syncthingFolder->id) continue;
         const QString type = event.value(QLatin1String("type")).toString();
