@@ -65,6 +65,16 @@ protected:
     void TearDown() override {
         // Keys chosen by a failed round must not reach the next test's windows.
         if (target.isRunning()) target.stop();
+        // A failure is read from the log: whether Quillet still ran, and what it last said.
+        if (HasFailure() && quillet) {
+            ChildProcess& process = quillet->process();
+            const QString state = process.isRunning()
+                                      ? QStringLiteral("still runs")
+                                      : QStringLiteral("ended with status %1")
+                                            .arg(process.exitCode().value_or(-1));
+            ADD_FAILURE() << "Quillet " << qPrintable(state) << "; its last output:\n"
+                          << process.output().right(4000).constData();
+        }
     }
     void startQuillet() {
         quillet = std::make_unique<QuilletDriver>(*gnomeDesktop);
