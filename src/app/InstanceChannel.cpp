@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
-#include <QMutex>
 #include <QPointer>
 #include <QStandardPaths>
 #include <algorithm>
@@ -32,26 +31,25 @@ InstanceChannel::~InstanceChannel() {
 }
 
 QString InstanceChannel::runtimeFolder() {
-    // Asked every few seconds (the listener's check); Qt warns on each ask when the variable is
-    // unset or unusable, so the answer is kept while the variable stays the same.
-    static QMutex mutex;
-    const QMutexLocker lock(&mutex);
-    static QByteArray askedFor;
-    static QString folder;
-    const QByteArray variable = qgetenv("XDG_RUNTIME_DIR");
-    if (!folder.isEmpty() && variable == askedFor) return folder;
-    askedFor = variable;
-    folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty()) folder = QDir::tempPath() + QStringLiteral("/quillet-%1").arg(getuid());
     return folder;
 }
 
 QString InstanceChannel::lockPath() {
-    return runtimeFolder() + QStringLiteral("/quillet.lock");
+    return lockPathIn(runtimeFolder());
 }
 
 QString InstanceChannel::socketPath() {
-    return runtimeFolder() + QStringLiteral("/quillet.sock");
+    return socketPathIn(runtimeFolder());
+}
+
+QString InstanceChannel::lockPathIn(const QString& folder) {
+    return folder + QStringLiteral("/quillet.lock");
+}
+
+QString InstanceChannel::socketPathIn(const QString& folder) {
+    return folder + QStringLiteral("/quillet.sock");
 }
 
 namespace {
@@ -97,19 +95,23 @@ bool isPlainFileOrMissing(const QString& path) {
 
 bool InstanceChannel::claim(QString* error) {
     const QString folder = runtimeFolder();
+    // Where this run listens, looked up once: Qt warns on every look when XDG_RUNTIME_DIR is
+    // unset or unusable, and the listener is checked every few seconds.
+    m_socketPath = socketPathIn(folder);
+    const QString lockFile = lockPathIn(folder);
     QString why;
     if (!isPrivateFolder(folder, &why)) {
         if (error) *error = QStringLiteral("Quillet cannot start: ") + why + u'.';
         return false;
     }
     // QLockFile reads a lock it cannot take: a FIFO in its place would hang that read.
-    if (!isPlainFileOrMissing(lockPath())) {
+    if (!isPlainFileOrMissing(lockFile)) {
         if (error)
             //% "Quillet cannot start: %1 is not a regular file; remove it."
-            *error = qtTrId("LOCK_NOT_A_FILE").arg(lockPath());
+            *error = qtTrId("LOCK_NOT_A_FILE").arg(lockFile);
         return false;
     }
-    m_lock = std::make_unique<QLockFile>(lockPath());
+    m_lock = std::make_unique<QLockFile>(lockFile);
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0)) {
         if (error) *error = QStringLiteral("Quillet is already running for this user.");
@@ -132,13 +134,13 @@ bool InstanceChannel::claim(QString* error) {
 
 bool InstanceChannel::listen(QString* error) {
     closeListener();
-    const QByteArray path = QFile::encodeName(socketPath());
+    const QByteArray path = QFile::encodeName(m_socketPath);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     auto fail = [&](const char* what) {
         if (error)
             *error = QStringLiteral("%1: %2: %3")
-                         .arg(socketPath(), QLatin1String(what),
+                         .arg(m_socketPath, QLatin1String(what),
                               QString::fromLocal8Bit(strerror(errno)));
         closeListener();
         return false;
@@ -172,11 +174,11 @@ void InstanceChannel::closeListener() {
 
 void InstanceChannel::checkListener() {
     struct stat info {};
-    const QByteArray path = QFile::encodeName(socketPath());
+    const QByteArray path = QFile::encodeName(m_socketPath);
     if (m_listenFd >= 0 && ::stat(path.constData(), &info) == 0 && S_ISSOCK(info.st_mode) &&
         info.st_ino == m_listenInode)
         return;
-    qCWarning(lcApp) << "the command socket" << socketPath()
+    qCWarning(lcApp) << "the command socket" << m_socketPath
                      << "was removed or replaced - listening again";
     QString error;
     if (!listen(&error)) qCWarning(lcApp).noquote() << "cannot listen again:" << error;

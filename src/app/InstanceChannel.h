@@ -94,8 +94,11 @@ private:
     bool listen(QString* error);
     void closeListener();
     void checkListener();
+    static QString lockPathIn(const QString& folder);
+    static QString socketPathIn(const QString& folder);
 
     std::unique_ptr<QLockFile> m_lock;
+    QString m_socketPath;  // where this run listens
     int m_listenFd = -1;
     quint64 m_listenInode = 0;  // tells our socket file from one put in its place
     std::unique_ptr<QSocketNotifier> m_notifier;
