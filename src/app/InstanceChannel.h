@@ -7,6 +7,7 @@
 #include <QSocketNotifier>
 #include <QString>
 #include <QTimer>
+#include <QUrl>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -33,6 +34,15 @@ public:
     // The answer to a command carried out: the (possibly empty) lines that follow its "ok"
     // line, or with `failed` its "failed" line (done, but something went wrong that the
     // client must report).
+    // A value in a request line (a path, a name, a code), percent-encoded so that the line
+    // stays one line of words whatever it holds, and read back.
+    static QString encodedValue(const QString& text) {
+        return QString::fromLatin1(QUrl::toPercentEncoding(text));
+    }
+    static QString decodedValue(const QString& word) {
+        return QUrl::fromPercentEncoding(word.toLatin1());
+    }
+
     struct Reply {
         Reply(QString details = {}, bool failed = false)
             : details(std::move(details)), failed(failed) {}

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QUrl>
 
 #include "base/Logging.h"
 #include "phrases/PhraseImport.h"
@@ -20,36 +19,30 @@ namespace {
 const QLatin1String kImport("import-phrases");
 const QLatin1String kExport("export-phrases");
 
-QString encoded(const QString& text) {
-    return QString::fromLatin1(QUrl::toPercentEncoding(text));
-}
-
-QString decoded(const QString& text) {
-    return QUrl::fromPercentEncoding(text.toLatin1());
-}
-
 }  // namespace
 
 PhraseCommands::PhraseCommands(StorageContext& context, QObject* parent)
     : QObject(parent), m_context(context) {}
 
 QString PhraseCommands::importRequest(const QString& path, const QString& category) {
-    QString request = kImport + u' ' + encoded(QFileInfo(path).absoluteFilePath());
-    if (!category.isEmpty()) request += u' ' + encoded(category);
+    QString request =
+        kImport + u' ' + InstanceChannel::encodedValue(QFileInfo(path).absoluteFilePath());
+    if (!category.isEmpty()) request += u' ' + InstanceChannel::encodedValue(category);
     return request;
 }
 
 QString PhraseCommands::exportRequest(const QString& path) {
-    return kExport + u' ' + encoded(QFileInfo(path).absoluteFilePath());
+    return kExport + u' ' + InstanceChannel::encodedValue(QFileInfo(path).absoluteFilePath());
 }
 
 std::optional<PhraseCommands::Request> PhraseCommands::parse(const QString& command) {
     const QStringList parts = command.split(u' ', Qt::SkipEmptyParts);
     if (parts.size() < 2) return std::nullopt;
-    const QString path = decoded(parts[1]);
+    const QString path = InstanceChannel::decodedValue(parts[1]);
     if (!QDir::isAbsolutePath(path)) return std::nullopt;
     if (parts[0] == kImport && parts.size() <= 3)
-        return Request{kImport, path, parts.size() == 3 ? decoded(parts[2]) : QString()};
+        return Request{kImport, path,
+                       parts.size() == 3 ? InstanceChannel::decodedValue(parts[2]) : QString()};
     if (parts[0] == kExport && parts.size() == 2) return Request{kExport, path, {}};
     return std::nullopt;
 }

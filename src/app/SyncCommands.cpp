@@ -1,32 +1,20 @@
 #include "app/SyncCommands.h"
 
 #include <QTimer>
-#include <QUrl>
 
 #include "sync/SyncControl.h"
 
 namespace quillet {
 
-namespace {
-
-QString encoded(const QString& text) {
-    return QString::fromLatin1(QUrl::toPercentEncoding(text));
-}
-
-QString decoded(const QString& text) {
-    return QUrl::fromPercentEncoding(text.toLatin1());
-}
-
-}  // namespace
-
 SyncCommands::SyncCommands(SyncControl& sync, QObject* parent) : QObject(parent), m_sync(sync) {}
 
 QString SyncCommands::initLine(const QString& folder) {
-    return QLatin1String(initRequest) + u' ' + encoded(folder);
+    return QLatin1String(initRequest) + u' ' + InstanceChannel::encodedValue(folder);
 }
 
 QString SyncCommands::joinLine(const QString& folder, const QString& code) {
-    return QLatin1String(joinRequest) + u' ' + encoded(folder) + u' ' + encoded(code);
+    return QLatin1String(joinRequest) + u' ' + InstanceChannel::encodedValue(folder) + u' ' +
+           InstanceChannel::encodedValue(code);
 }
 
 bool SyncCommands::handle(const QString& command, const InstanceChannel::Respond& respond) {
@@ -53,12 +41,12 @@ bool SyncCommands::handle(const QString& command, const InstanceChannel::Respond
         m_sync.turnOff();
         return true;
     }
-    const QString folder = decoded(words.at(1));
+    const QString folder = InstanceChannel::decodedValue(words.at(1));
     if (!await(respond, false)) return true;
     if (verb == QLatin1String(initRequest))
         m_sync.initialize(folder);
     else
-        m_sync.join(folder, decoded(words.at(2)));
+        m_sync.join(folder, InstanceChannel::decodedValue(words.at(2)));
     return true;
 }
 
