@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "menus/BlankTextMarker.h"
+#include "phrases/PhraseRowDelegate.h"
 #include "store/Record.h"
 #include "store/StorageContext.h"
 
@@ -110,15 +111,10 @@ void PhraseHitDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     const QRect second(area.left(), area.top() + lineHeight, area.width(), lineHeight);
 
     painter->save();
-    const QString abbreviation = index.data(PhraseSearchModel::AbbreviationRole).toString();
-    int abbreviationWidth = 0;
-    if (!abbreviation.isEmpty()) {
-        const QString shown = option.fontMetrics.elidedText(abbreviation, Qt::ElideRight,
-                                                            first.width() / 3);
-        abbreviationWidth = option.fontMetrics.horizontalAdvance(shown) + gap;
-        painter->setPen(dim);
-        painter->drawText(first, Qt::AlignRight | Qt::AlignVCenter, shown);
-    }
+    painter->setPen(dim);
+    const int abbreviationWidth = PhraseRowDelegate::drawAbbreviation(
+        painter, first, index.data(PhraseSearchModel::AbbreviationRole).toString(),
+        option.fontMetrics, gap);
     painter->setPen(strong);
     const QRect titleRect = first.adjusted(0, 0, -abbreviationWidth, 0);
     painter->drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter,

@@ -34,6 +34,15 @@ QString PhraseRowDelegate::firstLine(const QString& body) {
     return body.left(lineEnd) + QChar(0x2026);
 }
 
+int PhraseRowDelegate::drawAbbreviation(QPainter* painter, const QRect& line,
+                                        const QString& abbreviation, const QFontMetrics& metrics,
+                                        int gap) {
+    if (abbreviation.isEmpty()) return 0;
+    const QString shown = metrics.elidedText(abbreviation, Qt::ElideRight, line.width() / 3);
+    painter->drawText(line, Qt::AlignRight | Qt::AlignVCenter, shown);
+    return metrics.horizontalAdvance(shown) + gap;
+}
+
 void PhraseRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const {
     QStyleOptionViewItem background = option;
@@ -56,16 +65,11 @@ void PhraseRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->save();
     const QRect titleRect(area.left(), area.top(), area.width(), titleMetrics.height());
     // The abbreviation, if any, at the right end of the title's line, as in the phrase menu.
-    const QString abbreviation = index.data(PhraseListModel::AbbreviationRole).toString();
-    int abbreviationWidth = 0;
-    if (!abbreviation.isEmpty()) {
-        const QString shown =
-            bodyMetrics.elidedText(abbreviation, Qt::ElideRight, titleRect.width() / 3);
-        abbreviationWidth = bodyMetrics.horizontalAdvance(shown) + 2 * kMargin;
-        painter->setFont(body);
-        painter->setPen(dimmed);
-        painter->drawText(titleRect, Qt::AlignRight | Qt::AlignVCenter, shown);
-    }
+    painter->setFont(body);
+    painter->setPen(dimmed);
+    const int abbreviationWidth = drawAbbreviation(
+        painter, titleRect, index.data(PhraseListModel::AbbreviationRole).toString(), bodyMetrics,
+        2 * kMargin);
     painter->setFont(title);
     painter->setPen(palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter,
