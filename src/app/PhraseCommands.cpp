@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "base/Logging.h"
 #include "phrases/PhraseImport.h"
@@ -102,17 +101,14 @@ InstanceChannel::Reply PhraseCommands::exportLibrary(const QString& path) {
     std::vector<PhraseJsonFile::Category> categories;
     qsizetype count = 0;
     for (const auto& category : library.categories()) {
-        PhraseJsonFile::Category exported{category->name(), {}};
-        for (const auto& phrase : category->sortedItems())
-            exported.phrases.push_back({phrase->title(), phrase->body(), phrase->abbreviation()});
-        count += qsizetype(exported.phrases.size());
-        categories.push_back(std::move(exported));
+        categories.push_back(PhraseJsonFile::of(*category));
+        count += qsizetype(categories.back().phrases.size());
     }
-    const QByteArray bytes = PhraseJsonFile::write(categories);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        const QString message = qtTrId("PHRASE_CSV_WRITE_FAILED")
-                                    .arg(QDir::toNativeSeparators(path), file.errorString());
+    const QString reason =
+        PhraseCSVFile::write(path, QString::fromUtf8(PhraseJsonFile::write(categories)));
+    if (!reason.isEmpty()) {
+        const QString message =
+            qtTrId("PHRASE_CSV_WRITE_FAILED").arg(QDir::toNativeSeparators(path), reason);
         qCWarning(lcPhrases).noquote() << message;
         return {message, true};
     }

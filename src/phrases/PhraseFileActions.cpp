@@ -49,11 +49,8 @@ void exportCategory(QWidget* parent, FileChooser& chooser,
                 writeOrSay(self, path, PhraseCSVService().exportCSV(category->items()));
                 return;
             }
-            PhraseJsonFile::Category exported{category->name(), {}};
-            for (const auto& phrase : category->sortedItems())
-                exported.phrases.push_back(
-                    {phrase->title(), phrase->body(), phrase->abbreviation()});
-            writeOrSay(self, path, QString::fromUtf8(PhraseJsonFile::write({exported})));
+            writeOrSay(self, path,
+                       QString::fromUtf8(PhraseJsonFile::write({PhraseJsonFile::of(*category)})));
         });
 }
 

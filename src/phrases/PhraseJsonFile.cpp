@@ -4,6 +4,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "store/PhraseCategory.h"
+#include "store/PhraseItem.h"
+
 namespace quillet::PhraseJsonFile {
 
 namespace {
@@ -19,6 +22,13 @@ Result malformed(const QString& reason) {
 }
 
 }  // namespace
+
+Category of(const PhraseCategory& category) {
+    Category exported{category.name(), {}};
+    for (const auto& phrase : category.sortedItems())
+        exported.phrases.push_back({phrase->title(), phrase->body(), phrase->abbreviation()});
+    return exported;
+}
 
 QByteArray write(const std::vector<Category>& categories) {
     QJsonArray list;

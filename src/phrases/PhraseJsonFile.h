@@ -8,6 +8,8 @@
 
 namespace quillet {
 
+class PhraseCategory;
+
 // This program's own phrase files: the whole library as JSON, categories in their order, each
 // with its phrases (title, body, abbreviation) in theirs.
 //
@@ -21,6 +23,8 @@ struct Category {
     std::vector<PhraseRow> phrases;
 };
 
+// A stored category as the file holds it: its name, its phrases in their order.
+Category of(const PhraseCategory& category);
 QByteArray write(const std::vector<Category>& categories);
 // The phrases of every category, in file order. A file of another kind, or a phrase that is
 // not an object of texts, refuses the whole file.
